@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+
+// The nine form values that go into a certificate, each exactly as the form holds it after the
+// date and reason trims. Any of them may be empty.
+struct CertificateValues
+{
+    QString name;
+    QString gender;
+    QString idNumber;
+    QString company;
+    QString department;
+    QString position;
+    QString joinDate;
+    QString leaveDate;
+    QString reason;
+};

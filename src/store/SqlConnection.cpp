@@ -93,8 +93,10 @@ std::shared_ptr<SqlConnection> SqlConnection::open(const QString& path, const QS
     if (!db) {
         return nullptr;
     }
+    // No password means a file without encryption; SQLCipher refuses an empty key.
     const QByteArray key = password.toUtf8();
-    if (sqlite3_key(db, key.constData(), key.size()) != SQLITE_OK || !checkReadable(db, error)) {
+    const bool keyed = key.isEmpty() || sqlite3_key(db, key.constData(), key.size()) == SQLITE_OK;
+    if (!keyed || !checkReadable(db, error)) {
         if (error->isEmpty()) {
             *error = lastError(db);
         }

@@ -22,6 +22,41 @@ namespace {
 // 姓名, 入职日期, 离职日期, 职位, 公司名称, 部门, 离职原因, 性别, 身份证号.
 constexpr std::array<int, 9> kPreviewOrder = {0, 6, 7, 5, 3, 4, 8, 1, 2};
 
+// A measured box is never wider than the probe, and a negative width means no room at all.
+// Holding W to that range also keeps the title arithmetic from overflowing and the pads of a
+// long block from growing without bound.
+int boundedWidth(int width)
+{
+    return std::clamp(width, 0, kMaxLineWidth);
+}
+
+bool endsWith(const QString& text, const QString& marker)
+{
+    return text.size() >= marker.size() && QStringView(text).right(marker.size()) == marker;
+}
+
+// The block with every opening and closing marker taken out. Dropping a marker can bring two
+// halves of another one together ("</d" + opening marker + "iv>"); those go as well, so no
+// markup survives in the block whatever was typed. Each character is appended once and removed
+// at most once, and both markers end in '>', so the work stays linear in the block's length.
+QString withoutBlockMarkers(QStringView block)
+{
+    QString out;
+    out.reserve(block.size());
+    for (const QChar c : block) {
+        out.append(c);
+        if (c != u'>') {
+            continue;
+        }
+        if (endsWith(out, kBlockOpen)) {
+            out.chop(kBlockOpen.size());
+        } else if (endsWith(out, kBlockClose)) {
+            out.chop(kBlockClose.size());
+        }
+    }
+    return out;
+}
+
 } // namespace
 
 QString replaceAll(const QString& text, QStringView before, QStringView after)
@@ -76,7 +111,7 @@ QString RenderTemplatePreview(const QString& templateText, int width)
 
 QString ComposeCertificate(const QString& templateText, const CertificateValues& values, int width)
 {
-    const int fill = (width - 4) / 2;
+    const int fill = (boundedWidth(width) - static_cast<int>(kTitle.size())) / 2;
     QString text;
     text.reserve(templateText.size() + 64);
     if (fill > 0) {
@@ -100,8 +135,7 @@ QString AlignRightBlock(const QString& text, int width)
 
     // The block runs from the opening marker to the end of the text; a closing marker does not
     // end it, it is only dropped.
-    QString block = replaceAll(text.mid(open), kBlockOpen, {});
-    block = replaceAll(block, kBlockClose, {});
+    const QString block = withoutBlockMarkers(QStringView(text).mid(open));
 
     // The block's lines end after each "<br>"; the width of a line leaves its "<br>" out.
     qsizetype widest = 0;
@@ -117,7 +151,7 @@ QString AlignRightBlock(const QString& text, int width)
         ++lines;
     }
 
-    const qsizetype padLength = std::max<qsizetype>(0, width - widest);
+    const qsizetype padLength = std::max<qsizetype>(0, boundedWidth(width) - widest);
     QString padded;
     padded.reserve(open + block.size() + lines * padLength);
     padded.append(QStringView(text).left(open));

@@ -37,11 +37,22 @@ extern const std::array<Placeholder, 9> kPlaceholders;
 // The 330 full-width numerals whose first display line tells how wide a box is.
 QString widthProbe();
 
+// The first 11 characters of a date picker's text, without their spaces.
 QString TrimDateText(const QString& pickerText);
+// The reason up to its first "（", unless the text starts with one (then it stays whole).
 QString TrimReasonText(const QString& reason);
 
+// Widths outside 0..kMaxLineWidth are taken as the nearest end of that range: a measured box
+// never reports more than the probe holds.
+
+// The template with every placeholder shown as its run of blanks, right block aligned.
 QString RenderTemplatePreview(const QString& templateText, int width);
+// Centred title, three empty lines, then the template with the values put in, right block
+// aligned. The values go in before the markup is handled, so markup inside a value counts.
 QString ComposeCertificate(const QString& templateText, const CertificateValues& values, int width);
+// Shifts the block that starts at the first opening marker (and runs to the end of the text) so
+// that its widest line ends at `width`, drops the block's markers and turns every "<br>" into
+// CR LF. The block may hold any number of lines.
 QString AlignRightBlock(const QString& text, int width);
 
 // Every occurrence of `before` replaced by `after` in one left-to-right pass; what is inserted

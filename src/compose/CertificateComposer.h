@@ -1,6 +1,7 @@
 #pragma once
 
 #include "compose/CertificateValues.h"
+#include "compose/TextReplace.h"
 
 #include <QString>
 #include <QStringView>
@@ -18,9 +19,9 @@ inline const QString kLineBreak = QStringLiteral("\r\n");
 inline const QString kBreakMarker = QStringLiteral("<br>");
 inline const QString kBlockOpen = QStringLiteral("<div style=\"float: right;\">");
 inline const QString kBlockClose = QStringLiteral("</div>");
-inline constexpr QChar kFiller = QChar(0x3000);     // IDEOGRAPHIC SPACE
-inline constexpr QChar kBlank = QChar(0xFF3F);      // FULLWIDTH LOW LINE
-inline constexpr QChar kReasonCut = QChar(0xFF08);  // FULLWIDTH LEFT PARENTHESIS
+inline constexpr QChar kFiller = QChar(0x3000);    // IDEOGRAPHIC SPACE
+inline constexpr QChar kBlank = QChar(0xFF3F);     // FULLWIDTH LOW LINE
+inline constexpr QChar kReasonCut = QChar(0xFF08); // FULLWIDTH LEFT PARENTHESIS
 
 // One placeholder: its text in the template, the form value that replaces it in the certificate
 // and the run of blanks that stands for it in the preview.
@@ -54,9 +55,5 @@ QString ComposeCertificate(const QString& templateText, const CertificateValues&
 // that its widest line ends at `width`, drops the block's markers and turns every "<br>" into
 // CR LF. The block may hold any number of lines.
 QString AlignRightBlock(const QString& text, int width);
-
-// Every occurrence of `before` replaced by `after` in one left-to-right pass; what is inserted
-// is not searched again. Linear in the size of text and result.
-QString replaceAll(const QString& text, QStringView before, QStringView after);
 
 } // namespace Compose

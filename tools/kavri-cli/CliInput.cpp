@@ -28,9 +28,9 @@ std::optional<QString> decodeUtf8(const QByteArray& bytes)
 
 QStringList valueOptionNames()
 {
-    return {QStringLiteral("name"),     QStringLiteral("gender"),     QStringLiteral("id"),
-            QStringLiteral("company"),  QStringLiteral("department"), QStringLiteral("position"),
-            QStringLiteral("joined"),   QStringLiteral("left"),       QStringLiteral("reason")};
+    return {QStringLiteral("name"),    QStringLiteral("gender"),     QStringLiteral("id"),
+            QStringLiteral("company"), QStringLiteral("department"), QStringLiteral("position"),
+            QStringLiteral("joined"),  QStringLiteral("left"),       QStringLiteral("reason")};
 }
 
 std::optional<QString> decodeArgument(const QByteArray& bytes)
@@ -98,7 +98,8 @@ std::optional<TemplateJob> templateJob(const CliOptions& options, QString* error
     if (!width) {
         return std::nullopt;
     }
-    std::optional<QString> text = readTemplateFile(options.value(QStringLiteral("template")), error);
+    std::optional<QString> text =
+        readTemplateFile(options.value(QStringLiteral("template")), error);
     if (!text) {
         return std::nullopt;
     }

@@ -65,5 +65,6 @@ int main(int argc, char** argv)
             return command.run(args);
         }
     }
-    return CliInput::refuse(QStringLiteral("unknown command '%1' (see kavri-cli --help)").arg(name));
+    return CliInput::refuse(
+        QStringLiteral("unknown command '%1' (see kavri-cli --help)").arg(name));
 }

@@ -10,7 +10,17 @@ public:
     QString getSaveFileName(QWidget* parent, const QString& caption, const QString& suggestedPath,
                             const QString& filter) override
     {
-        return QFileDialog::getSaveFileName(parent, caption, suggestedPath, filter);
+        QFileDialog dialog(parent, caption, suggestedPath, filter);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        // A name typed without ".pdf" still gets it, and the overwrite question asks about the
+        // file that will really be written.
+        dialog.setDefaultSuffix(QStringLiteral("pdf"));
+        dialog.selectFile(suggestedPath);
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+            return QString();
+        }
+        return dialog.selectedFiles().constFirst();
     }
 };
 

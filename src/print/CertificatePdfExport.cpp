@@ -1,0 +1,52 @@
+#include "print/CertificatePdfExport.h"
+
+#include "print/CertificatePageLayout.h"
+#include "print/CertificatePagePainting.h"
+
+#include <QMarginsF>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QSaveFile>
+
+bool ExportCertificatePdf(const QString& path, QStringView body, QString* error)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        if (error) {
+            *error = file.errorString();
+        }
+        return false;
+    }
+
+    {
+        QPdfWriter writer(&file);
+        writer.setResolution(kPdfResolution);
+        // A PDF page has no unprintable border: the page grid spans the whole sheet.
+        writer.setPageLayout(
+            QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
+        writer.setTitle(CertificatePageLayout::kTitle);
+        writer.setCreator(QStringLiteral("kavri"));
+
+        QPainter painter;
+        if (!painter.begin(&writer)) {
+            file.cancelWriting();
+            if (error) {
+                *error = QStringLiteral("无法开始绘制 PDF 页面");
+            }
+            return false;
+        }
+        CertificatePageLayout layout;
+        PaintCertificatePage(painter, layout, body);
+        painter.end();
+    }
+
+    if (!file.commit()) {
+        if (error) {
+            *error = file.errorString();
+        }
+        return false;
+    }
+    return true;
+}

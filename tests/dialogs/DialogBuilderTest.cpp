@@ -1,5 +1,5 @@
-#include "ui/controls/CButtonXp.h"
 #include "ui/controls/DialogBuilder.h"
+#include "ui/controls/CButtonXp.h"
 #include "ui/controls/ListViewCtrl.h"
 #include "ui/controls/PictureLabel.h"
 #include "ui/controls/SortedComboBox.h"
@@ -60,8 +60,8 @@ TEST(DialogUnits, ConvertsWithTruncatingIntegerArithmetic)
     DialogUnits units;
     units.baseX = 9;
     units.baseY = 19;
-    EXPECT_EQ(units.toPixelsX(305), 686); // 2745 / 4 = 686.25
-    EXPECT_EQ(units.toPixelsY(16), 38);   // 304 / 8
+    EXPECT_EQ(units.toPixelsX(305), 686);  // 2745 / 4 = 686.25
+    EXPECT_EQ(units.toPixelsY(16), 38);    // 304 / 8
     EXPECT_EQ(units.toPixelsY(547), 1299); // 10393 / 8 = 1299.125
     EXPECT_EQ(units.toPixels(QRect(16, 30, 101, 140)), QRect(36, 71, 227, 332));
     EXPECT_EQ(units.toPixelsX(0), 0);

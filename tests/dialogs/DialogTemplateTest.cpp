@@ -94,8 +94,7 @@ TEST(DialogTemplate, RejectsBrokenTemplatesAndSaysWhere)
          "\"controls\""},
         {"unknown kind", withControls(R"({"id": 3, "kind": "slider", "rect": [0, 0, 1, 1]})"),
          "unknown kind \"slider\""},
-        {"short rect", withControls(R"({"id": 3, "kind": "edit", "rect": [0, 0, 1]})"),
-         "\"rect\""},
+        {"short rect", withControls(R"({"id": 3, "kind": "edit", "rect": [0, 0, 1]})"), "\"rect\""},
         {"negative width", withControls(R"({"id": 3, "kind": "edit", "rect": [0, 0, -1, 4]})"),
          "\"rect\""},
         {"fractional id", withControls(R"({"id": 3.5, "kind": "edit", "rect": [0, 0, 1, 1]})"),
@@ -106,8 +105,8 @@ TEST(DialogTemplate, RejectsBrokenTemplatesAndSaysWhere)
         {"misspelt field",
          withControls(R"({"id": 3, "kind": "edit", "rect": [0, 0, 1, 1], "styles": ["border"]})"),
          "unknown field \"styles\""},
-        {"picture without bitmap", withControls(R"({"id": 3, "kind": "picture", "rect": [0, 0, 1, 1]})"),
-         "bitmap"},
+        {"picture without bitmap",
+         withControls(R"({"id": 3, "kind": "picture", "rect": [0, 0, 1, 1]})"), "bitmap"},
         {"style not a list",
          withControls(R"({"id": 3, "kind": "edit", "rect": [0, 0, 1, 1], "style": "border"})"),
          "\"style\""},
@@ -117,7 +116,8 @@ TEST(DialogTemplate, RejectsBrokenTemplatesAndSaysWhere)
         t.id = 99;
         QString error;
         EXPECT_FALSE(DialogTemplate::parse(c.json, &t, &error)) << c.what;
-        EXPECT_TRUE(error.contains(QString::fromUtf8(c.errorPart))) << c.what << ": " << error.toStdString();
+        EXPECT_TRUE(error.contains(QString::fromUtf8(c.errorPart)))
+            << c.what << ": " << error.toStdString();
         EXPECT_EQ(t.id, 99) << c.what << ": a failed parse leaves the target alone";
     }
 }
@@ -126,10 +126,10 @@ TEST(DialogTemplate, ControlsWithoutIdMayRepeatTheStaticId)
 {
     DialogTemplate t;
     QString error;
-    EXPECT_TRUE(DialogTemplate::parse(
-        withControls(R"({"id": -1, "kind": "static", "rect": [0, 0, 1, 1]},
+    EXPECT_TRUE(
+        DialogTemplate::parse(withControls(R"({"id": -1, "kind": "static", "rect": [0, 0, 1, 1]},
                         {"id": -1, "kind": "static", "rect": [0, 2, 1, 1]})"),
-        &t, &error))
+                              &t, &error))
         << error.toStdString();
     EXPECT_EQ(t.controls.size(), 2);
 }

@@ -1,5 +1,5 @@
-#include "compose/CertificateComposer.h"
 #include "ui/controls/LineWidth.h"
+#include "compose/CertificateComposer.h"
 
 #include <QFontMetricsF>
 #include <QPlainTextEdit>

@@ -36,8 +36,8 @@ protected:
     void wheel(CkavriDlg* window, int delta)
     {
         const QPointF at(window->width() / 2.0, 5);
-        QWheelEvent event(at, window->mapToGlobal(at), QPoint(), QPoint(0, delta),
-                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QWheelEvent event(at, window->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
         QApplication::sendEvent(window, &event);
     }
 

@@ -9,7 +9,7 @@ namespace PdfCommand {
 
 // Characters per line of the main window's result box at the window's default size, as
 // MeasureLineWidth reports it there; the width a certificate gets when --width is not given.
-inline constexpr int kResultBoxWidth = 30;
+inline constexpr int kResultBoxWidth = 32;
 
 QString synopsis();
 int run(const QStringList& args);

@@ -95,6 +95,9 @@ std::shared_ptr<SqlConnection> SqlConnection::open(const QString& path, const QS
     if (!db) {
         return nullptr;
     }
+    error->clear();
+    // Before the first read: a copy of the program in the middle of a write only delays it.
+    sqlite3_busy_timeout(db, kBusyTimeoutMs);
     // No password means a file without encryption; SQLCipher refuses an empty key.
     const QByteArray key = password.toUtf8();
     const bool keyed = key.isEmpty() || sqlite3_key(db, key.constData(), key.size()) == SQLITE_OK;
@@ -105,7 +108,6 @@ std::shared_ptr<SqlConnection> SqlConnection::open(const QString& path, const QS
         sqlite3_close_v2(db);
         return nullptr;
     }
-    sqlite3_busy_timeout(db, kBusyTimeoutMs);
     return std::shared_ptr<SqlConnection>(new SqlConnection(db));
 }
 

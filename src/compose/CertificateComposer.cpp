@@ -36,15 +36,15 @@ bool endsWith(const QString& text, const QString& marker)
     return text.size() >= marker.size() && QStringView(text).last(marker.size()) == marker;
 }
 
-// The block with every opening and closing marker taken out. Dropping a marker can bring two
-// halves of another one together ("</d" + opening marker + "iv>"); those go as well, so no
-// markup survives in the block whatever was typed. Both markers end in '>', so the text is
-// copied in runs up to each '>' and only there checked for a marker that has just been
-// completed; each character is copied once and dropped at most once.
-QString withoutBlockMarkers(QStringView block)
+// Appends `block` to `out` with every opening and closing marker taken out. Dropping a marker can
+// bring two halves of another one together ("</d" + opening marker + "iv>"); those go as well,
+// so no markup survives whatever was typed. A marker is only ever dropped when one of `block`'s
+// characters completes it, so markers that `out` already held stay. Both markers end in '>', so
+// the text is copied in runs up to each '>' and only there checked for a marker that has just
+// been completed; each character is copied once and dropped at most once.
+void appendWithoutBlockMarkers(QString& out, QStringView block)
 {
-    QString out;
-    out.reserve(block.size());
+    out.reserve(out.size() + block.size());
     qsizetype from = 0;
     while (from < block.size()) {
         const qsizetype gt = block.indexOf(u'>', from);
@@ -60,7 +60,6 @@ QString withoutBlockMarkers(QStringView block)
             out.chop(kBlockClose.size());
         }
     }
-    return out;
 }
 
 // Replaces each placeholder in turn over the whole text, in the given order. Two buffers take
@@ -140,7 +139,8 @@ QString AlignRightBlock(const QString& text, int width)
 
     // The block runs from the opening marker to the end of the text; a closing marker does not
     // end it, it is only dropped.
-    const QString block = withoutBlockMarkers(QStringView(text).sliced(open));
+    QString block;
+    appendWithoutBlockMarkers(block, QStringView(text).sliced(open));
 
     // The block's lines end after each "<br>"; the width of a line leaves its "<br>" out.
     qsizetype widest = 0;
@@ -158,9 +158,13 @@ QString AlignRightBlock(const QString& text, int width)
 
     const qsizetype padLength = std::max<qsizetype>(0, boundedWidth(width) - widest);
     if (padLength == 0) {
-        // Head and block meet directly, and "<b" + "r>" across the seam is a break too: turn
-        // the breaks into line ends only once both are joined.
-        return replaceAll(head.toString() + block, kBreakMarker, kLineBreak);
+        // Head and block meet directly. A marker that the seam completes (the head ending in
+        // "<div style=\"flo", the block starting with "at: right;\">") is dropped like any in the
+        // block, and "<b" + "r>" across the seam is a break too: the breaks become line ends
+        // only once both are joined.
+        QString joined = head.toString();
+        appendWithoutBlockMarkers(joined, block);
+        return replaceAll(joined, kBreakMarker, kLineBreak);
     }
 
     // With a pad between head and block, and after every break of the block, no break can form

@@ -9,7 +9,7 @@
 
 const QString CMyFrame::kCaption = QStringLiteral("打印预览");
 
-CMyFrame::CMyFrame(QWidget* dialog, QWidget** mainWindow, const QString* certText)
+CMyFrame::CMyFrame(QWidget* dialog, QPointer<QWidget>* mainWindow, const QString* certText)
     : QMainWindow(nullptr), m_pDialog(dialog), m_mainWindow(mainWindow)
 {
     setAttribute(Qt::WA_DeleteOnClose);

@@ -20,7 +20,7 @@ public:
 
     // `mainWindow` is the application's main-window designation and `certText` the shared
     // certificate text; both must outlive the frame. `dialog` may be null.
-    CMyFrame(QWidget* dialog, QWidget** mainWindow, const QString* certText);
+    CMyFrame(QWidget* dialog, QPointer<QWidget>* mainWindow, const QString* certText);
     ~CMyFrame() override;
 
     CMyView* view() const { return m_pView; }
@@ -40,7 +40,7 @@ private:
     void handBackMainWindow();
 
     QPointer<QWidget> m_pDialog;
-    QWidget** m_mainWindow;
+    QPointer<QWidget>* m_mainWindow;
     CMyView* m_pView = nullptr;
     CMyPreviewView* m_pPreview = nullptr;
     QAction* m_printAction = nullptr;

@@ -20,7 +20,7 @@ QString CertificateBody(const QString& resultText)
 }
 
 CMyFrame* OpenPrintPreview(QWidget* dialog, const QString& resultText, QString* certText,
-                           QWidget** mainWindow)
+                           QPointer<QWidget>* mainWindow)
 {
     if (!PrinterServices::hasDefaultPrinter()) {
         Notifier::information(dialog, kNoPrinterMessage);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointer>
 #include <QString>
 
 class CMyFrame;
@@ -20,7 +21,7 @@ QString CertificateBody(const QString& resultText);
 // "打印预览": without a default printer, the notice and nothing else (nullptr). Otherwise stores
 // the body in `certText` and opens the preview frame, which owns itself.
 CMyFrame* OpenPrintPreview(QWidget* dialog, const QString& resultText, QString* certText,
-                           QWidget** mainWindow);
+                           QPointer<QWidget>* mainWindow);
 
 // "离职证明-<name>.pdf" in the user's documents folder; "离职证明.pdf" without a name.
 QString SuggestedPdfPath(const QString& name);

@@ -51,7 +51,7 @@ protected:
     }
 
     QWidget dialog;
-    QWidget* mainWindow = nullptr;
+    QPointer<QWidget> mainWindow;
     QString certText;
     QPointer<CMyFrame> frame;
     FakePrinterServices printers;
@@ -68,7 +68,7 @@ TEST_F(PreviewFrame, OpensMaximisedInPlaceOfTheDialog)
     EXPECT_EQ(f->windowTitle(), QStringLiteral("打印预览"));
     EXPECT_EQ(f->windowIcon().pixmap(32).toImage(), dialog.windowIcon().pixmap(32).toImage());
     EXPECT_FALSE(dialog.isVisible());
-    EXPECT_EQ(mainWindow, f);
+    EXPECT_EQ(mainWindow.data(), f);
     ASSERT_NE(f->previewView(), nullptr);
     EXPECT_EQ(f->centralWidget(), f->previewView());
     QTRY_COMPARE(f->previewView()->pageCount(), 1);
@@ -88,7 +88,7 @@ TEST_F(PreviewFrame, CloseCommandGivesTheDialogBack)
     open()->closeAction()->trigger();
     QTRY_VERIFY(frame.isNull());
     EXPECT_TRUE(dialog.isVisible());
-    EXPECT_EQ(mainWindow, &dialog);
+    EXPECT_EQ(mainWindow.data(), &dialog);
     // Closing the preview is not the end of the program.
     EXPECT_EQ(lastWindow.count(), 0);
 }
@@ -101,7 +101,7 @@ TEST_F(PreviewFrame, WindowCloseGivesTheDialogBack)
     EXPECT_TRUE(f->windowHandle()->close());
     QTRY_VERIFY(frame.isNull());
     EXPECT_TRUE(dialog.isVisible());
-    EXPECT_EQ(mainWindow, &dialog);
+    EXPECT_EQ(mainWindow.data(), &dialog);
 }
 
 TEST_F(PreviewFrame, ClosePreviewProcClosesLikeTheCommand)
@@ -109,7 +109,7 @@ TEST_F(PreviewFrame, ClosePreviewProcClosesLikeTheCommand)
     CMyFrame::ClosePreviewProc(open());
     QTRY_VERIFY(frame.isNull());
     EXPECT_TRUE(dialog.isVisible());
-    EXPECT_EQ(mainWindow, &dialog);
+    EXPECT_EQ(mainWindow.data(), &dialog);
 }
 
 TEST_F(PreviewFrame, PrintCommandPrintsThePageAndStaysOpen)
@@ -145,7 +145,7 @@ TEST_F(PreviewFrame, CancelledPrinterDialogPrintsNothing)
     EXPECT_EQ(printers.dialogsShown, 1);
     EXPECT_TRUE(QDir(dir.path()).isEmpty());
     EXPECT_TRUE(f->isVisible());
-    EXPECT_EQ(mainWindow, f);
+    EXPECT_EQ(mainWindow.data(), f);
     EXPECT_EQ(f->previewView()->pageCount(), 1);
 }
 
@@ -172,7 +172,7 @@ TEST_F(PreviewFrame, SecondOpeningStartsFresh)
     CMyFrame* second = open();
     EXPECT_TRUE(second->isVisible());
     EXPECT_FALSE(dialog.isVisible());
-    EXPECT_EQ(mainWindow, second);
+    EXPECT_EQ(mainWindow.data(), second);
     QTRY_COMPARE(second->previewView()->pageCount(), 1);
     second->closeAction()->trigger();
     QTRY_VERIFY(frame.isNull());

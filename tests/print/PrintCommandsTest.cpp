@@ -37,7 +37,7 @@ protected:
     }
 
     QWidget dialog;
-    QWidget* mainWindow = nullptr;
+    QPointer<QWidget> mainWindow;
     QString certText = QStringLiteral("上一次的正文");
     QPointer<CMyFrame> frame;
     RecordingNotifier notifier;
@@ -74,7 +74,7 @@ TEST_F(PrintCommandsTest, NoDefaultPrinterGivesTheNoticeAndNothingElse)
     EXPECT_EQ(notice.icon, Notifier::Icon::Information);
     EXPECT_EQ(certText, QStringLiteral("上一次的正文"));
     EXPECT_TRUE(dialog.isVisible());
-    EXPECT_EQ(mainWindow, &dialog);
+    EXPECT_EQ(mainWindow.data(), &dialog);
     for (QWidget* w : QApplication::topLevelWidgets()) {
         EXPECT_EQ(qobject_cast<CMyFrame*>(w), nullptr);
     }
@@ -87,7 +87,7 @@ TEST_F(PrintCommandsTest, PreviewTakesTheBodyAndOpensTheFrame)
     EXPECT_TRUE(notifier.notices().isEmpty());
     EXPECT_EQ(certText, SampleBody());
     EXPECT_TRUE(certText.startsWith(QStringLiteral("\r\n\r\n\r\n")));
-    EXPECT_EQ(mainWindow, frame.data());
+    EXPECT_EQ(mainWindow.data(), frame.data());
     EXPECT_FALSE(dialog.isVisible());
 }
 

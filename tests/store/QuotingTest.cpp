@@ -1,4 +1,5 @@
 #include "LibraryFixture.h"
+#include "store/SqlConnection.h"
 
 namespace {
 
@@ -82,6 +83,18 @@ TEST_F(QuotingFailures, NulCharacterFailsAndIsReportedWithNothingWritten)
         EXPECT_EQ(notice.icon, Notifier::Icon::Warning);
         EXPECT_TRUE(notice.text.contains(asBuilt)) << notice.text.toStdString();
     }
+}
+
+TEST_F(QuotingFailures, HalfASurrogatePairIsRefusedRatherThanAltered)
+{
+    const QString table = "company_item_table";
+    const QStringList before = snapshot(table);
+    const QString value = QString("半个") + QChar(0xD83D) + QString("表情");
+    db.AddRecord(table, "item3", value, "item8", "");
+    EXPECT_EQ(snapshot(table), before);
+    ASSERT_EQ(notes.notices().size(), 1);
+    EXPECT_TRUE(notes.notices()[0].text.startsWith(SqlConnection::kInvalidText));
+    EXPECT_TRUE(notes.notices()[0].text.endsWith(value + "','')"));
 }
 
 TEST_F(QuotingFailures, InjectedConditionFindsNothing)

@@ -59,6 +59,27 @@ TEST(Sharing, AWriteWaitsForAnotherProgramsLockInsteadOfFailing)
     EXPECT_GT(db.FindRecordId("company_item_table", "item3", "这个程序"), 0);
 }
 
+TEST(Sharing, ConnectWaitsForAnotherProgramsExclusiveLock)
+{
+    TempLibrary library;
+    RecordingNotifier notes;
+    std::promise<void> locked;
+    std::thread other([&library, &locked] {
+        QString error;
+        auto connection = SqlConnection::open(library.path(), CDbVisit::kPassword, &error);
+        connection->execute("BEGIN EXCLUSIVE", &error);
+        locked.set_value();
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        connection->execute("COMMIT", &error);
+    });
+    locked.get_future().wait();
+    CDbVisit db;
+    db.m_pConnection = db.ConnectAccessDb(library.path(), CDbVisit::kPassword);
+    other.join();
+    EXPECT_TRUE(db.m_pConnection);
+    EXPECT_TRUE(notes.notices().isEmpty()) << notes.texts().join('\n').toStdString();
+}
+
 // While alive, the process obeys file modes even when it runs as root (as CI often does): the
 // capability to override them is taken out of the effective set and put back afterwards.
 class FileModesObeyed

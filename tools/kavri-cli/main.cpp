@@ -1,5 +1,6 @@
 #include "CliInput.h"
 #include "ComposeCommand.h"
+#include "PdfCommand.h"
 #include "PreviewCommand.h"
 
 #include <QString>
@@ -17,9 +18,10 @@ struct Command
 };
 
 // A new subcommand is one more file pair and one more row here.
-const std::array<Command, 2> kCommands = {{
+const std::array<Command, 3> kCommands = {{
     {"compose", &ComposeCommand::synopsis, &ComposeCommand::run},
     {"preview", &PreviewCommand::synopsis, &PreviewCommand::run},
+    {"pdf", &PdfCommand::synopsis, &PdfCommand::run},
 }};
 
 QString usage()

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QHash>
+#include <QString>
+
+struct sqlite3_stmt;
+
+// A forward-only cursor over one statement's rows. The first row is already fetched when the
+// record set is handed out; statements that return no rows give a record set that is at its
+// end from the start. Columns are found by name (case-insensitive, as Jet does); NULL reads as
+// the empty string.
+class RecordSet
+{
+public:
+    ~RecordSet();
+    RecordSet(const RecordSet&) = delete;
+    RecordSet& operator=(const RecordSet&) = delete;
+
+    bool isEof() const { return m_eof; }
+    void moveNext();
+
+    bool hasColumn(const QString& column) const;
+    // The current row's value as text: a number as its decimal digits, NULL as "".
+    QString collect(const QString& column) const;
+    // The current row's value as a 32-bit integer (0 for NULL or a missing column).
+    qint32 collectInt(const QString& column) const;
+
+    // The error of a fetch after the first row, if one failed; the record set then ends there.
+    const QString& error() const { return m_error; }
+
+private:
+    friend class SqlConnection;
+    // Takes ownership of stmt; stepResult is the result of its first step.
+    RecordSet(sqlite3_stmt* stmt, int stepResult);
+    int columnIndex(const QString& column) const;
+    void takeStep(int stepResult);
+
+    sqlite3_stmt* m_stmt;
+    bool m_eof = true;
+    QHash<QString, int> m_columns;
+    QString m_error;
+};

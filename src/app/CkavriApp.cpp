@@ -1,0 +1,36 @@
+#include "app/CkavriApp.h"
+
+#include "app/FontSubstitutions.h"
+#include "app/LibraryFilePath.h"
+#include "ui/main/CkavriDlg.h"
+
+CkavriApp::CkavriApp(int& argc, char** argv) : QApplication(argc, argv)
+{
+    setApplicationName(QStringLiteral("kavri"));
+    setApplicationVersion(QStringLiteral("1.0"));
+    // The program ends when its main dialog closes, not when the last window does: while the
+    // print preview replaces the main dialog there is a moment without any visible window.
+    setQuitOnLastWindowClosed(false);
+    InstallFontSubstitutions();
+}
+
+CkavriApp::~CkavriApp() = default;
+
+CkavriApp* CkavriApp::instance()
+{
+    return qobject_cast<CkavriApp*>(QCoreApplication::instance());
+}
+
+int CkavriApp::InitInstance()
+{
+    CkavriDlg dlg;
+    m_pMainWnd = &dlg;
+    dlg.DoModal();
+    m_pMainWnd = nullptr;
+    return 0;
+}
+
+QString CkavriApp::libraryFilePath() const
+{
+    return m_strLibraryPath.isEmpty() ? DefaultLibraryFilePath() : m_strLibraryPath;
+}

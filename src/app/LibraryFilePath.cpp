@@ -1,0 +1,10 @@
+#include "app/LibraryFilePath.h"
+
+#include "store/CDbVisit.h"
+
+#include <QCoreApplication>
+
+QString DefaultLibraryFilePath()
+{
+    return QCoreApplication::applicationDirPath() + QLatin1Char('/') + CDbVisit::kLibraryFileName;
+}

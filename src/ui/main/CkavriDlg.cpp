@@ -1,0 +1,205 @@
+#include "ui/main/CkavriDlg.h"
+
+#include "app/CkavriApp.h"
+#include "app/Notifier.h"
+#include "resources/Bitmaps.h"
+#include "resources/StringTable.h"
+#include "ui/controls/CButtonXp.h"
+#include "ui/controls/DialogBuilder.h"
+#include "ui/controls/ListViewCtrl.h"
+#include "ui/main/CAboutDlg.h"
+#include "ui/main/MainDialogIds.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QEventLoop>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+
+using namespace MainIds;
+
+CkavriDlg::CkavriDlg(QWidget* parent) : QDialog(parent), m_hIcon(LoadAppIcon())
+{
+    BuildControls();
+    ConnectCommands();
+}
+
+CkavriDlg::~CkavriDlg() = default;
+
+void CkavriDlg::BuildControls()
+{
+    DialogTemplate dialogTemplate;
+    QString error;
+    if (!DialogTemplate::load(kDialog, &dialogTemplate, &error)) {
+        // The template is compiled into the program; without it there is no window to show.
+        qFatal("main dialog template: %s", qPrintable(error));
+    }
+    const DialogBuilder builder(dialogTemplate);
+    setWindowTitle(dialogTemplate.caption);
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+    setFont(builder.font());
+
+    m_pContent = new QWidget(this);
+    m_pContent->setObjectName(QStringLiteral("content"));
+    builder.buildControls(m_pContent);
+    m_templateSize = builder.pixelSize();
+    m_pContent->setGeometry(QRect(QPoint(0, 0), m_templateSize));
+
+    m_listTemplates = control<ListViewCtrl>(kTemplateList);
+    m_scrollBar = control<QScrollBar>(kScrollBar);
+    // The scroll bar stays where it is while the content moves under it.
+    m_scrollBar->setParent(this);
+    m_scrollBar->setVisible(true);
+    m_scrollBar->raise();
+    m_btnCompanyLibrary = control<CButtonXp>(kCompanyLibrary);
+    m_btnDepartmentLibrary = control<CButtonXp>(kDepartmentLibrary);
+    m_btnPositionLibrary = control<CButtonXp>(kPositionLibrary);
+    m_btnReasonLibrary = control<CButtonXp>(kReasonLibrary);
+    m_btnTemplateLibrary = control<CButtonXp>(kTemplateLibrary);
+
+    m_pAboutAction = new QAction(this);
+    m_pAboutAction->setShortcut(QKeySequence(Qt::Key_F1));
+    m_pAboutAction->setShortcutContext(Qt::WindowShortcut);
+    addAction(m_pAboutAction);
+    connect(m_pAboutAction, &QAction::triggered, this, &CkavriDlg::OnAbout);
+}
+
+QWidget* CkavriDlg::control(int id) const
+{
+    const QString name = QString::number(id);
+    if (m_scrollBar && id == kScrollBar) {
+        return m_scrollBar;
+    }
+    return m_pContent ? m_pContent->findChild<QWidget*>(name, Qt::FindDirectChildrenOnly) : nullptr;
+}
+
+int CkavriDlg::DoModal()
+{
+    OnInitDialog();
+    if (!isVisible()) {
+        show();
+    }
+    // The window runs its own loop without blocking other top-level windows: the print
+    // preview stands in for it while the window is hidden.
+    QEventLoop loop;
+    connect(this, &QDialog::finished, &loop, &QEventLoop::quit);
+    loop.exec(QEventLoop::DialogExec);
+    return result();
+}
+
+bool CkavriDlg::OnInitDialog()
+{
+    if (m_bInitialised) {
+        return true;
+    }
+    m_bInitialised = true;
+    m_pApp = CkavriApp::instance();
+
+    // The about box is offered in the window's context menu and on F1; Linux window
+    // managers keep their window menus to themselves.
+    const QString aboutText = LoadStringResource(kAboutMenuString);
+    m_pAboutAction->setText(aboutText);
+    m_pAboutAction->setEnabled(!aboutText.isEmpty());
+
+    setWindowIcon(m_hIcon);
+
+    if (m_pApp) {
+        CDbVisit& db = m_pApp->m_dbVisit;
+        db.m_pConnection = db.ConnectAccessDb(m_pApp->libraryFilePath(), CDbVisit::kPassword);
+    }
+
+    ApplyPlacement();
+
+    SetUpTemplateList();
+    PlaceSheet();
+    ApplySheetColours();
+    control<QComboBox>(kGender)->setEditText(QStringLiteral("男"));
+    FillChoiceCombos();
+    ShowSelectedTemplate();
+    PlaceLibraryButtons();
+    SetUpScrollBar();
+    return true;
+}
+
+void CkavriDlg::FillChoiceCombos()
+{
+    if (!m_pApp) {
+        return;
+    }
+    struct Choice
+    {
+        int id;
+        const char16_t* table;
+    };
+    static constexpr Choice kChoices[] = {
+        {kCompany, u"company_item_table"},
+        {kDepartment, u"department_item_table"},
+        {kPosition, u"position_item_table"},
+        {kReason, u"reason_item_bable"},
+    };
+    CDbVisit& db = m_pApp->m_dbVisit;
+    for (const Choice& choice : kChoices) {
+        auto* combo = control<QComboBox>(choice.id);
+        const QString table = QString::fromUtf16(choice.table);
+        db.FillRecordCombo(combo, table, QStringLiteral("item3"));
+        db.ShowRecordValue(combo, table, QStringLiteral("item1"), QStringLiteral("默认"),
+                           QStringLiteral("item3"));
+    }
+}
+
+void CkavriDlg::UpdateData(bool saveAndValidate)
+{
+    auto* result = control<QPlainTextEdit>(kResult);
+    if (saveAndValidate) {
+        m_strResult = result->toPlainText();
+    } else {
+        result->setPlainText(m_strResult);
+    }
+}
+
+void CkavriDlg::done(int result)
+{
+    // Every way of ending the window closes the library connection first.
+    if (m_pApp) {
+        m_pApp->m_dbVisit.CloseConnection(m_pApp->m_dbVisit.m_pConnection);
+    }
+    QDialog::done(result);
+}
+
+void CkavriDlg::keyPressEvent(QKeyEvent* event)
+{
+    // Enter and Esc reach the window when no control wants them. They end a dialog, but
+    // ending this one would throw the form and an edited certificate away: only closing the
+    // window ends it.
+    switch (event->key()) {
+    case Qt::Key_Escape:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        event->accept();
+        return;
+    default:
+        QDialog::keyPressEvent(event);
+    }
+}
+
+void CkavriDlg::contextMenuEvent(QContextMenuEvent* event)
+{
+    if (!m_pAboutAction->isEnabled()) {
+        QDialog::contextMenuEvent(event);
+        return;
+    }
+    QMenu menu(this);
+    menu.addAction(m_pAboutAction);
+    menu.exec(event->globalPos());
+}
+
+void CkavriDlg::OnAbout()
+{
+    CAboutDlg about(this);
+    about.exec();
+}

@@ -1,0 +1,125 @@
+#pragma once
+
+#include "ui/main/ScrollStep.h"
+
+#include <QDialog>
+#include <QIcon>
+#include <QList>
+#include <QRect>
+#include <QString>
+
+class CButtonXp;
+class CkavriApp;
+class ListViewCtrl;
+class QAction;
+class QComboBox;
+class QPlainTextEdit;
+class QScrollBar;
+
+// The main window: template list, preview sheet, the form, the result sheet, the library
+// buttons and the information panel, built from dialog template 102 inside a content widget
+// that the window's own scroll bar moves up and down. The window covers the available screen
+// area for the whole run.
+class CkavriDlg : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit CkavriDlg(QWidget* parent = nullptr);
+    ~CkavriDlg() override;
+
+    // Initialises the window (once), shows it and returns when it has been closed.
+    int DoModal();
+    // Opens the library, fills the lists and lays the window out; shows the window. Runs
+    // once; later calls return at once.
+    bool OnInitDialog();
+
+    // Shows the selected template (if it is not the one shown) in the preview and lays the
+    // form out for it.
+    void ShowSelectedTemplate();
+    // Shows the label/input pairs whose placeholder occurs in templateText, in a two-column
+    // flow under the second banner; hides the others.
+    void LayoutFormFields(const QString& templateText);
+
+    // The scroll bar's requests and the mouse wheel.
+    void OnVScroll(ScrollRequest request, int thumb = 0);
+    void OnMouseWheel(int delta);
+
+    // Moves the result box's text into m_strResult (true) or back into the box (false).
+    void UpdateData(bool saveAndValidate = true);
+
+    // The control with the given id from dialog template 102.
+    QWidget* control(int id) const;
+    template <class T> T* control(int id) const { return qobject_cast<T*>(control(id)); }
+
+    // The widget that holds the controls; the scroll bar moves it.
+    QWidget* content() const { return m_pContent; }
+    ScrollRange scrollRange() const { return m_scrollRange; }
+    QAction* aboutAction() const { return m_pAboutAction; }
+
+    ListViewCtrl* m_listTemplates = nullptr;
+    QScrollBar* m_scrollBar = nullptr;
+    QString m_strResult;
+    QString m_strTemplateText;
+    qint32 m_nShownTemplate = -1;
+    qint32 m_nScrollPos = 0;
+    QRect m_rcScrollBar;
+    CButtonXp* m_btnCompanyLibrary = nullptr;
+    CButtonXp* m_btnDepartmentLibrary = nullptr;
+    CButtonXp* m_btnPositionLibrary = nullptr;
+    CButtonXp* m_btnReasonLibrary = nullptr;
+    CButtonXp* m_btnTemplateLibrary = nullptr;
+    QIcon m_hIcon;
+
+public slots:
+    void OnTemplateListClick();
+    void OnAbout();
+
+    // Commands of the buttons and the information panel.
+    void OnGenerate();
+    void OnCopyText();
+    void OnInfoPanelClick();
+    void OnCompanyLibrary();
+    void OnDepartmentLibrary();
+    void OnPositionLibrary();
+    void OnReasonLibrary();
+    void OnTemplateLibrary();
+    void OnPrintPreview();
+
+protected:
+    void done(int result) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void BuildControls();
+    void ConnectCommands();
+    void SetUpTemplateList();
+    void FillChoiceCombos();
+    void PlaceSheet();
+    void PlaceLibraryButtons();
+    void SetUpScrollBar();
+    void ApplyScrollBarLayout();
+    void ApplySheetColours();
+    void OnScrollBarAction(int action);
+    void ScrollTo(int position);
+    void UpdateContentSize();
+
+    // Keeping the window on the available screen area.
+    QRect PlacementTarget() const;
+    void ApplyPlacement();
+    void SchedulePlacementCheck();
+    void CheckPlacement();
+
+    CkavriApp* m_pApp = nullptr;
+    QWidget* m_pContent = nullptr;
+    QSize m_templateSize;
+    QAction* m_pAboutAction = nullptr;
+    ScrollRange m_scrollRange;
+    bool m_bInitialised = false;
+    bool m_bPlacementCheckPending = false;
+    QList<QRect> m_placementsUndone;
+};

@@ -1,0 +1,137 @@
+// Placing the sheet, the form fields and the library buttons. Every rectangle is in the
+// coordinates of the content widget that holds the controls; percentages are integer
+// products divided by 100, truncated toward zero.
+#include "ui/main/CkavriDlg.h"
+
+#include "ui/controls/CButtonXp.h"
+#include "ui/controls/ListViewCtrl.h"
+#include "ui/main/MainDialogIds.h"
+
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPalette>
+#include <QPlainTextEdit>
+
+using namespace MainIds;
+
+namespace {
+
+struct FormPair
+{
+    int label;
+    int input;
+    const char16_t* placeholder;
+};
+
+constexpr FormPair kFormPairs[] = {
+    {kNameLabel, kName, u"【姓名】"},
+    {kGenderLabel, kGender, u"【性别】"},
+    {kIdNumberLabel, kIdNumber, u"【身份证号】"},
+    {kCompanyLabel, kCompany, u"【公司名称】"},
+    {kDepartmentLabel, kDepartment, u"【部门】"},
+    {kPositionLabel, kPosition, u"【职位】"},
+    {kJoinDateLabel, kJoinDate, u"【入职日期】"},
+    {kLeaveDateLabel, kLeaveDate, u"【离职日期】"},
+    {kReasonLabel, kReason, u"【离职原因】"},
+};
+
+const QColor kSheetColour(223, 241, 234);
+
+} // namespace
+
+void CkavriDlg::PlaceSheet()
+{
+    const QRect list = m_listTemplates->geometry();
+    QWidget* sheet = control(kSheet);
+    sheet->move(list.x() + list.width() + list.width() * 15 / 100, list.y());
+    const QRect p = sheet->geometry();
+    const int w = p.width();
+    const int h = p.height();
+    control(kTemplateName)
+        ->setGeometry(p.x() + w * 15 / 100, p.y() + h * 3 / 100, w * 70 / 100, h * 8 / 100);
+    control(kPreview)->setGeometry(p.x() + w * 2 / 100, p.y() + h * 18 / 100, w * 96 / 100,
+                                   h * 79 / 100);
+}
+
+void CkavriDlg::ApplySheetColours()
+{
+    // The name and the preview sit on the sheet picture and take its colour.
+    for (int id : {kTemplateName, kPreview}) {
+        QWidget* box = control(id);
+        QPalette palette = box->palette();
+        for (QPalette::ColorGroup group :
+             {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+            palette.setColor(group, QPalette::Base, kSheetColour);
+            palette.setColor(group, QPalette::Window, kSheetColour);
+            palette.setColor(group, QPalette::Text, Qt::black);
+        }
+        box->setPalette(palette);
+        box->setAutoFillBackground(true);
+    }
+}
+
+void CkavriDlg::LayoutFormFields(const QString& templateText)
+{
+    const QRect b = control(kBannerStep2)->geometry();
+    const int bw = b.width();
+    const int bh = b.height();
+    const int bottom = b.y() + b.height();
+    const int rowHeight = control(kDepartment)->height();
+    const QSize labelSize(bw * 14 / 100, rowHeight);
+    const QSize inputSize(bw * 21 / 100, rowHeight);
+
+    int column = 0;
+    int row = 0;
+    int x = b.x() + bw * 7 / 100;
+    int y = bottom + bh / 3;
+    for (const FormPair& pair : kFormPairs) {
+        QWidget* label = control(pair.label);
+        QWidget* input = control(pair.input);
+        if (!templateText.contains(QStringView(pair.placeholder))) {
+            label->hide();
+            input->hide();
+            continue;
+        }
+        label->setGeometry(QRect(QPoint(x, y), labelSize));
+        input->setGeometry(QRect(QPoint(x + labelSize.width(), y), inputSize));
+        label->show();
+        input->show();
+        ++column;
+        if (column > 1) {
+            column = 0;
+            ++row;
+        }
+        x = b.x() + column * bw * 51 / 100 + bw * 7 / 100;
+        y = bottom + bh / 3 + row * rowHeight * 4 / 3;
+    }
+    // The reason and company lists are wider than their boxes: their entries are long.
+    for (int id : {kReason, kCompany}) {
+        control<QComboBox>(id)->view()->setMinimumWidth(3 * inputSize.width());
+    }
+}
+
+void CkavriDlg::PlaceLibraryButtons()
+{
+    CButtonXp* const buttons[] = {m_btnCompanyLibrary, m_btnDepartmentLibrary, m_btnPositionLibrary,
+                                  m_btnReasonLibrary, m_btnTemplateLibrary};
+    struct Bitmaps
+    {
+        quint16 normal, pressed, hover, disabled;
+    };
+    static constexpr Bitmaps kBitmaps[] = {
+        {146, 144, 145, 147}, {142, 140, 141, 143}, {138, 136, 137, 139},
+        {154, 152, 153, 155}, {150, 148, 149, 151},
+    };
+    for (int i = 0; i < 5; ++i) {
+        buttons[i]->LoadBitmaps(kBitmaps[i].normal, kBitmaps[i].pressed, kBitmaps[i].hover,
+                                kBitmaps[i].disabled);
+    }
+    // All button bitmaps share the company button's size.
+    const QSize size = m_btnCompanyLibrary->bitmapSize();
+    const QPoint first = m_btnCompanyLibrary->pos();
+    for (int i = 0; i < 5; ++i) {
+        buttons[i]->setGeometry(
+            QRect(QPoint(first.x(), first.y() + i * (size.height() * 5 / 3)), size));
+    }
+}

@@ -8,18 +8,29 @@
 #include <gtest/gtest.h>
 
 // Finds the editors' and the browser's controls by their ids, as the dialogs name them.
-template <typename T>
-T* child(QWidget* dialog, int id)
+template <typename T> T* child(QWidget* dialog, int id)
 {
     T* widget = dialog->findChild<T*>(QString::number(id));
     EXPECT_TRUE(widget) << "no control " << id;
     return widget;
 }
 
-inline QPushButton* okButton(QDialog* d) { return child<QPushButton>(d, 1); }
-inline QPushButton* cancelButton(QDialog* d) { return child<QPushButton>(d, 2); }
-inline QLineEdit* nameBox(QDialog* d) { return child<QLineEdit>(d, 529); }
-inline QPlainTextEdit* textBox(QDialog* d) { return child<QPlainTextEdit>(d, 1033); }
+inline QPushButton* okButton(QDialog* d)
+{
+    return child<QPushButton>(d, 1);
+}
+inline QPushButton* cancelButton(QDialog* d)
+{
+    return child<QPushButton>(d, 2);
+}
+inline QLineEdit* nameBox(QDialog* d)
+{
+    return child<QLineEdit>(d, 529);
+}
+inline QPlainTextEdit* textBox(QDialog* d)
+{
+    return child<QPlainTextEdit>(d, 1033);
+}
 
 // Types text into a widget key by key, as a keyboard or an input method delivers it; unlike
 // QTest::keyClicks it carries characters beyond Latin-1.

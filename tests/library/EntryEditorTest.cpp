@@ -13,8 +13,7 @@ const QString kEmpty = QStringLiteral("大侠，您得填写点啥内容才能�
 
 // Opens an editor without a modal loop: show() runs the same initialisation as exec(), and
 // 确定 or 取消 end it with the result a modal run would return.
-template <typename Editor>
-class EditorTest : public ::testing::Test
+template <typename Editor> class EditorTest : public ::testing::Test
 {
 protected:
     void open(const QString& title, const QString& prompt = QStringLiteral("提示"))
@@ -42,8 +41,9 @@ TEST_F(AddEditorTest, OpensWithTitleHintAndFocusOnOk)
     EXPECT_EQ(editor.focusWidget(), okButton(&editor));
     EXPECT_TRUE(nameBox(&editor)->text().isEmpty());
     EXPECT_FALSE(textBox(&editor)->isVisible());
-    // The default button that takes Enter is there but never seen.
+    // The default button that takes Enter from the boxes is there but never seen.
     QPushButton* hidden = child<QPushButton>(&editor, 1003);
+    nameBox(&editor)->setFocus();
     EXPECT_TRUE(hidden->isDefault());
     EXPECT_FALSE(hidden->isVisible());
 }
@@ -55,8 +55,8 @@ TEST_F(AddEditorTest, TemplateModeOnlyForTheExactTitle)
     // The Add editor scrolls its text sideways instead of wrapping.
     EXPECT_EQ(textBox(&editor)->lineWrapMode(), QPlainTextEdit::NoWrap);
 
-    for (const QString title : {QStringLiteral("添加离职模板 "), QStringLiteral("修改离职模板"),
-                                QStringLiteral("添加离职")}) {
+    for (const QString& title : {QStringLiteral("添加离职模板 "), QStringLiteral("修改离职模板"),
+                                 QStringLiteral("添加离职")}) {
         CAddXxxDlg other;
         other.m_strTitle = title;
         other.show();

@@ -27,6 +27,27 @@ TEST_F(LibraryBrowserTest, OpensWithItsTextsAndTheTopLevelEntriesInItemIdOrder)
     EXPECT_EQ(tree()->topLevelItem(0)->childCount(), 0);
 }
 
+TEST_F(LibraryBrowserTest, TheTreeSelectsItsFirstEntryWhenFocusedWithoutSelection)
+{
+    // As a Windows tree view does, and the browser treats it as the user's selection.
+    open(LibraryConfiguration::department());
+    const QString first = treeLabels().at(0);
+    tree()->setFocus();
+    EXPECT_EQ(browser->m_nSelectedId, idOf("department_item_table", first));
+    EXPECT_EQ(preview()->toPlainText(), QStringLiteral("   \n\n") + first);
+
+    // After a change the tree has no selection; focusing it again selects the first entry.
+    whenModal<CAddXxxDlg>([](CAddXxxDlg* editor) { fillAndConfirm(editor, "后勤部"); });
+    clickAdd();
+    ASSERT_EQ(browser->m_nSelectedId, -1);
+    // The offscreen platform does not give the activation back when the editor closes.
+    browser->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(browser.get()));
+    tree()->setFocus();
+    EXPECT_EQ(browser->m_nSelectedId, idOf("department_item_table", first));
+    EXPECT_TRUE(tree()->topLevelItem(0)->isSelected());
+}
+
 TEST_F(LibraryBrowserTest, EntriesAreListedByItemIdNotAlphabetically)
 {
     // Names in reverse alphabetical order of insertion.

@@ -12,8 +12,7 @@
 // a dialog of type T is the active modal widget. The action must end the dialog's run. When
 // no such dialog appears in time, the test fails and whatever modal dialog is open is closed,
 // so that a broken case fails instead of hanging.
-template <typename T>
-void whenModal(std::function<void(T*)> action, int timeoutMs = 5000)
+template <typename T> void whenModal(std::function<void(T*)> action, int timeoutMs = 5000)
 {
     auto* timer = new QTimer;
     auto clock = std::make_shared<QElapsedTimer>();

@@ -23,8 +23,7 @@ const QString kDefaultMarker = QStringLiteral("默认");
 // The preview starts with a line of three spaces and an empty line.
 const QString kPreviewLead = QStringLiteral("   \r\n\r\n");
 
-template <typename T>
-T* control(QDialog* dialog, int id)
+template <typename T> T* control(QDialog* dialog, int id)
 {
     T* widget = dialog->findChild<T*>(QString::number(id), Qt::FindDirectChildrenOnly);
     if (!widget) {
@@ -86,16 +85,12 @@ void CBasicdatasetDlg::keyPressEvent(QKeyEvent* event)
     const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
     const bool plain = event->modifiers() == Qt::NoModifier ||
                        (event->modifiers() == Qt::KeypadModifier && event->key() == Qt::Key_Enter);
-    if (enter && plain) {
-        // A focused button takes Enter itself; anywhere else Enter is the dialog's OK.
-        const auto buttons = findChildren<QPushButton*>();
-        const bool buttonTakesIt = std::any_of(buttons.begin(), buttons.end(), [](QPushButton* b) {
-            return b->isDefault() && b->isVisible();
-        });
-        if (!buttonTakesIt) {
-            accept();
-            return;
-        }
+    // A focused button takes Enter itself; anywhere else Enter is the dialog's OK. (Qt would
+    // make the first button the default one; a Windows dialog without a default button has
+    // none, so the dialog decides here instead of QDialog.)
+    if (enter && plain && !qobject_cast<QPushButton*>(focusWidget())) {
+        accept();
+        return;
     }
     QDialog::keyPressEvent(event);
 }
@@ -124,7 +119,8 @@ void CBasicdatasetDlg::OnSelChangedTree(QTreeWidgetItem* current)
     }
     current->setSelected(true);
     m_nSelectedId = current->data(0, Qt::UserRole).toInt();
-    const QString value = m_dbVisit.GetRecordValue(m_strTableName, m_strContentField, m_nSelectedId);
+    const QString value =
+        m_dbVisit.GetRecordValue(m_strTableName, m_strContentField, m_nSelectedId);
     SetPreviewText(kPreviewLead + value);
 }
 
@@ -172,8 +168,7 @@ void CBasicdatasetDlg::OnModify()
     }
     {
         const WaitCursor wait;
-        m_dbVisit.SetRecordValue(m_strTableName, m_strLabelField, editor.m_strName,
-                                 m_nSelectedId);
+        m_dbVisit.SetRecordValue(m_strTableName, m_strLabelField, editor.m_strName, m_nSelectedId);
         m_dbVisit.SetRecordValue(m_strTableName, kItem8, editor.m_strText, m_nSelectedId);
         RefreshTree();
         SetPreviewText(QString());

@@ -15,8 +15,7 @@ const QString CEntryEditorDlg::kEmptyInputMessage =
 
 namespace {
 
-template <typename T>
-T* control(QDialog* dialog, int id)
+template <typename T> T* control(QDialog* dialog, int id)
 {
     T* widget = dialog->findChild<T*>(QString::number(id), Qt::FindDirectChildrenOnly);
     if (!widget) {
@@ -69,8 +68,9 @@ void CEntryEditorDlg::DoDataExchange(bool bSaveAndValidate)
 {
     if (!bSaveAndValidate) {
         m_pNameBox->setText(m_strName);
-        m_strShownText = EditText::toBox(m_strText);
-        m_pTextBox->setPlainText(m_strShownText);
+        m_pTextBox->setPlainText(EditText::toBox(m_strText));
+        // What the box gives back, which may differ from what it was given.
+        m_strShownText = m_pTextBox->toPlainText();
         return;
     }
     m_strName = m_pNameBox->text();

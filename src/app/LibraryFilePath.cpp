@@ -1,10 +1,11 @@
 #include "app/LibraryFilePath.h"
 
-#include "store/CDbVisit.h"
+#include "app/LibraryLocation.h"
 
 #include <QCoreApplication>
 
 QString DefaultLibraryFilePath()
 {
-    return QCoreApplication::applicationDirPath() + QLatin1Char('/') + CDbVisit::kLibraryFileName;
+    // Beside the executable, or the user's own copy where that folder is read-only.
+    return LocateLibraryFile(QCoreApplication::applicationDirPath());
 }

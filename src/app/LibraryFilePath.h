@@ -2,7 +2,6 @@
 
 #include <QString>
 
-// Where the program finds its library file: the folder of the running executable followed by
-// "/bdsj_conn.dll". The one place that decides it, so that a later per-user location needs a
-// change here only.
+// The library file the program opens unless told otherwise: "bdsj_conn.dll" in the folder of
+// the running executable, or the user's own copy of it when that folder is not writable.
 QString DefaultLibraryFilePath();

@@ -1,6 +1,7 @@
 #include "compose/CertificateComposer.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace Compose {
 
@@ -22,29 +23,67 @@ namespace {
 // 姓名, 入职日期, 离职日期, 职位, 公司名称, 部门, 离职原因, 性别, 身份证号.
 constexpr std::array<int, 9> kPreviewOrder = {0, 6, 7, 5, 3, 4, 8, 1, 2};
 
-} // namespace
-
-QString replaceAll(const QString& text, QStringView before, QStringView after)
+// A measured box is never wider than the probe, and a negative width means no room at all.
+// Holding W to that range also keeps the title arithmetic from overflowing and the pads of a
+// long block from growing without bound.
+int boundedWidth(int width)
 {
-    if (before.isEmpty()) {
-        return text;
-    }
-    qsizetype pos = text.indexOf(before);
-    if (pos < 0) {
-        return text;
-    }
-    QString out;
-    out.reserve(text.size() + std::max<qsizetype>(0, after.size() - before.size()) * 16);
-    qsizetype from = 0;
-    while (pos >= 0) {
-        out.append(QStringView(text).mid(from, pos - from));
-        out.append(after);
-        from = pos + before.size();
-        pos = text.indexOf(before, from);
-    }
-    out.append(QStringView(text).mid(from));
-    return out;
+    return std::clamp(width, 0, kMaxLineWidth);
 }
+
+bool endsWith(const QString& text, const QString& marker)
+{
+    return text.size() >= marker.size() && QStringView(text).last(marker.size()) == marker;
+}
+
+// Appends `block` to `out` with every opening and closing marker taken out. Dropping a marker can
+// bring two halves of another one together ("</d" + opening marker + "iv>"); those go as well,
+// so no markup survives whatever was typed. A marker is only ever dropped when one of `block`'s
+// characters completes it, so markers that `out` already held stay. Both markers end in '>', so
+// the text is copied in runs up to each '>' and only there checked for a marker that has just
+// been completed; each character is copied once and dropped at most once.
+void appendWithoutBlockMarkers(QString& out, QStringView block)
+{
+    out.reserve(out.size() + block.size());
+    qsizetype from = 0;
+    while (from < block.size()) {
+        const qsizetype gt = block.indexOf(u'>', from);
+        const qsizetype end = gt < 0 ? block.size() : gt + 1;
+        out.append(block.sliced(from, end - from));
+        from = end;
+        if (gt < 0) {
+            break;
+        }
+        if (endsWith(out, kBlockOpen)) {
+            out.chop(kBlockOpen.size());
+        } else if (endsWith(out, kBlockClose)) {
+            out.chop(kBlockClose.size());
+        }
+    }
+}
+
+// Replaces each placeholder in turn over the whole text, in the given order. Two buffers take
+// turns so that a long template costs two allocations rather than one per placeholder.
+template <typename Replacement>
+QString replacePlaceholders(QString text, const std::array<int, 9>& order, Replacement replacement)
+{
+    QString spare;
+    for (int index : order) {
+        const Placeholder& p = kPlaceholders[index];
+        const qsizetype first = findText(text, p.marker);
+        if (first < 0) {
+            continue;
+        }
+        spare.resize(0);
+        spare.reserve(text.size());
+        spare.append(QStringView(text).first(first));
+        appendReplaced(spare, QStringView(text).sliced(first), p.marker, replacement(p));
+        std::swap(text, spare);
+    }
+    return text;
+}
+
+} // namespace
 
 QString widthProbe()
 {
@@ -66,48 +105,48 @@ QString TrimReasonText(const QString& reason)
 
 QString RenderTemplatePreview(const QString& templateText, int width)
 {
-    QString text = templateText;
-    for (int index : kPreviewOrder) {
-        const Placeholder& p = kPlaceholders[index];
-        text = replaceAll(text, p.marker, p.blank);
-    }
+    constexpr std::array<int, 9> order = kPreviewOrder;
+    const QString text =
+        replacePlaceholders(templateText, order, [](const Placeholder& p) { return p.blank; });
     return AlignRightBlock(text, width);
 }
 
 QString ComposeCertificate(const QString& templateText, const CertificateValues& values, int width)
 {
-    const int fill = (width - 4) / 2;
+    const int fill = (boundedWidth(width) - static_cast<int>(kTitle.size())) / 2;
     QString text;
-    text.reserve(templateText.size() + 64);
+    text.reserve(std::max(fill, 0) + kTitle.size() + 3 * kLineBreak.size() + templateText.size());
     if (fill > 0) {
         text.fill(kFiller, fill);
     }
     text += kTitle;
     text += kLineBreak.repeated(3);
     text += templateText;
-    for (const Placeholder& p : kPlaceholders) {
-        text = replaceAll(text, p.marker, values.*p.value);
-    }
+    constexpr std::array<int, 9> tableOrder = {0, 1, 2, 3, 4, 5, 6, 7, 8};
+    text = replacePlaceholders(std::move(text), tableOrder, [&values](const Placeholder& p) {
+        return QStringView(values.*p.value);
+    });
     return AlignRightBlock(text, width);
 }
 
 QString AlignRightBlock(const QString& text, int width)
 {
-    const qsizetype open = text.indexOf(kBlockOpen);
+    const qsizetype open = findText(text, kBlockOpen);
     if (open < 0) {
         return replaceAll(text, kBreakMarker, kLineBreak);
     }
+    const QStringView head = QStringView(text).first(open);
 
     // The block runs from the opening marker to the end of the text; a closing marker does not
     // end it, it is only dropped.
-    QString block = replaceAll(text.mid(open), kBlockOpen, {});
-    block = replaceAll(block, kBlockClose, {});
+    QString block;
+    appendWithoutBlockMarkers(block, QStringView(text).sliced(open));
 
     // The block's lines end after each "<br>"; the width of a line leaves its "<br>" out.
     qsizetype widest = 0;
     qsizetype lines = 1;
     for (qsizetype start = 0;;) {
-        const qsizetype br = block.indexOf(kBreakMarker, start);
+        const qsizetype br = findText(block, kBreakMarker, start);
         const qsizetype end = br < 0 ? block.size() : br;
         widest = std::max(widest, end - start);
         if (br < 0) {
@@ -117,27 +156,35 @@ QString AlignRightBlock(const QString& text, int width)
         ++lines;
     }
 
-    const qsizetype padLength = std::max<qsizetype>(0, width - widest);
-    QString padded;
-    padded.reserve(open + block.size() + lines * padLength);
-    padded.append(QStringView(text).left(open));
+    const qsizetype padLength = std::max<qsizetype>(0, boundedWidth(width) - widest);
     if (padLength == 0) {
-        padded.append(block);
-    } else {
-        const QString pad(padLength, kFiller);
-        for (qsizetype start = 0;;) {
-            padded.append(pad);
-            const qsizetype br = block.indexOf(kBreakMarker, start);
-            if (br < 0) {
-                padded.append(QStringView(block).mid(start));
-                break;
-            }
-            const qsizetype next = br + kBreakMarker.size();
-            padded.append(QStringView(block).mid(start, next - start));
-            start = next;
-        }
+        // Head and block meet directly. A marker that the seam completes (the head ending in
+        // "<div style=\"flo", the block starting with "at: right;\">") is dropped like any in the
+        // block, and "<b" + "r>" across the seam is a break too: the breaks become line ends
+        // only once both are joined.
+        QString joined = head.toString();
+        appendWithoutBlockMarkers(joined, block);
+        return replaceAll(joined, kBreakMarker, kLineBreak);
     }
-    return replaceAll(padded, kBreakMarker, kLineBreak);
+
+    // With a pad between head and block, and after every break of the block, no break can form
+    // across a seam, so the breaks become line ends while the text is put together.
+    QString out;
+    out.reserve(text.size() + lines * padLength);
+    appendReplaced(out, head, kBreakMarker, kLineBreak);
+    const QString pad(padLength, kFiller);
+    for (qsizetype start = 0;;) {
+        out.append(pad);
+        const qsizetype br = findText(block, kBreakMarker, start);
+        if (br < 0) {
+            out.append(QStringView(block).sliced(start));
+            break;
+        }
+        out.append(QStringView(block).sliced(start, br - start));
+        out.append(kLineBreak);
+        start = br + kBreakMarker.size();
+    }
+    return out;
 }
 
 } // namespace Compose

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "compose/CertificateValues.h"
+#include "compose/TextReplace.h"
 
 #include <QString>
 #include <QStringView>
@@ -18,9 +19,9 @@ inline const QString kLineBreak = QStringLiteral("\r\n");
 inline const QString kBreakMarker = QStringLiteral("<br>");
 inline const QString kBlockOpen = QStringLiteral("<div style=\"float: right;\">");
 inline const QString kBlockClose = QStringLiteral("</div>");
-inline constexpr QChar kFiller = QChar(0x3000);     // IDEOGRAPHIC SPACE
-inline constexpr QChar kBlank = QChar(0xFF3F);      // FULLWIDTH LOW LINE
-inline constexpr QChar kReasonCut = QChar(0xFF08);  // FULLWIDTH LEFT PARENTHESIS
+inline constexpr QChar kFiller = QChar(0x3000);    // IDEOGRAPHIC SPACE
+inline constexpr QChar kBlank = QChar(0xFF3F);     // FULLWIDTH LOW LINE
+inline constexpr QChar kReasonCut = QChar(0xFF08); // FULLWIDTH LEFT PARENTHESIS
 
 // One placeholder: its text in the template, the form value that replaces it in the certificate
 // and the run of blanks that stands for it in the preview.
@@ -37,15 +38,22 @@ extern const std::array<Placeholder, 9> kPlaceholders;
 // The 330 full-width numerals whose first display line tells how wide a box is.
 QString widthProbe();
 
+// The first 11 characters of a date picker's text, without their spaces.
 QString TrimDateText(const QString& pickerText);
+// The reason up to its first "（", unless the text starts with one (then it stays whole).
 QString TrimReasonText(const QString& reason);
 
-QString RenderTemplatePreview(const QString& templateText, int width);
-QString ComposeCertificate(const QString& templateText, const CertificateValues& values, int width);
-QString AlignRightBlock(const QString& text, int width);
+// Widths outside 0..kMaxLineWidth are taken as the nearest end of that range: a measured box
+// never reports more than the probe holds.
 
-// Every occurrence of `before` replaced by `after` in one left-to-right pass; what is inserted
-// is not searched again. Linear in the size of text and result.
-QString replaceAll(const QString& text, QStringView before, QStringView after);
+// The template with every placeholder shown as its run of blanks, right block aligned.
+QString RenderTemplatePreview(const QString& templateText, int width);
+// Centred title, three empty lines, then the template with the values put in, right block
+// aligned. The values go in before the markup is handled, so markup inside a value counts.
+QString ComposeCertificate(const QString& templateText, const CertificateValues& values, int width);
+// Shifts the block that starts at the first opening marker (and runs to the end of the text) so
+// that its widest line ends at `width`, drops the block's markers and turns every "<br>" into
+// CR LF. The block may hold any number of lines.
+QString AlignRightBlock(const QString& text, int width);
 
 } // namespace Compose

@@ -10,6 +10,8 @@
 const QString SqlConnection::kNotConnected = QStringLiteral("没有打开的资料库连接。");
 const QString SqlConnection::kSecondStatement =
     QStringLiteral("语句文本中含有第二条语句，未执行。");
+const QString SqlConnection::kInvalidText =
+    QStringLiteral("语句文本中含有无效的字符（不成对的代理项），未执行。");
 const QString SqlConnection::kNotALibrary = QStringLiteral("file holds no tables");
 
 namespace {
@@ -93,15 +95,19 @@ std::shared_ptr<SqlConnection> SqlConnection::open(const QString& path, const QS
     if (!db) {
         return nullptr;
     }
+    error->clear();
+    // Before the first read: a copy of the program in the middle of a write only delays it.
+    sqlite3_busy_timeout(db, kBusyTimeoutMs);
+    // No password means a file without encryption; SQLCipher refuses an empty key.
     const QByteArray key = password.toUtf8();
-    if (sqlite3_key(db, key.constData(), key.size()) != SQLITE_OK || !checkReadable(db, error)) {
+    const bool keyed = key.isEmpty() || sqlite3_key(db, key.constData(), key.size()) == SQLITE_OK;
+    if (!keyed || !checkReadable(db, error)) {
         if (error->isEmpty()) {
             *error = lastError(db);
         }
         sqlite3_close_v2(db);
         return nullptr;
     }
-    sqlite3_busy_timeout(db, kBusyTimeoutMs);
     return std::shared_ptr<SqlConnection>(new SqlConnection(db));
 }
 
@@ -127,6 +133,12 @@ std::unique_ptr<RecordSet> SqlConnection::execute(const QString& statement, QStr
     }
     if (!m_db) {
         *error = kNotConnected;
+        return nullptr;
+    }
+    // Half of a surrogate pair has no UTF-8 form: it would be stored as U+FFFD, a value other
+    // than the one given. Such a statement is refused instead.
+    if (!QStringView(statement).isValidUtf16()) {
+        *error = kInvalidText;
         return nullptr;
     }
     const QByteArray text = TranslateJetStatement(statement).toUtf8();

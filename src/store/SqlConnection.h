@@ -37,6 +37,7 @@ public:
 
     static const QString kNotConnected;
     static const QString kSecondStatement;
+    static const QString kInvalidText;
     static const QString kNotALibrary;
 
 private:

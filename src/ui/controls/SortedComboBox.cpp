@@ -2,13 +2,18 @@
 
 #include <QCollatorSortKey>
 #include <QSignalBlocker>
+#include <QStringListModel>
 #include <algorithm>
 #include <numeric>
 #include <vector>
 
 SortedComboBox::SortedComboBox(QWidget* parent)
-    : QComboBox(parent), m_collator(QLocale(QLocale::Chinese, QLocale::China))
+    : QComboBox(parent), m_collator(QLocale(QLocale::Chinese, QLocale::China)),
+      m_model(new QStringListModel(this))
 {
+    // A plain list of strings: a hundred thousand names cost a hundred thousand strings, not
+    // as many item objects, and a whole new list goes in as one reset.
+    setModel(m_model);
     setEditable(true);
     setInsertPolicy(QComboBox::NoInsert);
 }
@@ -38,11 +43,8 @@ void SortedComboBox::addSortedItems(const QStringList& texts)
     if (texts.isEmpty()) {
         return;
     }
-    QStringList all;
-    all.reserve(count() + texts.size());
-    for (int i = 0; i < count(); ++i) {
-        all.append(itemText(i));
-    }
+    QStringList all = m_model->stringList();
+    all.reserve(all.size() + texts.size());
     all.append(texts);
 
     // Comparing precomputed keys is a byte comparison; collating each pair anew is not.
@@ -65,8 +67,7 @@ void SortedComboBox::addSortedItems(const QStringList& texts)
     {
         // Rebuilding the list is one change to the user, not one per string.
         const QSignalBlocker blocker(this);
-        clear();
-        insertItems(0, sorted);
+        m_model->setStringList(sorted);
         setCurrentIndex(-1);
     }
     setEditText(editText);

@@ -4,10 +4,12 @@
 #include <QComboBox>
 #include <QStringList>
 
+class QStringListModel;
+
 // An editable combo box whose list stays in Chinese (zh_CN) collation order, like a Windows
 // combo box with a sorted list. Typed text is never added to the list. Many strings go in
 // through addSortedItems in one go: one sort over precomputed collation keys and one model
-// insertion, instead of a search and a shift per string.
+// reset of the list model, instead of a search and a shift per string.
 class SortedComboBox : public QComboBox
 {
     Q_OBJECT
@@ -24,4 +26,5 @@ public:
 
 private:
     QCollator m_collator;
+    QStringListModel* m_model;
 };

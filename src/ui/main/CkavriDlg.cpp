@@ -15,6 +15,7 @@
 #include <QContextMenuEvent>
 #include <QEventLoop>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QScrollBar>
@@ -149,16 +150,20 @@ void CkavriDlg::FillChoiceCombos()
         db.FillRecordCombo(combo, table, QStringLiteral("item3"));
         db.ShowRecordValue(combo, table, QStringLiteral("item1"), QStringLiteral("默认"),
                            QStringLiteral("item3"));
+        // Show a long name from its start, as a Windows combo does.
+        if (QLineEdit* edit = combo->lineEdit()) {
+            edit->setCursorPosition(0);
+        }
     }
 }
 
 void CkavriDlg::UpdateData(bool saveAndValidate)
 {
-    auto* result = control<QPlainTextEdit>(kResult);
+    // Through the control-text helpers, which give the box's line breaks back as CR LF.
     if (saveAndValidate) {
-        m_strResult = result->toPlainText();
+        m_strResult = GetCtrlText(this, kResult);
     } else {
-        result->setPlainText(m_strResult);
+        SetCtrlText(this, kResult, m_strResult);
     }
 }
 

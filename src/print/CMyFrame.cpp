@@ -1,0 +1,100 @@
+#include "print/CMyFrame.h"
+
+#include "print/CMyPreviewView.h"
+#include "print/CMyView.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QToolBar>
+
+const QString CMyFrame::kCaption = QStringLiteral("打印预览");
+
+CMyFrame::CMyFrame(QWidget* dialog, QPointer<QWidget>* mainWindow, const QString* certText)
+    : QMainWindow(nullptr), m_pDialog(dialog), m_mainWindow(mainWindow)
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    // The main dialog is hidden while the preview is open; closing the preview must not count
+    // as closing the program's last window.
+    setAttribute(Qt::WA_QuitOnClose, false);
+    setWindowTitle(kCaption);
+    setGeometry(200, 200, 300, 300);
+
+    m_pView = new CMyView(certText, this);
+    m_pPreview = new CMyPreviewView(m_pView, this);
+    setCentralWidget(m_pPreview);
+    connect(m_pPreview, &CMyPreviewView::closeRequested, this, [this] { ClosePreviewProc(this); });
+    createToolBar();
+
+    if (m_pDialog) {
+        setWindowIcon(m_pDialog->windowIcon());
+    }
+    showMaximized();
+    if (m_mainWindow) {
+        *m_mainWindow = this;
+    }
+    StartPreview();
+    if (m_pDialog) {
+        m_pDialog->hide();
+    }
+}
+
+CMyFrame::~CMyFrame()
+{
+    if (m_pDialog) {
+        m_pDialog->show();
+    }
+}
+
+void CMyFrame::createToolBar()
+{
+    QToolBar* bar = addToolBar(QStringLiteral("预览"));
+    bar->setObjectName(QStringLiteral("previewToolBar"));
+    bar->setMovable(false);
+    bar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+
+    m_printAction = bar->addAction(QStringLiteral("打印(&P)..."));
+    m_printAction->setObjectName(QStringLiteral("previewPrint"));
+    m_printAction->setShortcut(QKeySequence::Print);
+    connect(m_printAction, &QAction::triggered, m_pPreview, &CMyPreviewView::OnPreviewPrint);
+
+    QAction* zoomIn = bar->addAction(QStringLiteral("放大(&I)"));
+    zoomIn->setShortcut(QKeySequence::ZoomIn);
+    connect(zoomIn, &QAction::triggered, m_pPreview, [this] { m_pPreview->zoomIn(); });
+    QAction* zoomOut = bar->addAction(QStringLiteral("缩小(&O)"));
+    zoomOut->setShortcut(QKeySequence::ZoomOut);
+    connect(zoomOut, &QAction::triggered, m_pPreview, [this] { m_pPreview->zoomOut(); });
+    QAction* fit = bar->addAction(QStringLiteral("整页(&F)"));
+    connect(fit, &QAction::triggered, m_pPreview, &QPrintPreviewWidget::fitInView);
+
+    m_closeAction = bar->addAction(QStringLiteral("关闭(&C)"));
+    m_closeAction->setObjectName(QStringLiteral("previewClose"));
+    m_closeAction->setShortcut(QKeySequence(Qt::Key_Escape));
+    connect(m_closeAction, &QAction::triggered, m_pPreview, &CMyPreviewView::OnPreviewClose);
+}
+
+void CMyFrame::StartPreview()
+{
+    m_pPreview->updatePreview();
+}
+
+void CMyFrame::handBackMainWindow()
+{
+    if (m_mainWindow) {
+        *m_mainWindow = m_pDialog;
+    }
+    // Back before this window goes, so that the program always has a window on screen.
+    if (m_pDialog) {
+        m_pDialog->show();
+    }
+}
+
+void CMyFrame::ClosePreviewProc(CMyFrame* frame)
+{
+    frame->close();
+}
+
+void CMyFrame::closeEvent(QCloseEvent* event)
+{
+    handBackMainWindow();
+    event->accept();
+}

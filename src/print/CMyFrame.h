@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QPointer>
+
+class CMyPreviewView;
+class CMyView;
+class QAction;
+
+// The print-preview window. It opens as soon as it is constructed: maximised, with the main
+// dialog's icon, the page drawn by its print view, and print and close commands. While it is
+// open it stands in for the main dialog as the application's main window and the dialog is
+// hidden; closing it by its command or as a window hands the role back and shows the dialog.
+// It owns itself and is deleted once closed; each opening is a fresh frame.
+class CMyFrame : public QMainWindow
+{
+    Q_OBJECT
+public:
+    static const QString kCaption; // "打印预览"
+
+    // `mainWindow` is the application's main-window designation and `certText` the shared
+    // certificate text; both must outlive the frame. `dialog` may be null.
+    CMyFrame(QWidget* dialog, QPointer<QWidget>* mainWindow, const QString* certText);
+    ~CMyFrame() override;
+
+    CMyView* view() const { return m_pView; }
+    CMyPreviewView* previewView() const { return m_pPreview; }
+    QAction* printAction() const { return m_printAction; }
+    QAction* closeAction() const { return m_closeAction; }
+
+    // What every way of closing the preview comes to.
+    static void ClosePreviewProc(CMyFrame* frame);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void createToolBar();
+    void StartPreview();
+    void handBackMainWindow();
+
+    QPointer<QWidget> m_pDialog;
+    QPointer<QWidget>* m_mainWindow;
+    CMyView* m_pView = nullptr;
+    CMyPreviewView* m_pPreview = nullptr;
+    QAction* m_printAction = nullptr;
+    QAction* m_closeAction = nullptr;
+};

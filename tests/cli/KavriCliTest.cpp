@@ -1,0 +1,202 @@
+#include <QByteArray>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <vector>
+
+// Runs the built kavri-cli as a script would and looks at its exit status and raw bytes.
+namespace {
+
+struct CliRun
+{
+    int status = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+CliRun runCli(const QStringList& args)
+{
+    QProcess process;
+    process.start(QStringLiteral(KAVRI_CLI_PATH), args);
+    CliRun run;
+    if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit) {
+        ADD_FAILURE() << "kavri-cli did not finish normally";
+        return run;
+    }
+    run.status = process.exitCode();
+    run.out = process.readAllStandardOutput();
+    run.err = process.readAllStandardError();
+    return run;
+}
+
+class KavriCli : public ::testing::Test
+{
+protected:
+    QString writeFile(const QString& name, const QByteArray& bytes)
+    {
+        const QString path = m_dir.filePath(name);
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        return path;
+    }
+
+    QTemporaryDir m_dir;
+};
+
+const QByteArray kBom("\xEF\xBB\xBF");
+const QByteArray kFiller("\xE3\x80\x80"); // U+3000 in UTF-8
+
+TEST_F(KavriCli, ComposePrintsTheCertificateBytes)
+{
+    const QString path = writeFile(
+        QStringLiteral("t.txt"),
+        QByteArray("兹证明【姓名】（【性别】）<br>因【离职原因】离职。<div style=\"float: right;\">"
+                   "【公司名称】<br>【离职日期】</div>"));
+    const CliRun run = runCli({"compose", "--template", path, "--width", "14", "--name", "张三",
+                               "--gender", "男", "--company", "示例公司", "--reason",
+                               "个人原因（家庭）", "--left", "2024年6月30日 星期日"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.err, QByteArray());
+    // Title filler (14 - 4) / 2 = 5; the block's widest line is the 10-character date: pad 4.
+    const QByteArray expected = kFiller.repeated(5) + "离职证明\r\n\r\n\r\n" +
+                                "兹证明张三（男）\r\n因个人原因离职。" + kFiller.repeated(4) +
+                                "示例公司\r\n" + kFiller.repeated(4) + "2024年6月30日";
+    EXPECT_EQ(run.out, expected);
+}
+
+TEST_F(KavriCli, ComposeTreatsMissingValuesAsEmptyAndKeepsTypedLineEnds)
+{
+    const QString path =
+        writeFile(QStringLiteral("t.txt"), kBom + QByteArray("甲【姓名】【职位】乙\r\n丙\n"));
+    const CliRun run = runCli({"compose", "--template", path, "--width", "0"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, QByteArray("离职证明\r\n\r\n\r\n甲乙\r\n丙\n"));
+}
+
+TEST_F(KavriCli, AcceptsOptionEqualsValueForm)
+{
+    const QString path = writeFile(QStringLiteral("t.txt"), QByteArray("【姓名】"));
+    const CliRun run = runCli({"compose", "--template=" + path, "--width=4", "--name=李四"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, QByteArray("离职证明\r\n\r\n\r\n李四"));
+}
+
+TEST_F(KavriCli, PreviewPrintsBlanksWithoutTitle)
+{
+    const QString path =
+        writeFile(QStringLiteral("t.txt"),
+                  kBom + QByteArray("【姓名】<br><div style=\"float: right;\">【部门】</div>"));
+    const CliRun run = runCli({"preview", "--template", path, "--width", "6"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.err, QByteArray());
+    EXPECT_EQ(run.out, QByteArray("＿＿＿\r\n") + kFiller.repeated(2) + "＿＿＿＿");
+}
+
+TEST_F(KavriCli, HelpGoesToStdoutWithStatusZero)
+{
+    for (const QStringList& args : {QStringList{"--help"}, QStringList{"compose", "--help"}}) {
+        const CliRun run = runCli(args);
+        EXPECT_EQ(run.status, 0) << args.join(' ').toStdString();
+        EXPECT_TRUE(run.out.startsWith("Usage: kavri-cli"));
+        EXPECT_TRUE(run.out.contains("compose --template FILE --width W"));
+        EXPECT_TRUE(run.out.contains("preview --template FILE --width W"));
+        EXPECT_EQ(run.err, QByteArray());
+    }
+}
+
+TEST_F(KavriCli, HelpAfterAnOptionIsItsValue)
+{
+    const QString path = writeFile(QStringLiteral("t.txt"), QByteArray("【姓名】"));
+    const CliRun run = runCli({"compose", "--template", path, "--width", "0", "--name", "--help"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, QByteArray("离职证明\r\n\r\n\r\n--help"));
+}
+
+struct BadInputCase
+{
+    const char* label;
+    QStringList args; // "@good", "@bad-utf8" and "@dir" stand for prepared paths
+    const char* message;
+};
+
+void PrintTo(const BadInputCase& c, std::ostream* os)
+{
+    *os << c.label;
+}
+
+class KavriCliBadInput : public KavriCli, public ::testing::WithParamInterface<BadInputCase>
+{
+};
+
+TEST_P(KavriCliBadInput, RefusesWithOneLineAndStatusTwo)
+{
+    const QString good = writeFile(QStringLiteral("good.txt"), QByteArray("正文"));
+    const QString bad = writeFile(QStringLiteral("bad.txt"), QByteArray("正\xC3\x28文"));
+    QStringList args = GetParam().args;
+    for (QString& arg : args) {
+        arg.replace(QStringLiteral("@good"), good)
+            .replace(QStringLiteral("@bad-utf8"), bad)
+            .replace(QStringLiteral("@dir"), m_dir.path())
+            .replace(QStringLiteral("@missing"), m_dir.filePath(QStringLiteral("missing.txt")));
+    }
+    const CliRun run = runCli(args);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.out, QByteArray());
+    EXPECT_TRUE(run.err.startsWith("kavri-cli: ")) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains(GetParam().message)) << run.err.toStdString();
+    EXPECT_EQ(run.err.count('\n'), 1) << run.err.toStdString();
+    EXPECT_TRUE(run.err.endsWith('\n'));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, KavriCliBadInput,
+    ::testing::ValuesIn(std::vector<BadInputCase>{
+        {"MissingFile", {"compose", "--template", "@missing", "--width", "30"}, "cannot read"},
+        {"Directory", {"preview", "--template", "@dir", "--width", "30"}, "is a directory"},
+        {"NotUtf8", {"compose", "--template", "@bad-utf8", "--width", "30"}, "not valid UTF-8"},
+        {"WidthNotANumber",
+         {"compose", "--template", "@good", "--width", "3O"},
+         "not a whole number"},
+        {"WidthNegative",
+         {"compose", "--template", "@good", "--width", "-1"},
+         "not a whole number"},
+        {"WidthEmpty", {"preview", "--template", "@good", "--width", ""}, "not a whole number"},
+        {"WidthFraction",
+         {"preview", "--template", "@good", "--width", "3.5"},
+         "not a whole number"},
+        {"WidthTooLarge", {"compose", "--template", "@good", "--width", "331"}, "out of range"},
+        {"WidthHuge",
+         {"compose", "--template", "@good", "--width", "99999999999999999999"},
+         "out of range"},
+        {"MissingWidth", {"compose", "--template", "@good"}, "missing option '--width'"},
+        {"MissingTemplate", {"preview", "--width", "3"}, "missing option '--template'"},
+        {"UnknownOption",
+         {"compose", "--template", "@good", "--width", "3", "--age", "30"},
+         "unknown option '--age'"},
+        {"ValueOptionOnPreview",
+         {"preview", "--template", "@good", "--width", "3", "--name", "x"},
+         "unknown option '--name'"},
+        {"OptionWithoutValue",
+         {"compose", "--template", "@good", "--width"},
+         "option '--width' needs a value"},
+        {"RepeatedOption",
+         {"compose", "--template", "@good", "--width", "3", "--width", "4"},
+         "given twice"},
+        {"BareArgument",
+         {"compose", "--template", "@good", "--width", "3", "extra"},
+         "unexpected argument 'extra'"},
+        {"UnknownCommand", {"pdfx", "--template", "@good"}, "unknown command 'pdfx'"},
+    }),
+    [](const auto& info) { return std::string(info.param.label); });
+
+TEST(KavriCliNoArguments, PrintsUsageOnStderrWithStatusTwo)
+{
+    const CliRun run = runCli({});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.out, QByteArray());
+    EXPECT_TRUE(run.err.startsWith("Usage: kavri-cli"));
+}
+
+} // namespace

@@ -1,0 +1,184 @@
+#include "PdfCommand.h"
+#include "PdfText.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+// Runs the built kavri-cli pdf as a script would.
+namespace {
+
+struct CliRun
+{
+    int status = -1;
+    QString out;
+    QString err;
+};
+
+CliRun runCli(const QStringList& args,
+              const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment())
+{
+    QProcess process;
+    process.setProcessEnvironment(env);
+    process.start(QStringLiteral(KAVRI_CLI_PATH), args);
+    CliRun run;
+    if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit) {
+        ADD_FAILURE() << "kavri-cli did not finish normally";
+        return run;
+    }
+    run.status = process.exitCode();
+    run.out = QString::fromUtf8(process.readAllStandardOutput());
+    run.err = QString::fromUtf8(process.readAllStandardError());
+    return run;
+}
+
+// Each text line with its position, as pdftotext -bbox reports the words of a page.
+QString PdfWordBoxes(const QString& path)
+{
+    QProcess process;
+    process.start(QStringLiteral("pdftotext"),
+                  {QStringLiteral("-bbox"), path, QStringLiteral("-")});
+    process.waitForFinished(30000);
+    QString boxes;
+    for (const QString& line : QString::fromUtf8(process.readAllStandardOutput()).split(u'\n')) {
+        if (line.contains(QStringLiteral("<word"))) {
+            boxes += line.trimmed() + u'\n';
+        }
+    }
+    return boxes;
+}
+
+class KavriCliPdf : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        m_template = m_dir.filePath(QStringLiteral("template.txt"));
+        QFile file(m_template);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray(
+            "兹证明【姓名】（性别：【性别】）自【入职日期】入职我公司，在【部门】担任【职位】一职，"
+            "于【离职日期】因【离职原因】原因离职。<br>特此证明。<br><br>"
+            "<div style=\"float: right;\">【公司名称】<br>【离职日期】</div>"));
+    }
+
+    QStringList values() const
+    {
+        return {"--name",       "张三",
+                "--gender",     "男",
+                "--company",    "示例科技有限公司",
+                "--department", "研发部",
+                "--position",   "工程师",
+                "--joined",     "2019年3月1日",
+                "--left",       "2024年6月30日 星期日",
+                "--reason",     "个人发展（家庭）"};
+    }
+
+    QString compose(int width) const
+    {
+        return runCli(QStringList{"compose", "--template", m_template, "--width",
+                                  QString::number(width)} +
+                      values())
+            .out;
+    }
+
+    QTemporaryDir m_dir;
+    QString m_template;
+};
+
+} // namespace
+
+TEST_F(KavriCliPdf, WritesTheCertificatePage)
+{
+    const QString out = m_dir.filePath(QStringLiteral("张三.pdf"));
+    const CliRun run =
+        runCli(QStringList{"pdf", "--template", m_template, "--out", out} + values());
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.out.isEmpty());
+    ASSERT_TRUE(QFile::exists(out));
+    EXPECT_EQ(PdfPageCount(out), 1);
+    const QString text = PdfText(out);
+    EXPECT_TRUE(WithoutSpaces(text).startsWith(QStringLiteral("离职证明")));
+    const QString certificate = compose(PdfCommand::kResultBoxWidth);
+    const QString body = certificate.mid(certificate.indexOf(QStringLiteral("离职证明")) + 4);
+    QString missing;
+    EXPECT_TRUE(HoldsLinesInOrder(text, body, &missing)) << missing.toStdString();
+    // Values are trimmed as Generate trims them.
+    EXPECT_FALSE(text.contains(QStringLiteral("星期日")));
+    EXPECT_FALSE(text.contains(QStringLiteral("家庭")));
+}
+
+TEST_F(KavriCliPdf, WidthDefaultsToTheResultBox)
+{
+    const QString byDefault = m_dir.filePath(QStringLiteral("default.pdf"));
+    const QString explicitWidth = m_dir.filePath(QStringLiteral("explicit.pdf"));
+    const QString narrow = m_dir.filePath(QStringLiteral("narrow.pdf"));
+    ASSERT_EQ(
+        runCli(QStringList{"pdf", "--template", m_template, "--out", byDefault} + values()).status,
+        0);
+    ASSERT_EQ(runCli(QStringList{"pdf", "--template", m_template, "--out", explicitWidth, "--width",
+                                 QString::number(PdfCommand::kResultBoxWidth)} +
+                     values())
+                  .status,
+              0);
+    ASSERT_EQ(runCli(QStringList{"pdf", "--template", m_template, "--out", narrow, "--width=4"} +
+                     values())
+                  .status,
+              0);
+    // The right block sits where the width puts it: same place as the explicit default width,
+    // elsewhere for a narrow box.
+    const QString boxes = PdfWordBoxes(byDefault);
+    ASSERT_FALSE(boxes.isEmpty());
+    EXPECT_EQ(boxes, PdfWordBoxes(explicitWidth));
+    EXPECT_NE(boxes, PdfWordBoxes(narrow));
+}
+
+TEST_F(KavriCliPdf, RunsWithoutADisplay)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("DISPLAY"));
+    env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    const QString out = m_dir.filePath(QStringLiteral("headless.pdf"));
+    const CliRun run =
+        runCli(QStringList{"pdf", "--template", m_template, "--out", out} + values(), env);
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_EQ(PdfPageCount(out), 1);
+}
+
+TEST_F(KavriCliPdf, MissingOutputIsRefused)
+{
+    const CliRun run = runCli({"pdf", "--template", m_template});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_TRUE(run.err.contains(QStringLiteral("--out"))) << run.err.toStdString();
+    const CliRun empty = runCli({"pdf", "--template", m_template, "--out="});
+    EXPECT_EQ(empty.status, 2);
+}
+
+TEST_F(KavriCliPdf, UnwritableOutputGetsAClearMessageAndStatusTwo)
+{
+    const QString out = m_dir.filePath(QStringLiteral("no/such/folder/out.pdf"));
+    const CliRun run = runCli({"pdf", "--template", m_template, "--out", out});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_TRUE(run.err.startsWith(QStringLiteral("kavri-cli: cannot write")))
+        << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains(out));
+    EXPECT_FALSE(QFile::exists(out));
+}
+
+TEST_F(KavriCliPdf, BadInputIsRefusedAsComposeRefusesIt)
+{
+    const QString out = m_dir.filePath(QStringLiteral("never.pdf"));
+    EXPECT_EQ(runCli({"pdf", "--out", out}).status, 2);
+    EXPECT_EQ(runCli({"pdf", "--template", m_dir.filePath("missing.txt"), "--out", out}).status, 2);
+    EXPECT_EQ(runCli({"pdf", "--template", m_template, "--out", out, "--width", "abc"}).status, 2);
+    EXPECT_EQ(runCli({"pdf", "--template", m_template, "--out", out, "--width", "331"}).status, 2);
+    EXPECT_EQ(runCli({"pdf", "--template", m_template, "--out", out, "--colour", "red"}).status, 2);
+    EXPECT_EQ(
+        runCli({"pdf", "--template", m_template, "--out", out, "--width", "3", "--width", "4"})
+            .status,
+        2);
+    EXPECT_FALSE(QFile::exists(out));
+}

@@ -1,0 +1,169 @@
+#include "print/PrintCommands.h"
+#include "FakePrinterServices.h"
+#include "FakeSaveFileDialog.h"
+#include "PdfText.h"
+#include "RecordingNotifier.h"
+#include "SampleCertificate.h"
+#include "app/FontSubstitutions.h"
+#include "print/CMyFrame.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QPointer>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+class PrintCommandsTest : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite() { InstallFontSubstitutions(); }
+
+    void SetUp() override
+    {
+        dialog.show();
+        mainWindow = &dialog;
+    }
+
+    void TearDown() override
+    {
+        if (frame) {
+            delete frame.data();
+        }
+    }
+
+    QWidget dialog;
+    QPointer<QWidget> mainWindow;
+    QString certText = QStringLiteral("上一次的正文");
+    QPointer<CMyFrame> frame;
+    RecordingNotifier notifier;
+    FakePrinterServices printers;
+    FakeSaveFileDialog files;
+    QTemporaryDir dir;
+};
+
+} // namespace
+
+TEST(CertificateBody, IsTheTextAfterTheFirstTitle)
+{
+    using PrintCommands::CertificateBody;
+    EXPECT_EQ(CertificateBody(QStringLiteral("　　离职证明\r\n\r\n\r\n兹证明")),
+              QStringLiteral("\r\n\r\n\r\n兹证明"));
+    EXPECT_EQ(CertificateBody(QStringLiteral("离职证明甲离职证明乙")),
+              QStringLiteral("甲离职证明乙"));
+    EXPECT_EQ(CertificateBody(QStringLiteral("离职证明")), QString());
+    EXPECT_EQ(CertificateBody(QString()), QString());
+    // The title edited away: the whole text, not the text from its fifth character on.
+    EXPECT_EQ(CertificateBody(QStringLiteral("兹证明张三")), QStringLiteral("兹证明张三"));
+}
+
+TEST_F(PrintCommandsTest, NoDefaultPrinterGivesTheNoticeAndNothingElse)
+{
+    printers.defaultPrinter = false;
+    frame = PrintCommands::OpenPrintPreview(&dialog, SampleCertificate(), &certText, &mainWindow);
+    EXPECT_TRUE(frame.isNull());
+    ASSERT_EQ(notifier.notices().size(), 1);
+    const auto& notice = notifier.notices().first();
+    EXPECT_EQ(notice.caption, QStringLiteral("提示"));
+    EXPECT_EQ(notice.text,
+              QStringLiteral("没有默认打印机，或者没有安装打印机！无法执行打印相关操作"));
+    EXPECT_EQ(notice.icon, Notifier::Icon::Information);
+    EXPECT_EQ(certText, QStringLiteral("上一次的正文"));
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_EQ(mainWindow.data(), &dialog);
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        EXPECT_EQ(qobject_cast<CMyFrame*>(w), nullptr);
+    }
+}
+
+TEST_F(PrintCommandsTest, PreviewTakesTheBodyAndOpensTheFrame)
+{
+    frame = PrintCommands::OpenPrintPreview(&dialog, SampleCertificate(), &certText, &mainWindow);
+    ASSERT_FALSE(frame.isNull());
+    EXPECT_TRUE(notifier.notices().isEmpty());
+    EXPECT_EQ(certText, SampleBody());
+    EXPECT_TRUE(certText.startsWith(QStringLiteral("\r\n\r\n\r\n")));
+    EXPECT_EQ(mainWindow.data(), frame.data());
+    EXPECT_FALSE(dialog.isVisible());
+}
+
+TEST_F(PrintCommandsTest, PreviewOfAnEmptyBoxHandsOverAnEmptyBody)
+{
+    frame = PrintCommands::OpenPrintPreview(&dialog, QString(), &certText, &mainWindow);
+    ASSERT_FALSE(frame.isNull());
+    EXPECT_TRUE(certText.isEmpty());
+}
+
+TEST_F(PrintCommandsTest, SuggestedFileIsNamedForThePersonInTheDocumentsFolder)
+{
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    EXPECT_EQ(PrintCommands::SuggestedPdfPath(QStringLiteral("张三")),
+              QDir(documents).filePath(QStringLiteral("离职证明-张三.pdf")));
+    EXPECT_EQ(PrintCommands::SuggestedPdfPath(QStringLiteral(" ")),
+              QDir(documents).filePath(QStringLiteral("离职证明.pdf")));
+    EXPECT_EQ(QFileInfo(PrintCommands::SuggestedPdfPath(QStringLiteral("a/../b"))).fileName(),
+              QStringLiteral("离职证明-a_.._b.pdf"));
+}
+
+TEST_F(PrintCommandsTest, ExportWritesThePageWhereTheUserChose)
+{
+    files.answer = dir.filePath(QStringLiteral("证明.pdf"));
+    EXPECT_TRUE(PrintCommands::ExportPdf(&dialog, SampleCertificate(), QStringLiteral("张三")));
+    ASSERT_EQ(files.suggested.size(), 1);
+    EXPECT_TRUE(files.suggested.first().endsWith(QStringLiteral("/离职证明-张三.pdf")));
+    EXPECT_EQ(files.captions.first(), QStringLiteral("导出PDF"));
+    EXPECT_TRUE(files.filters.first().contains(QStringLiteral("*.pdf")));
+    EXPECT_TRUE(notifier.notices().isEmpty());
+    EXPECT_EQ(PdfPageCount(files.answer), 1);
+    const QString text = PdfText(files.answer);
+    EXPECT_EQ(WithoutSpaces(text).count(QStringLiteral("离职证明")), 1);
+    QString missing;
+    EXPECT_TRUE(HoldsLinesInOrder(text, SampleBody(), &missing)) << missing.toStdString();
+    // Exporting needs no printer and leaves the window as it was.
+    EXPECT_TRUE(dialog.isVisible());
+}
+
+TEST_F(PrintCommandsTest, ExportWorksWithoutAnyPrinter)
+{
+    printers.defaultPrinter = false;
+    files.answer = dir.filePath(QStringLiteral("无打印机.pdf"));
+    EXPECT_TRUE(PrintCommands::ExportPdf(&dialog, SampleCertificate(), QStringLiteral("张三")));
+    EXPECT_TRUE(QFile::exists(files.answer));
+    EXPECT_TRUE(notifier.notices().isEmpty());
+}
+
+TEST_F(PrintCommandsTest, CancelledExportWritesNothingAndSaysNothing)
+{
+    files.answer.clear();
+    EXPECT_FALSE(PrintCommands::ExportPdf(&dialog, SampleCertificate(), QStringLiteral("张三")));
+    EXPECT_EQ(files.suggested.size(), 1);
+    EXPECT_TRUE(notifier.notices().isEmpty());
+    EXPECT_TRUE(QDir(dir.path()).isEmpty());
+}
+
+TEST_F(PrintCommandsTest, UnwritableFileGetsANoticeNamingIt)
+{
+    files.answer = dir.filePath(QStringLiteral("没有这个文件夹/证明.pdf"));
+    EXPECT_FALSE(PrintCommands::ExportPdf(&dialog, SampleCertificate(), QStringLiteral("张三")));
+    ASSERT_EQ(notifier.notices().size(), 1);
+    EXPECT_EQ(notifier.notices().first().caption, QStringLiteral("提示"));
+    EXPECT_TRUE(notifier.notices().first().text.contains(QDir::toNativeSeparators(files.answer)))
+        << notifier.notices().first().text.toStdString();
+    EXPECT_FALSE(QFile::exists(files.answer));
+}
+
+TEST_F(PrintCommandsTest, FailedRenameLeavesNoHalfWrittenFile)
+{
+    // The page is written but cannot take the name: no temporary file is left beside it.
+    files.answer = dir.filePath(QStringLiteral("busy.pdf"));
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("busy.pdf")));
+    EXPECT_FALSE(PrintCommands::ExportPdf(&dialog, SampleCertificate(), QStringLiteral("张三")));
+    EXPECT_EQ(notifier.notices().size(), 1);
+    EXPECT_TRUE(QFileInfo(files.answer).isDir());
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+              QStringList{QStringLiteral("busy.pdf")});
+}

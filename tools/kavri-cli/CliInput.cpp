@@ -1,0 +1,140 @@
+#include "CliInput.h"
+
+#include "CliOptions.h"
+#include "compose/CertificateComposer.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QStringDecoder>
+#include <cstdio>
+
+namespace CliInput {
+
+namespace {
+
+std::optional<QString> decodeUtf8(const QByteArray& bytes)
+{
+    // The default flags drop one leading byte-order mark, which is what a template saved by a
+    // Windows editor starts with.
+    QStringDecoder decoder(QStringConverter::Utf8);
+    QString text = decoder.decode(bytes);
+    if (decoder.hasError()) {
+        return std::nullopt;
+    }
+    return text;
+}
+
+} // namespace
+
+QStringList valueOptionNames()
+{
+    return {QStringLiteral("name"),    QStringLiteral("gender"),     QStringLiteral("id"),
+            QStringLiteral("company"), QStringLiteral("department"), QStringLiteral("position"),
+            QStringLiteral("joined"),  QStringLiteral("left"),       QStringLiteral("reason")};
+}
+
+std::optional<QString> decodeArgument(const QByteArray& bytes)
+{
+    return decodeUtf8(bytes);
+}
+
+std::optional<QString> readTemplateFile(const QString& path, QString* error)
+{
+    if (QFileInfo(path).isDir()) {
+        *error = QStringLiteral("template file '%1' is a directory").arg(path);
+        return std::nullopt;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        *error = QStringLiteral("cannot read template file '%1': %2").arg(path, file.errorString());
+        return std::nullopt;
+    }
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        *error = QStringLiteral("cannot read template file '%1': %2").arg(path, file.errorString());
+        return std::nullopt;
+    }
+    std::optional<QString> text = decodeUtf8(bytes);
+    if (!text) {
+        *error = QStringLiteral("template file '%1' is not valid UTF-8").arg(path);
+    }
+    return text;
+}
+
+std::optional<int> parseWidth(const QString& text, QString* error)
+{
+    int width = 0;
+    bool digitsOnly = !text.isEmpty();
+    for (const QChar c : text) {
+        if (c < u'0' || c > u'9') {
+            digitsOnly = false;
+            break;
+        }
+        // Stop counting once past the limit so that a long run of digits cannot overflow.
+        width = std::min(width * 10 + (c.unicode() - u'0'), Compose::kMaxLineWidth + 1);
+    }
+    if (!digitsOnly) {
+        *error = QStringLiteral("width '%1' is not a whole number").arg(text);
+        return std::nullopt;
+    }
+    if (width > Compose::kMaxLineWidth) {
+        *error = QStringLiteral("width '%1' is out of range (0 to %2)")
+                     .arg(text)
+                     .arg(Compose::kMaxLineWidth);
+        return std::nullopt;
+    }
+    return width;
+}
+
+std::optional<TemplateJob> templateJob(const CliOptions& options, QString* error)
+{
+    for (const QString& name : {QStringLiteral("template"), QStringLiteral("width")}) {
+        if (!options.has(name)) {
+            *error = QStringLiteral("missing option '--%1'").arg(name);
+            return std::nullopt;
+        }
+    }
+    const std::optional<int> width = parseWidth(options.value(QStringLiteral("width")), error);
+    if (!width) {
+        return std::nullopt;
+    }
+    std::optional<QString> text =
+        readTemplateFile(options.value(QStringLiteral("template")), error);
+    if (!text) {
+        return std::nullopt;
+    }
+    return TemplateJob{std::move(*text), *width};
+}
+
+CertificateValues certificateValues(const CliOptions& options)
+{
+    CertificateValues values;
+    values.name = options.value(QStringLiteral("name"));
+    values.gender = options.value(QStringLiteral("gender"));
+    values.idNumber = options.value(QStringLiteral("id"));
+    values.company = options.value(QStringLiteral("company"));
+    values.department = options.value(QStringLiteral("department"));
+    values.position = options.value(QStringLiteral("position"));
+    values.joinDate = Compose::TrimDateText(options.value(QStringLiteral("joined")));
+    values.leaveDate = Compose::TrimDateText(options.value(QStringLiteral("left")));
+    values.reason = Compose::TrimReasonText(options.value(QStringLiteral("reason")));
+    return values;
+}
+
+bool writeResult(const QString& text)
+{
+    const QByteArray bytes = text.toUtf8();
+    const size_t written = std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+    return written == size_t(bytes.size()) && std::fflush(stdout) == 0;
+}
+
+int refuse(const QString& message)
+{
+    // One line, whatever the message holds, so that scripts can read it as one.
+    QString line = message;
+    line.replace(u'\n', u' ').replace(u'\r', u' ');
+    std::fprintf(stderr, "kavri-cli: %s\n", line.toUtf8().constData());
+    return kBadInput;
+}
+
+} // namespace CliInput

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "compose/CertificateValues.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+class CliOptions;
+
+// The checks and conversions that every subcommand shares: the template file, the width, the
+// form values, and how results and complaints leave the program.
+namespace CliInput {
+
+// Exit status for input the program refuses.
+inline constexpr int kBadInput = 2;
+
+// The value options of a certificate, in the form's order.
+QStringList valueOptionNames();
+
+// An argument as text; nullopt when its bytes are not UTF-8.
+std::optional<QString> decodeArgument(const QByteArray& bytes);
+
+// The template file's text (UTF-8, a leading byte-order mark skipped); nullopt with `error` set
+// when the file cannot be read or is not valid UTF-8.
+std::optional<QString> readTemplateFile(const QString& path, QString* error);
+
+// A line width: a whole number from 0 to 330 written in decimal digits.
+std::optional<int> parseWidth(const QString& text, QString* error);
+
+// What every template subcommand needs: the text of --template and the number of --width, both
+// required.
+struct TemplateJob
+{
+    QString templateText;
+    int width = 0;
+};
+std::optional<TemplateJob> templateJob(const CliOptions& options, QString* error);
+
+// The form values as Generate hands them to the composer: dates and reason trimmed, a missing
+// option empty.
+CertificateValues certificateValues(const CliOptions& options);
+
+// Writes `text` to stdout as UTF-8, CR LF kept; false when stdout refuses it.
+bool writeResult(const QString& text);
+
+// Prints "kavri-cli: <message>" on stderr and returns kBadInput.
+int refuse(const QString& message);
+
+} // namespace CliInput

@@ -1,0 +1,72 @@
+#include "CliInput.h"
+#include "ComposeCommand.h"
+#include "PdfCommand.h"
+#include "PreviewCommand.h"
+
+#include <QString>
+#include <QStringList>
+#include <array>
+#include <cstdio>
+
+namespace {
+
+struct Command
+{
+    const char* name;
+    QString (*synopsis)();
+    int (*run)(const QStringList& args);
+};
+
+// A new subcommand is one more file pair and one more row here.
+const std::array<Command, 3> kCommands = {{
+    {"compose", &ComposeCommand::synopsis, &ComposeCommand::run},
+    {"preview", &PreviewCommand::synopsis, &PreviewCommand::run},
+    {"pdf", &PdfCommand::synopsis, &PdfCommand::run},
+}};
+
+QString usage()
+{
+    QString text = QStringLiteral("Usage: kavri-cli COMMAND [OPTIONS]\n"
+                                  "FILE is UTF-8 text; W is a whole number from 0 to 330.\n"
+                                  "Results go to stdout as UTF-8 with CR LF line ends.\n\n");
+    for (const Command& command : kCommands) {
+        text += QStringLiteral("  kavri-cli ") + command.synopsis() + u'\n';
+    }
+    text += QStringLiteral("  kavri-cli --help\n    Prints this text.\n");
+    return text;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QStringList args;
+    for (int i = 1; i < argc; ++i) {
+        const std::optional<QString> arg = CliInput::decodeArgument(QByteArray(argv[i]));
+        if (!arg) {
+            return CliInput::refuse(QStringLiteral("argument %1 is not valid UTF-8").arg(i));
+        }
+        args << *arg;
+    }
+    // "--help" as the command or as the command's first option; further on it could be the
+    // value of an option ("--name --help").
+    const auto isHelp = [](const QString& arg) {
+        return arg == QLatin1String("--help") || arg == QLatin1String("-h");
+    };
+    if ((args.size() >= 1 && isHelp(args.at(0))) || (args.size() >= 2 && isHelp(args.at(1)))) {
+        std::fputs(usage().toUtf8().constData(), stdout);
+        return 0;
+    }
+    if (args.isEmpty()) {
+        std::fputs(usage().toUtf8().constData(), stderr);
+        return CliInput::kBadInput;
+    }
+    const QString name = args.takeFirst();
+    for (const Command& command : kCommands) {
+        if (name == QLatin1String(command.name)) {
+            return command.run(args);
+        }
+    }
+    return CliInput::refuse(
+        QStringLiteral("unknown command '%1' (see kavri-cli --help)").arg(name));
+}

@@ -26,9 +26,6 @@ void CkavriDlg::ConnectCommands()
 }
 
 // Each command gets its own file when it is built; until then its button does nothing.
-void CkavriDlg::OnGenerate() {}
-void CkavriDlg::OnCopyText() {}
-void CkavriDlg::OnInfoPanelClick() {}
 void CkavriDlg::OnCompanyLibrary() {}
 void CkavriDlg::OnDepartmentLibrary() {}
 void CkavriDlg::OnPositionLibrary() {}

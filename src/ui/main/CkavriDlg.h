@@ -90,6 +90,7 @@ public slots:
     void OnReasonLibrary();
     void OnTemplateLibrary();
     void OnPrintPreview();
+    void OnExportPdf();
 
 protected:
     void done(int result) override;

@@ -15,6 +15,7 @@ void CkavriDlg::ConnectCommands()
     connect(control<QPushButton>(kCopyText), &QPushButton::clicked, this, &CkavriDlg::OnCopyText);
     connect(control<QPushButton>(kPrintPreview), &QPushButton::clicked, this,
             &CkavriDlg::OnPrintPreview);
+    connect(control<QPushButton>(kExportPdf), &QPushButton::clicked, this, &CkavriDlg::OnExportPdf);
     connect(control<PictureLabel>(kInfoPanel), &PictureLabel::clicked, this,
             &CkavriDlg::OnInfoPanelClick);
     connect(m_btnCompanyLibrary, &QAbstractButton::clicked, this, &CkavriDlg::OnCompanyLibrary);
@@ -31,4 +32,3 @@ void CkavriDlg::OnDepartmentLibrary() {}
 void CkavriDlg::OnPositionLibrary() {}
 void CkavriDlg::OnReasonLibrary() {}
 void CkavriDlg::OnTemplateLibrary() {}
-void CkavriDlg::OnPrintPreview() {}

@@ -37,6 +37,7 @@ inline constexpr int kReason = 1028;
 inline constexpr int kGenerate = 1029;
 inline constexpr int kCopyText = 1030;
 inline constexpr int kPrintPreview = 1031;
+inline constexpr int kExportPdf = 1033;
 inline constexpr int kBannerStep3 = 1002;
 inline constexpr int kResultLeftMargin = 1010;
 inline constexpr int kResult = 1008;

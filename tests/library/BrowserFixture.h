@@ -61,15 +61,9 @@ protected:
         return labels;
     }
 
-    // Clicks the tree row that shows label, as the user would.
     void select(const QString& label)
     {
-        const auto found = tree()->findItems(label, Qt::MatchExactly);
-        ASSERT_FALSE(found.isEmpty()) << "no row " << label.toStdString();
-        tree()->scrollToItem(found.first());
-        const QPoint at = tree()->visualItemRect(found.first()).center();
-        QTest::mouseClick(tree()->viewport(), Qt::LeftButton, {}, at);
-        ASSERT_EQ(tree()->currentItem(), found.first());
+        ASSERT_TRUE(clickTreeRow(tree(), label)) << "no row " << label.toStdString();
     }
 
     // The table's rows as the database holds them, in itemid order.

@@ -5,6 +5,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTreeWidget>
 #include <gtest/gtest.h>
 
 // Finds the editors' and the browser's controls by their ids, as the dialogs name them.
@@ -52,4 +53,17 @@ inline void fillAndConfirm(QDialog* editor, const QString& name, const QString& 
         typeText(textBox(editor), text);
     }
     QTest::mouseClick(okButton(editor), Qt::LeftButton);
+}
+
+// Clicks the tree row that shows label, as the user would; false when there is no such row.
+inline bool clickTreeRow(QTreeWidget* tree, const QString& label)
+{
+    const auto found = tree->findItems(label, Qt::MatchExactly);
+    if (found.isEmpty()) {
+        return false;
+    }
+    tree->scrollToItem(found.first());
+    const QPoint at = tree->visualItemRect(found.first()).center();
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, at);
+    return tree->currentItem() == found.first();
 }

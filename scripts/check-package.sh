@@ -97,6 +97,25 @@ for size in 48 128 256; do
         "/opt/kavri/share/icons/hicolor/${size}x${size}/apps/kavri.png"
 done
 
+# Installed system-wide, the program's folder is read-only for the user: the program must then
+# work on a per-user copy of the library file. Tried as an unprivileged user where we can be one.
+if [ -x "$root/opt/kavri/bin/kavri" ] && [ "$(id -u)" -eq 0 ] && command -v runuser >/dev/null; then
+    home="$scratch/nobody-home"
+    mkdir -p "$home" && chown nobody "$home"
+    chmod 755 "$scratch" "$root" && chmod -R a+rX "$root"
+    set +e
+    runuser -u nobody -- env HOME="$home" XDG_DATA_HOME="$home/.local/share" \
+        QT_QPA_PLATFORM=offscreen timeout 4 "$root/opt/kavri/bin/kavri" >"$scratch/nobody.log" 2>&1
+    rc=$?
+    set -e
+    copy="$home/.local/share/kavri/bdsj_conn.dll"
+    if [ $rc -eq 124 ] && [ -f "$copy" ] && cmp -s "$copy" "$root/opt/kavri/bin/bdsj_conn.dll"; then
+        pass "read-only install: kavri starts and works on a per-user copy of the library"
+    else
+        fail "read-only install: rc $rc, copy $( [ -f "$copy" ] && echo present || echo missing): $(tail -3 "$scratch/nobody.log")"
+    fi
+fi
+
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
 for package in libqt6core6 libqt6gui6 libqt6widgets6 libqt6printsupport6 libsqlcipher0 \

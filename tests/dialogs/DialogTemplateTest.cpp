@@ -148,45 +148,4 @@ TEST(DialogTemplate, TheProgramsTemplatesLoad)
     EXPECT_TRUE(error.contains(QStringLiteral("4711")));
 }
 
-TEST(DialogTemplate, MainDialogHasItsControlsAtTheirPlaces)
-{
-    DialogTemplate t;
-    ASSERT_TRUE(DialogTemplate::load(102, &t, nullptr));
-    EXPECT_EQ(t.size, QSize(485, 547));
-    EXPECT_EQ(t.fontFace, QStringLiteral("宋体"));
-    EXPECT_EQ(t.fontPointSize, 14);
-    struct Expected
-    {
-        int id;
-        ControlTemplate::Kind kind;
-        QPoint topLeft;
-    };
-    const Expected expected[] = {
-        {1000, ControlTemplate::Kind::Picture, {16, 6}},
-        {1003, ControlTemplate::Kind::ListView, {16, 30}},
-        {1001, ControlTemplate::Kind::Picture, {16, 187}},
-        {1012, ControlTemplate::Kind::Edit, {77, 209}},
-        {1014, ControlTemplate::Kind::Combo, {238, 209}},
-        {1024, ControlTemplate::Kind::Date, {79, 257}},
-        {1027, ControlTemplate::Kind::Static, {40, 275}},
-        {1029, ControlTemplate::Kind::Button, {25, 316}},
-        {1008, ControlTemplate::Kind::MultilineEdit, {45, 336}},
-        {220, ControlTemplate::Kind::EtchedLine, {346, 14}},
-        {594, ControlTemplate::Kind::Picture, {362, 168}},
-        {1153, ControlTemplate::Kind::HoverButton, {366, 38}},
-        {1007, ControlTemplate::Kind::ScrollBar, {474, 0}},
-    };
-    for (const Expected& e : expected) {
-        const ControlTemplate* c = t.control(e.id);
-        ASSERT_NE(c, nullptr) << e.id;
-        EXPECT_EQ(c->kind, e.kind) << e.id;
-        EXPECT_EQ(c->rect.topLeft(), e.topLeft) << e.id;
-    }
-    EXPECT_EQ(t.control(1008)->rect.size(), QSize(248, 185));
-    EXPECT_EQ(t.control(1014)->items, (QStringList{QStringLiteral("男"), QStringLiteral("女")}));
-    for (int id : {1018, 1020, 1022, 1028}) {
-        EXPECT_TRUE(t.control(id)->hasStyle(QStringLiteral("sort"))) << id;
-    }
-}
-
 } // namespace

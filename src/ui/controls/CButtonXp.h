@@ -6,7 +6,8 @@
 // A push button whose whole look is one of four bitmaps: normal, pressed, hover and disabled.
 // The caption is part of the bitmaps; the button draws no text, border or background of its
 // own. It tracks whether the pointer is over it and repaints when the pointer enters or leaves.
-// The owner sizes it: after LoadBitmaps, resize(bitmapSize()).
+// The owner sizes it: after LoadBitmaps, resize(bitmapSize()). A state whose bitmap failed to
+// load shows the normal bitmap; without a normal bitmap nothing is painted.
 class CButtonXp : public QAbstractButton
 {
     Q_OBJECT

@@ -25,10 +25,3 @@ void CkavriDlg::ConnectCommands()
     connect(m_btnReasonLibrary, &QAbstractButton::clicked, this, &CkavriDlg::OnReasonLibrary);
     connect(m_btnTemplateLibrary, &QAbstractButton::clicked, this, &CkavriDlg::OnTemplateLibrary);
 }
-
-// Each command gets its own file when it is built; until then its button does nothing.
-void CkavriDlg::OnCompanyLibrary() {}
-void CkavriDlg::OnDepartmentLibrary() {}
-void CkavriDlg::OnPositionLibrary() {}
-void CkavriDlg::OnReasonLibrary() {}
-void CkavriDlg::OnTemplateLibrary() {}

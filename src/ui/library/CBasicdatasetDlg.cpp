@@ -1,0 +1,204 @@
+#include "ui/library/CBasicdatasetDlg.h"
+
+#include "app/Notifier.h"
+#include "app/WaitCursor.h"
+#include "store/CDbVisit.h"
+#include "ui/library/CAddXxxDlg.h"
+#include "ui/library/CModXxxDlg.h"
+#include "ui/library/DialogReturnKey.h"
+#include "ui/library/EditText.h"
+#include "ui/library/LibraryDialogTemplate.h"
+#include "ui/library/TreeFocusSelection.h"
+#include "ui/library/TypedTextLimit.h"
+
+#include <QKeyEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTreeWidget>
+
+namespace {
+
+const QString kItem8 = QStringLiteral("item8");
+const QString kDefaultMarker = QStringLiteral("默认");
+// The preview starts with a line of three spaces and an empty line.
+const QString kPreviewLead = QStringLiteral("   \r\n\r\n");
+
+template <typename T> T* control(QDialog* dialog, int id)
+{
+    T* widget = dialog->findChild<T*>(QString::number(id), Qt::FindDirectChildrenOnly);
+    if (!widget) {
+        qFatal("dialog control %d is missing", id);
+    }
+    return widget;
+}
+
+} // namespace
+
+const QString CBasicdatasetDlg::kTooLongMessage =
+    QStringLiteral("预览框中的文字超过了 %1 个字符，请删减后再关闭。").arg(kPreviewLimit);
+
+CBasicdatasetDlg::CBasicdatasetDlg(CDbVisit& dbVisit, QWidget* parent)
+    : QDialog(parent), m_dbVisit(dbVisit)
+{
+    BuildDialogFromTemplate(this, 160);
+    m_pTree = control<QTreeWidget>(this, 527);
+    m_pPreview = control<QPlainTextEdit>(this, 529);
+    m_pAdd = control<QPushButton>(this, 1070);
+    m_pModify = control<QPushButton>(this, 1071);
+    m_pDelete = control<QPushButton>(this, 1072);
+    m_pPreviewLimit = new TypedTextLimit(m_pPreview, kPreviewLimit);
+    new DialogReturnKey(m_pPreview);
+    new TreeFocusSelection(m_pTree);
+
+    m_pTree->setSelectionMode(QAbstractItemView::SingleSelection);
+    connect(m_pTree, &QTreeWidget::currentItemChanged, this,
+            [this](QTreeWidgetItem* current) { OnSelChangedTree(current); });
+    connect(m_pAdd, &QPushButton::clicked, this, &CBasicdatasetDlg::OnAdd);
+    connect(m_pModify, &QPushButton::clicked, this, &CBasicdatasetDlg::OnModify);
+    connect(m_pDelete, &QPushButton::clicked, this, &CBasicdatasetDlg::OnDelete);
+}
+
+CBasicdatasetDlg::~CBasicdatasetDlg() = default;
+
+void CBasicdatasetDlg::setVisible(bool visible)
+{
+    if (visible && !m_bInitialised) {
+        m_bInitialised = true;
+        OnInitDialog();
+    }
+    QDialog::setVisible(visible);
+}
+
+void CBasicdatasetDlg::OnInitDialog()
+{
+    SetPreviewText(QString());
+    setWindowTitle(m_strTitle);
+    m_dbVisit.FillRecordTree(m_pTree, m_strLabelField, m_strTableName, 1);
+    m_pAdd->setText(m_strAddText);
+    m_pModify->setText(m_strModifyText);
+    m_pDelete->setText(m_strDeleteText);
+    m_pTree->setFocus();
+}
+
+void CBasicdatasetDlg::keyPressEvent(QKeyEvent* event)
+{
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    const bool plain = event->modifiers() == Qt::NoModifier ||
+                       (event->modifiers() == Qt::KeypadModifier && event->key() == Qt::Key_Enter);
+    // A focused button takes Enter itself; anywhere else Enter is the dialog's OK. (Qt would
+    // make the first button the default one; a Windows dialog without a default button has
+    // none, so the dialog decides here instead of QDialog.)
+    if (enter && plain && !qobject_cast<QPushButton*>(focusWidget())) {
+        accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void CBasicdatasetDlg::accept()
+{
+    if (m_pPreviewLimit->length() > kPreviewLimit) {
+        Notifier::information(this, kTooLongMessage);
+        m_pPreview->setFocus();
+        return;
+    }
+    // What the preview box holds is never stored.
+    QDialog::accept();
+}
+
+void CBasicdatasetDlg::SetPreviewText(const QString& text)
+{
+    m_pPreviewLimit->setProgramText(EditText::toBox(text));
+}
+
+void CBasicdatasetDlg::OnSelChangedTree(QTreeWidgetItem* current)
+{
+    // Clearing the tree reports a change to no item; the refresh sets the state itself.
+    if (!current) {
+        return;
+    }
+    current->setSelected(true);
+    m_nSelectedId = current->data(0, Qt::UserRole).toInt();
+    const QString value =
+        m_dbVisit.GetRecordValue(m_strTableName, m_strContentField, m_nSelectedId);
+    SetPreviewText(kPreviewLead + value);
+}
+
+void CBasicdatasetDlg::RefreshTree()
+{
+    {
+        const WaitCursor wait;
+        m_pTree->clear();
+        m_dbVisit.FillRecordTree(m_pTree, m_strLabelField, m_strTableName, 1);
+    }
+    m_nSelectedId = -1;
+}
+
+void CBasicdatasetDlg::OnAdd()
+{
+    CAddXxxDlg editor(this);
+    editor.m_strTitle = QStringLiteral("添加") + m_strItemName;
+    editor.m_strPrompt = QStringLiteral("提示：在以下的空格中填写新增的") + m_strItemName;
+    if (editor.exec() != QDialog::Accepted) {
+        return;
+    }
+    {
+        const WaitCursor wait;
+        m_dbVisit.AddRecord(m_strTableName, m_strLabelField, editor.m_strName, kItem8,
+                            editor.m_strText);
+        RefreshTree();
+        SetPreviewText(QString());
+    }
+    Notifier::information(this, QStringLiteral("添加成功！"));
+}
+
+void CBasicdatasetDlg::OnModify()
+{
+    if (m_nSelectedId == -1) {
+        Notifier::information(this, QStringLiteral("请先在库中选中一个需要修改的项目！"));
+        return;
+    }
+    CModXxxDlg editor(this);
+    editor.m_strTitle = QStringLiteral("修改") + m_strItemName;
+    editor.m_strPrompt = QStringLiteral("提示：在以下的空格中修改") + m_strItemName;
+    editor.m_strName = m_dbVisit.GetRecordValue(m_strTableName, m_strLabelField, m_nSelectedId);
+    editor.m_strText = m_dbVisit.GetRecordValue(m_strTableName, kItem8, m_nSelectedId);
+    if (editor.exec() != QDialog::Accepted) {
+        return;
+    }
+    {
+        const WaitCursor wait;
+        m_dbVisit.SetRecordValue(m_strTableName, m_strLabelField, editor.m_strName, m_nSelectedId);
+        m_dbVisit.SetRecordValue(m_strTableName, kItem8, editor.m_strText, m_nSelectedId);
+        RefreshTree();
+        SetPreviewText(QString());
+    }
+    Notifier::information(this, QStringLiteral("修改成功！"));
+}
+
+void CBasicdatasetDlg::OnDelete()
+{
+    if (m_nSelectedId == -1) {
+        Notifier::information(this, QStringLiteral("请先在库中选中一个需要删除的项目！"));
+        return;
+    }
+    // The marker is read now, not when the entry was selected.
+    if (m_dbVisit.GetRecordValue(m_strTableName, QStringLiteral("item1"), m_nSelectedId) ==
+        kDefaultMarker) {
+        Notifier::information(this,
+                              QStringLiteral("当前待删除的项目是默认项，默认项是无法删除的！"));
+        return;
+    }
+    const QString name = m_dbVisit.GetRecordValue(m_strTableName, m_strLabelField, m_nSelectedId);
+    if (!Notifier::askYesNo(this, QStringLiteral("确实要将“") + name +
+                                      QStringLiteral("”删除吗？ （注意：删除后将无法恢复）"))) {
+        return;
+    }
+    {
+        const WaitCursor wait;
+        m_dbVisit.DeleteRecord(m_strTableName, m_nSelectedId);
+        RefreshTree();
+        SetPreviewText(QString());
+    }
+    Notifier::information(this, QStringLiteral("删除成功！"));
+}

@@ -1,0 +1,94 @@
+#include "ui/library/CEntryEditorDlg.h"
+
+#include "app/Notifier.h"
+#include "ui/library/DialogReturnKey.h"
+#include "ui/library/EditText.h"
+#include "ui/library/LibraryDialogTemplate.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+const QString CEntryEditorDlg::kEmptyInputMessage =
+    QStringLiteral("大侠，您得填写点啥内容才能保存哦！");
+
+namespace {
+
+template <typename T> T* control(QDialog* dialog, int id)
+{
+    T* widget = dialog->findChild<T*>(QString::number(id), Qt::FindDirectChildrenOnly);
+    if (!widget) {
+        qFatal("dialog control %d is missing", id);
+    }
+    return widget;
+}
+
+} // namespace
+
+CEntryEditorDlg::CEntryEditorDlg(const Layout& layout, QWidget* parent)
+    : QDialog(parent), m_layout(layout)
+{
+    BuildDialogFromTemplate(this, layout.dialogId);
+    m_pOk = control<QPushButton>(this, 1);
+    m_pDoNothing = control<QPushButton>(this, 1003);
+    m_pPrompt = control<QLabel>(this, layout.promptId);
+    m_pNameBox = control<QLineEdit>(this, 529);
+    m_pTextBox = control<QPlainTextEdit>(this, 1033);
+    new DialogReturnKey(m_pTextBox);
+
+    connect(m_pOk, &QPushButton::clicked, this, &CEntryEditorDlg::OnOK);
+    connect(control<QPushButton>(this, 2), &QPushButton::clicked, this, &QDialog::reject);
+    // 1003 is the dialog's default button so that Enter in a box lands somewhere harmless;
+    // it is hidden and has no handler.
+    m_pDoNothing->setDefault(true);
+}
+
+CEntryEditorDlg::~CEntryEditorDlg() = default;
+
+void CEntryEditorDlg::setVisible(bool visible)
+{
+    if (visible && !m_bInitialised) {
+        m_bInitialised = true;
+        OnInitDialog();
+    }
+    QDialog::setVisible(visible);
+}
+
+void CEntryEditorDlg::OnInitDialog()
+{
+    DoDataExchange(false);
+    setWindowTitle(m_strTitle);
+    m_pPrompt->setText(m_strPrompt);
+    m_pTextBox->setVisible(IsTemplateMode());
+    m_pOk->setFocus();
+}
+
+void CEntryEditorDlg::DoDataExchange(bool bSaveAndValidate)
+{
+    if (!bSaveAndValidate) {
+        m_pNameBox->setText(m_strName);
+        m_pTextBox->setPlainText(EditText::toBox(m_strText));
+        // What the box gives back, which may differ from what it was given.
+        m_strShownText = m_pTextBox->toPlainText();
+        return;
+    }
+    m_strName = m_pNameBox->text();
+    // A text the user left alone goes back exactly as it came, whatever line breaks or
+    // characters the box would have normalised on the way.
+    const QString boxText = m_pTextBox->toPlainText();
+    if (boxText != m_strShownText) {
+        m_strText = EditText::fromBox(boxText);
+        m_strShownText = boxText;
+    }
+}
+
+void CEntryEditorDlg::OnOK()
+{
+    DoDataExchange(true);
+    if (m_strName.isEmpty() || (IsTemplateMode() && m_strText.isEmpty())) {
+        Notifier::information(this, kEmptyInputMessage);
+        return;
+    }
+    accept();
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+class CBasicdatasetDlg;
+
+// The texts that select and present one library in the browser. The main window opens the
+// browser with one of the five below, one per library button.
+struct LibraryConfiguration
+{
+    QString title;
+    QString itemName;
+    QString tableName;
+    QString labelField;
+    QString contentField;
+
+    static LibraryConfiguration company();
+    static LibraryConfiguration department();
+    static LibraryConfiguration position();
+    static LibraryConfiguration reason();
+    static LibraryConfiguration certificateTemplate();
+    // The five, in the order of the main window's buttons.
+    static QList<LibraryConfiguration> all();
+
+    // Sets the browser's eight configuration members, with the captions "添加", "修改", "删除".
+    void applyTo(CBasicdatasetDlg& browser) const;
+};

@@ -2,7 +2,9 @@
 // the real windows: choose a template, fill the form, generate, copy, export the PDF, add a
 // company in the library browser, then start again on the same file.
 #include "CertificateExpectation.h"
+#include "EditorDriving.h"
 #include "FakeSaveFileDialog.h"
+#include "ModalDriver.h"
 #include "PdfText.h"
 #include "RecordingNotifier.h"
 #include "TempLibrary.h"
@@ -13,6 +15,8 @@
 #include "store/RecordSet.h"
 #include "ui/controls/LineWidth.h"
 #include "ui/controls/ListViewCtrl.h"
+#include "ui/library/CAddXxxDlg.h"
+#include "ui/library/CBasicdatasetDlg.h"
 #include "ui/main/CkavriDlg.h"
 #include "ui/main/MainDialogIds.h"
 
@@ -23,10 +27,13 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QLineEdit>
+#include <QPixmap>
 #include <QPlainTextEdit>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTreeWidget>
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -59,6 +66,7 @@ const QDate kLeaveDay(2025, 11, 30);
 const QString kJoinText = QStringLiteral("2021年3月15日");
 const QString kLeaveText = QStringLiteral("2025年11月30日");
 const QString kTypedName = QStringLiteral("王小明");
+const QString kBrowserCompany = QStringLiteral("苏州浏览器新增实业有限公司");
 
 // The text inputs and combos in form order; the two dates are set on their pickers.
 const QList<Field> kTypedFields = {
@@ -73,11 +81,12 @@ const QList<Field> kTypedFields = {
 
 // When KAVRI_SCREENSHOT_DIR names a folder, the session leaves pictures of its windows and
 // a copy of its PDF there (scripts/screenshots.sh runs it so under Xvfb for the README).
-void saveForReadme(QWidget* widget, const QString& fileName)
+void saveForReadme(QWidget* widget, const QString& fileName, const QRect& part = QRect())
 {
     const QString dir = qEnvironmentVariable("KAVRI_SCREENSHOT_DIR");
     if (!dir.isEmpty()) {
-        EXPECT_TRUE(widget->grab().save(QDir(dir).filePath(fileName))) << fileName.toStdString();
+        const QPixmap shot = widget->grab(part.isNull() ? QRect(QPoint(), QSize(-1, -1)) : part);
+        EXPECT_TRUE(shot.save(QDir(dir).filePath(fileName))) << fileName.toStdString();
     }
 }
 
@@ -139,6 +148,16 @@ protected:
 
     void click(int id) { QTest::mouseClick(control(id), Qt::LeftButton); }
 
+    QStringList comboItems(int id) const
+    {
+        QStringList items;
+        auto* combo = control<QComboBox>(id);
+        for (int i = 0; combo && i < combo->count(); ++i) {
+            items.append(combo->itemText(i));
+        }
+        return items;
+    }
+
     QString resultText() const { return GetCtrlText(m_window.get(), kResult); }
 
     QList<Row> rows(const QString& table)
@@ -174,6 +193,7 @@ protected:
     void checkLibrariesAfterGenerate();
     void copy();
     void exportPdf();
+    void addCompanyInTheLibrary();
     void restartAndCheckDefaults();
 
     RecordingNotifier m_notifier;
@@ -290,7 +310,11 @@ void WholeFlowTest::generate()
     };
     EXPECT_EQ(pad(block[0]), pad(block[1]));
     EXPECT_EQ(pad(block[0]), width - kTypedCompany.size());
-    saveForReadme(m_window->content(), QStringLiteral("certificate.png"));
+    // The whole form and the result sheet, down to a little below the certificate.
+    QWidget* content = m_window->content();
+    const int bottom = box->mapTo(content, QPoint(0, box->height())).y() + 24;
+    saveForReadme(content, QStringLiteral("certificate.png"),
+                  QRect(0, 0, content->width(), std::min(bottom, content->height())));
 }
 
 void WholeFlowTest::checkLibrariesAfterGenerate()
@@ -364,6 +388,56 @@ void WholeFlowTest::exportPdf()
     copyForReadme(m_files.answer, QStringLiteral("certificate.pdf"));
 }
 
+void WholeFlowTest::addCompanyInTheLibrary()
+{
+    const QStringList offeredBefore = comboItems(kCompany);
+    bool browserRan = false;
+    QStringList listed;
+    QString editorTitle;
+    whenModal<CBasicdatasetDlg>([&](CBasicdatasetDlg* browser) {
+        browserRan = true;
+        EXPECT_EQ(browser->windowTitle(), QStringLiteral("公司名称库"));
+        auto* tree = child<QTreeWidget>(browser, 527);
+        // The companies Generate recorded are not the browser's to list.
+        for (int i = 0; i < tree->topLevelItemCount(); ++i) {
+            EXPECT_NE(tree->topLevelItem(i)->text(0), kTypedCompany);
+        }
+        EXPECT_TRUE(clickTreeRow(tree, m_oldCompanyDefault));
+        EXPECT_EQ(child<QPlainTextEdit>(browser, 529)->toPlainText(),
+                  QStringLiteral("   \n\n") + m_oldCompanyDefault);
+
+        whenModal<CAddXxxDlg>([&](CAddXxxDlg* editor) {
+            editorTitle = editor->windowTitle();
+            fillAndConfirm(editor, kBrowserCompany);
+        });
+        QTest::mouseClick(child<QPushButton>(browser, 1070), Qt::LeftButton);
+        for (int i = 0; i < tree->topLevelItemCount(); ++i) {
+            listed.append(tree->topLevelItem(i)->text(0));
+        }
+        if (clickTreeRow(tree, kBrowserCompany)) {
+            saveForReadme(browser, QStringLiteral("library-browser.png"));
+        }
+        browser->reject();
+    });
+    click(kCompanyLibrary);
+
+    ASSERT_TRUE(browserRan);
+    EXPECT_EQ(editorTitle, QStringLiteral("添加公司名称"));
+    EXPECT_EQ(m_notifier.texts(), QStringList{QStringLiteral("添加成功！")});
+    m_notifier.clear();
+    ASSERT_FALSE(listed.isEmpty());
+    EXPECT_EQ(listed.last(), kBrowserCompany);
+
+    const QList<Row> companies = rows(QStringLiteral("company_item_table"));
+    ASSERT_FALSE(companies.isEmpty());
+    EXPECT_EQ(companies.last().item3, kBrowserCompany);
+    EXPECT_EQ(companies.last().upId, 0);
+    EXPECT_TRUE(companies.last().item1.isEmpty());
+    EXPECT_EQ(defaults(QStringLiteral("company_item_table")), QStringList{kTypedCompany});
+    // The open window reloads nothing.
+    EXPECT_EQ(comboItems(kCompany), offeredBefore);
+}
+
 void WholeFlowTest::restartAndCheckDefaults()
 {
     ASSERT_NO_FATAL_FAILURE(startWindow());
@@ -380,8 +454,11 @@ void WholeFlowTest::restartAndCheckDefaults()
     ASSERT_EQ(defaultTemplate.size(), 1);
     EXPECT_EQ(GetCtrlText(m_window.get(), kTemplateName), defaultTemplate[0]);
     EXPECT_NE(defaultTemplate[0], m_templateName);
-    // The old default is still offered, next to the new one.
-    EXPECT_GE(control<QComboBox>(kCompany)->findText(m_oldCompanyDefault), 0);
+    // The old default is still offered, next to the one Generate and the one the browser added.
+    const QStringList companies = comboItems(kCompany);
+    EXPECT_TRUE(companies.contains(m_oldCompanyDefault));
+    EXPECT_TRUE(companies.contains(kBrowserCompany));
+    EXPECT_EQ(companies.count(kTypedCompany), 1);
 }
 
 TEST_F(WholeFlowTest, ASessionFromStartToRestart)
@@ -393,6 +470,7 @@ TEST_F(WholeFlowTest, ASessionFromStartToRestart)
     ASSERT_NO_FATAL_FAILURE(checkLibrariesAfterGenerate());
     ASSERT_NO_FATAL_FAILURE(copy());
     ASSERT_NO_FATAL_FAILURE(exportPdf());
+    ASSERT_NO_FATAL_FAILURE(addCompanyInTheLibrary());
     closeWindow();
     ASSERT_NO_FATAL_FAILURE(restartAndCheckDefaults());
 }

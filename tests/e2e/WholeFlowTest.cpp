@@ -194,6 +194,7 @@ protected:
     void copy();
     void exportPdf();
     void addCompanyInTheLibrary();
+    void lookUpTheTemplateInTheLibrary();
     void restartAndCheckDefaults();
 
     RecordingNotifier m_notifier;
@@ -414,9 +415,6 @@ void WholeFlowTest::addCompanyInTheLibrary()
         for (int i = 0; i < tree->topLevelItemCount(); ++i) {
             listed.append(tree->topLevelItem(i)->text(0));
         }
-        if (clickTreeRow(tree, kBrowserCompany)) {
-            saveForReadme(browser, QStringLiteral("library-browser.png"));
-        }
         browser->reject();
     });
     click(kCompanyLibrary);
@@ -436,6 +434,25 @@ void WholeFlowTest::addCompanyInTheLibrary()
     EXPECT_EQ(defaults(QStringLiteral("company_item_table")), QStringList{kTypedCompany});
     // The open window reloads nothing.
     EXPECT_EQ(comboItems(kCompany), offeredBefore);
+}
+
+void WholeFlowTest::lookUpTheTemplateInTheLibrary()
+{
+    bool browserRan = false;
+    whenModal<CBasicdatasetDlg>([&](CBasicdatasetDlg* browser) {
+        browserRan = true;
+        EXPECT_EQ(browser->windowTitle(), QStringLiteral("离职模板库"));
+        auto* tree = child<QTreeWidget>(browser, 527);
+        // The template's text, not its name, fills the preview, as stored: markup and all.
+        EXPECT_TRUE(clickTreeRow(tree, m_templateName));
+        const QString preview = child<QPlainTextEdit>(browser, 529)->toPlainText();
+        EXPECT_EQ(preview, QStringLiteral("   \n\n") + m_templateText);
+        saveForReadme(browser, QStringLiteral("library-browser.png"));
+        browser->reject();
+    });
+    click(kTemplateLibrary);
+    ASSERT_TRUE(browserRan);
+    EXPECT_TRUE(m_notifier.notices().isEmpty()) << m_notifier.texts().join('\n').toStdString();
 }
 
 void WholeFlowTest::restartAndCheckDefaults()
@@ -471,6 +488,7 @@ TEST_F(WholeFlowTest, ASessionFromStartToRestart)
     ASSERT_NO_FATAL_FAILURE(copy());
     ASSERT_NO_FATAL_FAILURE(exportPdf());
     ASSERT_NO_FATAL_FAILURE(addCompanyInTheLibrary());
+    ASSERT_NO_FATAL_FAILURE(lookUpTheTemplateInTheLibrary());
     closeWindow();
     ASSERT_NO_FATAL_FAILURE(restartAndCheckDefaults());
 }

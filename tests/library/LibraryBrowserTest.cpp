@@ -20,6 +20,10 @@ TEST_F(LibraryBrowserTest, OpensWithItsTextsAndTheTopLevelEntriesInItemIdOrder)
     EXPECT_EQ(button(1070)->text(), QStringLiteral("添加"));
     EXPECT_EQ(button(1071)->text(), QStringLiteral("修改"));
     EXPECT_EQ(button(1072)->text(), QStringLiteral("删除"));
+    // The dialog has no default button: none is drawn as one.
+    for (int id : {1070, 1071, 1072}) {
+        EXPECT_FALSE(button(id)->isDefault()) << id;
+    }
     const QStringList expected = topLevelNames(kCompanies);
     ASSERT_FALSE(expected.isEmpty());
     EXPECT_EQ(treeLabels(), expected);

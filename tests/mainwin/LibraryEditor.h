@@ -22,6 +22,7 @@ public:
     const QString& lastError() const { return m_error; }
 
 private:
-    std::shared_ptr<SqlConnection> m_connection;
+    // Declared first: the connection's constructor writes into it.
     QString m_error;
+    std::shared_ptr<SqlConnection> m_connection;
 };

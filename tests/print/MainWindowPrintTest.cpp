@@ -131,7 +131,7 @@ TEST_F(MainWindowPrint, PrintPreviewHandsOverTheBodyAndClosesBackToTheWindow)
               m_window->windowIcon().pixmap(32).toImage());
 
     frame->closeAction()->trigger();
-    QTRY_VERIFY(openFrame() == nullptr);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return openFrame() == nullptr; }));
     EXPECT_TRUE(m_window->isVisible());
     EXPECT_EQ(m_app->m_pMainWnd.data(), m_window.get());
     // The body stays for the next preview.
@@ -146,7 +146,7 @@ TEST_F(MainWindowPrint, PrintPreviewTakesTheBoxAsEdited)
     EXPECT_EQ(m_app->m_strCertText, QStringLiteral("兹证明张三\r\n特此证明"));
     ASSERT_NE(openFrame(), nullptr);
     openFrame()->close();
-    QTRY_VERIFY(openFrame() == nullptr);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return openFrame() == nullptr; }));
 
     SetCtrlText(m_window.get(), kResult, QString());
     click(kPrintPreview);

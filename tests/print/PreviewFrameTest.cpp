@@ -71,7 +71,7 @@ TEST_F(PreviewFrame, OpensMaximisedInPlaceOfTheDialog)
     EXPECT_EQ(mainWindow.data(), f);
     ASSERT_NE(f->previewView(), nullptr);
     EXPECT_EQ(f->centralWidget(), f->previewView());
-    QTRY_COMPARE(f->previewView()->pageCount(), 1);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return f->previewView()->pageCount() == 1; }));
     ASSERT_NE(f->printAction(), nullptr);
     ASSERT_NE(f->closeAction(), nullptr);
 }
@@ -86,7 +86,7 @@ TEST_F(PreviewFrame, CloseCommandGivesTheDialogBack)
 {
     QSignalSpy lastWindow(qApp, &QGuiApplication::lastWindowClosed);
     open()->closeAction()->trigger();
-    QTRY_VERIFY(frame.isNull());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return frame.isNull(); }));
     EXPECT_TRUE(dialog.isVisible());
     EXPECT_EQ(mainWindow.data(), &dialog);
     // Closing the preview is not the end of the program.
@@ -99,7 +99,7 @@ TEST_F(PreviewFrame, WindowCloseGivesTheDialogBack)
     // As the window manager's close button or Alt+F4 does it.
     ASSERT_NE(f->windowHandle(), nullptr);
     EXPECT_TRUE(f->windowHandle()->close());
-    QTRY_VERIFY(frame.isNull());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return frame.isNull(); }));
     EXPECT_TRUE(dialog.isVisible());
     EXPECT_EQ(mainWindow.data(), &dialog);
 }
@@ -107,7 +107,7 @@ TEST_F(PreviewFrame, WindowCloseGivesTheDialogBack)
 TEST_F(PreviewFrame, ClosePreviewProcClosesLikeTheCommand)
 {
     CMyFrame::ClosePreviewProc(open());
-    QTRY_VERIFY(frame.isNull());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return frame.isNull(); }));
     EXPECT_TRUE(dialog.isVisible());
     EXPECT_EQ(mainWindow.data(), &dialog);
 }
@@ -166,16 +166,16 @@ TEST_F(PreviewFrame, SecondOpeningStartsFresh)
     CMyFrame* firstFrame = open();
     QPointer<CMyView> firstView = firstFrame->view();
     firstFrame->closeAction()->trigger();
-    QTRY_VERIFY(frame.isNull());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return frame.isNull(); }));
     EXPECT_TRUE(firstView.isNull());
 
     CMyFrame* second = open();
     EXPECT_TRUE(second->isVisible());
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_EQ(mainWindow.data(), second);
-    QTRY_COMPARE(second->previewView()->pageCount(), 1);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return second->previewView()->pageCount() == 1; }));
     second->closeAction()->trigger();
-    QTRY_VERIFY(frame.isNull());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return frame.isNull(); }));
     EXPECT_TRUE(dialog.isVisible());
 }
 

@@ -50,6 +50,13 @@ CBasicdatasetDlg::CBasicdatasetDlg(CDbVisit& dbVisit, QWidget* parent)
     new DialogReturnKey(m_pPreview);
     new TreeFocusSelection(m_pTree);
 
+    // A Windows dialog without a default button has none; Qt would make the first
+    // auto-default button the default one and give Enter to it. Enter is handled in
+    // keyPressEvent instead.
+    for (QPushButton* button : {m_pAdd, m_pModify, m_pDelete}) {
+        button->setAutoDefault(false);
+        button->setDefault(false);
+    }
     m_pTree->setSelectionMode(QAbstractItemView::SingleSelection);
     connect(m_pTree, &QTreeWidget::currentItemChanged, this,
             [this](QTreeWidgetItem* current) { OnSelChangedTree(current); });
@@ -85,11 +92,13 @@ void CBasicdatasetDlg::keyPressEvent(QKeyEvent* event)
     const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
     const bool plain = event->modifiers() == Qt::NoModifier ||
                        (event->modifiers() == Qt::KeypadModifier && event->key() == Qt::Key_Enter);
-    // A focused button takes Enter itself; anywhere else Enter is the dialog's OK. (Qt would
-    // make the first button the default one; a Windows dialog without a default button has
-    // none, so the dialog decides here instead of QDialog.)
-    if (enter && plain && !qobject_cast<QPushButton*>(focusWidget())) {
-        accept();
+    if (enter && plain) {
+        // Enter on a focused button presses it; anywhere else it is the dialog's OK.
+        if (auto* button = qobject_cast<QPushButton*>(focusWidget())) {
+            button->click();
+        } else {
+            accept();
+        }
         return;
     }
     QDialog::keyPressEvent(event);

@@ -447,7 +447,6 @@ void WholeFlowTest::lookUpTheTemplateInTheLibrary()
         EXPECT_TRUE(clickTreeRow(tree, m_templateName));
         const QString preview = child<QPlainTextEdit>(browser, 529)->toPlainText();
         EXPECT_EQ(preview, QStringLiteral("   \n\n") + m_templateText);
-        saveForReadme(browser, QStringLiteral("library-browser.png"));
         browser->reject();
     });
     click(kTemplateLibrary);

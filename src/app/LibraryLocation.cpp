@@ -1,5 +1,7 @@
 #include "app/LibraryLocation.h"
 
+#include "store/LibraryFile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -7,8 +9,6 @@
 #include <QTemporaryFile>
 
 namespace {
-const QString kLibraryFileName = QStringLiteral("bdsj_conn.dll");
-
 // Copies source to target through a temporary file in the target's folder that is renamed
 // only when complete, so a half-copied file never stands under the real name. An existing
 // target is never replaced. True when target exists afterwards.
@@ -56,7 +56,7 @@ bool IsWritableFolder(const QString& folder)
 QString LocateLibraryFile(const QString& executableDir, bool executableDirWritable,
                           const QString& userDataDir)
 {
-    const QString delivered = QDir(executableDir).filePath(kLibraryFileName);
+    const QString delivered = QDir(executableDir).filePath(LibraryFile::kFileName);
     const QFileInfo deliveredInfo(delivered);
     // A delivered file that cannot be written counts like an unwritable folder.
     if (executableDirWritable && (!deliveredInfo.exists() || deliveredInfo.isWritable())) {
@@ -69,7 +69,7 @@ QString LocateLibraryFile(const QString& executableDir, bool executableDirWritab
     if (dataDir.isEmpty()) {
         return delivered;
     }
-    const QString userCopy = QDir(dataDir).filePath(kLibraryFileName);
+    const QString userCopy = QDir(dataDir).filePath(LibraryFile::kFileName);
     if (QFileInfo::exists(userCopy)) {
         return userCopy;
     }

@@ -96,6 +96,17 @@ TEST_F(PgConnectionTest, ItemidComesFromTheServerAndUpidDefaultsToZero)
     EXPECT_TRUE(records->isEof());
 }
 
+TEST_F(PgConnectionTest, TruthValuesReadAsNumbers)
+{
+    run(Statements::insertItems(kCompany, 0, QStringList(), 0));
+    auto records = run(QStringLiteral(
+        "select item2 is null as yes, itemid is null as no from company_item_table"));
+    ASSERT_FALSE(records->isEof());
+    EXPECT_EQ(records->collect(QStringLiteral("yes")), QStringLiteral("1"));
+    EXPECT_EQ(records->collectInt(QStringLiteral("yes")), 1);
+    EXPECT_EQ(records->collect(QStringLiteral("no")), QStringLiteral("0"));
+}
+
 TEST_F(PgConnectionTest, RowsComeBackInItemidOrderAfterAnUpdate)
 {
     for (const char* name : {"甲", "乙", "丙"}) {

@@ -46,8 +46,13 @@ QString PgRecordSet::collect(const QString& column) const
     if (isEof() || index < 0 || PQgetisnull(m_result, m_row, index)) {
         return QString();
     }
-    return QString::fromUtf8(PQgetvalue(m_result, m_row, index),
-                             PQgetlength(m_result, m_row, index));
+    const char* value = PQgetvalue(m_result, m_row, index);
+    // A truth value reads as a number, as it does from the library file.
+    constexpr Oid kBoolType = 16;
+    if (PQftype(m_result, index) == kBoolType) {
+        return value[0] == 't' ? QStringLiteral("1") : QStringLiteral("0");
+    }
+    return QString::fromUtf8(value, PQgetlength(m_result, m_row, index));
 }
 
 qint32 PgRecordSet::collectInt(const QString& column) const

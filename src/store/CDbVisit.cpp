@@ -8,6 +8,8 @@
 #include "store/SqlConnection.h"
 #include "store/Statements.h"
 #include "store/WidgetText.h"
+#include "store/pg/PgConnection.h"
+#include "store/pg/TeamConfig.h"
 #include "ui/controls/SortedComboBox.h"
 
 #include <QAbstractItemModel>
@@ -65,6 +67,38 @@ std::shared_ptr<SqlConnection> CDbVisit::ConnectAccessDb(const QString& path,
         return nullptr;
     }
     connection->setConnectionString(connectionString);
+    return connection;
+}
+
+std::shared_ptr<SqlConnection> CDbVisit::ConnectServer(const QString& conninfo)
+{
+    QString error;
+    std::shared_ptr<SqlConnection> connection = SqlConnection::openServer(conninfo, &error);
+    if (!connection) {
+        Notifier::information(nullptr, kConnectFailed);
+        return nullptr;
+    }
+    connection->setConnectionString(conninfo);
+    return connection;
+}
+
+std::shared_ptr<SqlConnection> CDbVisit::ConnectLibrary(const QString& filePath)
+{
+    const TeamConfig::Choice choice = TeamConfig::read();
+    if (!choice.team) {
+        m_strLibraryTitle.clear();
+        return ConnectAccessDb(filePath, kPassword);
+    }
+    m_strLibraryTitle = QStringLiteral("团队资料库 ") + TeamConfig::displayName(choice.conninfo);
+    if (!choice.error.isEmpty()) {
+        // A configuration that names a server wrongly is no reason to use the file instead.
+        Notifier::information(nullptr, choice.error);
+        return nullptr;
+    }
+    std::shared_ptr<SqlConnection> connection = ConnectServer(choice.conninfo);
+    if (connection && TeamConfig::displayName(choice.conninfo).isEmpty()) {
+        m_strLibraryTitle += connection->server()->libraryName();
+    }
     return connection;
 }
 

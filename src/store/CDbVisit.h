@@ -30,6 +30,15 @@ public:
     // Opens the library file read-write (never creates it) with the password; on failure shows
     // "无法连接到资料库，您的本地数据被破坏或无法找到！" and returns null.
     std::shared_ptr<SqlConnection> ConnectAccessDb(const QString& path, const QString& password);
+    // Connects to a team library on a server (libpq connection text); on failure shows the same
+    // notice as ConnectAccessDb and returns null. Never falls back to the file.
+    std::shared_ptr<SqlConnection> ConnectServer(const QString& conninfo);
+    // The library the configuration names (kavri.conf): the server when one is named, else the
+    // file at filePath with the fixed key, exactly as ConnectAccessDb opens it.
+    std::shared_ptr<SqlConnection> ConnectLibrary(const QString& filePath);
+    // For the window title: "团队资料库 <name>" while a team library is chosen, else "".
+    const QString& LibraryTitle() const { return m_strLibraryTitle; }
+
     // Runs one statement on m_pConnection; null after a failure (already reported).
     std::unique_ptr<RecordSet> ExecuteSql(const QString& statement);
     // Closes the connection if open; the pointer is null afterwards.
@@ -59,6 +68,9 @@ public:
     void DeleteRecord(const QString& table, qint32 itemId);
 
     std::shared_ptr<SqlConnection> m_pConnection;
+
+private:
+    QString m_strLibraryTitle;
 };
 
 // The text of a dialog's child control, found by its numeric id (its objectName). Works on

@@ -2,6 +2,8 @@
 
 #include "store/JetDialect.h"
 #include "store/RecordSet.h"
+#include "store/pg/PgConnection.h"
+#include "store/pg/PgRecordSet.h"
 
 #include <QByteArray>
 #include <QFile>
@@ -85,6 +87,25 @@ bool onlyBlanksAndSemicolons(const char* begin, const char* end)
 
 SqlConnection::SqlConnection(sqlite3* db) : m_db(db) {}
 
+SqlConnection::SqlConnection(std::shared_ptr<PgConnection> server)
+    : m_db(nullptr), m_server(std::move(server))
+{
+}
+
+std::shared_ptr<SqlConnection> SqlConnection::openServer(const QString& conninfo, QString* error)
+{
+    std::shared_ptr<PgConnection> server = PgConnection::open(conninfo, error);
+    if (!server) {
+        return nullptr;
+    }
+    return std::shared_ptr<SqlConnection>(new SqlConnection(std::move(server)));
+}
+
+bool SqlConnection::isOpen() const
+{
+    return m_db != nullptr || (m_server && m_server->isOpen());
+}
+
 SqlConnection::~SqlConnection()
 {
     close();
@@ -135,6 +156,9 @@ bool SqlConnection::isReadOnly() const
 
 void SqlConnection::close()
 {
+    if (m_server) {
+        m_server->close();
+    }
     if (m_db) {
         // close_v2 defers the release while a record set still holds a statement.
         sqlite3_close_v2(m_db);
@@ -147,6 +171,10 @@ std::unique_ptr<RecordSet> SqlConnection::execute(const QString& statement, QStr
     QString ignored;
     if (!error) {
         error = &ignored;
+    }
+    if (m_server) {
+        std::unique_ptr<PgRecordSet> rows = m_server->execute(statement, error);
+        return rows ? std::unique_ptr<RecordSet>(new RecordSet(std::move(rows))) : nullptr;
     }
     if (!m_db) {
         *error = kNotConnected;

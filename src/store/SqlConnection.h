@@ -4,9 +4,11 @@
 #include <memory>
 
 struct sqlite3;
+class PgConnection;
 class RecordSet;
 
-// One open, keyed connection to the library file through SQLCipher. Every statement commits on
+// One open, keyed connection to the library file through SQLCipher, or, for a team, to the
+// library on a PostgreSQL server (openServer): the same statements, the same record sets. Every statement commits on
 // its own (no transaction is ever opened here), so SQLite's journal keeps the file whole.
 class SqlConnection
 {
@@ -19,11 +21,17 @@ public:
     // file fails here. On failure returns null and puts SQLite's reason into *error.
     static std::shared_ptr<SqlConnection> open(const QString& path, const QString& password,
                                                QString* error);
+    // Connects to a team library with a libpq connection text; null with the reason in *error.
+    static std::shared_ptr<SqlConnection> openServer(const QString& conninfo, QString* error);
     ~SqlConnection();
     SqlConnection(const SqlConnection&) = delete;
     SqlConnection& operator=(const SqlConnection&) = delete;
 
-    bool isOpen() const { return m_db != nullptr; }
+    bool isOpen() const;
+    // True for a team library on a server.
+    bool isServer() const { return m_server != nullptr; }
+    // The server connection of a team library (null for the file).
+    PgConnection* server() const { return m_server.get(); }
     bool isReadOnly() const;
     void close();
 
@@ -42,7 +50,9 @@ public:
 
 private:
     explicit SqlConnection(sqlite3* db);
+    explicit SqlConnection(std::shared_ptr<PgConnection> server);
 
     sqlite3* m_db;
+    std::shared_ptr<PgConnection> m_server;
     QString m_connectionString;
 };

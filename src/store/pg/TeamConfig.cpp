@@ -45,6 +45,22 @@ QString checkConninfo(const QString& conninfo)
     return QString();
 }
 
+QString displayName(const QString& conninfo)
+{
+    PQconninfoOption* options = PQconninfoParse(conninfo.toUtf8().constData(), nullptr);
+    QString service;
+    QString database;
+    for (PQconninfoOption* o = options; o && o->keyword; ++o) {
+        if (o->val && qstrcmp(o->keyword, "service") == 0) {
+            service = QString::fromUtf8(o->val);
+        } else if (o->val && qstrcmp(o->keyword, "dbname") == 0) {
+            database = QString::fromUtf8(o->val);
+        }
+    }
+    PQconninfoFree(options);
+    return service.isEmpty() ? database : service;
+}
+
 Choice read()
 {
     const QSettings settings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("kavri"),

@@ -26,6 +26,9 @@ struct Choice
 Choice read();
 // Reads one INI file only (for tests and kavri-cli's --config).
 Choice readFile(const QString& path);
+// The name a person knows the library by: the service name, else the database's name (empty
+// when the text names neither, or cannot be read).
+QString displayName(const QString& conninfo);
 // Checks a connection text: it must parse, and it must not carry a password.
 QString checkConninfo(const QString& conninfo);
 

@@ -111,7 +111,10 @@ bool CkavriDlg::OnInitDialog()
 
     if (m_pApp) {
         CDbVisit& db = m_pApp->m_dbVisit;
-        db.m_pConnection = db.ConnectAccessDb(m_pApp->libraryFilePath(), CDbVisit::kPassword);
+        db.m_pConnection = db.ConnectLibrary(m_pApp->libraryFilePath());
+        if (!db.LibraryTitle().isEmpty()) {
+            setWindowTitle(windowTitle() + QStringLiteral(" — ") + db.LibraryTitle());
+        }
     }
 
     ApplyPlacement();

@@ -172,11 +172,7 @@ std::unique_ptr<RecordSet> SqlConnection::execute(const QString& statement, QStr
     if (!error) {
         error = &ignored;
     }
-    if (m_server) {
-        std::unique_ptr<PgRecordSet> rows = m_server->execute(statement, error);
-        return rows ? std::unique_ptr<RecordSet>(new RecordSet(std::move(rows))) : nullptr;
-    }
-    if (!m_db) {
+    if (!m_db && !m_server) {
         *error = kNotConnected;
         return nullptr;
     }
@@ -185,6 +181,10 @@ std::unique_ptr<RecordSet> SqlConnection::execute(const QString& statement, QStr
     if (!QStringView(statement).isValidUtf16()) {
         *error = kInvalidText;
         return nullptr;
+    }
+    if (m_server) {
+        std::unique_ptr<PgRecordSet> rows = m_server->execute(statement, error);
+        return rows ? std::unique_ptr<RecordSet>(new RecordSet(std::move(rows))) : nullptr;
     }
     const QByteArray text = TranslateJetStatement(statement).toUtf8();
     const char* begin = text.constData();

@@ -82,6 +82,15 @@ TEST_F(PgImportTest, CopiesEveryRowWithItsItemidAndDefaultMark)
     }
     EXPECT_EQ(result.rows, total);
 
+    // NULL stays NULL, an empty text stays empty.
+    auto nulls = m_server->execute(
+        QStringLiteral("select item1 is null as n, item2 is null as e from company_item_table "
+                       "where item3='O''新'"),
+        nullptr);
+    ASSERT_TRUE(nulls && !nulls->isEof());
+    EXPECT_EQ(nulls->collectInt(QStringLiteral("n")), 0);
+    EXPECT_EQ(nulls->collectInt(QStringLiteral("e")), 1);
+
     // A new entry continues after the highest itemid copied.
     const int highest = serverRows(QStringLiteral("company_item_table")).last().section('|', 0, 0).toInt();
     auto added = m_server->execute(

@@ -2,7 +2,6 @@
 
 #include "store/RecordSet.h"
 #include "store/SqlConnection.h"
-#include "store/Statements.h"
 #include "store/pg/PgConnection.h"
 #include "store/pg/PgRecordSet.h"
 #include "store/pg/PgSchema.h"
@@ -11,17 +10,30 @@ namespace PgImport {
 
 namespace {
 
+// The file gives each value as an SQL literal (its quote() function): text in single quotes
+// with quotes doubled, NULL as NULL, numbers as digits. Both dialects read those the same way,
+// so a NULL stays NULL and an empty text stays empty on the server.
+QString selectLiterals(const QString& table)
+{
+    QString columns = QStringLiteral("quote(itemid) as itemid, quote(upid) as upid");
+    for (int i = 1; i <= 10; ++i) {
+        columns += QStringLiteral(", quote(item%1) as item%1").arg(i);
+    }
+    return QStringLiteral("select %1 from %2 order by itemid").arg(columns, table);
+}
+
 QString insertRow(const QString& table, const RecordSet& row)
 {
-    QString columns = QStringLiteral("itemid,upid");
-    QString values = Statements::number(row.collectInt(QStringLiteral("itemid"))) +
-                     QLatin1Char(',') + Statements::number(row.collectInt(QStringLiteral("upid")));
+    QStringList columns{QStringLiteral("itemid"), QStringLiteral("upid")};
     for (int i = 1; i <= 10; ++i) {
-        const QString column = QStringLiteral("item%1").arg(i);
-        columns += QLatin1Char(',') + column;
-        values += QLatin1Char(',') + Statements::quoted(row.collect(column));
+        columns << QStringLiteral("item%1").arg(i);
     }
-    return QStringLiteral("insert into %1 (%2) values (%3)").arg(table, columns, values);
+    QStringList values;
+    for (const QString& column : columns) {
+        values << row.collect(column);
+    }
+    return QStringLiteral("insert into %1 (%2) values (%3)")
+        .arg(table, columns.join(QLatin1Char(',')), values.join(QLatin1Char(',')));
 }
 
 bool fail(PgConnection& server, Result& result, const QString& error)
@@ -43,8 +55,7 @@ bool copyTable(SqlConnection& file, PgConnection& server, const QString& table, 
         return fail(server, result,
                     QStringLiteral("服务器上的 %1 已有内容，没有导入任何内容。").arg(table));
     }
-    const auto rows =
-        file.execute(QStringLiteral("select * from %1 order by itemid").arg(table), &error);
+    const auto rows = file.execute(selectLiterals(table), &error);
     if (!rows) {
         return fail(server, result, QStringLiteral("%1：%2").arg(table, error));
     }

@@ -39,10 +39,6 @@ public:
     // second statement is refused without running anything. Null on failure, with *error set.
     std::unique_ptr<RecordSet> execute(const QString& statement, QString* error);
 
-    // The Jet connection string the connection was opened with (for failure reports).
-    const QString& connectionString() const { return m_connectionString; }
-    void setConnectionString(const QString& text) { m_connectionString = text; }
-
     static const QString kNotConnected;
     static const QString kSecondStatement;
     static const QString kInvalidText;
@@ -54,5 +50,4 @@ private:
 
     sqlite3* m_db;
     std::shared_ptr<PgConnection> m_server;
-    QString m_connectionString;
 };

@@ -76,7 +76,7 @@ std::optional<IssuedEntry> CertificateRegister::addEntry(const NewEntry& entry,
     r.year = r.createdAt.date().year();
     r.operatorName = m_operator;
     r.name = valueOf(entry.values, Keys::kName);
-    r.idNumber = valueOf(entry.values, Keys::kIdNumber);
+    r.idNumber = valueOf(entry.values, Keys::kIdNumber).trimmed().toUpper();
     r.company = valueOf(entry.values, Keys::kCompany);
     r.leaveDate = valueOf(entry.values, Keys::kLeaveDate);
     r.leaveDay = parseFormDate(r.leaveDate);

@@ -4,8 +4,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
-#include <QSaveFile>
 #include <QTemporaryFile>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 
 namespace Register {
 
@@ -109,11 +111,21 @@ bool raiseHighWaterMark(const QString& sequencePath, int year, qint64 last, QStr
     for (auto it = marks.cbegin(); it != marks.cend(); ++it) {
         text += QByteArray::number(it.key()) + ' ' + QByteArray::number(it.value()) + '\n';
     }
-    QSaveFile file(sequencePath);
-    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit()) {
+    // Whole or not at all: written under a temporary name and renamed over the old file. No
+    // sync to disk here (QSaveFile would sync on every certificate and more than double the cost
+    // of adding one): after a power cut the file is at worst an older whole one, or gone, and the
+    // database, which the write-ahead log keeps whole, still counts on from its own numbers.
+    QTemporaryFile file(sequencePath + QStringLiteral(".XXXXXX.part"));
+    if (!file.open() || file.write(text) != text.size() || !file.flush()) {
         *error = file.errorString();
         return false;
     }
+    if (std::rename(QFile::encodeName(file.fileName()).constData(),
+                    QFile::encodeName(sequencePath).constData()) != 0) {
+        *error = QString::fromLocal8Bit(std::strerror(errno));
+        return false;
+    }
+    file.setAutoRemove(false);
     return true;
 }
 

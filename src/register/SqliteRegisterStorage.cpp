@@ -14,6 +14,9 @@ namespace Register {
 
 namespace {
 
+// The old resident ID had 15 characters, the current one 18.
+constexpr qsizetype kShortestWholeId = 15;
+
 QString timeText(const QDateTime& t)
 {
     return t.toUTC().toString(Qt::ISODateWithMs);
@@ -70,8 +73,13 @@ Filter filterFor(const SearchQuery& q)
     if (!q.name.trimmed().isEmpty()) {
         add("instr(e.name, ?) > 0", q.name.trimmed());
     }
-    if (!q.idNumber.trimmed().isEmpty()) {
-        add("instr(upper(e.id_number), ?) > 0", q.idNumber.trimmed().toUpper());
+    // ID numbers are stored in capitals. A whole one is looked up in the index; a part of one
+    // (the last four digits, a birth date) is looked for in every entry.
+    const QString id = q.idNumber.trimmed().toUpper();
+    if (id.size() >= kShortestWholeId) {
+        add("e.id_number = ?", id);
+    } else if (!id.isEmpty()) {
+        add("instr(e.id_number, ?) > 0", id);
     }
     if (!q.number.trimmed().isEmpty()) {
         add("instr(e.number, ?) > 0", q.number.trimmed().toUpper());
@@ -172,6 +180,10 @@ int SqliteRegisterStorage::schemaVersion() const
 
 bool SqliteRegisterStorage::migrate(int target, QString* error)
 {
+    // The usual case reads one pragma and takes no write lock.
+    if (schemaVersion() == target) {
+        return true;
+    }
     SqliteWriteTransaction tx(m_db);
     if (!tx.begun()) {
         return fail(m_db, error);

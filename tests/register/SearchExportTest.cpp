@@ -62,6 +62,10 @@ TEST_F(SearchExportTest, FindsByNameIdNumberAndNumberNewestFirst)
     q = {};
     q.idNumber = QStringLiteral("333x");
     EXPECT_EQ(names(q), (QStringList{"李四"}));
+    q.idNumber = QStringLiteral(" 11010119900101333x ");
+    EXPECT_EQ(names(q), (QStringList{"李四"}));
+    q.idNumber = QStringLiteral("110101199001011234");
+    EXPECT_EQ(names(q), (QStringList{"张三"}));
     q = {};
     q.number = QStringLiteral("LZ2026-000002");
     EXPECT_EQ(names(q), (QStringList{"张三丰"}));

@@ -1,6 +1,7 @@
 #include "RegisterFixture.h"
 
 #include "register/RegisterText.h"
+#include "register/VerifyReport.h"
 
 using namespace Register;
 using Outcome = VerifyResult::Outcome;
@@ -108,4 +109,22 @@ TEST_F(VerifyTest, ATextWithoutANumberIsFoundByItsContent)
     const auto other = reg->verify(QStringLiteral("兹证明李四已离职！\n"), &error);
     ASSERT_TRUE(other);
     EXPECT_EQ(other->outcome, Outcome::NotFound);
+}
+
+TEST_F(VerifyTest, TheReportSaysWhereAForgeryDiffers)
+{
+    const IssuedEntry made = add(person("张三", "110101199001011234"));
+    QString forged = made.text;
+    forged.replace(QStringLiteral("张三"), QStringLiteral("张叁"));
+    QString error;
+    const auto r = reg->verify(forged, &error);
+    ASSERT_TRUE(r);
+    const QString report = verifyReport(*r);
+    EXPECT_TRUE(report.startsWith(
+        QStringLiteral("登记簿中有编号为 LZ2026-000001 的证明，但文本与登记的不一致。\n"
+                       "第 4 行第 5 列起不同（与第 1 版比较）：\n")))
+        << report.toStdString();
+    EXPECT_TRUE(report.contains(QStringLiteral("身份证号：110101********1234")));
+    EXPECT_TRUE(report.contains(QStringLiteral("状态：未出具")));
+    EXPECT_FALSE(report.contains(QStringLiteral("110101199001011234")));
 }

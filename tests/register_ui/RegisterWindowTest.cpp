@@ -93,17 +93,24 @@ TEST_F(RegisterWindowTest, SearchesByNameAndShowsTheEntryWithItsEvents)
 
 TEST_F(RegisterWindowTest, ShowsFullIdNumbersOnlyOnRequest)
 {
+    QString error;
+    const auto withId = reg->addEntry(
+        person("孙七", "11010519870315231x"),
+        [](const QString& n) { return n + QStringLiteral("\r\n身份证号：11010519870315231x\r\n"); },
+        &error);
+    ASSERT_TRUE(withId);
     CRegisterDlg dlg(reg.get());
-    EXPECT_FALSE(dlg.findChild<QLabel*>(QStringLiteral("entryLabel"))
-                     ->text()
-                     .contains(QStringLiteral("320102198805052222")));
+    auto* label = dlg.findChild<QLabel*>(QStringLiteral("entryLabel"));
+    EXPECT_EQ(cell(dlg, 0, 2), QStringLiteral("110105********231X"));
+    EXPECT_TRUE(
+        dlg.textView()->toPlainText().endsWith(QStringLiteral("身份证号：110105********231X\n")));
+    EXPECT_FALSE(label->text().contains(QStringLiteral("11010519870315231X")));
     click(dlg, "showFullIdButton");
-    EXPECT_EQ(cell(dlg, 0, 2), QStringLiteral("320102198805052222"));
-    EXPECT_TRUE(dlg.findChild<QLabel*>(QStringLiteral("entryLabel"))
-                    ->text()
-                    .contains(QStringLiteral("320102198805052222")));
+    EXPECT_EQ(cell(dlg, 0, 2), QStringLiteral("11010519870315231X"));
+    EXPECT_EQ(dlg.textView()->toPlainText(), normalizeLineBreaks(withId->text));
+    EXPECT_TRUE(label->text().contains(QStringLiteral("11010519870315231X")));
     click(dlg, "showFullIdButton");
-    EXPECT_EQ(cell(dlg, 0, 2), QStringLiteral("320102********2222"));
+    EXPECT_EQ(cell(dlg, 1, 2), QStringLiteral("320102********2222"));
 }
 
 TEST_F(RegisterWindowTest, ReprintingRecordsAPrintEventOfTheRecordedText)

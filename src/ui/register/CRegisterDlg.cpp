@@ -308,7 +308,12 @@ void CRegisterDlg::showEntry(qint64 id)
                                    localTime(e.summary.createdAt), e.operatorName,
                                    statusLabel(e.summary)));
     // The text shown and printed again is the one that left last (or the generated one).
-    m_text->setPlainText(e.versions.isEmpty() ? QString() : e.versions.last().text);
+    // The ID number inside the text is hidden as in the list until the user asks for it.
+    QString text = e.versions.isEmpty() ? QString() : e.versions.last().text;
+    if (!m_fullIds && !e.summary.idNumber.isEmpty()) {
+        text.replace(e.summary.idNumber, maskIdNumber(e.summary.idNumber), Qt::CaseInsensitive);
+    }
+    m_text->setPlainText(text);
     m_events->setRowCount(static_cast<int>(e.events.size()));
     for (int i = 0; i < e.events.size(); ++i) {
         const Event& ev = e.events[i];

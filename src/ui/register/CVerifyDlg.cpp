@@ -40,7 +40,7 @@ CVerifyDlg::CVerifyDlg(Register::CertificateRegister* reg, QWidget* parent)
     layout->addWidget(verify, 0, Qt::AlignLeft);
     layout->addWidget(new QLabel(QStringLiteral("查验结果："), this));
     m_report = textBox(this, QStringLiteral("verifyReport"), QStringLiteral("查验结果"), true);
-    layout->addWidget(m_report, 2);
+    layout->addWidget(m_report, 3);
     layout->addWidget(new QLabel(QStringLiteral("登记的文本："), this));
     m_recorded =
         textBox(this, QStringLiteral("verifyRecorded"), QStringLiteral("登记的文本"), true);

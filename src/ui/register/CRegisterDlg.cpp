@@ -1,9 +1,9 @@
 #include "ui/register/CRegisterDlg.h"
 
-#include "app/Notifier.h"
+#include "ui/common/Notifier.h"
 #include "print/CMyView.h"
 #include "print/PrintCommands.h"
-#include "print/SaveFileDialog.h"
+#include "ui/common/SaveFileDialog.h"
 #include "register/CertificateRegister.h"
 #include "register/IdMask.h"
 #include "register/RegisterCsv.h"

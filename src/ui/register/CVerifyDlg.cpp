@@ -1,6 +1,6 @@
 #include "ui/register/CVerifyDlg.h"
 
-#include "app/Notifier.h"
+#include "ui/common/Notifier.h"
 #include "register/CertificateRegister.h"
 #include "register/VerifyReport.h"
 

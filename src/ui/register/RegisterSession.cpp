@@ -1,6 +1,6 @@
 #include "ui/register/RegisterSession.h"
 
-#include "app/Notifier.h"
+#include "ui/common/Notifier.h"
 #include "register/CertificateRegister.h"
 
 RegisterSession::RegisterSession(QString registerPath) : m_path(std::move(registerPath)) {}

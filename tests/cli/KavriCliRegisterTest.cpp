@@ -12,7 +12,7 @@ using namespace Register;
 
 namespace {
 
-struct Run
+struct CliRun
 {
     int exitCode = -1;
     QString out;
@@ -50,7 +50,7 @@ protected:
 
     QString path() const { return m_dir.filePath(kRegisterFileName); }
 
-    Run run(QStringList args, const QByteArray& input = {})
+    CliRun run(QStringList args, const QByteArray& input = {})
     {
         args << QStringLiteral("--register") << path();
         QProcess p;
@@ -71,13 +71,13 @@ protected:
 
 TEST_F(KavriCliRegisterTest, ListsNewestFirstWithMaskedIds)
 {
-    const Run r = run({QStringLiteral("list")});
+    const CliRun r = run({QStringLiteral("list")});
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     const QStringList lines = r.out.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 2);
     EXPECT_TRUE(lines[0].startsWith(m_numbers[1] + QStringLiteral("\t李四\t320102********2222\t")));
     EXPECT_TRUE(lines[1].contains(QStringLiteral("\t已出具\t复制 ")));
-    const Run full = run({QStringLiteral("list"), QStringLiteral("--name"), QStringLiteral("张"),
+    const CliRun full = run({QStringLiteral("list"), QStringLiteral("--name"), QStringLiteral("张"),
                           QStringLiteral("--full-ids")});
     EXPECT_TRUE(full.out.startsWith(m_numbers[0] + QStringLiteral("\t张三\t110101199001011234")));
 }
@@ -86,13 +86,13 @@ TEST_F(KavriCliRegisterTest, VerifiesByNumberAndByText)
 {
     EXPECT_EQ(run({QStringLiteral("verify"), QStringLiteral("--number"), m_numbers[0]}).exitCode,
               0);
-    const Run unknown = run(
+    const CliRun unknown = run(
         {QStringLiteral("verify"), QStringLiteral("--number"), QStringLiteral("LZ1999-000001")});
     EXPECT_EQ(unknown.exitCode, 3);
     EXPECT_EQ(unknown.out, QStringLiteral("登记簿中没有编号为 LZ1999-000001 的证明。\r\n"));
     QString forged = m_texts[1];
     forged.replace(QStringLiteral("李四"), QStringLiteral("李五"));
-    const Run differs = run(
+    const CliRun differs = run(
         {QStringLiteral("verify"), QStringLiteral("--text"), QStringLiteral("-")}, forged.toUtf8());
     EXPECT_EQ(differs.exitCode, 1);
     EXPECT_TRUE(differs.out.contains(QStringLiteral("第 2 行第 5 列起不同")))
@@ -105,7 +105,7 @@ TEST_F(KavriCliRegisterTest, VerifiesByNumberAndByText)
 
 TEST_F(KavriCliRegisterTest, ShowsAndExports)
 {
-    const Run shown = run({QStringLiteral("show"), QStringLiteral("--number"), m_numbers[0]});
+    const CliRun shown = run({QStringLiteral("show"), QStringLiteral("--number"), m_numbers[0]});
     ASSERT_EQ(shown.exitCode, 0);
     EXPECT_TRUE(shown.out.contains(QStringLiteral("身份证号：110101********1234\r\n")));
     EXPECT_TRUE(shown.out.contains(m_texts[0]));

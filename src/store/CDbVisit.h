@@ -2,7 +2,10 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
+#include <optional>
+#include <utility>
 
 class QComboBox;
 class QTableWidget;
@@ -58,7 +61,38 @@ public:
                        qint32 itemId);
     void DeleteRecord(const QString& table, qint32 itemId);
 
+    // Runs the record operations that body calls as one unit: the write lock is taken before
+    // the unit's first statement, the first failing statement is reported (once) and every later
+    // one skipped, and the unit is then undone as a whole; otherwise it is committed. A unit
+    // started inside another one is part of it. True when the unit was committed (or ran no
+    // statement).
+    bool RunWriteTransaction(const std::function<void()>& body);
+
+    // Generate's bookkeeping: value becomes the one default entry ("默认" in item1) of the
+    // library in table, added (upid -1) when the library lacks it.
+    void RememberLibraryValue(const QString& table, const QString& value);
+    // The bookkeeping of one Generate, in the order given, in one write transaction; pairs of
+    // table and value whose value is empty are left out.
+    void RememberLibraryValues(const QList<std::pair<QString, QString>>& values);
+
     std::shared_ptr<SqlConnection> m_pConnection;
+
+private:
+    struct WriteUnit
+    {
+        bool begun = false;
+        bool failed = false;
+        QString lastStatement;
+        // What the statements at hand carry, named for a person ("公司名称"); empty for none.
+        QString subject;
+    };
+    // Lets a statement of the open unit run (taking the write lock first); false when it is
+    // skipped, the failure already reported.
+    bool AdmitToUnit(SqlConnection* connection, const QString& statement);
+    // The text to report for a failed statement; marks the open unit failed.
+    QString FailureText(const QString& error);
+
+    std::optional<WriteUnit> m_unit;
 };
 
 // The text of a dialog's child control, found by its numeric id (its objectName). Works on

@@ -44,9 +44,6 @@ public:
     void OnVScroll(ScrollRequest request, int thumb = 0);
     void OnMouseWheel(int delta);
 
-    // Makes value the default entry of the library table, adding it when the table lacks it.
-    void RememberLibraryValue(const QString& table, const QString& value);
-
     // Where the README the information panel opens lies, from the executable's folder.
     static const QString kReadmePath;
 

@@ -35,43 +35,21 @@ void CkavriDlg::OnGenerate()
     values.leaveDate = Compose::TrimDateText(GetCtrlText(this, kLeaveDate));
     values.reason = GetCtrlText(this, kReason);
 
-    // The reason is remembered as typed, note included; the certificate gets it without.
-    const std::pair<const char16_t*, const QString*> remembered[] = {
-        {u"company_item_table", &values.company},
-        {u"department_item_table", &values.department},
-        {u"position_item_table", &values.position},
-        {u"reason_item_bable", &values.reason},
-    };
-    for (const auto& [table, value] : remembered) {
-        if (!value->isEmpty()) {
-            RememberLibraryValue(QString::fromUtf16(table), *value);
-        }
+    // The reason is remembered as typed, note included; the certificate gets it without. All
+    // four libraries change together or not at all.
+    if (m_pApp) {
+        m_pApp->m_dbVisit.RememberLibraryValues({
+            {QStringLiteral("company_item_table"), values.company},
+            {QStringLiteral("department_item_table"), values.department},
+            {QStringLiteral("position_item_table"), values.position},
+            {QStringLiteral("reason_item_bable"), values.reason},
+        });
     }
     values.reason = Compose::TrimReasonText(values.reason);
 
     auto* result = control<QPlainTextEdit>(kResult);
     const int width = MeasureLineWidth(result);
     SetCtrlText(this, kResult, Compose::ComposeCertificate(m_strTemplateText, values, width));
-}
-
-void CkavriDlg::RememberLibraryValue(const QString& table, const QString& value)
-{
-    if (!m_pApp) {
-        return;
-    }
-    CDbVisit& db = m_pApp->m_dbVisit;
-    const QString marker = QStringLiteral("默认");
-    const qint32 id = db.FindRecordId(table, QStringLiteral("item1"), marker);
-    db.SetRecordValue(table, QStringLiteral("item1"), QString(), id);
-    const qint32 id2 = db.FindRecordId(table, QStringLiteral("item3"), value);
-    if (id2 > 0) {
-        db.SetRecordValue(table, QStringLiteral("item1"), marker, id2);
-    } else {
-        QStringList texts(10);
-        texts[0] = marker;
-        texts[2] = value;
-        db.AddItemRecord(table, 10, texts, -1);
-    }
 }
 
 void CkavriDlg::OnCopyText()

@@ -2,6 +2,8 @@
 //   library-probe generate FILE COUNT TAG   COUNT Generates' bookkeeping; prints each notice as
 //                                           "notice N: ..." (N: the Generate that showed it) and
 //                                           then "done <ms of the slowest Generate>"
+//   library-probe crash FILE COUNT TAG      as generate, then ends at once without closing the
+//                                           library, as a crash or a kill would
 //   library-probe hold FILE MS              holds the file under BEGIN EXCLUSIVE for MS ms;
 //                                           prints "locked" once it has the lock
 // The values come from small pools shared by every copy, so that copies mark and add the same
@@ -15,6 +17,7 @@
 #include <QElapsedTimer>
 #include <QThread>
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
 
@@ -32,7 +35,7 @@ public:
     }
 };
 
-int generate(const QString& file, int count, const QString& tag)
+int generate(const QString& file, int count, const QString& tag, bool crash)
 {
     PrintingNotifier notifier;
     Notifier::setBackend(&notifier);
@@ -54,9 +57,13 @@ int generate(const QString& file, int count, const QString& tag)
         });
         slowest = std::max(slowest, timer.elapsed());
     }
+    std::printf("done %lld\n", static_cast<long long>(slowest));
+    std::fflush(stdout);
+    if (crash) {
+        std::_Exit(0);
+    }
     db.CloseConnection(db.m_pConnection);
     Notifier::setBackend(nullptr);
-    std::printf("done %lld\n", static_cast<long long>(slowest));
     return 0;
 }
 
@@ -84,12 +91,12 @@ int main(int argc, char** argv)
     }
     QApplication app(argc, argv);
     const QStringList args = app.arguments();
-    if (args.size() == 5 && args[1] == u"generate") {
-        return generate(args[2], args[3].toInt(), args[4]);
+    if (args.size() == 5 && (args[1] == u"generate" || args[1] == u"crash")) {
+        return generate(args[2], args[3].toInt(), args[4], args[1] == u"crash");
     }
     if (args.size() == 4 && args[1] == u"hold") {
         return hold(args[2], args[3].toInt());
     }
-    std::fprintf(stderr, "usage: library-probe generate FILE COUNT TAG | hold FILE MS\n");
+    std::fprintf(stderr, "usage: library-probe generate|crash FILE COUNT TAG | hold FILE MS\n");
     return 2;
 }

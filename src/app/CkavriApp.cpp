@@ -2,6 +2,7 @@
 
 #include "app/FontSubstitutions.h"
 #include "app/LibraryFilePath.h"
+#include "app/SessionEndWatcher.h"
 #include "ui/main/CkavriDlg.h"
 
 CkavriApp::CkavriApp(int& argc, char** argv) : QApplication(argc, argv)
@@ -25,6 +26,10 @@ int CkavriApp::InitInstance()
 {
     CkavriDlg dlg;
     m_pMainWnd = &dlg;
+    // The end of the desktop session (SIGTERM, SIGHUP) closes the window as its close box does.
+    SessionEndWatcher watcher;
+    connect(&watcher, &SessionEndWatcher::sessionEnding, &dlg,
+            [&dlg] { CloseForSessionEnd(dlg); });
     dlg.DoModal();
     m_pMainWnd = nullptr;
     return 0;

@@ -37,6 +37,8 @@ int run(const QStringList& args)
     static char name[] = "kavri-cli";
     static char* argv[] = {name, nullptr};
     const auto app = std::make_unique<QCoreApplication>(argc, argv);
+    // The per-user copy of an installed kavri lies in kavri's data folder, not kavri-cli's.
+    QCoreApplication::setApplicationName(QStringLiteral("kavri"));
     const QString library =
         options.has(QStringLiteral("library")) ? options.value(QStringLiteral("library"))
                                                : DefaultLibraryFilePath();

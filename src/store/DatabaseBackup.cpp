@@ -43,14 +43,17 @@ public:
         if (create) {
             flags |= SQLITE_OPEN_CREATE;
         }
-        if (sqlite3_open_v2(file.constData(), &m_db, flags, nullptr) != SQLITE_OK && !create) {
+        int rc = sqlite3_open_v2(file.constData(), &m_db, flags, nullptr);
+        if (rc != SQLITE_OK && !create) {
             // A file without write permission can still be read (and backed up).
-            sqlite3_close_v2(m_db);
-            m_db = nullptr;
-            sqlite3_open_v2(file.constData(), &m_db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX,
-                            nullptr);
+            close();
+            rc = sqlite3_open_v2(file.constData(), &m_db,
+                                 SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr);
         }
-        if (!m_db) {
+        if (rc != SQLITE_OK) {
+            m_openError = m_db ? QString::fromUtf8(sqlite3_errmsg(m_db))
+                               : QString::fromUtf8(sqlite3_errstr(rc));
+            close();
             return false;
         }
         sqlite3_busy_timeout(m_db, kWaitMs);
@@ -89,13 +92,14 @@ public:
 
     QString error() const
     {
-        return m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QStringLiteral("out of memory");
+        return m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : m_openError;
     }
 
     sqlite3* get() const { return m_db; }
 
 private:
     sqlite3* m_db = nullptr;
+    QString m_openError;
 };
 
 // Opens file with the key and reads its schema: a wrong key or no database shows here.
@@ -196,6 +200,10 @@ bool backup(const QString& source, const Expectation& expected, const QString& t
 {
     if (samePath(source, target)) {
         *error = kSameFile;
+        return false;
+    }
+    if (!QFileInfo(target).absoluteDir().exists()) {
+        *error = kCannotWrite.arg(QDir::toNativeSeparators(target), QStringLiteral("文件夹不存在"));
         return false;
     }
     Handle from;

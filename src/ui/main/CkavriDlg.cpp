@@ -8,6 +8,7 @@
 #include "ui/controls/DialogBuilder.h"
 #include "ui/controls/ListViewCtrl.h"
 #include "ui/main/CAboutDlg.h"
+#include "ui/main/LibraryBackupActions.h"
 #include "ui/main/MainDialogIds.h"
 
 #include <QAction>
@@ -68,6 +69,8 @@ void CkavriDlg::BuildControls()
     m_pAboutAction->setShortcutContext(Qt::WindowShortcut);
     addAction(m_pAboutAction);
     connect(m_pAboutAction, &QAction::triggered, this, &CkavriDlg::OnAbout);
+    m_pBackupActions = new LibraryBackupActions(
+        this, [this] { return m_pApp ? m_pApp->libraryFilePath() : QString(); });
 }
 
 QWidget* CkavriDlg::control(int id) const
@@ -194,12 +197,12 @@ void CkavriDlg::keyPressEvent(QKeyEvent* event)
 
 void CkavriDlg::contextMenuEvent(QContextMenuEvent* event)
 {
-    if (!m_pAboutAction->isEnabled()) {
-        QDialog::contextMenuEvent(event);
-        return;
-    }
     QMenu menu(this);
-    menu.addAction(m_pAboutAction);
+    if (m_pAboutAction->isEnabled()) {
+        menu.addAction(m_pAboutAction);
+    }
+    menu.addAction(m_pBackupActions->backupAction());
+    menu.addAction(m_pBackupActions->restoreAction());
     menu.exec(event->globalPos());
 }
 

@@ -10,6 +10,7 @@
 
 class CButtonXp;
 class CkavriApp;
+class LibraryBackupActions;
 class ListViewCtrl;
 class QAction;
 class QComboBox;
@@ -58,6 +59,8 @@ public:
     QWidget* content() const { return m_pContent; }
     ScrollRange scrollRange() const { return m_scrollRange; }
     QAction* aboutAction() const { return m_pAboutAction; }
+    // 备份资料库 and 恢复资料库, offered beside the about box in the context menu.
+    LibraryBackupActions* backupActions() const { return m_pBackupActions; }
 
     ListViewCtrl* m_listTemplates = nullptr;
     QScrollBar* m_scrollBar = nullptr;
@@ -122,6 +125,7 @@ private:
     QWidget* m_pContent = nullptr;
     QSize m_templateSize;
     QAction* m_pAboutAction = nullptr;
+    LibraryBackupActions* m_pBackupActions = nullptr;
     ScrollRange m_scrollRange;
     bool m_bInitialised = false;
     bool m_bPlacementCheckPending = false;

@@ -28,8 +28,7 @@ int CkavriApp::InitInstance()
     m_pMainWnd = &dlg;
     // The end of the desktop session (SIGTERM, SIGHUP) closes the window as its close box does.
     SessionEndWatcher watcher;
-    connect(&watcher, &SessionEndWatcher::sessionEnding, &dlg,
-            [&dlg] { CloseForSessionEnd(dlg); });
+    connect(&watcher, &SessionEndWatcher::sessionEnding, &dlg, [&dlg] { CloseForSessionEnd(dlg); });
     dlg.DoModal();
     m_pMainWnd = nullptr;
     return 0;

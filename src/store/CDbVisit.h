@@ -42,11 +42,10 @@ public:
     void FillRecordCombo(QComboBox* combo, const QString& table, const QString& column);
     void FillRecordList(const QString& table, QTableWidget* list, const QString& column,
                         int subItem, int firstRow);
-    void FillRecordTree(QTreeWidget* tree, const QString& column, const QString& table,
-                        int image);
+    void FillRecordTree(QTreeWidget* tree, const QString& column, const QString& table, int image);
     QString GetRecordValue(const QString& table, const QString& column, qint32 itemId);
-    QString FindRecordValue(const QString& table, const QString& keyColumn,
-                            const QString& keyValue, const QString& column);
+    QString FindRecordValue(const QString& table, const QString& keyColumn, const QString& keyValue,
+                            const QString& column);
     qint32 FindRecordId(const QString& table, const QString& column, const QString& value);
     void ShowRecordValue(QWidget* window, const QString& table, const QString& keyColumn,
                          const QString& keyValue, const QString& column);

@@ -90,10 +90,7 @@ public:
         return sqlite3_exec(m_db, statement, nullptr, nullptr, nullptr) == SQLITE_OK;
     }
 
-    QString error() const
-    {
-        return m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : m_openError;
-    }
+    QString error() const { return m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : m_openError; }
 
     sqlite3* get() const { return m_db; }
 
@@ -155,8 +152,7 @@ void removeWithCompanions(const QString& file)
 // rename(2): replaces an existing target in one step, unlike QFile::rename.
 bool replaceFile(const QString& from, const QString& to)
 {
-    return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) ==
-           0;
+    return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
 }
 
 bool samePath(const QString& a, const QString& b)
@@ -210,8 +206,8 @@ bool backup(const QString& source, const Expectation& expected, const QString& t
     if (!openReadable(from, source, expected.key, error)) {
         return false;
     }
-    const QString part = QStringLiteral("%1.%2.part").arg(target).arg(
-        QCoreApplication::applicationPid());
+    const QString part =
+        QStringLiteral("%1.%2.part").arg(target).arg(QCoreApplication::applicationPid());
     removeWithCompanions(part);
     bool ok;
     {

@@ -53,8 +53,8 @@ TEST_P(SessionEnd, ClosesTheLibrarySoThatTheFileAloneHoldsEveryGenerate)
     kavri.setProcessEnvironment(env);
     kavri.start(program, {});
     ASSERT_TRUE(kavri.waitForStarted(10000));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return holdsOpen(kavri.processId(), library.path()); },
-                                20000));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return holdsOpen(kavri.processId(), library.path()); }, 20000));
 
     // 40 Generates by a run that then ends without closing: while the program keeps the
     // library open, they live in the log only.

@@ -39,7 +39,9 @@ int companiesNamed(const QString& library, const QString& name)
     QString error;
     const auto connection = SqlConnection::open(library, CDbVisit::kPassword, &error);
     auto records = connection ? connection->execute("select count(*) as n from company_item_table "
-                                                    "where item3='" + name + "'", &error)
+                                                    "where item3='" +
+                                                        name + "'",
+                                                    &error)
                               : nullptr;
     return records ? records->collectInt("n") : -1;
 }
@@ -89,8 +91,8 @@ TEST(LibraryCommand, RefusesWhatCannotWork)
                            "，它不是本程序的资料库或其备份。\n");
     EXPECT_TRUE(run.out.isEmpty());
 
-    run = runCli({"library", "backup", dir.filePath("no/such/folder/b.dll"), "--library",
-                  library.path()});
+    run = runCli(
+        {"library", "backup", dir.filePath("no/such/folder/b.dll"), "--library", library.path()});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, "资料库未能备份：无法写入文件 " + dir.filePath("no/such/folder/b.dll") +
                            "（文件夹不存在）。\n");

@@ -90,8 +90,7 @@ TEST_F(LibraryWindowTest, GenerateOnALockedLibraryShowsOneMessageAndStillCompose
 
     ASSERT_EQ(m_notifier.notices().size(), 1) << m_notifier.texts().join('\n').toStdString();
     EXPECT_EQ(m_notifier.notices()[0].text,
-              SqlConnection::kLocked +
-                  "select top 1 * from company_item_table where item1='默认'");
+              SqlConnection::kLocked + "select top 1 * from company_item_table where item1='默认'");
     EXPECT_TRUE(GetCtrlText(window, kResult).contains("离职证明"));
     EXPECT_FALSE(companies().contains("锁住时的公司"));
 }

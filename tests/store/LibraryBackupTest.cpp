@@ -1,8 +1,8 @@
 // Backup and restore of the library file: taken while other programs use it, checked before
 // anything is replaced, and leaving a library that works.
+#include "store/LibraryBackup.h"
 #include "LibraryFixture.h"
 #include "store/DatabaseBackup.h"
-#include "store/LibraryBackup.h"
 #include "store/SqlConnection.h"
 
 #include <QDir>
@@ -25,8 +25,8 @@ QStringList companiesIn(const QString& path)
         return {"<none>"};
     }
     QStringList names;
-    auto records = connection->execute("select item3 from company_item_table order by itemid",
-                                       &error);
+    auto records =
+        connection->execute("select item3 from company_item_table order by itemid", &error);
     for (; records && !records->isEof(); records->moveNext()) {
         names.append(records->collect("item3"));
     }
@@ -65,13 +65,13 @@ TEST_F(LibraryBackupTest, BackupHoldsWhatIsStillInTheLogWhileAnotherProgramWrite
 
     const QString target = elsewhere.filePath("备份 一.dll");
     QString message;
-    ASSERT_TRUE(LibraryBackup::backupLibrary(library.path(), target, &message)) <<
-        message.toStdString();
+    ASSERT_TRUE(LibraryBackup::backupLibrary(library.path(), target, &message))
+        << message.toStdString();
     holder.kill();
     holder.waitForFinished(10000);
     EXPECT_EQ(message, "资料库已备份到 " + target + "。");
-    EXPECT_TRUE(companiesIn(copyAlone(target, elsewhere, "backup-alone.dll"))
-                    .contains("只在日志里的公司"));
+    EXPECT_TRUE(
+        companiesIn(copyAlone(target, elsewhere, "backup-alone.dll")).contains("只在日志里的公司"));
     // One file: nothing beside it, no temporary left over.
     EXPECT_EQ(QDir(elsewhere.path()).entryList(QDir::Files).size(), 3)
         << QDir(elsewhere.path()).entryList(QDir::Files).join(' ').toStdString();
@@ -183,8 +183,8 @@ TEST_F(LibraryBackupTest, RestoreRefusesWhatIsNoBackupOfTheLibrary)
     {
         QString error;
         auto c = SqlConnection::open(missing, CDbVisit::kPassword, &error);
-        ASSERT_TRUE(c && c->execute("drop table position_item_table", &error)) <<
-            error.toStdString();
+        ASSERT_TRUE(c && c->execute("drop table position_item_table", &error))
+            << error.toStdString();
     }
     // No database at all.
     const QString text = elsewhere.filePath("notes.txt");
@@ -202,9 +202,9 @@ TEST_F(LibraryBackupTest, RestoreRefusesWhatIsNoBackupOfTheLibrary)
         {otherKey, "无法用资料库的密码打开文件 " + otherKey + "，它不是本程序的资料库或其备份。"},
         {missing, "文件 " + missing + " 中缺少资料库的表：position_item_table。"},
         {text, "无法用资料库的密码打开文件 " + text + "，它不是本程序的资料库或其备份。"},
-        {elsewhere.filePath("absent.dll"),
-         "无法用资料库的密码打开文件 " + elsewhere.filePath("absent.dll") +
-             "，它不是本程序的资料库或其备份。"},
+        {elsewhere.filePath("absent.dll"), "无法用资料库的密码打开文件 " +
+                                               elsewhere.filePath("absent.dll") +
+                                               "，它不是本程序的资料库或其备份。"},
         {library.path(), "备份文件不能是资料库文件本身。"},
     };
     for (const auto& c : cases) {

@@ -13,16 +13,15 @@
 namespace {
 
 const QString kProbe = QStringLiteral(KAVRI_LIBRARY_PROBE);
-const QStringList kTables = {"company_item_table", "department_item_table",
-                             "position_item_table", "reason_item_bable"};
+const QStringList kTables = {"company_item_table", "department_item_table", "position_item_table",
+                             "reason_item_bable"};
 
 class WriteTransaction : public LibraryFixture
 {
 protected:
     int defaults(const QString& table)
     {
-        auto records =
-            db.ExecuteSql("select count(*) as n from " + table + " where item1='默认'");
+        auto records = db.ExecuteSql("select count(*) as n from " + table + " where item1='默认'");
         return records ? records->collectInt("n") : -1;
     }
 
@@ -131,8 +130,7 @@ TEST_F(WriteTransaction, LockedFileGivesOneMessageWithinAFewSecondsAndChangesNot
     EXPECT_EQ(notes.notices()[0].icon, Notifier::Icon::Warning);
     // The engine's complaint in words, then the statement that met the lock: the first one.
     EXPECT_EQ(notes.notices()[0].text,
-              SqlConnection::kLocked +
-                  "select top 1 * from company_item_table where item1='默认'");
+              SqlConnection::kLocked + "select top 1 * from company_item_table where item1='默认'");
     // One budget for the whole unit, not one per statement (eight statements used to wait
     // 5 s each).
     EXPECT_LT(waited, 2 * SqlConnection::kBusyTimeoutMs);
@@ -149,7 +147,8 @@ TEST_F(WriteTransaction, LockedFileGivesOneMessageWithinAFewSecondsAndChangesNot
 
 TEST_F(WriteTransaction, RefusedValueLeavesEveryLibraryAsItWas)
 {
-    db.RememberLibraryValues({{"company_item_table", "旧公司"}, {"department_item_table", "旧部门"}});
+    db.RememberLibraryValues(
+        {{"company_item_table", "旧公司"}, {"department_item_table", "旧部门"}});
     ASSERT_TRUE(notes.notices().isEmpty());
     const QStringList companies = snapshot("company_item_table");
     const QStringList departments = snapshot("department_item_table");
@@ -189,8 +188,7 @@ TEST_F(WriteTransaction, FailureOutsideTheUnitIsStillReportedEachTime)
 TEST(WriteTransactionDiskFull, OneMessagePerGenerateAtMost)
 {
     const QString unshare = QStandardPaths::findExecutable("unshare");
-    if (unshare.isEmpty() ||
-        QProcess::execute(unshare, {"-rm", "true"}) != 0) {
+    if (unshare.isEmpty() || QProcess::execute(unshare, {"-rm", "true"}) != 0) {
         GTEST_SKIP() << "no mount namespace for a small tmpfs here";
     }
     TempLibrary library;
@@ -198,16 +196,16 @@ TEST(WriteTransactionDiskFull, OneMessagePerGenerateAtMost)
     QTemporaryDir mountPoint;
     ASSERT_TRUE(mountPoint.isValid());
     // Room for the library, its index file and a few Generates' worth of log, then full.
-    const QString script = QStringLiteral(
-        "mount -t tmpfs -o size=160k tmpfs \"$1\" && cp \"$2\" \"$1\"/ && "
-        "exec \"$3\" generate \"$1\"/bdsj_conn.dll 60 满");
+    const QString script =
+        QStringLiteral("mount -t tmpfs -o size=160k tmpfs \"$1\" && cp \"$2\" \"$1\"/ && "
+                       "exec \"$3\" generate \"$1\"/bdsj_conn.dll 60 满");
     QProcess probe;
-    probe.start(unshare, {"-rm", "sh", "-c", script, "sh", mountPoint.path(), library.path(),
-                          kProbe});
+    probe.start(unshare,
+                {"-rm", "sh", "-c", script, "sh", mountPoint.path(), library.path(), kProbe});
     ASSERT_TRUE(probe.waitForFinished(120000));
     const QString output = QString::fromUtf8(probe.readAllStandardOutput());
-    ASSERT_EQ(probe.exitCode(), 0) << output.toStdString()
-                                   << probe.readAllStandardError().toStdString();
+    ASSERT_EQ(probe.exitCode(), 0)
+        << output.toStdString() << probe.readAllStandardError().toStdString();
     ASSERT_TRUE(output.contains("done ")) << output.toStdString();
 
     // "notice N: ..." lines, N being the Generate that showed it.

@@ -39,12 +39,13 @@ int run(const QStringList& args)
     const auto app = std::make_unique<QCoreApplication>(argc, argv);
     // The per-user copy of an installed kavri lies in kavri's data folder, not kavri-cli's.
     QCoreApplication::setApplicationName(QStringLiteral("kavri"));
-    const QString library =
-        options.has(QStringLiteral("library")) ? options.value(QStringLiteral("library"))
-                                               : DefaultLibraryFilePath();
+    const QString library = options.has(QStringLiteral("library"))
+                                ? options.value(QStringLiteral("library"))
+                                : DefaultLibraryFilePath();
     QString message;
-    const bool ok = args[0] == u"backup" ? LibraryBackup::backupLibrary(library, args[1], &message)
-                                         : LibraryBackup::restoreLibrary(args[1], library, &message);
+    const bool ok = args[0] == u"backup"
+                        ? LibraryBackup::backupLibrary(library, args[1], &message)
+                        : LibraryBackup::restoreLibrary(args[1], library, &message);
     std::fprintf(ok ? stdout : stderr, "%s\n", message.toUtf8().constData());
     return ok ? 0 : 1;
 }

@@ -22,8 +22,7 @@ const QString kFilter = QStringLiteral("资料库备份 (*.dll *.bak);;所有文
 // exists, given as an absolute path.
 QString backupFolder()
 {
-    const QString documents =
-        QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     if (!documents.isEmpty() && QDir(documents).exists()) {
         return documents;
     }
@@ -42,10 +41,12 @@ LibraryBackupActions::LibraryBackupActions(QWidget* window, std::function<QStrin
 
 void LibraryBackupActions::OnBackupLibrary()
 {
-    const QString suggested = QDir(backupFolder()).filePath(
-        QStringLiteral("kavri-资料库备份-%1.dll")
-            .arg(QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"))));
-    const QString target = SaveFileDialog::getSaveFileName(m_window, kBackupText, suggested, kFilter);
+    const QString suggested =
+        QDir(backupFolder())
+            .filePath(QStringLiteral("kavri-资料库备份-%1.dll")
+                          .arg(QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"))));
+    const QString target =
+        SaveFileDialog::getSaveFileName(m_window, kBackupText, suggested, kFilter);
     if (target.isEmpty()) {
         return;
     }

@@ -44,10 +44,6 @@ public:
     void rollback();
     bool inTransaction() const;
 
-    // The Jet connection string the connection was opened with (for failure reports).
-    const QString& connectionString() const { return m_connectionString; }
-    void setConnectionString(const QString& text) { m_connectionString = text; }
-
     static const QString kNotConnected;
     static const QString kSecondStatement;
     static const QString kInvalidText;
@@ -63,5 +59,4 @@ private:
     sqlite3* m_db;
     // Until when a statement keeps waiting for another program's lock.
     std::chrono::steady_clock::time_point m_lockDeadline;
-    QString m_connectionString;
 };

@@ -1,14 +1,11 @@
 // Write transactions of the data-access object, and Generate's bookkeeping that runs in one.
 #include "store/CDbVisit.h"
 
-#include "app/Notifier.h"
+#include "store/LibraryTables.h"
 #include "store/SqlConnection.h"
+#include "store/StoreFeedback.h"
 
 namespace {
-
-const QString kDefaultMarker = QStringLiteral("默认");
-const QString kMarkerColumn = QStringLiteral("item1");
-const QString kNameColumn = QStringLiteral("item3");
 
 // The refusal of a value that cannot be stored, in the words of the form's label.
 const QString kRefusedValue =
@@ -17,16 +14,16 @@ const QString kRefusedValue =
 // What the entries of the four libraries that Generate keeps are called on the form.
 QString subjectOf(const QString& table)
 {
-    if (table == u"company_item_table") {
+    if (table == LibraryTables::kCompany) {
         return QStringLiteral("公司名称");
     }
-    if (table == u"department_item_table") {
+    if (table == LibraryTables::kDepartment) {
         return QStringLiteral("部门");
     }
-    if (table == u"position_item_table") {
+    if (table == LibraryTables::kPosition) {
         return QStringLiteral("职位");
     }
-    if (table == u"reason_item_bable") {
+    if (table == LibraryTables::kReason) {
         return QStringLiteral("离职原因");
     }
     return QStringLiteral("填写的内容");
@@ -34,7 +31,7 @@ QString subjectOf(const QString& table)
 
 void report(const QString& description, const QString& statement)
 {
-    Notifier::applicationWarning(nullptr, description + statement);
+    StoreFeedback::statementFailed(description + statement);
 }
 
 } // namespace
@@ -98,21 +95,6 @@ bool CDbVisit::RunWriteTransaction(const std::function<void()>& body)
         return false;
     }
     return true;
-}
-
-void CDbVisit::RememberLibraryValue(const QString& table, const QString& value)
-{
-    const qint32 id = FindRecordId(table, kMarkerColumn, kDefaultMarker);
-    SetRecordValue(table, kMarkerColumn, QString(), id);
-    const qint32 id2 = FindRecordId(table, kNameColumn, value);
-    if (id2 > 0) {
-        SetRecordValue(table, kMarkerColumn, kDefaultMarker, id2);
-    } else {
-        QStringList texts(10);
-        texts[0] = kDefaultMarker;
-        texts[2] = value;
-        AddItemRecord(table, 10, texts, -1);
-    }
 }
 
 void CDbVisit::RememberLibraryValues(const QList<std::pair<QString, QString>>& values)

@@ -8,12 +8,12 @@
 //                                           prints "locked" once it has the lock
 // The values come from small pools shared by every copy, so that copies mark and add the same
 // entries, and from names of the copy's own (TAG), so that every copy adds rows of its own.
-#include "app/Notifier.h"
 #include "store/CDbVisit.h"
 #include "store/RecordSet.h"
 #include "store/SqlConnection.h"
+#include "store/StoreFeedback.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QThread>
 #include <cstdio>
@@ -21,24 +21,28 @@
 
 namespace {
 
-class PrintingNotifier : public Notifier::Backend
+// Every notice the data-access object would show, printed with the Generate it came from.
+class PrintingFeedback : public StoreFeedback::Backend
 {
 public:
     int generate = 0;
 
-    Notifier::Answer show(QWidget*, const Notifier::Notice& notice) override
+    void connectFailed(const QString& text) override { print(text); }
+    void statementFailed(const QString& text) override { print(text); }
+    void busy(bool) override {}
+
+private:
+    void print(const QString& text) const
     {
-        std::printf("notice %d: %s\n", generate,
-                    QString(notice.text).replace('\n', ' ').toUtf8().constData());
+        std::printf("notice %d: %s\n", generate, QString(text).replace('\n', ' ').toUtf8().constData());
         std::fflush(stdout);
-        return Notifier::Answer::Ok;
     }
 };
 
 int generate(const QString& file, int count, const QString& tag, bool crash)
 {
-    PrintingNotifier notifier;
-    Notifier::setBackend(&notifier);
+    PrintingFeedback notifier;
+    StoreFeedback::setBackend(&notifier);
     CDbVisit db;
     db.m_pConnection = db.ConnectAccessDb(file, CDbVisit::kPassword);
     qint64 slowest = 0;
@@ -63,7 +67,7 @@ int generate(const QString& file, int count, const QString& tag, bool crash)
         std::_Exit(0);
     }
     db.CloseConnection(db.m_pConnection);
-    Notifier::setBackend(nullptr);
+    StoreFeedback::setBackend(nullptr);
     return 0;
 }
 
@@ -86,10 +90,7 @@ int hold(const QString& file, int ms)
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    QApplication app(argc, argv);
+    QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
     if (args.size() == 5 && (args[1] == u"generate" || args[1] == u"crash")) {
         return generate(args[2], args[3].toInt(), args[4], args[1] == u"crash");

@@ -2,9 +2,11 @@
 // remembered as their libraries' defaults, the certificate on the clipboard.
 #include "ui/main/CkavriDlg.h"
 
-#include "app/CkavriApp.h"
-#include "app/Notifier.h"
 #include "compose/CertificateComposer.h"
+#include "store/CDbVisit.h"
+#include "store/LibraryTables.h"
+#include "ui/common/CtrlText.h"
+#include "ui/common/Notifier.h"
 #include "ui/controls/LineWidth.h"
 #include "ui/main/MainDialogIds.h"
 
@@ -37,14 +39,12 @@ void CkavriDlg::OnGenerate()
 
     // The reason is remembered as typed, note included; the certificate gets it without. All
     // four libraries change together or not at all.
-    if (m_pApp) {
-        m_pApp->m_dbVisit.RememberLibraryValues({
-            {QStringLiteral("company_item_table"), values.company},
-            {QStringLiteral("department_item_table"), values.department},
-            {QStringLiteral("position_item_table"), values.position},
-            {QStringLiteral("reason_item_bable"), values.reason},
-        });
-    }
+    m_dbVisit.RememberLibraryValues({
+        {LibraryTables::kCompany, values.company},
+        {LibraryTables::kDepartment, values.department},
+        {LibraryTables::kPosition, values.position},
+        {LibraryTables::kReason, values.reason},
+    });
     values.reason = Compose::TrimReasonText(values.reason);
 
     auto* result = control<QPlainTextEdit>(kResult);

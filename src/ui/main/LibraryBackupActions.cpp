@@ -1,8 +1,8 @@
 #include "ui/main/LibraryBackupActions.h"
 
-#include "app/Notifier.h"
-#include "print/OpenFileDialog.h"
-#include "print/SaveFileDialog.h"
+#include "ui/common/Notifier.h"
+#include "ui/common/OpenFileDialog.h"
+#include "ui/common/SaveFileDialog.h"
 #include "store/LibraryBackup.h"
 
 #include <QAction>

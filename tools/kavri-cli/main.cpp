@@ -3,6 +3,7 @@
 #include "LibraryCommand.h"
 #include "PdfCommand.h"
 #include "PreviewCommand.h"
+#include "RegisterCommand.h"
 
 #include <QString>
 #include <QStringList>
@@ -19,10 +20,11 @@ struct Command
 };
 
 // A new subcommand is one more file pair and one more row here.
-const std::array<Command, 4> kCommands = {{
+const std::array<Command, 5> kCommands = {{
     {"compose", &ComposeCommand::synopsis, &ComposeCommand::run},
     {"preview", &PreviewCommand::synopsis, &PreviewCommand::run},
     {"pdf", &PdfCommand::synopsis, &PdfCommand::run},
+    {"register", &RegisterCommand::synopsis, &RegisterCommand::run},
     {"library", &LibraryCommand::synopsis, &LibraryCommand::run},
 }};
 

@@ -12,6 +12,7 @@
 #include "ui/main/CAboutDlg.h"
 #include "ui/main/LibraryBackupActions.h"
 #include "ui/main/MainDialogIds.h"
+#include "ui/register/RegisterSession.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -32,6 +33,7 @@ CkavriDlg::CkavriDlg(CDbVisit& dbVisit, QString& certText, const QString& librar
 {
     BuildControls();
     ConnectCommands();
+    SetUpRegister();
 }
 
 CkavriDlg::~CkavriDlg() = default;
@@ -188,6 +190,7 @@ void CkavriDlg::keyPressEvent(QKeyEvent* event)
 void CkavriDlg::contextMenuEvent(QContextMenuEvent* event)
 {
     QMenu menu(this);
+    menu.addAction(m_pRegisterAction);
     if (m_pAboutAction->isEnabled()) {
         menu.addAction(m_pAboutAction);
     }

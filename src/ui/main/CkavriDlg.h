@@ -8,6 +8,7 @@
 #include <QList>
 #include <QRect>
 #include <QString>
+#include <memory>
 
 class CButtonXp;
 class CDbVisit;
@@ -17,6 +18,7 @@ class QAction;
 class QComboBox;
 class QPlainTextEdit;
 class QScrollBar;
+class RegisterSession;
 
 // The main window: template list, preview sheet, the form, the result sheet, the library
 // buttons and the information panel, built from dialog template 102 inside a content widget
@@ -68,6 +70,9 @@ public:
     QAction* aboutAction() const { return m_pAboutAction; }
     // 备份资料库 and 恢复资料库, offered beside the about box in the context menu.
     LibraryBackupActions* backupActions() const { return m_pBackupActions; }
+    // 登记簿 in the context menu, and the register every Generate records in.
+    QAction* registerAction() const { return m_pRegisterAction; }
+    RegisterSession& registerSession() { return *m_pRegister; }
 
     ListViewCtrl* m_listTemplates = nullptr;
     QScrollBar* m_scrollBar = nullptr;
@@ -90,6 +95,7 @@ signals:
 public slots:
     void OnTemplateListClick();
     void OnAbout();
+    void OnRegister();
 
     // Commands of the buttons and the information panel.
     void OnGenerate();
@@ -115,6 +121,7 @@ protected:
 private:
     void BuildControls();
     void ConnectCommands();
+    void SetUpRegister();
     void SetUpTemplateList();
     void FillChoiceCombos();
     void PlaceSheet();
@@ -139,6 +146,8 @@ private:
     QSize m_templateSize;
     QAction* m_pAboutAction = nullptr;
     LibraryBackupActions* m_pBackupActions = nullptr;
+    QAction* m_pRegisterAction = nullptr;
+    std::unique_ptr<RegisterSession> m_pRegister;
     ScrollRange m_scrollRange;
     bool m_bInitialised = false;
     bool m_bPlacementCheckPending = false;

@@ -1,5 +1,6 @@
 #include "CliInput.h"
 #include "ComposeCommand.h"
+#include "LibraryCommand.h"
 #include "PdfCommand.h"
 #include "PreviewCommand.h"
 #include "ServerCommand.h"
@@ -26,6 +27,7 @@ const std::array<Command, 5> kCommands = {{
     {"pdf", &PdfCommand::synopsis, &PdfCommand::run},
     {"server", &ServerCommand::synopsis, &ServerCommand::run},
     {"register", &RegisterCommand::synopsis, &RegisterCommand::run},
+    {"library", &LibraryCommand::synopsis, &LibraryCommand::run},
 }};
 
 QString usage()

@@ -10,6 +10,7 @@
 #include "ui/controls/ListViewCtrl.h"
 #include "ui/controls/RecordControls.h"
 #include "ui/main/CAboutDlg.h"
+#include "ui/main/LibraryBackupActions.h"
 #include "ui/main/MainDialogIds.h"
 #include "ui/register/RegisterSession.h"
 
@@ -75,6 +76,7 @@ void CkavriDlg::BuildControls()
     m_pAboutAction->setShortcutContext(Qt::WindowShortcut);
     addAction(m_pAboutAction);
     connect(m_pAboutAction, &QAction::triggered, this, &CkavriDlg::OnAbout);
+    m_pBackupActions = new LibraryBackupActions(this, [this] { return m_strLibraryPath; });
 }
 
 QWidget* CkavriDlg::control(int id) const
@@ -195,6 +197,8 @@ void CkavriDlg::contextMenuEvent(QContextMenuEvent* event)
     if (m_pAboutAction->isEnabled()) {
         menu.addAction(m_pAboutAction);
     }
+    menu.addAction(m_pBackupActions->backupAction());
+    menu.addAction(m_pBackupActions->restoreAction());
     menu.exec(event->globalPos());
 }
 

@@ -12,6 +12,7 @@
 
 class CButtonXp;
 class CDbVisit;
+class LibraryBackupActions;
 class ListViewCtrl;
 class QAction;
 class QComboBox;
@@ -67,6 +68,8 @@ public:
     QWidget* content() const { return m_pContent; }
     ScrollRange scrollRange() const { return m_scrollRange; }
     QAction* aboutAction() const { return m_pAboutAction; }
+    // 备份资料库 and 恢复资料库, offered beside the about box in the context menu.
+    LibraryBackupActions* backupActions() const { return m_pBackupActions; }
     // 登记簿 in the context menu, and the register every Generate records in.
     QAction* registerAction() const { return m_pRegisterAction; }
     RegisterSession& registerSession() { return *m_pRegister; }
@@ -142,6 +145,7 @@ private:
     QWidget* m_pContent = nullptr;
     QSize m_templateSize;
     QAction* m_pAboutAction = nullptr;
+    LibraryBackupActions* m_pBackupActions = nullptr;
     QAction* m_pRegisterAction = nullptr;
     std::unique_ptr<RegisterSession> m_pRegister;
     ScrollRange m_scrollRange;

@@ -42,6 +42,11 @@ find_bin() {
     exit 1
 }
 
+# Every path below is absolute, and the server user's commands run from /, a folder it may
+# enter whatever folder the tests were started from.
+info=$(realpath -m "$info")
+cd /
+
 as_server_user=()
 server_user=$(id -un)
 if [ "$(id -u)" -eq 0 ]; then
@@ -79,6 +84,13 @@ start() {
     dir=$(mktemp -d "${TMPDIR:-/tmp}/kavri-pg.XXXXXX")
     if [ "$(id -u)" -eq 0 ]; then
         chown "$server_user" "$dir"
+        # The server user must reach the folder: a TMPDIR inside root's home is out of its
+        # reach, /tmp never is.
+        if ! "${as_server_user[@]}" test -w "$dir"; then
+            rm -rf "$dir"
+            dir=$(mktemp -d /tmp/kavri-pg.XXXXXX)
+            chown "$server_user" "$dir"
+        fi
     fi
     # A failed start leaves nothing behind.
     trap 'rm -rf "$dir"' ERR

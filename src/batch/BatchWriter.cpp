@@ -28,7 +28,7 @@ BatchOutcome outcomeOf(const BatchRecord& record, const QString& file = {},
 struct PendingFile
 {
     const BatchRecord* record = nullptr;
-    QString number;
+    QString text;
     QString path;
     std::future<QString> error; // empty when the file was written
 };
@@ -40,11 +40,19 @@ BatchWriter::BatchWriter(QString templateText, int width)
 {
 }
 
-QString BatchWriter::bodyFor(const BatchRecord& record, const QString& number) const
+QString BatchWriter::certificateFor(const BatchRecord& record, const QString& number) const
 {
     (void)number; // the certificate number goes in once the composer carries 【证明编号】
-    return PrintCommands::CertificateBody(
-        Compose::ComposeCertificate(m_templateText, record.certificateValues(), m_width));
+    return Compose::ComposeCertificate(m_templateText, record.certificateValues(), m_width);
+}
+
+QString BatchWriter::issueText(const BatchRecord& record)
+{
+    if (!m_recorder) {
+        return certificateFor(record, QString());
+    }
+    return m_recorder->reserve(
+        record, [this, &record](const QString& number) { return certificateFor(record, number); });
 }
 
 void BatchWriter::reportProgress()
@@ -106,12 +114,12 @@ void BatchWriter::writePerRow(const QList<BatchRecord>& records, const BatchOutp
         if (error.isEmpty()) {
             report->written << outcomeOf(*pending.record, pending.path);
             if (m_recorder) {
-                m_recorder->issued(*pending.record, pending.number, pending.path);
+                m_recorder->issued(*pending.record, pending.text, pending.path);
             }
         } else {
             report->failed << outcomeOf(*pending.record, {}, error);
             if (m_recorder) {
-                m_recorder->withdraw(*pending.record, pending.number);
+                m_recorder->withdraw(*pending.record);
             }
         }
         inFlight.pop_front();
@@ -123,10 +131,10 @@ void BatchWriter::writePerRow(const QList<BatchRecord>& records, const BatchOutp
         const BatchRecord& record = records.at(next);
         PendingFile pending;
         pending.record = &record;
-        pending.number = m_recorder ? m_recorder->reserve(record) : QString();
+        pending.text = issueText(record);
         pending.path = folder.filePath(names.takeNameFor(record));
         auto task = std::make_shared<std::packaged_task<QString()>>(
-            [path = pending.path, body = bodyFor(record, pending.number)] {
+            [path = pending.path, body = PrintCommands::CertificateBody(pending.text)] {
                 QString error;
                 if (!ExportCertificatePdf(path, body, &error)) {
                     return error.isEmpty() ? QStringLiteral("无法写入文件") : error;
@@ -162,13 +170,13 @@ void BatchWriter::writeCombined(const QList<BatchRecord>& records, const BatchOu
         }
         return;
     }
-    QStringList numbers;
-    numbers.reserve(records.size());
+    QStringList texts;
+    texts.reserve(records.size());
     qsizetype next = 0;
     for (; next < records.size() && !isCancelled(); ++next) {
         const BatchRecord& record = records.at(next);
-        numbers << (m_recorder ? m_recorder->reserve(record) : QString());
-        pdf.addPage(bodyFor(record, numbers.back()));
+        texts << issueText(record);
+        pdf.addPage(PrintCommands::CertificateBody(texts.back()));
         if (m_progress) {
             m_progress(m_done + int(next) + 1, m_total);
         }
@@ -182,7 +190,7 @@ void BatchWriter::writeCombined(const QList<BatchRecord>& records, const BatchOu
         if (committed) {
             report->written << outcomeOf(record, output.combinedPath);
             if (m_recorder) {
-                m_recorder->issued(record, numbers.at(i), output.combinedPath);
+                m_recorder->issued(record, texts.at(i), output.combinedPath);
             }
         } else {
             if (cancelled) {
@@ -191,8 +199,8 @@ void BatchWriter::writeCombined(const QList<BatchRecord>& records, const BatchOu
                 report->failed << outcomeOf(record, {}, QStringLiteral("无法写入 %1：%2")
                                                             .arg(output.combinedPath, error));
             }
-            if (m_recorder && i < numbers.size()) {
-                m_recorder->withdraw(record, numbers.at(i));
+            if (m_recorder && i < texts.size()) {
+                m_recorder->withdraw(record);
             }
         }
     }

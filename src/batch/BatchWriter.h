@@ -73,8 +73,10 @@ public:
 
     BatchReport run(const QList<BatchRecord>& records, const BatchOutput& output);
 
-    // The certificate body (the text after the title) of one record, as the page draws it.
-    QString bodyFor(const BatchRecord& record, const QString& number) const;
+    // The certificate of one record as Generate composes it, with its number (empty for none).
+    QString certificateFor(const BatchRecord& record, const QString& number) const;
+    // The certificate's text and, through the recorder when there is one, its number.
+    QString issueText(const BatchRecord& record);
 
 private:
     void writePerRow(const QList<BatchRecord>& records, const BatchOutput& output,

@@ -335,4 +335,24 @@ std::optional<SheetTable> read(const QString& path, const QString& sheetName, QS
     return table;
 }
 
+std::optional<QStringList> sheetNames(const QString& path, QString* error)
+{
+    QuaZip zip(path);
+    std::optional<QByteArray> bytes;
+    if (zip.open(QuaZip::mdUnzip)) {
+        bytes = readMember(zip, QStringLiteral("xl/workbook.xml"));
+    }
+    if (!bytes) {
+        if (error) {
+            *error = QStringLiteral("文件中没有工作簿（xl/workbook.xml），不是 XLSX 表格");
+        }
+        return std::nullopt;
+    }
+    QStringList names;
+    for (const SheetEntry& entry : readWorkbook(*bytes).sheets) {
+        names << entry.name;
+    }
+    return names;
+}
+
 } // namespace XlsxReader

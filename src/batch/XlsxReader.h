@@ -13,6 +13,10 @@ namespace XlsxReader {
 
 std::optional<SheetTable> read(const QString& path, const QString& sheetName, QString* error);
 
+// The names of the workbook's sheets in their order; nullopt with `error` when the file is no
+// workbook.
+std::optional<QStringList> sheetNames(const QString& path, QString* error);
+
 // "C12" -> column 2 (from 0); -1 when the reference holds no column letters.
 int columnOfReference(QStringView reference);
 

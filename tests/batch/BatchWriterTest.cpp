@@ -3,6 +3,7 @@
 #include "batch/BatchIssueRecorder.h"
 #include "batch/BatchWriter.h"
 #include "print/CertificatePdfExport.h"
+#include "print/PrintCommands.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -28,20 +29,23 @@ QStringList filesIn(const QString& folder)
 class RecordingRecorder : public BatchIssueRecorder
 {
 public:
-    QString reserve(const BatchRecord& record) override
+    QString reserve(const BatchRecord& record, const Composer& compose) override
     {
         calls << QStringLiteral("reserve %1").arg(record.line);
-        return QStringLiteral("No.%1").arg(record.line);
+        // What the register keeps: the text as written, marked here so that the test sees
+        // that this text, not another, reaches the file.
+        return compose(QStringLiteral("No.%1").arg(record.line)) + QStringLiteral("（登记）");
     }
-    void issued(const BatchRecord& record, const QString& number, const QString& file) override
+    void issued(const BatchRecord& record, const QString& text, const QString& file) override
     {
         calls << QStringLiteral("issued %1 %2 %3")
                      .arg(record.line)
-                     .arg(number, QFileInfo(file).fileName());
+                     .arg(text.endsWith(QStringLiteral("（登记）")) ? "text" : "other",
+                          QFileInfo(file).fileName());
     }
-    void withdraw(const BatchRecord& record, const QString& number) override
+    void withdraw(const BatchRecord& record) override
     {
-        calls << QStringLiteral("withdraw %1 %2").arg(record.line).arg(number);
+        calls << QStringLiteral("withdraw %1").arg(record.line);
     }
     QStringList calls;
 };
@@ -93,7 +97,8 @@ TEST(BatchWriterPerRow, FilesFromWorkerThreadsMatchTheSingleCertificateExport)
     // The page of a certificate written on a worker thread is the page the one-certificate
     // export draws on the main thread.
     const QString single = dir.filePath(QStringLiteral("single.pdf.ref"));
-    ASSERT_TRUE(ExportCertificatePdf(single, writer.bodyFor(records[5], QString())));
+    ASSERT_TRUE(ExportCertificatePdf(
+        single, PrintCommands::CertificateBody(writer.certificateFor(records[5], QString()))));
     const QString fromWorker = report.written[5].file;
     EXPECT_EQ(QFileInfo(fromWorker).fileName(), QStringLiteral("员工5-2024年5月31日.pdf"));
     EXPECT_EQ(PdfPageCount(fromWorker), 1);
@@ -119,8 +124,9 @@ TEST(BatchWriterPerRow, ARowThatCannotBeWrittenDoesNotStopTheOthers)
     EXPECT_FALSE(report.failed[0].reason.isEmpty());
     EXPECT_EQ(recorder.calls,
               (QStringList{"reserve 2", "reserve 3", "reserve 4",
-                           "issued 2 No.2 张三-2024年5月31日.pdf", "withdraw 3 No.3",
-                           "issued 4 No.4 王五-2024年5月31日.pdf"}));
+                           "issued 2 text 张三-2024年5月31日.pdf", "withdraw 3",
+                           "issued 4 text 王五-2024年5月31日.pdf"}));
+    EXPECT_TRUE(PdfText(report.written[1].file).contains(QStringLiteral("（登记）")));
 }
 
 TEST(BatchWriterCancel, HalfWayLeavesOnlyWholeFilesAndListsTheRest)
@@ -172,8 +178,8 @@ TEST(BatchWriterCancel, ACancelledCombinedFileIsNotWrittenAtAll)
     EXPECT_TRUE(report.written.isEmpty());
     EXPECT_EQ(report.notWritten.size(), 4);
     EXPECT_TRUE(filesIn(dir.path()).isEmpty());
-    EXPECT_EQ(recorder.calls, (QStringList{"reserve 2", "reserve 3", "withdraw 2 No.2",
-                                           "withdraw 3 No.3"}));
+    EXPECT_EQ(recorder.calls,
+              (QStringList{"reserve 2", "reserve 3", "withdraw 2", "withdraw 3"}));
 }
 
 TEST(BatchWriterCombined, AnUnwritableFileFailsEveryRowWithTheReason)

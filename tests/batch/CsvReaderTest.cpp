@@ -92,8 +92,10 @@ TEST(CsvRead, TheGb18030FixtureAsExcelSavesIt)
     ASSERT_TRUE(table) << error.toStdString();
     EXPECT_EQ(table->header.size(), 10);
     EXPECT_EQ(table->header.first(), QStringLiteral(" 姓名 "));
-    ASSERT_EQ(table->rows.size(), 4); // the empty row is kept; the records skip it
+    // Empty rows are kept (the records skip them): the one of commas and the last one.
+    ASSERT_EQ(table->rows.size(), 5);
     EXPECT_TRUE(table->rows[1].isBlank());
+    EXPECT_TRUE(table->rows[4].isBlank());
     EXPECT_EQ(table->rows[2].line, 4);
     EXPECT_EQ(table->rows[2].cells[0].text, QStringLiteral("李\"小\"四"));
     EXPECT_EQ(table->rows[2].cells[8].text, QStringLiteral("合同到期\r\n不再续签"));

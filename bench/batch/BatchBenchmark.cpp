@@ -3,7 +3,7 @@
 // child process of its own, so that each peak belongs to that run alone.
 //
 //   batch_benchmark                 every case, then 1,000 runs of `kavri-cli pdf`
-//   batch_benchmark perrow N        one case, in this process
+//   batch_benchmark perrow N [T]    one case, in this process (T worker threads)
 //   batch_benchmark combined N
 //   batch_benchmark cli N           N runs of `kavri-cli pdf`
 
@@ -18,6 +18,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <cstdio>
+#include <sys/resource.h>
 
 namespace {
 
@@ -66,18 +67,32 @@ long peakKiB()
     return -1;
 }
 
-int runCase(const QString& mode, int count)
+// CPU time of this process so far (every thread, user and system), in milliseconds. On a
+// machine that other work shares, wall time / rows depends on the load; CPU time / rows / cores
+// is what the batch itself costs.
+double cpuMs()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3
+           + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
+}
+
+int runCase(const QString& mode, int count, int threads)
 {
     QTemporaryDir dir;
     const QList<BatchRecord> records = makeRecords(count);
     BatchWriter writer(kTemplate, 32);
+    writer.setThreadCount(threads);
     const BatchOutput output = mode == u"combined"
                                    ? BatchOutput::combined(dir.filePath(QStringLiteral("all.pdf")))
                                    : BatchOutput::perRow(dir.path());
     QElapsedTimer timer;
     timer.start();
+    const double cpuBefore = cpuMs();
     const BatchReport report = writer.run(records, output);
     const double ms = double(timer.nsecsElapsed()) / 1e6;
+    const double cpu = cpuMs() - cpuBefore;
     if (report.written.size() != count) {
         std::fprintf(stderr, "only %lld of %d written\n", qlonglong(report.written.size()), count);
         return 1;
@@ -86,8 +101,10 @@ int runCase(const QString& mode, int count)
     for (const QFileInfo& info : QDir(dir.path()).entryInfoList(QDir::Files)) {
         bytes += info.size();
     }
-    std::printf("%-9s %6d rows  %9.0f ms  %6.2f ms/%s  peak %6.1f MiB  output %.1f MiB\n",
+    std::printf("%-9s %6d rows  %8.0f ms  %6.2f ms/%s  (CPU %6.2f ms/%s)  peak %6.1f MiB  "
+                "output %.1f MiB\n",
                 qPrintable(mode), count, ms, ms / count,
+                mode == u"combined" ? "page" : "cert", cpu / count,
                 mode == u"combined" ? "page" : "cert", double(peakKiB()) / 1024.0,
                 double(bytes) / (1024.0 * 1024.0));
     return 0;
@@ -144,11 +161,12 @@ int main(int argc, char** argv)
         QCoreApplication app(argc, argv);
         return runCli(QByteArray(argv[2]).toInt());
     }
-    if (argc == 3) {
+    if (argc == 3 || argc == 4) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
         QGuiApplication app(argc, argv);
         InstallFontSubstitutions();
-        return runCase(QString::fromLatin1(argv[1]), QByteArray(argv[2]).toInt());
+        return runCase(QString::fromLatin1(argv[1]), QByteArray(argv[2]).toInt(),
+                       argc == 4 ? QByteArray(argv[3]).toInt() : 0);
     }
     QCoreApplication app(argc, argv);
     const QString self = QCoreApplication::applicationFilePath();

@@ -101,7 +101,9 @@ void BatchWriter::writePerRow(const QList<BatchRecord>& records, const BatchOutp
     BatchFileNames names(output.pattern, BatchFileNames::namesIn(output.folder));
 
     QThreadPool pool;
-    const int threads = m_threads > 0 ? m_threads : qMax(1, QThread::idealThreadCount());
+    // Two workers per core: QSaveFile syncs every finished file to disk, and while one worker
+    // waits for that, the other keeps the core busy.
+    const int threads = m_threads > 0 ? m_threads : 2 * qMax(1, QThread::idealThreadCount());
     pool.setMaxThreadCount(threads);
     // A few certificates queued per worker keeps every core busy while the memory held stays
     // the same however long the sheet is.

@@ -50,7 +50,7 @@ struct BatchReport
 };
 
 // Writes the certificates of the accepted records, each page exactly as 导出PDF and
-// `kavri-cli pdf` draw it. One PDF per row uses a pool of worker threads (one per core);
+// `kavri-cli pdf` draw it. One PDF per row uses a pool of worker threads (two per core);
 // every file appears whole or not at all, and a row that fails does not stop the others.
 // cancel() may be called from any thread: no new certificate is started, those being written
 // are finished, and the report lists what was not written. A combined PDF is one file: on

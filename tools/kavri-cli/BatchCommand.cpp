@@ -95,7 +95,7 @@ QString synopsis()
                "    stderr and in the report. Exit 0: every row written; 1: some were not;\n"
                "    2: bad input. Width %2 unless given.")
         .arg(BatchFileNames::kDefaultPattern)
-        .arg(kResultBoxWidth);
+        .arg(PdfCommand::kResultBoxWidth);
 }
 
 int run(const QStringList& args)
@@ -137,7 +137,7 @@ int run(const QStringList& args)
     if (!templateText) {
         return CliInput::refuse(error);
     }
-    int width = kResultBoxWidth;
+    int width = PdfCommand::kResultBoxWidth;
     if (options.has(QStringLiteral("width"))) {
         const std::optional<int> parsed =
             CliInput::parseWidth(options.value(QStringLiteral("width")), &error);

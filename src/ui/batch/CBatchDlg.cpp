@@ -89,6 +89,7 @@ void CBatchDlg::buildWindow()
     layout->addWidget(m_labelSummary);
     m_listSkipped =
         named(new QListWidget(this), "batchSkipped", QStringLiteral("跳过或未写入的行"));
+    m_listSkipped->setMaximumHeight(90);
     m_listSkipped->hide();
     layout->addWidget(m_listSkipped);
 
@@ -106,7 +107,7 @@ void CBatchDlg::buildWindow()
     connect(m_btnStart, &QPushButton::clicked, this, &CBatchDlg::OnStart);
     connect(m_btnCancel, &QPushButton::clicked, this, &CBatchDlg::OnCancel);
     connect(m_btnOpenFolder, &QPushButton::clicked, this, &CBatchDlg::OnOpenFolder);
-    resize(860, 680);
+    resize(920, 860);
 }
 
 QWidget* CBatchDlg::buildSourceGroup()
@@ -179,9 +180,10 @@ QWidget* CBatchDlg::buildPreviewGroup()
     m_tablePreview->verticalHeader()->hide();
     m_tablePreview->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_tablePreview->horizontalHeader()->setStretchLastSection(true);
+    m_tablePreview->setMinimumHeight(170);
     m_listProblems =
         named(new QListWidget(group), "batchProblems", QStringLiteral("有问题的行"));
-    m_listProblems->setMaximumHeight(110);
+    m_listProblems->setMaximumHeight(90);
     box->addWidget(m_labelSheetInfo);
     box->addWidget(m_tablePreview, 1);
     box->addWidget(new QLabel(QStringLiteral("有问题的行（不会生成）："), group));

@@ -15,6 +15,7 @@
 #include <csignal>
 #include <cstdio>
 #include <memory>
+#include <unistd.h>
 
 namespace BatchCommand {
 
@@ -188,16 +189,18 @@ int run(const QStringList& args)
     InstallFontSubstitutions();
 
     BatchWriter writer(*templateText, width);
-    int lastPercent = -1;
-    writer.setProgress([&lastPercent](int done, int total) {
+    // On a terminal one line counts up; in a log, a line per tenth of the rows.
+    const bool terminal = isatty(STDERR_FILENO) != 0;
+    int lastShown = -1;
+    writer.setProgress([&](int done, int total) {
         const int percent = total > 0 ? done * 100 / total : 100;
-        if (percent != lastPercent) {
-            lastPercent = percent;
-            std::fprintf(stderr, "\rkavri-cli: %d/%d (%d%%)", done, total, percent);
-            if (done == total) {
-                std::fputc('\n', stderr);
-            }
+        const int step = terminal ? percent : percent / 10;
+        if (step == lastShown) {
+            return;
         }
+        lastShown = step;
+        std::fprintf(stderr, terminal ? "\rkavri-cli: %d/%d (%d%%)%s" : "kavri-cli: %d/%d (%d%%)%s",
+                     done, total, percent, terminal && done < total ? "" : "\n");
     });
     g_running = &writer;
     std::signal(SIGINT, stopOnInterrupt);
@@ -207,7 +210,7 @@ int run(const QStringList& args)
     const BatchReport report = writer.run(sheet->records, output);
     std::signal(SIGINT, SIG_DFL);
     g_running = nullptr;
-    if (report.cancelled) {
+    if (report.cancelled && terminal) {
         std::fputc('\n', stderr);
     }
 

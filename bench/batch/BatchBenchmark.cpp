@@ -38,8 +38,8 @@ QList<BatchRecord> makeRecords(int count)
         BatchRecord r;
         r.line = i + 2;
         auto set = [&r](BatchField f, const QString& v) { r.values[int(f)] = v; };
-        set(BatchField::Name, surnames[i % surnames.size()] + given[(i / 8) % given.size()]
-                                  + QString::number(i));
+        set(BatchField::Name,
+            surnames[i % surnames.size()] + given[(i / 8) % given.size()] + QString::number(i));
         set(BatchField::Gender, i % 2 ? QStringLiteral("女") : QStringLiteral("男"));
         set(BatchField::IdNumber, QStringLiteral("1101011990%1").arg(i, 8, 10, QChar(u'0')));
         set(BatchField::Company, QStringLiteral("北京星辰科技有限公司"));
@@ -74,8 +74,8 @@ double cpuMs()
 {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3
-           + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3 +
+           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
 }
 
 int runCase(const QString& mode, int count, int threads)
@@ -103,9 +103,8 @@ int runCase(const QString& mode, int count, int threads)
     }
     std::printf("%-9s %6d rows  %8.0f ms  %6.2f ms/%s  (CPU %6.2f ms/%s)  peak %6.1f MiB  "
                 "output %.1f MiB\n",
-                qPrintable(mode), count, ms, ms / count,
-                mode == u"combined" ? "page" : "cert", cpu / count,
-                mode == u"combined" ? "page" : "cert", double(peakKiB()) / 1024.0,
+                qPrintable(mode), count, ms, ms / count, mode == u"combined" ? "page" : "cert",
+                cpu / count, mode == u"combined" ? "page" : "cert", double(peakKiB()) / 1024.0,
                 double(bytes) / (1024.0 * 1024.0));
     return 0;
 }
@@ -125,18 +124,29 @@ int runCli(int count)
     QElapsedTimer timer;
     timer.start();
     for (const BatchRecord& r : records) {
-        const QStringList args = {
-            QStringLiteral("pdf"), QStringLiteral("--template"), templatePath,
-            QStringLiteral("--out"), dir.filePath(QStringLiteral("%1.pdf").arg(r.line)),
-            QStringLiteral("--name"), r.value(BatchField::Name),
-            QStringLiteral("--gender"), r.value(BatchField::Gender),
-            QStringLiteral("--id"), r.value(BatchField::IdNumber),
-            QStringLiteral("--company"), r.value(BatchField::Company),
-            QStringLiteral("--department"), r.value(BatchField::Department),
-            QStringLiteral("--position"), r.value(BatchField::Position),
-            QStringLiteral("--joined"), r.value(BatchField::JoinDate),
-            QStringLiteral("--left"), r.value(BatchField::LeaveDate),
-            QStringLiteral("--reason"), r.value(BatchField::Reason)};
+        const QStringList args = {QStringLiteral("pdf"),
+                                  QStringLiteral("--template"),
+                                  templatePath,
+                                  QStringLiteral("--out"),
+                                  dir.filePath(QStringLiteral("%1.pdf").arg(r.line)),
+                                  QStringLiteral("--name"),
+                                  r.value(BatchField::Name),
+                                  QStringLiteral("--gender"),
+                                  r.value(BatchField::Gender),
+                                  QStringLiteral("--id"),
+                                  r.value(BatchField::IdNumber),
+                                  QStringLiteral("--company"),
+                                  r.value(BatchField::Company),
+                                  QStringLiteral("--department"),
+                                  r.value(BatchField::Department),
+                                  QStringLiteral("--position"),
+                                  r.value(BatchField::Position),
+                                  QStringLiteral("--joined"),
+                                  r.value(BatchField::JoinDate),
+                                  QStringLiteral("--left"),
+                                  r.value(BatchField::LeaveDate),
+                                  QStringLiteral("--reason"),
+                                  r.value(BatchField::Reason)};
         if (QProcess::execute(QStringLiteral(KAVRI_CLI_PATH), args) != 0) {
             std::fprintf(stderr, "kavri-cli pdf failed\n");
             return 1;

@@ -5,7 +5,8 @@
 #include <optional>
 
 // The columns a batch sheet may have, each named by the header the clerk writes over it.
-enum class BatchField {
+enum class BatchField
+{
     Name,
     Gender,
     IdNumber,

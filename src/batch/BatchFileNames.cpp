@@ -12,8 +12,8 @@ QString safeStem(QString name)
 {
     for (QChar& c : name) {
         const char16_t u = c.unicode();
-        if (u < 0x20 || u == 0x7F || u == u'/' || u == u'\\' || u == u':' || u == u'*'
-            || u == u'?' || u == u'"' || u == u'<' || u == u'>' || u == u'|') {
+        if (u < 0x20 || u == 0x7F || u == u'/' || u == u'\\' || u == u':' || u == u'*' ||
+            u == u'?' || u == u'"' || u == u'<' || u == u'>' || u == u'|') {
             c = u'_';
         }
     }

@@ -20,16 +20,17 @@ bool looksLikeScientific(const QString& text)
     return scientific.match(text).hasMatch();
 }
 
-const QString kDateForms = QStringLiteral("可写作 2024-05-31、2024/5/31、2024.5.31 或 2024年5月31日");
+const QString kDateForms =
+    QStringLiteral("可写作 2024-05-31、2024/5/31、2024.5.31 或 2024年5月31日");
 
 std::optional<bool> openEndedFlag(const QString& text)
 {
-    static const QStringList yes = {QStringLiteral("是"), QStringLiteral("Y"),
+    static const QStringList yes = {QStringLiteral("是"),  QStringLiteral("Y"),
                                     QStringLiteral("YES"), QStringLiteral("TRUE"),
-                                    QStringLiteral("1"), QStringLiteral("√")};
+                                    QStringLiteral("1"),   QStringLiteral("√")};
     static const QStringList no = {QStringLiteral("否"), QStringLiteral("N"),
                                    QStringLiteral("NO"), QStringLiteral("FALSE"),
-                                   QStringLiteral("0"), QString()};
+                                   QStringLiteral("0"),  QString()};
     const QString upper = text.trimmed().toUpper();
     if (yes.contains(upper)) {
         return true;
@@ -132,8 +133,8 @@ BatchRecord prepareBatchRecord(const SheetRow& row, const BatchColumns& columns,
             } else if (field == BatchField::LeaveDate) {
                 leaveDate = date;
             }
-        } else if (field == BatchField::Gender && !text.isEmpty() && text != u"男"
-                   && text != u"女") {
+        } else if (field == BatchField::Gender && !text.isEmpty() && text != u"男" &&
+                   text != u"女") {
             record.problems << QStringLiteral("性别“%1”应为“男”或“女”").arg(text);
             continue;
         } else if (field == BatchField::OpenEnded) {

@@ -166,8 +166,8 @@ void BatchWriter::writeCombined(const QList<BatchRecord>& records, const BatchOu
     QString error;
     if (!pdf.open(output.combinedPath, &error)) {
         for (const BatchRecord& record : records) {
-            report->failed << outcomeOf(record, {}, QStringLiteral("无法写入 %1：%2")
-                                                        .arg(output.combinedPath, error));
+            report->failed << outcomeOf(
+                record, {}, QStringLiteral("无法写入 %1：%2").arg(output.combinedPath, error));
             reportProgress();
         }
         return;
@@ -198,8 +198,8 @@ void BatchWriter::writeCombined(const QList<BatchRecord>& records, const BatchOu
             if (cancelled) {
                 report->notWritten << outcomeOf(record, {}, kCancelledReason);
             } else {
-                report->failed << outcomeOf(record, {}, QStringLiteral("无法写入 %1：%2")
-                                                            .arg(output.combinedPath, error));
+                report->failed << outcomeOf(
+                    record, {}, QStringLiteral("无法写入 %1：%2").arg(output.combinedPath, error));
             }
             if (m_recorder && i < texts.size()) {
                 m_recorder->withdraw(record);

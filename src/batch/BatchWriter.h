@@ -13,7 +13,11 @@ class BatchIssueRecorder;
 // of them, a page each, into one PDF.
 struct BatchOutput
 {
-    enum class Kind { PerRow, Combined };
+    enum class Kind
+    {
+        PerRow,
+        Combined
+    };
     Kind kind = Kind::PerRow;
     QString folder;       // PerRow
     QString pattern;      // PerRow; empty for BatchFileNames::kDefaultPattern
@@ -46,7 +50,10 @@ struct BatchReport
     QList<BatchOutcome> notWritten; // rows left when 取消 stopped the batch
     bool cancelled = false;
 
-    bool allWritten() const { return rejected.isEmpty() && failed.isEmpty() && notWritten.isEmpty(); }
+    bool allWritten() const
+    {
+        return rejected.isEmpty() && failed.isEmpty() && notWritten.isEmpty();
+    }
 };
 
 // Writes the certificates of the accepted records, each page exactly as 导出PDF and

@@ -11,7 +11,12 @@
 // double quotes may hold the separator, line breaks and doubled quotes.
 namespace CsvReader {
 
-enum class Encoding { Detect, Utf8, Gb18030 };
+enum class Encoding
+{
+    Detect,
+    Utf8,
+    Gb18030
+};
 
 // "gb18030", "gbk", "utf-8"/"utf8" (any case); nullopt for anything else.
 std::optional<Encoding> encodingFromName(const QString& name);

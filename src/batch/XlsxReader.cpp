@@ -156,9 +156,8 @@ SheetCell readCell(QXmlStreamReader& xml, const QStringList& sharedStrings)
     if (type == u"s") {
         bool ok = false;
         const int index = value.trimmed().toInt(&ok);
-        return SheetCell::fromText(ok && index >= 0 && index < sharedStrings.size()
-                                       ? sharedStrings.at(index)
-                                       : QString());
+        return SheetCell::fromText(
+            ok && index >= 0 && index < sharedStrings.size() ? sharedStrings.at(index) : QString());
     }
     if (type == u"inlineStr" || hasInline) {
         return SheetCell::fromText(inlineText);
@@ -167,7 +166,8 @@ SheetCell readCell(QXmlStreamReader& xml, const QStringList& sharedStrings)
         return SheetCell::fromText(value);
     }
     if (type == u"b") {
-        return SheetCell::fromText(value == u"1" ? QStringLiteral("TRUE") : QStringLiteral("FALSE"));
+        return SheetCell::fromText(value == u"1" ? QStringLiteral("TRUE")
+                                                 : QStringLiteral("FALSE"));
     }
     bool ok = false;
     const double number = value.trimmed().toDouble(&ok);

@@ -56,9 +56,10 @@ TEST_F(BatchCli, TheGb18030SheetWritesItsGoodRowsAndReportsTheOthers)
     EXPECT_TRUE(run.err.contains(QStringLiteral("row 5 (王五) skipped: 身份证号“1.10101E+17”")))
         << run.err.toStdString();
     EXPECT_TRUE(run.err.contains(QStringLiteral("2 written, 1 skipped")));
-    EXPECT_EQ(QDir(out).entryList(QDir::Files),
-              (QStringList{"张三-2024年5月31日.pdf", "李\"小\"四-2024年6月30日.pdf"}.replaceInStrings(
-                  "\"", "_")));
+    EXPECT_EQ(
+        QDir(out).entryList(QDir::Files),
+        (QStringList{"张三-2024年5月31日.pdf", "李\"小\"四-2024年6月30日.pdf"}.replaceInStrings(
+            "\"", "_")));
 
     QFile file(report);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
@@ -74,12 +75,17 @@ TEST_F(BatchCli, TheGb18030SheetWritesItsGoodRowsAndReportsTheOthers)
 TEST_F(BatchCli, TheLibreOfficeWorkbookIntoOneCombinedFile)
 {
     const QString combined = dir.filePath(QStringLiteral("all.pdf"));
-    const CliRun run = runBatch({"--data", FixturePath("leavers.xlsx"), "--template",
-                                 templatePath, "--combined", combined, "--sheet", "第二批",
-                                 "--company", "星辰公司", "--department", "研发部",
-                                 "--gender", "男", "--position", "工程师", "--joined",
-                                 "2020/1/2", "--reason", "个人原因", "--id",
-                                 "110101199003071234"});
+    const CliRun run = runBatch({"--data",       FixturePath("leavers.xlsx"),
+                                 "--template",   templatePath,
+                                 "--combined",   combined,
+                                 "--sheet",      "第二批",
+                                 "--company",    "星辰公司",
+                                 "--department", "研发部",
+                                 "--gender",     "男",
+                                 "--position",   "工程师",
+                                 "--joined",     "2020/1/2",
+                                 "--reason",     "个人原因",
+                                 "--id",         "110101199003071234"});
     EXPECT_EQ(run.status, 0) << run.err.toStdString();
     EXPECT_EQ(PdfPageCount(combined), 1);
     const QString text = WithoutSpaces(PdfText(combined));
@@ -100,8 +106,8 @@ TEST_F(BatchCli, BadInputIsRefusedWithStatus2AndNothingWritten)
     const QList<QStringList> refused = {
         {"--data", noName, "--template", templatePath, "--out", out},
         {"--data", dir.filePath("missing.csv"), "--template", templatePath, "--out", out},
-        {"--data", FixturePath("leavers.xlsx"), "--template", templatePath, "--out", out,
-         "--sheet", "第三批"},
+        {"--data", FixturePath("leavers.xlsx"), "--template", templatePath, "--out", out, "--sheet",
+         "第三批"},
         {"--data", FixturePath("leavers.xlsx"), "--template", templatePath, "--out", out,
          "--combined", "x.pdf"},
         {"--data", FixturePath("leavers-gb18030.csv"), "--template", templatePath, "--out", out,

@@ -1,5 +1,5 @@
-#include "BatchFixtures.h"
 #include "batch/BatchFileNames.h"
+#include "BatchFixtures.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "BatchFixtures.h"
 #include "batch/BatchRecords.h"
+#include "BatchFixtures.h"
 
 #include <gtest/gtest.h>
 
@@ -21,13 +21,13 @@ SheetTable tableOf(const QStringList& header, const QList<QStringList>& rows)
     return table;
 }
 
-const QStringList kHeader = {"姓名", "性别", "身份证号", "公司名称", "部门",
+const QStringList kHeader = {"姓名", "性别",     "身份证号", "公司名称", "部门",
                              "职位", "入职日期", "离职日期", "离职原因"};
 
 QStringList fullRow(const QString& name)
 {
-    return {name,     "女",        "110101199205152345", "星辰公司",       "市场部",
-            "专员",   "2020/7/15", "2024-06-30",         "个人原因（本人申请）"};
+    return {name,        "女",         "110101199205152345",  "星辰公司", "市场部", "专员",
+            "2020/7/15", "2024-06-30", "个人原因（本人申请）"};
 }
 
 TEST(BatchColumns, HeadersMatchWithSpacesUnknownAndRepeatedOnesListed)
@@ -104,9 +104,9 @@ TEST(BatchRecords, OnlyTheFieldsTheTemplateUsesAreRequired)
     ASSERT_TRUE(sheet);
     EXPECT_EQ(sheet->records[0].problems, QStringList{"缺少离职日期"});
 
-    const std::optional<BatchSheet> nameOnly = prepareBatchSheet(
-        tableOf({"姓名", "离职日期"}, {{"赵六", ""}}), QStringLiteral("【姓名】"),
-        BatchFallback{}, &error);
+    const std::optional<BatchSheet> nameOnly =
+        prepareBatchSheet(tableOf({"姓名", "离职日期"}, {{"赵六", ""}}), QStringLiteral("【姓名】"),
+                          BatchFallback{}, &error);
     ASSERT_TRUE(nameOnly);
     EXPECT_TRUE(nameOnly->records[0].accepted());
 }
@@ -144,8 +144,8 @@ TEST(BatchRecords, LeavingBeforeJoiningIsAProblem)
 TEST(BatchRecords, ASheetWithoutANameColumnCannotBeUsed)
 {
     QString error;
-    EXPECT_FALSE(prepareBatchSheet(tableOf({"名字", "部门"}, {{"甲", "乙"}}),
-                                   EveryFieldTemplate(), BatchFallback{}, &error));
+    EXPECT_FALSE(prepareBatchSheet(tableOf({"名字", "部门"}, {{"甲", "乙"}}), EveryFieldTemplate(),
+                                   BatchFallback{}, &error));
     EXPECT_TRUE(error.contains(QStringLiteral("没有“姓名”列"))) << error.toStdString();
 }
 

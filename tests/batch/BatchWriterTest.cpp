@@ -1,7 +1,7 @@
+#include "batch/BatchWriter.h"
 #include "BatchFixtures.h"
 #include "PdfText.h"
 #include "batch/BatchIssueRecorder.h"
-#include "batch/BatchWriter.h"
 #include "print/CertificatePdfExport.h"
 #include "print/PrintCommands.h"
 
@@ -122,10 +122,9 @@ TEST(BatchWriterPerRow, ARowThatCannotBeWrittenDoesNotStopTheOthers)
     ASSERT_EQ(report.failed.size(), 1);
     EXPECT_EQ(report.failed[0].name, QStringLiteral("李四"));
     EXPECT_FALSE(report.failed[0].reason.isEmpty());
-    EXPECT_EQ(recorder.calls,
-              (QStringList{"reserve 2", "reserve 3", "reserve 4",
-                           "issued 2 text 张三-2024年5月31日.pdf", "withdraw 3",
-                           "issued 4 text 王五-2024年5月31日.pdf"}));
+    EXPECT_EQ(recorder.calls, (QStringList{"reserve 2", "reserve 3", "reserve 4",
+                                           "issued 2 text 张三-2024年5月31日.pdf", "withdraw 3",
+                                           "issued 4 text 王五-2024年5月31日.pdf"}));
     EXPECT_TRUE(PdfText(report.written[1].file).contains(QStringLiteral("（登记）")));
 }
 
@@ -178,8 +177,7 @@ TEST(BatchWriterCancel, ACancelledCombinedFileIsNotWrittenAtAll)
     EXPECT_TRUE(report.written.isEmpty());
     EXPECT_EQ(report.notWritten.size(), 4);
     EXPECT_TRUE(filesIn(dir.path()).isEmpty());
-    EXPECT_EQ(recorder.calls,
-              (QStringList{"reserve 2", "reserve 3", "withdraw 2", "withdraw 3"}));
+    EXPECT_EQ(recorder.calls, (QStringList{"reserve 2", "reserve 3", "withdraw 2", "withdraw 3"}));
 }
 
 TEST(BatchWriterCombined, AnUnwritableFileFailsEveryRowWithTheReason)

@@ -1,5 +1,5 @@
-#include "BatchFixtures.h"
 #include "batch/CsvReader.h"
+#include "BatchFixtures.h"
 
 #include <QStringEncoder>
 #include <QTemporaryDir>
@@ -53,9 +53,9 @@ TEST(CsvDecode, Utf8WithAndWithoutByteOrderMark)
     EXPECT_EQ(CsvReader::decode(QByteArray("\xEF\xBB\xBF") + QStringLiteral("姓名").toUtf8(),
                                 CsvReader::Encoding::Detect, &error),
               QStringLiteral("姓名"));
-    EXPECT_EQ(CsvReader::decode(QStringLiteral("姓名").toUtf8(), CsvReader::Encoding::Detect,
-                                &error),
-              QStringLiteral("姓名"));
+    EXPECT_EQ(
+        CsvReader::decode(QStringLiteral("姓名").toUtf8(), CsvReader::Encoding::Detect, &error),
+        QStringLiteral("姓名"));
 }
 
 TEST(CsvDecode, Gb18030IsAvailableAndDetectedFromInvalidUtf8)
@@ -78,8 +78,7 @@ TEST(CsvDecode, Gb18030IsAvailableAndDetectedFromInvalidUtf8)
 TEST(CsvDecode, EncodingNames)
 {
     EXPECT_EQ(CsvReader::encodingFromName(QStringLiteral("GBK")), CsvReader::Encoding::Gb18030);
-    EXPECT_EQ(CsvReader::encodingFromName(QStringLiteral("gb18030")),
-              CsvReader::Encoding::Gb18030);
+    EXPECT_EQ(CsvReader::encodingFromName(QStringLiteral("gb18030")), CsvReader::Encoding::Gb18030);
     EXPECT_EQ(CsvReader::encodingFromName(QStringLiteral("UTF-8")), CsvReader::Encoding::Utf8);
     EXPECT_FALSE(CsvReader::encodingFromName(QStringLiteral("big5")));
 }
@@ -87,8 +86,8 @@ TEST(CsvDecode, EncodingNames)
 TEST(CsvRead, TheGb18030FixtureAsExcelSavesIt)
 {
     QString error;
-    const std::optional<SheetTable> table = CsvReader::read(
-        FixturePath("leavers-gb18030.csv"), CsvReader::Encoding::Detect, &error);
+    const std::optional<SheetTable> table =
+        CsvReader::read(FixturePath("leavers-gb18030.csv"), CsvReader::Encoding::Detect, &error);
     ASSERT_TRUE(table) << error.toStdString();
     EXPECT_EQ(table->header.size(), 10);
     EXPECT_EQ(table->header.first(), QStringLiteral(" 姓名 "));

@@ -19,17 +19,17 @@ QByteArray workbookXml(bool date1904)
 {
     return QByteArray(
                R"(<workbook xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main" )"
-               R"(xmlns:r="http://schemas.openxmlformats.org/officeDocument/2006/relationships">)")
-           + (date1904 ? R"(<workbookPr date1904="1"/>)" : "")
-           + R"(<sheets><sheet name="Sheet1" sheetId="1" r:id="rId7"/>)"
-             R"(<sheet name="名单" sheetId="2" r:id="rId8"/></sheets></workbook>)";
+               R"(xmlns:r="http://schemas.openxmlformats.org/officeDocument/2006/relationships">)") +
+           (date1904 ? R"(<workbookPr date1904="1"/>)" : "") +
+           R"(<sheets><sheet name="Sheet1" sheetId="1" r:id="rId7"/>)"
+           R"(<sheet name="名单" sheetId="2" r:id="rId8"/></sheets></workbook>)";
 }
 
 QByteArray sheetXml(const QByteArray& rows)
 {
     return R"(<worksheet xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main">)"
-           "<sheetData>"
-           + rows + "</sheetData></worksheet>";
+           "<sheetData>" +
+           rows + "</sheetData></worksheet>";
 }
 
 // Writes an .xlsx as Excel lays it out, member by member.
@@ -97,15 +97,16 @@ TEST(XlsxRead, ASheetChosenByNameAndThe1904System)
 {
     QTemporaryDir dir;
     const QString path = writeXlsx(
-        dir, {{"xl/workbook.xml", workbookXml(true)},
-              {"xl/_rels/workbook.xml.rels", kRels},
-              {"xl/worksheets/first.xml", sheetXml(R"(<row><c t="inlineStr"><is><t>甲</t></is></c></row>)")},
-              {"xl/worksheets/second.xml",
-               sheetXml(R"(<row><c t="inlineStr"><is><t>姓名</t></is></c></row>)"
-                        R"(<row><c t="inlineStr"><is><t>赵六</t></is></c><c><v>43981</v></c></row>)")}});
+        dir,
+        {{"xl/workbook.xml", workbookXml(true)},
+         {"xl/_rels/workbook.xml.rels", kRels},
+         {"xl/worksheets/first.xml",
+          sheetXml(R"(<row><c t="inlineStr"><is><t>甲</t></is></c></row>)")},
+         {"xl/worksheets/second.xml",
+          sheetXml(R"(<row><c t="inlineStr"><is><t>姓名</t></is></c></row>)"
+                   R"(<row><c t="inlineStr"><is><t>赵六</t></is></c><c><v>43981</v></c></row>)")}});
     QString error;
-    const std::optional<SheetTable> table =
-        XlsxReader::read(path, QStringLiteral("名单"), &error);
+    const std::optional<SheetTable> table = XlsxReader::read(path, QStringLiteral("名单"), &error);
     ASSERT_TRUE(table) << error.toStdString();
     EXPECT_TRUE(table->date1904);
     EXPECT_EQ(table->header, QStringList{"姓名"});

@@ -117,13 +117,15 @@ int run(const QStringList& args)
     }
     const bool perRow = options.has(QStringLiteral("out"));
     if (perRow == options.has(QStringLiteral("combined"))) {
-        return CliInput::refuse(QStringLiteral("give one of '--out DIR' and '--combined FILE.pdf'"));
+        return CliInput::refuse(
+            QStringLiteral("give one of '--out DIR' and '--combined FILE.pdf'"));
     }
     const QString target =
         options.value(perRow ? QStringLiteral("out") : QStringLiteral("combined"));
     if (target.isEmpty()) {
-        return CliInput::refuse(QStringLiteral("'--%1' needs a name")
-                                    .arg(perRow ? QStringLiteral("out") : QStringLiteral("combined")));
+        return CliInput::refuse(
+            QStringLiteral("'--%1' needs a name")
+                .arg(perRow ? QStringLiteral("out") : QStringLiteral("combined")));
     }
     if (options.has(QStringLiteral("template-name"))) {
         return CliInput::refuse(QStringLiteral(

@@ -5,8 +5,8 @@
 
 QString CsvField(const QString& text)
 {
-    if (!text.contains(u',') && !text.contains(u'"') && !text.contains(u'\n')
-        && !text.contains(u'\r')) {
+    if (!text.contains(u',') && !text.contains(u'"') && !text.contains(u'\n') &&
+        !text.contains(u'\r')) {
         return text;
     }
     QString quoted = text;
@@ -40,11 +40,11 @@ bool WriteBatchReportFile(const QString& path, const BatchReport& report, QStrin
 
     QString text = QStringLiteral("行号,姓名,结果,原因,文件\r\n");
     for (const Line& line : lines) {
-        text += QStringList{QString::number(line.outcome->line), CsvField(line.outcome->name),
-                            line.result, CsvField(line.outcome->reason),
-                            CsvField(line.outcome->file)}
-                    .join(u',')
-                + QStringLiteral("\r\n");
+        text +=
+            QStringList{QString::number(line.outcome->line), CsvField(line.outcome->name),
+                        line.result, CsvField(line.outcome->reason), CsvField(line.outcome->file)}
+                .join(u',') +
+            QStringLiteral("\r\n");
     }
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {

@@ -67,9 +67,9 @@ void CBatchDlg::buildWindow()
 {
     auto* layout = new QVBoxLayout(this);
     auto* templateLabel =
-        new QLabel(QStringLiteral("模板：%1").arg(m_setup.templateName.isEmpty()
-                                                      ? QStringLiteral("（未选择）")
-                                                      : m_setup.templateName),
+        new QLabel(QStringLiteral("模板：%1")
+                       .arg(m_setup.templateName.isEmpty() ? QStringLiteral("（未选择）")
+                                                           : m_setup.templateName),
                    this);
     templateLabel->setObjectName(QStringLiteral("batchTemplate"));
     layout->addWidget(templateLabel);
@@ -143,8 +143,8 @@ QWidget* CBatchDlg::buildFallbackGroup()
     auto* grid = new QGridLayout(group);
     int placed = 0;
     for (BatchField field : kBatchFields) {
-        if (field == BatchField::Name || field == BatchField::IdNumber
-            || int(field) >= int(BatchField::ContractStart)) {
+        if (field == BatchField::Name || field == BatchField::IdNumber ||
+            int(field) >= int(BatchField::ContractStart)) {
             continue; // a person's own data never comes from the window
         }
         const QString header = batchFieldHeader(field);
@@ -181,8 +181,7 @@ QWidget* CBatchDlg::buildPreviewGroup()
     m_tablePreview->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_tablePreview->horizontalHeader()->setStretchLastSection(true);
     m_tablePreview->setMinimumHeight(170);
-    m_listProblems =
-        named(new QListWidget(group), "batchProblems", QStringLiteral("有问题的行"));
+    m_listProblems = named(new QListWidget(group), "batchProblems", QStringLiteral("有问题的行"));
     m_listProblems->setMaximumHeight(90);
     box->addWidget(m_labelSheetInfo);
     box->addWidget(m_tablePreview, 1);
@@ -238,8 +237,8 @@ void CBatchDlg::loadSheet(const QString& path)
     m_sheetPath = path;
     m_editSheet->setText(QDir::toNativeSeparators(path));
     m_comboSheet->clear();
-    const bool isXlsx = QFileInfo(path).suffix().compare(QStringLiteral("xlsx"),
-                                                         Qt::CaseInsensitive) == 0;
+    const bool isXlsx =
+        QFileInfo(path).suffix().compare(QStringLiteral("xlsx"), Qt::CaseInsensitive) == 0;
     if (isXlsx) {
         QString error;
         if (const std::optional<QStringList> names = XlsxReader::sheetNames(path, &error)) {
@@ -252,9 +251,9 @@ void CBatchDlg::loadSheet(const QString& path)
         m_editFolder->setText(QFileInfo(path).absolutePath() + QStringLiteral("/离职证明"));
     }
     if (m_editCombined->text().isEmpty()) {
-        m_editCombined->setText(QFileInfo(path).absolutePath() + u'/'
-                                + QFileInfo(path).completeBaseName()
-                                + QStringLiteral("-离职证明.pdf"));
+        m_editCombined->setText(QFileInfo(path).absolutePath() + u'/' +
+                                QFileInfo(path).completeBaseName() +
+                                QStringLiteral("-离职证明.pdf"));
     }
     rereadSheet();
 }
@@ -357,9 +356,9 @@ void CBatchDlg::OnChooseFolder()
 
 void CBatchDlg::OnChooseCombined()
 {
-    const QString path = SaveFileDialog::getSaveFileName(
-        this, QStringLiteral("保存合并的 PDF"), m_editCombined->text(),
-        QStringLiteral("PDF 文件 (*.pdf)"));
+    const QString path =
+        SaveFileDialog::getSaveFileName(this, QStringLiteral("保存合并的 PDF"),
+                                        m_editCombined->text(), QStringLiteral("PDF 文件 (*.pdf)"));
     if (!path.isEmpty()) {
         m_editCombined->setText(path);
         m_radioCombined->setChecked(true);
@@ -371,8 +370,7 @@ void CBatchDlg::setIdle(bool idle)
     const bool canStart = idle && m_sheet && m_sheet->acceptedCount() > 0;
     m_btnStart->setEnabled(canStart);
     for (QWidget* w : {static_cast<QWidget*>(m_editPattern), static_cast<QWidget*>(m_editFolder),
-                       static_cast<QWidget*>(m_editCombined),
-                       static_cast<QWidget*>(m_radioPerRow),
+                       static_cast<QWidget*>(m_editCombined), static_cast<QWidget*>(m_radioPerRow),
                        static_cast<QWidget*>(m_radioCombined)}) {
         w->setEnabled(idle);
     }

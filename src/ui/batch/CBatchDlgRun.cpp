@@ -35,9 +35,9 @@ std::optional<BatchOutput> CBatchDlg::chosenOutput()
     if (!path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive)) {
         path += QStringLiteral(".pdf");
     }
-    if (QFileInfo::exists(path)
-        && !Notifier::askYesNo(this, QStringLiteral("%1 已存在，要替换它吗？")
-                                         .arg(QDir::toNativeSeparators(path)))) {
+    if (QFileInfo::exists(path) &&
+        !Notifier::askYesNo(
+            this, QStringLiteral("%1 已存在，要替换它吗？").arg(QDir::toNativeSeparators(path)))) {
         return std::nullopt;
     }
     m_outputFolder = QFileInfo(path).absolutePath();
@@ -68,9 +68,8 @@ void CBatchDlg::OnStart()
             this, [this, done, total] { showProgress(done, total); }, Qt::QueuedConnection);
     });
     const QList<BatchRecord> records = m_sheet->records;
-    m_thread = QThread::create([this, records, output = *output] {
-        m_report = m_writer->run(records, output);
-    });
+    m_thread = QThread::create(
+        [this, records, output = *output] { m_report = m_writer->run(records, output); });
     connect(m_thread, &QThread::finished, this, &CBatchDlg::showSummary);
     m_thread->start();
 }

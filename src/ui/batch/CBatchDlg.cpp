@@ -369,10 +369,24 @@ void CBatchDlg::setIdle(bool idle)
 {
     const bool canStart = idle && m_sheet && m_sheet->acceptedCount() > 0;
     m_btnStart->setEnabled(canStart);
-    for (QWidget* w : {static_cast<QWidget*>(m_editPattern), static_cast<QWidget*>(m_editFolder),
-                       static_cast<QWidget*>(m_editCombined), static_cast<QWidget*>(m_radioPerRow),
-                       static_cast<QWidget*>(m_radioCombined)}) {
+    // While the worker writes, nothing that decides what it writes can change.
+    const QList<QWidget*> settings = {m_editPattern, m_editFolder, m_editCombined, m_radioPerRow,
+                                      m_radioCombined};
+    for (QWidget* w : settings) {
         w->setEnabled(idle);
     }
+    for (const char* name : {"batchChooseSheet", "batchChooseFolder", "batchChooseCombined"}) {
+        if (auto* button = findChild<QPushButton*>(QString::fromLatin1(name))) {
+            button->setEnabled(idle);
+        }
+    }
+    for (size_t i = 0; i < m_fillChecks.size(); ++i) {
+        if (m_fillChecks[i]) {
+            m_fillChecks[i]->setEnabled(idle && !m_setup.windowValues[i].isEmpty());
+        }
+    }
+    m_comboSheet->setEnabled(idle && m_comboSheet->count() > 1);
+    m_comboEncoding->setEnabled(
+        idle && !m_sheetPath.endsWith(QStringLiteral(".xlsx"), Qt::CaseInsensitive));
     m_btnCancel->setText(QStringLiteral("取消"));
 }

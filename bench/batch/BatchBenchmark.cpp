@@ -7,7 +7,7 @@
 //   batch_benchmark combined N
 //   batch_benchmark cli N           N runs of `kavri-cli pdf`
 
-#include "app/FontSubstitutions.h"
+#include "ui/common/FontSubstitutions.h"
 #include "batch/BatchWriter.h"
 
 #include <QCoreApplication>

@@ -1,5 +1,6 @@
 #include "batch/CombinedCertificatePdf.h"
 
+#include "compose/CertificateComposer.h"
 #include "print/CertificatePageLayout.h"
 #include "print/CertificatePagePainting.h"
 #include "print/CertificatePdfExport.h"
@@ -39,7 +40,7 @@ bool CombinedCertificatePdf::open(const QString& path, QString* error)
     m_writer->setResolution(kPdfResolution);
     m_writer->setPageLayout(
         QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
-    m_writer->setTitle(CertificatePageLayout::kTitle);
+    m_writer->setTitle(Compose::kTitle);
     m_writer->setCreator(QStringLiteral("kavri"));
     m_painter = std::make_unique<QPainter>();
     if (!m_painter->begin(m_writer.get())) {

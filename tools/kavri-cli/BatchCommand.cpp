@@ -4,7 +4,7 @@
 #include "CliInput.h"
 #include "CliOptions.h"
 #include "PdfCommand.h"
-#include "app/FontSubstitutions.h"
+#include "ui/common/FontSubstitutions.h"
 #include "batch/BatchDates.h"
 #include "batch/BatchFileNames.h"
 #include "batch/BatchRecords.h"

@@ -1,10 +1,10 @@
 #include "ui/batch/CBatchDlg.h"
 
-#include "app/Notifier.h"
+#include "ui/common/Notifier.h"
 #include "batch/BatchFileNames.h"
 #include "batch/SheetFile.h"
 #include "batch/XlsxReader.h"
-#include "print/SaveFileDialog.h"
+#include "ui/common/SaveFileDialog.h"
 #include "ui/batch/BatchFileChooser.h"
 
 #include <QCheckBox>

@@ -1,6 +1,6 @@
 #include "ui/batch/CBatchDlg.h"
 
-#include "app/Notifier.h"
+#include "ui/common/Notifier.h"
 #include "ui/batch/BatchFileChooser.h"
 
 #include <QDir>

@@ -7,6 +7,7 @@ packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools
     libsqlcipher-dev sqlcipher
+    libquazip1-qt6-dev
     fonts-arphic-uming fonts-noto-cjk
     libgtest-dev libgmock-dev libbenchmark-dev
     poppler-utils xvfb xauth

@@ -15,6 +15,9 @@ xvfb-run -a -s "-screen 0 1440x1000x24" \
 xvfb-run -a -s "-screen 0 1440x1000x24" \
     env QT_QPA_PLATFORM=xcb KAVRI_SCREENSHOT_DIR="$PWD/$out" "$dir/tests/batch_dialog_test" \
     --gtest_filter='*FromTheSheet*'
+xvfb-run -a -s "-screen 0 1440x1000x24" \
+    env QT_QPA_PLATFORM=xcb KAVRI_SCREENSHOT_DIR="$PWD/$out" "$dir/tests/register_window_tests" \
+    --gtest_filter='ReadmePicturesTest.*'
 pdftoppm -r 60 -png -singlefile "$out/certificate.pdf" "$out/pdf-page"
 rm -f "$out/certificate.pdf"
-echo "Wrote $out/certificate.png, $out/pdf-page.png and $out/batch-dialog.png"
+echo "Wrote $out/certificate.png, $out/pdf-page.png, $out/batch-dialog.png and $out/register-*.png"

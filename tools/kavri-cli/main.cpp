@@ -3,6 +3,7 @@
 #include "ComposeCommand.h"
 #include "PdfCommand.h"
 #include "PreviewCommand.h"
+#include "RegisterCommand.h"
 
 #include <QString>
 #include <QStringList>
@@ -19,11 +20,12 @@ struct Command
 };
 
 // A new subcommand is one more file pair and one more row here.
-const std::array<Command, 4> kCommands = {{
+const std::array<Command, 5> kCommands = {{
     {"compose", &ComposeCommand::synopsis, &ComposeCommand::run},
     {"preview", &PreviewCommand::synopsis, &PreviewCommand::run},
     {"pdf", &PdfCommand::synopsis, &PdfCommand::run},
     {"batch", &BatchCommand::synopsis, &BatchCommand::run},
+    {"register", &RegisterCommand::synopsis, &RegisterCommand::run},
 }};
 
 QString usage()

@@ -9,6 +9,7 @@
 #include <QList>
 #include <QRect>
 #include <QString>
+#include <memory>
 
 class BatchIssueRecorder;
 class CButtonXp;
@@ -18,6 +19,7 @@ class QAction;
 class QComboBox;
 class QPlainTextEdit;
 class QScrollBar;
+class RegisterSession;
 
 // The main window: template list, preview sheet, the form, the result sheet, the library
 // buttons and the information panel, built from dialog template 102 inside a content widget
@@ -73,6 +75,9 @@ public:
     void setBatchRecorder(BatchIssueRecorder* recorder) { m_pBatchRecorder = recorder; }
     // What the batch dialog starts from: the template shown and the form's values.
     CBatchDlg::Setup BatchSetup() const;
+    // 登记簿 in the context menu, and the register every Generate records in.
+    QAction* registerAction() const { return m_pRegisterAction; }
+    RegisterSession& registerSession() { return *m_pRegister; }
 
     ListViewCtrl* m_listTemplates = nullptr;
     QScrollBar* m_scrollBar = nullptr;
@@ -96,6 +101,7 @@ public slots:
     void OnTemplateListClick();
     void OnAbout();
     void OnBatch();
+    void OnRegister();
 
     // Commands of the buttons and the information panel.
     void OnGenerate();
@@ -121,6 +127,7 @@ protected:
 private:
     void BuildControls();
     void ConnectCommands();
+    void SetUpRegister();
     void SetUpTemplateList();
     void FillChoiceCombos();
     void PlaceSheet();
@@ -146,6 +153,8 @@ private:
     QAction* m_pAboutAction = nullptr;
     QAction* m_pBatchAction = nullptr;
     BatchIssueRecorder* m_pBatchRecorder = nullptr;
+    QAction* m_pRegisterAction = nullptr;
+    std::unique_ptr<RegisterSession> m_pRegister;
     ScrollRange m_scrollRange;
     bool m_bInitialised = false;
     bool m_bPlacementCheckPending = false;

@@ -1,6 +1,7 @@
 #include "app/CkavriApp.h"
 
 #include "app/LibraryFilePath.h"
+#include "app/SessionEndWatcher.h"
 #include "print/CMyFrame.h"
 #include "ui/common/FontSubstitutions.h"
 #include "ui/main/CkavriDlg.h"
@@ -27,6 +28,9 @@ int CkavriApp::InitInstance()
     CkavriDlg dlg(m_dbVisit, m_strCertText, libraryFilePath());
     m_pMainWnd = &dlg;
     ConnectMainWindow(dlg);
+    // The end of the desktop session (SIGTERM, SIGHUP) closes the window as its close box does.
+    SessionEndWatcher watcher;
+    connect(&watcher, &SessionEndWatcher::sessionEnding, &dlg, [&dlg] { CloseForSessionEnd(dlg); });
     dlg.DoModal();
     m_pMainWnd = nullptr;
     return 0;

@@ -59,14 +59,17 @@ std::unique_ptr<RecordSet> CDbVisit::ExecuteSql(const QString& statement)
 {
     // Hold the connection for the whole call, whatever happens to the member meanwhile.
     const std::shared_ptr<SqlConnection> connection = m_pConnection;
+    if (m_unit && !AdmitToUnit(connection.get(), statement)) {
+        return nullptr;
+    }
     if (!connection || !connection->isOpen()) {
-        reportStatementFailure(SqlConnection::kNotConnected, statement);
+        reportStatementFailure(FailureText(SqlConnection::kNotConnected), statement);
         return nullptr;
     }
     QString error;
     std::unique_ptr<RecordSet> records = connection->execute(statement, &error);
     if (!records) {
-        reportStatementFailure(error, statement);
+        reportStatementFailure(FailureText(error), statement);
     }
     return records;
 }

@@ -3,7 +3,10 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
+#include <optional>
+#include <utility>
 
 class SqlConnection;
 class RecordSet;
@@ -68,10 +71,37 @@ public:
                        qint32 itemId);
     void DeleteRecord(const QString& table, qint32 itemId);
 
+    // Runs the record operations that body calls as one unit: the write lock is taken before
+    // the unit's first statement, the first failing statement is reported (once) and every later
+    // one skipped, and the unit is then undone as a whole; otherwise it is committed. A unit
+    // started inside another one is part of it. True when the unit was committed (or ran no
+    // statement).
+    bool RunWriteTransaction(const std::function<void()>& body);
+
     // What Generate does with each value it used: value becomes the default entry of table.
     // The old default loses its marker; an entry named value gets it, or a new entry recorded
     // with upid -1 is added with the marker. Four statements, in this order.
     void RememberLibraryValue(const QString& table, const QString& value);
+    // The bookkeeping of one Generate, in the order given, in one write transaction; pairs of
+    // table and value whose value is empty are left out.
+    void RememberLibraryValues(const QList<std::pair<QString, QString>>& values);
 
     std::shared_ptr<SqlConnection> m_pConnection;
+
+private:
+    struct WriteUnit
+    {
+        bool begun = false;
+        bool failed = false;
+        QString lastStatement;
+        // What the statements at hand carry, named for a person ("公司名称"); empty for none.
+        QString subject;
+    };
+    // Lets a statement of the open unit run (taking the write lock first); false when it is
+    // skipped, the failure already reported.
+    bool AdmitToUnit(SqlConnection* connection, const QString& statement);
+    // The text to report for a failed statement; marks the open unit failed.
+    QString FailureText(const QString& error);
+
+    std::optional<WriteUnit> m_unit;
 };

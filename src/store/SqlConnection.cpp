@@ -5,14 +5,18 @@
 
 #include <QByteArray>
 #include <QFile>
+#include <algorithm>
 #include <sqlite3.h>
 
 const QString SqlConnection::kNotConnected = QStringLiteral("没有打开的资料库连接。");
 const QString SqlConnection::kSecondStatement =
     QStringLiteral("语句文本中含有第二条语句，未执行。");
 const QString SqlConnection::kInvalidText =
-    QStringLiteral("语句文本中含有无效的字符（不成对的代理项），未执行。");
+    QStringLiteral("文字中含有无法保存的字符（空字符或不完整的字符），未执行。");
 const QString SqlConnection::kNotALibrary = QStringLiteral("file holds no tables");
+const QString SqlConnection::kLocked =
+    QStringLiteral("资料库正被另一个程序占用，等待几秒后仍无法写入。");
+const QString SqlConnection::kDiskFull = QStringLiteral("磁盘已满，资料库无法写入。");
 
 namespace {
 
@@ -81,9 +85,45 @@ bool onlyBlanksAndSemicolons(const char* begin, const char* end)
     return true;
 }
 
+std::chrono::steady_clock::time_point after(int ms)
+{
+    return std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+}
+
 } // namespace
 
-SqlConnection::SqlConnection(sqlite3* db) : m_db(db) {}
+SqlConnection::SqlConnection(sqlite3* db) : m_db(db), m_lockDeadline(after(kBusyTimeoutMs))
+{
+    // Replaces the plain busy timeout used while opening: the wait ends at a deadline that a
+    // transaction sets once for all its statements.
+    sqlite3_busy_handler(m_db, &SqlConnection::waitForLock, this);
+}
+
+int SqlConnection::waitForLock(void* self, int attempt)
+{
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        static_cast<SqlConnection*>(self)->m_lockDeadline - std::chrono::steady_clock::now());
+    if (left.count() <= 0) {
+        return 0;
+    }
+    // Short naps first, so that a lock held for a moment costs little; then 50 ms at a time.
+    static constexpr int kNaps[] = {1, 2, 5, 10, 20, 50};
+    const int nap = kNaps[std::min<int>(attempt, std::size(kNaps) - 1)];
+    sqlite3_sleep(int(std::min<qint64>(nap, left.count())));
+    return 1;
+}
+
+QString SqlConnection::errorText() const
+{
+    switch (sqlite3_errcode(m_db)) {
+    case SQLITE_BUSY:
+        return kLocked;
+    case SQLITE_FULL:
+        return kDiskFull;
+    default:
+        return lastError(m_db);
+    }
+}
 
 SqlConnection::~SqlConnection()
 {
@@ -133,9 +173,55 @@ bool SqlConnection::isReadOnly() const
     return m_db && sqlite3_db_readonly(m_db, "main") == 1;
 }
 
+bool SqlConnection::beginWrite(QString* error)
+{
+    if (!m_db) {
+        *error = kNotConnected;
+        return false;
+    }
+    m_lockDeadline = after(kTransactionLockWaitMs);
+    if (sqlite3_exec(m_db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK) {
+        *error = errorText();
+        return false;
+    }
+    return true;
+}
+
+bool SqlConnection::commit(QString* error)
+{
+    if (!inTransaction()) {
+        *error = kNotConnected;
+        return false;
+    }
+    if (sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
+        *error = errorText();
+        rollback();
+        return false;
+    }
+    return true;
+}
+
+void SqlConnection::rollback()
+{
+    if (inTransaction()) {
+        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+    }
+}
+
+bool SqlConnection::inTransaction() const
+{
+    return m_db && sqlite3_get_autocommit(m_db) == 0;
+}
+
 void SqlConnection::close()
 {
     if (m_db) {
+        // Everything this connection wrote goes from the log into the file itself, even while
+        // another copy of the program keeps the file open: the file alone is then a complete
+        // library. A copy busy writing at this moment makes it a partial fold; its own close
+        // finishes it.
+        m_lockDeadline = after(1000);
+        sqlite3_exec(m_db, "PRAGMA wal_checkpoint(TRUNCATE)", nullptr, nullptr, nullptr);
         // close_v2 defers the release while a record set still holds a statement.
         sqlite3_close_v2(m_db);
         m_db = nullptr;
@@ -153,10 +239,13 @@ std::unique_ptr<RecordSet> SqlConnection::execute(const QString& statement, QStr
         return nullptr;
     }
     // Half of a surrogate pair has no UTF-8 form: it would be stored as U+FFFD, a value other
-    // than the one given. Such a statement is refused instead.
-    if (!QStringView(statement).isValidUtf16()) {
+    // than the one given. A NUL would end the statement early. Such a statement is refused.
+    if (!QStringView(statement).isValidUtf16() || statement.contains(QChar(0))) {
         *error = kInvalidText;
         return nullptr;
+    }
+    if (!inTransaction()) {
+        m_lockDeadline = after(kBusyTimeoutMs);
     }
     const QByteArray text = TranslateJetStatement(statement).toUtf8();
     const char* begin = text.constData();
@@ -164,7 +253,7 @@ std::unique_ptr<RecordSet> SqlConnection::execute(const QString& statement, QStr
     sqlite3_stmt* stmt = nullptr;
     const char* tail = nullptr;
     if (sqlite3_prepare_v2(m_db, begin, text.size() + 1, &stmt, &tail) != SQLITE_OK) {
-        *error = lastError(m_db);
+        *error = errorText();
         return nullptr;
     }
     // SQLite stops at a NUL character or at the end of the first statement; whatever it left
@@ -180,7 +269,7 @@ std::unique_ptr<RecordSet> SqlConnection::execute(const QString& statement, QStr
     }
     const int rc = sqlite3_step(stmt);
     if (rc != SQLITE_ROW && rc != SQLITE_DONE) {
-        *error = lastError(m_db);
+        *error = errorText();
         sqlite3_finalize(stmt);
         return nullptr;
     }

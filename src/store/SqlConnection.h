@@ -1,18 +1,21 @@
 #pragma once
 
 #include <QString>
+#include <chrono>
 #include <memory>
 
 struct sqlite3;
 class RecordSet;
 
-// One open, keyed connection to the library file through SQLCipher. Every statement commits on
-// its own (no transaction is ever opened here), so SQLite's journal keeps the file whole.
+// One open, keyed connection to the library file through SQLCipher. A statement commits on its
+// own unless a write transaction is open (beginWrite ... commit or rollback).
 class SqlConnection
 {
 public:
-    // How long a statement waits for another program's lock before it fails.
+    // How long a statement outside a transaction waits for another program's lock.
     static constexpr int kBusyTimeoutMs = 5000;
+    // How long all the statements of one write transaction together wait for locks.
+    static constexpr int kTransactionLockWaitMs = 3000;
 
     // Opens an existing file (never creates one), read-write where allowed and read-only
     // otherwise, keys it and reads its schema once so that a missing, damaged or wrongly keyed
@@ -31,13 +34,29 @@ public:
     // second statement is refused without running anything. Null on failure, with *error set.
     std::unique_ptr<RecordSet> execute(const QString& statement, QString* error);
 
+    // A transaction that holds the write lock from its start (SQLite: BEGIN IMMEDIATE), so that
+    // what it reads cannot change under it before it writes. Every wait for another program's
+    // lock from here to commit or rollback shares one budget of kTransactionLockWaitMs.
+    bool beginWrite(QString* error);
+    // Ends the transaction; on failure the transaction is rolled back and *error is set.
+    bool commit(QString* error);
+    // Undoes the transaction; does nothing when none is open.
+    void rollback();
+    bool inTransaction() const;
+
     static const QString kNotConnected;
     static const QString kSecondStatement;
     static const QString kInvalidText;
     static const QString kNotALibrary;
+    static const QString kLocked;
+    static const QString kDiskFull;
 
 private:
     explicit SqlConnection(sqlite3* db);
+    static int waitForLock(void* self, int attempt);
+    QString errorText() const;
 
     sqlite3* m_db;
+    // Until when a statement keeps waiting for another program's lock.
+    std::chrono::steady_clock::time_point m_lockDeadline;
 };

@@ -1,6 +1,7 @@
 #include "BatchCommand.h"
 #include "CliInput.h"
 #include "ComposeCommand.h"
+#include "LibraryCommand.h"
 #include "PdfCommand.h"
 #include "PreviewCommand.h"
 #include "RegisterCommand.h"
@@ -26,6 +27,7 @@ const std::array<Command, 5> kCommands = {{
     {"pdf", &PdfCommand::synopsis, &PdfCommand::run},
     {"batch", &BatchCommand::synopsis, &BatchCommand::run},
     {"register", &RegisterCommand::synopsis, &RegisterCommand::run},
+    {"library", &LibraryCommand::synopsis, &LibraryCommand::run},
 }};
 
 QString usage()

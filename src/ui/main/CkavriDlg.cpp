@@ -10,6 +10,7 @@
 #include "ui/controls/ListViewCtrl.h"
 #include "ui/controls/RecordControls.h"
 #include "ui/main/CAboutDlg.h"
+#include "ui/main/LibraryBackupActions.h"
 #include "ui/main/MainDialogIds.h"
 #include "ui/register/RegisterSession.h"
 
@@ -78,6 +79,7 @@ void CkavriDlg::BuildControls()
     m_pBatchAction = new QAction(QStringLiteral("批量生成(&B)..."), this);
     m_pBatchAction->setObjectName(QStringLiteral("batchAction"));
     connect(m_pBatchAction, &QAction::triggered, this, &CkavriDlg::OnBatch);
+    m_pBackupActions = new LibraryBackupActions(this, [this] { return m_strLibraryPath; });
 }
 
 QWidget* CkavriDlg::control(int id) const
@@ -196,6 +198,8 @@ void CkavriDlg::contextMenuEvent(QContextMenuEvent* event)
     if (m_pAboutAction->isEnabled()) {
         menu.addAction(m_pAboutAction);
     }
+    menu.addAction(m_pBackupActions->backupAction());
+    menu.addAction(m_pBackupActions->restoreAction());
     menu.exec(event->globalPos());
 }
 

@@ -14,6 +14,7 @@
 class BatchIssueRecorder;
 class CButtonXp;
 class CDbVisit;
+class LibraryBackupActions;
 class ListViewCtrl;
 class QAction;
 class QComboBox;
@@ -75,6 +76,8 @@ public:
     void setBatchRecorder(BatchIssueRecorder* recorder) { m_pBatchRecorder = recorder; }
     // What the batch dialog starts from: the template shown and the form's values.
     CBatchDlg::Setup BatchSetup() const;
+    // 备份资料库 and 恢复资料库, offered beside the about box in the context menu.
+    LibraryBackupActions* backupActions() const { return m_pBackupActions; }
     // 登记簿 in the context menu, and the register every Generate records in.
     QAction* registerAction() const { return m_pRegisterAction; }
     RegisterSession& registerSession() { return *m_pRegister; }
@@ -153,6 +156,7 @@ private:
     QAction* m_pAboutAction = nullptr;
     QAction* m_pBatchAction = nullptr;
     BatchIssueRecorder* m_pBatchRecorder = nullptr;
+    LibraryBackupActions* m_pBackupActions = nullptr;
     QAction* m_pRegisterAction = nullptr;
     std::unique_ptr<RegisterSession> m_pRegister;
     ScrollRange m_scrollRange;

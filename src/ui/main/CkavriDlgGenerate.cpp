@@ -39,18 +39,14 @@ void CkavriDlg::OnGenerate()
     values.leaveDate = Compose::TrimDateText(GetCtrlText(this, kLeaveDate));
     values.reason = GetCtrlText(this, kReason);
 
-    // The reason is remembered as typed, note included; the certificate gets it without.
-    const std::pair<const QString&, const QString&> remembered[] = {
+    // The reason is remembered as typed, note included; the certificate gets it without. All
+    // four libraries change together or not at all.
+    m_dbVisit.RememberLibraryValues({
         {LibraryTables::kCompany, values.company},
         {LibraryTables::kDepartment, values.department},
         {LibraryTables::kPosition, values.position},
         {LibraryTables::kReason, values.reason},
-    };
-    for (const auto& [table, value] : remembered) {
-        if (!value.isEmpty()) {
-            m_dbVisit.RememberLibraryValue(table, value);
-        }
-    }
+    });
     values.reason = Compose::TrimReasonText(values.reason);
 
     auto* result = control<QPlainTextEdit>(kResult);

@@ -1,9 +1,10 @@
 // The browser reads its whole tree when it opens and again after every change. This measures
 // both on a library of 10,000 entries; the target is under 300 ms for each.
 
-#include "app/Notifier.h"
 #include "store/CDbVisit.h"
 #include "store/RecordSet.h"
+#include "ui/common/MessageStoreFeedback.h"
+#include "ui/common/Notifier.h"
 #include "ui/library/CBasicdatasetDlg.h"
 #include "ui/library/LibraryConfiguration.h"
 
@@ -122,6 +123,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     SilentNotifier notifier;
     Notifier::setBackend(&notifier);
+    const MessageStoreFeedback storeFeedback;
     BigLibrary library;
     if (!library.ready) {
         return 1;

@@ -2,7 +2,7 @@
 // delivered library: with values the libraries hold (four default marks moved) and with a
 // company the library lacks (one entry added per Generate).
 #include "app/CkavriApp.h"
-#include "app/Notifier.h"
+#include "ui/common/Notifier.h"
 #include "ui/main/CkavriDlg.h"
 #include "ui/main/MainDialogIds.h"
 
@@ -72,8 +72,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "no delivered library beside the benchmark\n");
         return 1;
     }
-    app.setLibraryFilePath(copy);
-    CkavriDlg window;
+    CkavriDlg window(app.m_dbVisit, app.m_strCertText, copy);
     window.OnInitDialog();
     g_window = &window;
     benchmark::Initialize(&argc, argv);

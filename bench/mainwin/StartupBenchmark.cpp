@@ -34,8 +34,7 @@ int measureOnce(int argc, char** argv, const char* library)
     }
     const auto start = std::chrono::steady_clock::now();
     CkavriApp app(argc, argv);
-    app.setLibraryFilePath(QString::fromLocal8Bit(library));
-    CkavriDlg dlg;
+    CkavriDlg dlg(app.m_dbVisit, app.m_strCertText, QString::fromLocal8Bit(library));
     app.m_pMainWnd = &dlg;
     dlg.OnInitDialog();
     if (!QTest::qWaitForWindowExposed(&dlg)) {

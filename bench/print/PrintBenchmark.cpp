@@ -1,10 +1,10 @@
 #include "SampleCertificate.h"
-#include "app/FontSubstitutions.h"
 #include "print/CertificatePageLayout.h"
 #include "print/CertificatePagePainting.h"
 #include "print/CertificatePdfExport.h"
 #include "print/PainterCanvas.h"
 #include "print/ParagraphBreaker.h"
+#include "ui/common/FontSubstitutions.h"
 
 #include <QApplication>
 #include <QBuffer>

@@ -6,11 +6,11 @@
 // FindRecordValue by the first, SetRecordValue of a third value, DeleteRecord of the new row.
 // Values are read from the input as UTF-8 or as raw UTF-16 (so that unpaired surrogates and
 // NUL characters come along); quotes, brackets and statement text are what the fuzzer is after.
-#include "app/Notifier.h"
 #include "store/CDbVisit.h"
 #include "store/RecordSet.h"
+#include "store/StoreFeedback.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -49,14 +49,12 @@ void check(bool ok, const char* what)
 }
 
 // Counts the notices instead of showing them; a failed statement is one notice.
-class CountingNotifier : public Notifier::Backend
+class CountingFeedback : public StoreFeedback::Backend
 {
 public:
-    Notifier::Answer show(QWidget*, const Notifier::Notice&) override
-    {
-        ++count;
-        return Notifier::Answer::Ok;
-    }
+    void connectFailed(const QString&) override { ++count; }
+    void statementFailed(const QString&) override { ++count; }
+    void busy(bool) override {}
     int count = 0;
 };
 
@@ -69,7 +67,7 @@ struct State
 {
     std::unique_ptr<QTemporaryDir> dir;
     CDbVisit db;
-    CountingNotifier notices;
+    CountingFeedback notices;
 };
 
 State* state = nullptr;
@@ -149,7 +147,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
     static int argc = 1;
     static char name[] = "record_fuzz";
     static char* argv[] = {name, nullptr};
-    new QApplication(argc, argv);
+    new QCoreApplication(argc, argv);
 
     state = new State;
     // A folder in memory where there is one: every statement commits on its own, and a disk
@@ -163,7 +161,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
         fail("copy of the delivered library");
     }
     QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
-    Notifier::setBackend(&state->notices);
+    StoreFeedback::setBackend(&state->notices);
     state->db.m_pConnection = state->db.ConnectAccessDb(path, CDbVisit::kPassword);
     check(state->db.m_pConnection != nullptr && state->notices.count == 0, "connect");
     return 0;

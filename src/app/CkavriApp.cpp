@@ -1,7 +1,8 @@
 #include "app/CkavriApp.h"
 
-#include "app/FontSubstitutions.h"
 #include "app/LibraryFilePath.h"
+#include "print/CMyFrame.h"
+#include "ui/common/FontSubstitutions.h"
 #include "ui/main/CkavriDlg.h"
 
 CkavriApp::CkavriApp(int& argc, char** argv) : QApplication(argc, argv)
@@ -23,11 +24,21 @@ CkavriApp* CkavriApp::instance()
 
 int CkavriApp::InitInstance()
 {
-    CkavriDlg dlg;
+    CkavriDlg dlg(m_dbVisit, m_strCertText, libraryFilePath());
     m_pMainWnd = &dlg;
+    ConnectMainWindow(dlg);
     dlg.DoModal();
     m_pMainWnd = nullptr;
     return 0;
+}
+
+void CkavriApp::ConnectMainWindow(CkavriDlg& dlg)
+{
+    const QPointer<QWidget> window(&dlg);
+    connect(&dlg, &CkavriDlg::previewOpened, this, [this, window](CMyFrame* frame) {
+        m_pMainWnd = frame;
+        connect(frame, &CMyFrame::previewClosed, this, [this, window] { m_pMainWnd = window; });
+    });
 }
 
 QString CkavriApp::libraryFilePath() const

@@ -20,7 +20,6 @@ inline const QString kBreakMarker = QStringLiteral("<br>");
 inline const QString kBlockOpen = QStringLiteral("<div style=\"float: right;\">");
 inline const QString kBlockClose = QStringLiteral("</div>");
 inline constexpr QChar kFiller = QChar(0x3000);    // IDEOGRAPHIC SPACE
-inline constexpr QChar kBlank = QChar(0xFF3F);     // FULLWIDTH LOW LINE
 inline constexpr QChar kReasonCut = QChar(0xFF08); // FULLWIDTH LEFT PARENTHESIS
 
 // One placeholder: its text in the template, the form value that replaces it in the certificate

@@ -9,8 +9,8 @@
 
 const QString CMyFrame::kCaption = QStringLiteral("打印预览");
 
-CMyFrame::CMyFrame(QWidget* dialog, QPointer<QWidget>* mainWindow, const QString* certText)
-    : QMainWindow(nullptr), m_pDialog(dialog), m_mainWindow(mainWindow)
+CMyFrame::CMyFrame(QWidget* dialog, const QString* certText)
+    : QMainWindow(nullptr), m_pDialog(dialog)
 {
     setAttribute(Qt::WA_DeleteOnClose);
     // The main dialog is hidden while the preview is open; closing the preview must not count
@@ -29,9 +29,6 @@ CMyFrame::CMyFrame(QWidget* dialog, QPointer<QWidget>* mainWindow, const QString
         setWindowIcon(m_pDialog->windowIcon());
     }
     showMaximized();
-    if (m_mainWindow) {
-        *m_mainWindow = this;
-    }
     StartPreview();
     if (m_pDialog) {
         m_pDialog->hide();
@@ -79,13 +76,11 @@ void CMyFrame::StartPreview()
 
 void CMyFrame::handBackMainWindow()
 {
-    if (m_mainWindow) {
-        *m_mainWindow = m_pDialog;
-    }
     // Back before this window goes, so that the program always has a window on screen.
     if (m_pDialog) {
         m_pDialog->show();
     }
+    emit previewClosed();
 }
 
 void CMyFrame::ClosePreviewProc(CMyFrame* frame)

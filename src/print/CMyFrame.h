@@ -9,18 +9,19 @@ class QAction;
 
 // The print-preview window. It opens as soon as it is constructed: maximised, with the main
 // dialog's icon, the page drawn by its print view, and print and close commands. While it is
-// open it stands in for the main dialog as the application's main window and the dialog is
-// hidden; closing it by its command or as a window hands the role back and shows the dialog.
-// It owns itself and is deleted once closed; each opening is a fresh frame.
+// open it stands in for the main dialog and the dialog is hidden; closing it by its command or
+// as a window shows the dialog again and says so (previewClosed), so that the application can
+// hand the main-window role back. It owns itself and is deleted once closed; each opening is
+// a fresh frame.
 class CMyFrame : public QMainWindow
 {
     Q_OBJECT
 public:
     static const QString kCaption; // "打印预览"
 
-    // `mainWindow` is the application's main-window designation and `certText` the shared
-    // certificate text; both must outlive the frame. `dialog` may be null.
-    CMyFrame(QWidget* dialog, QPointer<QWidget>* mainWindow, const QString* certText);
+    // `certText` is the shared certificate text and must outlive the frame. `dialog` may be
+    // null.
+    CMyFrame(QWidget* dialog, const QString* certText);
     ~CMyFrame() override;
 
     CMyView* view() const { return m_pView; }
@@ -31,6 +32,10 @@ public:
     // What every way of closing the preview comes to.
     static void ClosePreviewProc(CMyFrame* frame);
 
+signals:
+    // The preview is closing; the dialog it stood in for is shown again.
+    void previewClosed();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 
@@ -40,7 +45,6 @@ private:
     void handBackMainWindow();
 
     QPointer<QWidget> m_pDialog;
-    QPointer<QWidget>* m_mainWindow;
     CMyView* m_pView = nullptr;
     CMyPreviewView* m_pPreview = nullptr;
     QAction* m_printAction = nullptr;

@@ -1,13 +1,13 @@
 #include "print/CMyView.h"
 
 #include "print/CertificatePagePainting.h"
-#include "print/PrinterServices.h"
+#include "ui/common/PrinterServices.h"
 
 #include <QPainter>
 
 CMyView::CMyView(const QString* certText, QObject* parent) : QObject(parent), m_certText(certText)
 {
-    m_printer.setDocName(CertificatePageLayout::kTitle);
+    m_printer.setDocName(Compose::kTitle);
     m_printer.setFullPage(false);
 }
 

@@ -2,7 +2,6 @@
 
 #include "print/ParagraphBreaker.h"
 
-const QString CertificatePageLayout::kTitle = QStringLiteral("离职证明");
 const PageFont CertificatePageLayout::kTitleFont{QStringLiteral("宋体"), 31, 0, 700};
 const PageFont CertificatePageLayout::kBodyFont{QStringLiteral("宋体"), 20, 0, 400};
 
@@ -27,7 +26,7 @@ void CertificatePageLayout::draw(PageCanvas& canvas, QStringView certText)
 {
     const float sx = scaleX();
     const float sy = scaleY();
-    drawTextBlock(canvas, int(kTitleX * sx), int(kTitleY * sy), kTitleFont, kTitle);
+    drawTextBlock(canvas, int(kTitleX * sx), int(kTitleY * sy), kTitleFont, Compose::kTitle);
 
     int y = kFirstLineY;
     QStringView text = certText;

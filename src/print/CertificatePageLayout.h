@@ -1,5 +1,6 @@
 #pragma once
 
+#include "compose/CertificateComposer.h"
 #include "print/PageCanvas.h"
 #include "print/PageRect.h"
 
@@ -22,7 +23,6 @@ public:
     static constexpr int kFirstLineY = 176;
     static constexpr int kReferenceDpi = 96;
 
-    static const QString kTitle;      // "离职证明"
     static const PageFont kTitleFont; // 宋体, 31, bold
     static const PageFont kBodyFont;  // 宋体, 20, normal
 
@@ -48,7 +48,7 @@ private:
     float scaleX() const { return float(m_rcPage.width()) / float(m_nUnitsWide); }
     float scaleY() const { return float(m_rcPage.height()) / float(m_nUnitsHigh); }
 
-    PageRect m_rcPage{0, 0, 11520, -15120};
+    PageRect m_rcPage;
     int m_nUnitsWide = kUnitsWide;
     int m_nUnitsHigh = kUnitsHigh;
     int m_nLineAdvance = 0;

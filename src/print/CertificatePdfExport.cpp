@@ -26,7 +26,7 @@ bool ExportCertificatePdf(const QString& path, QStringView body, QString* error)
         // A PDF page has no unprintable border: the page grid spans the whole sheet.
         writer.setPageLayout(
             QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
-        writer.setTitle(CertificatePageLayout::kTitle);
+        writer.setTitle(Compose::kTitle);
         writer.setCreator(QStringLiteral("kavri"));
 
         QPainter painter;

@@ -1,11 +1,11 @@
 #include "print/PrintCommands.h"
 
-#include "app/Notifier.h"
 #include "print/CMyFrame.h"
 #include "print/CertificatePageLayout.h"
 #include "print/CertificatePdfExport.h"
-#include "print/PrinterServices.h"
-#include "print/SaveFileDialog.h"
+#include "ui/common/Notifier.h"
+#include "ui/common/PrinterServices.h"
+#include "ui/common/SaveFileDialog.h"
 
 #include <QDir>
 #include <QStandardPaths>
@@ -14,20 +14,19 @@ namespace PrintCommands {
 
 QString CertificateBody(const QString& resultText)
 {
-    const QString& title = CertificatePageLayout::kTitle;
+    const QString& title = Compose::kTitle;
     const qsizetype at = resultText.indexOf(title);
     return at < 0 ? resultText : resultText.mid(at + title.size());
 }
 
-CMyFrame* OpenPrintPreview(QWidget* dialog, const QString& resultText, QString* certText,
-                           QPointer<QWidget>* mainWindow)
+CMyFrame* OpenPrintPreview(QWidget* dialog, const QString& resultText, QString* certText)
 {
     if (!PrinterServices::hasDefaultPrinter()) {
         Notifier::information(dialog, kNoPrinterMessage);
         return nullptr;
     }
     *certText = CertificateBody(resultText);
-    return new CMyFrame(dialog, mainWindow, certText);
+    return new CMyFrame(dialog, certText);
 }
 
 QString SuggestedPdfPath(const QString& name)
@@ -40,9 +39,9 @@ QString SuggestedPdfPath(const QString& name)
     QString cleaned = name.trimmed();
     cleaned.replace(u'/', u'_');
     cleaned.remove(QChar(0));
-    const QString file =
-        cleaned.isEmpty() ? CertificatePageLayout::kTitle + QStringLiteral(".pdf")
-                          : CertificatePageLayout::kTitle + u'-' + cleaned + QStringLiteral(".pdf");
+    const QString file = cleaned.isEmpty()
+                             ? Compose::kTitle + QStringLiteral(".pdf")
+                             : Compose::kTitle + u'-' + cleaned + QStringLiteral(".pdf");
     return QDir(folder).filePath(file);
 }
 

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QPointer>
 #include <QString>
 
 class CMyFrame;
@@ -20,8 +19,7 @@ QString CertificateBody(const QString& resultText);
 
 // "打印预览": without a default printer, the notice and nothing else (nullptr). Otherwise stores
 // the body in `certText` and opens the preview frame, which owns itself.
-CMyFrame* OpenPrintPreview(QWidget* dialog, const QString& resultText, QString* certText,
-                           QPointer<QWidget>* mainWindow);
+CMyFrame* OpenPrintPreview(QWidget* dialog, const QString& resultText, QString* certText);
 
 // "离职证明-<name>.pdf" in the user's documents folder; "离职证明.pdf" without a name.
 QString SuggestedPdfPath(const QString& name);

@@ -1,19 +1,11 @@
 #include "store/CDbVisit.h"
 
-#include "app/Notifier.h"
-#include "app/WaitCursor.h"
-#include "store/ConnectionString.h"
 #include "store/LibraryFile.h"
+#include "store/LibraryTables.h"
 #include "store/RecordSet.h"
 #include "store/SqlConnection.h"
 #include "store/Statements.h"
-#include "store/WidgetText.h"
-#include "ui/controls/SortedComboBox.h"
-
-#include <QAbstractItemModel>
-#include <QComboBox>
-#include <QTableWidget>
-#include <QTreeWidget>
+#include "store/StoreFeedback.h"
 
 const QString CDbVisit::kLibraryFileName = LibraryFile::kFileName;
 const QString CDbVisit::kPassword = LibraryFile::kPassword;
@@ -22,12 +14,9 @@ namespace {
 const QString kConnectFailed = QStringLiteral("无法连接到资料库，您的本地数据被破坏或无法找到！");
 const QString kItemId = QStringLiteral("itemid");
 
-// The tree keeps the image index of each item beside its itemid.
-constexpr int kImageRole = Qt::UserRole + 1;
-
 void reportStatementFailure(const QString& description, const QString& statement)
 {
-    Notifier::applicationWarning(nullptr, description + statement);
+    StoreFeedback::statementFailed(description + statement);
 }
 
 // A record set may stop early when a later row cannot be fetched; that is a failed statement
@@ -57,14 +46,12 @@ CDbVisit::~CDbVisit() = default;
 std::shared_ptr<SqlConnection> CDbVisit::ConnectAccessDb(const QString& path,
                                                          const QString& password)
 {
-    const QString connectionString = BuildConnectionString(path, password);
     QString error;
     std::shared_ptr<SqlConnection> connection = SqlConnection::open(path, password, &error);
     if (!connection) {
-        Notifier::information(nullptr, kConnectFailed);
+        StoreFeedback::connectFailed(kConnectFailed);
         return nullptr;
     }
-    connection->setConnectionString(connectionString);
     return connection;
 }
 
@@ -95,14 +82,14 @@ void CDbVisit::CloseConnection(std::shared_ptr<SqlConnection>& connection)
     connection.reset();
 }
 
-void CDbVisit::FillRecordCombo(QComboBox* combo, const QString& table, const QString& column)
+QStringList CDbVisit::FillRecordCombo(const QString& table, const QString& column)
 {
     const QString statement = Statements::selectAll(table);
     const std::unique_ptr<RecordSet> records = ExecuteSql(statement);
-    if (!records || !combo || !checkColumn(*records, column, statement)) {
-        return;
-    }
     QStringList names;
+    if (!records || !checkColumn(*records, column, statement)) {
+        return names;
+    }
     for (; !records->isEof(); records->moveNext()) {
         const QString name = records->collect(column);
         if (!name.isEmpty()) {
@@ -110,80 +97,43 @@ void CDbVisit::FillRecordCombo(QComboBox* combo, const QString& table, const QSt
         }
     }
     reportFetchFailure(*records, statement);
-    if (auto* sorted = qobject_cast<SortedComboBox*>(combo)) {
-        sorted->addSortedItems(names);
-    } else {
-        combo->addItems(names);
-    }
+    return names;
 }
 
-void CDbVisit::FillRecordList(const QString& table, QTableWidget* list, const QString& column,
-                              int subItem, int firstRow)
+QStringList CDbVisit::FillRecordList(const QString& table, const QString& column)
 {
-    const WaitCursor wait;
+    const StoreFeedback::Busy busy;
     const QString statement = Statements::selectAll(table);
     const std::unique_ptr<RecordSet> records = ExecuteSql(statement);
-    if (!records || !list || !checkColumn(*records, column, statement)) {
-        return;
-    }
     QStringList texts;
+    if (!records || !checkColumn(*records, column, statement)) {
+        return texts;
+    }
     for (; !records->isEof(); records->moveNext()) {
         texts.append(records->collect(column));
     }
     reportFetchFailure(*records, statement);
-    if (texts.isEmpty()) {
-        return;
-    }
-
-    int row = firstRow == -1 ? list->rowCount() : firstRow;
-    const bool sorting = list->isSortingEnabled();
-    list->setSortingEnabled(false);
-    if (subItem == 0) {
-        // A row number past the end appends, as inserting into a list view does.
-        row = std::clamp(row, 0, list->rowCount());
-        // One insertion of all rows instead of a shift of the rows below per new row.
-        list->model()->insertRows(row, int(texts.size()));
-        for (const QString& text : texts) {
-            list->setItem(row++, 0, new QTableWidgetItem(text));
-        }
-    } else if (subItem > 0 && subItem < list->columnCount()) {
-        // Setting a sub-item's text only touches rows that exist.
-        for (const QString& text : texts) {
-            if (row >= 0 && row < list->rowCount()) {
-                if (QTableWidgetItem* item = list->item(row, subItem)) {
-                    item->setText(text);
-                } else {
-                    list->setItem(row, subItem, new QTableWidgetItem(text));
-                }
-            }
-            ++row;
-        }
-    }
-    list->setSortingEnabled(sorting);
+    return texts;
 }
 
-void CDbVisit::FillRecordTree(QTreeWidget* tree, const QString& column, const QString& table,
-                              int image)
+QList<TreeRecord> CDbVisit::FillRecordTree(const QString& column, const QString& table)
 {
     const QString statement = Statements::selectTopLevel(table);
     const std::unique_ptr<RecordSet> records = ExecuteSql(statement);
-    if (!records || !tree || !checkColumn(*records, column, statement)) {
-        return;
+    QList<TreeRecord> rows;
+    if (!records || !checkColumn(*records, column, statement)) {
+        return rows;
     }
-    QList<QTreeWidgetItem*> items;
     for (; !records->isEof(); records->moveNext()) {
-        auto* item = new QTreeWidgetItem(QStringList{records->collect(column)});
-        item->setData(0, Qt::UserRole, records->collectInt(kItemId));
-        item->setData(0, kImageRole, image);
-        items.append(item);
+        rows.append({records->collect(column), records->collectInt(kItemId)});
     }
     reportFetchFailure(*records, statement);
-    tree->addTopLevelItems(items);
+    return rows;
 }
 
 QString CDbVisit::GetRecordValue(const QString& table, const QString& column, qint32 itemId)
 {
-    const WaitCursor wait;
+    const StoreFeedback::Busy busy;
     const QString statement = Statements::selectById(table, itemId);
     const std::unique_ptr<RecordSet> records = ExecuteSql(statement);
     if (!records || records->isEof() || !checkColumn(*records, column, statement)) {
@@ -195,7 +145,7 @@ QString CDbVisit::GetRecordValue(const QString& table, const QString& column, qi
 QString CDbVisit::FindRecordValue(const QString& table, const QString& keyColumn,
                                   const QString& keyValue, const QString& column)
 {
-    const WaitCursor wait;
+    const StoreFeedback::Busy busy;
     const QString statement = Statements::selectByValue(table, keyColumn, keyValue);
     const std::unique_ptr<RecordSet> records = ExecuteSql(statement);
     if (!records || records->isEof() || !checkColumn(*records, column, statement)) {
@@ -206,7 +156,7 @@ QString CDbVisit::FindRecordValue(const QString& table, const QString& keyColumn
 
 qint32 CDbVisit::FindRecordId(const QString& table, const QString& column, const QString& value)
 {
-    const WaitCursor wait;
+    const StoreFeedback::Busy busy;
     const QString statement = Statements::selectByValue(table, column, value);
     const std::unique_ptr<RecordSet> records = ExecuteSql(statement);
     if (!records || records->isEof() || !checkColumn(*records, kItemId, statement)) {
@@ -215,32 +165,16 @@ qint32 CDbVisit::FindRecordId(const QString& table, const QString& column, const
     return records->collectInt(kItemId);
 }
 
-void CDbVisit::ShowRecordValue(QWidget* window, const QString& table, const QString& keyColumn,
-                               const QString& keyValue, const QString& column)
+QString CDbVisit::ShowRecordValue(const QString& table, const QString& keyColumn,
+                                  const QString& keyValue, const QString& column)
 {
-    const QString text = FindRecordValue(table, keyColumn, keyValue, column);
-    SetWidgetText(window, text);
+    return FindRecordValue(table, keyColumn, keyValue, column);
 }
 
-void CDbVisit::SelectRecordRow(QTableWidget* list, const QString& table, const QString& keyColumn,
-                               const QString& keyValue, const QString& column)
+QString CDbVisit::SelectRecordRow(const QString& table, const QString& keyColumn,
+                                  const QString& keyValue, const QString& column)
 {
-    const QString text = FindRecordValue(table, keyColumn, keyValue, column);
-    if (!list) {
-        return;
-    }
-    for (int row = 0; row < list->rowCount(); ++row) {
-        const QTableWidgetItem* item = list->item(row, 0);
-        const QString rowText = item ? item->text() : QString();
-        if (rowText == text) {
-            // Selected and focused; other rows keep their selection and nothing scrolls.
-            QItemSelectionModel* selection = list->selectionModel();
-            const QModelIndex index = list->model()->index(row, 0);
-            selection->select(index, QItemSelectionModel::Select | QItemSelectionModel::Rows);
-            selection->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
-            return;
-        }
-    }
+    return FindRecordValue(table, keyColumn, keyValue, column);
 }
 
 int CDbVisit::AddRecord(const QString& table, const QString& firstColumn, const QString& firstValue,
@@ -266,4 +200,20 @@ int CDbVisit::SetRecordValue(const QString& table, const QString& column, const 
 void CDbVisit::DeleteRecord(const QString& table, qint32 itemId)
 {
     ExecuteSql(Statements::deleteById(table, itemId));
+}
+
+void CDbVisit::RememberLibraryValue(const QString& table, const QString& value)
+{
+    using namespace LibraryTables;
+    const qint32 id = FindRecordId(table, kDefaultColumn, kDefaultMarker);
+    SetRecordValue(table, kDefaultColumn, QString(), id);
+    const qint32 id2 = FindRecordId(table, kNameColumn, value);
+    if (id2 > 0) {
+        SetRecordValue(table, kDefaultColumn, kDefaultMarker, id2);
+    } else {
+        QStringList texts(10);
+        texts[0] = kDefaultMarker;
+        texts[2] = value;
+        AddItemRecord(table, 10, texts, -1);
+    }
 }

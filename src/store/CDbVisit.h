@@ -1,21 +1,28 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <memory>
 
-class QComboBox;
-class QTableWidget;
-class QTreeWidget;
-class QWidget;
 class SqlConnection;
 class RecordSet;
+
+// One row of a library tree: an entry's listed text and its itemid.
+struct TreeRecord
+{
+    QString text;
+    qint32 itemId = 0;
+};
 
 // The one data-access object of the program: holds the connection to the library file and
 // offers every record operation. Each operation builds one statement, runs it and copies what
 // it needs out of the result; nothing is cached. A failing statement is reported to the user
-// here (application message box: error description followed by the statement text) and the
+// here (through StoreFeedback: error description followed by the statement text) and the
 // operation then returns its empty result, so callers carry on as after success.
+//
+// The reads hand back texts and rows; putting them into a combo box, list view or tree is the
+// business of the adapters in ui/controls/RecordControls.h, which keep these operations' names.
 class CDbVisit
 {
 public:
@@ -36,19 +43,22 @@ public:
     void CloseConnection(std::shared_ptr<SqlConnection>& connection);
 
     // Reading operations.
-    void FillRecordCombo(QComboBox* combo, const QString& table, const QString& column);
-    void FillRecordList(const QString& table, QTableWidget* list, const QString& column,
-                        int subItem, int firstRow);
-    void FillRecordTree(QTreeWidget* tree, const QString& column, const QString& table,
-                        int image);
+    // The column's non-empty texts of every row, in the order returned: what a combo gets.
+    QStringList FillRecordCombo(const QString& table, const QString& column);
+    // The column's texts of every row, empty ones included: what a list view gets.
+    QStringList FillRecordList(const QString& table, const QString& column);
+    // The column's text and the itemid of every top-level row (upid 0) by ascending itemid.
+    QList<TreeRecord> FillRecordTree(const QString& column, const QString& table);
     QString GetRecordValue(const QString& table, const QString& column, qint32 itemId);
-    QString FindRecordValue(const QString& table, const QString& keyColumn,
-                            const QString& keyValue, const QString& column);
+    QString FindRecordValue(const QString& table, const QString& keyColumn, const QString& keyValue,
+                            const QString& column);
     qint32 FindRecordId(const QString& table, const QString& column, const QString& value);
-    void ShowRecordValue(QWidget* window, const QString& table, const QString& keyColumn,
-                         const QString& keyValue, const QString& column);
-    void SelectRecordRow(QTableWidget* list, const QString& table, const QString& keyColumn,
-                         const QString& keyValue, const QString& column);
+    // The text a window is set to, and the text of the list row to select: both are
+    // FindRecordValue's result.
+    QString ShowRecordValue(const QString& table, const QString& keyColumn, const QString& keyValue,
+                            const QString& column);
+    QString SelectRecordRow(const QString& table, const QString& keyColumn, const QString& keyValue,
+                            const QString& column);
 
     // Writing operations; they return 1 whether or not the statement succeeded.
     int AddRecord(const QString& table, const QString& firstColumn, const QString& firstValue,
@@ -58,10 +68,10 @@ public:
                        qint32 itemId);
     void DeleteRecord(const QString& table, qint32 itemId);
 
+    // What Generate does with each value it used: value becomes the default entry of table.
+    // The old default loses its marker; an entry named value gets it, or a new entry recorded
+    // with upid -1 is added with the marker. Four statements, in this order.
+    void RememberLibraryValue(const QString& table, const QString& value);
+
     std::shared_ptr<SqlConnection> m_pConnection;
 };
-
-// The text of a dialog's child control, found by its numeric id (its objectName). Works on
-// line edits, plain-text edits, combo boxes (their edit text), date edits, labels and buttons.
-void SetCtrlText(QWidget* dialog, int id, const QString& text);
-QString GetCtrlText(QWidget* window, int id);

@@ -31,10 +31,6 @@ public:
     // second statement is refused without running anything. Null on failure, with *error set.
     std::unique_ptr<RecordSet> execute(const QString& statement, QString* error);
 
-    // The Jet connection string the connection was opened with (for failure reports).
-    const QString& connectionString() const { return m_connectionString; }
-    void setConnectionString(const QString& text) { m_connectionString = text; }
-
     static const QString kNotConnected;
     static const QString kSecondStatement;
     static const QString kInvalidText;
@@ -44,5 +40,4 @@ private:
     explicit SqlConnection(sqlite3* db);
 
     sqlite3* m_db;
-    QString m_connectionString;
 };

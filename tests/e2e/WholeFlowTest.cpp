@@ -10,9 +10,9 @@
 #include "TempLibrary.h"
 #include "Typing.h"
 
-#include "app/CkavriApp.h"
 #include "store/CDbVisit.h"
 #include "store/RecordSet.h"
+#include "ui/common/CtrlText.h"
 #include "ui/controls/LineWidth.h"
 #include "ui/controls/ListViewCtrl.h"
 #include "ui/library/CAddXxxDlg.h"
@@ -117,15 +117,13 @@ protected:
     void TearDown() override
     {
         closeWindow();
-        CkavriApp::instance()->setLibraryFilePath(QString());
         m_db.CloseConnection(m_db.m_pConnection);
     }
 
     void startWindow()
     {
         closeWindow();
-        CkavriApp::instance()->setLibraryFilePath(m_library.path());
-        m_window = std::make_unique<CkavriDlg>();
+        m_window = std::make_unique<CkavriDlg>(m_windowDb, m_certText, m_library.path());
         m_window->OnInitDialog();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(m_window.get()));
         ASSERT_TRUE(m_notifier.notices().isEmpty()) << m_notifier.texts().join('\n').toStdString();
@@ -202,6 +200,9 @@ protected:
     TempLibrary m_library;
     QTemporaryDir m_out;
     CDbVisit m_db;
+    // What the program's application object would give the window.
+    CDbVisit m_windowDb;
+    QString m_certText;
     std::unique_ptr<CkavriDlg> m_window;
 
     QString m_templateName;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "print/PrinterServices.h"
+#include "ui/common/PrinterServices.h"
 
 #include <QPrinter>
 #include <QString>

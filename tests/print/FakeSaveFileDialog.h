@@ -1,6 +1,6 @@
 #pragma once
 
-#include "print/SaveFileDialog.h"
+#include "ui/common/SaveFileDialog.h"
 
 #include <QStringList>
 

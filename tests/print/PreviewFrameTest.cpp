@@ -1,10 +1,10 @@
 #include "FakePrinterServices.h"
 #include "PdfText.h"
 #include "SampleCertificate.h"
-#include "app/FontSubstitutions.h"
 #include "print/CMyFrame.h"
 #include "print/CMyPreviewView.h"
 #include "print/CMyView.h"
+#include "ui/common/FontSubstitutions.h"
 
 #include <QAction>
 #include <QApplication>
@@ -46,12 +46,20 @@ protected:
 
     CMyFrame* open()
     {
-        frame = new CMyFrame(&dialog, &mainWindow, &certText);
+        frame = new CMyFrame(&dialog, &certText);
+        // What the application does with the frame: it stands for the program until it says
+        // it is closing.
+        mainWindow = frame.data();
+        QObject::connect(frame, &CMyFrame::previewClosed, &dialog, [this] {
+            mainWindow = &dialog;
+            ++closings;
+        });
         return frame;
     }
 
     QWidget dialog;
     QPointer<QWidget> mainWindow;
+    int closings = 0;
     QString certText;
     QPointer<CMyFrame> frame;
     FakePrinterServices printers;
@@ -89,6 +97,7 @@ TEST_F(PreviewFrame, CloseCommandGivesTheDialogBack)
     EXPECT_TRUE(QTest::qWaitFor([&] { return frame.isNull(); }));
     EXPECT_TRUE(dialog.isVisible());
     EXPECT_EQ(mainWindow.data(), &dialog);
+    EXPECT_EQ(closings, 1);
     // Closing the preview is not the end of the program.
     EXPECT_EQ(lastWindow.count(), 0);
 }
@@ -102,6 +111,7 @@ TEST_F(PreviewFrame, WindowCloseGivesTheDialogBack)
     EXPECT_TRUE(QTest::qWaitFor([&] { return frame.isNull(); }));
     EXPECT_TRUE(dialog.isVisible());
     EXPECT_EQ(mainWindow.data(), &dialog);
+    EXPECT_EQ(closings, 1);
 }
 
 TEST_F(PreviewFrame, ClosePreviewProcClosesLikeTheCommand)

@@ -4,8 +4,8 @@
 #include "PdfText.h"
 #include "RecordingNotifier.h"
 #include "SampleCertificate.h"
-#include "app/FontSubstitutions.h"
 #include "print/CMyFrame.h"
+#include "ui/common/FontSubstitutions.h"
 
 #include <QApplication>
 #include <QDir>
@@ -23,11 +23,7 @@ class PrintCommandsTest : public ::testing::Test
 protected:
     static void SetUpTestSuite() { InstallFontSubstitutions(); }
 
-    void SetUp() override
-    {
-        dialog.show();
-        mainWindow = &dialog;
-    }
+    void SetUp() override { dialog.show(); }
 
     void TearDown() override
     {
@@ -37,7 +33,6 @@ protected:
     }
 
     QWidget dialog;
-    QPointer<QWidget> mainWindow;
     QString certText = QStringLiteral("上一次的正文");
     QPointer<CMyFrame> frame;
     RecordingNotifier notifier;
@@ -64,7 +59,7 @@ TEST(CertificateBody, IsTheTextAfterTheFirstTitle)
 TEST_F(PrintCommandsTest, NoDefaultPrinterGivesTheNoticeAndNothingElse)
 {
     printers.defaultPrinter = false;
-    frame = PrintCommands::OpenPrintPreview(&dialog, SampleCertificate(), &certText, &mainWindow);
+    frame = PrintCommands::OpenPrintPreview(&dialog, SampleCertificate(), &certText);
     EXPECT_TRUE(frame.isNull());
     ASSERT_EQ(notifier.notices().size(), 1);
     const auto& notice = notifier.notices().first();
@@ -74,7 +69,6 @@ TEST_F(PrintCommandsTest, NoDefaultPrinterGivesTheNoticeAndNothingElse)
     EXPECT_EQ(notice.icon, Notifier::Icon::Information);
     EXPECT_EQ(certText, QStringLiteral("上一次的正文"));
     EXPECT_TRUE(dialog.isVisible());
-    EXPECT_EQ(mainWindow.data(), &dialog);
     for (QWidget* w : QApplication::topLevelWidgets()) {
         EXPECT_EQ(qobject_cast<CMyFrame*>(w), nullptr);
     }
@@ -82,18 +76,17 @@ TEST_F(PrintCommandsTest, NoDefaultPrinterGivesTheNoticeAndNothingElse)
 
 TEST_F(PrintCommandsTest, PreviewTakesTheBodyAndOpensTheFrame)
 {
-    frame = PrintCommands::OpenPrintPreview(&dialog, SampleCertificate(), &certText, &mainWindow);
+    frame = PrintCommands::OpenPrintPreview(&dialog, SampleCertificate(), &certText);
     ASSERT_FALSE(frame.isNull());
     EXPECT_TRUE(notifier.notices().isEmpty());
     EXPECT_EQ(certText, SampleBody());
     EXPECT_TRUE(certText.startsWith(QStringLiteral("\r\n\r\n\r\n")));
-    EXPECT_EQ(mainWindow.data(), frame.data());
     EXPECT_FALSE(dialog.isVisible());
 }
 
 TEST_F(PrintCommandsTest, PreviewOfAnEmptyBoxHandsOverAnEmptyBody)
 {
-    frame = PrintCommands::OpenPrintPreview(&dialog, QString(), &certText, &mainWindow);
+    frame = PrintCommands::OpenPrintPreview(&dialog, QString(), &certText);
     ASSERT_FALSE(frame.isNull());
     EXPECT_TRUE(certText.isEmpty());
 }

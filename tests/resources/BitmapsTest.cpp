@@ -1,9 +1,11 @@
 #include "resources/Bitmaps.h"
 
 #include "ArtworkMetrics.h"
-#include "app/FontSubstitutions.h"
+#include "ui/common/FontSubstitutions.h"
 
 #include <QImage>
+#include <QList>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace {
@@ -12,13 +14,6 @@ const QColor kButtonBackground(224, 223, 228);
 
 const int kButtonIds[] = {136, 137, 138, 139, 140, 141, 142, 143, 144, 145,
                           146, 147, 148, 149, 150, 151, 152, 153, 154, 155};
-// normal, pressed, hover, disabled of each library button
-const int kButtonSets[][4] = {{146, 144, 145, 147},
-                              {142, 140, 141, 143},
-                              {138, 136, 137, 139},
-                              {154, 152, 153, 155},
-                              {150, 148, 149, 151}};
-
 QImage Image(int id)
 {
     return LoadBitmapResource(id).toImage().convertToFormat(QImage::Format_ARGB32);
@@ -87,7 +82,6 @@ TEST(Bitmaps, PicturesHaveThePixelSizeOfTheirDialogRectangles)
     for (int id : {129, 130, 131}) {
         EXPECT_EQ(LoadBitmapResource(id).size(), StepBannerSize(units)) << id;
     }
-    EXPECT_EQ(StepBannerSize(units), QSize(305 * units.baseX / 4, 16 * units.baseY / 8));
     EXPECT_EQ(LoadBitmapResource(157).size(), LibraryCaptionSize(units));
     EXPECT_EQ(LoadBitmapResource(135).size(), InfoPanelSize(units));
     EXPECT_EQ(LoadBitmapResource(132).size(), TemplateSheetSize(units));
@@ -102,6 +96,10 @@ TEST(Bitmaps, SheetSpansFromBesideTheListToTheBannersEnd)
     units.baseY = 16;
     // list: left 32, width 202; sheet left 32 + 202 + 30 = 264; right 642
     EXPECT_EQ(TemplateSheetSize(units), QSize(642 - 264, 280));
+    // 305 x 16, 51 x 16 and 108 x 47 dialog units at 8 x 16 pixels per 4 x 8 units.
+    EXPECT_EQ(StepBannerSize(units), QSize(610, 32));
+    EXPECT_EQ(LibraryCaptionSize(units), QSize(102, 32));
+    EXPECT_EQ(InfoPanelSize(units), QSize(216, 94));
 }
 
 TEST(Bitmaps, SheetKeepsTheNameAndPreviewBandsPlain)
@@ -138,7 +136,8 @@ TEST(Bitmaps, LibraryButtonBitmapsAre159By30OnTheirBackground)
 
 TEST(Bitmaps, RestingLooksAreIdenticalAndHoverIsOrangeAndShifted)
 {
-    for (const auto& set : kButtonSets) {
+    for (const ButtonBitmapIds& ids : kLibraryButtonBitmaps) {
+        const int set[4] = {ids.normal, ids.pressed, ids.hover, ids.disabled};
         const QImage normal = Image(set[0]);
         const QImage pressed = Image(set[1]);
         const QImage hover = Image(set[2]);
@@ -161,9 +160,32 @@ TEST(Bitmaps, RestingLooksAreIdenticalAndHoverIsOrangeAndShifted)
 TEST(Bitmaps, EachButtonShowsItsOwnCaption)
 {
     // Different captions must give different pictures (a copy-paste slip would not).
-    for (size_t i = 0; i < std::size(kButtonSets); ++i) {
-        for (size_t j = i + 1; j < std::size(kButtonSets); ++j) {
-            EXPECT_NE(Image(kButtonSets[i][0]), Image(kButtonSets[j][0]));
+    for (size_t i = 0; i < kLibraryButtonBitmaps.size(); ++i) {
+        for (size_t j = i + 1; j < kLibraryButtonBitmaps.size(); ++j) {
+            EXPECT_NE(Image(kLibraryButtonBitmaps[i].normal),
+                      Image(kLibraryButtonBitmaps[j].normal));
         }
     }
+}
+
+TEST(Bitmaps, TheButtonTableUsesEveryButtonIdOnce)
+{
+    // Company, department, position, reason, template: normal, pressed, hover, disabled.
+    const int expected[][4] = {{146, 144, 145, 147},
+                               {142, 140, 141, 143},
+                               {138, 136, 137, 139},
+                               {154, 152, 153, 155},
+                               {150, 148, 149, 151}};
+    ASSERT_EQ(kLibraryButtonBitmaps.size(), std::size(expected));
+    QList<int> used;
+    for (size_t i = 0; i < kLibraryButtonBitmaps.size(); ++i) {
+        const ButtonBitmapIds& ids = kLibraryButtonBitmaps[i];
+        EXPECT_EQ(ids.normal, expected[i][0]) << i;
+        EXPECT_EQ(ids.pressed, expected[i][1]) << i;
+        EXPECT_EQ(ids.hover, expected[i][2]) << i;
+        EXPECT_EQ(ids.disabled, expected[i][3]) << i;
+        used << ids.normal << ids.pressed << ids.hover << ids.disabled;
+    }
+    std::sort(used.begin(), used.end());
+    EXPECT_EQ(used, QList<int>(std::begin(kButtonIds), std::end(kButtonIds)));
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Notifier.h"
+#include "ui/common/Notifier.h"
 
 #include <QList>
 

@@ -19,14 +19,7 @@ DialogBaseUnits MainDialogBaseUnits()
 
     QFont font(QStringLiteral("宋体"));
     font.setPointSize(14);
-    const QFontMetrics metrics(font, &device);
-    const QString letters = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
-
-    DialogBaseUnits units;
-    // Rounded average, the way Windows derives the dialog base width.
-    units.baseX = (metrics.horizontalAdvance(letters) / 26 + 1) / 2;
-    units.baseY = metrics.height();
-    return units;
+    return DialogUnits::fromMetrics(QFontMetrics(font, &device));
 }
 
 QSize StepBannerSize(const DialogBaseUnits& units)

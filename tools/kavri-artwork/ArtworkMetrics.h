@@ -1,23 +1,15 @@
 #pragma once
 
+#include "ui/controls/DialogUnits.h"
+
 #include <QRect>
 #include <QSize>
 
 // Dialog base units of the main window's font ("宋体" 14 pt at 96 dpi), and the pixel sizes of
 // the picture controls that show the painted images. Picture controls take the size of their
-// bitmap, so each image is painted at the pixel size of its dialog-unit rectangle.
-struct DialogBaseUnits
-{
-    int baseX = 0; // average width of the 52 Latin letters, in pixels
-    int baseY = 0; // height of the font, in pixels
-
-    int toPixelsX(int dluX) const { return dluX * baseX / 4; }
-    int toPixelsY(int dluY) const { return dluY * baseY / 8; }
-    QSize toPixels(int dluWidth, int dluHeight) const
-    {
-        return QSize(toPixelsX(dluWidth), toPixelsY(dluHeight));
-    }
-};
+// bitmap, so each image is painted at the pixel size of its dialog-unit rectangle. The
+// conversion is the windows' own (DialogUnits).
+using DialogBaseUnits = DialogUnits;
 
 // Measures the main window's font. Needs a QGuiApplication and the font substitutions.
 DialogBaseUnits MainDialogBaseUnits();

@@ -9,7 +9,8 @@
 #include "PanelArt.h"
 #include "SheetArt.h"
 
-#include "app/FontSubstitutions.h"
+#include "resources/Bitmaps.h"
+#include "ui/common/FontSubstitutions.h"
 
 #include <QDir>
 #include <QGuiApplication>
@@ -22,7 +23,7 @@ namespace {
 struct LibraryButton
 {
     QString caption;
-    int normal, pressed, hover, disabled;
+    ButtonBitmapIds ids;
 };
 
 bool Save(const QImage& image, const QDir& folder, const QString& name)
@@ -77,20 +78,21 @@ int main(int argc, char** argv)
     ok &= SaveBitmap(PaintInfoPanel(InfoPanelSize(units)), images, 135);
     ok &= SaveBitmap(PaintLibraryCaption(LibraryCaptionSize(units)), images, 157);
 
-    const LibraryButton buttons[] = {
-        {QStringLiteral("职位库管理"), 138, 136, 137, 139},
-        {QStringLiteral("部门库管理"), 142, 140, 141, 143},
-        {QStringLiteral("公司名称库管理"), 146, 144, 145, 147},
-        {QStringLiteral("离职模板库管理"), 150, 148, 149, 151},
-        {QStringLiteral("离职原因库管理"), 154, 152, 153, 155},
+    // The captions in the order of the main window's buttons and of kLibraryButtonBitmaps.
+    const QString captions[] = {
+        QStringLiteral("公司名称库管理"), QStringLiteral("部门库管理"),
+        QStringLiteral("职位库管理"),     QStringLiteral("离职原因库管理"),
+        QStringLiteral("离职模板库管理"),
     };
-    for (const LibraryButton& button : buttons) {
+    static_assert(std::size(captions) == kLibraryButtonBitmaps.size());
+    for (size_t i = 0; i < kLibraryButtonBitmaps.size(); ++i) {
+        const LibraryButton button{captions[i], kLibraryButtonBitmaps[i]};
         const QImage resting = PaintLibraryButton(button.caption, ButtonLook::Resting);
-        ok &= SaveBitmap(resting, images, button.normal);
-        ok &= SaveBitmap(resting, images, button.pressed);
-        ok &= SaveBitmap(resting, images, button.disabled);
-        ok &=
-            SaveBitmap(PaintLibraryButton(button.caption, ButtonLook::Hover), images, button.hover);
+        ok &= SaveBitmap(resting, images, button.ids.normal);
+        ok &= SaveBitmap(resting, images, button.ids.pressed);
+        ok &= SaveBitmap(resting, images, button.ids.disabled);
+        ok &= SaveBitmap(PaintLibraryButton(button.caption, ButtonLook::Hover), images,
+                         button.ids.hover);
     }
 
     if (args.size() >= 3) {

@@ -2,10 +2,10 @@
 
 #include "CliInput.h"
 #include "CliOptions.h"
-#include "app/FontSubstitutions.h"
 #include "compose/CertificateComposer.h"
 #include "print/CertificatePdfExport.h"
 #include "print/PrintCommands.h"
+#include "ui/common/FontSubstitutions.h"
 
 #include <QGuiApplication>
 #include <cstdio>

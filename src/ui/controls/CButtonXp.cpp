@@ -95,9 +95,8 @@ void CButtonXp::PointerInside()
     if (m_bHover != 0) {
         return;
     }
+    // Once per entry; further moves inside change nothing.
     m_bHover = 1;
-    // The leave notification is armed once per entry; further moves inside change nothing.
-    ++m_nLeaveRequests;
     update();
 }
 

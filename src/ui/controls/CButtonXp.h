@@ -22,9 +22,6 @@ public:
     // Size of the normal bitmap as read by the last LoadBitmaps; empty before.
     QSize bitmapSize() const { return m_sizeBitmap; }
 
-    // How often a leave notification was requested: once per entry of the pointer.
-    int leaveRequestCount() const { return m_nLeaveRequests; }
-
     QSize sizeHint() const override;
 
     // 1 while the pointer is over the button, else 0.
@@ -45,5 +42,4 @@ private:
     QPixmap m_bmpHover;
     QPixmap m_bmpDisabled;
     QSize m_sizeBitmap;
-    int m_nLeaveRequests = 0;
 };

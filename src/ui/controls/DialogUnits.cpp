@@ -5,7 +5,11 @@
 
 DialogUnits DialogUnits::fromFont(const QFont& font)
 {
-    const QFontMetrics metrics(font);
+    return fromMetrics(QFontMetrics(font));
+}
+
+DialogUnits DialogUnits::fromMetrics(const QFontMetrics& metrics)
+{
     const int letters = metrics.horizontalAdvance(
         QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
     DialogUnits units;

@@ -1,8 +1,10 @@
 #include "ui/library/CBasicdatasetDlg.h"
 
-#include "app/Notifier.h"
-#include "app/WaitCursor.h"
 #include "store/CDbVisit.h"
+#include "store/LibraryTables.h"
+#include "ui/common/Notifier.h"
+#include "ui/common/WaitCursor.h"
+#include "ui/controls/RecordControls.h"
 #include "ui/library/CAddXxxDlg.h"
 #include "ui/library/CModXxxDlg.h"
 #include "ui/library/DialogReturnKey.h"
@@ -18,19 +20,8 @@
 
 namespace {
 
-const QString kItem8 = QStringLiteral("item8");
-const QString kDefaultMarker = QStringLiteral("默认");
 // The preview starts with a line of three spaces and an empty line.
 const QString kPreviewLead = QStringLiteral("   \r\n\r\n");
-
-template <typename T> T* control(QDialog* dialog, int id)
-{
-    T* widget = dialog->findChild<T*>(QString::number(id), Qt::FindDirectChildrenOnly);
-    if (!widget) {
-        qFatal("dialog control %d is missing", id);
-    }
-    return widget;
-}
 
 } // namespace
 
@@ -41,11 +32,11 @@ CBasicdatasetDlg::CBasicdatasetDlg(CDbVisit& dbVisit, QWidget* parent)
     : QDialog(parent), m_dbVisit(dbVisit)
 {
     BuildDialogFromTemplate(this, 160);
-    m_pTree = control<QTreeWidget>(this, 527);
-    m_pPreview = control<QPlainTextEdit>(this, 529);
-    m_pAdd = control<QPushButton>(this, 1070);
-    m_pModify = control<QPushButton>(this, 1071);
-    m_pDelete = control<QPushButton>(this, 1072);
+    m_pTree = DialogControl<QTreeWidget>(this, 527);
+    m_pPreview = DialogControl<QPlainTextEdit>(this, 529);
+    m_pAdd = DialogControl<QPushButton>(this, 1070);
+    m_pModify = DialogControl<QPushButton>(this, 1071);
+    m_pDelete = DialogControl<QPushButton>(this, 1072);
     m_pPreviewLimit = new TypedTextLimit(m_pPreview, kPreviewLimit);
     new DialogReturnKey(m_pPreview);
     new TreeFocusSelection(m_pTree);
@@ -67,20 +58,20 @@ CBasicdatasetDlg::CBasicdatasetDlg(CDbVisit& dbVisit, QWidget* parent)
 
 CBasicdatasetDlg::~CBasicdatasetDlg() = default;
 
-void CBasicdatasetDlg::setVisible(bool visible)
+void CBasicdatasetDlg::showEvent(QShowEvent* event)
 {
-    if (visible && !m_bInitialised) {
+    if (!m_bInitialised) {
         m_bInitialised = true;
         OnInitDialog();
     }
-    QDialog::setVisible(visible);
+    QDialog::showEvent(event);
 }
 
 void CBasicdatasetDlg::OnInitDialog()
 {
     SetPreviewText(QString());
     setWindowTitle(m_strTitle);
-    m_dbVisit.FillRecordTree(m_pTree, m_strLabelField, m_strTableName, 1);
+    FillRecordTree(m_dbVisit, m_pTree, m_strLabelField, m_strTableName, 1);
     m_pAdd->setText(m_strAddText);
     m_pModify->setText(m_strModifyText);
     m_pDelete->setText(m_strDeleteText);
@@ -138,7 +129,7 @@ void CBasicdatasetDlg::RefreshTree()
     {
         const WaitCursor wait;
         m_pTree->clear();
-        m_dbVisit.FillRecordTree(m_pTree, m_strLabelField, m_strTableName, 1);
+        FillRecordTree(m_dbVisit, m_pTree, m_strLabelField, m_strTableName, 1);
     }
     m_nSelectedId = -1;
 }
@@ -153,8 +144,8 @@ void CBasicdatasetDlg::OnAdd()
     }
     {
         const WaitCursor wait;
-        m_dbVisit.AddRecord(m_strTableName, m_strLabelField, editor.m_strName, kItem8,
-                            editor.m_strText);
+        m_dbVisit.AddRecord(m_strTableName, m_strLabelField, editor.m_strName,
+                            LibraryTables::kContentColumn, editor.m_strText);
         RefreshTree();
         SetPreviewText(QString());
     }
@@ -171,14 +162,16 @@ void CBasicdatasetDlg::OnModify()
     editor.m_strTitle = QStringLiteral("修改") + m_strItemName;
     editor.m_strPrompt = QStringLiteral("提示：在以下的空格中修改") + m_strItemName;
     editor.m_strName = m_dbVisit.GetRecordValue(m_strTableName, m_strLabelField, m_nSelectedId);
-    editor.m_strText = m_dbVisit.GetRecordValue(m_strTableName, kItem8, m_nSelectedId);
+    editor.m_strText =
+        m_dbVisit.GetRecordValue(m_strTableName, LibraryTables::kContentColumn, m_nSelectedId);
     if (editor.exec() != QDialog::Accepted) {
         return;
     }
     {
         const WaitCursor wait;
         m_dbVisit.SetRecordValue(m_strTableName, m_strLabelField, editor.m_strName, m_nSelectedId);
-        m_dbVisit.SetRecordValue(m_strTableName, kItem8, editor.m_strText, m_nSelectedId);
+        m_dbVisit.SetRecordValue(m_strTableName, LibraryTables::kContentColumn, editor.m_strText,
+                                 m_nSelectedId);
         RefreshTree();
         SetPreviewText(QString());
     }
@@ -192,8 +185,8 @@ void CBasicdatasetDlg::OnDelete()
         return;
     }
     // The marker is read now, not when the entry was selected.
-    if (m_dbVisit.GetRecordValue(m_strTableName, QStringLiteral("item1"), m_nSelectedId) ==
-        kDefaultMarker) {
+    if (m_dbVisit.GetRecordValue(m_strTableName, LibraryTables::kDefaultColumn, m_nSelectedId) ==
+        LibraryTables::kDefaultMarker) {
         Notifier::information(this,
                               QStringLiteral("当前待删除的项目是默认项，默认项是无法删除的！"));
         return;

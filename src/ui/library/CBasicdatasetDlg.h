@@ -31,8 +31,6 @@ public:
     QString m_strContentField; // column shown in the preview box
     qint32 m_nSelectedId = -1; // itemid of the selected entry; -1 when none
 
-    // The dialog is set up from the members when it is first shown.
-    void setVisible(bool visible) override;
     // Enter outside the three buttons: the preview box's data exchange runs first and keeps
     // the dialog open when the box holds more than it may.
     void accept() override;
@@ -41,6 +39,8 @@ public:
     static const QString kTooLongMessage;
 
 protected:
+    // The dialog is set up from the members when it is first shown.
+    void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
 private:

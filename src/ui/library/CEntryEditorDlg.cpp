@@ -1,6 +1,6 @@
 #include "ui/library/CEntryEditorDlg.h"
 
-#include "app/Notifier.h"
+#include "ui/common/Notifier.h"
 #include "ui/library/DialogReturnKey.h"
 #include "ui/library/EditText.h"
 #include "ui/library/LibraryDialogTemplate.h"
@@ -13,32 +13,19 @@
 const QString CEntryEditorDlg::kEmptyInputMessage =
     QStringLiteral("大侠，您得填写点啥内容才能保存哦！");
 
-namespace {
-
-template <typename T> T* control(QDialog* dialog, int id)
-{
-    T* widget = dialog->findChild<T*>(QString::number(id), Qt::FindDirectChildrenOnly);
-    if (!widget) {
-        qFatal("dialog control %d is missing", id);
-    }
-    return widget;
-}
-
-} // namespace
-
 CEntryEditorDlg::CEntryEditorDlg(const Layout& layout, QWidget* parent)
     : QDialog(parent), m_layout(layout)
 {
     BuildDialogFromTemplate(this, layout.dialogId);
-    m_pOk = control<QPushButton>(this, 1);
-    m_pDoNothing = control<QPushButton>(this, 1003);
-    m_pPrompt = control<QLabel>(this, layout.promptId);
-    m_pNameBox = control<QLineEdit>(this, 529);
-    m_pTextBox = control<QPlainTextEdit>(this, 1033);
+    m_pOk = DialogControl<QPushButton>(this, 1);
+    m_pDoNothing = DialogControl<QPushButton>(this, 1003);
+    m_pPrompt = DialogControl<QLabel>(this, layout.promptId);
+    m_pNameBox = DialogControl<QLineEdit>(this, 529);
+    m_pTextBox = DialogControl<QPlainTextEdit>(this, 1033);
     new DialogReturnKey(m_pTextBox);
 
     connect(m_pOk, &QPushButton::clicked, this, &CEntryEditorDlg::OnOK);
-    connect(control<QPushButton>(this, 2), &QPushButton::clicked, this, &QDialog::reject);
+    connect(DialogControl<QPushButton>(this, 2), &QPushButton::clicked, this, &QDialog::reject);
     // 1003 is the dialog's default button so that Enter in a box lands somewhere harmless;
     // it is hidden and has no handler.
     m_pDoNothing->setDefault(true);
@@ -46,13 +33,13 @@ CEntryEditorDlg::CEntryEditorDlg(const Layout& layout, QWidget* parent)
 
 CEntryEditorDlg::~CEntryEditorDlg() = default;
 
-void CEntryEditorDlg::setVisible(bool visible)
+void CEntryEditorDlg::showEvent(QShowEvent* event)
 {
-    if (visible && !m_bInitialised) {
+    if (!m_bInitialised) {
         m_bInitialised = true;
         OnInitDialog();
     }
-    QDialog::setVisible(visible);
+    QDialog::showEvent(event);
 }
 
 void CEntryEditorDlg::OnInitDialog()

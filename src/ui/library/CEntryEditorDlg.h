@@ -24,12 +24,12 @@ public:
     QString m_strName;   // the name box (529)
     QString m_strText;   // the template text box (1033)
 
-    // The dialog is set up from the members when it is first shown.
-    void setVisible(bool visible) override;
-
     static const QString kEmptyInputMessage;
 
 protected:
+    // The dialog is set up from the members when it is first shown.
+    void showEvent(QShowEvent* event) override;
+
     struct Layout
     {
         int dialogId;          // dialog template

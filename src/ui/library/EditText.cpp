@@ -1,24 +1,17 @@
 #include "ui/library/EditText.h"
 
+#include "compose/LineBreaks.h"
+
 namespace EditText {
 
 QString toBox(const QString& stored)
 {
-    QString text = stored;
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    return text;
+    return LineBreaks::toLf(stored);
 }
 
 QString fromBox(const QString& boxText)
 {
-    QString text = boxText;
-    text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
-    return text;
-}
-
-qsizetype windowsLength(const QString& boxText)
-{
-    return boxText.size() + boxText.count(QLatin1Char('\n'));
+    return LineBreaks::toCrLf(boxText);
 }
 
 } // namespace EditText

@@ -11,8 +11,5 @@ namespace EditText {
 QString toBox(const QString& stored);
 // The text of a box as it is stored: every LF becomes CR LF.
 QString fromBox(const QString& boxText);
-// The length a Windows edit control counts for the text of a box: a line break is two
-// characters there (CR LF), one in the box.
-qsizetype windowsLength(const QString& boxText);
 
 } // namespace EditText

@@ -1,47 +1,37 @@
 #include "ui/library/LibraryConfiguration.h"
 
+#include "store/LibraryTables.h"
 #include "ui/library/CBasicdatasetDlg.h"
 
-namespace {
-
-const QString kName = QStringLiteral("item3");
-
-} // namespace
+using namespace LibraryTables;
 
 LibraryConfiguration LibraryConfiguration::company()
 {
-    return {QStringLiteral("公司名称库"), QStringLiteral("公司名称"),
-            QStringLiteral("company_item_table"), kName, kName};
+    return {QStringLiteral("公司名称库"), QStringLiteral("公司名称"), kCompany, kNameColumn,
+            kNameColumn};
 }
 
 LibraryConfiguration LibraryConfiguration::department()
 {
-    return {QStringLiteral("部门库"), QStringLiteral("部门"),
-            QStringLiteral("department_item_table"), kName, kName};
+    return {QStringLiteral("部门库"), QStringLiteral("部门"), kDepartment, kNameColumn,
+            kNameColumn};
 }
 
 LibraryConfiguration LibraryConfiguration::position()
 {
-    return {QStringLiteral("职位库"), QStringLiteral("职位"), QStringLiteral("position_item_table"),
-            kName, kName};
+    return {QStringLiteral("职位库"), QStringLiteral("职位"), kPosition, kNameColumn, kNameColumn};
 }
 
 LibraryConfiguration LibraryConfiguration::reason()
 {
-    // The table's name is spelt "bable" in the delivered file.
-    return {QStringLiteral("离职原因库"), QStringLiteral("离职原因"),
-            QStringLiteral("reason_item_bable"), kName, kName};
+    return {QStringLiteral("离职原因库"), QStringLiteral("离职原因"), kReason, kNameColumn,
+            kNameColumn};
 }
 
 LibraryConfiguration LibraryConfiguration::certificateTemplate()
 {
-    return {QStringLiteral("离职模板库"), QStringLiteral("离职模板"),
-            QStringLiteral("moban_item_table"), kName, QStringLiteral("item8")};
-}
-
-QList<LibraryConfiguration> LibraryConfiguration::all()
-{
-    return {company(), department(), position(), reason(), certificateTemplate()};
+    return {QStringLiteral("离职模板库"), QStringLiteral("离职模板"), kTemplate, kNameColumn,
+            kContentColumn};
 }
 
 void LibraryConfiguration::applyTo(CBasicdatasetDlg& browser) const

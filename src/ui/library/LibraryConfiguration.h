@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QList>
 #include <QString>
 
 class CBasicdatasetDlg;
@@ -20,8 +19,6 @@ struct LibraryConfiguration
     static LibraryConfiguration position();
     static LibraryConfiguration reason();
     static LibraryConfiguration certificateTemplate();
-    // The five, in the order of the main window's buttons.
-    static QList<LibraryConfiguration> all();
 
     // Sets the browser's eight configuration members, with the captions "添加", "修改", "删除".
     void applyTo(CBasicdatasetDlg& browser) const;

@@ -1,19 +1,21 @@
 #include "ui/main/CkavriDlg.h"
 
-#include "app/CkavriApp.h"
-#include "app/Notifier.h"
 #include "resources/Bitmaps.h"
 #include "resources/StringTable.h"
+#include "store/CDbVisit.h"
+#include "store/LibraryTables.h"
+#include "ui/common/CtrlText.h"
 #include "ui/controls/CButtonXp.h"
 #include "ui/controls/DialogBuilder.h"
 #include "ui/controls/ListViewCtrl.h"
+#include "ui/controls/RecordControls.h"
 #include "ui/main/CAboutDlg.h"
 #include "ui/main/MainDialogIds.h"
 
 #include <QAction>
 #include <QComboBox>
 #include <QContextMenuEvent>
-#include <QEventLoop>
+#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
@@ -22,7 +24,10 @@
 
 using namespace MainIds;
 
-CkavriDlg::CkavriDlg(QWidget* parent) : QDialog(parent), m_hIcon(LoadAppIcon())
+CkavriDlg::CkavriDlg(CDbVisit& dbVisit, QString& certText, const QString& libraryPath,
+                     QWidget* parent)
+    : QDialog(parent), m_hIcon(LoadAppIcon()), m_dbVisit(dbVisit), m_strCertText(certText),
+      m_strLibraryPath(libraryPath)
 {
     BuildControls();
     ConnectCommands();
@@ -85,11 +90,12 @@ int CkavriDlg::DoModal()
     if (!isVisible()) {
         show();
     }
-    // The window runs its own loop without blocking other top-level windows: the print
-    // preview stands in for it while the window is hidden.
-    QEventLoop loop;
-    connect(this, &QDialog::finished, &loop, &QEventLoop::quit);
-    loop.exec(QEventLoop::DialogExec);
+    // The application's own loop, not QDialog::exec(): exec() would end when the window is
+    // hidden, and the print preview hides it while it stands in for it.
+    const QMetaObject::Connection quit =
+        connect(this, &QDialog::finished, qApp, &QCoreApplication::quit);
+    QCoreApplication::exec();
+    disconnect(quit);
     return result();
 }
 
@@ -99,7 +105,6 @@ bool CkavriDlg::OnInitDialog()
         return true;
     }
     m_bInitialised = true;
-    m_pApp = CkavriApp::instance();
 
     // The about box is offered in the window's context menu and on F1; Linux window
     // managers keep their window menus to themselves.
@@ -109,10 +114,7 @@ bool CkavriDlg::OnInitDialog()
 
     setWindowIcon(m_hIcon);
 
-    if (m_pApp) {
-        CDbVisit& db = m_pApp->m_dbVisit;
-        db.m_pConnection = db.ConnectAccessDb(m_pApp->libraryFilePath(), CDbVisit::kPassword);
-    }
+    m_dbVisit.m_pConnection = m_dbVisit.ConnectAccessDb(m_strLibraryPath, CDbVisit::kPassword);
 
     ApplyPlacement();
 
@@ -129,27 +131,18 @@ bool CkavriDlg::OnInitDialog()
 
 void CkavriDlg::FillChoiceCombos()
 {
-    if (!m_pApp) {
-        return;
-    }
-    struct Choice
-    {
-        int id;
-        const char16_t* table;
+    namespace Tables = LibraryTables;
+    const std::pair<int, const QString&> choices[] = {
+        {kCompany, Tables::kCompany},
+        {kDepartment, Tables::kDepartment},
+        {kPosition, Tables::kPosition},
+        {kReason, Tables::kReason},
     };
-    static constexpr Choice kChoices[] = {
-        {kCompany, u"company_item_table"},
-        {kDepartment, u"department_item_table"},
-        {kPosition, u"position_item_table"},
-        {kReason, u"reason_item_bable"},
-    };
-    CDbVisit& db = m_pApp->m_dbVisit;
-    for (const Choice& choice : kChoices) {
-        auto* combo = control<QComboBox>(choice.id);
-        const QString table = QString::fromUtf16(choice.table);
-        db.FillRecordCombo(combo, table, QStringLiteral("item3"));
-        db.ShowRecordValue(combo, table, QStringLiteral("item1"), QStringLiteral("默认"),
-                           QStringLiteral("item3"));
+    for (const auto& [id, table] : choices) {
+        auto* combo = control<QComboBox>(id);
+        FillRecordCombo(m_dbVisit, combo, table, Tables::kNameColumn);
+        ShowRecordValue(m_dbVisit, combo, table, Tables::kDefaultColumn, Tables::kDefaultMarker,
+                        Tables::kNameColumn);
         // Show a long name from its start, as a Windows combo does.
         if (QLineEdit* edit = combo->lineEdit()) {
             edit->setCursorPosition(0);
@@ -170,9 +163,7 @@ void CkavriDlg::UpdateData(bool saveAndValidate)
 void CkavriDlg::done(int result)
 {
     // Every way of ending the window closes the library connection first.
-    if (m_pApp) {
-        m_pApp->m_dbVisit.CloseConnection(m_pApp->m_dbVisit.m_pConnection);
-    }
+    m_dbVisit.CloseConnection(m_dbVisit.m_pConnection);
     QDialog::done(result);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "print/CMyFrame.h"
 #include "ui/main/ScrollStep.h"
 
 #include <QDialog>
@@ -9,7 +10,7 @@
 #include <QString>
 
 class CButtonXp;
-class CkavriApp;
+class CDbVisit;
 class ListViewCtrl;
 class QAction;
 class QComboBox;
@@ -20,14 +21,20 @@ class QScrollBar;
 // buttons and the information panel, built from dialog template 102 inside a content widget
 // that the window's own scroll bar moves up and down. The window covers the available screen
 // area for the whole run.
+//
+// It works on what it is given: the data-access object (connected to libraryPath when the
+// window initialises, closed when it ends) and the shared certificate text that the print
+// preview draws. Both must outlive the window.
 class CkavriDlg : public QDialog
 {
     Q_OBJECT
 public:
-    explicit CkavriDlg(QWidget* parent = nullptr);
+    CkavriDlg(CDbVisit& dbVisit, QString& certText, const QString& libraryPath,
+              QWidget* parent = nullptr);
     ~CkavriDlg() override;
 
-    // Initialises the window (once), shows it and returns when it has been closed.
+    // Initialises the window (once), shows it and runs the application's event loop until the
+    // window has been closed; returns the window's result.
     int DoModal();
     // Opens the library, fills the lists and lays the window out; shows the window. Runs
     // once; later calls return at once.
@@ -43,9 +50,6 @@ public:
     // The scroll bar's requests and the mouse wheel.
     void OnVScroll(ScrollRequest request, int thumb = 0);
     void OnMouseWheel(int delta);
-
-    // Makes value the default entry of the library table, adding it when the table lacks it.
-    void RememberLibraryValue(const QString& table, const QString& value);
 
     // Where the README the information panel opens lies, from the executable's folder.
     static const QString kReadmePath;
@@ -75,6 +79,10 @@ public:
     CButtonXp* m_btnReasonLibrary = nullptr;
     CButtonXp* m_btnTemplateLibrary = nullptr;
     QIcon m_hIcon;
+
+signals:
+    // The print preview opened and stands in for this window until it closes.
+    void previewOpened(CMyFrame* frame);
 
 public slots:
     void OnTemplateListClick();
@@ -121,7 +129,9 @@ private:
     void SchedulePlacementCheck();
     void CheckPlacement();
 
-    CkavriApp* m_pApp = nullptr;
+    CDbVisit& m_dbVisit;
+    QString& m_strCertText;
+    QString m_strLibraryPath;
     QWidget* m_pContent = nullptr;
     QSize m_templateSize;
     QAction* m_pAboutAction = nullptr;

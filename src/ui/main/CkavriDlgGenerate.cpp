@@ -2,9 +2,11 @@
 // remembered as their libraries' defaults, the certificate on the clipboard.
 #include "ui/main/CkavriDlg.h"
 
-#include "app/CkavriApp.h"
-#include "app/Notifier.h"
 #include "compose/CertificateComposer.h"
+#include "store/CDbVisit.h"
+#include "store/LibraryTables.h"
+#include "ui/common/CtrlText.h"
+#include "ui/common/Notifier.h"
 #include "ui/controls/LineWidth.h"
 #include "ui/main/MainDialogIds.h"
 
@@ -36,15 +38,15 @@ void CkavriDlg::OnGenerate()
     values.reason = GetCtrlText(this, kReason);
 
     // The reason is remembered as typed, note included; the certificate gets it without.
-    const std::pair<const char16_t*, const QString*> remembered[] = {
-        {u"company_item_table", &values.company},
-        {u"department_item_table", &values.department},
-        {u"position_item_table", &values.position},
-        {u"reason_item_bable", &values.reason},
+    const std::pair<const QString&, const QString&> remembered[] = {
+        {LibraryTables::kCompany, values.company},
+        {LibraryTables::kDepartment, values.department},
+        {LibraryTables::kPosition, values.position},
+        {LibraryTables::kReason, values.reason},
     };
     for (const auto& [table, value] : remembered) {
-        if (!value->isEmpty()) {
-            RememberLibraryValue(QString::fromUtf16(table), *value);
+        if (!value.isEmpty()) {
+            m_dbVisit.RememberLibraryValue(table, value);
         }
     }
     values.reason = Compose::TrimReasonText(values.reason);
@@ -52,26 +54,6 @@ void CkavriDlg::OnGenerate()
     auto* result = control<QPlainTextEdit>(kResult);
     const int width = MeasureLineWidth(result);
     SetCtrlText(this, kResult, Compose::ComposeCertificate(m_strTemplateText, values, width));
-}
-
-void CkavriDlg::RememberLibraryValue(const QString& table, const QString& value)
-{
-    if (!m_pApp) {
-        return;
-    }
-    CDbVisit& db = m_pApp->m_dbVisit;
-    const QString marker = QStringLiteral("默认");
-    const qint32 id = db.FindRecordId(table, QStringLiteral("item1"), marker);
-    db.SetRecordValue(table, QStringLiteral("item1"), QString(), id);
-    const qint32 id2 = db.FindRecordId(table, QStringLiteral("item3"), value);
-    if (id2 > 0) {
-        db.SetRecordValue(table, QStringLiteral("item1"), marker, id2);
-    } else {
-        QStringList texts(10);
-        texts[0] = marker;
-        texts[2] = value;
-        db.AddItemRecord(table, 10, texts, -1);
-    }
 }
 
 void CkavriDlg::OnCopyText()

@@ -3,6 +3,8 @@
 // products divided by 100, truncated toward zero.
 #include "ui/main/CkavriDlg.h"
 
+#include "compose/CertificateComposer.h"
+#include "resources/Bitmaps.h"
 #include "ui/controls/CButtonXp.h"
 #include "ui/controls/ListViewCtrl.h"
 #include "ui/main/MainDialogIds.h"
@@ -21,20 +23,17 @@ struct FormPair
 {
     int label;
     int input;
-    const char16_t* placeholder;
 };
 
+// One label/input pair per placeholder of the composer, in the composer's order; a pair is
+// shown when the template holds its placeholder.
 constexpr FormPair kFormPairs[] = {
-    {kNameLabel, kName, u"【姓名】"},
-    {kGenderLabel, kGender, u"【性别】"},
-    {kIdNumberLabel, kIdNumber, u"【身份证号】"},
-    {kCompanyLabel, kCompany, u"【公司名称】"},
-    {kDepartmentLabel, kDepartment, u"【部门】"},
-    {kPositionLabel, kPosition, u"【职位】"},
-    {kJoinDateLabel, kJoinDate, u"【入职日期】"},
-    {kLeaveDateLabel, kLeaveDate, u"【离职日期】"},
-    {kReasonLabel, kReason, u"【离职原因】"},
+    {kNameLabel, kName},         {kGenderLabel, kGender},         {kIdNumberLabel, kIdNumber},
+    {kCompanyLabel, kCompany},   {kDepartmentLabel, kDepartment}, {kPositionLabel, kPosition},
+    {kJoinDateLabel, kJoinDate}, {kLeaveDateLabel, kLeaveDate},   {kReasonLabel, kReason},
 };
+static_assert(std::size(kFormPairs) == std::tuple_size_v<decltype(Compose::kPlaceholders)>,
+              "every placeholder of the composer has its form field");
 
 const QColor kSheetColour(223, 241, 234);
 
@@ -85,10 +84,11 @@ void CkavriDlg::LayoutFormFields(const QString& templateText)
     int row = 0;
     int x = b.x() + bw * 7 / 100;
     int y = bottom + bh / 3;
-    for (const FormPair& pair : kFormPairs) {
+    for (size_t i = 0; i < std::size(kFormPairs); ++i) {
+        const FormPair& pair = kFormPairs[i];
         QWidget* label = control(pair.label);
         QWidget* input = control(pair.input);
-        if (!templateText.contains(QStringView(pair.placeholder))) {
+        if (!templateText.contains(Compose::kPlaceholders[i].marker)) {
             label->hide();
             input->hide();
             continue;
@@ -115,17 +115,9 @@ void CkavriDlg::PlaceLibraryButtons()
 {
     CButtonXp* const buttons[] = {m_btnCompanyLibrary, m_btnDepartmentLibrary, m_btnPositionLibrary,
                                   m_btnReasonLibrary, m_btnTemplateLibrary};
-    struct Bitmaps
-    {
-        quint16 normal, pressed, hover, disabled;
-    };
-    static constexpr Bitmaps kBitmaps[] = {
-        {146, 144, 145, 147}, {142, 140, 141, 143}, {138, 136, 137, 139},
-        {154, 152, 153, 155}, {150, 148, 149, 151},
-    };
     for (int i = 0; i < 5; ++i) {
-        buttons[i]->LoadBitmaps(kBitmaps[i].normal, kBitmaps[i].pressed, kBitmaps[i].hover,
-                                kBitmaps[i].disabled);
+        const ButtonBitmapIds& ids = kLibraryButtonBitmaps[i];
+        buttons[i]->LoadBitmaps(ids.normal, ids.pressed, ids.hover, ids.disabled);
     }
     // All button bitmaps share the company button's size.
     const QSize size = m_btnCompanyLibrary->bitmapSize();

@@ -2,18 +2,14 @@
 // reloads nothing when the browser closes; what changed shows in its lists at the next start.
 #include "ui/main/CkavriDlg.h"
 
-#include "app/CkavriApp.h"
 #include "ui/library/CBasicdatasetDlg.h"
 #include "ui/library/LibraryConfiguration.h"
 
 namespace {
 
-void RunLibraryBrowser(QWidget* owner, CkavriApp* app, const LibraryConfiguration& library)
+void RunLibraryBrowser(CDbVisit& dbVisit, QWidget* owner, const LibraryConfiguration& library)
 {
-    if (!app) {
-        return;
-    }
-    CBasicdatasetDlg browser(app->m_dbVisit, owner);
+    CBasicdatasetDlg browser(dbVisit, owner);
     library.applyTo(browser);
     browser.exec();
 }
@@ -22,25 +18,25 @@ void RunLibraryBrowser(QWidget* owner, CkavriApp* app, const LibraryConfiguratio
 
 void CkavriDlg::OnCompanyLibrary()
 {
-    RunLibraryBrowser(this, m_pApp, LibraryConfiguration::company());
+    RunLibraryBrowser(m_dbVisit, this, LibraryConfiguration::company());
 }
 
 void CkavriDlg::OnDepartmentLibrary()
 {
-    RunLibraryBrowser(this, m_pApp, LibraryConfiguration::department());
+    RunLibraryBrowser(m_dbVisit, this, LibraryConfiguration::department());
 }
 
 void CkavriDlg::OnPositionLibrary()
 {
-    RunLibraryBrowser(this, m_pApp, LibraryConfiguration::position());
+    RunLibraryBrowser(m_dbVisit, this, LibraryConfiguration::position());
 }
 
 void CkavriDlg::OnReasonLibrary()
 {
-    RunLibraryBrowser(this, m_pApp, LibraryConfiguration::reason());
+    RunLibraryBrowser(m_dbVisit, this, LibraryConfiguration::reason());
 }
 
 void CkavriDlg::OnTemplateLibrary()
 {
-    RunLibraryBrowser(this, m_pApp, LibraryConfiguration::certificateTemplate());
+    RunLibraryBrowser(m_dbVisit, this, LibraryConfiguration::certificateTemplate());
 }

@@ -1,18 +1,18 @@
 // The printing commands of the main window: the print preview and the PDF export.
 #include "ui/main/CkavriDlg.h"
 
-#include "app/CkavriApp.h"
 #include "print/PrintCommands.h"
-#include "store/CDbVisit.h"
+#include "ui/common/CtrlText.h"
 #include "ui/main/MainDialogIds.h"
 
 using namespace MainIds;
 
 void CkavriDlg::OnPrintPreview()
 {
-    CkavriApp* app = CkavriApp::instance();
-    PrintCommands::OpenPrintPreview(this, GetCtrlText(this, kResult), &app->m_strCertText,
-                                    &app->m_pMainWnd);
+    if (CMyFrame* frame =
+            PrintCommands::OpenPrintPreview(this, GetCtrlText(this, kResult), &m_strCertText)) {
+        emit previewOpened(frame);
+    }
 }
 
 void CkavriDlg::OnExportPdf()

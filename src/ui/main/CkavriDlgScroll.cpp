@@ -81,16 +81,15 @@ void CkavriDlg::OnMouseWheel(int delta)
         OnVScroll(ScrollRequest::PageDown);
     } else if (delta == kWheelNotch) {
         OnVScroll(ScrollRequest::PageUp);
-    } else if (m_scrollBar) {
-        m_scrollBar->setGeometry(m_rcScrollBar);
     }
+    // Any other turn of the wheel does nothing.
 }
 
 void CkavriDlg::ScrollTo(int position)
 {
     const int delta = m_nScrollPos - position;
+    // The bar belongs to the window, not to the content: it stays where it is.
     m_pContent->move(m_pContent->x(), m_pContent->y() + delta);
-    m_scrollBar->setGeometry(m_rcScrollBar);
     m_nScrollPos = position;
     if (m_scrollBar->value() != position) {
         const QSignalBlocker blocker(m_scrollBar);

@@ -1,10 +1,12 @@
 // The template list and the preview of the template shown.
 #include "ui/main/CkavriDlg.h"
 
-#include "app/CkavriApp.h"
 #include "compose/CertificateComposer.h"
+#include "store/CDbVisit.h"
+#include "store/LibraryTables.h"
 #include "ui/controls/LineWidth.h"
 #include "ui/controls/ListViewCtrl.h"
+#include "ui/controls/RecordControls.h"
 #include "ui/main/MainDialogIds.h"
 
 #include <QHeaderView>
@@ -27,14 +29,10 @@ void CkavriDlg::SetUpTemplateList()
     m_listTemplates->setColumnWidth(0, clientWidth * 90 / 100);
     connect(m_listTemplates, &ListViewCtrl::listClicked, this, &CkavriDlg::OnTemplateListClick,
             Qt::UniqueConnection);
-    if (!m_pApp) {
-        return;
-    }
-    CDbVisit& db = m_pApp->m_dbVisit;
-    db.FillRecordList(QStringLiteral("moban_item_table"), m_listTemplates, QStringLiteral("item3"),
-                      0, 0);
-    db.SelectRecordRow(m_listTemplates, QStringLiteral("moban_item_table"), QStringLiteral("item1"),
-                       QStringLiteral("默认"), QStringLiteral("item3"));
+    using namespace LibraryTables;
+    FillRecordList(m_dbVisit, kTemplate, m_listTemplates, kNameColumn, 0, 0);
+    SelectRecordRow(m_dbVisit, m_listTemplates, kTemplate, kDefaultColumn, kDefaultMarker,
+                    kNameColumn);
 }
 
 void CkavriDlg::OnTemplateListClick()
@@ -58,12 +56,9 @@ void CkavriDlg::ShowSelectedTemplate()
         }
         const QTableWidgetItem* item = m_listTemplates->item(row, 0);
         const QString name = item ? item->text() : QString();
-        QString text;
-        if (m_pApp) {
-            text = m_pApp->m_dbVisit.FindRecordValue(QStringLiteral("moban_item_table"),
-                                                     QStringLiteral("item3"), name,
-                                                     QStringLiteral("item8"));
-        }
+        const QString text =
+            m_dbVisit.FindRecordValue(LibraryTables::kTemplate, LibraryTables::kNameColumn, name,
+                                      LibraryTables::kContentColumn);
         m_strTemplateText = text;
         nameBox->setText(name);
         nameBox->setCursorPosition(0);

@@ -5,10 +5,8 @@
 namespace MainIds {
 
 inline constexpr int kDialog = 102;
-inline constexpr int kAboutDialog = 100;
 inline constexpr int kAboutMenuString = 101;
 
-inline constexpr int kBannerStep1 = 1000;
 inline constexpr int kTemplateList = 1003;
 inline constexpr int kSheet = 1009;
 inline constexpr int kTemplateName = 1005;
@@ -38,13 +36,8 @@ inline constexpr int kGenerate = 1029;
 inline constexpr int kCopyText = 1030;
 inline constexpr int kPrintPreview = 1031;
 inline constexpr int kExportPdf = 1033;
-inline constexpr int kBannerStep3 = 1002;
-inline constexpr int kResultLeftMargin = 1010;
 inline constexpr int kResult = 1008;
-inline constexpr int kResultRightMargin = 1032;
 
-inline constexpr int kSeparator = 220;
-inline constexpr int kLibraryCaption = 590;
 inline constexpr int kCompanyLibrary = 1153;
 inline constexpr int kDepartmentLibrary = 1154;
 inline constexpr int kPositionLibrary = 1155;

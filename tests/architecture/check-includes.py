@@ -1,0 +1,74 @@
+#!/usr/bin/env python3
+"""Fails when a file of a room in src/ includes a header of a room it may not use.
+
+usage: check-includes.py <rooms file> <src folder>
+
+The rooms file is written by CMake from the kavri_room() lines of src/CMakeLists.txt, one line
+per room: "<folder>: <allowed folders...>". A header belongs to the room whose folder is the
+longest prefix of its path; a file may include headers of its own room and of the rooms listed
+for it. Includes that name no room (Qt, the standard library, a header beside the file) are not
+this check's business. Files in src/ outside every room (main.cpp) may include any room.
+"""
+import re
+import sys
+from pathlib import Path
+
+INCLUDE = re.compile(r'^\s*#\s*include\s*"([^"]+)"')
+
+
+def read_rooms(path):
+    rooms = {}
+    for line in Path(path).read_text(encoding="utf-8").splitlines():
+        if ":" not in line:
+            continue
+        folder, allowed = line.split(":", 1)
+        rooms[folder.strip()] = set(allowed.split())
+    return rooms
+
+
+def room_of(relative, rooms):
+    best = None
+    for folder in rooms:
+        if relative == folder or relative.startswith(folder + "/"):
+            if best is None or len(folder) > len(best):
+                best = folder
+    return best
+
+
+def main():
+    if len(sys.argv) != 3:
+        print(__doc__, file=sys.stderr)
+        return 2
+    rooms = read_rooms(sys.argv[1])
+    src = Path(sys.argv[2])
+    if not rooms:
+        print("no rooms declared in " + sys.argv[1], file=sys.stderr)
+        return 2
+    faults = []
+    checked = 0
+    for file in sorted(src.rglob("*")):
+        if file.suffix not in (".h", ".cpp") or not file.is_file():
+            continue
+        relative = file.relative_to(src).as_posix()
+        room = room_of(relative, rooms)
+        if room is None:
+            continue
+        for number, line in enumerate(file.read_text(encoding="utf-8").splitlines(), 1):
+            match = INCLUDE.match(line)
+            if not match:
+                continue
+            target = room_of(match.group(1), rooms)
+            checked += 1
+            if target is None or target == room or target in rooms[room]:
+                continue
+            faults.append(f"src/{relative}:{number}: room {room} includes "
+                          f"\"{match.group(1)}\" of room {target}, which it may not use "
+                          f"(allowed: {' '.join(sorted(rooms[room])) or 'none'})")
+    for fault in faults:
+        print(fault)
+    print(f"{checked} includes in {len(rooms)} rooms checked, {len(faults)} forbidden")
+    return 1 if faults else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

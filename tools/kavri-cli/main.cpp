@@ -21,7 +21,7 @@ struct Command
 };
 
 // A new subcommand is one more file pair and one more row here.
-const std::array<Command, 5> kCommands = {{
+const std::array<Command, 6> kCommands = {{
     {"compose", &ComposeCommand::synopsis, &ComposeCommand::run},
     {"preview", &PreviewCommand::synopsis, &PreviewCommand::run},
     {"pdf", &PdfCommand::synopsis, &PdfCommand::run},

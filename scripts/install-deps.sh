@@ -8,6 +8,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools
     libsqlcipher-dev sqlcipher
     libpq-dev postgresql-15
+    libquazip1-qt6-dev
     fonts-arphic-uming fonts-noto-cjk
     libgtest-dev libgmock-dev libbenchmark-dev
     poppler-utils xvfb xauth

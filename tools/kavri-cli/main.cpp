@@ -1,3 +1,4 @@
+#include "BatchCommand.h"
 #include "CliInput.h"
 #include "ComposeCommand.h"
 #include "LibraryCommand.h"
@@ -21,11 +22,12 @@ struct Command
 };
 
 // A new subcommand is one more file pair and one more row here.
-const std::array<Command, 6> kCommands = {{
+const std::array<Command, 7> kCommands = {{
     {"compose", &ComposeCommand::synopsis, &ComposeCommand::run},
     {"preview", &PreviewCommand::synopsis, &PreviewCommand::run},
     {"pdf", &PdfCommand::synopsis, &PdfCommand::run},
     {"server", &ServerCommand::synopsis, &ServerCommand::run},
+    {"batch", &BatchCommand::synopsis, &BatchCommand::run},
     {"register", &RegisterCommand::synopsis, &RegisterCommand::run},
     {"library", &LibraryCommand::synopsis, &LibraryCommand::run},
 }};

@@ -76,6 +76,9 @@ void CkavriDlg::BuildControls()
     m_pAboutAction->setShortcutContext(Qt::WindowShortcut);
     addAction(m_pAboutAction);
     connect(m_pAboutAction, &QAction::triggered, this, &CkavriDlg::OnAbout);
+    m_pBatchAction = new QAction(QStringLiteral("批量生成(&B)..."), this);
+    m_pBatchAction->setObjectName(QStringLiteral("batchAction"));
+    connect(m_pBatchAction, &QAction::triggered, this, &CkavriDlg::OnBatch);
     m_pBackupActions = new LibraryBackupActions(this, [this] { return m_strLibraryPath; });
 }
 
@@ -194,6 +197,7 @@ void CkavriDlg::contextMenuEvent(QContextMenuEvent* event)
 {
     QMenu menu(this);
     menu.addAction(m_pRegisterAction);
+    menu.addAction(m_pBatchAction);
     if (m_pAboutAction->isEnabled()) {
         menu.addAction(m_pAboutAction);
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "print/CMyFrame.h"
+#include "ui/batch/CBatchDlg.h"
 #include "ui/main/ScrollStep.h"
 
 #include <QDialog>
@@ -10,6 +11,7 @@
 #include <QString>
 #include <memory>
 
+class BatchIssueRecorder;
 class CButtonXp;
 class CDbVisit;
 class LibraryBackupActions;
@@ -68,6 +70,12 @@ public:
     QWidget* content() const { return m_pContent; }
     ScrollRange scrollRange() const { return m_scrollRange; }
     QAction* aboutAction() const { return m_pAboutAction; }
+    // 批量生成… in the context menu, beside the about box.
+    QAction* batchAction() const { return m_pBatchAction; }
+    // Told about every certificate a batch writes (the register); may stay null.
+    void setBatchRecorder(BatchIssueRecorder* recorder) { m_pBatchRecorder = recorder; }
+    // What the batch dialog starts from: the template shown and the form's values.
+    CBatchDlg::Setup BatchSetup() const;
     // 备份资料库 and 恢复资料库, offered beside the about box in the context menu.
     LibraryBackupActions* backupActions() const { return m_pBackupActions; }
     // 登记簿 in the context menu, and the register every Generate records in.
@@ -95,6 +103,7 @@ signals:
 public slots:
     void OnTemplateListClick();
     void OnAbout();
+    void OnBatch();
     void OnRegister();
 
     // Commands of the buttons and the information panel.
@@ -145,6 +154,8 @@ private:
     QWidget* m_pContent = nullptr;
     QSize m_templateSize;
     QAction* m_pAboutAction = nullptr;
+    QAction* m_pBatchAction = nullptr;
+    BatchIssueRecorder* m_pBatchRecorder = nullptr;
     LibraryBackupActions* m_pBackupActions = nullptr;
     QAction* m_pRegisterAction = nullptr;
     std::unique_ptr<RegisterSession> m_pRegister;

@@ -102,6 +102,9 @@ private:
 
     struct WriteUnit
     {
+        // Declared, not defaulted: clang cannot default-construct a nested class with member
+        // initializers inside std::optional while the enclosing class is still incomplete.
+        WriteUnit() {}
         bool begun = false;
         bool failed = false;
         QString lastStatement;

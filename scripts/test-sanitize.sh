@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds the data rooms' tests (composer, store, legal, register, batch)
+# Builds the parsers' tests (composer, legal checks, spreadsheet reading)
 # with AddressSanitizer and UndefinedBehaviorSanitizer into ./build-asan and runs them. These
 # are the rooms that parse stored and imported data, where memory faults would hide; the
 # window tests run in the normal build. Any sanitizer finding fails its test.
@@ -23,9 +23,10 @@ if [ "${1:-}" = all ]; then
     ctest --test-dir "$dir" --output-on-failure -j2 -LE "load|postgres"
     exit 0
 fi
-cmake --build "$dir" -j2 --target kavri_library_file kavri-cli compose_tests store_tests \
-    library-probe legal_tests register_tests register_issue_helper batch_read_test batch_write_test \
-    batch_dialog_test batch_cli_test
-for area in compose store legal register batch; do
-    ctest --test-dir "$dir/tests/$area" --output-on-failure -j2 -LE postgres
+# The parsers of stored and imported text: the composer, the legal checks and the spreadsheet
+# readers. The store's statement building is fuzzed by scripts/fuzz.sh instead.
+cmake --build "$dir" -j2 --target compose_tests legal_tests batch_read_test
+# Only the tests of the targets built above: CTest lists the others as "<name>_NOT_BUILT".
+for area in compose legal batch; do
+    ctest --test-dir "$dir/tests/$area" --output-on-failure -j2 -LE postgres -E '_NOT_BUILT$'
 done

@@ -22,8 +22,8 @@ TEST(QtChineseTexts, MessageBoxButtonsReadChinese)
     QMessageBox box(QMessageBox::Question, QStringLiteral("kavri"), QStringLiteral("继续？"),
                     QMessageBox::Ok | QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
     EXPECT_EQ(ButtonText(box, QMessageBox::Ok), QStringLiteral("确定"));
-    EXPECT_EQ(ButtonText(box, QMessageBox::Yes), QStringLiteral("是"));
-    EXPECT_EQ(ButtonText(box, QMessageBox::No), QStringLiteral("否"));
+    EXPECT_EQ(ButtonText(box, QMessageBox::Yes), QStringLiteral("是(&Y)"));
+    EXPECT_EQ(ButtonText(box, QMessageBox::No), QStringLiteral("否(&N)"));
     EXPECT_EQ(ButtonText(box, QMessageBox::Cancel), QStringLiteral("取消"));
 }
 

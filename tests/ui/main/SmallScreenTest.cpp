@@ -1,5 +1,6 @@
-// The main window on a 1366 x 768 screen (the test runs on an offscreen screen of that size,
-// see CMakeLists.txt): the bottom of the result box can be scrolled into view.
+// The main window on a 1366 x 768 laptop screen: the test runs on an offscreen screen of the
+// 1366 x 704 that a desktop's panel and title bar leave of it (see CMakeLists.txt). The bottom
+// of the result box can be scrolled into view.
 #include "MainWindowFixture.h"
 #include "TempLibrary.h"
 
@@ -22,7 +23,7 @@ TEST_F(SmallScreen, TheLargestPositionShowsTheLastRowOfTheResultBox)
     TempLibrary library;
     ASSERT_TRUE(library.isValid());
     CkavriDlg* window = openWindow(library.path());
-    ASSERT_EQ(window->screen()->geometry(), QRect(0, 0, 1366, 768));
+    ASSERT_EQ(window->screen()->geometry(), QRect(0, 0, 1366, 704));
     ASSERT_TRUE(QTest::qWaitFor(
         [&] { return window->frameGeometry() == window->screen()->availableGeometry(); }));
     const int ch = window->height();

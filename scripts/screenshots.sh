@@ -11,6 +11,9 @@ mkdir -p "$out"
 scripts/build.sh "$dir"
 xvfb-run -a -s "-screen 0 1440x1000x24" \
     env QT_QPA_PLATFORM=xcb KAVRI_SCREENSHOT_DIR="$PWD/$out" "$dir/tests/e2e_test"
+xvfb-run -a -s "-screen 0 1440x1000x24" \
+    env QT_QPA_PLATFORM=xcb KAVRI_SCREENSHOT_DIR="$PWD/$out" "$dir/tests/register_window_tests" \
+    --gtest_filter='ReadmePicturesTest.*'
 pdftoppm -r 60 -png -singlefile "$out/certificate.pdf" "$out/pdf-page"
 rm -f "$out/certificate.pdf"
-echo "Wrote $out/certificate.png and $out/pdf-page.png"
+echo "Wrote $out/certificate.png, $out/pdf-page.png and $out/register-*.png"

@@ -15,4 +15,6 @@ struct CertificateValues
     QString joinDate;
     QString leaveDate;
     QString reason;
+    // Beyond the nine: replaced after them, in the order of Compose::kExtraPlaceholders.
+    QString certificateNumber; // 【证明编号】, the register's number of this certificate
 };

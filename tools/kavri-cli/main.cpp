@@ -2,6 +2,7 @@
 #include "ComposeCommand.h"
 #include "PdfCommand.h"
 #include "PreviewCommand.h"
+#include "RegisterCommand.h"
 
 #include <QString>
 #include <QStringList>
@@ -18,10 +19,11 @@ struct Command
 };
 
 // A new subcommand is one more file pair and one more row here.
-const std::array<Command, 3> kCommands = {{
+const std::array<Command, 4> kCommands = {{
     {"compose", &ComposeCommand::synopsis, &ComposeCommand::run},
     {"preview", &PreviewCommand::synopsis, &PreviewCommand::run},
     {"pdf", &PdfCommand::synopsis, &PdfCommand::run},
+    {"register", &RegisterCommand::synopsis, &RegisterCommand::run},
 }};
 
 QString usage()

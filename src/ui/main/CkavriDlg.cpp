@@ -11,6 +11,7 @@
 #include "ui/controls/RecordControls.h"
 #include "ui/main/CAboutDlg.h"
 #include "ui/main/MainDialogIds.h"
+#include "ui/register/RegisterSession.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -31,6 +32,7 @@ CkavriDlg::CkavriDlg(CDbVisit& dbVisit, QString& certText, const QString& librar
 {
     BuildControls();
     ConnectCommands();
+    SetUpRegister();
 }
 
 CkavriDlg::~CkavriDlg() = default;
@@ -185,12 +187,11 @@ void CkavriDlg::keyPressEvent(QKeyEvent* event)
 
 void CkavriDlg::contextMenuEvent(QContextMenuEvent* event)
 {
-    if (!m_pAboutAction->isEnabled()) {
-        QDialog::contextMenuEvent(event);
-        return;
-    }
     QMenu menu(this);
-    menu.addAction(m_pAboutAction);
+    menu.addAction(m_pRegisterAction);
+    if (m_pAboutAction->isEnabled()) {
+        menu.addAction(m_pAboutAction);
+    }
     menu.exec(event->globalPos());
 }
 

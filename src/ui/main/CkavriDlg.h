@@ -8,6 +8,7 @@
 #include <QList>
 #include <QRect>
 #include <QString>
+#include <memory>
 
 class CButtonXp;
 class CDbVisit;
@@ -16,6 +17,7 @@ class QAction;
 class QComboBox;
 class QPlainTextEdit;
 class QScrollBar;
+class RegisterSession;
 
 // The main window: template list, preview sheet, the form, the result sheet, the library
 // buttons and the information panel, built from dialog template 102 inside a content widget
@@ -65,6 +67,9 @@ public:
     QWidget* content() const { return m_pContent; }
     ScrollRange scrollRange() const { return m_scrollRange; }
     QAction* aboutAction() const { return m_pAboutAction; }
+    // 登记簿 in the context menu, and the register every Generate records in.
+    QAction* registerAction() const { return m_pRegisterAction; }
+    RegisterSession& registerSession() { return *m_pRegister; }
 
     ListViewCtrl* m_listTemplates = nullptr;
     QScrollBar* m_scrollBar = nullptr;
@@ -87,6 +92,7 @@ signals:
 public slots:
     void OnTemplateListClick();
     void OnAbout();
+    void OnRegister();
 
     // Commands of the buttons and the information panel.
     void OnGenerate();
@@ -112,6 +118,7 @@ protected:
 private:
     void BuildControls();
     void ConnectCommands();
+    void SetUpRegister();
     void SetUpTemplateList();
     void FillChoiceCombos();
     void PlaceSheet();
@@ -135,6 +142,8 @@ private:
     QWidget* m_pContent = nullptr;
     QSize m_templateSize;
     QAction* m_pAboutAction = nullptr;
+    QAction* m_pRegisterAction = nullptr;
+    std::unique_ptr<RegisterSession> m_pRegister;
     ScrollRange m_scrollRange;
     bool m_bInitialised = false;
     bool m_bPlacementCheckPending = false;

@@ -8,7 +8,9 @@
 #include "ui/common/CtrlText.h"
 #include "ui/common/Notifier.h"
 #include "ui/controls/LineWidth.h"
+#include "ui/main/CkavriDlgRegister.h"
 #include "ui/main/MainDialogIds.h"
+#include "ui/register/RegisterSession.h"
 
 #include <QClipboard>
 #include <QCoreApplication>
@@ -53,13 +55,23 @@ void CkavriDlg::OnGenerate()
 
     auto* result = control<QPlainTextEdit>(kResult);
     const int width = MeasureLineWidth(result);
-    SetCtrlText(this, kResult, Compose::ComposeCertificate(m_strTemplateText, values, width));
+    // Every Generate is an entry of the register; its number goes into 【证明编号】.
+    Register::NewEntry entry;
+    entry.templateName = GetCtrlText(this, kTemplateName);
+    entry.templateText = m_strTemplateText;
+    entry.values = RegisterFormValues(values);
+    const QString text = m_pRegister->issue(this, entry, [&](const QString& number) {
+        values.certificateNumber = number;
+        return Compose::ComposeCertificate(m_strTemplateText, values, width);
+    });
+    SetCtrlText(this, kResult, text);
 }
 
 void CkavriDlg::OnCopyText()
 {
     UpdateData(true);
     QGuiApplication::clipboard()->setText(m_strResult);
+    m_pRegister->recordLeaving(this, Register::EventKind::Copied, m_strResult);
     Notifier::information(this, QStringLiteral("已将生成的离职证明复制到剪切板上！"));
 }
 

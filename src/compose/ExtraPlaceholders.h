@@ -1,0 +1,14 @@
+#pragma once
+
+#include "compose/CertificateComposer.h"
+
+namespace Compose {
+
+// Placeholders beyond the nine, replaced after them, in this order, in both the preview and the
+// certificate, and only when the template text itself holds them: a template without them is
+// composed exactly as before, whatever a typed value holds.
+inline constexpr Placeholder kExtraPlaceholders[] = {
+    {u"【证明编号】", &CertificateValues::certificateNumber, u"＿＿＿＿＿＿"},
+};
+
+} // namespace Compose

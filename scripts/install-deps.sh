@@ -9,7 +9,7 @@ packages=(
     libsqlcipher-dev sqlcipher
     libpq-dev postgresql-15
     libquazip1-qt6-dev
-    fonts-arphic-uming fonts-noto-cjk
+    fonts-arphic-uming fonts-noto-cjk qt6-translations-l10n
     libgtest-dev libgmock-dev libbenchmark-dev
     poppler-utils xvfb xauth
     clang libclang-rt-14-dev

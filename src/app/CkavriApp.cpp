@@ -4,6 +4,7 @@
 #include "app/SessionEndWatcher.h"
 #include "print/CMyFrame.h"
 #include "ui/common/FontSubstitutions.h"
+#include "ui/common/QtChineseTexts.h"
 #include "ui/main/CkavriDlg.h"
 
 CkavriApp::CkavriApp(int& argc, char** argv) : QApplication(argc, argv)
@@ -14,6 +15,7 @@ CkavriApp::CkavriApp(int& argc, char** argv) : QApplication(argc, argv)
     // print preview replaces the main dialog there is a moment without any visible window.
     setQuitOnLastWindowClosed(false);
     InstallFontSubstitutions();
+    InstallQtChineseTexts(*this);
 }
 
 CkavriApp::~CkavriApp() = default;

@@ -12,6 +12,7 @@
 #include "ui/main/CAboutDlg.h"
 #include "ui/main/LibraryBackupActions.h"
 #include "ui/main/MainDialogIds.h"
+#include "ui/main/MainWindowAccessibility.h"
 #include "ui/register/RegisterSession.h"
 
 #include <QAction>
@@ -56,6 +57,7 @@ void CkavriDlg::BuildControls()
     m_pContent = new QWidget(this);
     m_pContent->setObjectName(QStringLiteral("content"));
     builder.buildControls(m_pContent);
+    SetUpMainWindowAccessibility(m_pContent);
     m_templateSize = builder.pixelSize();
     m_pContent->setGeometry(QRect(QPoint(0, 0), m_templateSize));
 

@@ -32,8 +32,8 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_userConfig.isValid() && m_systemConfig.isValid() && m_library.isValid());
-        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_userConfig.path());
-        QSettings::setPath(QSettings::IniFormat, QSettings::SystemScope, m_systemConfig.path());
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_userConfig.path()));
+        qputenv("XDG_CONFIG_DIRS", QFile::encodeName(m_systemConfig.path()));
     }
 
     void TearDown() override
@@ -46,8 +46,8 @@ protected:
 
     void configure(const QString& server)
     {
-        QSettings settings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("kavri"),
-                           QStringLiteral("kavri"));
+        QSettings settings(m_userConfig.filePath(QStringLiteral("kavri/kavri.conf")),
+                           QSettings::IniFormat);
         settings.setValue(QStringLiteral("library/server"), server);
         settings.sync();
     }

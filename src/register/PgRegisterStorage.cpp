@@ -114,10 +114,12 @@ const char* const kRetentionWhere =
     " and e.created_at < ($1::date)::timestamp at time zone 'UTC'"
     " and coalesce(e.last_event_at, '-infinity') < ($1::date)::timestamp at time zone 'UTC'";
 
-const char* const kNextSequence =
-    "insert into register_counter (year, last_seq) values ($1::integer, 1)"
-    " on conflict (year) do update set last_seq = register_counter.last_seq + 1"
-    " returning last_seq";
+QByteArray nextSequence(int year)
+{
+    return "insert into register_counter (year, last_seq) values (" + QByteArray::number(year) +
+           ", 1) on conflict (year) do update set last_seq = register_counter.last_seq + 1"
+           " returning last_seq";
+}
 
 // The template is stored once per (name, text); the entry, its form values (two arrays of the
 // same length, in form order) and its first version go in with it in one round trip.
@@ -216,6 +218,14 @@ qint64 PgRegisterStorage::insertEntry(PgConnection& connection, const EntryRecor
                                       const QString& number, qint64 sequence, const QString& text,
                                       QString* error)
 {
+    const auto made = connection.query(kInsertEntry, entryParams(r, number, sequence, text), error);
+    return made && !made->isEof() ? made->int64(0) : 0;
+}
+
+QList<std::optional<QString>> PgRegisterStorage::entryParams(const EntryRecord& r,
+                                                             const QString& number, qint64 sequence,
+                                                             const QString& text)
+{
     QStringList keys;
     QStringList values;
     for (const FormValue& v : r.entry.values) {
@@ -241,18 +251,15 @@ qint64 PgRegisterStorage::insertEntry(PgConnection& connection, const EntryRecor
         sha256Hex(text),
         sha256Hex(normalizeLineBreaks(text)),
     };
-    const auto made = connection.query(kInsertEntry, params, error);
-    return made && !made->isEof() ? made->int64(0) : 0;
+    return params;
 }
 
 std::optional<IssuedEntry> PgRegisterStorage::addEntry(const EntryRecord& r,
                                                        const Composer& compose, QString* error)
 {
-    if (!m_connection->begin({}, error)) {
-        return std::nullopt;
-    }
-    // From here to the commit the year's counter row is this clerk's: the next one waits.
-    const auto next = m_connection->query(kNextSequence, {QString::number(r.year)}, error);
+    // From the number to the commit the year's counter row is this clerk's and the next one
+    // waits: two round trips, the number taken with BEGIN and the entry sent with COMMIT.
+    const auto next = m_connection->beginWith({}, nextSequence(r.year), error);
     if (!next || next->isEof()) {
         m_connection->rollback();
         return std::nullopt;
@@ -261,14 +268,15 @@ std::optional<IssuedEntry> PgRegisterStorage::addEntry(const EntryRecord& r,
     const qint64 sequence = next->int64(0);
     issued.number = formatNumber(r.numberPrefix, r.year, sequence);
     issued.text = compose ? compose(issued.number) : QString();
-    issued.id = insertEntry(*m_connection, r, issued.number, sequence, issued.text, error);
-    if (issued.id == 0) {
-        m_connection->rollback();
+    const auto made = m_connection->queryAndCommit(
+        kInsertEntry, entryParams(r, issued.number, sequence, issued.text), error);
+    if (!made || made->isEof()) {
+        if (made) {
+            *error = PgConnection::kRolledBack;
+        }
         return std::nullopt;
     }
-    if (!m_connection->commit(error)) {
-        return std::nullopt;
-    }
+    issued.id = made->int64(0);
     return issued;
 }
 

@@ -47,6 +47,10 @@ public:
                               QString* error);
 
 private:
+    static QList<std::optional<QString>> entryParams(const EntryRecord& record,
+                                                     const QString& number, qint64 sequence,
+                                                     const QString& text);
+
     std::shared_ptr<PgConnection> m_connection;
 };
 

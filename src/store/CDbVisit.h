@@ -118,6 +118,9 @@ private:
     // Lets a statement of the open unit run (taking the write lock first); false when it is
     // skipped, the failure already reported.
     bool AdmitToUnit(SqlConnection* connection, const QString& statement);
+    // A Generate's bookkeeping on a team server, outside any open unit: one batch, one round
+    // trip (PgBookkeeping). False when the connection is no server or a unit is open.
+    bool RememberOnServer(const QList<std::pair<QString, QString>>& values);
     // The text to report for a failed statement; marks the open unit failed.
     QString FailureText(const QString& error);
 

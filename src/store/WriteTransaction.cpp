@@ -3,7 +3,9 @@
 
 #include "store/LibraryTables.h"
 #include "store/SqlConnection.h"
+#include "store/Statements.h"
 #include "store/StoreFeedback.h"
+#include "store/pg/PgBookkeeping.h"
 
 namespace {
 
@@ -97,8 +99,39 @@ bool CDbVisit::RunWriteTransaction(const std::function<void()>& body)
     return true;
 }
 
+bool CDbVisit::RememberOnServer(const QList<std::pair<QString, QString>>& values)
+{
+    const std::shared_ptr<SqlConnection> connection = m_pConnection;
+    if (m_unit || !connection || !connection->isServer() || !connection->isOpen()) {
+        return false;
+    }
+    // The statements of the file, all sent at once: the clerks' bookkeeping holds the server's
+    // locks for the time the server needs to run it, not for a round trip per statement.
+    QList<PgBookkeeping::LibraryValue> list;
+    for (const auto& [table, value] : values) {
+        if (value.isEmpty()) {
+            continue;
+        }
+        if (value.contains(QChar(0)) || !QStringView(value).isValidUtf16()) {
+            // Refused as the file refuses it: at the lookup of the value, nothing written.
+            report(kRefusedValue.arg(subjectOf(table)),
+                   Statements::selectByValue(table, LibraryTables::kNameColumn, value));
+            return true;
+        }
+        list.append({table, value});
+    }
+    const PgBookkeeping::Outcome outcome = PgBookkeeping::remember(*connection->server(), list, 0);
+    if (!outcome.ok) {
+        report(outcome.error, outcome.failedStatement);
+    }
+    return true;
+}
+
 void CDbVisit::RememberLibraryValues(const QList<std::pair<QString, QString>>& values)
 {
+    if (RememberOnServer(values)) {
+        return;
+    }
     RunWriteTransaction([&] {
         for (const auto& [table, value] : values) {
             if (value.isEmpty()) {

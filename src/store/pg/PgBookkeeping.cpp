@@ -1,94 +1,75 @@
 #include "store/pg/PgBookkeeping.h"
 
+#include "store/LibraryTables.h"
 #include "store/Statements.h"
 #include "store/pg/PgConnection.h"
 #include "store/pg/PgRecordSet.h"
-#include "store/pg/PgSchema.h"
 
 namespace PgBookkeeping {
 
-namespace {
-
-const QString kItemId = QStringLiteral("itemid");
-const QString kDefaultMark = QStringLiteral("默认");
-
-// Runs one statement; on failure fills the outcome and ends the transaction.
-std::unique_ptr<PgRecordSet> run(PgConnection& connection, const QString& statement,
-                                 Outcome& outcome)
+QList<QByteArray> statementsFor(const LibraryValue& entry)
 {
-    std::unique_ptr<PgRecordSet> records = connection.execute(statement, &outcome.error);
-    if (!records) {
-        outcome.failedStatement = statement;
-        connection.rollback();
-    }
-    return records;
+    // What the four statements of the library file do (find the default, clear its mark, find
+    // the value's entry, mark it or add it with upid -1), with each lookup inside the statement
+    // that uses it, so that all of them can go to the server at once. "The first entry" is the
+    // first by itemid, as the file returns its rows.
+    const QString t = entry.table;
+    const QString mark = Statements::quoted(LibraryTables::kDefaultMarker);
+    const QString value = Statements::quoted(entry.value);
+    const QString first = QStringLiteral("(select itemid from %1 where item3 = %2 "
+                                         "order by itemid limit 1)")
+                              .arg(t, value);
+    return {
+        QStringLiteral("UPDATE %1 SET item1 = '' WHERE itemid = (select itemid from %1 "
+                       "where item1 = %2 order by itemid limit 1)")
+            .arg(t, mark)
+            .toUtf8(),
+        QStringLiteral("UPDATE %1 SET item1 = %2 WHERE itemid = %3 and itemid > 0")
+            .arg(t, mark, first)
+            .toUtf8(),
+        QStringLiteral("insert into %1 (item1,item2,item3,item4,item5,item6,item7,item8,item9,"
+                       "item10,upid) select %2,'',%3,'','','','','','','',-1 "
+                       "where coalesce(%4, -1) <= 0")
+            .arg(t, mark, value, first)
+            .toUtf8(),
+    };
 }
-
-qint32 findId(PgConnection& connection, const QString& table, const QString& column,
-              const QString& value, Outcome& outcome, bool* ok)
-{
-    const auto records = run(connection, Statements::selectByValue(table, column, value), outcome);
-    *ok = records != nullptr;
-    return records && !records->isEof() ? records->collectInt(kItemId) : -1;
-}
-
-bool rememberOne(PgConnection& connection, const LibraryValue& entry, Outcome& outcome)
-{
-    bool ok = false;
-    const qint32 oldDefault =
-        findId(connection, entry.table, QStringLiteral("item1"), kDefaultMark, outcome, &ok);
-    if (!ok || !run(connection,
-                    Statements::update(entry.table, QStringLiteral("item1"), QString(), oldDefault),
-                    outcome)) {
-        return false;
-    }
-    const qint32 existing =
-        findId(connection, entry.table, QStringLiteral("item3"), entry.value, outcome, &ok);
-    if (!ok) {
-        return false;
-    }
-    if (existing > 0) {
-        return run(connection,
-                   Statements::update(entry.table, QStringLiteral("item1"), kDefaultMark, existing),
-                   outcome) != nullptr;
-    }
-    QStringList texts(10);
-    texts[0] = kDefaultMark;
-    texts[2] = entry.value;
-    return run(connection, Statements::insertItems(entry.table, 10, texts, -1), outcome) != nullptr;
-}
-
-} // namespace
 
 Outcome remember(PgConnection& connection, const QList<LibraryValue>& values, int registerYear)
 {
     Outcome outcome;
     QStringList tables;
+    QList<QByteArray> statements;
     for (const LibraryValue& entry : values) {
         if (!entry.value.isEmpty()) {
             tables << entry.table;
+            statements << statementsFor(entry);
         }
     }
     if (registerYear > 0) {
-        tables << QStringLiteral("register_counter");
+        statements << QByteArray("insert into register_counter (year, last_seq) values (" +
+                                 QByteArray::number(registerYear) +
+                                 ", 1) on conflict (year) do update set last_seq = "
+                                 "register_counter.last_seq + 1 returning last_seq");
     }
-    if (!connection.begin(tables, &outcome.error)) {
+    if (statements.isEmpty()) {
+        outcome.ok = true;
         return outcome;
     }
-    for (const LibraryValue& entry : values) {
-        if (!entry.value.isEmpty() && !rememberOne(connection, entry, outcome)) {
-            return outcome;
-        }
+    // Marking a value again leaves the same libraries behind, so a batch that met a broken
+    // connection may go once more; a register number may not be taken twice.
+    PgConnection::BatchOutcome batch = connection.runBatch(tables, statements, registerYear == 0);
+    if (!batch.ok) {
+        outcome.error = batch.error;
+        outcome.failedStatement = QString::fromUtf8(
+            statements.value(std::clamp(batch.failedAt, 0, int(statements.size()) - 1)));
+        return outcome;
     }
     if (registerYear > 0) {
-        outcome.registerSeq = PgSchema::nextRegisterSequence(connection, registerYear,
-                                                             &outcome.error);
-        if (outcome.registerSeq <= 0) {
-            connection.rollback();
-            return outcome;
-        }
+        const auto& counter = batch.rows.back();
+        outcome.registerSeq = counter ? int(counter->int64(0)) : 0;
     }
-    outcome.ok = connection.commit(&outcome.error);
+    outcome.ok = true;
     return outcome;
 }
 

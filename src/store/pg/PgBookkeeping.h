@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QList>
 #include <QString>
 
@@ -25,7 +26,13 @@ struct Outcome
     QString failedStatement; // the statement that failed, empty for BEGIN/COMMIT
 };
 
-// registerYear 0: no register number.
+// The statements of one value on the server, in the order they run.
+QList<QByteArray> statementsFor(const LibraryValue& entry);
+
+// All of it in one round trip (PgConnection::runBatch), locking only the libraries whose value
+// is not empty. failedStatement is the statement the server refused (the first one when the
+// transaction could not start, the last one when it could not commit). registerYear 0: no
+// register number.
 Outcome remember(PgConnection& connection, const QList<LibraryValue>& values, int registerYear);
 
 } // namespace PgBookkeeping

@@ -5,6 +5,7 @@
 
 #include <QRegularExpression>
 #include <QSet>
+#include <algorithm>
 #include <libpq-fe.h>
 #include <vector>
 
@@ -13,6 +14,8 @@ const QString PgConnection::kInvalidText =
     QStringLiteral("语句文本中含有无效的字符（空字符或不成对的代理项），未执行。");
 const QString PgConnection::kConnectionLost =
     QStringLiteral("与资料库服务器的连接已中断，本次操作未完成，没有写入任何内容。");
+const QString PgConnection::kServerBusy = QStringLiteral(
+    "资料库服务器上的资料正被其他人修改，等待几秒后仍无法完成，本次没有写入任何内容。");
 const QString PgConnection::kRolledBack =
     QStringLiteral("本次操作中有语句失败，服务器已撤销全部更改。");
 
@@ -183,25 +186,48 @@ bool PgConnection::ensureConnected(QString* error)
         *error = kNotConnected;
         return false;
     }
-    if (PQstatus(m_conn) == CONNECTION_OK) {
+    if (!isBroken()) {
         return true;
     }
     if (m_inTransaction) {
         *error = kConnectionLost;
         return false;
     }
+    return reconnect(error);
+}
+
+bool PgConnection::isBroken() const
+{
+    return m_broken || PQstatus(m_conn) != CONNECTION_OK;
+}
+
+bool PgConnection::reconnect(QString* error)
+{
     PQreset(m_conn);
-    if (PQstatus(m_conn) != CONNECTION_OK) {
-        *error = trimmedMessage(PQerrorMessage(m_conn));
-        return false;
+    m_broken = PQstatus(m_conn) != CONNECTION_OK;
+    if (m_broken) {
+        *error = kConnectionLost;
     }
-    return true;
+    return !m_broken;
 }
 
 QString PgConnection::failure(const pg_result* result)
 {
     const char* state = result ? PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;
     m_lastSqlState = QString::fromLatin1(state ? state : "");
+    // An error without SQLSTATE comes from libpq itself, not from the server: the connection
+    // broke (libpq may still call it open until the next call); so does a server that shuts
+    // down (class 57P) or a failed link (class 08). The next statement connects again.
+    if (m_conn && (PQstatus(m_conn) != CONNECTION_OK || m_lastSqlState.isEmpty() ||
+                   m_lastSqlState.startsWith(QLatin1String("57P")) ||
+                   m_lastSqlState.startsWith(QLatin1String("08")))) {
+        m_broken = true;
+        return kConnectionLost;
+    }
+    // lock_not_available (lock_timeout) and query_canceled (statement_timeout).
+    if (m_lastSqlState == QLatin1String("55P03") || m_lastSqlState == QLatin1String("57014")) {
+        return kServerBusy;
+    }
     return resultError(m_conn, result);
 }
 
@@ -283,18 +309,8 @@ bool PgConnection::command(const QByteArray& text, QString* error)
     return ok;
 }
 
-bool PgConnection::begin(const QStringList& lockTables, QString* error)
+QByteArray PgConnection::beginText(const QStringList& lockTables)
 {
-    QString ignored;
-    if (!error) {
-        error = &ignored;
-    }
-    if (m_inTransaction) {
-        rollback();
-    }
-    if (!ensureConnected(error)) {
-        return false;
-    }
     QStringList tables = lockTables;
     tables.sort();
     tables.removeDuplicates();
@@ -312,25 +328,211 @@ bool PgConnection::begin(const QStringList& lockTables, QString* error)
         text += "; LOCK TABLE " + tables.join(QStringLiteral(", ")).toUtf8() +
                 " IN SHARE ROW EXCLUSIVE MODE";
     }
+    return text;
+}
+
+bool PgConnection::begin(const QStringList& lockTables, QString* error)
+{
+    return beginWith(lockTables, QByteArray(), error) != nullptr;
+}
+
+std::unique_ptr<PgRecordSet> PgConnection::beginWith(const QStringList& lockTables,
+                                                     const QByteArray& firstStatement,
+                                                     QString* error)
+{
+    QString ignored;
+    if (!error) {
+        error = &ignored;
+    }
+    if (m_inTransaction) {
+        rollback();
+    }
+    if (!ensureConnected(error)) {
+        return nullptr;
+    }
+    QByteArray text = beginText(lockTables);
+    if (!firstStatement.isEmpty()) {
+        text += "; " + firstStatement;
+    }
     for (int attempt = 0;; ++attempt) {
         m_inTransaction = true;
-        if (command(text, error)) {
-            return true;
+        // The text is several statements: the result is the last one's.
+        pg_result* result = PQexec(m_conn, text.constData());
+        if (result && resultOk(result)) {
+            return std::make_unique<PgRecordSet>(result);
         }
-        const bool lost = PQstatus(m_conn) != CONNECTION_OK;
+        *error = failure(result);
+        PQclear(result);
+        const bool lost = isBroken();
         m_inTransaction = !lost && PQtransactionStatus(m_conn) != PQTRANS_IDLE;
         rollback();
         // The server went away since the last statement (restarted, say): nothing of this
         // transaction ran, so it is started once more on a new connection.
-        if (!lost || attempt > 0) {
-            return false;
-        }
-        PQreset(m_conn);
-        if (PQstatus(m_conn) != CONNECTION_OK) {
-            *error = trimmedMessage(PQerrorMessage(m_conn));
-            return false;
+        if (!lost || attempt > 0 || !reconnect(error)) {
+            return nullptr;
         }
     }
+}
+
+PgConnection::BatchOutcome PgConnection::runBatch(const QStringList& lockTables,
+                                                  const QList<QByteArray>& statements,
+                                                  bool mayRetry)
+{
+    BatchOutcome outcome;
+    if (m_inTransaction) {
+        rollback();
+    }
+    for (int i = 0; i < statements.size(); ++i) {
+        if (statements[i].contains('\0') ||
+            !QStringView(QString::fromUtf8(statements[i])).isValidUtf16()) {
+            outcome.failedAt = i;
+            outcome.error = kInvalidText;
+            return outcome;
+        }
+    }
+    if (!ensureConnected(&outcome.error)) {
+        return outcome;
+    }
+    // The values inside the statements are quoted with quotes doubled, which keeps every one
+    // inside its quotes only while backslashes are plain characters.
+    if (qstrcmp(PQparameterStatus(m_conn, "standard_conforming_strings"), "on") != 0 &&
+        !command("SET standard_conforming_strings = on", &outcome.error)) {
+        return outcome;
+    }
+    const QByteArray prefix = beginText(lockTables);
+    const int prefixCount = int(prefix.count(';')) + 1;
+    QByteArray text = prefix;
+    for (const QByteArray& statement : statements) {
+        text += ";\n" + statement;
+    }
+    text += ";\nCOMMIT";
+    const int commitAt = prefixCount + int(statements.size());
+    for (int attempt = 0;; ++attempt) {
+        outcome = BatchOutcome();
+        outcome.rows.resize(size_t(statements.size()));
+        bool committed = false;
+        int received = 0;
+        if (PQsendQuery(m_conn, text.constData())) {
+            // One result per statement until the first failure; the server skips the rest.
+            for (int index = 0; pg_result* result = PQgetResult(m_conn); ++index) {
+                ++received;
+                const ExecStatusType status = PQresultStatus(result);
+                const int statementNo = index - prefixCount;
+                if (status == PGRES_FATAL_ERROR) {
+                    if (outcome.error.isEmpty()) {
+                        outcome.error = failure(result);
+                        outcome.failedAt =
+                            statementNo < 0 ? -1 : std::min(statementNo, int(statements.size()));
+                    }
+                    PQclear(result);
+                } else if (status == PGRES_TUPLES_OK && statementNo >= 0 &&
+                           statementNo < statements.size()) {
+                    outcome.rows[size_t(statementNo)] = std::make_unique<PgRecordSet>(result);
+                } else {
+                    committed = index == commitAt && status == PGRES_COMMAND_OK &&
+                                qstrcmp(PQcmdStatus(result), "COMMIT") == 0;
+                    PQclear(result);
+                }
+            }
+        } else {
+            outcome.error = failure(nullptr);
+        }
+        if (committed && outcome.error.isEmpty()) {
+            outcome.ok = true;
+            outcome.failedAt = -1;
+            return outcome;
+        }
+        const bool lost = isBroken();
+        if (outcome.error.isEmpty()) {
+            outcome.error = lost ? kConnectionLost : kRolledBack;
+            outcome.failedAt = int(statements.size());
+        }
+        if (!lost && PQtransactionStatus(m_conn) != PQTRANS_IDLE) {
+            PQclear(PQexec(m_conn, "ROLLBACK"));
+        }
+        // The server went away since the last statement (restarted, say) and answered nothing.
+        if (!lost || !mayRetry || attempt > 0 || received > 1 || !reconnect(&outcome.error)) {
+            return outcome;
+        }
+    }
+}
+
+std::unique_ptr<PgRecordSet> PgConnection::queryAndCommit(const QByteArray& statement,
+                                                          const QList<Param>& params,
+                                                          QString* error)
+{
+    QString ignored;
+    if (!error) {
+        error = &ignored;
+    }
+    if (!m_inTransaction || !m_conn || PQstatus(m_conn) != CONNECTION_OK) {
+        m_inTransaction = false;
+        *error = kConnectionLost;
+        return nullptr;
+    }
+    for (const Param& p : params) {
+        if (p && (p->contains(QChar(0)) || !QStringView(*p).isValidUtf16())) {
+            rollback();
+            *error = kInvalidText;
+            return nullptr;
+        }
+    }
+    error->clear();
+    std::vector<QByteArray> texts;
+    std::vector<const char*> values;
+    texts.reserve(size_t(params.size()));
+    for (const Param& p : params) {
+        texts.push_back(p ? p->toUtf8() : QByteArray());
+        values.push_back(p ? texts.back().constData() : nullptr);
+    }
+    // The statement and COMMIT leave together and their answers come back together: one round
+    // trip, so that whatever the transaction locked is held that much shorter.
+    std::unique_ptr<PgRecordSet> rows;
+    bool committed = false;
+    if (PQenterPipelineMode(m_conn) &&
+        PQsendQueryParams(m_conn, statement.constData(), int(values.size()), nullptr, values.data(),
+                          nullptr, nullptr, 0) &&
+        PQsendQueryParams(m_conn, "COMMIT", 0, nullptr, nullptr, nullptr, nullptr, 0) &&
+        PQpipelineSync(m_conn)) {
+        // Each statement's result is followed by a null; the sync ends the batch.
+        for (int statementNo = 0; statementNo < 2; ++statementNo) {
+            while (pg_result* result = PQgetResult(m_conn)) {
+                const ExecStatusType status = PQresultStatus(result);
+                if (statementNo == 0 && resultOk(result)) {
+                    rows = std::make_unique<PgRecordSet>(result);
+                    continue;
+                }
+                if (statementNo == 1 && status == PGRES_COMMAND_OK) {
+                    committed = qstrcmp(PQcmdStatus(result), "COMMIT") == 0;
+                } else if (status == PGRES_FATAL_ERROR && error->isEmpty()) {
+                    *error = failure(result);
+                }
+                PQclear(result);
+            }
+        }
+        while (pg_result* result = PQgetResult(m_conn)) { // the sync
+            const bool sync = PQresultStatus(result) == PGRES_PIPELINE_SYNC;
+            PQclear(result);
+            if (sync) {
+                break;
+            }
+        }
+    }
+    if (PQpipelineStatus(m_conn) != PQ_PIPELINE_OFF && PQstatus(m_conn) == CONNECTION_OK) {
+        PQexitPipelineMode(m_conn);
+    }
+    const bool lost = isBroken();
+    if (!committed) {
+        if (error->isEmpty()) {
+            *error = lost ? kConnectionLost : kRolledBack;
+        }
+        m_inTransaction = !lost && PQtransactionStatus(m_conn) != PQTRANS_IDLE;
+        rollback();
+        return nullptr;
+    }
+    m_inTransaction = false;
+    error->clear();
+    return rows ? std::move(rows) : std::make_unique<PgRecordSet>(nullptr);
 }
 
 bool PgConnection::commit(QString* error)

@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <memory>
 #include <optional>
+#include <vector>
 
 struct pg_conn;
 struct pg_result;
@@ -62,6 +63,34 @@ public:
     // kStatementTimeoutMs, kIdleInTransactionMs). A connection found broken here is opened again
     // once, since nothing of the transaction has happened yet.
     bool begin(const QStringList& lockTables, QString* error);
+    // begin() with one statement of the program's own (no parameters) in the same round trip;
+    // its result, or null when anything failed (the transaction is then over).
+    std::unique_ptr<PgRecordSet> beginWith(const QStringList& lockTables,
+                                           const QByteArray& firstStatement, QString* error);
+    // What runBatch did: on failure, which statement failed (-1: the start of the transaction,
+    // its lock included; the number of statements: the commit) and the server's words; on
+    // success, the rows of each statement that returned rows (null for the others).
+    struct BatchOutcome
+    {
+        bool ok = false;
+        int failedAt = -1;
+        QString error;
+        std::vector<std::unique_ptr<PgRecordSet>> rows;
+    };
+    // Runs `statements` (the program's own, values quoted in them, no parameters) as one
+    // transaction in one round trip: BEGIN with the bounded waits, the lock of lockTables, the
+    // statements in order, COMMIT. The locks are held only while the server runs them, never
+    // across a round trip. All of it is on the server afterwards or none of it. With mayRetry,
+    // a connection found broken is opened again and the batch sent once more (for batches that
+    // leave the same state when they run twice).
+    BatchOutcome runBatch(const QStringList& lockTables, const QList<QByteArray>& statements,
+                          bool mayRetry);
+
+    // The last statement of an open transaction and its COMMIT, sent together (one round trip).
+    // The statement's result, or null when it or the commit failed (nothing of the transaction
+    // is then on the server).
+    std::unique_ptr<PgRecordSet> queryAndCommit(const QByteArray& statement,
+                                                const QList<Param>& params, QString* error);
     bool commit(QString* error);
     void rollback();
     bool inTransaction() const { return m_inTransaction; }
@@ -75,13 +104,19 @@ public:
     static const QString kInvalidText;
     static const QString kConnectionLost;
     static const QString kRolledBack;
+    static const QString kServerBusy;
 
 private:
     PgConnection(pg_conn* conn, const QString& conninfo);
     // Opens the connection again when it broke outside a transaction.
     bool ensureConnected(QString* error);
+    // True once the connection is known to be broken (libpq may not know it yet).
+    bool isBroken() const;
+    // Opens the connection again; false (kConnectionLost in *error) when the server is away.
+    bool reconnect(QString* error);
     // Runs a fixed command of this class (BEGIN, LOCK, COMMIT...).
     bool command(const QByteArray& text, QString* error);
+    static QByteArray beginText(const QStringList& lockTables);
     QString failure(const pg_result* result);
 
     pg_conn* m_conn;
@@ -89,6 +124,7 @@ private:
     QString m_libraryName;
     bool m_inTransaction = false;
     QString m_lastSqlState;
+    bool m_broken = false;
 };
 
 // "select top N …" → "select … limit N", and a read of a whole item table without an order gets

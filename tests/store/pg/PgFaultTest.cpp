@@ -1,5 +1,9 @@
 #include "PgTestCluster.h"
 
+#include "RecordingNotifier.h"
+
+#include "register/CertificateRegister.h"
+#include "store/CDbVisit.h"
 #include "store/pg/PgBookkeeping.h"
 #include "store/pg/PgConnection.h"
 #include "store/pg/PgRecordSet.h"
@@ -90,6 +94,58 @@ TEST_F(PgFaultTest, ServerStoppedMidRunLeavesNoHalfDoneBookkeepingAndTheNextActi
                                      nullptr);
     ASSERT_TRUE(all);
     EXPECT_EQ(all->collectInt(QStringLiteral("n")), 2); // 甲 and 丁, nothing of 乙 or 丙
+}
+
+TEST_F(PgFaultTest, RegisterEntryDuringAnOutageFailsOnceAndNumbersGoOnWithoutAGap)
+{
+    QString error;
+    const auto reg = Register::CertificateRegister::openServer(m_db->conninfo(), &error);
+    ASSERT_TRUE(reg) << error.toStdString();
+    reg->setClock([] { return QDateTime(QDate(2026, 5, 4), QTime(9, 0), Qt::UTC); });
+    const auto issue = [&] {
+        Register::NewEntry e;
+        e.values = {{QStringLiteral("姓名"), QStringLiteral("张三")}};
+        const auto made = reg->addEntry(
+            e, [](const QString& n) { return n; }, &error);
+        return made ? made->number : QString();
+    };
+    EXPECT_EQ(issue(), QStringLiteral("LZ2026-000001"));
+    ASSERT_TRUE(cluster(QStringLiteral("halt"), m_info));
+    EXPECT_EQ(issue(), QString());
+    EXPECT_TRUE(error.contains(PgConnection::kConnectionLost)) << error.toStdString();
+    ASSERT_TRUE(cluster(QStringLiteral("resume"), m_info));
+    EXPECT_EQ(issue(), QStringLiteral("LZ2026-000002")) << error.toStdString();
+    EXPECT_EQ(reg->count({}, &error), 2);
+}
+
+TEST_F(PgFaultTest, GenerateDuringAnOutageGivesOneMessageChangesNothingAndTheNextOneWorks)
+{
+    RecordingNotifier notes;
+    CDbVisit db;
+    db.m_pConnection = db.ConnectServer(m_db->conninfo());
+    ASSERT_TRUE(db.m_pConnection);
+    db.RememberLibraryValues({{kCompany, QStringLiteral("甲")}});
+    ASSERT_TRUE(notes.notices().isEmpty()) << notes.texts().join('\n').toStdString();
+
+    ASSERT_TRUE(cluster(QStringLiteral("halt"), m_info));
+    db.RememberLibraryValues({{kCompany, QStringLiteral("乙")}});
+    ASSERT_EQ(notes.notices().size(), 1) << notes.texts().join('\n').toStdString();
+    EXPECT_TRUE(notes.texts().first().startsWith(PgConnection::kConnectionLost))
+        << notes.texts().first().toStdString();
+
+    ASSERT_TRUE(cluster(QStringLiteral("resume"), m_info));
+    notes.clear();
+    db.RememberLibraryValues({{kCompany, QStringLiteral("丙")}});
+    EXPECT_TRUE(notes.notices().isEmpty()) << notes.texts().join('\n').toStdString();
+    // Checked on a connection of its own: the fixture's one went down with the server too.
+    QString error;
+    m_connection = PgConnection::open(m_db->conninfo(), &error);
+    ASSERT_TRUE(m_connection) << error.toStdString();
+    EXPECT_EQ(defaults(), QStringList{QStringLiteral("丙")});
+    auto all = m_connection->execute(
+        QStringLiteral("select count(*) as n from company_item_table where item3 = '乙'"), nullptr);
+    ASSERT_TRUE(all);
+    EXPECT_EQ(all->collectInt(QStringLiteral("n")), 0);
 }
 
 } // namespace

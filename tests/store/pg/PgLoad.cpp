@@ -1,7 +1,8 @@
-// Many clerks against one team server: each client runs Generate's bookkeeping (four libraries
-// and a register number, one transaction) again and again. Prints the latency of a Generate and
-// then checks what the server holds: exactly one default per library, every value used present
-// exactly once, register numbers of each year unique and without gaps.
+// Many clerks against one team server: each client does what a Generate does on a team library
+// again and again: the bookkeeping of four libraries (one transaction) and the register entry
+// with its number (another, on the register's own connection, as in the program). Prints the
+// latency of a Generate and then checks what the server holds: exactly one default per library,
+// every value used present exactly once, register numbers of each year unique and without gaps.
 //
 //   kavri_pg_load [--clients N] [--generates M] [--conninfo TEXT [--init]]
 //
@@ -9,6 +10,9 @@
 // --init sets up the tables in the (empty) database that --conninfo names.
 #include "PgTestCluster.h"
 
+#include "register/CertificateNumber.h"
+#include "register/CertificateRegister.h"
+#include "register/PgRegisterStorage.h"
 #include "store/pg/PgBookkeeping.h"
 #include "store/pg/PgConnection.h"
 #include "store/pg/PgRecordSet.h"
@@ -26,10 +30,9 @@
 
 namespace {
 
-const QStringList kLibraries{QStringLiteral("company_item_table"),
-                             QStringLiteral("department_item_table"),
-                             QStringLiteral("position_item_table"),
-                             QStringLiteral("reason_item_bable")};
+const QStringList kLibraries{
+    QStringLiteral("company_item_table"), QStringLiteral("department_item_table"),
+    QStringLiteral("position_item_table"), QStringLiteral("reason_item_bable")};
 
 struct ClientResult
 {
@@ -44,11 +47,15 @@ void runClient(const QString& conninfo, int client, int generates, ClientResult*
 {
     QString error;
     const auto connection = PgConnection::open(conninfo, &error);
-    if (!connection) {
+    auto storage = connection ? Register::PgRegisterStorage::open(conninfo, &error) : nullptr;
+    if (!connection || !storage) {
         result->failures = generates;
         result->firstError = error;
         return;
     }
+    Register::CertificateRegister reg(std::move(storage));
+    QDateTime now;
+    reg.setClock([&now] { return now; });
     std::mt19937 random(1000 + client);
     std::uniform_int_distribution<int> pick(0, 39);
     for (int i = 0; i < generates; ++i) {
@@ -63,17 +70,28 @@ void runClient(const QString& conninfo, int client, int generates, ClientResult*
             result->used[lib].insert(value);
         }
         const int year = i % 5 == 0 ? 2027 : 2026;
+        now = QDateTime(QDate(year, 3, 1), QTime(9, 0));
+        Register::NewEntry entry;
+        entry.templateName = QStringLiteral("负载模板");
+        entry.templateText = QStringLiteral("【姓名】【证明编号】");
+        entry.values = {{QStringLiteral("姓名"), QStringLiteral("客户%1-%2").arg(client).arg(i)},
+                        {QStringLiteral("公司名称"), values.first().value}};
         const auto start = std::chrono::steady_clock::now();
-        const auto outcome = PgBookkeeping::remember(*connection, values, year);
+        const auto outcome = PgBookkeeping::remember(*connection, values, 0);
+        const auto made = outcome.ok
+                              ? reg.addEntry(
+                                    entry, [](const QString& number) { return number; }, &error)
+                              : std::nullopt;
         const auto end = std::chrono::steady_clock::now();
-        if (!outcome.ok) {
+        if (!made) {
             if (result->failures++ == 0) {
-                result->firstError = outcome.error;
+                result->firstError = outcome.ok ? error : outcome.error;
             }
             continue;
         }
-        result->latenciesMs.push_back(std::chrono::duration<double, std::milli>(end - start).count());
-        result->seqsByYear[year].push_back(outcome.registerSeq);
+        result->latenciesMs.push_back(
+            std::chrono::duration<double, std::milli>(end - start).count());
+        result->seqsByYear[year].push_back(int(Register::parseNumber(made->number)->sequence));
     }
 }
 
@@ -121,8 +139,8 @@ int main(int argc, char** argv)
     // The clients log in as clerks, with the rights a clerk has.
     QString clientInfo = conninfo;
     if (db) {
-        const QString clerk = db->addLogin(QStringLiteral("load"), QStringLiteral("load"),
-                                           PgSchema::kClerkRole);
+        const QString clerk =
+            db->addLogin(QStringLiteral("load"), QStringLiteral("load"), PgSchema::kClerkRole);
         clientInfo = db->conninfo(clerk, QStringLiteral("load"));
     }
 
@@ -199,10 +217,15 @@ int main(int argc, char** argv)
         const int counter = scalar(
             *admin,
             QStringLiteral("select last_seq as n from register_counter where year=%1").arg(year));
+        const int entries = scalar(
+            *admin,
+            QStringLiteral("select count(*) as n from register_entry where year=%1").arg(year));
         std::printf("register %d: %zu numbers, first %d, last %d, duplicates %d, gaps %d, "
-                    "server counter %d\n",
-                    year, list.size(), list.front(), list.back(), duplicates, gaps, counter);
-        ok = ok && duplicates == 0 && gaps == 0 && counter == int(list.size());
+                    "server counter %d, entries %d\n",
+                    year, list.size(), list.front(), list.back(), duplicates, gaps, counter,
+                    entries);
+        ok = ok && duplicates == 0 && gaps == 0 && counter == int(list.size()) &&
+             entries == int(list.size());
     }
     std::printf("%s\n", ok ? "OK" : "FAILED");
     return ok ? 0 : 1;

@@ -1,5 +1,7 @@
 #include "compose/CertificateComposer.h"
 
+#include "compose/ExtraPlaceholders.h"
+
 #include <algorithm>
 #include <utility>
 
@@ -83,6 +85,20 @@ QString replacePlaceholders(QString text, const std::array<int, 9>& order, Repla
     return text;
 }
 
+// The placeholders beyond the nine, after them and in their own order. Each is replaced only
+// when the template itself holds it: a template without them comes out exactly as before, even
+// when a typed value happens to contain one.
+template <typename Replacement>
+QString replaceExtraPlaceholders(QString text, QStringView templateText, Replacement replacement)
+{
+    for (const Placeholder& p : kExtraPlaceholders) {
+        if (findText(templateText, p.marker) >= 0) {
+            text = replaceAll(text, p.marker, replacement(p));
+        }
+    }
+    return text;
+}
+
 } // namespace
 
 QString widthProbe()
@@ -106,8 +122,9 @@ QString TrimReasonText(const QString& reason)
 QString RenderTemplatePreview(const QString& templateText, int width)
 {
     constexpr std::array<int, 9> order = kPreviewOrder;
-    const QString text =
-        replacePlaceholders(templateText, order, [](const Placeholder& p) { return p.blank; });
+    const auto blank = [](const Placeholder& p) { return p.blank; };
+    QString text = replacePlaceholders(templateText, order, blank);
+    text = replaceExtraPlaceholders(std::move(text), templateText, blank);
     return AlignRightBlock(text, width);
 }
 
@@ -123,9 +140,9 @@ QString ComposeCertificate(const QString& templateText, const CertificateValues&
     text += kLineBreak.repeated(3);
     text += templateText;
     constexpr std::array<int, 9> tableOrder = {0, 1, 2, 3, 4, 5, 6, 7, 8};
-    text = replacePlaceholders(std::move(text), tableOrder, [&values](const Placeholder& p) {
-        return QStringView(values.*p.value);
-    });
+    const auto value = [&values](const Placeholder& p) { return QStringView(values.*p.value); };
+    text = replacePlaceholders(std::move(text), tableOrder, value);
+    text = replaceExtraPlaceholders(std::move(text), templateText, value);
     return AlignRightBlock(text, width);
 }
 

@@ -1,3 +1,4 @@
+#include "CheckIdCommand.h"
 #include "CliInput.h"
 #include "ComposeCommand.h"
 #include "PdfCommand.h"
@@ -18,10 +19,11 @@ struct Command
 };
 
 // A new subcommand is one more file pair and one more row here.
-const std::array<Command, 3> kCommands = {{
+const std::array<Command, 4> kCommands = {{
     {"compose", &ComposeCommand::synopsis, &ComposeCommand::run},
     {"preview", &PreviewCommand::synopsis, &PreviewCommand::run},
     {"pdf", &PdfCommand::synopsis, &PdfCommand::run},
+    {"check-id", &CheckIdCommand::synopsis, &CheckIdCommand::run},
 }};
 
 QString usage()

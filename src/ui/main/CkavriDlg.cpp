@@ -10,6 +10,7 @@
 #include "ui/controls/ListViewCtrl.h"
 #include "ui/controls/RecordControls.h"
 #include "ui/main/CAboutDlg.h"
+#include "ui/main/LegalFormFields.h"
 #include "ui/main/MainDialogIds.h"
 
 #include <QAction>
@@ -54,6 +55,7 @@ void CkavriDlg::BuildControls()
     m_pContent->setObjectName(QStringLiteral("content"));
     builder.buildControls(m_pContent);
     m_templateSize = builder.pixelSize();
+    BuildLegalControls();
     m_pContent->setGeometry(QRect(QPoint(0, 0), m_templateSize));
 
     m_listTemplates = control<ListViewCtrl>(kTemplateList);

@@ -8,10 +8,13 @@
 #include <QList>
 #include <QRect>
 #include <QString>
+#include <memory>
 
 class CButtonXp;
 class CDbVisit;
+class LegalFormFields;
 class ListViewCtrl;
+class QLabel;
 class QAction;
 class QComboBox;
 class QPlainTextEdit;
@@ -123,6 +126,11 @@ private:
     void ScrollTo(int position);
     void UpdateContentSize();
 
+    // The inputs for the placeholders beyond the nine, the ID hint and the mark on a template
+    // that leaves out what a certificate must state (CkavriDlgLegal.cpp).
+    void BuildLegalControls();
+    void ShowTemplateCompleteness(const QString& templateText);
+
     // Keeping the window on the available screen area.
     QRect PlacementTarget() const;
     void ApplyPlacement();
@@ -139,4 +147,6 @@ private:
     bool m_bInitialised = false;
     bool m_bPlacementCheckPending = false;
     QList<QRect> m_placementsUndone;
+    std::unique_ptr<LegalFormFields> m_pLegalFields;
+    QLabel* m_pCompletenessMark = nullptr;
 };

@@ -8,6 +8,7 @@
 #include "ui/common/CtrlText.h"
 #include "ui/common/Notifier.h"
 #include "ui/controls/LineWidth.h"
+#include "ui/main/LegalFormFields.h"
 #include "ui/main/MainDialogIds.h"
 
 #include <QClipboard>
@@ -50,6 +51,7 @@ void CkavriDlg::OnGenerate()
         }
     }
     values.reason = Compose::TrimReasonText(values.reason);
+    m_pLegalFields->fillValues(&values, QDate::currentDate());
 
     auto* result = control<QPlainTextEdit>(kResult);
     const int width = MeasureLineWidth(result);

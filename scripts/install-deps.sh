@@ -7,7 +7,9 @@ packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools
     libsqlcipher-dev sqlcipher
-    fonts-arphic-uming fonts-noto-cjk
+    libpq-dev postgresql-15
+    libquazip1-qt6-dev
+    fonts-arphic-uming fonts-noto-cjk qt6-translations-l10n
     libgtest-dev libgmock-dev libbenchmark-dev
     poppler-utils xvfb xauth
     clang libclang-rt-14-dev

@@ -1,8 +1,10 @@
 #include "app/CkavriApp.h"
 
 #include "app/LibraryFilePath.h"
+#include "app/SessionEndWatcher.h"
 #include "print/CMyFrame.h"
 #include "ui/common/FontSubstitutions.h"
+#include "ui/common/QtChineseTexts.h"
 #include "ui/main/CkavriDlg.h"
 
 CkavriApp::CkavriApp(int& argc, char** argv) : QApplication(argc, argv)
@@ -13,6 +15,7 @@ CkavriApp::CkavriApp(int& argc, char** argv) : QApplication(argc, argv)
     // print preview replaces the main dialog there is a moment without any visible window.
     setQuitOnLastWindowClosed(false);
     InstallFontSubstitutions();
+    InstallQtChineseTexts(*this);
 }
 
 CkavriApp::~CkavriApp() = default;
@@ -27,6 +30,9 @@ int CkavriApp::InitInstance()
     CkavriDlg dlg(m_dbVisit, m_strCertText, libraryFilePath());
     m_pMainWnd = &dlg;
     ConnectMainWindow(dlg);
+    // The end of the desktop session (SIGTERM, SIGHUP) closes the window as its close box does.
+    SessionEndWatcher watcher;
+    connect(&watcher, &SessionEndWatcher::sessionEnding, &dlg, [&dlg] { CloseForSessionEnd(dlg); });
     dlg.DoModal();
     m_pMainWnd = nullptr;
     return 0;

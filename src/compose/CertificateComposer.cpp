@@ -85,9 +85,7 @@ QString replacePlaceholders(QString text, const std::array<int, 9>& order, Repla
     return text;
 }
 
-// The placeholders beyond the nine, after them and in their own order. Each is replaced only
-// when the template itself holds it: a template without them comes out exactly as before, even
-// when a typed value happens to contain one.
+// The placeholders beyond the nine, each where the template itself holds it.
 template <typename Replacement>
 QString replaceExtraPlaceholders(QString text, QStringView templateText, Replacement replacement)
 {
@@ -123,8 +121,8 @@ QString RenderTemplatePreview(const QString& templateText, int width)
 {
     constexpr std::array<int, 9> order = kPreviewOrder;
     const auto blank = [](const Placeholder& p) { return p.blank; };
-    QString text = replacePlaceholders(templateText, order, blank);
-    text = replaceExtraPlaceholders(std::move(text), templateText, blank);
+    const QString text = replaceExtraPlaceholders(replacePlaceholders(templateText, order, blank),
+                                                  templateText, blank);
     return AlignRightBlock(text, width);
 }
 

@@ -18,7 +18,8 @@ struct CertificateValues
     QString reason;
 
     // Beyond the nine: replaced after them, in the order of Compose::kExtraPlaceholders.
-    QString contractTerm; // 【合同期限】
-    QString serviceYears; // 【工作年限】
-    QString issueDate;    // 【出具日期】
+    QString contractTerm;      // 【合同期限】
+    QString serviceYears;      // 【工作年限】
+    QString issueDate;         // 【出具日期】
+    QString certificateNumber; // 【证明编号】, the register's number of this certificate
 };

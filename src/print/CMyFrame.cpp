@@ -23,6 +23,7 @@ CMyFrame::CMyFrame(QWidget* dialog, const QString* certText)
     m_pPreview = new CMyPreviewView(m_pView, this);
     setCentralWidget(m_pPreview);
     connect(m_pPreview, &CMyPreviewView::closeRequested, this, [this] { ClosePreviewProc(this); });
+    connect(m_pPreview, &CMyPreviewView::printed, this, &CMyFrame::printed);
     createToolBar();
 
     if (m_pDialog) {

@@ -35,6 +35,8 @@ public:
 signals:
     // The preview is closing; the dialog it stood in for is shown again.
     void previewClosed();
+    // The page was printed from the preview.
+    void printed();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -19,6 +19,8 @@ public slots:
 
 signals:
     void closeRequested();
+    // The page went to the printer (the printer dialog was not cancelled).
+    void printed();
 
 private:
     CMyView* m_pPrintView;

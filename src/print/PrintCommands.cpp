@@ -31,8 +31,11 @@ CMyFrame* OpenPrintPreview(QWidget* dialog, const QString& resultText, QString* 
 
 QString SuggestedPdfPath(const QString& name)
 {
+    // The documents folder is named even on accounts that never had one; the file dialog then
+    // cannot open it and drops the folder from the suggestion. Only a folder that exists is
+    // offered, and always as an absolute path.
     QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    if (folder.isEmpty()) {
+    if (folder.isEmpty() || !QDir(folder).exists()) {
         folder = QDir::homePath();
     }
     // A name is typed freely; a slash would point into another folder.
@@ -42,7 +45,7 @@ QString SuggestedPdfPath(const QString& name)
     const QString file = cleaned.isEmpty()
                              ? Compose::kTitle + QStringLiteral(".pdf")
                              : Compose::kTitle + u'-' + cleaned + QStringLiteral(".pdf");
-    return QDir(folder).filePath(file);
+    return QDir(folder).absoluteFilePath(file);
 }
 
 bool ExportPdf(QWidget* parent, const QString& resultText, const QString& name)

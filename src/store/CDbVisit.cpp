@@ -6,6 +6,8 @@
 #include "store/SqlConnection.h"
 #include "store/Statements.h"
 #include "store/StoreFeedback.h"
+#include "store/pg/PgConnection.h"
+#include "store/pg/TeamConfig.h"
 
 const QString CDbVisit::kLibraryFileName = LibraryFile::kFileName;
 const QString CDbVisit::kPassword = LibraryFile::kPassword;
@@ -55,18 +57,52 @@ std::shared_ptr<SqlConnection> CDbVisit::ConnectAccessDb(const QString& path,
     return connection;
 }
 
+std::shared_ptr<SqlConnection> CDbVisit::ConnectServer(const QString& conninfo)
+{
+    QString error;
+    std::shared_ptr<SqlConnection> connection = SqlConnection::openServer(conninfo, &error);
+    if (!connection) {
+        StoreFeedback::connectFailed(kConnectFailed);
+        return nullptr;
+    }
+    return connection;
+}
+
+std::shared_ptr<SqlConnection> CDbVisit::ConnectLibrary(const QString& filePath)
+{
+    const TeamConfig::Choice choice = TeamConfig::read();
+    if (!choice.team) {
+        m_strLibraryTitle.clear();
+        return ConnectAccessDb(filePath, kPassword);
+    }
+    m_strLibraryTitle = QStringLiteral("团队资料库 ") + TeamConfig::displayName(choice.conninfo);
+    if (!choice.error.isEmpty()) {
+        // A configuration that names a server wrongly is no reason to use the file instead.
+        StoreFeedback::connectFailed(choice.error);
+        return nullptr;
+    }
+    std::shared_ptr<SqlConnection> connection = ConnectServer(choice.conninfo);
+    if (connection && TeamConfig::displayName(choice.conninfo).isEmpty()) {
+        m_strLibraryTitle += connection->server()->libraryName();
+    }
+    return connection;
+}
+
 std::unique_ptr<RecordSet> CDbVisit::ExecuteSql(const QString& statement)
 {
     // Hold the connection for the whole call, whatever happens to the member meanwhile.
     const std::shared_ptr<SqlConnection> connection = m_pConnection;
+    if (m_unit && !AdmitToUnit(connection.get(), statement)) {
+        return nullptr;
+    }
     if (!connection || !connection->isOpen()) {
-        reportStatementFailure(SqlConnection::kNotConnected, statement);
+        reportStatementFailure(FailureText(SqlConnection::kNotConnected), statement);
         return nullptr;
     }
     QString error;
     std::unique_ptr<RecordSet> records = connection->execute(statement, &error);
     if (!records) {
-        reportStatementFailure(error, statement);
+        reportStatementFailure(FailureText(error), statement);
     }
     return records;
 }

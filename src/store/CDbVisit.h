@@ -3,7 +3,10 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
+#include <optional>
+#include <utility>
 
 class SqlConnection;
 class RecordSet;
@@ -37,6 +40,15 @@ public:
     // Opens the library file read-write (never creates it) with the password; on failure shows
     // "无法连接到资料库，您的本地数据被破坏或无法找到！" and returns null.
     std::shared_ptr<SqlConnection> ConnectAccessDb(const QString& path, const QString& password);
+    // Connects to a team library on a server (libpq connection text); on failure shows the same
+    // notice as ConnectAccessDb and returns null. Never falls back to the file.
+    std::shared_ptr<SqlConnection> ConnectServer(const QString& conninfo);
+    // The library the configuration names (kavri.conf): the server when one is named, else the
+    // file at filePath with the fixed key, exactly as ConnectAccessDb opens it.
+    std::shared_ptr<SqlConnection> ConnectLibrary(const QString& filePath);
+    // For the window title: "团队资料库 <name>" while a team library is chosen, else "".
+    const QString& LibraryTitle() const { return m_strLibraryTitle; }
+
     // Runs one statement on m_pConnection; null after a failure (already reported).
     std::unique_ptr<RecordSet> ExecuteSql(const QString& statement);
     // Closes the connection if open; the pointer is null afterwards.
@@ -68,10 +80,42 @@ public:
                        qint32 itemId);
     void DeleteRecord(const QString& table, qint32 itemId);
 
+    // Runs the record operations that body calls as one unit: the write lock is taken before
+    // the unit's first statement, the first failing statement is reported (once) and every later
+    // one skipped, and the unit is then undone as a whole; otherwise it is committed. A unit
+    // started inside another one is part of it. True when the unit was committed (or ran no
+    // statement).
+    bool RunWriteTransaction(const std::function<void()>& body);
+
     // What Generate does with each value it used: value becomes the default entry of table.
     // The old default loses its marker; an entry named value gets it, or a new entry recorded
     // with upid -1 is added with the marker. Four statements, in this order.
     void RememberLibraryValue(const QString& table, const QString& value);
+    // The bookkeeping of one Generate, in the order given, in one write transaction; pairs of
+    // table and value whose value is empty are left out.
+    void RememberLibraryValues(const QList<std::pair<QString, QString>>& values);
 
     std::shared_ptr<SqlConnection> m_pConnection;
+
+private:
+    QString m_strLibraryTitle;
+
+    struct WriteUnit
+    {
+        // Declared, not defaulted: clang cannot default-construct a nested class with member
+        // initializers inside std::optional while the enclosing class is still incomplete.
+        WriteUnit() {}
+        bool begun = false;
+        bool failed = false;
+        QString lastStatement;
+        // What the statements at hand carry, named for a person ("公司名称"); empty for none.
+        QString subject;
+    };
+    // Lets a statement of the open unit run (taking the write lock first); false when it is
+    // skipped, the failure already reported.
+    bool AdmitToUnit(SqlConnection* connection, const QString& statement);
+    // The text to report for a failed statement; marks the open unit failed.
+    QString FailureText(const QString& error);
+
+    std::optional<WriteUnit> m_unit;
 };

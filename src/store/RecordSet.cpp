@@ -1,5 +1,7 @@
 #include "store/RecordSet.h"
 
+#include "store/pg/PgRecordSet.h"
+
 #include <sqlite3.h>
 
 RecordSet::RecordSet(sqlite3_stmt* stmt, int stepResult) : m_stmt(stmt)
@@ -13,6 +15,12 @@ RecordSet::RecordSet(sqlite3_stmt* stmt, int stepResult) : m_stmt(stmt)
         }
     }
     takeStep(stepResult);
+}
+
+RecordSet::RecordSet(std::unique_ptr<PgRecordSet> rows)
+    : m_stmt(nullptr), m_server(std::move(rows))
+{
+    m_eof = m_server->isEof();
 }
 
 RecordSet::~RecordSet()
@@ -30,6 +38,11 @@ void RecordSet::takeStep(int stepResult)
 
 void RecordSet::moveNext()
 {
+    if (m_server) {
+        m_server->moveNext();
+        m_eof = m_server->isEof();
+        return;
+    }
     if (!m_eof) {
         takeStep(sqlite3_step(m_stmt));
     }
@@ -42,11 +55,17 @@ int RecordSet::columnIndex(const QString& column) const
 
 bool RecordSet::hasColumn(const QString& column) const
 {
+    if (m_server) {
+        return m_server->hasColumn(column);
+    }
     return columnIndex(column) >= 0;
 }
 
 QString RecordSet::collect(const QString& column) const
 {
+    if (m_server) {
+        return m_server->collect(column);
+    }
     const int index = columnIndex(column);
     if (m_eof || index < 0) {
         return QString();
@@ -61,6 +80,9 @@ QString RecordSet::collect(const QString& column) const
 
 qint32 RecordSet::collectInt(const QString& column) const
 {
+    if (m_server) {
+        return m_server->collectInt(column);
+    }
     const int index = columnIndex(column);
     if (m_eof || index < 0) {
         return 0;

@@ -2,13 +2,15 @@
 
 #include <QHash>
 #include <QString>
+#include <memory>
 
 struct sqlite3_stmt;
+class PgRecordSet;
 
 // A forward-only cursor over one statement's rows. The first row is already fetched when the
 // record set is handed out; statements that return no rows give a record set that is at its
 // end from the start. Columns are found by name (case-insensitive, as Jet does); NULL reads as
-// the empty string.
+// the empty string. The rows come from the library file or, for a team library, from the server.
 class RecordSet
 {
 public:
@@ -32,10 +34,13 @@ private:
     friend class SqlConnection;
     // Takes ownership of stmt; stepResult is the result of its first step.
     RecordSet(sqlite3_stmt* stmt, int stepResult);
+    // The rows of a server's result.
+    explicit RecordSet(std::unique_ptr<PgRecordSet> rows);
     int columnIndex(const QString& column) const;
     void takeStep(int stepResult);
 
     sqlite3_stmt* m_stmt;
+    std::unique_ptr<PgRecordSet> m_server;
     bool m_eof = true;
     QHash<QString, int> m_columns;
     QString m_error;

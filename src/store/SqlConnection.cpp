@@ -1,18 +1,25 @@
 #include "store/SqlConnection.h"
 
 #include "store/JetDialect.h"
+#include "store/LibraryTables.h"
 #include "store/RecordSet.h"
+#include "store/pg/PgConnection.h"
+#include "store/pg/PgRecordSet.h"
 
 #include <QByteArray>
 #include <QFile>
+#include <algorithm>
 #include <sqlite3.h>
 
 const QString SqlConnection::kNotConnected = QStringLiteral("没有打开的资料库连接。");
 const QString SqlConnection::kSecondStatement =
     QStringLiteral("语句文本中含有第二条语句，未执行。");
 const QString SqlConnection::kInvalidText =
-    QStringLiteral("语句文本中含有无效的字符（不成对的代理项），未执行。");
+    QStringLiteral("文字中含有无法保存的字符（空字符或不完整的字符），未执行。");
 const QString SqlConnection::kNotALibrary = QStringLiteral("file holds no tables");
+const QString SqlConnection::kLocked =
+    QStringLiteral("资料库正被另一个程序占用，等待几秒后仍无法写入。");
+const QString SqlConnection::kDiskFull = QStringLiteral("磁盘已满，资料库无法写入。");
 
 namespace {
 
@@ -81,9 +88,64 @@ bool onlyBlanksAndSemicolons(const char* begin, const char* end)
     return true;
 }
 
+std::chrono::steady_clock::time_point after(int ms)
+{
+    return std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+}
+
 } // namespace
 
-SqlConnection::SqlConnection(sqlite3* db) : m_db(db) {}
+SqlConnection::SqlConnection(sqlite3* db) : m_db(db), m_lockDeadline(after(kBusyTimeoutMs))
+{
+    // Replaces the plain busy timeout used while opening: the wait ends at a deadline that a
+    // transaction sets once for all its statements.
+    sqlite3_busy_handler(m_db, &SqlConnection::waitForLock, this);
+}
+
+int SqlConnection::waitForLock(void* self, int attempt)
+{
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        static_cast<SqlConnection*>(self)->m_lockDeadline - std::chrono::steady_clock::now());
+    if (left.count() <= 0) {
+        return 0;
+    }
+    // Short naps first, so that a lock held for a moment costs little; then 50 ms at a time.
+    static constexpr int kNaps[] = {1, 2, 5, 10, 20, 50};
+    const int nap = kNaps[std::min<int>(attempt, std::size(kNaps) - 1)];
+    sqlite3_sleep(int(std::min<qint64>(nap, left.count())));
+    return 1;
+}
+
+QString SqlConnection::errorText() const
+{
+    switch (sqlite3_errcode(m_db)) {
+    case SQLITE_BUSY:
+        return kLocked;
+    case SQLITE_FULL:
+        return kDiskFull;
+    default:
+        return lastError(m_db);
+    }
+}
+
+SqlConnection::SqlConnection(std::shared_ptr<PgConnection> server)
+    : m_db(nullptr), m_server(std::move(server)), m_lockDeadline(after(kBusyTimeoutMs))
+{
+}
+
+std::shared_ptr<SqlConnection> SqlConnection::openServer(const QString& conninfo, QString* error)
+{
+    std::shared_ptr<PgConnection> server = PgConnection::open(conninfo, error);
+    if (!server) {
+        return nullptr;
+    }
+    return std::shared_ptr<SqlConnection>(new SqlConnection(std::move(server)));
+}
+
+bool SqlConnection::isOpen() const
+{
+    return m_db != nullptr || (m_server && m_server->isOpen());
+}
 
 SqlConnection::~SqlConnection()
 {
@@ -133,9 +195,78 @@ bool SqlConnection::isReadOnly() const
     return m_db && sqlite3_db_readonly(m_db, "main") == 1;
 }
 
+bool SqlConnection::beginWrite(QString* error)
+{
+    if (m_server) {
+        // The five item tables are locked before the first read, so two clerks' bookkeeping
+        // runs one after the other and every library keeps one default.
+        using namespace LibraryTables;
+        return m_server->begin({kTemplate, kCompany, kDepartment, kPosition, kReason}, error);
+    }
+    if (!m_db) {
+        *error = kNotConnected;
+        return false;
+    }
+    m_lockDeadline = after(kTransactionLockWaitMs);
+    if (sqlite3_exec(m_db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK) {
+        *error = errorText();
+        return false;
+    }
+    return true;
+}
+
+bool SqlConnection::commit(QString* error)
+{
+    if (m_server) {
+        if (!m_server->inTransaction()) {
+            *error = kNotConnected;
+            return false;
+        }
+        return m_server->commit(error);
+    }
+    if (!inTransaction()) {
+        *error = kNotConnected;
+        return false;
+    }
+    if (sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
+        *error = errorText();
+        rollback();
+        return false;
+    }
+    return true;
+}
+
+void SqlConnection::rollback()
+{
+    if (m_server) {
+        m_server->rollback();
+        return;
+    }
+    if (inTransaction()) {
+        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+    }
+}
+
+bool SqlConnection::inTransaction() const
+{
+    if (m_server) {
+        return m_server->inTransaction();
+    }
+    return m_db && sqlite3_get_autocommit(m_db) == 0;
+}
+
 void SqlConnection::close()
 {
+    if (m_server) {
+        m_server->close();
+    }
     if (m_db) {
+        // Everything this connection wrote goes from the log into the file itself, even while
+        // another copy of the program keeps the file open: the file alone is then a complete
+        // library. A copy busy writing at this moment makes it a partial fold; its own close
+        // finishes it.
+        m_lockDeadline = after(1000);
+        sqlite3_exec(m_db, "PRAGMA wal_checkpoint(TRUNCATE)", nullptr, nullptr, nullptr);
         // close_v2 defers the release while a record set still holds a statement.
         sqlite3_close_v2(m_db);
         m_db = nullptr;
@@ -148,15 +279,22 @@ std::unique_ptr<RecordSet> SqlConnection::execute(const QString& statement, QStr
     if (!error) {
         error = &ignored;
     }
-    if (!m_db) {
+    if (!m_db && !m_server) {
         *error = kNotConnected;
         return nullptr;
     }
     // Half of a surrogate pair has no UTF-8 form: it would be stored as U+FFFD, a value other
-    // than the one given. Such a statement is refused instead.
-    if (!QStringView(statement).isValidUtf16()) {
+    // than the one given. A NUL would end the statement early. Such a statement is refused.
+    if (!QStringView(statement).isValidUtf16() || statement.contains(QChar(0))) {
         *error = kInvalidText;
         return nullptr;
+    }
+    if (m_server) {
+        std::unique_ptr<PgRecordSet> rows = m_server->execute(statement, error);
+        return rows ? std::unique_ptr<RecordSet>(new RecordSet(std::move(rows))) : nullptr;
+    }
+    if (!inTransaction()) {
+        m_lockDeadline = after(kBusyTimeoutMs);
     }
     const QByteArray text = TranslateJetStatement(statement).toUtf8();
     const char* begin = text.constData();
@@ -164,7 +302,7 @@ std::unique_ptr<RecordSet> SqlConnection::execute(const QString& statement, QStr
     sqlite3_stmt* stmt = nullptr;
     const char* tail = nullptr;
     if (sqlite3_prepare_v2(m_db, begin, text.size() + 1, &stmt, &tail) != SQLITE_OK) {
-        *error = lastError(m_db);
+        *error = errorText();
         return nullptr;
     }
     // SQLite stops at a NUL character or at the end of the first statement; whatever it left
@@ -180,7 +318,7 @@ std::unique_ptr<RecordSet> SqlConnection::execute(const QString& statement, QStr
     }
     const int rc = sqlite3_step(stmt);
     if (rc != SQLITE_ROW && rc != SQLITE_DONE) {
-        *error = lastError(m_db);
+        *error = errorText();
         sqlite3_finalize(stmt);
         return nullptr;
     }

@@ -42,6 +42,9 @@ std::vector<ExtraCase> extraCases()
     CertificateValues nameIsAMarker = v;
     nameIsAMarker.name = QStringLiteral("【工作年限】");
     CertificateValues empty;
+    CertificateValues termSpellsTheNumber = v;
+    termSpellsTheNumber.contractTerm = QStringLiteral("【证明编号】");
+    termSpellsTheNumber.certificateNumber = QStringLiteral("LZ2026-000007");
     return {
         {"AllThree", QStringLiteral("【合同期限】|【工作年限】|【出具日期】"), v,
          QStringLiteral("2021年3月1日至2024年2月29日|3年|2026年12月7日"),
@@ -61,6 +64,10 @@ std::vector<ExtraCase> extraCases()
         // Without the placeholder in the template, nothing changes: not even a typed marker.
         {"NameSpellingAMarkerTheTemplateLacks", QStringLiteral("【姓名】"), nameIsAMarker,
          QStringLiteral("【工作年限】"), B(3)},
+        // The contract term, the years and the date come before the register's number.
+        {"BeforeTheCertificateNumber", QStringLiteral("【合同期限】/【证明编号】"),
+         termSpellsTheNumber, QStringLiteral("LZ2026-000007/LZ2026-000007"),
+         B(10) + QStringLiteral("/") + B(6)},
         {"InTheRightBlock",
          QStringLiteral("正文") + kOpen + QStringLiteral("某公司<br>【出具日期】</div>"), v,
          QStringLiteral("正文某公司\r\n2026年12月7日"),

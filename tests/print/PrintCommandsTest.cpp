@@ -91,15 +91,67 @@ TEST_F(PrintCommandsTest, PreviewOfAnEmptyBoxHandsOverAnEmptyBody)
     EXPECT_TRUE(certText.isEmpty());
 }
 
+// Points HOME at a fresh folder for one test, and puts the old one back.
+class TemporaryHome
+{
+public:
+    TemporaryHome() : m_home(qgetenv("HOME")), m_config(qgetenv("XDG_CONFIG_HOME"))
+    {
+        qputenv("HOME", m_dir.path().toUtf8());
+        qunsetenv("XDG_CONFIG_HOME");
+    }
+    ~TemporaryHome()
+    {
+        qputenv("HOME", m_home);
+        if (m_config.isEmpty()) {
+            qunsetenv("XDG_CONFIG_HOME");
+        } else {
+            qputenv("XDG_CONFIG_HOME", m_config);
+        }
+    }
+    QString path() const { return m_dir.path(); }
+
+private:
+    QTemporaryDir m_dir;
+    QByteArray m_home;
+    QByteArray m_config;
+};
+
 TEST_F(PrintCommandsTest, SuggestedFileIsNamedForThePersonInTheDocumentsFolder)
 {
-    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    TemporaryHome home;
+    ASSERT_TRUE(QDir(home.path()).mkdir(QStringLiteral("Documents")));
+    const QString documents = home.path() + QStringLiteral("/Documents");
     EXPECT_EQ(PrintCommands::SuggestedPdfPath(QStringLiteral("张三")),
-              QDir(documents).filePath(QStringLiteral("离职证明-张三.pdf")));
+              documents + QStringLiteral("/离职证明-张三.pdf"));
     EXPECT_EQ(PrintCommands::SuggestedPdfPath(QStringLiteral(" ")),
-              QDir(documents).filePath(QStringLiteral("离职证明.pdf")));
+              documents + QStringLiteral("/离职证明.pdf"));
     EXPECT_EQ(QFileInfo(PrintCommands::SuggestedPdfPath(QStringLiteral("a/../b"))).fileName(),
               QStringLiteral("离职证明-a_.._b.pdf"));
+}
+
+TEST_F(PrintCommandsTest, SuggestionIsAnAbsolutePathInAFolderThatExists)
+{
+    TemporaryHome home;
+    // An account without a documents folder: the home folder itself.
+    const QString withoutDocuments = PrintCommands::SuggestedPdfPath(QStringLiteral("张三"));
+    EXPECT_EQ(withoutDocuments, home.path() + QStringLiteral("/离职证明-张三.pdf"));
+    EXPECT_TRUE(withoutDocuments.startsWith(u'/'));
+
+    ASSERT_TRUE(QDir(home.path()).mkdir(QStringLiteral("Documents")));
+    EXPECT_EQ(PrintCommands::SuggestedPdfPath(QString()),
+              home.path() + QStringLiteral("/Documents/离职证明.pdf"));
+}
+
+TEST_F(PrintCommandsTest, ExportOnAnAccountWithoutDocumentsSuggestsTheHomeFolder)
+{
+    TemporaryHome home;
+    files.answer = QDir(home.path()).filePath(QStringLiteral("离职证明-张三.pdf"));
+    EXPECT_TRUE(PrintCommands::ExportPdf(&dialog, SampleCertificate(), QStringLiteral("张三")));
+    ASSERT_EQ(files.suggested.size(), 1);
+    EXPECT_EQ(files.suggested.first(), files.answer);
+    EXPECT_TRUE(QFile::exists(files.answer));
+    EXPECT_TRUE(notifier.notices().isEmpty());
 }
 
 TEST_F(PrintCommandsTest, ExportWritesThePageWhereTheUserChose)

@@ -21,7 +21,10 @@ TEST_F(DeliveredLibrary, HasTheFiveTablesWithTheSameColumns)
     }
     for (const QString& table : kTables) {
         QStringList columns;
-        auto records = db.ExecuteSql("pragma table_info(" + table + ")");
+        auto records = db.ExecuteSql(
+            onServer() ? "select column_name as name from information_schema.columns where "
+                         "table_name='" + table + "' order by ordinal_position"
+                       : "pragma table_info(" + table + ")");
         for (; records && !records->isEof(); records->moveNext()) {
             columns.append(records->collect("name"));
         }

@@ -7,8 +7,19 @@
 
 #include <QStringList>
 #include <gtest/gtest.h>
+#include <memory>
+
+#ifdef KAVRI_STORE_ON_SERVER
+#include "PgTestCluster.h"
+#include "store/LibraryFile.h"
+#include "store/pg/PgConnection.h"
+#include "store/pg/PgImport.h"
+#include "store/pg/PgSchema.h"
+#endif
 
 // A connected CDbVisit on a private copy of the delivered library, with every notice recorded.
+// Built with KAVRI_STORE_ON_SERVER, the copy is a team library on the PostgreSQL test cluster
+// (the delivered file imported into a database of its own), and the same tests run there.
 class LibraryFixture : public ::testing::Test
 {
 protected:
@@ -16,9 +27,31 @@ protected:
     {
         ASSERT_TRUE(library.isValid())
             << "no copy of " << TempLibrary::deliveredFile().toStdString();
+#ifdef KAVRI_STORE_ON_SERVER
+        server = std::make_unique<PgTestDatabase>();
+        ASSERT_TRUE(server->isValid()) << "no test cluster (fixture pg_cluster)";
+        QString error;
+        const auto admin = PgConnection::open(server->conninfo(), &error);
+        ASSERT_TRUE(admin) << error.toStdString();
+        ASSERT_TRUE(PgSchema::init(*admin, &error)) << error.toStdString();
+        const PgImport::Result copied =
+            PgImport::importLibrary(*admin, library.path(), LibraryFile::kPassword);
+        ASSERT_TRUE(copied.ok) << copied.error.toStdString();
+        db.m_pConnection = db.ConnectServer(server->conninfo());
+#else
         db.m_pConnection = db.ConnectAccessDb(library.path(), CDbVisit::kPassword);
+#endif
         ASSERT_TRUE(db.m_pConnection);
         ASSERT_TRUE(notes.notices().isEmpty());
+    }
+
+    static constexpr bool onServer()
+    {
+#ifdef KAVRI_STORE_ON_SERVER
+        return true;
+#else
+        return false;
+#endif
     }
 
     // Runs a statement of the test's own that must succeed.
@@ -68,6 +101,9 @@ protected:
     }
 
     TempLibrary library;
+#ifdef KAVRI_STORE_ON_SERVER
+    std::unique_ptr<PgTestDatabase> server;
+#endif
     RecordingNotifier notes;
     CDbVisit db;
 };

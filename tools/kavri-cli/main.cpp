@@ -1,8 +1,12 @@
+#include "BatchCommand.h"
 #include "CheckIdCommand.h"
 #include "CliInput.h"
 #include "ComposeCommand.h"
+#include "LibraryCommand.h"
 #include "PdfCommand.h"
 #include "PreviewCommand.h"
+#include "ServerCommand.h"
+#include "RegisterCommand.h"
 
 #include <QString>
 #include <QStringList>
@@ -19,10 +23,14 @@ struct Command
 };
 
 // A new subcommand is one more file pair and one more row here.
-const std::array<Command, 4> kCommands = {{
+const std::array<Command, 8> kCommands = {{
     {"compose", &ComposeCommand::synopsis, &ComposeCommand::run},
     {"preview", &PreviewCommand::synopsis, &PreviewCommand::run},
     {"pdf", &PdfCommand::synopsis, &PdfCommand::run},
+    {"server", &ServerCommand::synopsis, &ServerCommand::run},
+    {"batch", &BatchCommand::synopsis, &BatchCommand::run},
+    {"register", &RegisterCommand::synopsis, &RegisterCommand::run},
+    {"library", &LibraryCommand::synopsis, &LibraryCommand::run},
     {"check-id", &CheckIdCommand::synopsis, &CheckIdCommand::run},
 }};
 

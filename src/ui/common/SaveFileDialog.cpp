@@ -1,6 +1,7 @@
 #include "ui/common/SaveFileDialog.h"
 
 #include <QFileDialog>
+#include <QRegularExpression>
 
 namespace {
 
@@ -13,9 +14,11 @@ public:
         QFileDialog dialog(parent, caption, suggestedPath, filter);
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setFileMode(QFileDialog::AnyFile);
-        // A name typed without ".pdf" still gets it, and the overwrite question asks about the
-        // file that will really be written.
-        dialog.setDefaultSuffix(QStringLiteral("pdf"));
+        // A name typed without the filter's extension (".pdf") still gets it, and the overwrite
+        // question asks about the file that will really be written.
+        const QRegularExpressionMatch suffix =
+            QRegularExpression(QStringLiteral("\\*\\.(\\w+)")).match(filter);
+        dialog.setDefaultSuffix(suffix.hasMatch() ? suffix.captured(1) : QStringLiteral("pdf"));
         dialog.selectFile(suggestedPath);
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
             return QString();

@@ -4,6 +4,7 @@
 #include "ui/controls/CButtonXp.h"
 #include "ui/controls/ListViewCtrl.h"
 #include "ui/controls/PictureLabel.h"
+#include "ui/controls/RightAlignedCalendar.h"
 #include "ui/controls/SortedComboBox.h"
 
 #include <QComboBox>
@@ -112,6 +113,7 @@ QWidget* createDate(const ControlTemplate&, QWidget* parent)
     auto* date = new QDateEdit(QDate::currentDate(), parent);
     date->setDisplayFormat(kDateFormat);
     date->setCalendarPopup(true);
+    AlignCalendarPopupRight(date);
     return date;
 }
 

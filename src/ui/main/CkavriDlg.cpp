@@ -11,7 +11,10 @@
 #include "ui/controls/RecordControls.h"
 #include "ui/main/CAboutDlg.h"
 #include "ui/main/LegalFormFields.h"
+#include "ui/main/LibraryBackupActions.h"
 #include "ui/main/MainDialogIds.h"
+#include "ui/main/MainWindowAccessibility.h"
+#include "ui/register/RegisterSession.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -32,6 +35,7 @@ CkavriDlg::CkavriDlg(CDbVisit& dbVisit, QString& certText, const QString& librar
 {
     BuildControls();
     ConnectCommands();
+    SetUpRegister();
 }
 
 CkavriDlg::~CkavriDlg() = default;
@@ -54,6 +58,7 @@ void CkavriDlg::BuildControls()
     m_pContent = new QWidget(this);
     m_pContent->setObjectName(QStringLiteral("content"));
     builder.buildControls(m_pContent);
+    SetUpMainWindowAccessibility(m_pContent);
     m_templateSize = builder.pixelSize();
     BuildLegalControls();
     m_pContent->setGeometry(QRect(QPoint(0, 0), m_templateSize));
@@ -75,6 +80,10 @@ void CkavriDlg::BuildControls()
     m_pAboutAction->setShortcutContext(Qt::WindowShortcut);
     addAction(m_pAboutAction);
     connect(m_pAboutAction, &QAction::triggered, this, &CkavriDlg::OnAbout);
+    m_pBatchAction = new QAction(QStringLiteral("批量生成(&B)..."), this);
+    m_pBatchAction->setObjectName(QStringLiteral("batchAction"));
+    connect(m_pBatchAction, &QAction::triggered, this, &CkavriDlg::OnBatch);
+    m_pBackupActions = new LibraryBackupActions(this, [this] { return m_strLibraryPath; });
 }
 
 QWidget* CkavriDlg::control(int id) const
@@ -116,7 +125,10 @@ bool CkavriDlg::OnInitDialog()
 
     setWindowIcon(m_hIcon);
 
-    m_dbVisit.m_pConnection = m_dbVisit.ConnectAccessDb(m_strLibraryPath, CDbVisit::kPassword);
+    m_dbVisit.m_pConnection = m_dbVisit.ConnectLibrary(m_strLibraryPath);
+    if (!m_dbVisit.LibraryTitle().isEmpty()) {
+        setWindowTitle(windowTitle() + QStringLiteral(" — ") + m_dbVisit.LibraryTitle());
+    }
 
     ApplyPlacement();
 
@@ -187,12 +199,14 @@ void CkavriDlg::keyPressEvent(QKeyEvent* event)
 
 void CkavriDlg::contextMenuEvent(QContextMenuEvent* event)
 {
-    if (!m_pAboutAction->isEnabled()) {
-        QDialog::contextMenuEvent(event);
-        return;
-    }
     QMenu menu(this);
-    menu.addAction(m_pAboutAction);
+    menu.addAction(m_pRegisterAction);
+    menu.addAction(m_pBatchAction);
+    if (m_pAboutAction->isEnabled()) {
+        menu.addAction(m_pAboutAction);
+    }
+    menu.addAction(m_pBackupActions->backupAction());
+    menu.addAction(m_pBackupActions->restoreAction());
     menu.exec(event->globalPos());
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "print/CMyFrame.h"
+#include "ui/batch/CBatchDlg.h"
 #include "ui/main/ScrollStep.h"
 
 #include <QDialog>
@@ -10,15 +11,18 @@
 #include <QString>
 #include <memory>
 
+class BatchIssueRecorder;
 class CButtonXp;
 class CDbVisit;
 class LegalFormFields;
+class LibraryBackupActions;
 class ListViewCtrl;
 class QLabel;
 class QAction;
 class QComboBox;
 class QPlainTextEdit;
 class QScrollBar;
+class RegisterSession;
 
 // The main window: template list, preview sheet, the form, the result sheet, the library
 // buttons and the information panel, built from dialog template 102 inside a content widget
@@ -68,6 +72,17 @@ public:
     QWidget* content() const { return m_pContent; }
     ScrollRange scrollRange() const { return m_scrollRange; }
     QAction* aboutAction() const { return m_pAboutAction; }
+    // 批量生成… in the context menu, beside the about box.
+    QAction* batchAction() const { return m_pBatchAction; }
+    // Told about every certificate a batch writes (the register); may stay null.
+    void setBatchRecorder(BatchIssueRecorder* recorder) { m_pBatchRecorder = recorder; }
+    // What the batch dialog starts from: the template shown and the form's values.
+    CBatchDlg::Setup BatchSetup() const;
+    // 备份资料库 and 恢复资料库, offered beside the about box in the context menu.
+    LibraryBackupActions* backupActions() const { return m_pBackupActions; }
+    // 登记簿 in the context menu, and the register every Generate records in.
+    QAction* registerAction() const { return m_pRegisterAction; }
+    RegisterSession& registerSession() { return *m_pRegister; }
 
     ListViewCtrl* m_listTemplates = nullptr;
     QScrollBar* m_scrollBar = nullptr;
@@ -90,6 +105,8 @@ signals:
 public slots:
     void OnTemplateListClick();
     void OnAbout();
+    void OnBatch();
+    void OnRegister();
 
     // Commands of the buttons and the information panel.
     void OnGenerate();
@@ -115,6 +132,7 @@ protected:
 private:
     void BuildControls();
     void ConnectCommands();
+    void SetUpRegister();
     void SetUpTemplateList();
     void FillChoiceCombos();
     void PlaceSheet();
@@ -143,6 +161,11 @@ private:
     QWidget* m_pContent = nullptr;
     QSize m_templateSize;
     QAction* m_pAboutAction = nullptr;
+    QAction* m_pBatchAction = nullptr;
+    BatchIssueRecorder* m_pBatchRecorder = nullptr;
+    LibraryBackupActions* m_pBackupActions = nullptr;
+    QAction* m_pRegisterAction = nullptr;
+    std::unique_ptr<RegisterSession> m_pRegister;
     ScrollRange m_scrollRange;
     bool m_bInitialised = false;
     bool m_bPlacementCheckPending = false;

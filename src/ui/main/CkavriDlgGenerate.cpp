@@ -8,8 +8,10 @@
 #include "ui/common/CtrlText.h"
 #include "ui/common/Notifier.h"
 #include "ui/controls/LineWidth.h"
+#include "ui/main/CkavriDlgRegister.h"
 #include "ui/main/LegalFormFields.h"
 #include "ui/main/MainDialogIds.h"
+#include "ui/register/RegisterSession.h"
 
 #include <QClipboard>
 #include <QCoreApplication>
@@ -38,30 +40,38 @@ void CkavriDlg::OnGenerate()
     values.leaveDate = Compose::TrimDateText(GetCtrlText(this, kLeaveDate));
     values.reason = GetCtrlText(this, kReason);
 
-    // The reason is remembered as typed, note included; the certificate gets it without.
-    const std::pair<const QString&, const QString&> remembered[] = {
+    // The reason is remembered as typed, note included; the certificate gets it without. All
+    // four libraries change together or not at all.
+    m_dbVisit.RememberLibraryValues({
         {LibraryTables::kCompany, values.company},
         {LibraryTables::kDepartment, values.department},
         {LibraryTables::kPosition, values.position},
         {LibraryTables::kReason, values.reason},
-    };
-    for (const auto& [table, value] : remembered) {
-        if (!value.isEmpty()) {
-            m_dbVisit.RememberLibraryValue(table, value);
-        }
-    }
+    });
     values.reason = Compose::TrimReasonText(values.reason);
-    m_pLegalFields->fillValues(&values, QDate::currentDate());
+    const QDate issued = QDate::currentDate();
+    m_pLegalFields->fillValues(&values, issued);
 
     auto* result = control<QPlainTextEdit>(kResult);
     const int width = MeasureLineWidth(result);
-    SetCtrlText(this, kResult, Compose::ComposeCertificate(m_strTemplateText, values, width));
+    // Every Generate is an entry of the register; its number goes into 【证明编号】.
+    Register::NewEntry entry;
+    entry.templateName = GetCtrlText(this, kTemplateName);
+    entry.templateText = m_strTemplateText;
+    entry.values = RegisterFormValues(values);
+    entry.values += m_pLegalFields->registerValues(m_strTemplateText, issued);
+    const QString text = m_pRegister->issue(this, entry, [&](const QString& number) {
+        values.certificateNumber = number;
+        return Compose::ComposeCertificate(m_strTemplateText, values, width);
+    });
+    SetCtrlText(this, kResult, text);
 }
 
 void CkavriDlg::OnCopyText()
 {
     UpdateData(true);
     QGuiApplication::clipboard()->setText(m_strResult);
+    m_pRegister->recordLeaving(this, Register::EventKind::Copied, m_strResult);
     Notifier::information(this, QStringLiteral("已将生成的离职证明复制到剪切板上！"));
 }
 

@@ -20,6 +20,12 @@ void CkavriDlg::BuildLegalControls()
     m_pLegalFields = std::make_unique<LegalFormFields>(
         m_pContent, control<QDateEdit>(kJoinDate), control<QDateEdit>(kLeaveDate),
         control<QLineEdit>(kIdNumber), control<QComboBox>(kGender));
+    // Tab goes from the reason to the contract inputs, then on to Generate as before.
+    QWidget* before = control(kReason);
+    for (QWidget* input : m_pLegalFields->focusChain()) {
+        QWidget::setTabOrder(before, input);
+        before = input;
+    }
 
     // A red mark right after the template's name; the name box itself does not move.
     m_pCompletenessMark = new QLabel(QStringLiteral("！"), m_pContent);

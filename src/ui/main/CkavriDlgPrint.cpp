@@ -4,18 +4,26 @@
 #include "print/PrintCommands.h"
 #include "ui/common/CtrlText.h"
 #include "ui/main/MainDialogIds.h"
+#include "ui/register/RegisterSession.h"
 
 using namespace MainIds;
 
 void CkavriDlg::OnPrintPreview()
 {
-    if (CMyFrame* frame =
-            PrintCommands::OpenPrintPreview(this, GetCtrlText(this, kResult), &m_strCertText)) {
+    const QString text = GetCtrlText(this, kResult);
+    if (CMyFrame* frame = PrintCommands::OpenPrintPreview(this, text, &m_strCertText)) {
+        // Each print from the preview is recorded with the text the preview was opened with.
+        connect(frame, &CMyFrame::printed, this, [this, text] {
+            m_pRegister->recordLeaving(this, Register::EventKind::Printed, text);
+        });
         emit previewOpened(frame);
     }
 }
 
 void CkavriDlg::OnExportPdf()
 {
-    PrintCommands::ExportPdf(this, GetCtrlText(this, kResult), GetCtrlText(this, kName));
+    const QString text = GetCtrlText(this, kResult);
+    if (PrintCommands::ExportPdf(this, text, GetCtrlText(this, kName))) {
+        m_pRegister->recordLeaving(this, Register::EventKind::PdfExported, text);
+    }
 }

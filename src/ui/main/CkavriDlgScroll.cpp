@@ -42,7 +42,10 @@ void CkavriDlg::SetUpScrollBar()
 
 void CkavriDlg::ApplyScrollBarLayout()
 {
-    const ScrollBarLayout layout = ScrollBarLayoutFor(width(), height());
+    // The lowest shown control; the scroll bar itself belongs to the window, not the content.
+    const QRect controls = m_pContent->childrenRect();
+    const ScrollBarLayout layout =
+        ScrollBarLayoutFor(width(), height(), controls.isEmpty() ? 0 : controls.bottom() + 1);
     m_scrollBar->setGeometry(layout.rect);
     m_scrollRange = layout.range;
     m_rcScrollBar = m_scrollBar->geometry();

@@ -162,3 +162,29 @@ void LegalFormFields::fillValues(CertificateValues* values, QDate issued) const
     values->serviceYears = Legal::serviceYears(m_joinDate->date(), m_leaveDate->date()).text;
     values->issueDate = Legal::longDate(issued);
 }
+
+Register::FormValues LegalFormFields::registerValues(QStringView templateText, QDate issued) const
+{
+    Register::FormValues out;
+    if (templateText.contains(Legal::kContractTermMarker)) {
+        const bool openEnded = m_openEnded->isChecked();
+        out.append({QStringLiteral("合同起始日期"), Legal::longDate(m_contractStart->date())});
+        out.append({QStringLiteral("合同终止日期"),
+                    openEnded ? QString() : Legal::longDate(m_contractEnd->date())});
+        out.append({QStringLiteral("无固定期限"),
+                    openEnded ? QStringLiteral("是") : QStringLiteral("否")});
+    }
+    if (templateText.contains(Legal::kServiceYearsMarker)) {
+        out.append({QStringLiteral("工作年限"),
+                    Legal::serviceYears(m_joinDate->date(), m_leaveDate->date()).text});
+    }
+    if (templateText.contains(Legal::kIssueDateMarker)) {
+        out.append({QStringLiteral("出具日期"), Legal::longDate(issued)});
+    }
+    return out;
+}
+
+QList<QWidget*> LegalFormFields::focusChain() const
+{
+    return {m_contractStart, m_contractEnd, m_openEnded};
+}

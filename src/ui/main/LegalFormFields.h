@@ -1,5 +1,7 @@
 #pragma once
 
+#include "register/RegisterTypes.h"
+
 #include <QDate>
 #include <QList>
 #include <QRect>
@@ -43,6 +45,14 @@ public:
 
     // The contract term, the years of service and the date of issue, as Generate puts them in.
     void fillValues(CertificateValues* values, QDate issued) const;
+
+    // What the register keeps of them for a certificate of `templateText`: 合同起始日期,
+    // 合同终止日期 and 无固定期限 when it states the contract term, 工作年限 and 出具日期 when it
+    // states those; nothing for a template without them.
+    Register::FormValues registerValues(QStringView templateText, QDate issued) const;
+
+    // The inputs that take the focus, in tab order.
+    QList<QWidget*> focusChain() const;
 
     QLabel* idHint() const { return m_idHint; }
     QLineEdit* serviceYears() const { return m_serviceYears; }

@@ -1,5 +1,7 @@
 #include "ui/main/ScrollStep.h"
 
+#include <algorithm>
+
 int NextScrollPosition(ScrollRequest request, int position, const ScrollRange& range, int thumb)
 {
     const int largest = range.largest();
@@ -41,12 +43,14 @@ int NextScrollPosition(ScrollRequest request, int position, const ScrollRange& r
     return next;
 }
 
-ScrollBarLayout ScrollBarLayoutFor(int cw, int ch)
+ScrollBarLayout ScrollBarLayoutFor(int cw, int ch, int contentBottom)
 {
     ScrollBarLayout layout;
     layout.rect = QRect(cw * 98 / 100, ch / 100, 3 * cw / 200, ch * 98 / 100);
     layout.range.min = 0;
-    layout.range.max = 9 * ch / 5;
+    // The largest position is max - page: the window then shows the content from max - ch to
+    // max, so a range of contentBottom is just enough to reach the lowest control.
+    layout.range.max = std::max(9 * ch / 5, contentBottom);
     layout.range.page = ch;
     return layout;
 }

@@ -34,9 +34,12 @@ inline constexpr int kWheelNotch = 120;
 int NextScrollPosition(ScrollRequest request, int position, const ScrollRange& range, int thumb);
 
 // Where the scroll bar goes in a window whose client area is cw x ch pixels, and its range.
+// The range runs to 9 * ch / 5; on a screen so low that this stops short of `contentBottom`
+// (the lowest control's bottom edge, in the content's own pixels), it runs to contentBottom
+// instead, so that the largest position shows the last row of pixels of every control.
 struct ScrollBarLayout
 {
     QRect rect;
     ScrollRange range;
 };
-ScrollBarLayout ScrollBarLayoutFor(int cw, int ch);
+ScrollBarLayout ScrollBarLayoutFor(int cw, int ch, int contentBottom = 0);

@@ -4,6 +4,7 @@
 #include "ui/controls/PictureLabel.h"
 #include "ui/controls/SortedComboBox.h"
 
+#include <QCalendarWidget>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDialog>
@@ -14,6 +15,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTest>
 #include <QTreeWidget>
 #include <QWidget>
 
@@ -165,6 +167,29 @@ TEST(DialogBuilder, StylesBecomeWidgetSettings)
     auto* list = child<ListViewCtrl>(&host, 16);
     EXPECT_EQ(list->selectionBehavior(), QAbstractItemView::SelectRows);
     EXPECT_EQ(list->selectionMode(), QAbstractItemView::ExtendedSelection);
+}
+
+TEST(DialogBuilder, TheDatePickersCalendarDropsDownAlignedToTheRight)
+{
+    const DialogTemplate t = parsed(kSample);
+    QWidget host;
+    DialogBuilder(t).buildControls(&host);
+    host.move(300, 200);
+    host.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&host));
+    auto* date = child<QDateEdit>(&host, 14);
+    QWidget* popup = date->calendarWidget()->window();
+    ASSERT_NE(popup, &host);
+    // The drop-down arrow sits at the picker's right end.
+    QTest::mouseClick(date, Qt::LeftButton, Qt::NoModifier,
+                      QPoint(date->width() - 4, date->height() / 2));
+    QTRY_VERIFY(popup->isVisible());
+    const QRect picker(date->mapToGlobal(QPoint(0, 0)), date->size());
+    ASSERT_GT(popup->width(), picker.width()) << "the alignment shows only on a wider calendar";
+    EXPECT_EQ(popup->geometry().right(), picker.right());
+    EXPECT_LT(popup->geometry().left(), picker.left());
+    EXPECT_GE(popup->geometry().top(), picker.bottom()) << "still below the picker";
+    popup->hide();
 }
 
 TEST(DialogBuilder, APictureWithoutItsBitmapKeepsTheTemplateSize)

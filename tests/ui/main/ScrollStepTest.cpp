@@ -22,6 +22,27 @@ TEST(ScrollStep, PlacementTruncatesTowardZero)
     EXPECT_EQ(layout.range.max, 1798);               // 8991 / 5
 }
 
+TEST(ScrollStep, ALowScreenGrowsTheRangeJustToTheLowestControl)
+{
+    // 1366 x 768 less a title bar: 9 * 740 / 5 = 1332 stops short of controls reaching 1500.
+    const ScrollBarLayout low = ScrollBarLayoutFor(1366, 740, 1500);
+    EXPECT_EQ(low.range.max, 1500);
+    EXPECT_EQ(low.range.page, 740);
+    EXPECT_EQ(low.range.largest(), 760); // shows rows 760..1499: the last one is the bottom
+    EXPECT_EQ(low.rect, QRect(1338, 7, 20, 725));
+    // Controls that end exactly at 9 * ch / 5 are reached already: nothing grows.
+    EXPECT_EQ(ScrollBarLayoutFor(1366, 740, 1332).range.max, 1332);
+    EXPECT_EQ(ScrollBarLayoutFor(1366, 740, 1333).range.max, 1333);
+}
+
+TEST(ScrollStep, WhereTheRangeCoversTheControlsItStaysAsItWas)
+{
+    EXPECT_EQ(ScrollBarLayoutFor(1920, 1050, 1500).range.max, 1890);
+    EXPECT_EQ(ScrollBarLayoutFor(1920, 1050, 1500).range.largest(), 840);
+    EXPECT_EQ(ScrollBarLayoutFor(800, 600, 0).range.max, 1080);
+    EXPECT_EQ(ScrollBarLayoutFor(800, 600, 1080).range.max, 1080);
+}
+
 struct Step
 {
     ScrollRequest request;

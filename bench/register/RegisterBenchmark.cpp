@@ -1,0 +1,207 @@
+// The register with 100,000 entries: what the register window needs to open (the count and the
+// first page of the list), a search by name, a search by ID number, and one Generate's entry.
+// The register is filled once, in one transaction through the register's own statements, with
+// certificate texts of the usual length; every entry has been printed once.
+#include "register/CertificateRegister.h"
+#include "register/RegisterFiles.h"
+#include "register/RegisterSql.h"
+#include "register/RegisterText.h"
+#include "register/SqliteRegisterStorage.h"
+#include "register/SqliteStatement.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <sqlite3.h>
+
+namespace {
+
+constexpr int kEntries = 100000;
+constexpr int kPage = 100;
+
+QString nameFor(int i)
+{
+    static const QString surnames = QStringLiteral("王李张刘陈杨黄赵吴周徐孙马朱胡郭何高林罗");
+    static const QString given = QStringLiteral("伟芳娜敏静丽强磊军洋勇艳杰娟涛明超秀霞平刚桂英华");
+    return QString(surnames[i % surnames.size()]) + given[(i / 20) % given.size()] +
+           given[(i * 7 + 3) % given.size()];
+}
+
+QString idFor(int i)
+{
+    return QStringLiteral("%1%2%3")
+        .arg(110101 + (i % 50) * 100)
+        .arg(19600101 + (i % 40) * 10000 + (i % 12) * 100 + i % 28)
+        .arg(i % 10000, 4, 10, QLatin1Char('0'));
+}
+
+void die(const char* what)
+{
+    std::fprintf(stderr, "register benchmark setup failed: %s\n", what);
+    std::abort();
+}
+
+void fill(const QString& path)
+{
+    QString error;
+    if (!Register::SqliteRegisterStorage::open(path, &error)) {
+        die(qPrintable(error));
+    }
+    const auto key = Register::loadOrCreateKey(Register::keyPathFor(path), false, &error);
+    sqlite3* db = nullptr;
+    if (!key || sqlite3_open(QFile::encodeName(path).constData(), &db) != SQLITE_OK ||
+        sqlite3_key(db, key->constData(), int(key->size())) != SQLITE_OK) {
+        die("open");
+    }
+    const QString body =
+        QStringLiteral("兹证明【姓名】，身份证号【身份证号】，自【入职日期】起在我公司"
+                       "【部门】担任【职位】一职，于【离职日期】因【离职原因】离职。")
+            .repeated(4);
+    Register::sqliteExec(db, "BEGIN", &error);
+    Register::SqliteStatement(db, Register::Sql::kInsertTemplate)
+        .bind(1, QStringLiteral("标准模板"))
+        .bind(2, body)
+        .run();
+    for (int i = 1; i <= kEntries; ++i) {
+        const QString number = QStringLiteral("LZ2026-%1").arg(i, 6, 10, QLatin1Char('0'));
+        const QDate leave = QDate(2020, 1, 1).addDays(i % 2500);
+        const QString at = QDateTime(leave, QTime(9, 0)).toUTC().toString(Qt::ISODateWithMs);
+        Register::SqliteStatement e(db, Register::Sql::kInsertEntry);
+        e.bind(1, number)
+            .bind(2, qint64(2026))
+            .bind(3, qint64(i))
+            .bind(4, at)
+            .bind(5, QStringLiteral("hr01"))
+            .bind(6, qint64(1))
+            .bind(7, nameFor(i))
+            .bind(8, idFor(i))
+            .bind(9, QStringLiteral("北京星河科技有限公司%1").arg(i % 30))
+            .bind(10, leave.toString(QStringLiteral("yyyy年M月d日")))
+            .bind(11, leave.toString(Qt::ISODate));
+        if (!e.run()) {
+            die("entry");
+        }
+        const qint64 id = sqlite3_last_insert_rowid(db);
+        const QString text = number + body;
+        Register::SqliteStatement v(db, Register::Sql::kInsertVersion);
+        v.bind(1, id).bind(2, qint64(1)).bind(3, text).bind(4, Register::sha256Hex(text));
+        v.bind(5, Register::sha256Hex(text)).bind(6, at).run();
+        const qint64 vid = sqlite3_last_insert_rowid(db);
+        Register::SqliteStatement ev(db, Register::Sql::kInsertEvent);
+        ev.bind(1, id).bind(2, vid).bind(3, QStringLiteral("printed")).bind(4, at);
+        ev.bind(5, Register::sha256Hex(text)).run();
+        Register::SqliteStatement last(db, Register::Sql::kUpdateLastEvent);
+        last.bind(1, QStringLiteral("printed")).bind(2, at).bind(3, id).run();
+        for (int k = 0; k < 9; ++k) {
+            Register::SqliteStatement value(db, Register::Sql::kInsertValue);
+            value.bind(1, id).bind(2, qint64(k)).bind(3, QStringLiteral("字段%1").arg(k));
+            value.bind(4, k == 0 ? nameFor(i) : QStringLiteral("值%1").arg(i)).run();
+        }
+    }
+    Register::sqliteExec(db, "PRAGMA user_version = 2", &error);
+    Register::sqliteExec(db, "INSERT INTO sequences VALUES (2026, 100000)", &error);
+    if (!Register::sqliteExec(db, "COMMIT", &error)) {
+        die(qPrintable(error));
+    }
+    sqlite3_close(db);
+}
+
+struct Filled
+{
+    QTemporaryDir dir;
+    QString path;
+    Filled() : path(dir.filePath(Register::kRegisterFileName)) { fill(path); }
+};
+
+Filled& filled()
+{
+    static Filled f;
+    return f;
+}
+
+// Opening the register window: open the file, count the entries, read the first page.
+void BM_OpenFirstPage(benchmark::State& state)
+{
+    const QString path = filled().path;
+    for (auto _ : state) {
+        QString error;
+        auto reg = Register::CertificateRegister::open(path, &error);
+        const auto total = reg->count({}, &error);
+        const auto rows = reg->search({}, &error);
+        if (!total || !rows || rows->size() != kPage || *total != kEntries) {
+            state.SkipWithError("wrong first page");
+        }
+    }
+}
+BENCHMARK(BM_OpenFirstPage)->Unit(benchmark::kMillisecond);
+
+void search(benchmark::State& state, const Register::SearchQuery& query, qint64 expected)
+{
+    QString error;
+    auto reg = Register::CertificateRegister::open(filled().path, &error);
+    for (auto _ : state) {
+        const auto total = reg->count(query, &error);
+        const auto rows = reg->search(query, &error);
+        if (!rows || !total || (expected >= 0 && *total != expected)) {
+            state.SkipWithError("wrong result");
+        }
+    }
+}
+
+// A name that a few hundred entries share, and one that no entry has (the whole table is read).
+void BM_SearchByName(benchmark::State& state)
+{
+    Register::SearchQuery q;
+    q.name = state.range(0) ? nameFor(4242) : QStringLiteral("欧阳无名");
+    search(state, q, state.range(0) ? -1 : 0);
+}
+BENCHMARK(BM_SearchByName)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
+
+// A whole ID number (one entry), the last four digits of one (ten entries, every entry read),
+// and a birth date part (many).
+void BM_SearchByIdNumber(benchmark::State& state)
+{
+    Register::SearchQuery q;
+    const QString parts[] = {idFor(77777), idFor(77777).right(4), QStringLiteral("19630")};
+    q.idNumber = parts[state.range(0)];
+    search(state, q, state.range(0) == 0 ? 1 : -1);
+}
+BENCHMARK(BM_SearchByIdNumber)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
+
+// One Generate's entry in the full register, number and all.
+void BM_AddEntry(benchmark::State& state)
+{
+    QString error;
+    auto reg = Register::CertificateRegister::open(filled().path, &error);
+    Register::NewEntry e;
+    e.templateName = QStringLiteral("标准模板");
+    e.templateText = QStringLiteral("兹证明【姓名】于【离职日期】离职。").repeated(8);
+    for (const char* key : {"姓名", "性别", "身份证号", "公司名称", "部门", "职位", "入职日期",
+                            "离职日期", "离职原因"}) {
+        e.values << Register::FormValue{QString::fromUtf8(key), QStringLiteral("一个值")};
+    }
+    const QString text = e.templateText.repeated(3);
+    for (auto _ : state) {
+        if (!reg->addEntry(
+                e, [&text](const QString& n) { return n + text; }, &error)) {
+            state.SkipWithError("add failed");
+        }
+    }
+}
+BENCHMARK(BM_AddEntry)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    filled();
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

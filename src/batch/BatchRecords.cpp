@@ -1,0 +1,200 @@
+#include "batch/BatchRecords.h"
+
+#include "batch/BatchDates.h"
+#include "compose/CertificateComposer.h"
+
+#include <QRegularExpression>
+
+namespace {
+
+QString& slot(std::array<QString, kBatchFieldCount>& values, BatchField field)
+{
+    return values[static_cast<int>(field)];
+}
+
+// A number written the way a spreadsheet shows a long number in a general cell.
+bool looksLikeScientific(const QString& text)
+{
+    static const QRegularExpression scientific(
+        QStringLiteral("^[+-]?\\d+(?:\\.\\d+)?[eE][+-]?\\d+$"));
+    return scientific.match(text).hasMatch();
+}
+
+const QString kDateForms =
+    QStringLiteral("可写作 2024-05-31、2024/5/31、2024.5.31 或 2024年5月31日");
+
+std::optional<bool> openEndedFlag(const QString& text)
+{
+    static const QStringList yes = {QStringLiteral("是"),  QStringLiteral("Y"),
+                                    QStringLiteral("YES"), QStringLiteral("TRUE"),
+                                    QStringLiteral("1"),   QStringLiteral("√")};
+    static const QStringList no = {QStringLiteral("否"), QStringLiteral("N"),
+                                   QStringLiteral("NO"), QStringLiteral("FALSE"),
+                                   QStringLiteral("0"),  QString()};
+    const QString upper = text.trimmed().toUpper();
+    if (yes.contains(upper)) {
+        return true;
+    }
+    if (no.contains(upper)) {
+        return false;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+CertificateValues BatchRecord::certificateValues() const
+{
+    CertificateValues v;
+    v.name = value(BatchField::Name);
+    v.gender = value(BatchField::Gender);
+    v.idNumber = value(BatchField::IdNumber);
+    v.company = value(BatchField::Company);
+    v.department = value(BatchField::Department);
+    v.position = value(BatchField::Position);
+    v.joinDate = value(BatchField::JoinDate);
+    v.leaveDate = value(BatchField::LeaveDate);
+    v.reason = value(BatchField::Reason);
+    return v;
+}
+
+int BatchSheet::acceptedCount() const
+{
+    int count = 0;
+    for (const BatchRecord& record : records) {
+        count += record.accepted() ? 1 : 0;
+    }
+    return count;
+}
+
+BatchColumns matchBatchColumns(const QStringList& header)
+{
+    BatchColumns columns;
+    for (int i = 0; i < header.size(); ++i) {
+        const QString& text = header.at(i);
+        const std::optional<BatchField> field = batchFieldOfHeader(text);
+        if (!field) {
+            if (!text.trimmed().isEmpty()) {
+                columns.unknown << text.trimmed();
+            }
+        } else if (columns.has(*field)) {
+            columns.duplicates << text.trimmed();
+        } else {
+            columns.columnOf[static_cast<int>(*field)] = i;
+        }
+    }
+    return columns;
+}
+
+BatchRecord prepareBatchRecord(const SheetRow& row, const BatchColumns& columns, bool date1904,
+                               const QString& templateText, const BatchFallback& fallback)
+{
+    BatchRecord record;
+    record.line = row.line;
+    std::optional<QDate> joinDate;
+    std::optional<QDate> leaveDate;
+
+    for (BatchField field : kBatchFields) {
+        const int column = columns.column(field);
+        const SheetCell cell =
+            column >= 0 && column < row.cells.size() ? row.cells.at(column) : SheetCell{};
+        const QString header = batchFieldHeader(field);
+        QString text = cell.text.trimmed();
+
+        if (text.isEmpty() && fallback.useForEmpty[static_cast<int>(field)]) {
+            slot(record.values, field) = fallback.values[static_cast<int>(field)];
+            if (field == BatchField::JoinDate) {
+                joinDate = BatchDates::parse(slot(record.values, field));
+            } else if (field == BatchField::LeaveDate) {
+                leaveDate = BatchDates::parse(slot(record.values, field));
+            }
+            continue;
+        }
+
+        if (field == BatchField::IdNumber && (cell.isNumber || looksLikeScientific(text))) {
+            record.problems << QStringLiteral("身份证号“%1”存成了数字，末几位已丢失：请把表格中"
+                                              "身份证号一列设置为文本格式，重新填写后再导入")
+                                   .arg(text);
+            continue;
+        }
+
+        if (isDateField(field) && !text.isEmpty()) {
+            const std::optional<QDate> date = cell.isNumber
+                                                  ? BatchDates::fromSerial(cell.number, date1904)
+                                                  : BatchDates::parse(text);
+            if (!date) {
+                record.problems
+                    << QStringLiteral("%1“%2”不是有效的日期（%3）").arg(header, text, kDateForms);
+                continue;
+            }
+            text = BatchDates::longForm(*date);
+            if (field == BatchField::JoinDate) {
+                joinDate = date;
+            } else if (field == BatchField::LeaveDate) {
+                leaveDate = date;
+            }
+        } else if (field == BatchField::Gender && !text.isEmpty() && text != u"男" &&
+                   text != u"女") {
+            record.problems << QStringLiteral("性别“%1”应为“男”或“女”").arg(text);
+            continue;
+        } else if (field == BatchField::OpenEnded) {
+            const std::optional<bool> flag = openEndedFlag(text);
+            if (!flag) {
+                record.problems << QStringLiteral("无固定期限“%1”应为“是”或“否”").arg(text);
+                continue;
+            }
+            text = *flag ? QStringLiteral("是") : QString();
+        } else if (field == BatchField::Reason) {
+            text = Compose::TrimReasonText(text);
+        }
+        slot(record.values, field) = text;
+    }
+
+    // A value the template asks for must be there: a certificate with a gap is no use.
+    for (int i = 0; i < 9; ++i) {
+        const BatchField field = kBatchFields[i];
+        const QString marker = QStringLiteral("【%1】").arg(batchFieldHeader(field));
+        if (record.value(field).isEmpty() && templateText.contains(marker)) {
+            bool alreadyReported = false;
+            for (const QString& problem : record.problems) {
+                alreadyReported = alreadyReported || problem.startsWith(batchFieldHeader(field));
+            }
+            if (!alreadyReported) {
+                record.problems << QStringLiteral("缺少%1").arg(batchFieldHeader(field));
+            }
+        }
+    }
+    if (joinDate && leaveDate && *leaveDate < *joinDate) {
+        record.problems << QStringLiteral("离职日期早于入职日期");
+    }
+    return record;
+}
+
+std::optional<BatchSheet> prepareBatchSheet(const SheetTable& table, const QString& templateText,
+                                            const BatchFallback& fallback, QString* error)
+{
+    BatchSheet sheet;
+    sheet.columns = matchBatchColumns(table.header);
+    if (!sheet.columns.has(BatchField::Name)) {
+        if (error) {
+            *error = QStringLiteral("表头（第一行）中没有“姓名”列。表头应写作：%1")
+                         .arg(QStringList{QStringLiteral("姓名"), QStringLiteral("性别"),
+                                          QStringLiteral("身份证号"), QStringLiteral("公司名称"),
+                                          QStringLiteral("部门"), QStringLiteral("职位"),
+                                          QStringLiteral("入职日期"), QStringLiteral("离职日期"),
+                                          QStringLiteral("离职原因")}
+                                  .join(QStringLiteral("、")));
+        }
+        return std::nullopt;
+    }
+    sheet.records.reserve(table.rows.size());
+    for (const SheetRow& row : table.rows) {
+        if (row.isBlank()) {
+            ++sheet.blankRows;
+            continue;
+        }
+        sheet.records << prepareBatchRecord(row, sheet.columns, table.date1904, templateText,
+                                            fallback);
+    }
+    return sheet;
+}

@@ -1,0 +1,210 @@
+#include "batch/BatchWriter.h"
+
+#include "batch/BatchFileNames.h"
+#include "batch/BatchIssueRecorder.h"
+#include "batch/CombinedCertificatePdf.h"
+#include "compose/CertificateComposer.h"
+#include "print/CertificatePdfExport.h"
+#include "print/PrintCommands.h"
+
+#include <QDir>
+#include <QThread>
+#include <QThreadPool>
+#include <deque>
+#include <future>
+#include <memory>
+
+namespace {
+
+const QString kCancelledReason = QStringLiteral("已取消，未写入");
+
+BatchOutcome outcomeOf(const BatchRecord& record, const QString& file = {},
+                       const QString& reason = {})
+{
+    return BatchOutcome{record.line, record.value(BatchField::Name), file, reason};
+}
+
+// One certificate on its way to a file on a worker thread.
+struct PendingFile
+{
+    const BatchRecord* record = nullptr;
+    QString text;
+    QString path;
+    std::future<QString> error; // empty when the file was written
+};
+
+} // namespace
+
+BatchWriter::BatchWriter(QString templateText, int width)
+    : m_templateText(std::move(templateText)), m_width(width)
+{
+}
+
+QString BatchWriter::certificateFor(const BatchRecord& record, const QString& number) const
+{
+    (void)number; // the certificate number goes in once the composer carries 【证明编号】
+    return Compose::ComposeCertificate(m_templateText, record.certificateValues(), m_width);
+}
+
+QString BatchWriter::issueText(const BatchRecord& record)
+{
+    if (!m_recorder) {
+        return certificateFor(record, QString());
+    }
+    return m_recorder->reserve(
+        record, [this, &record](const QString& number) { return certificateFor(record, number); });
+}
+
+void BatchWriter::reportProgress()
+{
+    ++m_done;
+    if (m_progress) {
+        m_progress(m_done, m_total);
+    }
+}
+
+BatchReport BatchWriter::run(const QList<BatchRecord>& records, const BatchOutput& output)
+{
+    BatchReport report;
+    m_done = 0;
+    m_total = int(records.size());
+    QList<BatchRecord> accepted;
+    for (const BatchRecord& record : records) {
+        if (record.accepted()) {
+            accepted << record;
+        } else {
+            report.rejected << outcomeOf(record, {}, record.problems.join(QStringLiteral("；")));
+            reportProgress();
+        }
+    }
+    if (output.kind == BatchOutput::Kind::PerRow) {
+        writePerRow(accepted, output, &report);
+    } else {
+        writeCombined(accepted, output, &report);
+    }
+    report.cancelled = isCancelled();
+    return report;
+}
+
+void BatchWriter::writePerRow(const QList<BatchRecord>& records, const BatchOutput& output,
+                              BatchReport* report)
+{
+    const QDir folder(output.folder);
+    if (!folder.exists() && !QDir().mkpath(output.folder)) {
+        for (const BatchRecord& record : records) {
+            report->failed << outcomeOf(record, {},
+                                        QStringLiteral("无法创建文件夹 %1").arg(output.folder));
+            reportProgress();
+        }
+        return;
+    }
+    BatchFileNames names(output.pattern, BatchFileNames::namesIn(output.folder));
+
+    QThreadPool pool;
+    // Two workers per core: QSaveFile syncs every finished file to disk, and while one worker
+    // waits for that, the other keeps the core busy.
+    const int threads = m_threads > 0 ? m_threads : 2 * qMax(1, QThread::idealThreadCount());
+    pool.setMaxThreadCount(threads);
+    // A few certificates queued per worker keeps every core busy while the memory held stays
+    // the same however long the sheet is.
+    const size_t maxInFlight = size_t(threads) * 2;
+    std::deque<PendingFile> inFlight;
+
+    const auto finishOldest = [&] {
+        PendingFile& pending = inFlight.front();
+        const QString error = pending.error.get();
+        if (error.isEmpty()) {
+            report->written << outcomeOf(*pending.record, pending.path);
+            if (m_recorder) {
+                m_recorder->issued(*pending.record, pending.text, pending.path);
+            }
+        } else {
+            report->failed << outcomeOf(*pending.record, {}, error);
+            if (m_recorder) {
+                m_recorder->withdraw(*pending.record);
+            }
+        }
+        inFlight.pop_front();
+        reportProgress();
+    };
+
+    qsizetype next = 0;
+    for (; next < records.size() && !isCancelled(); ++next) {
+        const BatchRecord& record = records.at(next);
+        PendingFile pending;
+        pending.record = &record;
+        pending.text = issueText(record);
+        pending.path = folder.filePath(names.takeNameFor(record));
+        auto task = std::make_shared<std::packaged_task<QString()>>(
+            [path = pending.path, body = PrintCommands::CertificateBody(pending.text)] {
+                QString error;
+                if (!ExportCertificatePdf(path, body, &error)) {
+                    return error.isEmpty() ? QStringLiteral("无法写入文件") : error;
+                }
+                return QString();
+            });
+        pending.error = task->get_future();
+        pool.start([task] { (*task)(); });
+        inFlight.push_back(std::move(pending));
+        while (inFlight.size() >= maxInFlight) {
+            finishOldest();
+        }
+    }
+    while (!inFlight.empty()) {
+        finishOldest();
+    }
+    for (; next < records.size(); ++next) {
+        report->notWritten << outcomeOf(records.at(next), {}, kCancelledReason);
+        reportProgress();
+    }
+}
+
+void BatchWriter::writeCombined(const QList<BatchRecord>& records, const BatchOutput& output,
+                                BatchReport* report)
+{
+    CombinedCertificatePdf pdf;
+    QString error;
+    if (!pdf.open(output.combinedPath, &error)) {
+        for (const BatchRecord& record : records) {
+            report->failed << outcomeOf(
+                record, {}, QStringLiteral("无法写入 %1：%2").arg(output.combinedPath, error));
+            reportProgress();
+        }
+        return;
+    }
+    QStringList texts;
+    texts.reserve(records.size());
+    qsizetype next = 0;
+    for (; next < records.size() && !isCancelled(); ++next) {
+        const BatchRecord& record = records.at(next);
+        texts << issueText(record);
+        pdf.addPage(PrintCommands::CertificateBody(texts.back()));
+        if (m_progress) {
+            m_progress(m_done + int(next) + 1, m_total);
+        }
+    }
+
+    // One file: it is written whole with every page, or not at all.
+    const bool cancelled = isCancelled();
+    const bool committed = !cancelled && pdf.commit(&error);
+    for (qsizetype i = 0; i < records.size(); ++i) {
+        const BatchRecord& record = records.at(i);
+        if (committed) {
+            report->written << outcomeOf(record, output.combinedPath);
+            if (m_recorder) {
+                m_recorder->issued(record, texts.at(i), output.combinedPath);
+            }
+        } else {
+            if (cancelled) {
+                report->notWritten << outcomeOf(record, {}, kCancelledReason);
+            } else {
+                report->failed << outcomeOf(
+                    record, {}, QStringLiteral("无法写入 %1：%2").arg(output.combinedPath, error));
+            }
+            if (m_recorder && i < texts.size()) {
+                m_recorder->withdraw(record);
+            }
+        }
+    }
+    m_done += int(records.size());
+}

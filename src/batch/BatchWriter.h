@@ -1,0 +1,103 @@
+#pragma once
+
+#include "batch/BatchRecords.h"
+
+#include <QList>
+#include <QString>
+#include <atomic>
+#include <functional>
+
+class BatchIssueRecorder;
+
+// Where the certificates go: one PDF per row into a folder, file names from a pattern, or all
+// of them, a page each, into one PDF.
+struct BatchOutput
+{
+    enum class Kind
+    {
+        PerRow,
+        Combined
+    };
+    Kind kind = Kind::PerRow;
+    QString folder;       // PerRow
+    QString pattern;      // PerRow; empty for BatchFileNames::kDefaultPattern
+    QString combinedPath; // Combined
+
+    static BatchOutput perRow(const QString& folder, const QString& pattern = {})
+    {
+        return BatchOutput{Kind::PerRow, folder, pattern, {}};
+    }
+    static BatchOutput combined(const QString& path)
+    {
+        return BatchOutput{Kind::Combined, {}, {}, path};
+    }
+};
+
+// What became of one row.
+struct BatchOutcome
+{
+    int line = 0;
+    QString name;
+    QString file;   // the file written (PerRow) or the combined file
+    QString reason; // why it was not written
+};
+
+struct BatchReport
+{
+    QList<BatchOutcome> written;
+    QList<BatchOutcome> rejected;   // rows whose values failed the checks
+    QList<BatchOutcome> failed;     // rows whose file could not be written
+    QList<BatchOutcome> notWritten; // rows left when 取消 stopped the batch
+    bool cancelled = false;
+
+    bool allWritten() const
+    {
+        return rejected.isEmpty() && failed.isEmpty() && notWritten.isEmpty();
+    }
+};
+
+// Writes the certificates of the accepted records, each page exactly as 导出PDF and
+// `kavri-cli pdf` draw it. One PDF per row uses a pool of worker threads (two per core);
+// every file appears whole or not at all, and a row that fails does not stop the others.
+// cancel() may be called from any thread: no new certificate is started, those being written
+// are finished, and the report lists what was not written. A combined PDF is one file: on
+// 取消 or a failure it is not written at all.
+class BatchWriter
+{
+public:
+    BatchWriter(QString templateText, int width);
+
+    void setRecorder(BatchIssueRecorder* recorder) { m_recorder = recorder; }
+    void setThreadCount(int threads) { m_threads = threads; }
+    // Called on the running thread after every row that is done (written, failed or skipped).
+    void setProgress(std::function<void(int done, int total)> progress)
+    {
+        m_progress = std::move(progress);
+    }
+
+    void cancel() { m_cancelled.store(true); }
+    bool isCancelled() const { return m_cancelled.load(); }
+
+    BatchReport run(const QList<BatchRecord>& records, const BatchOutput& output);
+
+    // The certificate of one record as Generate composes it, with its number (empty for none).
+    QString certificateFor(const BatchRecord& record, const QString& number) const;
+    // The certificate's text and, through the recorder when there is one, its number.
+    QString issueText(const BatchRecord& record);
+
+private:
+    void writePerRow(const QList<BatchRecord>& records, const BatchOutput& output,
+                     BatchReport* report);
+    void writeCombined(const QList<BatchRecord>& records, const BatchOutput& output,
+                       BatchReport* report);
+    void reportProgress();
+
+    QString m_templateText;
+    int m_width;
+    int m_threads = 0;
+    BatchIssueRecorder* m_recorder = nullptr;
+    std::function<void(int, int)> m_progress;
+    std::atomic<bool> m_cancelled{false};
+    int m_done = 0;
+    int m_total = 0;
+};

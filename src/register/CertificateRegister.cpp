@@ -1,0 +1,240 @@
+#include "register/CertificateRegister.h"
+
+#include "register/CertificateNumber.h"
+#include "register/RegisterCsv.h"
+#include "register/RegisterText.h"
+#include "register/SqliteRegisterStorage.h"
+
+#include <QSaveFile>
+#include <pwd.h>
+#include <unistd.h>
+
+namespace Register {
+
+namespace {
+
+template <typename T>
+std::optional<T> worded(std::optional<T> result, QString* error, const QString& doing)
+{
+    if (!result) {
+        *error = QStringLiteral("登记簿%1失败：%2").arg(doing, *error);
+    }
+    return result;
+}
+
+QString valueOf(const FormValues& values, const QString& key)
+{
+    for (const FormValue& v : values) {
+        if (v.key == key) {
+            return v.value;
+        }
+    }
+    return {};
+}
+
+} // namespace
+
+QString currentLoginName()
+{
+    if (const passwd* pw = getpwuid(geteuid()); pw && pw->pw_name) {
+        return QString::fromLocal8Bit(pw->pw_name);
+    }
+    return qEnvironmentVariable("USER");
+}
+
+std::unique_ptr<CertificateRegister> CertificateRegister::open(const QString& path, QString* error)
+{
+    QString reason;
+    std::unique_ptr<SqliteRegisterStorage> storage = SqliteRegisterStorage::open(path, &reason);
+    if (!storage) {
+        if (error) {
+            *error = QStringLiteral("无法打开出具登记簿（%1）：%2。\n证明照常生成，但本次不登记。")
+                         .arg(path, reason);
+        }
+        return nullptr;
+    }
+    return std::make_unique<CertificateRegister>(std::move(storage));
+}
+
+CertificateRegister::CertificateRegister(std::unique_ptr<RegisterStorage> storage)
+    : m_storage(std::move(storage)), m_operator(currentLoginName()), m_prefix(kDefaultNumberPrefix)
+{
+}
+
+QDateTime CertificateRegister::now() const
+{
+    return m_clock ? m_clock() : QDateTime::currentDateTime();
+}
+
+std::optional<IssuedEntry> CertificateRegister::addEntry(const NewEntry& entry,
+                                                         const Composer& compose, QString* error)
+{
+    RegisterStorage::EntryRecord r;
+    r.entry = entry;
+    r.numberPrefix = m_prefix;
+    r.createdAt = now();
+    r.year = r.createdAt.date().year();
+    r.operatorName = m_operator;
+    r.name = valueOf(entry.values, Keys::kName);
+    r.idNumber = valueOf(entry.values, Keys::kIdNumber).trimmed().toUpper();
+    r.company = valueOf(entry.values, Keys::kCompany);
+    r.leaveDate = valueOf(entry.values, Keys::kLeaveDate);
+    r.leaveDay = parseFormDate(r.leaveDate);
+    return worded(m_storage->addEntry(r, compose, error), error, QStringLiteral("登记"));
+}
+
+std::optional<int> CertificateRegister::recordEvent(qint64 entryId, EventKind kind,
+                                                    const QString& text, QString* error)
+{
+    return worded(m_storage->recordEvent(entryId, kind, text, now(), error), error,
+                  QStringLiteral("记录") + eventKindLabel(kind));
+}
+
+std::optional<QList<EntrySummary>> CertificateRegister::search(const SearchQuery& query,
+                                                               QString* error)
+{
+    return worded(m_storage->search(query, error), error, QStringLiteral("查询"));
+}
+
+std::optional<qint64> CertificateRegister::count(const SearchQuery& query, QString* error)
+{
+    return worded(m_storage->count(query, error), error, QStringLiteral("查询"));
+}
+
+std::optional<Entry> CertificateRegister::entry(qint64 id, QString* error)
+{
+    return worded(m_storage->entry(id, error), error, QStringLiteral("读取"));
+}
+
+std::optional<Entry> CertificateRegister::entryByNumber(const QString& number, QString* error)
+{
+    const std::optional<qint64> id =
+        worded(m_storage->findByNumber(number, error), error, QStringLiteral("查询"));
+    if (!id) {
+        return std::nullopt;
+    }
+    if (*id == 0) {
+        *error = QStringLiteral("登记簿中没有编号为 %1 的证明。").arg(number.trimmed());
+        return std::nullopt;
+    }
+    return entry(*id, error);
+}
+
+std::optional<VerifyResult> CertificateRegister::verifyNumber(const QString& number, QString* error)
+{
+    VerifyResult result;
+    result.number = number.trimmed().toUpper();
+    const std::optional<qint64> id =
+        worded(m_storage->findByNumber(result.number, error), error, QStringLiteral("查验"));
+    if (!id) {
+        return std::nullopt;
+    }
+    if (*id != 0) {
+        result.entry = entry(*id, error);
+        if (!result.entry) {
+            return std::nullopt;
+        }
+        result.outcome = VerifyResult::Outcome::NumberOnly;
+    }
+    return result;
+}
+
+std::optional<VerifyResult> CertificateRegister::verifyText(const QString& text, QString* error)
+{
+    const QString number = findNumberInText(text);
+    if (number.isEmpty()) {
+        // No number in the text: only a text the register holds word for word is found.
+        const auto hit =
+            worded(m_storage->findByNormalizedHash(sha256Hex(normalizeLineBreaks(text)), error),
+                   error, QStringLiteral("查验"));
+        if (!hit) {
+            return std::nullopt;
+        }
+        VerifyResult result;
+        if (hit->first != 0) {
+            result.entry = entry(hit->first, error);
+            if (!result.entry) {
+                return std::nullopt;
+            }
+            result.outcome = VerifyResult::Outcome::Match;
+            result.number = result.entry->summary.number;
+            result.matchedVersion = hit->second;
+        }
+        return result;
+    }
+
+    std::optional<VerifyResult> result = verifyNumber(number, error);
+    if (!result || !result->entry) {
+        return result;
+    }
+    // The text is compared with every version that was recorded; when none is equal, the
+    // difference is shown against the version that agrees with it longest.
+    const Version* closest = nullptr;
+    qsizetype closestAt = -1;
+    for (const Version& v : result->entry->versions) {
+        const std::optional<Difference> d = firstDifference(v.text, text);
+        if (!d) {
+            result->outcome = VerifyResult::Outcome::Match;
+            result->matchedVersion = v.versionNo;
+            result->difference.reset();
+            return result;
+        }
+        if (d->offset >= closestAt) {
+            closestAt = d->offset;
+            closest = &v;
+            result->difference = d;
+        }
+    }
+    result->outcome = VerifyResult::Outcome::Mismatch;
+    result->matchedVersion = closest ? closest->versionNo : 0;
+    return result;
+}
+
+std::optional<VerifyResult> CertificateRegister::verify(const QString& input, QString* error)
+{
+    if (parseNumber(input.trimmed().toUpper())) {
+        return verifyNumber(input, error);
+    }
+    return verifyText(input, error);
+}
+
+QDate CertificateRegister::retentionCutoff() const
+{
+    return now().date().addYears(-2);
+}
+
+std::optional<qint64> CertificateRegister::countExpired(QString* error)
+{
+    return worded(m_storage->countExpired(retentionCutoff(), error), error, QStringLiteral("清理"));
+}
+
+std::optional<qint64> CertificateRegister::deleteExpired(qint64 confirmedCount, QString* error)
+{
+    if (confirmedCount <= 0) {
+        *error = QStringLiteral("没有两年前的记录可以删除。");
+        return std::nullopt;
+    }
+    return worded(m_storage->deleteExpired(retentionCutoff(), confirmedCount, error), error,
+                  QStringLiteral("清理"));
+}
+
+std::optional<qint64> CertificateRegister::exportCsv(const QString& path, const SearchQuery& query,
+                                                     bool fullIds, QString* error)
+{
+    SearchQuery all = query;
+    all.offset = 0;
+    all.limit = 0;
+    const std::optional<QList<EntrySummary>> rows = search(all, error);
+    if (!rows) {
+        return std::nullopt;
+    }
+    QSaveFile file(path);
+    const QByteArray csv = registerCsv(*rows, fullIds);
+    if (!file.open(QIODevice::WriteOnly) || file.write(csv) != csv.size() || !file.commit()) {
+        *error = QStringLiteral("无法写入文件 %1：%2").arg(path, file.errorString());
+        return std::nullopt;
+    }
+    return rows->size();
+}
+
+} // namespace Register

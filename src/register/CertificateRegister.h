@@ -1,0 +1,78 @@
+#pragma once
+
+#include "register/RegisterStorage.h"
+#include "register/RegisterTypes.h"
+
+#include <QDateTime>
+#include <QString>
+#include <functional>
+#include <memory>
+#include <optional>
+
+namespace Register {
+
+// The certificate register (出具登记簿): every Generate makes an entry with its own number, every
+// time the certificate leaves kavri (printed, exported to PDF, copied) the entry records it with
+// the text as it left. Windows, kavri-cli and the batch run all go through this class. Every
+// failure comes back as a Chinese sentence in *error, for the caller to show once.
+class CertificateRegister
+{
+public:
+    using Composer = RegisterStorage::Composer;
+
+    // Opens (making it on first use) the register file at `path`; null when it cannot be opened.
+    static std::unique_ptr<CertificateRegister> open(const QString& path, QString* error);
+    explicit CertificateRegister(std::unique_ptr<RegisterStorage> storage);
+
+    // For tests and tools: what "now" is, who the operator is, which prefix numbers get.
+    void setClock(std::function<QDateTime()> clock) { m_clock = std::move(clock); }
+    void setOperatorName(const QString& name) { m_operator = name; }
+    void setNumberPrefix(const QString& prefix) { m_prefix = prefix; }
+
+    // Makes the entry of one Generate: the number first, then `compose` with it, then everything
+    // stored at once. The entry is a draft (未出具) until its text leaves kavri.
+    std::optional<IssuedEntry> addEntry(const NewEntry& entry, const Composer& compose,
+                                        QString* error);
+    // The text left kavri as `kind`. Returns the version it was recorded under.
+    std::optional<int> recordEvent(qint64 entryId, EventKind kind, const QString& text,
+                                   QString* error);
+
+    std::optional<QList<EntrySummary>> search(const SearchQuery& query, QString* error);
+    std::optional<qint64> count(const SearchQuery& query, QString* error);
+    std::optional<Entry> entry(qint64 id, QString* error);
+    std::optional<Entry> entryByNumber(const QString& number, QString* error);
+
+    // 查验: a number typed in, or a certificate's text pasted in (its number is looked for in the
+    // text; a text without one is looked up by its content).
+    std::optional<VerifyResult> verifyNumber(const QString& number, QString* error);
+    std::optional<VerifyResult> verifyText(const QString& text, QString* error);
+    // Either of the two, by what the input looks like.
+    std::optional<VerifyResult> verify(const QString& input, QString* error);
+
+    // Retention: only entries whose leaving date lies more than two years back (and that have
+    // not been made or issued within those two years) may go; nothing goes on its own.
+    QDate retentionCutoff() const;
+    std::optional<qint64> countExpired(QString* error);
+    // Deletes them when there are exactly `confirmedCount` (what the user was asked about).
+    std::optional<qint64> deleteExpired(qint64 confirmedCount, QString* error);
+
+    // Writes the entries of `query` (offset and limit ignored: all of them) as CSV to `path`,
+    // whole or not at all. Returns how many rows were written.
+    std::optional<qint64> exportCsv(const QString& path, const SearchQuery& query, bool fullIds,
+                                    QString* error);
+
+    RegisterStorage& storage() { return *m_storage; }
+
+private:
+    QDateTime now() const;
+
+    std::unique_ptr<RegisterStorage> m_storage;
+    std::function<QDateTime()> m_clock;
+    QString m_operator;
+    QString m_prefix;
+};
+
+// The desktop user's login name.
+QString currentLoginName();
+
+} // namespace Register

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QByteArray>
+#include <QMap>
+#include <QString>
+#include <optional>
+
+// The register's files. They sit beside the library file (so they follow it: beside the program,
+// or in the user's data folder where the program's folder is read-only):
+//   kavri_register.db   the register, SQLCipher-encrypted with a key of its own
+//   kavri_register.key  that key (hex), readable by the user only
+//   kavri_register.seq  the highest sequence number given per year, kept outside the database
+//                       so that restoring an older copy of it never brings a number back
+namespace Register {
+
+inline const QString kRegisterFileName = QStringLiteral("kavri_register.db");
+
+QString registerPathBeside(const QString& libraryFilePath);
+QString keyPathFor(const QString& registerPath);
+QString sequencePathFor(const QString& registerPath);
+
+// The key as SQLCipher takes a raw key: "x'<64 hex digits>'". When the key file is missing and
+// `create` is true, 32 random bytes from the system's generator become a new key file first
+// (mode 0600, written under a temporary name and renamed; when another process made one
+// meanwhile, that one is used). Empty optional and *error on failure.
+std::optional<QByteArray> loadOrCreateKey(const QString& keyPath, bool create, QString* error);
+
+// Year -> highest sequence given. A missing file is an empty map; unreadable lines are skipped.
+QMap<int, qint64> readHighWaterMarks(const QString& sequencePath);
+// Raises the mark of `year` to `last` (never lowers it) and writes the whole file anew.
+bool raiseHighWaterMark(const QString& sequencePath, int year, qint64 last, QString* error);
+
+} // namespace Register

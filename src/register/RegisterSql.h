@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QList>
+
+// Every SQL text of the register, in one place: the schema of each version, the steps that
+// carry a file from one version to the next, and the statements the storage runs. Another
+// back end (a server database) starts from here.
+namespace Register::Sql {
+
+// The schema version a new file gets, and the one the program works with (PRAGMA user_version).
+inline constexpr int kCurrentVersion = 2;
+
+// The whole schema of version 1 (the first release of the register). Kept so that the step to
+// version 2 can be tested on a real version-1 file.
+extern const char* const kSchemaV1;
+
+// From version 1 to 2: the leaving date as a real date (leave_day, yyyy-MM-dd) for date ranges
+// and retention. The column is filled by the program after this runs, since the form's date text
+// ("2024年3月5日") is not something SQL parses.
+extern const char* const kMigrateV1toV2;
+extern const char* const kSelectLeaveDatesForV2; // id, leave_date
+extern const char* const kSetLeaveDay;           // leave_day = ?1 where id = ?2
+
+extern const char* const kCountTables;
+
+// Numbers.
+extern const char* const kSelectSequence; // last for year ?1 (also max(seq) of entries)
+extern const char* const kUpsertSequence; // year ?1, last ?2
+
+// Templates are stored once per (name, text).
+extern const char* const kFindTemplate;   // id where name ?1 and text ?2
+extern const char* const kInsertTemplate; // name ?1, text ?2
+
+extern const char* const kInsertEntry;
+extern const char* const kInsertValue; // entry ?1, position ?2, key ?3, value ?4
+extern const char* const kInsertVersion;
+extern const char* const kFindVersion; // id, version_no where entry ?1 and sha256 ?2
+extern const char* const kMaxVersionNo;
+extern const char* const kInsertEvent;
+extern const char* const kUpdateLastEvent; // kind ?1, at ?2 where id ?3
+
+// Reading.
+extern const char* const kSummaryColumns; // the column list of EntrySummary, prefixed e.
+extern const char* const kSelectEntryDetail;
+extern const char* const kSelectValues;
+extern const char* const kSelectVersions;
+extern const char* const kSelectEvents;
+extern const char* const kFindByNumber;
+extern const char* const kFindByNormalizedHash;
+
+// Retention: entries whose leaving day and last activity are both before ?1 (yyyy-MM-dd, and
+// the same as a time text).
+extern const char* const kRetentionWhere;
+
+} // namespace Register::Sql

@@ -1,0 +1,72 @@
+#pragma once
+
+#include "register/RegisterTypes.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QString>
+#include <functional>
+#include <optional>
+#include <utility>
+
+namespace Register {
+
+// Everything the register keeps goes through this interface; the SQLCipher file beside the
+// library is one implementation. Each call is one transaction. On failure a call returns an
+// empty optional (or false) and puts a reason into *error (SQLite's text; the caller words it
+// for the user).
+class RegisterStorage
+{
+public:
+    virtual ~RegisterStorage() = default;
+
+    // What addEntry stores besides the text: the caller has worked out the time, the operator and
+    // the list columns.
+    struct EntryRecord
+    {
+        NewEntry entry;
+        QString numberPrefix;
+        int year = 0;
+        QDateTime createdAt;
+        QString operatorName;
+        QString name;
+        QString idNumber;
+        QString company;
+        QString leaveDate;
+        QDate leaveDay;
+    };
+    // Makes the certificate text once the number is known.
+    using Composer = std::function<QString(const QString& number)>;
+
+    // Gives the next number of the record's year (never one given before, whatever was deleted or
+    // restored), composes the text with it and stores the entry with that text as version 1, all
+    // at once: either everything is stored or nothing, and no other process gets the same number.
+    virtual std::optional<IssuedEntry> addEntry(const EntryRecord& record, const Composer& compose,
+                                                QString* error) = 0;
+
+    // Records that `text` left kavri. A text the entry already has adds only the event; another
+    // text becomes the entry's next version. Returns the version number the event refers to.
+    virtual std::optional<int> recordEvent(qint64 entryId, EventKind kind, const QString& text,
+                                           const QDateTime& at, QString* error) = 0;
+
+    // Newest first. Creation dates are the local calendar days of the entries' times.
+    virtual std::optional<QList<EntrySummary>> search(const SearchQuery& query, QString* error) = 0;
+    virtual std::optional<qint64> count(const SearchQuery& query, QString* error) = 0;
+
+    virtual std::optional<Entry> entry(qint64 id, QString* error) = 0;
+    // 0 when no entry has that number.
+    virtual std::optional<qint64> findByNumber(const QString& number, QString* error) = 0;
+    // The entry and version whose text, with LF line breaks, hashes to `normalizedSha256`;
+    // {0, 0} when none.
+    virtual std::optional<std::pair<qint64, int>>
+    findByNormalizedHash(const QString& normalizedSha256, QString* error) = 0;
+
+    // Entries whose leaving day, creation and last event all lie before `cutoff`.
+    virtual std::optional<qint64> countExpired(const QDate& cutoff, QString* error) = 0;
+    // Deletes exactly those, only when there are `expected` of them (what the user confirmed);
+    // returns how many went.
+    virtual std::optional<qint64> deleteExpired(const QDate& cutoff, qint64 expected,
+                                                QString* error) = 0;
+};
+
+} // namespace Register

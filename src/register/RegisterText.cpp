@@ -1,0 +1,71 @@
+#include "register/RegisterText.h"
+
+#include <QCryptographicHash>
+#include <QRegularExpression>
+
+namespace Register {
+
+namespace {
+constexpr qsizetype kExcerptBefore = 8;
+constexpr qsizetype kExcerptLength = 24;
+
+QString excerpt(const QString& text, qsizetype at)
+{
+    const qsizetype from = std::max<qsizetype>(0, at - kExcerptBefore);
+    QString piece = text.mid(from, kExcerptLength);
+    piece.replace(QLatin1Char('\n'), QStringLiteral("⏎"));
+    if (at >= text.size()) {
+        piece += QStringLiteral("〔文本结束〕");
+    }
+    return piece;
+}
+} // namespace
+
+QString sha256Hex(const QString& text)
+{
+    return QString::fromLatin1(
+        QCryptographicHash::hash(text.toUtf8(), QCryptographicHash::Sha256).toHex());
+}
+
+QString normalizeLineBreaks(const QString& text)
+{
+    QString out = text;
+    out.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    out.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return out;
+}
+
+std::optional<Difference> firstDifference(const QString& recorded, const QString& presented)
+{
+    const QString a = normalizeLineBreaks(recorded);
+    const QString b = normalizeLineBreaks(presented);
+    if (a == b) {
+        return std::nullopt;
+    }
+    const qsizetype common = std::min(a.size(), b.size());
+    qsizetype at = 0;
+    while (at < common && a[at] == b[at]) {
+        ++at;
+    }
+    Difference d;
+    d.offset = at;
+    d.line = static_cast<int>(QStringView(b).first(at).count(QLatin1Char('\n'))) + 1;
+    const qsizetype lineStart = at == 0 ? 0 : b.lastIndexOf(QLatin1Char('\n'), at - 1) + 1;
+    d.column = static_cast<int>(at - lineStart) + 1;
+    d.recordedExcerpt = excerpt(a, at);
+    d.presentedExcerpt = excerpt(b, at);
+    return d;
+}
+
+QDate parseFormDate(const QString& text)
+{
+    static const QRegularExpression pattern(
+        QStringLiteral("(\\d{4})\\s*[年/.\\-]\\s*(\\d{1,2})\\s*[月/.\\-]\\s*(\\d{1,2})"));
+    const QRegularExpressionMatch m = pattern.match(text);
+    if (!m.hasMatch()) {
+        return {};
+    }
+    return QDate(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt());
+}
+
+} // namespace Register

@@ -1,0 +1,41 @@
+#include "register/RegisterTypes.h"
+
+namespace Register {
+
+QString eventKindKey(EventKind kind)
+{
+    switch (kind) {
+    case EventKind::Printed:
+        return QStringLiteral("printed");
+    case EventKind::PdfExported:
+        return QStringLiteral("pdf");
+    case EventKind::Copied:
+        return QStringLiteral("copied");
+    }
+    return {};
+}
+
+std::optional<EventKind> eventKindFromKey(const QString& key)
+{
+    for (EventKind k : {EventKind::Printed, EventKind::PdfExported, EventKind::Copied}) {
+        if (eventKindKey(k) == key) {
+            return k;
+        }
+    }
+    return std::nullopt;
+}
+
+QString eventKindLabel(EventKind kind)
+{
+    switch (kind) {
+    case EventKind::Printed:
+        return QStringLiteral("打印");
+    case EventKind::PdfExported:
+        return QStringLiteral("导出PDF");
+    case EventKind::Copied:
+        return QStringLiteral("复制");
+    }
+    return {};
+}
+
+} // namespace Register

@@ -1,0 +1,154 @@
+#pragma once
+
+#include <QDate>
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <optional>
+
+// Plain records of the certificate register (出具登记簿). Times are UTC; texts are as they were
+// shown or sent, CR LF line breaks included.
+namespace Register {
+
+// One form value under the name of its placeholder without the brackets ("姓名", "身份证号",
+// "离职日期" ...). Fields the form grows later are stored the same way.
+struct FormValue
+{
+    QString key;
+    QString value;
+    bool operator==(const FormValue&) const = default;
+};
+using FormValues = QList<FormValue>;
+
+// The keys the register reads for its list and search columns.
+namespace Keys {
+inline const QString kName = QStringLiteral("姓名");
+inline const QString kIdNumber = QStringLiteral("身份证号");
+inline const QString kCompany = QStringLiteral("公司名称");
+inline const QString kLeaveDate = QStringLiteral("离职日期");
+} // namespace Keys
+
+// What Generate knows before the number is given.
+struct NewEntry
+{
+    QString templateName;
+    QString templateText;
+    FormValues values;
+};
+
+// What adding an entry gives back.
+struct IssuedEntry
+{
+    qint64 id = 0;
+    QString number;
+    QString text;
+};
+
+enum class EventKind
+{
+    Printed,
+    PdfExported,
+    Copied,
+};
+
+// Stored names of the event kinds, and the words the user sees.
+QString eventKindKey(EventKind kind);
+std::optional<EventKind> eventKindFromKey(const QString& key);
+QString eventKindLabel(EventKind kind);
+
+// One line of the list.
+struct EntrySummary
+{
+    qint64 id = 0;
+    QString number;
+    QDateTime createdAt;
+    QString name;
+    QString idNumber; // in full; mask it for display
+    QString company;
+    QString leaveDate;    // as the form held it
+    QDate leaveDay;       // parsed, invalid when the text was no date
+    bool issued = false;  // false: a draft (未出具)
+    QString lastEventKey; // empty for drafts
+    QDateTime lastEventAt;
+};
+
+struct Version
+{
+    qint64 id = 0;
+    int versionNo = 0;
+    QString text;
+    QString sha256; // hex, of the text's UTF-8 bytes
+    QDateTime createdAt;
+};
+
+struct Event
+{
+    qint64 id = 0;
+    EventKind kind = EventKind::Copied;
+    QDateTime at;
+    int versionNo = 0;
+    QString sha256;
+};
+
+struct Entry
+{
+    EntrySummary summary;
+    QString operatorName;
+    QString templateName;
+    QString templateText;
+    FormValues values;
+    QList<Version> versions; // oldest first; versions[0] is the text Generate made
+    QList<Event> events;     // oldest first
+};
+
+enum class DateField
+{
+    Leaving, // the 离职日期 of the form
+    Created, // when the entry was made
+};
+
+struct SearchQuery
+{
+    QString name;     // part of the name
+    QString idNumber; // part of the ID number
+    QString number;   // part of the certificate number
+    DateField dateField = DateField::Leaving;
+    QDate from; // inclusive; invalid = open
+    QDate to;   // inclusive; invalid = open
+    int offset = 0;
+    int limit = 100; // <= 0: no limit
+    bool isEmpty() const
+    {
+        return name.isEmpty() && idNumber.isEmpty() && number.isEmpty() && !from.isValid() &&
+               !to.isValid();
+    }
+};
+
+// Where a presented text first differs from the recorded one (1-based line and column, counted in
+// UTF-16 characters, lines ending at LF).
+struct Difference
+{
+    int line = 0;
+    int column = 0;
+    qsizetype offset = 0; // in the recorded text
+    QString recordedExcerpt;
+    QString presentedExcerpt;
+};
+
+struct VerifyResult
+{
+    enum class Outcome
+    {
+        NotFound,  // the register holds no such certificate
+        Match,     // held, and the text is exactly one of the texts that left
+        Mismatch,  // held (by number), but the text differs
+        NumberOnly // held; only a number was given, nothing to compare
+    };
+    Outcome outcome = Outcome::NotFound;
+    QString number; // the number looked up or found in the text
+    std::optional<Entry> entry;
+    int matchedVersion = 0;               // for Match
+    std::optional<Difference> difference; // for Mismatch, against the latest version
+};
+
+} // namespace Register

@@ -1,0 +1,554 @@
+#include "register/SqliteRegisterStorage.h"
+
+#include "register/CertificateNumber.h"
+#include "register/RegisterFiles.h"
+#include "register/RegisterSql.h"
+#include "register/RegisterText.h"
+#include "register/SqliteStatement.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <sqlite3.h>
+
+namespace Register {
+
+namespace {
+
+// The old resident ID had 15 characters, the current one 18.
+constexpr qsizetype kShortestWholeId = 15;
+
+QString timeText(const QDateTime& t)
+{
+    return t.toUTC().toString(Qt::ISODateWithMs);
+}
+
+QDateTime timeFrom(const QString& text)
+{
+    return text.isEmpty() ? QDateTime() : QDateTime::fromString(text, Qt::ISODateWithMs);
+}
+
+QString dayText(const QDate& d)
+{
+    return d.toString(Qt::ISODate);
+}
+
+// Where a search by creation date starts and ends, as time texts: the local calendar days.
+QString localDayStart(const QDate& d)
+{
+    return timeText(QDateTime(d, QTime(0, 0)));
+}
+
+EntrySummary readSummary(const SqliteStatement& s)
+{
+    EntrySummary e;
+    e.id = s.integer(0);
+    e.number = s.text(1);
+    e.createdAt = timeFrom(s.text(2));
+    e.name = s.text(3);
+    e.idNumber = s.text(4);
+    e.company = s.text(5);
+    e.leaveDate = s.text(6);
+    e.leaveDay = QDate::fromString(s.text(7), Qt::ISODate);
+    e.issued = !s.isNull(8);
+    e.lastEventKey = s.text(8);
+    e.lastEventAt = timeFrom(s.text(9));
+    return e;
+}
+
+// The WHERE clause of a search and its values, in order of their "?".
+struct Filter
+{
+    QByteArray where;
+    QStringList values;
+};
+
+Filter filterFor(const SearchQuery& q)
+{
+    Filter f;
+    auto add = [&f](const char* condition, const QString& value) {
+        f.where += f.where.isEmpty() ? " WHERE " : " AND ";
+        f.where += condition;
+        f.values << value;
+    };
+    if (!q.name.trimmed().isEmpty()) {
+        add("instr(e.name, ?) > 0", q.name.trimmed());
+    }
+    // ID numbers are stored in capitals. A whole one is looked up in the index; a part of one
+    // (the last four digits, a birth date) is looked for in every entry.
+    const QString id = q.idNumber.trimmed().toUpper();
+    if (id.size() >= kShortestWholeId) {
+        add("e.id_number = ?", id);
+    } else if (!id.isEmpty()) {
+        add("instr(e.id_number, ?) > 0", id);
+    }
+    if (!q.number.trimmed().isEmpty()) {
+        add("instr(e.number, ?) > 0", q.number.trimmed().toUpper());
+    }
+    if (q.dateField == DateField::Leaving) {
+        if (q.from.isValid()) {
+            add("e.leave_day >= ?", dayText(q.from));
+        }
+        if (q.to.isValid()) {
+            add("e.leave_day <= ?", dayText(q.to));
+        }
+    } else {
+        if (q.from.isValid()) {
+            add("e.created_at >= ?", localDayStart(q.from));
+        }
+        if (q.to.isValid()) {
+            add("e.created_at < ?", localDayStart(q.to.addDays(1)));
+        }
+    }
+    return f;
+}
+
+void bindAll(SqliteStatement& s, const QStringList& values)
+{
+    for (int i = 0; i < values.size(); ++i) {
+        s.bind(i + 1, values[i]);
+    }
+}
+
+bool fail(sqlite3* db, QString* error)
+{
+    *error = sqliteError(db);
+    return false;
+}
+
+} // namespace
+
+SqliteRegisterStorage::SqliteRegisterStorage(sqlite3* db, QString path)
+    : m_db(db), m_path(std::move(path))
+{
+}
+
+SqliteRegisterStorage::~SqliteRegisterStorage()
+{
+    sqlite3_close_v2(m_db);
+}
+
+std::unique_ptr<SqliteRegisterStorage>
+SqliteRegisterStorage::open(const QString& path, QString* error, int schemaVersion)
+{
+    QString ignored;
+    if (!error) {
+        error = &ignored;
+    }
+    const bool exists = QFileInfo::exists(path);
+    const std::optional<QByteArray> key = loadOrCreateKey(keyPathFor(path), !exists, error);
+    if (!key) {
+        return nullptr;
+    }
+    sqlite3* db = nullptr;
+    const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;
+    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, flags, nullptr) != SQLITE_OK) {
+        *error = sqliteError(db);
+        sqlite3_close_v2(db);
+        return nullptr;
+    }
+    std::unique_ptr<SqliteRegisterStorage> storage(new SqliteRegisterStorage(db, path));
+    sqlite3_busy_timeout(db, kBusyTimeoutMs);
+    if (sqlite3_key(db, key->constData(), static_cast<int>(key->size())) != SQLITE_OK) {
+        *error = sqliteError(db);
+        return nullptr;
+    }
+    // The first read shows a wrong key or a damaged file.
+    if (!SqliteStatement(db, Sql::kCountTables).next()) {
+        *error = sqliteError(db);
+        return nullptr;
+    }
+    // As the library: the write-ahead log makes a commit one append; foreign keys make deleting
+    // an entry take its values, versions and events along. A page cache that holds the list's
+    // columns of a large register keeps searches from decrypting the same pages again.
+    if (!sqliteExec(db,
+                    "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;"
+                    " PRAGMA foreign_keys=ON; PRAGMA cache_size=-65536;",
+                    error)) {
+        return nullptr;
+    }
+    if (!storage->migrate(schemaVersion < 0 ? Sql::kCurrentVersion : schemaVersion, error)) {
+        return nullptr;
+    }
+    return storage;
+}
+
+int SqliteRegisterStorage::schemaVersion() const
+{
+    SqliteStatement s(m_db, "PRAGMA user_version");
+    return s.next() ? static_cast<int>(s.integer(0)) : -1;
+}
+
+bool SqliteRegisterStorage::migrate(int target, QString* error)
+{
+    // The usual case reads one pragma and takes no write lock.
+    if (schemaVersion() == target) {
+        return true;
+    }
+    SqliteWriteTransaction tx(m_db);
+    if (!tx.begun()) {
+        return fail(m_db, error);
+    }
+    int version = schemaVersion();
+    if (version == 0) {
+        SqliteStatement tables(m_db, Sql::kCountTables);
+        if (!tables.next()) {
+            return fail(m_db, error);
+        }
+        if (tables.integer(0) != 0) {
+            *error = QStringLiteral("file holds tables but no register schema version");
+            return false;
+        }
+    }
+    if (version > Sql::kCurrentVersion) {
+        *error = QStringLiteral("register schema version %1 is newer than this program's %2")
+                     .arg(version)
+                     .arg(Sql::kCurrentVersion);
+        return false;
+    }
+    while (version < target) {
+        switch (version) {
+        case 0:
+            if (!sqliteExec(m_db, Sql::kSchemaV1, error)) {
+                return false;
+            }
+            break;
+        case 1: {
+            if (!sqliteExec(m_db, Sql::kMigrateV1toV2, error)) {
+                return false;
+            }
+            SqliteStatement rows(m_db, Sql::kSelectLeaveDatesForV2);
+            while (rows.next()) {
+                const QDate day = parseFormDate(rows.text(1));
+                if (day.isValid()) {
+                    SqliteStatement set(m_db, Sql::kSetLeaveDay);
+                    if (!set.bind(1, dayText(day)).bind(2, rows.integer(0)).run()) {
+                        return fail(m_db, error);
+                    }
+                }
+            }
+            if (rows.failed()) {
+                return fail(m_db, error);
+            }
+            break;
+        }
+        default:
+            *error = QStringLiteral("no migration from register schema version %1").arg(version);
+            return false;
+        }
+        ++version;
+        const QByteArray pragma = "PRAGMA user_version = " + QByteArray::number(version);
+        if (!sqliteExec(m_db, pragma.constData(), error)) {
+            return false;
+        }
+    }
+    return tx.commit() || fail(m_db, error);
+}
+
+std::optional<qint64> SqliteRegisterStorage::templateId(const QString& name, const QString& text)
+{
+    SqliteStatement find(m_db, Sql::kFindTemplate);
+    find.bind(1, name).bind(2, text);
+    if (find.next()) {
+        return find.integer(0);
+    }
+    if (find.failed()) {
+        return std::nullopt;
+    }
+    SqliteStatement insert(m_db, Sql::kInsertTemplate);
+    if (!insert.bind(1, name).bind(2, text).run()) {
+        return std::nullopt;
+    }
+    return sqlite3_last_insert_rowid(m_db);
+}
+
+std::optional<IssuedEntry> SqliteRegisterStorage::addEntry(const EntryRecord& r,
+                                                           const Composer& compose, QString* error)
+{
+    // The write lock is held from here to the commit: the next number is read, and the high-water
+    // file raised, by one process at a time.
+    SqliteWriteTransaction tx(m_db);
+    if (!tx.begun()) {
+        fail(m_db, error);
+        return std::nullopt;
+    }
+    SqliteStatement last(m_db, Sql::kSelectSequence);
+    if (!last.bind(1, qint64(r.year)).next()) {
+        fail(m_db, error);
+        return std::nullopt;
+    }
+    const QString seqPath = sequencePathFor(m_path);
+    const qint64 sequence =
+        std::max(last.integer(0), readHighWaterMarks(seqPath).value(r.year)) + 1;
+    // Raised before the commit: a failed commit then only skips a number, never reuses one.
+    if (!raiseHighWaterMark(seqPath, r.year, sequence, error)) {
+        return std::nullopt;
+    }
+    IssuedEntry issued;
+    issued.number = formatNumber(r.numberPrefix, r.year, sequence);
+    issued.text = compose ? compose(issued.number) : QString();
+
+    const std::optional<qint64> tid = templateId(r.entry.templateName, r.entry.templateText);
+    SqliteStatement seq(m_db, Sql::kUpsertSequence);
+    if (!tid || !seq.bind(1, qint64(r.year)).bind(2, sequence).run()) {
+        fail(m_db, error);
+        return std::nullopt;
+    }
+    SqliteStatement insert(m_db, Sql::kInsertEntry);
+    insert.bind(1, issued.number)
+        .bind(2, qint64(r.year))
+        .bind(3, sequence)
+        .bind(4, timeText(r.createdAt))
+        .bind(5, r.operatorName)
+        .bind(6, *tid)
+        .bind(7, r.name)
+        .bind(8, r.idNumber)
+        .bind(9, r.company)
+        .bind(10, r.leaveDate);
+    if (r.leaveDay.isValid()) {
+        insert.bind(11, dayText(r.leaveDay));
+    } else {
+        insert.bindNull(11);
+    }
+    if (!insert.run()) {
+        fail(m_db, error);
+        return std::nullopt;
+    }
+    issued.id = sqlite3_last_insert_rowid(m_db);
+    for (int i = 0; i < r.entry.values.size(); ++i) {
+        SqliteStatement value(m_db, Sql::kInsertValue);
+        value.bind(1, issued.id)
+            .bind(2, qint64(i))
+            .bind(3, r.entry.values[i].key)
+            .bind(4, r.entry.values[i].value);
+        if (!value.run()) {
+            fail(m_db, error);
+            return std::nullopt;
+        }
+    }
+    SqliteStatement version(m_db, Sql::kInsertVersion);
+    version.bind(1, issued.id)
+        .bind(2, qint64(1))
+        .bind(3, issued.text)
+        .bind(4, sha256Hex(issued.text))
+        .bind(5, sha256Hex(normalizeLineBreaks(issued.text)))
+        .bind(6, timeText(r.createdAt));
+    if (!version.run() || !tx.commit()) {
+        fail(m_db, error);
+        return std::nullopt;
+    }
+    return issued;
+}
+
+std::optional<int> SqliteRegisterStorage::recordEvent(qint64 entryId, EventKind kind,
+                                                      const QString& text, const QDateTime& at,
+                                                      QString* error)
+{
+    SqliteWriteTransaction tx(m_db);
+    if (!tx.begun()) {
+        fail(m_db, error);
+        return std::nullopt;
+    }
+    SqliteStatement exists(m_db, "SELECT 1 FROM entries WHERE id = ?1");
+    if (!exists.bind(1, entryId).next()) {
+        if (!exists.failed()) {
+            *error = QStringLiteral("no register entry %1").arg(entryId);
+        } else {
+            fail(m_db, error);
+        }
+        return std::nullopt;
+    }
+    const QString sha = sha256Hex(text);
+    qint64 versionId = 0;
+    int versionNo = 0;
+    SqliteStatement find(m_db, Sql::kFindVersion);
+    if (find.bind(1, entryId).bind(2, sha).next()) {
+        versionId = find.integer(0);
+        versionNo = static_cast<int>(find.integer(1));
+    } else {
+        SqliteStatement max(m_db, Sql::kMaxVersionNo);
+        if (find.failed() || !max.bind(1, entryId).next()) {
+            fail(m_db, error);
+            return std::nullopt;
+        }
+        versionNo = static_cast<int>(max.integer(0)) + 1;
+        SqliteStatement insert(m_db, Sql::kInsertVersion);
+        insert.bind(1, entryId)
+            .bind(2, qint64(versionNo))
+            .bind(3, text)
+            .bind(4, sha)
+            .bind(5, sha256Hex(normalizeLineBreaks(text)))
+            .bind(6, timeText(at));
+        if (!insert.run()) {
+            fail(m_db, error);
+            return std::nullopt;
+        }
+        versionId = sqlite3_last_insert_rowid(m_db);
+    }
+    SqliteStatement event(m_db, Sql::kInsertEvent);
+    event.bind(1, entryId)
+        .bind(2, versionId)
+        .bind(3, eventKindKey(kind))
+        .bind(4, timeText(at))
+        .bind(5, sha);
+    SqliteStatement last(m_db, Sql::kUpdateLastEvent);
+    last.bind(1, eventKindKey(kind)).bind(2, timeText(at)).bind(3, entryId);
+    if (!event.run() || !last.run() || !tx.commit()) {
+        fail(m_db, error);
+        return std::nullopt;
+    }
+    return versionNo;
+}
+
+std::optional<QList<EntrySummary>> SqliteRegisterStorage::search(const SearchQuery& query,
+                                                                 QString* error)
+{
+    const Filter f = filterFor(query);
+    QByteArray sql = QByteArray("SELECT ") + Sql::kSummaryColumns + " FROM entries e" + f.where +
+                     " ORDER BY e.id DESC";
+    if (query.limit > 0) {
+        sql += " LIMIT " + QByteArray::number(query.limit) + " OFFSET " +
+               QByteArray::number(std::max(0, query.offset));
+    }
+    SqliteStatement s(m_db, sql);
+    bindAll(s, f.values);
+    QList<EntrySummary> rows;
+    while (s.next()) {
+        rows << readSummary(s);
+    }
+    if (s.failed()) {
+        fail(m_db, error);
+        return std::nullopt;
+    }
+    return rows;
+}
+
+std::optional<qint64> SqliteRegisterStorage::count(const SearchQuery& query, QString* error)
+{
+    const Filter f = filterFor(query);
+    SqliteStatement s(m_db, QByteArray("SELECT count(*) FROM entries e") + f.where);
+    bindAll(s, f.values);
+    if (!s.next()) {
+        fail(m_db, error);
+        return std::nullopt;
+    }
+    return s.integer(0);
+}
+
+std::optional<Entry> SqliteRegisterStorage::entry(qint64 id, QString* error)
+{
+    Entry e;
+    SqliteStatement summary(m_db, QByteArray("SELECT ") + Sql::kSummaryColumns +
+                                      " FROM entries e WHERE e.id = ?1");
+    if (!summary.bind(1, id).next()) {
+        if (summary.failed()) {
+            fail(m_db, error);
+        } else {
+            *error = QStringLiteral("no register entry %1").arg(id);
+        }
+        return std::nullopt;
+    }
+    e.summary = readSummary(summary);
+    SqliteStatement detail(m_db, Sql::kSelectEntryDetail);
+    if (!detail.bind(1, id).next()) {
+        fail(m_db, error);
+        return std::nullopt;
+    }
+    e.operatorName = detail.text(0);
+    e.templateName = detail.text(1);
+    e.templateText = detail.text(2);
+    SqliteStatement values(m_db, Sql::kSelectValues);
+    values.bind(1, id);
+    while (values.next()) {
+        e.values << FormValue{values.text(0), values.text(1)};
+    }
+    SqliteStatement versions(m_db, Sql::kSelectVersions);
+    versions.bind(1, id);
+    while (versions.next()) {
+        e.versions << Version{versions.integer(0), static_cast<int>(versions.integer(1)),
+                              versions.text(2), versions.text(3), timeFrom(versions.text(4))};
+    }
+    SqliteStatement events(m_db, Sql::kSelectEvents);
+    events.bind(1, id);
+    while (events.next()) {
+        Event ev;
+        ev.id = events.integer(0);
+        ev.kind = eventKindFromKey(events.text(1)).value_or(EventKind::Copied);
+        ev.at = timeFrom(events.text(2));
+        ev.versionNo = static_cast<int>(events.integer(3));
+        ev.sha256 = events.text(4);
+        e.events << ev;
+    }
+    if (values.failed() || versions.failed() || events.failed()) {
+        fail(m_db, error);
+        return std::nullopt;
+    }
+    return e;
+}
+
+std::optional<qint64> SqliteRegisterStorage::findByNumber(const QString& number, QString* error)
+{
+    SqliteStatement s(m_db, Sql::kFindByNumber);
+    if (s.bind(1, number.trimmed().toUpper()).next()) {
+        return s.integer(0);
+    }
+    if (s.failed()) {
+        fail(m_db, error);
+        return std::nullopt;
+    }
+    return qint64(0);
+}
+
+std::optional<std::pair<qint64, int>>
+SqliteRegisterStorage::findByNormalizedHash(const QString& normalizedSha256, QString* error)
+{
+    SqliteStatement s(m_db, Sql::kFindByNormalizedHash);
+    if (s.bind(1, normalizedSha256).next()) {
+        return std::pair<qint64, int>(s.integer(0), static_cast<int>(s.integer(1)));
+    }
+    if (s.failed()) {
+        fail(m_db, error);
+        return std::nullopt;
+    }
+    return std::pair<qint64, int>(0, 0);
+}
+
+std::optional<qint64> SqliteRegisterStorage::countExpired(const QDate& cutoff, QString* error)
+{
+    SqliteStatement s(m_db, QByteArray("SELECT count(*) FROM entries") + Sql::kRetentionWhere);
+    if (!s.bind(1, dayText(cutoff)).next()) {
+        fail(m_db, error);
+        return std::nullopt;
+    }
+    return s.integer(0);
+}
+
+std::optional<qint64> SqliteRegisterStorage::deleteExpired(const QDate& cutoff, qint64 expected,
+                                                           QString* error)
+{
+    SqliteWriteTransaction tx(m_db);
+    if (!tx.begun()) {
+        fail(m_db, error);
+        return std::nullopt;
+    }
+    const std::optional<qint64> now = countExpired(cutoff, error);
+    if (!now) {
+        return std::nullopt;
+    }
+    if (*now != expected) {
+        *error = QStringLiteral("expected %1 expired entries, found %2").arg(expected).arg(*now);
+        return std::nullopt;
+    }
+    SqliteStatement del(m_db, QByteArray("DELETE FROM entries") + Sql::kRetentionWhere);
+    if (!del.bind(1, dayText(cutoff)).run()) {
+        fail(m_db, error);
+        return std::nullopt;
+    }
+    const qint64 deleted = sqlite3_changes(m_db);
+    if (!tx.commit()) {
+        fail(m_db, error);
+        return std::nullopt;
+    }
+    return deleted;
+}
+
+} // namespace Register

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "register/RegisterStorage.h"
+
+#include <memory>
+
+struct sqlite3;
+
+namespace Register {
+
+// The register in its own SQLCipher file beside the library file (see RegisterFiles.h). The
+// program makes the file, its key and its tables itself, and carries an older file forward to
+// the current schema when it opens it.
+class SqliteRegisterStorage final : public RegisterStorage
+{
+public:
+    static constexpr int kBusyTimeoutMs = 5000;
+
+    // Opens the register at `path`, making it (and its key) when neither exists. A file made by
+    // an older program is migrated up to `schemaVersion` (the current one unless a test asks for
+    // an older one). Null and *error on failure: a missing key for an existing file, a wrong key,
+    // a damaged file, a file from a newer program.
+    static std::unique_ptr<SqliteRegisterStorage> open(const QString& path, QString* error,
+                                                       int schemaVersion = -1);
+    ~SqliteRegisterStorage() override;
+
+    int schemaVersion() const;
+    const QString& path() const { return m_path; }
+
+    std::optional<IssuedEntry> addEntry(const EntryRecord& record, const Composer& compose,
+                                        QString* error) override;
+    std::optional<int> recordEvent(qint64 entryId, EventKind kind, const QString& text,
+                                   const QDateTime& at, QString* error) override;
+    std::optional<QList<EntrySummary>> search(const SearchQuery& query, QString* error) override;
+    std::optional<qint64> count(const SearchQuery& query, QString* error) override;
+    std::optional<Entry> entry(qint64 id, QString* error) override;
+    std::optional<qint64> findByNumber(const QString& number, QString* error) override;
+    std::optional<std::pair<qint64, int>> findByNormalizedHash(const QString& normalizedSha256,
+                                                               QString* error) override;
+    std::optional<qint64> countExpired(const QDate& cutoff, QString* error) override;
+    std::optional<qint64> deleteExpired(const QDate& cutoff, qint64 expected,
+                                        QString* error) override;
+
+private:
+    SqliteRegisterStorage(sqlite3* db, QString path);
+    bool migrate(int target, QString* error);
+    std::optional<qint64> templateId(const QString& name, const QString& text);
+
+    sqlite3* m_db;
+    QString m_path;
+};
+
+} // namespace Register

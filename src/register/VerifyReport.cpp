@@ -1,0 +1,51 @@
+#include "register/VerifyReport.h"
+
+#include "register/IdMask.h"
+#include "register/RegisterCsv.h"
+
+namespace Register {
+
+namespace {
+QString whose(const Entry& e)
+{
+    const EntrySummary& s = e.summary;
+    return QStringLiteral("证明编号：%1\n姓名：%2\n身份证号：%3\n公司名称：%4\n离职日期：%5\n"
+                          "生成时间：%6（操作员 %7）\n状态：%8")
+        .arg(s.number, s.name, maskIdNumber(s.idNumber), s.company, s.leaveDate,
+             s.createdAt.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm")), e.operatorName,
+             s.issued ? statusLabel(s) + QStringLiteral("，") + lastEventLabel(s) : statusLabel(s));
+}
+} // namespace
+
+QString verifyReport(const VerifyResult& r)
+{
+    switch (r.outcome) {
+    case VerifyResult::Outcome::NotFound:
+        if (r.number.isEmpty()) {
+            return QStringLiteral("登记簿中没有与此文本一致的证明，文本中也没有证明编号。\n"
+                                  "此证明不是本登记簿出具的，或者文本已被改动。");
+        }
+        return QStringLiteral("登记簿中没有编号为 %1 的证明。").arg(r.number);
+    case VerifyResult::Outcome::NumberOnly:
+        return QStringLiteral("登记簿中有此证明。\n") + whose(*r.entry);
+    case VerifyResult::Outcome::Match:
+        return QStringLiteral("登记簿中有此证明，文本与登记的第 %1 版完全一致。\n")
+                   .arg(r.matchedVersion) +
+               whose(*r.entry);
+    case VerifyResult::Outcome::Mismatch: {
+        const Difference& d = *r.difference;
+        return QStringLiteral("登记簿中有编号为 %1 的证明，但文本与登记的不一致。\n"
+                              "第 %2 行第 %3 列起不同（与第 %4 版比较）：\n"
+                              "　登记：%5\n　出示：%6\n")
+                   .arg(r.number)
+                   .arg(d.line)
+                   .arg(d.column)
+                   .arg(r.matchedVersion)
+                   .arg(d.recordedExcerpt, d.presentedExcerpt) +
+               whose(*r.entry);
+    }
+    }
+    return {};
+}
+
+} // namespace Register

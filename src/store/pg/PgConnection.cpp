@@ -1,0 +1,295 @@
+#include "store/pg/PgConnection.h"
+
+#include "store/JetDialect.h"
+#include "store/pg/PgRecordSet.h"
+
+#include <QRegularExpression>
+#include <QSet>
+#include <libpq-fe.h>
+
+const QString PgConnection::kNotConnected = QStringLiteral("没有打开的资料库连接。");
+const QString PgConnection::kInvalidText =
+    QStringLiteral("语句文本中含有无效的字符（空字符或不成对的代理项），未执行。");
+const QString PgConnection::kConnectionLost =
+    QStringLiteral("与资料库服务器的连接已中断，本次操作未完成，没有写入任何内容。");
+const QString PgConnection::kRolledBack =
+    QStringLiteral("本次操作中有语句失败，服务器已撤销全部更改。");
+
+namespace {
+
+QString trimmedMessage(const char* text)
+{
+    return QString::fromUtf8(text ? text : "").trimmed();
+}
+
+// The server's own words for a failed statement: its primary message, or libpq's text when the
+// failure never reached the server (connection lost).
+QString resultError(pg_conn* conn, const pg_result* result)
+{
+    if (result) {
+        if (const char* primary = PQresultErrorField(result, PG_DIAG_MESSAGE_PRIMARY)) {
+            return QString::fromUtf8(primary);
+        }
+    }
+    const QString text = trimmedMessage(PQerrorMessage(conn));
+    return text.isEmpty() ? PgConnection::kConnectionLost : text;
+}
+
+bool resultOk(const pg_result* result)
+{
+    const ExecStatusType status = PQresultStatus(result);
+    return status == PGRES_TUPLES_OK || status == PGRES_COMMAND_OK;
+}
+
+QString serviceName(const QString& conninfo)
+{
+    char* parseError = nullptr;
+    PQconninfoOption* options = PQconninfoParse(conninfo.toUtf8().constData(), &parseError);
+    PQfreemem(parseError);
+    QString service;
+    for (PQconninfoOption* o = options; o && o->keyword; ++o) {
+        if (qstrcmp(o->keyword, "service") == 0 && o->val) {
+            service = QString::fromUtf8(o->val);
+        }
+    }
+    PQconninfoFree(options);
+    return service;
+}
+
+// The statement with every quoted value blanked out, so that words inside values are never
+// taken for SQL.
+QString withoutQuotedText(const QString& statement)
+{
+    QString text = statement;
+    bool quoted = false;
+    for (QChar& c : text) {
+        if (c == QLatin1Char('\'')) {
+            quoted = !quoted; // a doubled quote toggles twice
+        } else if (quoted) {
+            c = QLatin1Char('x');
+        }
+    }
+    return text;
+}
+
+const QSet<QString>& itemTables()
+{
+    static const QSet<QString> tables{
+        QStringLiteral("moban_item_table"),      QStringLiteral("company_item_table"),
+        QStringLiteral("department_item_table"), QStringLiteral("position_item_table"),
+        QStringLiteral("reason_item_bable"),
+    };
+    return tables;
+}
+
+} // namespace
+
+QString TranslateForPostgres(const QString& statement)
+{
+    static const QRegularExpression readOfTable(
+        QStringLiteral("^\\s*select\\s+(top\\s+\\d+\\s+)?\\*\\s+from\\s+(\\w+)(\\s|$)"),
+        QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression orderBy(QStringLiteral("\\border\\s+by\\b"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    QString text = statement;
+    const QString bare = withoutQuotedText(statement);
+    const QRegularExpressionMatch read = readOfTable.match(bare);
+    // A server returns rows in no fixed order, and an update moves a row to the end of the heap;
+    // the library file returns them by itemid. Reads of an item table keep that order.
+    if (read.hasMatch() && itemTables().contains(read.captured(2).toLower()) &&
+        !orderBy.match(bare).hasMatch() && !bare.contains(QLatin1Char(';'))) {
+        text += QStringLiteral(" order by itemid");
+    }
+    return TranslateJetStatement(text);
+}
+
+PgConnection::PgConnection(pg_conn* conn, const QString& conninfo)
+    : m_conn(conn), m_conninfo(conninfo)
+{
+    m_libraryName = serviceName(conninfo);
+    if (m_libraryName.isEmpty()) {
+        m_libraryName = QString::fromUtf8(PQdb(m_conn));
+    }
+}
+
+PgConnection::~PgConnection()
+{
+    close();
+}
+
+std::shared_ptr<PgConnection> PgConnection::open(const QString& conninfo, QString* error)
+{
+    QString ignored;
+    if (!error) {
+        error = &ignored;
+    }
+    const QByteArray info = conninfo.toUtf8();
+    char* parseError = nullptr;
+    PQconninfoOption* parsed = PQconninfoParse(info.constData(), &parseError);
+    if (!parsed) {
+        *error = parseError ? trimmedMessage(parseError) : QStringLiteral("invalid connection text");
+        PQfreemem(parseError);
+        return nullptr;
+    }
+    PQconninfoFree(parsed);
+
+    // The timeout comes first so that a connection text naming its own wins; the encoding
+    // comes last because every text crosses the wire as UTF-8.
+    const QByteArray timeout = QByteArray::number(kConnectTimeoutSeconds);
+    const char* keywords[] = {"connect_timeout", "dbname", "client_encoding", "application_name",
+                              nullptr};
+    const char* values[] = {timeout.constData(), info.constData(), "UTF8", "kavri", nullptr};
+    pg_conn* conn = PQconnectdbParams(keywords, values, 1);
+    if (!conn || PQstatus(conn) != CONNECTION_OK) {
+        *error = conn ? trimmedMessage(PQerrorMessage(conn)) : QStringLiteral("out of memory");
+        PQfinish(conn);
+        return nullptr;
+    }
+    error->clear();
+    // Notices (a role that already exists, an implicit index) are no failures; nothing of
+    // them goes to stderr.
+    PQsetNoticeProcessor(
+        conn, [](void*, const char*) {}, nullptr);
+    return std::shared_ptr<PgConnection>(new PgConnection(conn, conninfo));
+}
+
+void PgConnection::close()
+{
+    if (m_conn) {
+        PQfinish(m_conn);
+        m_conn = nullptr;
+    }
+    m_inTransaction = false;
+}
+
+bool PgConnection::ensureConnected(QString* error)
+{
+    if (!m_conn) {
+        *error = kNotConnected;
+        return false;
+    }
+    if (PQstatus(m_conn) == CONNECTION_OK) {
+        return true;
+    }
+    if (m_inTransaction) {
+        *error = kConnectionLost;
+        return false;
+    }
+    PQreset(m_conn);
+    if (PQstatus(m_conn) != CONNECTION_OK) {
+        *error = trimmedMessage(PQerrorMessage(m_conn));
+        return false;
+    }
+    return true;
+}
+
+std::unique_ptr<PgRecordSet> PgConnection::execute(const QString& statement, QString* error)
+{
+    QString ignored;
+    if (!error) {
+        error = &ignored;
+    }
+    // A NUL would end the text early, and half a surrogate pair has no UTF-8 form: either way
+    // the server would see a statement other than the one given.
+    if (statement.contains(QChar(0)) || !QStringView(statement).isValidUtf16()) {
+        *error = kInvalidText;
+        return nullptr;
+    }
+    if (!ensureConnected(error)) {
+        return nullptr;
+    }
+    const QByteArray text = TranslateForPostgres(statement).toUtf8();
+    // The extended protocol takes one statement only: a second one in the text is refused.
+    pg_result* result =
+        PQexecParams(m_conn, text.constData(), 0, nullptr, nullptr, nullptr, nullptr, 0);
+    if (!result || !resultOk(result)) {
+        *error = resultError(m_conn, result);
+        PQclear(result);
+        return nullptr;
+    }
+    error->clear();
+    return std::make_unique<PgRecordSet>(result);
+}
+
+bool PgConnection::command(const QByteArray& text, QString* error)
+{
+    pg_result* result = PQexec(m_conn, text.constData());
+    const bool ok = result && resultOk(result);
+    if (!ok) {
+        *error = resultError(m_conn, result);
+    }
+    PQclear(result);
+    return ok;
+}
+
+bool PgConnection::begin(const QStringList& lockTables, QString* error)
+{
+    QString ignored;
+    if (!error) {
+        error = &ignored;
+    }
+    if (m_inTransaction) {
+        rollback();
+    }
+    if (!ensureConnected(error)) {
+        return false;
+    }
+    QStringList tables = lockTables;
+    tables.sort();
+    tables.removeDuplicates();
+    // BEGIN and the lock go in one round trip: while a clerk's bookkeeping holds the lock the
+    // others wait, so every round trip inside it counts as many times as clerks are waiting.
+    // SHARE ROW EXCLUSIVE conflicts with itself and with every write, not with reads; LOCK
+    // takes the tables in the order named.
+    QByteArray text = "BEGIN";
+    if (!tables.isEmpty()) {
+        text += "; LOCK TABLE " + tables.join(QStringLiteral(", ")).toUtf8() +
+                " IN SHARE ROW EXCLUSIVE MODE";
+    }
+    m_inTransaction = true;
+    if (!command(text, error)) {
+        m_inTransaction = PQtransactionStatus(m_conn) != PQTRANS_IDLE;
+        rollback();
+        return false;
+    }
+    return true;
+}
+
+bool PgConnection::commit(QString* error)
+{
+    QString ignored;
+    if (!error) {
+        error = &ignored;
+    }
+    if (!m_inTransaction) {
+        return true;
+    }
+    m_inTransaction = false;
+    if (!m_conn || PQstatus(m_conn) != CONNECTION_OK) {
+        *error = kConnectionLost;
+        return false;
+    }
+    pg_result* result = PQexec(m_conn, "COMMIT");
+    // A transaction in which a statement failed ends with ROLLBACK instead: COMMIT says so by
+    // its command tag, not by an error.
+    const bool ok = result && PQresultStatus(result) == PGRES_COMMAND_OK &&
+                    qstrcmp(PQcmdStatus(result), "COMMIT") == 0;
+    if (!ok) {
+        *error = result && PQresultStatus(result) == PGRES_COMMAND_OK
+                     ? kRolledBack
+                     : resultError(m_conn, result);
+    }
+    PQclear(result);
+    return ok;
+}
+
+void PgConnection::rollback()
+{
+    if (!m_inTransaction) {
+        return;
+    }
+    m_inTransaction = false;
+    if (m_conn && PQstatus(m_conn) == CONNECTION_OK) {
+        PQclear(PQexec(m_conn, "ROLLBACK"));
+    }
+}

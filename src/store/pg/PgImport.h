@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+
+class PgConnection;
+
+// Copies a local library file up to a team server whose item tables are still empty: every row
+// with its itemid, upid and item columns, so that the order of the entries and the default marks
+// stay as they were. One transaction: all of it or nothing.
+namespace PgImport {
+
+struct Result
+{
+    bool ok = false;
+    int rows = 0;
+    QString error;
+};
+
+Result importLibrary(PgConnection& server, const QString& libraryFile, const QString& password);
+
+} // namespace PgImport

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class PgConnection;
+
+// The team library's tables on a PostgreSQL server, and who may do what with them. The program
+// never creates tables: the administrator runs this once ("kavri-cli server init").
+namespace PgSchema {
+
+// The five item tables, in the library's order.
+const QStringList& itemTables();
+
+// Group roles. Clerks read and write the five libraries and add to the register; only the
+// administrator role may delete register entries, and only entries older than two years.
+inline const QString kClerkRole = QStringLiteral("kavri_clerk");
+inline const QString kAdminRole = QStringLiteral("kavri_admin");
+
+// Every statement of the set-up, in order.
+QStringList initStatements();
+
+// Runs the set-up in one transaction: all of it or nothing. Refuses a database that already
+// holds one of the tables. False with the reason in *error.
+bool init(PgConnection& connection, QString* error);
+
+// The next register number of a year from the server: unique across all clerks and without
+// gaps, because the counter row stays locked until the surrounding transaction ends and a
+// rolled-back transaction gives its number back. Must run inside a transaction. -1 on failure.
+int nextRegisterSequence(PgConnection& connection, int year, QString* error);
+
+} // namespace PgSchema

@@ -1,0 +1,154 @@
+#include "ui/batch/CBatchDlg.h"
+
+#include "ui/common/Notifier.h"
+#include "ui/batch/BatchFileChooser.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QThread>
+
+// The width of the main window's result box as the PDF page is composed from it.
+static constexpr int kCertificateWidth = 32;
+
+std::optional<BatchOutput> CBatchDlg::chosenOutput()
+{
+    if (m_radioPerRow->isChecked()) {
+        const QString folder = m_editFolder->text().trimmed();
+        if (folder.isEmpty()) {
+            Notifier::information(this, QStringLiteral("请选择保存离职证明的文件夹。"));
+            return std::nullopt;
+        }
+        m_outputFolder = folder;
+        return BatchOutput::perRow(folder, m_editPattern->text().trimmed());
+    }
+    QString path = m_editCombined->text().trimmed();
+    if (path.isEmpty()) {
+        Notifier::information(this, QStringLiteral("请选择合并的 PDF 文件。"));
+        return std::nullopt;
+    }
+    if (!path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive)) {
+        path += QStringLiteral(".pdf");
+    }
+    if (QFileInfo::exists(path) &&
+        !Notifier::askYesNo(
+            this, QStringLiteral("%1 已存在，要替换它吗？").arg(QDir::toNativeSeparators(path)))) {
+        return std::nullopt;
+    }
+    m_outputFolder = QFileInfo(path).absolutePath();
+    return BatchOutput::combined(path);
+}
+
+void CBatchDlg::OnStart()
+{
+    if (isRunning() || !m_sheet || m_sheet->acceptedCount() == 0) {
+        return;
+    }
+    const std::optional<BatchOutput> output = chosenOutput();
+    if (!output) {
+        return;
+    }
+    m_labelSummary->hide();
+    m_listSkipped->hide();
+    m_btnOpenFolder->hide();
+    setIdle(false);
+    m_btnCancel->setText(QStringLiteral("取消"));
+    m_progress->setRange(0, int(m_sheet->records.size()));
+    m_progress->setValue(0);
+
+    m_writer = std::make_unique<BatchWriter>(m_setup.templateText, kCertificateWidth);
+    m_writer->setRecorder(m_setup.recorder);
+    m_writer->setProgress([this](int done, int total) {
+        QMetaObject::invokeMethod(
+            this, [this, done, total] { showProgress(done, total); }, Qt::QueuedConnection);
+    });
+    const QList<BatchRecord> records = m_sheet->records;
+    m_thread = QThread::create(
+        [this, records, output = *output] { m_report = m_writer->run(records, output); });
+    connect(m_thread, &QThread::finished, this, &CBatchDlg::showSummary);
+    m_thread->start();
+}
+
+void CBatchDlg::showProgress(int done, int total)
+{
+    if (m_thread) {
+        m_progress->setRange(0, total);
+        m_progress->setValue(done);
+    }
+}
+
+void CBatchDlg::OnCancel()
+{
+    if (isRunning()) {
+        m_writer->cancel();
+        m_btnCancel->setEnabled(false);
+        m_btnCancel->setText(QStringLiteral("正在停止…"));
+        return;
+    }
+    QDialog::reject();
+}
+
+void CBatchDlg::reject()
+{
+    if (isRunning()) {
+        m_closeWhenDone = true;
+        OnCancel();
+        return;
+    }
+    QDialog::reject();
+}
+
+void CBatchDlg::showSummary()
+{
+    m_thread->wait();
+    delete m_thread;
+    m_thread = nullptr;
+    m_btnCancel->setEnabled(true);
+    m_btnCancel->setText(QStringLiteral("关闭"));
+    m_btnStart->setEnabled(m_sheet && m_sheet->acceptedCount() > 0);
+    setIdle(true);
+    m_btnCancel->setText(QStringLiteral("关闭"));
+
+    const BatchReport& r = m_report;
+    QString text = QStringLiteral("已写入 %1 份离职证明").arg(r.written.size());
+    if (!r.rejected.isEmpty()) {
+        text += QStringLiteral("；跳过 %1 行（有问题）").arg(r.rejected.size());
+    }
+    if (!r.failed.isEmpty()) {
+        text += QStringLiteral("；%1 行写入失败").arg(r.failed.size());
+    }
+    if (r.cancelled) {
+        text += QStringLiteral("；已取消，%1 行未写入").arg(r.notWritten.size());
+    }
+    text += QStringLiteral("。保存在 %1").arg(QDir::toNativeSeparators(m_outputFolder));
+    m_labelSummary->setText(text);
+    m_labelSummary->show();
+
+    m_listSkipped->clear();
+    const auto list = [this](const QList<BatchOutcome>& outcomes) {
+        for (const BatchOutcome& o : outcomes) {
+            m_listSkipped->addItem(
+                QStringLiteral("第 %1 行（%2）：%3").arg(o.line).arg(o.name, o.reason));
+        }
+    };
+    list(r.rejected);
+    list(r.failed);
+    list(r.notWritten);
+    m_listSkipped->setVisible(m_listSkipped->count() > 0);
+    m_btnOpenFolder->setVisible(!r.written.isEmpty());
+    m_progress->setValue(m_progress->maximum());
+    emit batchFinished();
+    if (m_closeWhenDone) {
+        QDialog::reject();
+    }
+}
+
+void CBatchDlg::OnOpenFolder()
+{
+    BatchFileChooser::openFolder(m_outputFolder);
+}

@@ -1,0 +1,31 @@
+#include "ui/common/OpenFileDialog.h"
+
+#include <QFileDialog>
+
+namespace {
+
+class QtOpenFileDialog : public OpenFileDialog::Backend
+{
+public:
+    QString getOpenFileName(QWidget* parent, const QString& caption, const QString& folder,
+                            const QString& filter) override
+    {
+        return QFileDialog::getOpenFileName(parent, caption, folder, filter);
+    }
+};
+
+QtOpenFileDialog g_qtDialog;
+OpenFileDialog::Backend* g_backend = &g_qtDialog;
+
+} // namespace
+
+QString OpenFileDialog::getOpenFileName(QWidget* parent, const QString& caption,
+                                        const QString& folder, const QString& filter)
+{
+    return g_backend->getOpenFileName(parent, caption, folder, filter);
+}
+
+void OpenFileDialog::setBackend(Backend* backend)
+{
+    g_backend = backend ? backend : &g_qtDialog;
+}

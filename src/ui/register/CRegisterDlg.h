@@ -1,0 +1,80 @@
+#pragma once
+
+#include "register/RegisterTypes.h"
+
+#include <QDialog>
+
+class QCheckBox;
+class QComboBox;
+class QDateEdit;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QTableWidget;
+
+namespace Register {
+class CertificateRegister;
+}
+
+// 登记簿: the list of every certificate made, a search by name, ID number, number or date range,
+// the recorded text and events of the selected entry, and the commands on them. The register is
+// the caller's and outlives the window.
+class CRegisterDlg : public QDialog
+{
+    Q_OBJECT
+public:
+    static constexpr int kPageSize = 100;
+
+    explicit CRegisterDlg(Register::CertificateRegister* reg, QWidget* parent = nullptr);
+
+    QTableWidget* list() const { return m_list; }
+    QPlainTextEdit* textView() const { return m_text; }
+    QTableWidget* eventList() const { return m_events; }
+    // The entry whose text is shown; 0 when none.
+    qint64 shownEntry() const { return m_entry ? m_entry->summary.id : 0; }
+
+public slots:
+    void OnSearch();
+    void OnClearSearch();
+    void OnNextPage();
+    void OnPreviousPage();
+    void OnSelectionChanged();
+    void OnShowFullId(bool full);
+    void OnReprint();
+    void OnReexportPdf();
+    void OnVerify();
+    void OnDeleteExpired();
+    void OnExportCsv();
+
+private:
+    void buildControls();
+    Register::SearchQuery queryFromForm() const;
+    void reload();
+    void showEntry(qint64 id);
+    QString idText(const QString& id) const;
+    void recordEvent(Register::EventKind kind, const QString& text);
+
+    Register::CertificateRegister* m_reg;
+    Register::SearchQuery m_query;
+    qint64 m_total = 0;
+    std::optional<Register::Entry> m_entry;
+    bool m_fullIds = false;
+
+    QLineEdit* m_name = nullptr;
+    QLineEdit* m_idNumber = nullptr;
+    QLineEdit* m_number = nullptr;
+    QCheckBox* m_byDate = nullptr;
+    QComboBox* m_dateField = nullptr;
+    QDateEdit* m_from = nullptr;
+    QDateEdit* m_to = nullptr;
+    QTableWidget* m_list = nullptr;
+    QLabel* m_pageLabel = nullptr;
+    QPushButton* m_previous = nullptr;
+    QPushButton* m_next = nullptr;
+    QLabel* m_entryLabel = nullptr;
+    QPlainTextEdit* m_text = nullptr;
+    QTableWidget* m_events = nullptr;
+    QPushButton* m_reprint = nullptr;
+    QPushButton* m_reexport = nullptr;
+};

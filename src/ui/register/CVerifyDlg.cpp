@@ -1,0 +1,83 @@
+#include "ui/register/CVerifyDlg.h"
+
+#include "ui/common/Notifier.h"
+#include "register/CertificateRegister.h"
+#include "register/VerifyReport.h"
+
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+QPlainTextEdit* textBox(QWidget* parent, const QString& name, const QString& accessible,
+                        bool readOnly)
+{
+    auto* box = new QPlainTextEdit(parent);
+    box->setObjectName(name);
+    box->setAccessibleName(accessible);
+    box->setReadOnly(readOnly);
+    return box;
+}
+} // namespace
+
+CVerifyDlg::CVerifyDlg(Register::CertificateRegister* reg, QWidget* parent)
+    : QDialog(parent), m_reg(reg)
+{
+    setWindowTitle(QStringLiteral("查验证明"));
+    auto* layout = new QVBoxLayout(this);
+    auto* prompt = new QLabel(QStringLiteral("输入证明编号，或粘贴证明全文："), this);
+    layout->addWidget(prompt);
+    m_input =
+        textBox(this, QStringLiteral("verifyInput"), QStringLiteral("证明编号或证明全文"), false);
+    prompt->setBuddy(m_input);
+    layout->addWidget(m_input, 2);
+    auto* verify = new QPushButton(QStringLiteral("查验"), this);
+    verify->setObjectName(QStringLiteral("verifyButton"));
+    verify->setAccessibleName(QStringLiteral("查验"));
+    verify->setAutoDefault(false);
+    layout->addWidget(verify, 0, Qt::AlignLeft);
+    layout->addWidget(new QLabel(QStringLiteral("查验结果："), this));
+    m_report = textBox(this, QStringLiteral("verifyReport"), QStringLiteral("查验结果"), true);
+    layout->addWidget(m_report, 3);
+    layout->addWidget(new QLabel(QStringLiteral("登记的文本："), this));
+    m_recorded =
+        textBox(this, QStringLiteral("verifyRecorded"), QStringLiteral("登记的文本"), true);
+    layout->addWidget(m_recorded, 3);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
+    buttons->button(QDialogButtonBox::Close)->setText(QStringLiteral("关闭"));
+    buttons->button(QDialogButtonBox::Close)->setAccessibleName(QStringLiteral("关闭"));
+    layout->addWidget(buttons);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    connect(verify, &QPushButton::clicked, this, &CVerifyDlg::OnVerify);
+    resize(720, 640);
+}
+
+void CVerifyDlg::OnVerify()
+{
+    const QString input = m_input->toPlainText();
+    m_report->clear();
+    m_recorded->clear();
+    if (input.trimmed().isEmpty()) {
+        Notifier::information(this, QStringLiteral("请输入证明编号，或粘贴证明全文。"));
+        return;
+    }
+    QString error;
+    const std::optional<Register::VerifyResult> result = m_reg->verify(input, &error);
+    if (!result) {
+        Notifier::information(this, error);
+        return;
+    }
+    m_report->setPlainText(Register::verifyReport(*result));
+    if (result->entry && !result->entry->versions.isEmpty()) {
+        // The version the text matched or was compared with; the latest for a number alone.
+        const int wanted = result->matchedVersion > 0 ? result->matchedVersion
+                                                      : result->entry->versions.last().versionNo;
+        for (const Register::Version& v : result->entry->versions) {
+            if (v.versionNo == wanted) {
+                m_recorded->setPlainText(v.text);
+            }
+        }
+    }
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "batch/BatchRecords.h"
+
+#include <QString>
+
+inline QString FixturePath(const char* name)
+{
+    return QStringLiteral(KAVRI_BATCH_FIXTURES "/") + QString::fromUtf8(name);
+}
+
+// A template that uses every field of the form.
+inline QString EveryFieldTemplate()
+{
+    return QStringLiteral(
+        "兹证明【姓名】，【性别】，身份证号【身份证号】，于【入职日期】入职【公司名称】【部门】，"
+        "任【职位】，于【离职日期】因【离职原因】离职。<br><div style=\"float: right;\">"
+        "【公司名称】<br>【离职日期】</div>");
+}
+
+inline BatchRecord MakeRecord(int line, const QString& name, const QString& leaveDate)
+{
+    BatchRecord record;
+    record.line = line;
+    record.values[int(BatchField::Name)] = name;
+    record.values[int(BatchField::Gender)] = QStringLiteral("男");
+    record.values[int(BatchField::IdNumber)] = QStringLiteral("110101199003071234");
+    record.values[int(BatchField::Company)] = QStringLiteral("北京星辰科技有限公司");
+    record.values[int(BatchField::Department)] = QStringLiteral("研发部");
+    record.values[int(BatchField::Position)] = QStringLiteral("工程师");
+    record.values[int(BatchField::JoinDate)] = QStringLiteral("2019年3月1日");
+    record.values[int(BatchField::LeaveDate)] = leaveDate;
+    record.values[int(BatchField::Reason)] = QStringLiteral("个人原因");
+    return record;
+}

@@ -1,0 +1,194 @@
+#include "batch/BatchWriter.h"
+#include "BatchFixtures.h"
+#include "PdfText.h"
+#include "batch/BatchIssueRecorder.h"
+#include "print/CertificatePdfExport.h"
+#include "print/PrintCommands.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+QList<BatchRecord> recordsNamed(const QStringList& names)
+{
+    QList<BatchRecord> records;
+    int line = 1;
+    for (const QString& name : names) {
+        records << MakeRecord(++line, name, QStringLiteral("2024年5月31日"));
+    }
+    return records;
+}
+
+QStringList filesIn(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+}
+
+class RecordingRecorder : public BatchIssueRecorder
+{
+public:
+    QString reserve(const BatchRecord& record, const Composer& compose) override
+    {
+        calls << QStringLiteral("reserve %1").arg(record.line);
+        // What the register keeps: the text as written, marked here so that the test sees
+        // that this text, not another, reaches the file.
+        return compose(QStringLiteral("No.%1").arg(record.line)) + QStringLiteral("（登记）");
+    }
+    void issued(const BatchRecord& record, const QString& text, const QString& file) override
+    {
+        calls << QStringLiteral("issued %1 %2 %3")
+                     .arg(record.line)
+                     .arg(text.endsWith(QStringLiteral("（登记）")) ? "text" : "other",
+                          QFileInfo(file).fileName());
+    }
+    void withdraw(const BatchRecord& record) override
+    {
+        calls << QStringLiteral("withdraw %1").arg(record.line);
+    }
+    QStringList calls;
+};
+
+TEST(BatchWriterCombined, OnePagePerAcceptedRowWithEveryName)
+{
+    QTemporaryDir dir;
+    QList<BatchRecord> records = recordsNamed({"张三", "李四", "王五", "赵六"});
+    records[1].problems << QStringLiteral("缺少部门");
+    const QString path = dir.filePath(QStringLiteral("全部.pdf"));
+    BatchWriter writer(EveryFieldTemplate(), 32);
+    const BatchReport report = writer.run(records, BatchOutput::combined(path));
+
+    EXPECT_EQ(report.written.size(), 3);
+    ASSERT_EQ(report.rejected.size(), 1);
+    EXPECT_EQ(report.rejected[0].line, 3);
+    EXPECT_EQ(report.rejected[0].reason, QStringLiteral("缺少部门"));
+    EXPECT_EQ(PdfPageCount(path), 3);
+    const QString text = PdfText(path);
+    EXPECT_TRUE(text.contains(QStringLiteral("张三")));
+    EXPECT_TRUE(text.contains(QStringLiteral("王五")));
+    EXPECT_TRUE(text.contains(QStringLiteral("赵六")));
+    EXPECT_FALSE(text.contains(QStringLiteral("李四")));
+    EXPECT_EQ(filesIn(dir.path()), QStringList{"全部.pdf"});
+}
+
+TEST(BatchWriterPerRow, FilesFromWorkerThreadsMatchTheSingleCertificateExport)
+{
+    QTemporaryDir dir;
+    QStringList names;
+    for (int i = 0; i < 12; ++i) {
+        names << QStringLiteral("员工%1").arg(i);
+    }
+    names << QStringLiteral("员工0"); // the same name and date again
+    const QList<BatchRecord> records = recordsNamed(names);
+    BatchWriter writer(EveryFieldTemplate(), 32);
+    writer.setThreadCount(2);
+    QList<int> progress;
+    writer.setProgress([&](int done, int total) { progress << done * 100 + total; });
+    const BatchReport report = writer.run(records, BatchOutput::perRow(dir.path()));
+
+    ASSERT_TRUE(report.allWritten());
+    EXPECT_EQ(report.written.size(), 13);
+    EXPECT_EQ(progress.size(), 13);
+    EXPECT_EQ(progress.back(), 1313);
+    EXPECT_EQ(filesIn(dir.path()).size(), 13);
+    EXPECT_TRUE(QFileInfo::exists(dir.filePath(QStringLiteral("员工0-2024年5月31日-2.pdf"))));
+
+    // The page of a certificate written on a worker thread is the page the one-certificate
+    // export draws on the main thread.
+    const QString single = dir.filePath(QStringLiteral("single.pdf.ref"));
+    ASSERT_TRUE(ExportCertificatePdf(
+        single, PrintCommands::CertificateBody(writer.certificateFor(records[5], QString()))));
+    const QString fromWorker = report.written[5].file;
+    EXPECT_EQ(QFileInfo(fromWorker).fileName(), QStringLiteral("员工5-2024年5月31日.pdf"));
+    EXPECT_EQ(PdfPageCount(fromWorker), 1);
+    EXPECT_EQ(PdfText(fromWorker), PdfText(single));
+    EXPECT_TRUE(PdfText(fromWorker).contains(QStringLiteral("员工5")));
+}
+
+TEST(BatchWriterPerRow, ARowThatCannotBeWrittenDoesNotStopTheOthers)
+{
+    QTemporaryDir dir;
+    // A folder stands where the second certificate's file would go.
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("李四-2024年5月31日.pdf")));
+    RecordingRecorder recorder;
+    BatchWriter writer(EveryFieldTemplate(), 32);
+    writer.setRecorder(&recorder);
+    writer.setThreadCount(2);
+    const BatchReport report =
+        writer.run(recordsNamed({"张三", "李四", "王五"}), BatchOutput::perRow(dir.path()));
+
+    EXPECT_EQ(report.written.size(), 2);
+    ASSERT_EQ(report.failed.size(), 1);
+    EXPECT_EQ(report.failed[0].name, QStringLiteral("李四"));
+    EXPECT_FALSE(report.failed[0].reason.isEmpty());
+    EXPECT_EQ(recorder.calls, (QStringList{"reserve 2", "reserve 3", "reserve 4",
+                                           "issued 2 text 张三-2024年5月31日.pdf", "withdraw 3",
+                                           "issued 4 text 王五-2024年5月31日.pdf"}));
+    EXPECT_TRUE(PdfText(report.written[1].file).contains(QStringLiteral("（登记）")));
+}
+
+TEST(BatchWriterCancel, HalfWayLeavesOnlyWholeFilesAndListsTheRest)
+{
+    QTemporaryDir dir;
+    QStringList names;
+    for (int i = 0; i < 20; ++i) {
+        names << QStringLiteral("员工%1").arg(i);
+    }
+    BatchWriter writer(EveryFieldTemplate(), 32);
+    writer.setThreadCount(2);
+    writer.setProgress([&](int done, int) {
+        if (done == 10) {
+            writer.cancel();
+        }
+    });
+    const BatchReport report = writer.run(recordsNamed(names), BatchOutput::perRow(dir.path()));
+
+    EXPECT_TRUE(report.cancelled);
+    EXPECT_GE(report.written.size(), 10);
+    EXPECT_LT(report.written.size(), 20);
+    EXPECT_EQ(report.written.size() + report.notWritten.size(), 20);
+    EXPECT_EQ(report.notWritten.back().line, 21);
+    EXPECT_EQ(report.notWritten.back().reason, QStringLiteral("已取消，未写入"));
+    // Nothing but the finished certificates, each a whole one-page PDF.
+    const QStringList files = filesIn(dir.path());
+    EXPECT_EQ(files.size(), report.written.size());
+    for (const QString& file : files) {
+        EXPECT_EQ(PdfPageCount(dir.filePath(file)), 1) << file.toStdString();
+    }
+}
+
+TEST(BatchWriterCancel, ACancelledCombinedFileIsNotWrittenAtAll)
+{
+    QTemporaryDir dir;
+    RecordingRecorder recorder;
+    BatchWriter writer(EveryFieldTemplate(), 32);
+    writer.setRecorder(&recorder);
+    writer.setProgress([&](int done, int) {
+        if (done == 2) {
+            writer.cancel();
+        }
+    });
+    const QString path = dir.filePath(QStringLiteral("全部.pdf"));
+    const BatchReport report =
+        writer.run(recordsNamed({"张三", "李四", "王五", "赵六"}), BatchOutput::combined(path));
+
+    EXPECT_TRUE(report.cancelled);
+    EXPECT_TRUE(report.written.isEmpty());
+    EXPECT_EQ(report.notWritten.size(), 4);
+    EXPECT_TRUE(filesIn(dir.path()).isEmpty());
+    EXPECT_EQ(recorder.calls, (QStringList{"reserve 2", "reserve 3", "withdraw 2", "withdraw 3"}));
+}
+
+TEST(BatchWriterCombined, AnUnwritableFileFailsEveryRowWithTheReason)
+{
+    QTemporaryDir dir;
+    BatchWriter writer(EveryFieldTemplate(), 32);
+    const BatchReport report =
+        writer.run(recordsNamed({"张三"}),
+                   BatchOutput::combined(dir.filePath(QStringLiteral("没有/这个/文件夹.pdf"))));
+    ASSERT_EQ(report.failed.size(), 1);
+    EXPECT_TRUE(report.failed[0].reason.startsWith(QStringLiteral("无法写入")));
+}
+
+} // namespace

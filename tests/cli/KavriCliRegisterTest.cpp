@@ -1,0 +1,132 @@
+// kavri-cli register on a register made here: list, show, export and verify with their exit
+// codes.
+#include "register/CertificateRegister.h"
+#include "register/RegisterFiles.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace Register;
+
+namespace {
+
+struct CliRun
+{
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+class KavriCliRegisterTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_dir.isValid());
+        QString error;
+        auto reg = CertificateRegister::open(path(), &error);
+        ASSERT_TRUE(reg) << error.toStdString();
+        for (const auto& [name, id] :
+             {std::pair{"张三", "110101199001011234"}, std::pair{"李四", "320102198805052222"}}) {
+            NewEntry e;
+            e.templateName = QStringLiteral("模板");
+            e.values = {{QStringLiteral("姓名"), QString::fromUtf8(name)},
+                        {QStringLiteral("身份证号"), QString::fromLatin1(id)}};
+            const auto made = reg->addEntry(
+                e,
+                [&](const QString& n) {
+                    return QStringLiteral("证明编号：%1\r\n兹证明%2离职。\r\n")
+                        .arg(n, QString::fromUtf8(name));
+                },
+                &error);
+            ASSERT_TRUE(made) << error.toStdString();
+            m_texts << made->text;
+            m_numbers << made->number;
+        }
+        ASSERT_TRUE(reg->recordEvent(1, EventKind::Copied, m_texts[0], &error));
+    }
+
+    QString path() const { return m_dir.filePath(kRegisterFileName); }
+
+    CliRun run(QStringList args, const QByteArray& input = {})
+    {
+        args << QStringLiteral("--register") << path();
+        QProcess p;
+        p.start(QStringLiteral(KAVRI_CLI_PATH), QStringList{QStringLiteral("register")} + args);
+        p.write(input);
+        p.closeWriteChannel();
+        EXPECT_TRUE(p.waitForFinished(30000));
+        return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
+                QString::fromUtf8(p.readAllStandardError())};
+    }
+
+    QTemporaryDir m_dir;
+    QStringList m_texts;
+    QStringList m_numbers;
+};
+
+} // namespace
+
+TEST_F(KavriCliRegisterTest, ListsNewestFirstWithMaskedIds)
+{
+    const CliRun r = run({QStringLiteral("list")});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    const QStringList lines = r.out.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_TRUE(lines[0].startsWith(m_numbers[1] + QStringLiteral("\t李四\t320102********2222\t")));
+    EXPECT_TRUE(lines[1].contains(QStringLiteral("\t已出具\t复制 ")));
+    const CliRun full = run({QStringLiteral("list"), QStringLiteral("--name"), QStringLiteral("张"),
+                          QStringLiteral("--full-ids")});
+    EXPECT_TRUE(full.out.startsWith(m_numbers[0] + QStringLiteral("\t张三\t110101199001011234")));
+}
+
+TEST_F(KavriCliRegisterTest, VerifiesByNumberAndByText)
+{
+    EXPECT_EQ(run({QStringLiteral("verify"), QStringLiteral("--number"), m_numbers[0]}).exitCode,
+              0);
+    const CliRun unknown = run(
+        {QStringLiteral("verify"), QStringLiteral("--number"), QStringLiteral("LZ1999-000001")});
+    EXPECT_EQ(unknown.exitCode, 3);
+    EXPECT_EQ(unknown.out, QStringLiteral("登记簿中没有编号为 LZ1999-000001 的证明。\r\n"));
+    QString forged = m_texts[1];
+    forged.replace(QStringLiteral("李四"), QStringLiteral("李五"));
+    const CliRun differs = run(
+        {QStringLiteral("verify"), QStringLiteral("--text"), QStringLiteral("-")}, forged.toUtf8());
+    EXPECT_EQ(differs.exitCode, 1);
+    EXPECT_TRUE(differs.out.contains(QStringLiteral("第 2 行第 5 列起不同")))
+        << differs.out.toStdString();
+    EXPECT_EQ(run({QStringLiteral("verify"), QStringLiteral("--text"), QStringLiteral("-")},
+                  m_texts[1].toUtf8())
+                  .exitCode,
+              0);
+}
+
+TEST_F(KavriCliRegisterTest, ShowsAndExports)
+{
+    const CliRun shown = run({QStringLiteral("show"), QStringLiteral("--number"), m_numbers[0]});
+    ASSERT_EQ(shown.exitCode, 0);
+    EXPECT_TRUE(shown.out.contains(QStringLiteral("身份证号：110101********1234\r\n")));
+    EXPECT_TRUE(shown.out.contains(m_texts[0]));
+    const QString csv = m_dir.filePath(QStringLiteral("out.csv"));
+    ASSERT_EQ(run({QStringLiteral("export"), QStringLiteral("--out"), csv}).exitCode, 0);
+    QFile f(csv);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(f.readAll().startsWith("\xEF\xBB\xBF证明编号,"));
+}
+
+TEST_F(KavriCliRegisterTest, RefusesAMissingRegisterAndBadOptions)
+{
+    QProcess p;
+    p.start(QStringLiteral(KAVRI_CLI_PATH),
+            {QStringLiteral("register"), QStringLiteral("list"), QStringLiteral("--register"),
+             m_dir.filePath(QStringLiteral("none.db"))});
+    ASSERT_TRUE(p.waitForFinished(30000));
+    EXPECT_EQ(p.exitCode(), 2);
+    EXPECT_FALSE(QFile::exists(m_dir.filePath(QStringLiteral("none.db"))));
+    EXPECT_EQ(run({QStringLiteral("list"), QStringLiteral("--from"), QStringLiteral("2026-13-01")})
+                  .exitCode,
+              2);
+    EXPECT_EQ(run({QStringLiteral("verify")}).exitCode, 2);
+}

@@ -1,0 +1,96 @@
+#include "PgTestCluster.h"
+
+#include "store/pg/PgBookkeeping.h"
+#include "store/pg/PgConnection.h"
+#include "store/pg/PgRecordSet.h"
+#include "store/pg/PgSchema.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString kCompany = QStringLiteral("company_item_table");
+const QString kReason = QStringLiteral("reason_item_bable");
+
+class PgBookkeepingTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_db.isValid()) << "no test cluster (fixture pg_cluster)";
+        QString error;
+        m_connection = PgConnection::open(m_db.conninfo(), &error);
+        ASSERT_TRUE(m_connection) << error.toStdString();
+        ASSERT_TRUE(PgSchema::init(*m_connection, &error)) << error.toStdString();
+        ASSERT_TRUE(m_db.run({
+            QStringLiteral("insert into company_item_table (item1,item3) values ('默认','甲')"),
+            QStringLiteral("insert into company_item_table (item1,item3) values ('','乙')"),
+        }));
+    }
+
+    // "name:mark:upid" of every row, in itemid order.
+    QStringList rows(const QString& table)
+    {
+        QStringList result;
+        auto records = m_connection->execute(QStringLiteral("select * from ") + table, nullptr);
+        for (; records && !records->isEof(); records->moveNext()) {
+            result << records->collect(QStringLiteral("item3")) + QLatin1Char(':') +
+                          records->collect(QStringLiteral("item1")) + QLatin1Char(':') +
+                          records->collect(QStringLiteral("upid"));
+        }
+        return result;
+    }
+
+    PgTestDatabase m_db;
+    std::shared_ptr<PgConnection> m_connection;
+};
+
+TEST_F(PgBookkeepingTest, KnownValueTakesTheMarkAndNewValueIsAddedOnce)
+{
+    auto outcome = PgBookkeeping::remember(*m_connection,
+                                           {{kCompany, QStringLiteral("乙")},
+                                            {kReason, QStringLiteral("个人原因（家庭）")}},
+                                           0);
+    ASSERT_TRUE(outcome.ok) << outcome.error.toStdString();
+    EXPECT_EQ(rows(kCompany), (QStringList{"甲::0", "乙:默认:0"}));
+    EXPECT_EQ(rows(kReason), QStringList{"个人原因（家庭）:默认:-1"});
+    outcome = PgBookkeeping::remember(*m_connection, {{kReason, QStringLiteral("个人原因（家庭）")}},
+                                      0);
+    ASSERT_TRUE(outcome.ok);
+    EXPECT_EQ(rows(kReason), QStringList{"个人原因（家庭）:默认:-1"});
+}
+
+TEST_F(PgBookkeepingTest, EmptyValueLeavesItsLibraryAlone)
+{
+    const auto outcome = PgBookkeeping::remember(*m_connection, {{kCompany, QString()}}, 0);
+    ASSERT_TRUE(outcome.ok);
+    EXPECT_EQ(rows(kCompany), (QStringList{"甲:默认:0", "乙::0"}));
+}
+
+TEST_F(PgBookkeepingTest, AFailureHalfwayLeavesEveryLibraryAsItWas)
+{
+    // The company goes through, then a table without item columns fails: the company's change
+    // goes too.
+    const auto outcome = PgBookkeeping::remember(
+        *m_connection,
+        {{kCompany, QStringLiteral("乙")}, {QStringLiteral("register_counter"), "x"}}, 0);
+    EXPECT_FALSE(outcome.ok);
+    EXPECT_EQ(outcome.error, QStringLiteral("column \"item1\" does not exist"));
+    EXPECT_TRUE(outcome.failedStatement.startsWith(QStringLiteral("select top 1 * from "
+                                                                  "register_counter")));
+    EXPECT_TRUE(rows(kCompany) == (QStringList{"甲:默认:0", "乙::0"}));
+    EXPECT_FALSE(m_connection->inTransaction());
+}
+
+TEST_F(PgBookkeepingTest, RegisterNumbersFollowOnePerGenerate)
+{
+    for (int expected = 1; expected <= 3; ++expected) {
+        const auto outcome =
+            PgBookkeeping::remember(*m_connection, {{kCompany, QStringLiteral("丙")}}, 2026);
+        ASSERT_TRUE(outcome.ok) << outcome.error.toStdString();
+        EXPECT_EQ(outcome.registerSeq, expected);
+    }
+    EXPECT_EQ(rows(kCompany), (QStringList{"甲::0", "乙::0", "丙:默认:-1"}));
+}
+
+} // namespace

@@ -1,0 +1,279 @@
+#include "PgTestCluster.h"
+
+#include "store/Statements.h"
+#include "store/pg/PgConnection.h"
+#include "store/pg/PgRecordSet.h"
+#include "store/pg/PgSchema.h"
+
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString kCompany = QStringLiteral("company_item_table");
+
+// Statement texts that reach the server.
+TEST(PgTranslation, TopBecomesLimitAfterTheOrderOfItemid)
+{
+    EXPECT_EQ(TranslateForPostgres(
+                  QStringLiteral("select top 1 * from company_item_table where item3='甲'")),
+              QStringLiteral("select * from company_item_table where item3='甲' order by itemid "
+                             "limit 1"));
+    EXPECT_EQ(TranslateForPostgres(QStringLiteral("select * from moban_item_table")),
+              QStringLiteral("select * from moban_item_table order by itemid"));
+}
+
+TEST(PgTranslation, LeavesOrderedReadsWritesAndOtherTablesAlone)
+{
+    const QStringList unchanged{
+        QStringLiteral("select * from moban_item_table where upid=0 order by itemid"),
+        QStringLiteral("UPDATE company_item_table SET item1 = '' WHERE itemid=3"),
+        QStringLiteral("delete from company_item_table where itemid=-1"),
+        QStringLiteral("select * from register_entry"),
+    };
+    for (const QString& statement : unchanged) {
+        EXPECT_EQ(TranslateForPostgres(statement), statement);
+    }
+}
+
+TEST(PgTranslation, WordsInsideQuotedValuesAreNotSql)
+{
+    EXPECT_EQ(TranslateForPostgres(QStringLiteral(
+                  "select top 1 * from company_item_table where item3='x order by y'")),
+              QStringLiteral("select * from company_item_table where item3='x order by y' "
+                             "order by itemid limit 1"));
+}
+
+class PgConnectionTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_db.isValid()) << "no test cluster (fixture pg_cluster)";
+        QString error;
+        m_connection = PgConnection::open(m_db.conninfo(), &error);
+        ASSERT_TRUE(m_connection) << error.toStdString();
+        ASSERT_TRUE(PgSchema::init(*m_connection, &error)) << error.toStdString();
+    }
+
+    std::unique_ptr<PgRecordSet> run(const QString& statement)
+    {
+        QString error;
+        auto records = m_connection->execute(statement, &error);
+        EXPECT_TRUE(records) << statement.toStdString() << ": " << error.toStdString();
+        return records;
+    }
+
+    QStringList names(const QString& table)
+    {
+        QStringList result;
+        for (auto records = run(Statements::selectAll(table)); records && !records->isEof();
+             records->moveNext()) {
+            result << records->collect(QStringLiteral("ITEM3"));
+        }
+        return result;
+    }
+
+    PgTestDatabase m_db;
+    std::shared_ptr<PgConnection> m_connection;
+};
+
+TEST_F(PgConnectionTest, ItemidComesFromTheServerAndUpidDefaultsToZero)
+{
+    run(Statements::insertPair(kCompany, QStringLiteral("item3"), QStringLiteral("甲"),
+                               QStringLiteral("item8"), QString()));
+    run(Statements::insertItems(kCompany, 10, QStringList(10), -1));
+    auto records = run(QStringLiteral("select * from company_item_table order by itemid"));
+    ASSERT_FALSE(records->isEof());
+    EXPECT_EQ(records->collectInt(QStringLiteral("itemid")), 1);
+    EXPECT_EQ(records->collect(QStringLiteral("upid")), QStringLiteral("0"));
+    EXPECT_EQ(records->collect(QStringLiteral("item2")), QString()); // NULL reads as ""
+    records->moveNext();
+    EXPECT_EQ(records->collectInt(QStringLiteral("itemid")), 2);
+    EXPECT_EQ(records->collectInt(QStringLiteral("upid")), -1);
+    records->moveNext();
+    EXPECT_TRUE(records->isEof());
+}
+
+TEST_F(PgConnectionTest, TruthValuesReadAsNumbers)
+{
+    run(Statements::insertItems(kCompany, 0, QStringList(), 0));
+    auto records = run(QStringLiteral(
+        "select item2 is null as yes, itemid is null as no from company_item_table"));
+    ASSERT_FALSE(records->isEof());
+    EXPECT_EQ(records->collect(QStringLiteral("yes")), QStringLiteral("1"));
+    EXPECT_EQ(records->collectInt(QStringLiteral("yes")), 1);
+    EXPECT_EQ(records->collect(QStringLiteral("no")), QStringLiteral("0"));
+}
+
+TEST_F(PgConnectionTest, RowsComeBackInItemidOrderAfterAnUpdate)
+{
+    for (const char* name : {"甲", "乙", "丙"}) {
+        run(Statements::insertPair(kCompany, QStringLiteral("item3"), QString::fromUtf8(name),
+                                   QStringLiteral("item8"), QString()));
+    }
+    run(Statements::update(kCompany, QStringLiteral("item1"), QStringLiteral("默认"), 1));
+    EXPECT_EQ(names(kCompany), (QStringList{QStringLiteral("甲"), QStringLiteral("乙"),
+                                            QStringLiteral("丙")}));
+    auto first = run(Statements::selectByValue(kCompany, QStringLiteral("item8"), QString()));
+    EXPECT_EQ(first->collect(QStringLiteral("item3")), QStringLiteral("甲"));
+}
+
+TEST_F(PgConnectionTest, QuotesAndBackslashesAreStoredAsTyped)
+{
+    const QString name = QStringLiteral("O'Brien' or '1'='1 \\' --");
+    run(Statements::insertPair(kCompany, QStringLiteral("item3"), name, QStringLiteral("item8"),
+                               QString()));
+    EXPECT_EQ(names(kCompany), QStringList{name});
+    auto found = run(Statements::selectByValue(kCompany, QStringLiteral("item3"), name));
+    ASSERT_FALSE(found->isEof());
+    EXPECT_EQ(found->collectInt(QStringLiteral("itemid")), 1);
+}
+
+TEST_F(PgConnectionTest, EmptyKeyMatchesEmptyTextNotNull)
+{
+    run(Statements::insertPair(kCompany, QStringLiteral("item3"), QStringLiteral("甲"),
+                               QStringLiteral("item8"), QString()));  // item1 NULL
+    run(QStringLiteral("insert into company_item_table (item1,item3) values ('','乙')"));
+    auto found = run(Statements::selectByValue(kCompany, QStringLiteral("item1"), QString()));
+    ASSERT_FALSE(found->isEof());
+    EXPECT_EQ(found->collect(QStringLiteral("item3")), QStringLiteral("乙"));
+}
+
+TEST_F(PgConnectionTest, FailureGivesTheServersMessage)
+{
+    QString error;
+    EXPECT_FALSE(m_connection->execute(QStringLiteral("select * from nosuch_table"), &error));
+    EXPECT_EQ(error, QStringLiteral("relation \"nosuch_table\" does not exist"));
+}
+
+TEST_F(PgConnectionTest, SecondStatementIsRefusedAndNothingRuns)
+{
+    run(Statements::insertPair(kCompany, QStringLiteral("item3"), QStringLiteral("甲"),
+                               QStringLiteral("item8"), QString()));
+    QString error;
+    EXPECT_FALSE(m_connection->execute(
+        QStringLiteral("update company_item_table set item3='乙'; delete from company_item_table"),
+        &error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_EQ(names(kCompany), QStringList{QStringLiteral("甲")});
+}
+
+TEST_F(PgConnectionTest, NulAndBrokenSurrogatesAreRefusedBeforeTheServer)
+{
+    QString error;
+    QString withNul = QStringLiteral("insert into company_item_table (item3) values ('a");
+    withNul += QChar(0) + QStringLiteral("b')");
+    EXPECT_FALSE(m_connection->execute(withNul, &error));
+    EXPECT_EQ(error, PgConnection::kInvalidText);
+    const QString lone = QStringLiteral("insert into company_item_table (item3) values ('") +
+                         QChar(0xD800) + QStringLiteral("')");
+    EXPECT_FALSE(m_connection->execute(lone, &error));
+    EXPECT_TRUE(names(kCompany).isEmpty());
+}
+
+TEST_F(PgConnectionTest, CommitAfterAFailedStatementWritesNothing)
+{
+    QString error;
+    ASSERT_TRUE(m_connection->begin({kCompany}, &error));
+    run(Statements::insertPair(kCompany, QStringLiteral("item3"), QStringLiteral("甲"),
+                               QStringLiteral("item8"), QString()));
+    EXPECT_FALSE(m_connection->execute(QStringLiteral("select nosuch from company_item_table"),
+                                       &error));
+    EXPECT_FALSE(m_connection->commit(&error));
+    EXPECT_EQ(error, PgConnection::kRolledBack);
+    EXPECT_TRUE(names(kCompany).isEmpty());
+}
+
+TEST_F(PgConnectionTest, LostConnectionFailsOnceThenTheNextStatementReconnects)
+{
+    auto pid = run(QStringLiteral("select pg_backend_pid() as pid"));
+    const QString backend = pid->collect(QStringLiteral("pid"));
+    ASSERT_TRUE(m_db.run({QStringLiteral("select pg_terminate_backend(%1)").arg(backend)}));
+    QString error;
+    EXPECT_FALSE(m_connection->execute(Statements::selectAll(kCompany), &error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_TRUE(m_connection->execute(Statements::selectAll(kCompany), &error))
+        << error.toStdString();
+}
+
+TEST_F(PgConnectionTest, LostConnectionInsideATransactionWritesNothing)
+{
+    QString error;
+    ASSERT_TRUE(m_connection->begin({kCompany}, &error));
+    auto pid = run(QStringLiteral("select pg_backend_pid() as pid"));
+    run(Statements::insertPair(kCompany, QStringLiteral("item3"), QStringLiteral("甲"),
+                               QStringLiteral("item8"), QString()));
+    ASSERT_TRUE(m_db.run(
+        {QStringLiteral("select pg_terminate_backend(%1)").arg(pid->collect("pid"))}));
+    EXPECT_FALSE(m_connection->execute(Statements::selectAll(kCompany), &error));
+    EXPECT_FALSE(m_connection->commit(&error));
+    EXPECT_FALSE(m_connection->inTransaction());
+    EXPECT_TRUE(names(kCompany).isEmpty());
+}
+
+class PgConnectFailure : public ::testing::Test
+{
+protected:
+    PgTestDatabase m_db;
+};
+
+TEST_F(PgConnectFailure, WrongPasswordIsRefused)
+{
+    ASSERT_TRUE(m_db.isValid());
+    const QString clerk = m_db.addLogin(QStringLiteral("clerk"), QStringLiteral("right"),
+                                        QStringLiteral("pg_read_all_data"));
+    ASSERT_FALSE(clerk.isEmpty());
+    QString error;
+    EXPECT_TRUE(PgConnection::open(m_db.conninfo(clerk, QStringLiteral("right")), &error))
+        << error.toStdString();
+    EXPECT_FALSE(PgConnection::open(m_db.conninfo(clerk, QStringLiteral("wrong")), &error));
+    EXPECT_TRUE(error.contains(QStringLiteral("password authentication failed")))
+        << error.toStdString();
+}
+
+TEST_F(PgConnectFailure, UnreachableHostFailsWithinTheConnectTimeout)
+{
+    QElapsedTimer timer;
+    timer.start();
+    QString error;
+    // A closed port on the loopback and an address no route leads to.
+    EXPECT_FALSE(PgConnection::open(QStringLiteral("host=127.0.0.1 port=1 dbname=x"), &error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_FALSE(PgConnection::open(QStringLiteral("host=10.255.255.1 dbname=x"), &error));
+    EXPECT_FALSE(error.isEmpty());
+    // Not a speed target: a hang check. Both together must end well before a user gives up.
+    EXPECT_LT(timer.elapsed(), 3 * PgConnection::kConnectTimeoutSeconds * 1000);
+}
+
+TEST_F(PgConnectFailure, MalformedConnectionTextIsRefused)
+{
+    QString error;
+    EXPECT_FALSE(PgConnection::open(QStringLiteral("host"), &error));
+    EXPECT_FALSE(error.isEmpty());
+}
+
+TEST_F(PgConnectFailure, ServiceNameNamesTheLibrary)
+{
+    ASSERT_TRUE(m_db.isValid());
+    QTemporaryDir dir;
+    QFile file(dir.filePath(QStringLiteral("pg_service.conf")));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(QStringLiteral("[kavri-hr]\nhost=%1\nport=%2\ndbname=%3\nuser=%4\n")
+                   .arg(m_db.cluster().host, m_db.cluster().port, m_db.name(),
+                        m_db.cluster().superuser)
+                   .toUtf8());
+    file.close();
+    qputenv("PGSERVICEFILE", file.fileName().toUtf8());
+    QString error;
+    const auto connection = PgConnection::open(QStringLiteral("service=kavri-hr"), &error);
+    qunsetenv("PGSERVICEFILE");
+    ASSERT_TRUE(connection) << error.toStdString();
+    EXPECT_EQ(connection->libraryName(), QStringLiteral("kavri-hr"));
+    const auto direct = PgConnection::open(m_db.conninfo(), &error);
+    ASSERT_TRUE(direct);
+    EXPECT_EQ(direct->libraryName(), m_db.name());
+}
+
+} // namespace

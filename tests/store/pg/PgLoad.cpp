@@ -1,0 +1,209 @@
+// Many clerks against one team server: each client runs Generate's bookkeeping (four libraries
+// and a register number, one transaction) again and again. Prints the latency of a Generate and
+// then checks what the server holds: exactly one default per library, every value used present
+// exactly once, register numbers of each year unique and without gaps.
+//
+//   kavri_pg_load [--clients N] [--generates M] [--conninfo TEXT [--init]]
+//
+// Without --conninfo it uses the test cluster of the CTest fixture, in a database of its own;
+// --init sets up the tables in the (empty) database that --conninfo names.
+#include "PgTestCluster.h"
+
+#include "store/pg/PgBookkeeping.h"
+#include "store/pg/PgConnection.h"
+#include "store/pg/PgRecordSet.h"
+#include "store/pg/PgSchema.h"
+
+#include <QCoreApplication>
+#include <QSet>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <map>
+#include <mutex>
+#include <random>
+#include <thread>
+
+namespace {
+
+const QStringList kLibraries{QStringLiteral("company_item_table"),
+                             QStringLiteral("department_item_table"),
+                             QStringLiteral("position_item_table"),
+                             QStringLiteral("reason_item_bable")};
+
+struct ClientResult
+{
+    std::vector<double> latenciesMs;
+    std::map<int, std::vector<int>> seqsByYear;
+    QList<QSet<QString>> used{QSet<QString>(), QSet<QString>(), QSet<QString>(), QSet<QString>()};
+    int failures = 0;
+    QString firstError;
+};
+
+void runClient(const QString& conninfo, int client, int generates, ClientResult* result)
+{
+    QString error;
+    const auto connection = PgConnection::open(conninfo, &error);
+    if (!connection) {
+        result->failures = generates;
+        result->firstError = error;
+        return;
+    }
+    std::mt19937 random(1000 + client);
+    std::uniform_int_distribution<int> pick(0, 39);
+    for (int i = 0; i < generates; ++i) {
+        QList<PgBookkeeping::LibraryValue> values;
+        for (int lib = 0; lib < kLibraries.size(); ++lib) {
+            // A pool of 40 names per library: early Generates add, later ones mostly re-mark;
+            // a quote in some names goes through the doubling.
+            const int n = pick(random);
+            const QString value = n % 7 == 0 ? QStringLiteral("O'值%1-%2").arg(lib).arg(n)
+                                             : QStringLiteral("值%1-%2").arg(lib).arg(n);
+            values.append({kLibraries.at(lib), value});
+            result->used[lib].insert(value);
+        }
+        const int year = i % 5 == 0 ? 2027 : 2026;
+        const auto start = std::chrono::steady_clock::now();
+        const auto outcome = PgBookkeeping::remember(*connection, values, year);
+        const auto end = std::chrono::steady_clock::now();
+        if (!outcome.ok) {
+            if (result->failures++ == 0) {
+                result->firstError = outcome.error;
+            }
+            continue;
+        }
+        result->latenciesMs.push_back(std::chrono::duration<double, std::milli>(end - start).count());
+        result->seqsByYear[year].push_back(outcome.registerSeq);
+    }
+}
+
+int intArg(const QStringList& args, const QString& name, int fallback)
+{
+    const int at = args.indexOf(name);
+    return at >= 0 && at + 1 < args.size() ? args.at(at + 1).toInt() : fallback;
+}
+
+int scalar(PgConnection& connection, const QString& statement)
+{
+    auto records = connection.execute(statement, nullptr);
+    return records && !records->isEof() ? records->collectInt(QStringLiteral("n")) : -1;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    const int clients = intArg(args, QStringLiteral("--clients"), 20);
+    const int generates = intArg(args, QStringLiteral("--generates"), 500);
+    const int at = args.indexOf(QStringLiteral("--conninfo"));
+
+    std::unique_ptr<PgTestDatabase> db;
+    QString conninfo;
+    if (at >= 0 && at + 1 < args.size()) {
+        conninfo = args.at(at + 1);
+    } else {
+        db = std::make_unique<PgTestDatabase>();
+        if (!db->isValid()) {
+            std::fprintf(stderr, "no test cluster: run through ctest (fixture pg_cluster)\n");
+            return 1;
+        }
+        conninfo = db->conninfo();
+    }
+    QString error;
+    const auto admin = PgConnection::open(conninfo, &error);
+    const bool init = db || args.contains(QStringLiteral("--init"));
+    if (!admin || (init && !PgSchema::init(*admin, &error))) {
+        std::fprintf(stderr, "set-up failed: %s\n", qPrintable(error));
+        return 1;
+    }
+    // The clients log in as clerks, with the rights a clerk has.
+    QString clientInfo = conninfo;
+    if (db) {
+        const QString clerk = db->addLogin(QStringLiteral("load"), QStringLiteral("load"),
+                                           PgSchema::kClerkRole);
+        clientInfo = db->conninfo(clerk, QStringLiteral("load"));
+    }
+
+    std::vector<ClientResult> results(clients);
+    std::vector<std::thread> threads;
+    const auto start = std::chrono::steady_clock::now();
+    for (int c = 0; c < clients; ++c) {
+        threads.emplace_back(runClient, clientInfo, c, generates, &results[c]);
+    }
+    for (std::thread& t : threads) {
+        t.join();
+    }
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+
+    std::vector<double> latencies;
+    std::map<int, std::vector<int>> seqs;
+    QList<QSet<QString>> used{QSet<QString>(), QSet<QString>(), QSet<QString>(), QSet<QString>()};
+    int failures = 0;
+    for (const ClientResult& r : results) {
+        latencies.insert(latencies.end(), r.latenciesMs.begin(), r.latenciesMs.end());
+        for (const auto& [year, list] : r.seqsByYear) {
+            seqs[year].insert(seqs[year].end(), list.begin(), list.end());
+        }
+        for (int lib = 0; lib < kLibraries.size(); ++lib) {
+            used[lib].unite(r.used.at(lib));
+        }
+        failures += r.failures;
+        if (!r.firstError.isEmpty()) {
+            std::printf("client error: %s\n", qPrintable(r.firstError));
+        }
+    }
+    std::sort(latencies.begin(), latencies.end());
+    const auto quantile = [&](double q) {
+        return latencies.empty() ? 0.0 : latencies[size_t(q * double(latencies.size() - 1))];
+    };
+    std::printf("clients %d x generates %d: %zu done, %d failed, %.1f s, %.0f Generates/s\n",
+                clients, generates, latencies.size(), failures, seconds,
+                double(latencies.size()) / seconds);
+    std::printf("Generate latency: median %.2f ms, p95 %.2f ms, max %.2f ms\n", quantile(0.5),
+                quantile(0.95), latencies.empty() ? 0.0 : latencies.back());
+
+    bool ok = failures == 0;
+    for (int lib = 0; lib < kLibraries.size(); ++lib) {
+        const QString& table = kLibraries.at(lib);
+        const int defaults = scalar(
+            *admin, QStringLiteral("select count(*) as n from %1 where item1='默认'").arg(table));
+        const int rows = scalar(*admin, QStringLiteral("select count(*) as n from ") + table);
+        const int distinct =
+            scalar(*admin, QStringLiteral("select count(distinct item3) as n from ") + table);
+        // Every value used is there: compare the set of names on the server with the used set.
+        QSet<QString> onServer;
+        auto records = admin->execute(QStringLiteral("select * from ") + table, nullptr);
+        for (; records && !records->isEof(); records->moveNext()) {
+            onServer.insert(records->collect(QStringLiteral("item3")));
+        }
+        const int lost = int((used.at(lib) - onServer).size());
+        std::printf("%-22s defaults %d, rows %d, distinct names %d, used %lld, lost %d\n",
+                    qPrintable(table), defaults, rows, distinct, qlonglong(used.at(lib).size()),
+                    lost);
+        ok = ok && defaults == 1 && rows == distinct && lost == 0;
+    }
+    for (auto& [year, list] : seqs) {
+        std::sort(list.begin(), list.end());
+        int gaps = 0;
+        int duplicates = 0;
+        for (size_t i = 0; i < list.size(); ++i) {
+            if (i > 0 && list[i] == list[i - 1]) {
+                ++duplicates;
+            } else if (list[i] != int(i + 1 - size_t(duplicates))) {
+                ++gaps;
+            }
+        }
+        const int counter = scalar(
+            *admin,
+            QStringLiteral("select last_seq as n from register_counter where year=%1").arg(year));
+        std::printf("register %d: %zu numbers, first %d, last %d, duplicates %d, gaps %d, "
+                    "server counter %d\n",
+                    year, list.size(), list.front(), list.back(), duplicates, gaps, counter);
+        ok = ok && duplicates == 0 && gaps == 0 && counter == int(list.size());
+    }
+    std::printf("%s\n", ok ? "OK" : "FAILED");
+    return ok ? 0 : 1;
+}

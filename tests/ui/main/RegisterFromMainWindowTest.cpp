@@ -1,0 +1,170 @@
+// The register as the main window uses it: every Generate an entry with its number, every copy,
+// PDF and print an event, and a register that cannot be opened never in the way.
+#include "FakePrinterServices.h"
+#include "FakeSaveFileDialog.h"
+#include "LibraryEditor.h"
+#include "MainWindowFixture.h"
+#include "TempLibrary.h"
+
+#include "print/CMyFrame.h"
+#include "register/CertificateRegister.h"
+#include "register/RegisterFiles.h"
+#include "ui/common/CtrlText.h"
+#include "ui/main/MainDialogIds.h"
+#include "ui/register/CRegisterDlg.h"
+#include "ui/register/RegisterSession.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFile>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTableWidget>
+#include <QTest>
+#include <QTimer>
+
+using namespace MainIds;
+
+namespace {
+
+QString firstNumber()
+{
+    return QStringLiteral("LZ%1-000001").arg(QDate::currentDate().year());
+}
+
+class RegisterFromMainWindowTest : public MainWindowFixture
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_library.isValid());
+        LibraryEditor editor(m_library.path());
+        ASSERT_TRUE(editor.run(QStringLiteral("update moban_item_table set item1=''")));
+        ASSERT_TRUE(editor.run(QStringLiteral(
+            "insert into moban_item_table (item1, item3, item8) values ('默认', '编号模板', "
+            "'编号【证明编号】|【姓名】')")));
+    }
+
+    CkavriDlg* generate(const QString& name)
+    {
+        CkavriDlg* window = m_window ? m_window.get() : openWindow(m_library.path());
+        window->control<QLineEdit>(kName)->setText(name);
+        QTest::mouseClick(window->control(kGenerate), Qt::LeftButton);
+        return window;
+    }
+
+    Register::Entry lastEntry(CkavriDlg* window)
+    {
+        QString error;
+        Register::CertificateRegister* reg = window->registerSession().reg(window);
+        EXPECT_TRUE(reg);
+        const auto e =
+            reg ? reg->entry(window->registerSession().currentEntry(), &error) : std::nullopt;
+        EXPECT_TRUE(e) << error.toStdString();
+        return e.value_or(Register::Entry{});
+    }
+
+    QString registerPath() const { return Register::registerPathBeside(m_library.path()); }
+
+    TempLibrary m_library;
+};
+
+} // namespace
+
+TEST_F(RegisterFromMainWindowTest, GenerateMakesANumberedDraftBesideTheLibrary)
+{
+    CkavriDlg* window = generate(QStringLiteral("张三"));
+    const QString text = GetCtrlText(window, kResult);
+    EXPECT_TRUE(text.endsWith(QStringLiteral("编号") + firstNumber() + QStringLiteral("|张三")))
+        << text.toStdString();
+    EXPECT_TRUE(QFile::exists(registerPath()));
+    const Register::Entry e = lastEntry(window);
+    EXPECT_EQ(e.summary.number, firstNumber());
+    EXPECT_FALSE(e.summary.issued);
+    EXPECT_EQ(e.templateName, QStringLiteral("编号模板"));
+    EXPECT_EQ(e.versions.value(0).text, text);
+    ASSERT_EQ(e.values.size(), 9);
+    EXPECT_EQ(e.values[0], (Register::FormValue{QStringLiteral("姓名"), QStringLiteral("张三")}));
+    EXPECT_TRUE(m_notifier.notices().isEmpty()) << m_notifier.texts().join('\n').toStdString();
+
+    generate(QStringLiteral("李四"));
+    EXPECT_TRUE(GetCtrlText(window, kResult)
+                    .contains(QStringLiteral("LZ%1-000002").arg(QDate::currentDate().year())));
+}
+
+TEST_F(RegisterFromMainWindowTest, CopyPdfAndPrintAreEventsWithTheTextAsItLeft)
+{
+    CkavriDlg* window = generate(QStringLiteral("张三"));
+    const QString generated = GetCtrlText(window, kResult);
+    QTest::mouseClick(window->control(kCopyText), Qt::LeftButton);
+
+    // Edited in the result box, then exported: a second version.
+    SetCtrlText(window, kResult, generated + QStringLiteral("\r\n特此证明。"));
+    const QString edited = GetCtrlText(window, kResult);
+    FakeSaveFileDialog save;
+    save.answer = QDir(m_library.dirPath()).filePath(QStringLiteral("证明.pdf"));
+    QTest::mouseClick(window->control(kExportPdf), Qt::LeftButton);
+    ASSERT_TRUE(QFile::exists(save.answer));
+
+    FakePrinterServices printer;
+    printer.nextOutputFile = QDir(m_library.dirPath()).filePath(QStringLiteral("printed.pdf"));
+    CMyFrame* frame = nullptr;
+    QObject::connect(window, &CkavriDlg::previewOpened, [&frame](CMyFrame* f) { frame = f; });
+    QTest::mouseClick(window->control(kPrintPreview), Qt::LeftButton);
+    ASSERT_TRUE(frame);
+    frame->printAction()->trigger();
+    EXPECT_GT(QFile(printer.nextOutputFile).size(), 0);
+    CMyFrame::ClosePreviewProc(frame);
+
+    const Register::Entry e = lastEntry(window);
+    ASSERT_EQ(e.events.size(), 3);
+    EXPECT_EQ(e.events[0].kind, Register::EventKind::Copied);
+    EXPECT_EQ(e.events[0].versionNo, 1);
+    EXPECT_EQ(e.events[1].kind, Register::EventKind::PdfExported);
+    EXPECT_EQ(e.events[1].versionNo, 2);
+    EXPECT_EQ(e.events[2].kind, Register::EventKind::Printed);
+    EXPECT_EQ(e.events[2].versionNo, 2);
+    ASSERT_EQ(e.versions.size(), 2);
+    EXPECT_EQ(e.versions[1].text, edited);
+    EXPECT_TRUE(e.summary.issued);
+}
+
+TEST_F(RegisterFromMainWindowTest, ADamagedRegisterIsReportedOnceAndCertificatesStillWork)
+{
+    {
+        QString error;
+        ASSERT_TRUE(Register::CertificateRegister::open(registerPath(), &error));
+    }
+    QFile damaged(registerPath());
+    ASSERT_TRUE(damaged.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    damaged.write(QByteArray(4096, 'x'));
+    damaged.close();
+
+    CkavriDlg* window = generate(QStringLiteral("张三"));
+    EXPECT_TRUE(GetCtrlText(window, kResult).endsWith(QStringLiteral("编号|张三")));
+    generate(QStringLiteral("李四"));
+    EXPECT_TRUE(GetCtrlText(window, kResult).endsWith(QStringLiteral("编号|李四")));
+    QTest::mouseClick(window->control(kCopyText), Qt::LeftButton);
+    const QStringList texts = m_notifier.texts();
+    ASSERT_EQ(texts.size(), 2) << texts.join('\n').toStdString();
+    EXPECT_TRUE(texts[0].startsWith(QStringLiteral("无法打开出具登记簿")));
+    EXPECT_EQ(texts[1], QStringLiteral("已将生成的离职证明复制到剪切板上！"));
+    EXPECT_EQ(QFile(registerPath()).size(), 4096);
+}
+
+TEST_F(RegisterFromMainWindowTest, TheContextMenuOpensTheRegisterWindow)
+{
+    CkavriDlg* window = generate(QStringLiteral("张三"));
+    QAction* action = window->registerAction();
+    ASSERT_TRUE(action);
+    EXPECT_EQ(action->text(), QStringLiteral("登记簿(&R)…"));
+    int rows = -1;
+    QTimer::singleShot(0, [&rows] {
+        if (auto* dlg = qobject_cast<CRegisterDlg*>(QApplication::activeModalWidget())) {
+            rows = dlg->list()->rowCount();
+            dlg->reject();
+        }
+    });
+    action->trigger();
+    EXPECT_EQ(rows, 1);
+}

@@ -1,0 +1,237 @@
+#include "register/RegisterFixture.h"
+#include "FakePrinterServices.h"
+#include "FakeSaveFileDialog.h"
+#include "RecordingNotifier.h"
+
+#include "register/RegisterText.h"
+#include "ui/register/CRegisterDlg.h"
+#include "ui/register/CVerifyDlg.h"
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTest>
+
+using namespace Register;
+
+class RegisterWindowTest : public RegisterFixture
+{
+protected:
+    void SetUp() override
+    {
+        RegisterFixture::SetUp();
+        clock = QDateTime(QDate(2023, 3, 1), QTime(9, 0));
+        old = add(person("王老五", "110101198001011111", "2023年2月28日"));
+        clock = QDateTime(QDate(2026, 12, 7), QTime(9, 30));
+        first = add(person("张三", "110101199001011234"));
+        QString error;
+        ASSERT_TRUE(reg->recordEvent(first.id, EventKind::Copied, first.text, &error));
+        second = add(person("李四", "320102198805052222"));
+    }
+
+    QString cell(CRegisterDlg& dlg, int row, int column)
+    {
+        QTableWidgetItem* item = dlg.list()->item(row, column);
+        return item ? item->text() : QString();
+    }
+    void click(QWidget& dlg, const char* name)
+    {
+        auto* b = dlg.findChild<QAbstractButton*>(QString::fromLatin1(name));
+        ASSERT_TRUE(b) << name;
+        QTest::mouseClick(b, Qt::LeftButton);
+    }
+
+    IssuedEntry old;
+    IssuedEntry first;
+    IssuedEntry second;
+    RecordingNotifier notifier;
+};
+
+TEST_F(RegisterWindowTest, ListsEveryEntryNewestFirstWithMaskedIds)
+{
+    CRegisterDlg dlg(reg.get());
+    ASSERT_EQ(dlg.list()->rowCount(), 3);
+    EXPECT_EQ(cell(dlg, 0, 0), QStringLiteral("LZ2026-000002"));
+    EXPECT_EQ(cell(dlg, 0, 1), QStringLiteral("李四"));
+    EXPECT_EQ(cell(dlg, 0, 2), QStringLiteral("320102********2222"));
+    EXPECT_EQ(cell(dlg, 0, 5), QStringLiteral("未出具"));
+    EXPECT_EQ(cell(dlg, 1, 5), QStringLiteral("已出具"));
+    EXPECT_TRUE(cell(dlg, 1, 6).startsWith(QStringLiteral("复制 ")));
+    EXPECT_EQ(dlg.findChild<QLabel*>(QStringLiteral("pageLabel"))->text(),
+              QStringLiteral("共 3 条，第 1–3 条"));
+    // The newest entry is shown at once.
+    EXPECT_EQ(dlg.textView()->toPlainText(), normalizeLineBreaks(second.text));
+    EXPECT_TRUE(notifier.notices().isEmpty());
+}
+
+TEST_F(RegisterWindowTest, SearchesByNameAndShowsTheEntryWithItsEvents)
+{
+    CRegisterDlg dlg(reg.get());
+    dlg.findChild<QLineEdit*>(QStringLiteral("searchName"))->setText(QStringLiteral("张"));
+    click(dlg, "searchButton");
+    ASSERT_EQ(dlg.list()->rowCount(), 1);
+    EXPECT_EQ(dlg.shownEntry(), first.id);
+    EXPECT_EQ(dlg.textView()->toPlainText(), normalizeLineBreaks(first.text));
+    ASSERT_EQ(dlg.eventList()->rowCount(), 1);
+    EXPECT_EQ(dlg.eventList()->item(0, 1)->text(), QStringLiteral("复制"));
+    EXPECT_EQ(dlg.eventList()->item(0, 2)->text(), QStringLiteral("第 1 版"));
+    click(dlg, "clearSearchButton");
+    EXPECT_EQ(dlg.list()->rowCount(), 3);
+    // An ID number typed on the keyboard, Return starts the search.
+    QLineEdit* id = dlg.findChild<QLineEdit*>(QStringLiteral("searchIdNumber"));
+    QTest::keyClicks(id, QStringLiteral("2222"));
+    QTest::keyClick(id, Qt::Key_Return);
+    ASSERT_EQ(dlg.list()->rowCount(), 1);
+    EXPECT_EQ(cell(dlg, 0, 1), QStringLiteral("李四"));
+}
+
+TEST_F(RegisterWindowTest, ShowsFullIdNumbersOnlyOnRequest)
+{
+    QString error;
+    const auto withId = reg->addEntry(
+        person("孙七", "11010519870315231x"),
+        [](const QString& n) { return n + QStringLiteral("\r\n身份证号：11010519870315231x\r\n"); },
+        &error);
+    ASSERT_TRUE(withId);
+    CRegisterDlg dlg(reg.get());
+    auto* label = dlg.findChild<QLabel*>(QStringLiteral("entryLabel"));
+    EXPECT_EQ(cell(dlg, 0, 2), QStringLiteral("110105********231X"));
+    EXPECT_TRUE(
+        dlg.textView()->toPlainText().endsWith(QStringLiteral("身份证号：110105********231X\n")));
+    EXPECT_FALSE(label->text().contains(QStringLiteral("11010519870315231X")));
+    click(dlg, "showFullIdButton");
+    EXPECT_EQ(cell(dlg, 0, 2), QStringLiteral("11010519870315231X"));
+    EXPECT_EQ(dlg.textView()->toPlainText(), normalizeLineBreaks(withId->text));
+    EXPECT_TRUE(label->text().contains(QStringLiteral("11010519870315231X")));
+    click(dlg, "showFullIdButton");
+    EXPECT_EQ(cell(dlg, 1, 2), QStringLiteral("320102********2222"));
+}
+
+TEST_F(RegisterWindowTest, ReprintingRecordsAPrintEventOfTheRecordedText)
+{
+    FakePrinterServices printer;
+    printer.nextOutputFile = dirPath() + QStringLiteral("/printed.pdf");
+    CRegisterDlg dlg(reg.get());
+    click(dlg, "reprintButton");
+    EXPECT_EQ(printer.dialogsShown, 1);
+    EXPECT_GT(QFile(printer.nextOutputFile).size(), 0);
+    QString error;
+    const auto e = reg->entry(second.id, &error);
+    ASSERT_TRUE(e);
+    ASSERT_EQ(e->events.size(), 1);
+    EXPECT_EQ(e->events[0].kind, EventKind::Printed);
+    EXPECT_EQ(e->versions.size(), 1);
+    EXPECT_EQ(cell(dlg, 0, 5), QStringLiteral("已出具"));
+}
+
+TEST_F(RegisterWindowTest, ACancelledPrinterDialogRecordsNothing)
+{
+    FakePrinterServices printer; // no output file: the dialog is cancelled
+    CRegisterDlg dlg(reg.get());
+    click(dlg, "reprintButton");
+    QString error;
+    EXPECT_TRUE(reg->entry(second.id, &error)->events.isEmpty());
+}
+
+TEST_F(RegisterWindowTest, ReexportingAPdfRecordsItsEvent)
+{
+    FakeSaveFileDialog save;
+    save.answer = dirPath() + QStringLiteral("/again.pdf");
+    CRegisterDlg dlg(reg.get());
+    dlg.list()->selectRow(1);
+    ASSERT_EQ(dlg.shownEntry(), first.id);
+    click(dlg, "reexportPdfButton");
+    EXPECT_TRUE(QFile::exists(save.answer));
+    QString error;
+    const auto e = reg->entry(first.id, &error);
+    ASSERT_EQ(e->events.size(), 2);
+    EXPECT_EQ(e->events[1].kind, EventKind::PdfExported);
+    EXPECT_EQ(dlg.eventList()->rowCount(), 2);
+}
+
+TEST_F(RegisterWindowTest, DeletingOldEntriesAsksWithTheirCount)
+{
+    CRegisterDlg dlg(reg.get());
+    notifier.queueAnswer(Notifier::Answer::No);
+    click(dlg, "deleteExpiredButton");
+    ASSERT_EQ(notifier.notices().size(), 1);
+    EXPECT_TRUE(notifier.notices()[0].text.startsWith(QStringLiteral("将删除 1 条离职日期在")));
+    EXPECT_EQ(dlg.list()->rowCount(), 3);
+    notifier.queueAnswer(Notifier::Answer::Yes);
+    click(dlg, "deleteExpiredButton");
+    EXPECT_EQ(notifier.texts().last(), QStringLiteral("已删除 1 条记录。"));
+    EXPECT_EQ(dlg.list()->rowCount(), 2);
+    click(dlg, "deleteExpiredButton");
+    EXPECT_TRUE(notifier.texts().last().startsWith(QStringLiteral("没有可以删除的记录")));
+}
+
+TEST_F(RegisterWindowTest, ExportsTheSearchResultAsCsv)
+{
+    FakeSaveFileDialog save;
+    save.answer = dirPath() + QStringLiteral("/list.csv");
+    CRegisterDlg dlg(reg.get());
+    dlg.findChild<QLineEdit*>(QStringLiteral("searchName"))->setText(QStringLiteral("李"));
+    click(dlg, "searchButton");
+    click(dlg, "exportCsvButton");
+    EXPECT_TRUE(save.suggested.value(0).endsWith(QStringLiteral(".csv")));
+    EXPECT_TRUE(notifier.texts().value(0).startsWith(QStringLiteral("已将 1 条记录导出到")));
+    QFile f(save.answer);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QString csv = QString::fromUtf8(f.readAll());
+    EXPECT_TRUE(csv.contains(QStringLiteral("320102********2222")));
+    EXPECT_FALSE(csv.contains(QStringLiteral("张三")));
+}
+
+TEST_F(RegisterWindowTest, VerifyShowsWhereAPastedTextDiffers)
+{
+    CVerifyDlg dlg(reg.get());
+    QString forged = first.text;
+    forged.replace(QStringLiteral("张三"), QStringLiteral("张叁"));
+    dlg.input()->setPlainText(forged);
+    click(dlg, "verifyButton");
+    EXPECT_TRUE(dlg.report()->toPlainText().contains(QStringLiteral("第 4 行第 5 列起不同")))
+        << dlg.report()->toPlainText().toStdString();
+    EXPECT_EQ(dlg.recorded()->toPlainText(), normalizeLineBreaks(first.text));
+    dlg.input()->setPlainText(QStringLiteral("LZ2026-000009"));
+    click(dlg, "verifyButton");
+    EXPECT_EQ(dlg.report()->toPlainText(),
+              QStringLiteral("登记簿中没有编号为 LZ2026-000009 的证明。"));
+    EXPECT_TRUE(dlg.recorded()->toPlainText().isEmpty());
+    dlg.input()->setPlainText(QStringLiteral("  "));
+    click(dlg, "verifyButton");
+    EXPECT_EQ(notifier.texts().value(0), QStringLiteral("请输入证明编号，或粘贴证明全文。"));
+}
+
+TEST_F(RegisterWindowTest, EveryControlHasAnAccessibleName)
+{
+    CRegisterDlg dlg(reg.get());
+    CVerifyDlg verify(reg.get());
+    for (QWidget* w : {static_cast<QWidget*>(&dlg), static_cast<QWidget*>(&verify)}) {
+        const QList<QWidget*> controls = w->findChildren<QWidget*>();
+        int checked = 0;
+        for (QWidget* c : controls) {
+            if (qobject_cast<QAbstractButton*>(c) || qobject_cast<QLineEdit*>(c) ||
+                qobject_cast<QComboBox*>(c) || qobject_cast<QDateEdit*>(c) ||
+                qobject_cast<QTableWidget*>(c) || qobject_cast<QPlainTextEdit*>(c)) {
+                // The line edits inside combo boxes and date edits belong to those.
+                if (qobject_cast<QComboBox*>(c->parentWidget()) ||
+                    qobject_cast<QDateEdit*>(c->parentWidget()) ||
+                    qobject_cast<QTableWidget*>(c->parentWidget()) ||
+                    c->parentWidget()->inherits("QAbstractScrollArea") ||
+                    c->inherits("QTableCornerButton")) {
+                    continue;
+                }
+                EXPECT_FALSE(c->accessibleName().isEmpty())
+                    << c->metaObject()->className() << " " << c->objectName().toStdString();
+                ++checked;
+            }
+        }
+        EXPECT_GT(checked, 4);
+    }
+}

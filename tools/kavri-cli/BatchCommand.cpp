@@ -1,0 +1,246 @@
+#include "BatchCommand.h"
+
+#include "BatchReportFile.h"
+#include "CliInput.h"
+#include "CliOptions.h"
+#include "PdfCommand.h"
+#include "ui/common/FontSubstitutions.h"
+#include "batch/BatchDates.h"
+#include "batch/BatchFileNames.h"
+#include "batch/BatchRecords.h"
+#include "batch/BatchWriter.h"
+#include "batch/SheetFile.h"
+
+#include <QGuiApplication>
+#include <csignal>
+#include <cstdio>
+#include <memory>
+#include <unistd.h>
+
+namespace BatchCommand {
+
+namespace {
+
+// Ctrl-C asks the writer to stop after the certificates being written; a second one ends the
+// program at once.
+BatchWriter* g_running = nullptr;
+
+extern "C" void stopOnInterrupt(int)
+{
+    if (g_running) {
+        g_running->cancel();
+    }
+    std::signal(SIGINT, SIG_DFL);
+}
+
+void dropQtNotes(QtMsgType type, const QMessageLogContext&, const QString& message)
+{
+    if (type == QtCriticalMsg || type == QtFatalMsg) {
+        std::fprintf(stderr, "kavri-cli: %s\n", message.toUtf8().constData());
+    }
+}
+
+void say(const QString& line)
+{
+    std::fprintf(stderr, "kavri-cli: %s\n", line.toUtf8().constData());
+}
+
+// The value options of compose fill what a row leaves empty, as the main window's values do
+// in the batch dialog: "--company 某公司" gives every row without a company that one.
+std::optional<BatchFallback> fallbackFrom(const CliOptions& options, QString* error)
+{
+    const std::array<std::pair<const char*, BatchField>, 9> names = {{
+        {"name", BatchField::Name},
+        {"gender", BatchField::Gender},
+        {"id", BatchField::IdNumber},
+        {"company", BatchField::Company},
+        {"department", BatchField::Department},
+        {"position", BatchField::Position},
+        {"joined", BatchField::JoinDate},
+        {"left", BatchField::LeaveDate},
+        {"reason", BatchField::Reason},
+    }};
+    BatchFallback fallback;
+    for (const auto& [option, field] : names) {
+        const QString name = QString::fromLatin1(option);
+        if (!options.has(name)) {
+            continue;
+        }
+        QString value = options.value(name).trimmed();
+        if (isDateField(field)) {
+            const std::optional<QDate> date = BatchDates::parse(value);
+            if (!date) {
+                *error = QStringLiteral("'--%1 %2' is not a date").arg(name, value);
+                return std::nullopt;
+            }
+            value = BatchDates::longForm(*date);
+        }
+        fallback.set(field, value);
+    }
+    return fallback;
+}
+
+} // namespace
+
+QString synopsis()
+{
+    return QStringLiteral(
+               "batch --data FILE (--template FILE | --template-name NAME)\n"
+               "      (--out DIR [--pattern P] | --combined FILE.pdf) [--width W] [--sheet NAME]\n"
+               "      [--encoding gb18030|utf-8] [--report FILE.csv] [value options of compose]\n"
+               "    One certificate per row of an .xlsx or .csv sheet whose first row names the\n"
+               "    columns (姓名, 性别, 身份证号, 公司名称, 部门, 职位, 入职日期, 离职日期,\n"
+               "    离职原因). --out writes one PDF per row named by the pattern (default\n"
+               "    %1); --combined one PDF with a page per row. A value option fills\n"
+               "    what a row leaves empty. Rows with problems are skipped and listed on\n"
+               "    stderr and in the report. Exit 0: every row written; 1: some were not;\n"
+               "    2: bad input. Width %2 unless given.")
+        .arg(BatchFileNames::kDefaultPattern)
+        .arg(PdfCommand::kResultBoxWidth);
+}
+
+int run(const QStringList& args)
+{
+    QStringList allowed = CliInput::valueOptionNames();
+    allowed << QStringLiteral("data") << QStringLiteral("template")
+            << QStringLiteral("template-name") << QStringLiteral("out")
+            << QStringLiteral("combined") << QStringLiteral("pattern") << QStringLiteral("width")
+            << QStringLiteral("sheet") << QStringLiteral("encoding") << QStringLiteral("report");
+    CliOptions options;
+    QString error;
+    if (!options.parse(args, allowed, &error)) {
+        return CliInput::refuse(error);
+    }
+    const QString data = options.value(QStringLiteral("data"));
+    if (data.isEmpty()) {
+        return CliInput::refuse(QStringLiteral("missing option '--data'"));
+    }
+    const bool perRow = options.has(QStringLiteral("out"));
+    if (perRow == options.has(QStringLiteral("combined"))) {
+        return CliInput::refuse(
+            QStringLiteral("give one of '--out DIR' and '--combined FILE.pdf'"));
+    }
+    const QString target =
+        options.value(perRow ? QStringLiteral("out") : QStringLiteral("combined"));
+    if (target.isEmpty()) {
+        return CliInput::refuse(
+            QStringLiteral("'--%1' needs a name")
+                .arg(perRow ? QStringLiteral("out") : QStringLiteral("combined")));
+    }
+    if (options.has(QStringLiteral("template-name"))) {
+        return CliInput::refuse(QStringLiteral(
+            "'--template-name' needs the template library, which this build cannot read; "
+            "use '--template FILE'"));
+    }
+    if (!options.has(QStringLiteral("template"))) {
+        return CliInput::refuse(QStringLiteral("missing option '--template'"));
+    }
+    const std::optional<QString> templateText =
+        CliInput::readTemplateFile(options.value(QStringLiteral("template")), &error);
+    if (!templateText) {
+        return CliInput::refuse(error);
+    }
+    int width = PdfCommand::kResultBoxWidth;
+    if (options.has(QStringLiteral("width"))) {
+        const std::optional<int> parsed =
+            CliInput::parseWidth(options.value(QStringLiteral("width")), &error);
+        if (!parsed) {
+            return CliInput::refuse(error);
+        }
+        width = *parsed;
+    }
+    SheetFile::Options sheetOptions;
+    sheetOptions.sheetName = options.value(QStringLiteral("sheet"));
+    if (options.has(QStringLiteral("encoding"))) {
+        const std::optional<CsvReader::Encoding> encoding =
+            CsvReader::encodingFromName(options.value(QStringLiteral("encoding")));
+        if (!encoding) {
+            return CliInput::refuse(QStringLiteral("unknown encoding '%1' (gb18030 or utf-8)")
+                                        .arg(options.value(QStringLiteral("encoding"))));
+        }
+        sheetOptions.encoding = *encoding;
+    }
+    const std::optional<BatchFallback> fallback = fallbackFrom(options, &error);
+    if (!fallback) {
+        return CliInput::refuse(error);
+    }
+
+    const std::optional<SheetTable> table = SheetFile::read(data, sheetOptions, &error);
+    if (!table) {
+        return CliInput::refuse(QStringLiteral("cannot read '%1': %2").arg(data, error));
+    }
+    const std::optional<BatchSheet> sheet =
+        prepareBatchSheet(*table, *templateText, *fallback, &error);
+    if (!sheet) {
+        return CliInput::refuse(QStringLiteral("cannot use '%1': %2").arg(data, error));
+    }
+    if (!sheet->columns.unknown.isEmpty()) {
+        say(QStringLiteral("columns not used: %1").arg(sheet->columns.unknown.join(u',')));
+    }
+    if (!sheet->columns.duplicates.isEmpty()) {
+        say(QStringLiteral("columns given twice, the first one used: %1")
+                .arg(sheet->columns.duplicates.join(u',')));
+    }
+
+    qInstallMessageHandler(dropQtNotes);
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int argc = 1;
+    static char name[] = "kavri-cli";
+    static char* argv[] = {name, nullptr};
+    QGuiApplication app(argc, argv);
+    InstallFontSubstitutions();
+
+    BatchWriter writer(*templateText, width);
+    // On a terminal one line counts up; in a log, a line per tenth of the rows.
+    const bool terminal = isatty(STDERR_FILENO) != 0;
+    int lastShown = -1;
+    writer.setProgress([&](int done, int total) {
+        const int percent = total > 0 ? done * 100 / total : 100;
+        const int step = terminal ? percent : percent / 10;
+        if (step == lastShown) {
+            return;
+        }
+        lastShown = step;
+        std::fprintf(stderr, terminal ? "\rkavri-cli: %d/%d (%d%%)%s" : "kavri-cli: %d/%d (%d%%)%s",
+                     done, total, percent, terminal && done < total ? "" : "\n");
+    });
+    g_running = &writer;
+    std::signal(SIGINT, stopOnInterrupt);
+    const BatchOutput output =
+        perRow ? BatchOutput::perRow(target, options.value(QStringLiteral("pattern")))
+               : BatchOutput::combined(target);
+    const BatchReport report = writer.run(sheet->records, output);
+    std::signal(SIGINT, SIG_DFL);
+    g_running = nullptr;
+    if (report.cancelled && terminal) {
+        std::fputc('\n', stderr);
+    }
+
+    for (const BatchOutcome& o : report.rejected) {
+        say(QStringLiteral("row %1 (%2) skipped: %3").arg(o.line).arg(o.name, o.reason));
+    }
+    for (const BatchOutcome& o : report.failed) {
+        say(QStringLiteral("row %1 (%2) not written: %3").arg(o.line).arg(o.name, o.reason));
+    }
+    if (!report.notWritten.isEmpty()) {
+        say(QStringLiteral("interrupted: %1 rows not written, from row %2 on")
+                .arg(report.notWritten.size())
+                .arg(report.notWritten.first().line));
+    }
+    say(QStringLiteral("%1 written, %2 skipped, %3 failed, %4 not written")
+            .arg(report.written.size())
+            .arg(report.rejected.size())
+            .arg(report.failed.size())
+            .arg(report.notWritten.size()));
+
+    if (options.has(QStringLiteral("report"))) {
+        const QString reportPath = options.value(QStringLiteral("report"));
+        if (!WriteBatchReportFile(reportPath, report, &error)) {
+            say(QStringLiteral("cannot write report '%1': %2").arg(reportPath, error));
+            return kSomeRowsNotWritten;
+        }
+    }
+    return report.allWritten() ? 0 : kSomeRowsNotWritten;
+}
+
+} // namespace BatchCommand

@@ -1,0 +1,259 @@
+#include "RegisterCommand.h"
+
+#include "CliInput.h"
+#include "CliOptions.h"
+#include "app/LibraryFilePath.h"
+#include "register/CertificateRegister.h"
+#include "register/IdMask.h"
+#include "register/RegisterCsv.h"
+#include "register/RegisterFiles.h"
+#include "register/VerifyReport.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <memory>
+
+using namespace Register;
+
+namespace RegisterCommand {
+
+namespace {
+
+const QStringList kSearchOptions = {
+    QStringLiteral("name"), QStringLiteral("id"), QStringLiteral("number"),
+    QStringLiteral("from"), QStringLiteral("to"), QStringLiteral("by"),
+};
+
+std::unique_ptr<CertificateRegister> openRegister(const CliOptions& options, QString* error)
+{
+    const QString path = options.has(QStringLiteral("register"))
+                             ? options.value(QStringLiteral("register"))
+                             : registerPathBeside(DefaultLibraryFilePath());
+    // A script asking about a register that is not there learns so; it gets no new empty one.
+    if (!QFileInfo::exists(path)) {
+        *error = QStringLiteral("no register at %1").arg(path);
+        return nullptr;
+    }
+    return CertificateRegister::open(path, error);
+}
+
+std::optional<QDate> dateOption(const CliOptions& options, const QString& name, QString* error)
+{
+    if (!options.has(name)) {
+        return QDate();
+    }
+    const QDate d = QDate::fromString(options.value(name), Qt::ISODate);
+    if (!d.isValid()) {
+        *error = QStringLiteral("--%1 wants a date as yyyy-MM-dd").arg(name);
+        return std::nullopt;
+    }
+    return d;
+}
+
+std::optional<SearchQuery> searchQuery(const CliOptions& options, QString* error)
+{
+    SearchQuery q;
+    q.name = options.value(QStringLiteral("name"));
+    q.idNumber = options.value(QStringLiteral("id"));
+    q.number = options.value(QStringLiteral("number"));
+    const QString by = options.value(QStringLiteral("by"));
+    if (by == QLatin1String("created")) {
+        q.dateField = DateField::Created;
+    } else if (!by.isEmpty() && by != QLatin1String("leaving")) {
+        *error = QStringLiteral("--by takes leaving or created");
+        return std::nullopt;
+    }
+    const std::optional<QDate> from = dateOption(options, QStringLiteral("from"), error);
+    const std::optional<QDate> to =
+        from ? dateOption(options, QStringLiteral("to"), error) : std::nullopt;
+    if (!to) {
+        return std::nullopt;
+    }
+    q.from = *from;
+    q.to = *to;
+    q.limit = 0;
+    return q;
+}
+
+int list(CertificateRegister& reg, const CliOptions& options)
+{
+    QString error;
+    const std::optional<SearchQuery> q = searchQuery(options, &error);
+    if (!q) {
+        return CliInput::refuse(error);
+    }
+    const auto rows = reg.search(*q, &error);
+    if (!rows) {
+        return CliInput::refuse(error);
+    }
+    const bool full = options.has(QStringLiteral("full-ids"));
+    QString text;
+    for (const EntrySummary& r : *rows) {
+        text +=
+            QStringList{r.number,         r.name,      full ? r.idNumber : maskIdNumber(r.idNumber),
+                        r.company,        r.leaveDate, statusLabel(r),
+                        lastEventLabel(r)}
+                .join(u'\t') +
+            QStringLiteral("\r\n");
+    }
+    return CliInput::writeResult(text) ? 0 : 1;
+}
+
+int show(CertificateRegister& reg, const CliOptions& options)
+{
+    if (!options.has(QStringLiteral("number"))) {
+        return CliInput::refuse(QStringLiteral("show needs --number"));
+    }
+    QString error;
+    const auto e = reg.entryByNumber(options.value(QStringLiteral("number")), &error);
+    if (!e) {
+        return CliInput::refuse(error);
+    }
+    const bool full = options.has(QStringLiteral("full-ids"));
+    QString text =
+        QStringLiteral("证明编号：%1\r\n姓名：%2\r\n身份证号：%3\r\n公司名称：%4\r\n"
+                       "离职日期：%5\r\n状态：%6\r\n生成时间：%7\r\n操作员：%8\r\n模板：%9\r\n")
+            .arg(e->summary.number, e->summary.name,
+                 full ? e->summary.idNumber : maskIdNumber(e->summary.idNumber), e->summary.company,
+                 e->summary.leaveDate, statusLabel(e->summary),
+                 e->summary.createdAt.toLocalTime().toString(Qt::ISODate), e->operatorName,
+                 e->templateName);
+    for (const Event& ev : e->events) {
+        text += QStringLiteral("事件：%1 %2 第%3版 %4\r\n")
+                    .arg(ev.at.toLocalTime().toString(Qt::ISODate), eventKindLabel(ev.kind))
+                    .arg(ev.versionNo)
+                    .arg(ev.sha256);
+    }
+    for (const Version& v : e->versions) {
+        text += QStringLiteral("\r\n—— 第%1版 ——\r\n").arg(v.versionNo) + v.text;
+    }
+    return CliInput::writeResult(text) ? 0 : 1;
+}
+
+int exportCsv(CertificateRegister& reg, const CliOptions& options)
+{
+    if (!options.has(QStringLiteral("out"))) {
+        return CliInput::refuse(QStringLiteral("export needs --out FILE.csv"));
+    }
+    QString error;
+    const std::optional<SearchQuery> q = searchQuery(options, &error);
+    if (!q) {
+        return CliInput::refuse(error);
+    }
+    const auto rows = reg.exportCsv(options.value(QStringLiteral("out")), *q,
+                                    options.has(QStringLiteral("full-ids")), &error);
+    return rows ? 0 : CliInput::refuse(error);
+}
+
+int verify(CertificateRegister& reg, const CliOptions& options)
+{
+    QString input;
+    QString error;
+    if (options.has(QStringLiteral("number")) == options.has(QStringLiteral("text"))) {
+        return CliInput::refuse(
+            QStringLiteral("verify takes --number N or --text FILE (- for stdin)"));
+    }
+    if (options.has(QStringLiteral("number"))) {
+        input = options.value(QStringLiteral("number"));
+    } else if (options.value(QStringLiteral("text")) == QLatin1String("-")) {
+        QFile in;
+        if (!in.open(stdin, QIODevice::ReadOnly)) {
+            return CliInput::refuse(QStringLiteral("cannot read stdin"));
+        }
+        input = QString::fromUtf8(in.readAll());
+    } else {
+        const auto text = CliInput::readTemplateFile(options.value(QStringLiteral("text")), &error);
+        if (!text) {
+            return CliInput::refuse(error);
+        }
+        input = *text;
+    }
+    const auto result = reg.verify(input, &error);
+    if (!result) {
+        return CliInput::refuse(error);
+    }
+    QString report = verifyReport(*result);
+    report.replace(u'\n', QStringLiteral("\r\n"));
+    if (!CliInput::writeResult(report + QStringLiteral("\r\n"))) {
+        return 1;
+    }
+    switch (result->outcome) {
+    case VerifyResult::Outcome::Match:
+    case VerifyResult::Outcome::NumberOnly:
+        return 0;
+    case VerifyResult::Outcome::Mismatch:
+        return kTextDiffers;
+    case VerifyResult::Outcome::NotFound:
+        break;
+    }
+    return kNotHeld;
+}
+
+} // namespace
+
+QString synopsis()
+{
+    return QStringLiteral(
+        "register list|show|export|verify [--register FILE] ...\n"
+        "    list [--name X] [--id X] [--number X] [--from D] [--to D] [--by leaving|created]\n"
+        "         [--full-ids]: the register's entries, newest first, tab-separated.\n"
+        "    show --number N [--full-ids]: one entry with its events and texts.\n"
+        "    export --out FILE.csv [search options of list] [--full-ids]: CSV (UTF-8, BOM).\n"
+        "    verify --number N | --text FILE|-: whether the register holds the certificate;\n"
+        "         exit 0 held, 1 held but the text differs, 3 not held.\n"
+        "    ID numbers are masked unless --full-ids; D is yyyy-MM-dd; FILE defaults to the\n"
+        "    register beside the library file.");
+}
+
+int run(const QStringList& args)
+{
+    if (args.isEmpty()) {
+        return CliInput::refuse(QStringLiteral("register needs list, show, export or verify"));
+    }
+    const QString action = args.first();
+    QStringList allowed = {QStringLiteral("register"), QStringLiteral("full-ids")};
+    if (action == QLatin1String("list")) {
+        allowed << kSearchOptions;
+    } else if (action == QLatin1String("show")) {
+        allowed << QStringLiteral("number");
+    } else if (action == QLatin1String("export")) {
+        allowed << kSearchOptions << QStringLiteral("out");
+    } else if (action == QLatin1String("verify")) {
+        allowed = {QStringLiteral("register"), QStringLiteral("number"), QStringLiteral("text")};
+    } else {
+        return CliInput::refuse(QStringLiteral("unknown register action '%1'").arg(action));
+    }
+    // --full-ids is a switch: given without a value it takes the next "--" as a value otherwise.
+    QStringList rest = args.mid(1);
+    for (QString& arg : rest) {
+        if (arg == QLatin1String("--full-ids")) {
+            arg = QStringLiteral("--full-ids=1");
+        }
+    }
+    CliOptions options;
+    QString error;
+    if (!options.parse(rest, allowed, &error)) {
+        return CliInput::refuse(error);
+    }
+    static int argc = 1;
+    static char name[] = "kavri-cli";
+    static char* argv[] = {name, nullptr};
+    const QCoreApplication app(argc, argv);
+    std::unique_ptr<CertificateRegister> reg = openRegister(options, &error);
+    if (!reg) {
+        return CliInput::refuse(error);
+    }
+    if (action == QLatin1String("list")) {
+        return list(*reg, options);
+    }
+    if (action == QLatin1String("show")) {
+        return show(*reg, options);
+    }
+    if (action == QLatin1String("export")) {
+        return exportCsv(*reg, options);
+    }
+    return verify(*reg, options);
+}
+
+} // namespace RegisterCommand

@@ -9,18 +9,18 @@
 
 namespace {
 
-struct Run
+struct CliRun
 {
     int status = -1;
     QByteArray out;
     QByteArray err;
 };
 
-Run runCli(const QStringList& args)
+CliRun runCli(const QStringList& args)
 {
     QProcess process;
     process.start(QStringLiteral(KAVRI_CLI_PATH), args);
-    Run run;
+    CliRun run;
     if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit) {
         ADD_FAILURE() << "kavri-cli did not finish normally";
         return run;
@@ -51,7 +51,7 @@ const QByteArray kTitle("离职证明\r\n\r\n\r\n"); // width 0: no filler
 TEST_F(KavriCliLegal, ComposeFillsTheTermTheYearsAndTheIssueDate)
 {
     const QString path = templateFile("【合同期限】|【工作年限】|【出具日期】");
-    const Run run = runCli({"compose", "--template", path, "--width", "0", "--contract-start",
+    const CliRun run = runCli({"compose", "--template", path, "--width", "0", "--contract-start",
                             "2021-03-01", "--contract-end", "2024年2月29日", "--joined",
                             "2020-02-29", "--left", "2021年2月28日", "--issued", "2026-12-07"});
     EXPECT_EQ(run.status, 0) << run.err.toStdString();
@@ -62,7 +62,7 @@ TEST_F(KavriCliLegal, ComposeFillsTheTermTheYearsAndTheIssueDate)
 TEST_F(KavriCliLegal, OpenEndedTakesNoValueAndNoEnd)
 {
     const QString path = templateFile("【合同期限】");
-    const Run run =
+    const CliRun run =
         runCli({"compose", "--template", path, "--width", "0", "--open-ended", "--contract-start",
                 "2015-07-20"});
     EXPECT_EQ(run.status, 0) << run.err.toStdString();
@@ -72,7 +72,7 @@ TEST_F(KavriCliLegal, OpenEndedTakesNoValueAndNoEnd)
 TEST_F(KavriCliLegal, TheIssueDateIsTodayUnlessGiven)
 {
     const QString path = templateFile("【出具日期】");
-    const Run run = runCli({"compose", "--template", path, "--width", "0"});
+    const CliRun run = runCli({"compose", "--template", path, "--width", "0"});
     EXPECT_EQ(run.status, 0);
     const QDate today = QDate::currentDate();
     const QString expected = QStringLiteral("%1年%2月%3日")
@@ -86,7 +86,7 @@ TEST_F(KavriCliLegal, ATemplateWithoutTheNewPlaceholdersIgnoresThem)
 {
     // --joined stays free text for a template that does not ask for the years of service.
     const QString path = templateFile("【入职日期】【合同期限】");
-    const Run run = runCli({"compose", "--template", path, "--width", "0", "--joined", "去年春天"});
+    const CliRun run = runCli({"compose", "--template", path, "--width", "0", "--joined", "去年春天"});
     EXPECT_EQ(run.status, 0) << run.err.toStdString();
     EXPECT_EQ(run.out, kTitle + "去年春天");
 }
@@ -94,7 +94,7 @@ TEST_F(KavriCliLegal, ATemplateWithoutTheNewPlaceholdersIgnoresThem)
 TEST_F(KavriCliLegal, LeavingBeforeJoiningLeavesTheYearsEmptyAndSaysWhy)
 {
     const QString path = templateFile("在职【工作年限】。");
-    const Run run = runCli({"compose", "--template", path, "--width", "0", "--joined",
+    const CliRun run = runCli({"compose", "--template", path, "--width", "0", "--joined",
                             "2024-05-10", "--left", "2024-05-09"});
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out, kTitle + "在职。");
@@ -104,13 +104,13 @@ TEST_F(KavriCliLegal, LeavingBeforeJoiningLeavesTheYearsEmptyAndSaysWhy)
 TEST_F(KavriCliLegal, PreviewAndPdfTakeTheOptionsToo)
 {
     const QString path = templateFile("【合同期限】");
-    const Run preview = runCli({"preview", "--template", path, "--width", "0",
+    const CliRun preview = runCli({"preview", "--template", path, "--width", "0",
                                 "--contract-start", "2021-03-01", "--open-ended"});
     EXPECT_EQ(preview.status, 0) << preview.err.toStdString();
     EXPECT_EQ(preview.out, QByteArray("＿＿＿＿＿＿＿＿＿＿"));
 
     const QString pdf = m_dir.filePath(QStringLiteral("c.pdf"));
-    const Run run = runCli({"pdf", "--template", path, "--out", pdf, "--contract-start",
+    const CliRun run = runCli({"pdf", "--template", path, "--out", pdf, "--contract-start",
                             "2021-03-01", "--contract-end", "2024-02-29", "--issued",
                             "2026-12-07"});
     EXPECT_EQ(run.status, 0) << run.err.toStdString();
@@ -136,7 +136,7 @@ class KavriCliLegalBadInput : public KavriCliLegal, public ::testing::WithParamI
 TEST_P(KavriCliLegalBadInput, RefusesWithOneLineAndStatusTwo)
 {
     const QString path = templateFile("【合同期限】【工作年限】");
-    const Run run = runCli(QStringList{"compose", "--template", path, "--width", "0"} +
+    const CliRun run = runCli(QStringList{"compose", "--template", path, "--width", "0"} +
                            GetParam().extra);
     EXPECT_EQ(run.status, 2);
     EXPECT_EQ(run.out, QByteArray());
@@ -183,7 +183,7 @@ class KavriCliCheckId : public ::testing::TestWithParam<IdVerdictCase>
 
 TEST_P(KavriCliCheckId, PrintsTheVerdictAndSaysValidByItsStatus)
 {
-    const Run run = runCli({"check-id", QString::fromUtf8(GetParam().number)});
+    const CliRun run = runCli({"check-id", QString::fromUtf8(GetParam().number)});
     EXPECT_EQ(run.status, GetParam().status);
     EXPECT_EQ(run.out, QByteArray(GetParam().line) + '\n');
     EXPECT_EQ(run.err, QByteArray());
@@ -203,7 +203,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(KavriCliCheckIdUsage, WantsExactlyOneNumber)
 {
-    const Run run = runCli({"check-id"});
+    const CliRun run = runCli({"check-id"});
     EXPECT_EQ(run.status, 2);
     EXPECT_TRUE(run.err.startsWith("kavri-cli: "));
 }

@@ -113,8 +113,9 @@ void CkavriDlg::LayoutFormFields(const QString& templateText)
         x = b.x() + column * bw * 51 / 100 + bw * 7 / 100;
         y = bottom + bh / 3 + row * rowHeight * 4 / 3;
     }
-    // The ID hint fills the gap between the two columns (or the room right of the second).
-    m_pLegalFields->placeIdHint(bw * 15 / 100);
+    // The ID hint and 无固定期限 fill the gap between the two columns (or the room right of the
+    // second).
+    m_pLegalFields->placeBesideInputs(bw * 15 / 100);
     // The reason and company lists are wider than their boxes: their entries are long.
     for (int id : {kReason, kCompany}) {
         control<QComboBox>(id)->view()->setMinimumWidth(3 * inputSize.width());

@@ -46,7 +46,6 @@ DialogTemplate legalControls()
         controlTemplate(kContractStart, Kind::Date, QString(), {}),
         controlTemplate(kContractEndLabel, Kind::Static, QStringLiteral("合同终止："), label),
         controlTemplate(kContractEnd, Kind::Date, QString(), {}),
-        controlTemplate(kOpenEndedLabel, Kind::Static, QStringLiteral("合同类型："), label),
         controlTemplate(kServiceYearsLabel, Kind::Static, QStringLiteral("工作年限："), label),
         controlTemplate(kServiceYears, Kind::Edit, QString(),
                         {QStringLiteral("border"), QStringLiteral("readonly")}),
@@ -85,6 +84,8 @@ LegalFormFields::LegalFormFields(QWidget* content, QDateEdit* joinDate, QDateEdi
     QFont hintFont = contentFont;
     hintFont.setPixelSize(qMax(9, contentFont.pixelSize() * 2 / 3));
     m_idHint->setFont(hintFont);
+    // Small enough to fit the gap between the two columns beside the end date.
+    m_openEnded->setFont(hintFont);
     QPalette palette = m_idHint->palette();
     palette.setColor(QPalette::WindowText, QColor(192, 0, 0));
     m_idHint->setPalette(palette);
@@ -104,7 +105,6 @@ LegalFormFields::LegalFormFields(QWidget* content, QDateEdit* joinDate, QDateEdi
     m_pairs = {
         {child<QWidget>(content, kContractStartLabel), m_contractStart, marker},
         {child<QWidget>(content, kContractEndLabel), m_contractEnd, marker},
-        {child<QWidget>(content, kOpenEndedLabel), m_openEnded, marker},
         {child<QWidget>(content, kServiceYearsLabel), m_serviceYears, Legal::kServiceYearsMarker},
     };
 
@@ -148,11 +148,17 @@ void LegalFormFields::updateIdHint()
     m_idHint->setVisible(!hint.isEmpty() && m_idNumber->isVisibleTo(m_idHint->parentWidget()));
 }
 
-void LegalFormFields::placeIdHint(int width)
+void LegalFormFields::placeBesideInputs(int width)
 {
     const QRect input = m_idNumber->geometry();
     m_idHint->setGeometry(input.right() + 1 + input.height() / 4, input.y(), width, input.height());
     updateIdHint();
+
+    // 无固定期限 goes with the end date it replaces, right of its box, so that the two contract
+    // dates and the years of service add no more than two rows to the form.
+    const QRect end = m_contractEnd->geometry();
+    m_openEnded->setGeometry(end.right() + 1 + end.height() / 4, end.y(), width, end.height());
+    m_openEnded->setVisible(m_contractEnd->isVisibleTo(m_openEnded->parentWidget()));
 }
 
 void LegalFormFields::fillValues(CertificateValues* values, QDate issued) const

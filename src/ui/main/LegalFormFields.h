@@ -39,9 +39,9 @@ public:
     // In the order they flow after the nine.
     const QList<Pair>& pairs() const { return m_pairs; }
 
-    // Places the ID hint to the right of the ID input (which has just been laid out), `width`
-    // pixels wide; hides it with the input.
-    void placeIdHint(int width);
+    // Places the ID hint to the right of the ID input and the 无固定期限 box to the right of the
+    // contract's end date (both just laid out), `width` pixels wide; each hides with its input.
+    void placeBesideInputs(int width);
 
     // The contract term, the years of service and the date of issue, as Generate puts them in.
     void fillValues(CertificateValues* values, QDate issued) const;

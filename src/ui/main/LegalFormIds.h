@@ -8,7 +8,6 @@ inline constexpr int kContractStartLabel = 1060;
 inline constexpr int kContractStart = 1061;
 inline constexpr int kContractEndLabel = 1062;
 inline constexpr int kContractEnd = 1063;
-inline constexpr int kOpenEndedLabel = 1064;
 inline constexpr int kOpenEnded = 1065;
 inline constexpr int kServiceYearsLabel = 1066;
 inline constexpr int kServiceYears = 1067;

@@ -5,11 +5,14 @@
 #include "MainWindowFixture.h"
 #include "TempLibrary.h"
 
+#include "register/CertificateRegister.h"
 #include "ui/controls/ListViewCtrl.h"
 #include "ui/main/LegalFormIds.h"
 #include "ui/main/MainDialogIds.h"
+#include "ui/register/RegisterSession.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QLabel>
@@ -29,7 +32,6 @@ const QString kEveryField =
 const int kNewPairs[][2] = {
     {kContractStartLabel, kContractStart},
     {kContractEndLabel, kContractEnd},
-    {kOpenEndedLabel, kOpenEnded},
     {kServiceYearsLabel, kServiceYears},
 };
 
@@ -96,6 +98,7 @@ TEST_F(LegalFormTest, ATemplateWithoutTheNewPlaceholdersShowsNoneOfTheNewFields)
         EXPECT_FALSE(window->control(pair[0])->isVisible()) << pair[0];
         EXPECT_FALSE(window->control(pair[1])->isVisible()) << pair[1];
     }
+    EXPECT_FALSE(window->control(kOpenEnded)->isVisible());
     // The four pairs the template uses fill rows 0 and 1 exactly as before.
     EXPECT_EQ(window->control(kNameLabel)->geometry(), labelPlace(window, 0));
     EXPECT_EQ(window->control(kPositionLabel)->geometry(), labelPlace(window, 1));
@@ -109,9 +112,8 @@ TEST_F(LegalFormTest, EveryFieldFlowsIntoTheGridWithTheNewOnesAfterTheNine)
     const int labels[] = {kNameLabel,          kGenderLabel,       kIdNumberLabel,
                           kCompanyLabel,       kDepartmentLabel,   kPositionLabel,
                           kJoinDateLabel,      kLeaveDateLabel,    kReasonLabel,
-                          kContractStartLabel, kContractEndLabel,  kOpenEndedLabel,
-                          kServiceYearsLabel};
-    for (int slot = 0; slot < 13; ++slot) {
+                          kContractStartLabel, kContractEndLabel,  kServiceYearsLabel};
+    for (int slot = 0; slot < 12; ++slot) {
         QWidget* label = window->control(labels[slot]);
         ASSERT_NE(label, nullptr) << labels[slot];
         EXPECT_TRUE(label->isVisible()) << labels[slot];
@@ -122,7 +124,14 @@ TEST_F(LegalFormTest, EveryFieldFlowsIntoTheGridWithTheNewOnesAfterTheNine)
     const int bw = window->control(kBannerStep2)->width();
     EXPECT_EQ(window->control(kServiceYears)->geometry(),
               QRect(label.x() + label.width(), label.y(), bw * 21 / 100, label.height()));
-    EXPECT_TRUE(window->control(kOpenEnded)->isVisible());
+    // 无固定期限 stands right of the end date, in its row, without a pair of its own.
+    QWidget* openEnded = window->control(kOpenEnded);
+    EXPECT_TRUE(openEnded->isVisible());
+    EXPECT_GT(openEnded->x(), window->control(kContractEnd)->geometry().right());
+    EXPECT_EQ(openEnded->y(), window->control(kContractEnd)->y());
+    // Every row lies above the step-3 banner.
+    EXPECT_LT(window->control(kServiceYears)->geometry().bottom(),
+              window->control(1002)->y()); // the step-3 banner
 }
 
 TEST_F(LegalFormTest, TheYearsOfServiceAloneTakeTheNextFreePlace)
@@ -143,7 +152,10 @@ TEST_F(LegalFormTest, TheYearsOfServiceFollowTheTwoDatesAndAreNotTyped)
     window->control<QDateEdit>(kJoinDate)->setDate(QDate(2020, 2, 29));
     window->control<QDateEdit>(kLeaveDate)->setDate(QDate(2021, 2, 28));
     EXPECT_EQ(years->text(), QStringLiteral("1年"));
+    // The day after leaving reaches the 29th again: the month is complete.
     window->control<QDateEdit>(kLeaveDate)->setDate(QDate(2025, 5, 28));
+    EXPECT_EQ(years->text(), QStringLiteral("5年3个月"));
+    window->control<QDateEdit>(kLeaveDate)->setDate(QDate(2025, 5, 27));
     EXPECT_EQ(years->text(), QStringLiteral("5年2个月"));
 
     // Leaving before joining: no value, and the box says why.
@@ -177,6 +189,45 @@ TEST_F(LegalFormTest, GeneratePutsTheTermTheYearsAndTheIssueDateIn)
     EXPECT_TRUE(result(window).endsWith(QStringLiteral("\n自2021年3月1日起无固定期限|3年|") +
                                         issued))
         << result(window).toStdString();
+}
+
+TEST_F(LegalFormTest, TheRegisterKeepsTheNewValuesOnlyForATemplateThatStatesThem)
+{
+    CkavriDlg* window = openWithTemplate(QStringLiteral("【姓名】【合同期限】【工作年限】【出具日期】"));
+    window->control<QDateEdit>(kContractStart)->setDate(QDate(2019, 1, 31));
+    window->control<QDateEdit>(kContractEnd)->setDate(QDate(2022, 1, 30));
+    window->control<QDateEdit>(kJoinDate)->setDate(QDate(2019, 1, 31));
+    window->control<QDateEdit>(kLeaveDate)->setDate(QDate(2019, 2, 26));
+    QTest::mouseClick(window->control(kGenerate), Qt::LeftButton);
+
+    QString error;
+    Register::CertificateRegister* reg = window->registerSession().reg(window);
+    ASSERT_TRUE(reg);
+    const auto entry = reg->entry(window->registerSession().currentEntry(), &error);
+    ASSERT_TRUE(entry) << error.toStdString();
+    ASSERT_EQ(entry->values.size(), 14);
+    const QDate today = QDate::currentDate();
+    const Register::FormValues legal = entry->values.mid(9);
+    EXPECT_EQ(legal, (Register::FormValues{
+                         {QStringLiteral("合同起始日期"), QStringLiteral("2019年1月31日")},
+                         {QStringLiteral("合同终止日期"), QStringLiteral("2022年1月30日")},
+                         {QStringLiteral("无固定期限"), QStringLiteral("否")},
+                         {QStringLiteral("工作年限"), QStringLiteral("不足一个月")},
+                         {QStringLiteral("出具日期"), QStringLiteral("%1年%2月%3日")
+                                                          .arg(today.year())
+                                                          .arg(today.month())
+                                                          .arg(today.day())},
+                     }));
+
+    // Open-ended: no end date is kept.
+    QTest::mouseClick(window->control(kOpenEnded), Qt::LeftButton);
+    QTest::mouseClick(window->control(kGenerate), Qt::LeftButton);
+    const auto second = reg->entry(window->registerSession().currentEntry(), &error);
+    ASSERT_TRUE(second) << error.toStdString();
+    EXPECT_EQ(second->values.value(10),
+              (Register::FormValue{QStringLiteral("合同终止日期"), QString()}));
+    EXPECT_EQ(second->values.value(11),
+              (Register::FormValue{QStringLiteral("无固定期限"), QStringLiteral("是")}));
 }
 
 TEST_F(LegalFormTest, TheIdHintAppearsAndVanishesAsTheNumberIsTyped)
@@ -242,6 +293,48 @@ TEST_F(LegalFormTest, TheIdHintHidesWithTheIdField)
     EXPECT_FALSE(window->control(kIdHint)->isVisible());
 }
 
+// A delivered template that states all four items, with a mistyped ID-card number. When
+// KAVRI_SCREENSHOT_DIR names a folder, the form is left there as legal-form.png for the README
+// (scripts/screenshots.sh runs it so under Xvfb).
+TEST_F(LegalFormTest, ADeliveredCompleteTemplateShowsEveryNewInput)
+{
+    CkavriDlg* window = openWindow(m_library.path());
+    int row = -1;
+    for (int r = 0; r < window->m_listTemplates->rowCount(); ++r) {
+        if (window->m_listTemplates->item(r, 0)->text() ==
+            QStringLiteral("协商解除劳动合同证明（法定事项齐全）")) {
+            row = r;
+        }
+    }
+    ASSERT_GE(row, 0);
+    clickRow(window, row);
+    for (const auto& pair : kNewPairs) {
+        EXPECT_TRUE(window->control(pair[0])->isVisible()) << pair[0];
+        EXPECT_TRUE(window->control(pair[1])->isVisible()) << pair[1];
+    }
+    EXPECT_TRUE(window->control(kOpenEnded)->isVisible());
+    EXPECT_FALSE(window->control(kCompletenessMark)->isVisible());
+    window->control<QLineEdit>(kName)->setText(QStringLiteral("王晓明"));
+    window->control<QComboBox>(kGender)->setEditText(QStringLiteral("男"));
+    window->control<QDateEdit>(kJoinDate)->setDate(QDate(2019, 3, 1));
+    window->control<QDateEdit>(kLeaveDate)->setDate(QDate(2024, 2, 29));
+    window->control<QDateEdit>(kContractStart)->setDate(QDate(2021, 3, 1));
+    window->control<QDateEdit>(kContractEnd)->setDate(QDate(2024, 2, 29));
+    QTest::keyClicks(window->control<QLineEdit>(kIdNumber), QStringLiteral("110105198506154573"));
+    EXPECT_EQ(window->control<QLabel>(kIdHint)->text(), QStringLiteral("校验位不符"));
+    EXPECT_EQ(window->control<QLineEdit>(kServiceYears)->text(), QStringLiteral("5年"));
+
+    const QString dir = qEnvironmentVariable("KAVRI_SCREENSHOT_DIR");
+    if (!dir.isEmpty()) {
+        // From the template list down to the step-3 banner.
+        const QRect list = window->control(kTemplateList)->geometry();
+        const QRect banner = window->control(kGenerate)->geometry();
+        const QRect part(0, list.top() - 8, window->control(kInfoPanel)->geometry().right() + 8,
+                         banner.bottom() + 8 - (list.top() - 8));
+        EXPECT_TRUE(window->content()->grab(part).save(QDir(dir).filePath("legal-form.png")));
+    }
+}
+
 // Each delivered template, as the main window marks it.
 TEST_F(LegalFormTest, TheCompletenessMarkOfEachDeliveredTemplate)
 {
@@ -255,8 +348,8 @@ TEST_F(LegalFormTest, TheCompletenessMarkOfEachDeliveredTemplate)
         {"劳动合同期满离职证明", "模板未写明：合同期限"},
         {"协商一致解除劳动合同证明", "模板未写明：合同期限"},
         {"简明离职证明", "模板未写明：合同期限"},
-        {"固定期限劳动合同期满终止证明", ""},
-        {"协商一致解除劳动合同证明（四项齐备）", ""},
+        {"合同期满终止证明（法定事项齐全）", ""},
+        {"协商解除劳动合同证明（法定事项齐全）", ""},
     };
     ASSERT_EQ(window->m_listTemplates->rowCount(), 6);
     QWidget* mark = window->control(kCompletenessMark);

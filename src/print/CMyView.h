@@ -28,6 +28,9 @@ public:
     // or the printer failed.
     bool OnFilePrint(QWidget* dialogParent);
 
+    // Makes the printer's margins those of its printable area (none on an edge-to-edge queue).
+    static void UsePrintableArea(QPrinter& printer);
+
 public slots:
     // For QPrintPreviewWidget::paintRequested.
     void paintRequested(QPrinter* printer);

@@ -1,7 +1,11 @@
 #include "print/PainterCanvas.h"
 
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QPaintDevice>
+#include <QPaintEngine>
 #include <QPainter>
+#include <QPainterPath>
 
 #include <algorithm>
 #include <cmath>
@@ -18,6 +22,20 @@ QFont baseFont(const PageFont& font)
     qfont.setHintingPreference(QFont::PreferNoHinting);
     qfont.setStyleStrategy(QFont::StyleStrategy(QFont::PreferOutline | QFont::PreferQuality));
     return qfont;
+}
+
+// True when the face that draws `font` has no style as heavy as the weight asked for, so that
+// a bold font is drawn emboldened by the font engine rather than from bold outlines.
+bool IsSynthesizedBold(const QFont& font)
+{
+    if (font.weight() < QFont::DemiBold) {
+        return false;
+    }
+    const QString family = QFontInfo(font).family();
+    const QStringList styles = QFontDatabase::styles(family);
+    return std::none_of(styles.cbegin(), styles.cend(), [&](const QString& style) {
+        return QFontDatabase::weight(family, style) >= QFont::DemiBold;
+    });
 }
 
 } // namespace
@@ -68,6 +86,14 @@ void PainterCanvas::selectFont(const PageFont& font)
     m_painter.setFont(m_font);
     m_metrics = QFontMetrics(m_font, m_painter.device());
     m_painter.setPen(Qt::black);
+    // The song face has no bold style. Paper (PDF and printers) gets a synthetic bold from the
+    // PDF engine, and so does unscaled screen text; but the print preview records the page and
+    // replays it scaled, and scaled text is drawn from plain outlines. There the strokes are
+    // thickened here by about what the font engine adds (a 24th of the em).
+    const QPaintEngine* engine = m_painter.paintEngine();
+    m_emboldenWidth = engine && engine->type() == QPaintEngine::Picture && IsSynthesizedBold(m_font)
+                          ? m_font.pixelSize() / 24.0
+                          : 0.0;
 }
 
 int PainterCanvas::textWidth(QStringView text) const
@@ -92,5 +118,12 @@ void PainterCanvas::drawText(int x, int y, QStringView text)
         return;
     }
     // The layout places the top-left of the text cell; Qt draws on the baseline.
-    m_painter.drawText(QPoint(x, y + m_metrics.ascent()), text.toString());
+    const QPoint baseline(x, y + m_metrics.ascent());
+    m_painter.drawText(baseline, text.toString());
+    if (m_emboldenWidth > 0) {
+        QPainterPath outline;
+        outline.addText(baseline, m_font, text.toString());
+        m_painter.strokePath(outline, QPen(Qt::black, m_emboldenWidth, Qt::SolidLine, Qt::RoundCap,
+                                           Qt::RoundJoin));
+    }
 }

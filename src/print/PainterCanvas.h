@@ -36,6 +36,9 @@ private:
     int m_dpiY;
     QFont m_font;
     QFontMetrics m_metrics;
+    // Pen width that thickens the current font's strokes where the device would draw a bold
+    // face without its synthetic bold; 0 elsewhere.
+    qreal m_emboldenWidth = 0;
     // Fonts already fitted on this device, by face, height and weight: a page selects the body
     // font once per paragraph.
     QHash<QString, QFont> m_fitted;

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QList>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QString>
 #include <QStringList>
 
@@ -65,4 +67,33 @@ inline bool HoldsLinesInOrder(const QString& pdfText, const QString& body, QStri
         from = at + needle.size();
     }
     return true;
+}
+
+// The words of a PDF's first page with their boxes in points, as pdftotext -bbox reads them.
+struct PdfWord
+{
+    QString text;
+    double xMin = 0, yMin = 0, xMax = 0, yMax = 0;
+};
+
+inline QList<PdfWord> PdfWords(const QString& path)
+{
+    QProcess process;
+    process.start(QStringLiteral("pdftotext"),
+                  {QStringLiteral("-bbox"), QStringLiteral("-enc"), QStringLiteral("UTF-8"), path,
+                   QStringLiteral("-")});
+    QList<PdfWord> words;
+    if (!process.waitForFinished(30000) || process.exitCode() != 0) {
+        return words;
+    }
+    // Lines such as <word xMin="56.0" yMin="40.1" xMax="80.2" yMax="52.3">离职证明</word>
+    const QString html = QString::fromUtf8(process.readAllStandardOutput());
+    static const QRegularExpression word(QStringLiteral(
+        R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)</word>)re"));
+    for (auto it = word.globalMatch(html); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        words.append({m.captured(5), m.captured(1).toDouble(), m.captured(2).toDouble(),
+                      m.captured(3).toDouble(), m.captured(4).toDouble()});
+    }
+    return words;
 }

@@ -181,6 +181,13 @@ int run(const QStringList& args)
         say(QStringLiteral("columns given twice, the first one used: %1")
                 .arg(sheet->columns.duplicates.join(u',')));
     }
+    for (const BatchRecord& record : sheet->records) {
+        if (record.accepted() && !record.warnings.isEmpty()) {
+            say(QStringLiteral("row %1 (%2) written, but check: %3")
+                    .arg(record.line)
+                    .arg(record.value(BatchField::Name), record.warnings.join(u';')));
+        }
+    }
 
     qInstallMessageHandler(dropQtNotes);
     qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -4,11 +4,15 @@
 //
 //   batch_benchmark                 every case, then 1,000 runs of `kavri-cli pdf`
 //   batch_benchmark perrow N [T]    one case, in this process (T worker threads)
+//   batch_benchmark register N [T]  one PDF per row, every certificate entered in a register
 //   batch_benchmark combined N
 //   batch_benchmark cli N           N runs of `kavri-cli pdf`
 
-#include "ui/common/FontSubstitutions.h"
+#include "app/RegisterBatchRecorder.h"
 #include "batch/BatchWriter.h"
+#include "register/CertificateRegister.h"
+#include "register/RegisterFiles.h"
+#include "ui/common/FontSubstitutions.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -84,6 +88,21 @@ int runCase(const QString& mode, int count, int threads)
     const QList<BatchRecord> records = makeRecords(count);
     BatchWriter writer(kTemplate, 32);
     writer.setThreadCount(threads);
+    // The register as kavri-cli batch uses it: beside the output, entries made on this thread.
+    std::unique_ptr<Register::CertificateRegister> reg;
+    std::unique_ptr<RegisterBatchRecorder> recorder;
+    if (mode == u"register") {
+        QString error;
+        reg = Register::CertificateRegister::open(dir.filePath(Register::kRegisterFileName),
+                                                  &error);
+        if (!reg) {
+            std::fprintf(stderr, "no register: %s\n", qPrintable(error));
+            return 1;
+        }
+        recorder = std::make_unique<RegisterBatchRecorder>([&reg] { return reg.get(); },
+                                                           [](const QString&) {});
+        writer.setRecorder(recorder.get());
+    }
     const BatchOutput output = mode == u"combined"
                                    ? BatchOutput::combined(dir.filePath(QStringLiteral("all.pdf")))
                                    : BatchOutput::perRow(dir.path());
@@ -98,7 +117,7 @@ int runCase(const QString& mode, int count, int threads)
         return 1;
     }
     qint64 bytes = 0;
-    for (const QFileInfo& info : QDir(dir.path()).entryInfoList(QDir::Files)) {
+    for (const QFileInfo& info : QDir(dir.path()).entryInfoList({QStringLiteral("*.pdf")})) {
         bytes += info.size();
     }
     std::printf("%-9s %6d rows  %8.0f ms  %6.2f ms/%s  (CPU %6.2f ms/%s)  peak %6.1f MiB  "
@@ -181,7 +200,7 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     const QString self = QCoreApplication::applicationFilePath();
     int status = 0;
-    for (const char* mode : {"perrow", "combined"}) {
+    for (const char* mode : {"perrow", "register", "combined"}) {
         for (const char* count : {"1000", "10000"}) {
             QProcess child;
             child.setProcessChannelMode(QProcess::ForwardedChannels);

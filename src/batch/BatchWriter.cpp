@@ -42,8 +42,9 @@ BatchWriter::BatchWriter(QString templateText, int width)
 
 QString BatchWriter::certificateFor(const BatchRecord& record, const QString& number) const
 {
-    (void)number; // the certificate number goes in once the composer carries 【证明编号】
-    return Compose::ComposeCertificate(m_templateText, record.certificateValues(), m_width);
+    CertificateValues values = record.certificateValues();
+    values.certificateNumber = number;
+    return Compose::ComposeCertificate(m_templateText, values, m_width);
 }
 
 QString BatchWriter::issueText(const BatchRecord& record)
@@ -68,6 +69,9 @@ BatchReport BatchWriter::run(const QList<BatchRecord>& records, const BatchOutpu
     BatchReport report;
     m_done = 0;
     m_total = int(records.size());
+    if (m_recorder) {
+        m_recorder->begin(m_templateName, m_templateText);
+    }
     QList<BatchRecord> accepted;
     for (const BatchRecord& record : records) {
         if (record.accepted()) {

@@ -68,6 +68,8 @@ public:
     BatchWriter(QString templateText, int width);
 
     void setRecorder(BatchIssueRecorder* recorder) { m_recorder = recorder; }
+    // The template's name as the library lists it, for the recorder.
+    void setTemplateName(const QString& name) { m_templateName = name; }
     void setThreadCount(int threads) { m_threads = threads; }
     // Called on the running thread after every row that is done (written, failed or skipped).
     void setProgress(std::function<void(int done, int total)> progress)
@@ -93,6 +95,7 @@ private:
     void reportProgress();
 
     QString m_templateText;
+    QString m_templateName;
     int m_width;
     int m_threads = 0;
     BatchIssueRecorder* m_recorder = nullptr;

@@ -7,9 +7,7 @@
 
 namespace LibraryBackup {
 
-namespace {
-
-DatabaseBackup::Expectation libraryExpectation()
+DatabaseBackup::Expectation expectation()
 {
     return {LibraryFile::kPassword,
             {QStringLiteral("moban_item_table"), QStringLiteral("company_item_table"),
@@ -17,12 +15,10 @@ DatabaseBackup::Expectation libraryExpectation()
              QStringLiteral("reason_item_bable")}};
 }
 
-} // namespace
-
 bool backupLibrary(const QString& libraryPath, const QString& target, QString* message)
 {
     QString error;
-    if (!DatabaseBackup::backup(libraryPath, libraryExpectation(), target, &error)) {
+    if (!DatabaseBackup::backup(libraryPath, expectation(), target, &error)) {
         *message = QStringLiteral("资料库未能备份：%1").arg(error);
         return false;
     }
@@ -34,7 +30,7 @@ bool restoreLibrary(const QString& backupFile, const QString& libraryPath, QStri
 {
     QString error;
     QString kept;
-    if (!DatabaseBackup::restore(backupFile, libraryPath, libraryExpectation(), &kept, &error)) {
+    if (!DatabaseBackup::restore(backupFile, libraryPath, expectation(), &kept, &error)) {
         *message = QStringLiteral("资料库未恢复，原来的资料库未作更改：%1").arg(error);
         return false;
     }

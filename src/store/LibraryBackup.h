@@ -1,10 +1,16 @@
 #pragma once
 
+#include "store/DatabaseBackup.h"
+
 #include <QString>
 
 // Backup and restore of the library file, for the main window's menu and kavri-cli. Each
 // returns the one message the user gets (Chinese), in *message, whether it worked or not.
 namespace LibraryBackup {
+
+// What a library file or its backup must be: it opens with the library's key and holds the
+// five item tables.
+DatabaseBackup::Expectation expectation();
 
 // Writes a backup of the library at libraryPath to target, whole or not at all; safe while
 // copies of the program have the library open.

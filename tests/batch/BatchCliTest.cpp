@@ -1,5 +1,11 @@
 #include "BatchFixtures.h"
 #include "PdfText.h"
+#include "TempLibrary.h"
+#include "register/CertificateRegister.h"
+#include "register/RegisterFiles.h"
+#include "store/CDbVisit.h"
+#include "store/RecordSet.h"
+#include "store/SqlConnection.h"
 
 #include <QDir>
 #include <QFile>
@@ -41,6 +47,12 @@ protected:
         file.write(EveryFieldTemplate().toUtf8());
     }
 
+    // A register of the test's own, so that no run writes one beside the build's library.
+    QStringList withRegister(QStringList args) const
+    {
+        return args << QStringLiteral("--register") << dir.filePath(Register::kRegisterFileName);
+    }
+
     QTemporaryDir dir;
     QString templatePath;
 };
@@ -49,8 +61,9 @@ TEST_F(BatchCli, TheGb18030SheetWritesItsGoodRowsAndReportsTheOthers)
 {
     const QString out = dir.filePath(QStringLiteral("out"));
     const QString report = dir.filePath(QStringLiteral("report.csv"));
-    const CliRun run = runBatch({"--data", FixturePath("leavers-gb18030.csv"), "--template",
-                                 templatePath, "--out", out, "--report", report});
+    const CliRun run =
+        runBatch(withRegister({"--data", FixturePath("leavers-gb18030.csv"), "--template",
+                               templatePath, "--out", out, "--report", report}));
     EXPECT_EQ(run.status, 1) << run.err.toStdString();
     EXPECT_TRUE(run.err.contains(QStringLiteral("columns not used: 工号")));
     EXPECT_TRUE(run.err.contains(QStringLiteral("row 5 (王五) skipped: 身份证号“1.10101E+17”")))
@@ -75,17 +88,17 @@ TEST_F(BatchCli, TheGb18030SheetWritesItsGoodRowsAndReportsTheOthers)
 TEST_F(BatchCli, TheLibreOfficeWorkbookIntoOneCombinedFile)
 {
     const QString combined = dir.filePath(QStringLiteral("all.pdf"));
-    const CliRun run = runBatch({"--data",       FixturePath("leavers.xlsx"),
-                                 "--template",   templatePath,
-                                 "--combined",   combined,
-                                 "--sheet",      "第二批",
-                                 "--company",    "星辰公司",
-                                 "--department", "研发部",
-                                 "--gender",     "男",
-                                 "--position",   "工程师",
-                                 "--joined",     "2020/1/2",
-                                 "--reason",     "个人原因",
-                                 "--id",         "110101199003071234"});
+    const CliRun run = runBatch(withRegister({"--data",       FixturePath("leavers.xlsx"),
+                                              "--template",   templatePath,
+                                              "--combined",   combined,
+                                              "--sheet",      "第二批",
+                                              "--company",    "星辰公司",
+                                              "--department", "研发部",
+                                              "--gender",     "男",
+                                              "--position",   "工程师",
+                                              "--joined",     "2020/1/2",
+                                              "--reason",     "个人原因",
+                                              "--id",         "110101199003071234"}));
     EXPECT_EQ(run.status, 0) << run.err.toStdString();
     EXPECT_EQ(PdfPageCount(combined), 1);
     const QString text = WithoutSpaces(PdfText(combined));
@@ -116,11 +129,101 @@ TEST_F(BatchCli, BadInputIsRefusedWithStatus2AndNothingWritten)
          "--encoding", "utf-8"},
     };
     for (const QStringList& args : refused) {
-        const CliRun run = runBatch(args);
+        const CliRun run = runBatch(withRegister(args));
         EXPECT_EQ(run.status, 2) << args.join(u' ').toStdString();
         EXPECT_TRUE(run.err.startsWith(QStringLiteral("kavri-cli: "))) << run.err.toStdString();
     }
     EXPECT_FALSE(QFileInfo::exists(out));
+}
+
+// A template of the test's own in a private copy of the library, with the certificate number.
+bool addTemplate(const QString& library, const QString& name, const QString& text)
+{
+    QString error;
+    const auto connection = SqlConnection::open(library, CDbVisit::kPassword, &error);
+    return connection && connection->execute(QStringLiteral("insert into moban_item_table "
+                                                            "(item3, item8) values ('%1', '%2')")
+                                                 .arg(name, text),
+                                             &error);
+}
+
+TEST_F(BatchCli, ATemplateByNameFromTheLibraryAndEveryCertificateInTheRegisterBesideIt)
+{
+    TempLibrary library;
+    ASSERT_TRUE(library.isValid());
+    ASSERT_TRUE(addTemplate(library.path(), QStringLiteral("批量模板"),
+                            QStringLiteral("证明编号【证明编号】<br>") + EveryFieldTemplate()));
+    const QString combined = dir.filePath(QStringLiteral("all.pdf"));
+    const CliRun run = runBatch({"--data", FixturePath("leavers-gb18030.csv"), "--template-name",
+                                 "批量模板", "--library", library.path(), "--combined", combined});
+    EXPECT_EQ(run.status, 1) << run.err.toStdString(); // 王五's row is refused
+    EXPECT_TRUE(run.err.contains(QStringLiteral("2 numbered in the register")))
+        << run.err.toStdString();
+
+    QString error;
+    const auto reg =
+        Register::CertificateRegister::open(Register::registerPathBeside(library.path()), &error);
+    ASSERT_TRUE(reg) << error.toStdString();
+    Register::SearchQuery all;
+    all.limit = 0;
+    const auto list = reg->search(all, &error);
+    ASSERT_TRUE(list) << error.toStdString();
+    ASSERT_EQ(list->size(), 2);
+    // Newest first: 李"小"四 (row 4) after 张三 (row 2), numbers one after the other.
+    const QString year = QString::number(QDate::currentDate().year());
+    EXPECT_EQ(list->at(0).name, QStringLiteral("李\"小\"四"));
+    EXPECT_EQ(list->at(0).number, QStringLiteral("LZ%1-000002").arg(year));
+    EXPECT_EQ(list->at(1).name, QStringLiteral("张三"));
+    EXPECT_EQ(list->at(1).number, QStringLiteral("LZ%1-000001").arg(year));
+    for (const Register::EntrySummary& s : *list) {
+        EXPECT_TRUE(s.issued);
+        EXPECT_EQ(s.lastEventKey, Register::eventKindKey(Register::EventKind::PdfExported));
+    }
+    const auto entry = reg->entry(list->at(1).id, &error);
+    ASSERT_TRUE(entry);
+    EXPECT_EQ(entry->templateName, QStringLiteral("批量模板"));
+    const QString text = WithoutSpaces(PdfText(combined));
+    EXPECT_TRUE(text.contains(QStringLiteral("证明编号LZ%1-000001").arg(year)))
+        << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("证明编号LZ%1-000002").arg(year)));
+}
+
+TEST_F(BatchCli, AnUnknownTemplateNameIsRefusedInChineseWithStatus2)
+{
+    TempLibrary library;
+    ASSERT_TRUE(library.isValid());
+    const QString out = dir.filePath(QStringLiteral("out"));
+    CliRun run = runBatch({"--data", FixturePath("leavers-gb18030.csv"), "--template-name",
+                           "没有这个模板", "--library", library.path(), "--out", out});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err, QStringLiteral("kavri-cli: 资料库中没有名为“没有这个模板”的模板\n"));
+    EXPECT_FALSE(QFileInfo::exists(out));
+    EXPECT_FALSE(QFileInfo::exists(Register::registerPathBeside(library.path())));
+
+    // A library that is not there, and both ways of naming a template at once.
+    run = runBatch({"--data", FixturePath("leavers-gb18030.csv"), "--template-name", "任何模板",
+                    "--library", dir.filePath(QStringLiteral("none/bdsj_conn.dll")), "--out", out});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_TRUE(run.err.contains(QStringLiteral("无法打开资料库"))) << run.err.toStdString();
+    run = runBatch({"--data", FixturePath("leavers-gb18030.csv"), "--template-name", "任何模板",
+                    "--template", templatePath, "--out", out});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_FALSE(QFileInfo::exists(out));
+}
+
+TEST_F(BatchCli, ARegisterThatCannotBeOpenedIsSaidOnceAndEveryRowIsWritten)
+{
+    // A folder where the register file should be.
+    const QString blocked = dir.filePath(QStringLiteral("blocked.db"));
+    ASSERT_TRUE(QDir().mkpath(blocked));
+    const QString out = dir.filePath(QStringLiteral("out"));
+    const CliRun run = runBatch({"--data", FixturePath("leavers-gb18030.csv"), "--template",
+                                 templatePath, "--out", out, "--register", blocked});
+    EXPECT_EQ(run.status, 1) << run.err.toStdString(); // only 王五's refused row
+    EXPECT_EQ(run.err.count(QStringLiteral("登记簿")), 1) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains(QStringLiteral("无法打开出具登记簿"))) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains(QStringLiteral("证明照常生成，但本次不登记")));
+    EXPECT_EQ(QDir(out).entryList(QDir::Files).size(), 2);
 }
 
 } // namespace

@@ -2,14 +2,18 @@
 #include "FakeSaveFileDialog.h"
 #include "PdfText.h"
 #include "RecordingNotifier.h"
+#include "batch/BatchIssueRecorder.h"
 #include "ui/batch/BatchFileChooser.h"
 #include "ui/batch/CBatchDlg.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QLabel>
 #include <QListWidget>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSemaphore>
 #include <QSignalSpy>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -156,6 +160,89 @@ TEST_F(BatchDialogTest, ACombinedFileAndAnUnreadableSheet)
     ASSERT_EQ(notifier.texts().size(), 1);
     EXPECT_TRUE(notifier.texts()[0].startsWith(QStringLiteral("无法读取表格")));
     EXPECT_FALSE(child<QPushButton>(dialog, "batchStart")->isEnabled());
+}
+
+// Holds the batch at one row until the test lets it go, so that 取消 comes half way through
+// however fast or slow the machine is.
+class GateRecorder : public BatchIssueRecorder
+{
+public:
+    explicit GateRecorder(int holdAtLine) : m_holdAt(holdAtLine) {}
+    QString reserve(const BatchRecord& record, const Composer& compose) override
+    {
+        if (record.line == m_holdAt) {
+            reached.release();
+            gate.acquire();
+        }
+        return compose(QString());
+    }
+    void issued(const BatchRecord&, const QString&, const QString&) override { issuedCount.ref(); }
+    void withdraw(const BatchRecord&) override {}
+
+    QSemaphore reached;
+    QSemaphore gate;
+    QAtomicInt issuedCount;
+
+private:
+    int m_holdAt;
+};
+
+TEST_F(BatchDialogTest, CancelHalfWayKeepsOnlyWholeFilesAndSaysWhatWasNotWritten)
+{
+    // Sixty good rows, lines 2 to 61; the batch is held while it makes line 12.
+    QByteArray sheet = "姓名,性别,身份证号,公司名称,部门,职位,入职日期,离职日期,离职原因\r\n";
+    for (int i = 1; i <= 60; ++i) {
+        sheet += QStringLiteral("员工%1,男,110101199003071234,星辰公司,研发部,工程师,2019-03-01,"
+                                "2024/5/31,个人原因\r\n")
+                     .arg(i, 2, 10, QChar(u'0'))
+                     .toUtf8();
+    }
+    writeFile(chooser.sheet, sheet);
+    GateRecorder recorder(12);
+    setup.recorder = &recorder;
+    CBatchDlg dialog(nullptr, setup);
+    dialog.show();
+    dialog.loadSheet(chooser.sheet);
+    QTest::mouseClick(child<QPushButton>(dialog, "batchChooseFolder"), Qt::LeftButton);
+    QSignalSpy finished(&dialog, &CBatchDlg::batchFinished);
+    auto* cancel = child<QPushButton>(dialog, "batchCancel");
+    QTest::mouseClick(child<QPushButton>(dialog, "batchStart"), Qt::LeftButton);
+    ASSERT_TRUE(dialog.isRunning());
+    EXPECT_EQ(cancel->text(), QStringLiteral("取消"));
+
+    ASSERT_TRUE(QTest::qWaitFor([&] { return recorder.reached.tryAcquire(); }, 30000));
+    QTest::mouseClick(cancel, Qt::LeftButton);
+    EXPECT_EQ(cancel->text(), QStringLiteral("正在停止…"));
+    EXPECT_FALSE(cancel->isEnabled());
+    EXPECT_TRUE(dialog.isVisible()); // 取消 stops the batch, not the dialog
+    recorder.gate.release();
+    ASSERT_TRUE(finished.wait(30000));
+
+    // Lines 2 to 12 were started and are finished; nothing after them was begun.
+    const QStringList files =
+        QDir(chooser.folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+    ASSERT_EQ(files.size(), 11) << files.join(u' ').toStdString();
+    for (int i = 1; i <= 11; ++i) {
+        const QString name = QStringLiteral("员工%1-2024年5月31日.pdf").arg(i, 2, 10, QChar(u'0'));
+        ASSERT_TRUE(files.contains(name)) << name.toStdString();
+        EXPECT_EQ(PdfPageCount(QDir(chooser.folder).filePath(name)), 1) << name.toStdString();
+    }
+    EXPECT_EQ(recorder.issuedCount.loadRelaxed(), 11);
+    EXPECT_TRUE(
+        PdfText(QDir(chooser.folder).filePath(files.last())).contains(QStringLiteral("员工11")));
+
+    auto* summary = child<QLabel>(dialog, "batchSummary");
+    EXPECT_TRUE(summary->text().startsWith(
+        QStringLiteral("已写入 11 份离职证明；已取消，49 行未写入。保存在 ")))
+        << summary->text().toStdString();
+    auto* skipped = child<QListWidget>(dialog, "batchSkipped");
+    ASSERT_EQ(skipped->count(), 49);
+    EXPECT_EQ(skipped->item(0)->text(), QStringLiteral("第 13 行（员工12）：已取消，未写入"));
+    EXPECT_EQ(skipped->item(48)->text(), QStringLiteral("第 61 行（员工60）：已取消，未写入"));
+    EXPECT_EQ(cancel->text(), QStringLiteral("关闭"));
+    EXPECT_TRUE(cancel->isEnabled());
+    EXPECT_TRUE(child<QPushButton>(dialog, "batchOpenFolder")->isVisible());
+    EXPECT_TRUE(notifier.notices().isEmpty());
 }
 
 } // namespace

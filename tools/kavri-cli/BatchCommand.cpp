@@ -4,13 +4,21 @@
 #include "CliInput.h"
 #include "CliOptions.h"
 #include "PdfCommand.h"
-#include "ui/common/FontSubstitutions.h"
+#include "app/LibraryFilePath.h"
+#include "app/RegisterBatchRecorder.h"
 #include "batch/BatchDates.h"
 #include "batch/BatchFileNames.h"
 #include "batch/BatchRecords.h"
 #include "batch/BatchWriter.h"
 #include "batch/SheetFile.h"
+#include "register/CertificateRegister.h"
+#include "register/RegisterFiles.h"
+#include "store/CDbVisit.h"
+#include "store/LibraryTables.h"
+#include "store/StoreFeedback.h"
+#include "ui/common/FontSubstitutions.h"
 
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <csignal>
 #include <cstdio>
@@ -80,6 +88,38 @@ std::optional<BatchFallback> fallbackFrom(const CliOptions& options, QString* er
     return fallback;
 }
 
+// What the library says when it cannot be opened or a statement fails, as one line on stderr.
+class SayStoreFeedback : public StoreFeedback::Backend
+{
+public:
+    void connectFailed(const QString& text) override { say(text); }
+    void statementFailed(const QString& text) override { say(text); }
+    void busy(bool) override {}
+};
+
+// The text of the template the library lists under `name`, looked up as the main window does.
+std::optional<QString> templateFromLibrary(const QString& libraryPath, const QString& name,
+                                           QString* error)
+{
+    SayStoreFeedback feedback;
+    StoreFeedback::setBackend(&feedback);
+    CDbVisit library;
+    library.m_pConnection = library.ConnectLibrary(libraryPath);
+    std::optional<QString> text;
+    if (!library.m_pConnection) {
+        *error = QStringLiteral("无法打开资料库 %1").arg(libraryPath);
+    } else if (library.FindRecordId(LibraryTables::kTemplate, LibraryTables::kNameColumn, name) <
+               0) {
+        *error = QStringLiteral("资料库中没有名为“%1”的模板").arg(name);
+    } else {
+        text = library.FindRecordValue(LibraryTables::kTemplate, LibraryTables::kNameColumn, name,
+                                       LibraryTables::kContentColumn);
+    }
+    library.CloseConnection(library.m_pConnection);
+    StoreFeedback::setBackend(nullptr);
+    return text;
+}
+
 } // namespace
 
 QString synopsis()
@@ -87,14 +127,19 @@ QString synopsis()
     return QStringLiteral(
                "batch --data FILE (--template FILE | --template-name NAME)\n"
                "      (--out DIR [--pattern P] | --combined FILE.pdf) [--width W] [--sheet NAME]\n"
-               "      [--encoding gb18030|utf-8] [--report FILE.csv] [value options of compose]\n"
+               "      [--encoding gb18030|utf-8] [--report FILE.csv] [--library PATH]\n"
+               "      [--register PATH] [value options of compose]\n"
                "    One certificate per row of an .xlsx or .csv sheet whose first row names the\n"
                "    columns (姓名, 性别, 身份证号, 公司名称, 部门, 职位, 入职日期, 离职日期,\n"
                "    离职原因). --out writes one PDF per row named by the pattern (default\n"
                "    %1); --combined one PDF with a page per row. A value option fills\n"
                "    what a row leaves empty. Rows with problems are skipped and listed on\n"
-               "    stderr and in the report. Exit 0: every row written; 1: some were not;\n"
-               "    2: bad input. Width %2 unless given.")
+               "    stderr and in the report. --template-name takes the template from the\n"
+               "    library (PATH, default: the one kavri opens). Every certificate written\n"
+               "    is numbered and recorded in the register beside the library (or the one\n"
+               "    --register names); without a register the batch goes on unrecorded.\n"
+               "    Exit 0: every row written; 1: some were not; 2: bad input.\n"
+               "    Width %2 unless given.")
         .arg(BatchFileNames::kDefaultPattern)
         .arg(PdfCommand::kResultBoxWidth);
 }
@@ -105,7 +150,8 @@ int run(const QStringList& args)
     allowed << QStringLiteral("data") << QStringLiteral("template")
             << QStringLiteral("template-name") << QStringLiteral("out")
             << QStringLiteral("combined") << QStringLiteral("pattern") << QStringLiteral("width")
-            << QStringLiteral("sheet") << QStringLiteral("encoding") << QStringLiteral("report");
+            << QStringLiteral("sheet") << QStringLiteral("encoding") << QStringLiteral("report")
+            << QStringLiteral("library") << QStringLiteral("register");
     CliOptions options;
     QString error;
     if (!options.parse(args, allowed, &error)) {
@@ -127,16 +173,35 @@ int run(const QStringList& args)
             QStringLiteral("'--%1' needs a name")
                 .arg(perRow ? QStringLiteral("out") : QStringLiteral("combined")));
     }
-    if (options.has(QStringLiteral("template-name"))) {
-        return CliInput::refuse(QStringLiteral(
-            "'--template-name' needs the template library, which this build cannot read; "
-            "use '--template FILE'"));
+    const bool byName = options.has(QStringLiteral("template-name"));
+    if (byName == options.has(QStringLiteral("template"))) {
+        return CliInput::refuse(
+            QStringLiteral("give one of '--template FILE' and '--template-name NAME'"));
     }
-    if (!options.has(QStringLiteral("template"))) {
-        return CliInput::refuse(QStringLiteral("missing option '--template'"));
+
+    // The library's default place is found from the executable's folder; the per-user copy of
+    // an installed kavri lies in kavri's data folder, not kavri-cli's.
+    qInstallMessageHandler(dropQtNotes);
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int argc = 1;
+    static char name[] = "kavri-cli";
+    static char* argv[] = {name, nullptr};
+    QGuiApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("kavri"));
+    InstallFontSubstitutions();
+    const QString libraryPath = options.has(QStringLiteral("library"))
+                                    ? options.value(QStringLiteral("library"))
+                                    : DefaultLibraryFilePath();
+
+    QString templateName;
+    std::optional<QString> templateText;
+    if (byName) {
+        templateName = options.value(QStringLiteral("template-name"));
+        templateText = templateFromLibrary(libraryPath, templateName, &error);
+    } else {
+        templateText =
+            CliInput::readTemplateFile(options.value(QStringLiteral("template")), &error);
     }
-    const std::optional<QString> templateText =
-        CliInput::readTemplateFile(options.value(QStringLiteral("template")), &error);
     if (!templateText) {
         return CliInput::refuse(error);
     }
@@ -189,15 +254,23 @@ int run(const QStringList& args)
         }
     }
 
-    qInstallMessageHandler(dropQtNotes);
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "kavri-cli";
-    static char* argv[] = {name, nullptr};
-    QGuiApplication app(argc, argv);
-    InstallFontSubstitutions();
+    // The register beside the library; one that cannot be opened is said once, and the
+    // certificates are written all the same.
+    const QString registerPath = options.has(QStringLiteral("register"))
+                                     ? options.value(QStringLiteral("register"))
+                                     : Register::registerPathBeside(libraryPath);
+    std::unique_ptr<Register::CertificateRegister> reg =
+        Register::CertificateRegister::open(registerPath, &error);
+    if (!reg) {
+        say(error.remove(u'\n'));
+    }
+    RegisterBatchRecorder recorder([&reg] { return reg.get(); }, say);
 
     BatchWriter writer(*templateText, width);
+    writer.setRecorder(&recorder);
+    writer.setTemplateName(templateName.isEmpty()
+                               ? QFileInfo(options.value(QStringLiteral("template"))).fileName()
+                               : templateName);
     // On a terminal one line counts up; in a log, a line per tenth of the rows.
     const bool terminal = isatty(STDERR_FILENO) != 0;
     int lastShown = -1;
@@ -239,6 +312,11 @@ int run(const QStringList& args)
             .arg(report.rejected.size())
             .arg(report.failed.size())
             .arg(report.notWritten.size()));
+    if (reg) {
+        say(QStringLiteral("%1 numbered in the register %2")
+                .arg(recorder.recordedCount())
+                .arg(registerPath));
+    }
 
     if (options.has(QStringLiteral("report"))) {
         const QString reportPath = options.value(QStringLiteral("report"));

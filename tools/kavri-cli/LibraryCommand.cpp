@@ -3,7 +3,7 @@
 #include "CliInput.h"
 #include "CliOptions.h"
 #include "app/LibraryFilePath.h"
-#include "store/LibraryBackup.h"
+#include "backup/KavriBackup.h"
 
 #include <QCoreApplication>
 #include <cstdio>
@@ -15,10 +15,13 @@ QString synopsis()
 {
     return QStringLiteral(
         "library backup FILE [--library PATH]\n"
-        "    Writes a backup of the library into FILE; safe while kavri is running.\n"
+        "    Writes a backup of the library and of the certificate register beside it\n"
+        "    (with its key) into FILE, one zip archive readable by its owner only; safe\n"
+        "    while kavri is running.\n"
         "  kavri-cli library restore FILE [--library PATH]\n"
-        "    Replaces the library by the backup in FILE after checking it; the replaced\n"
-        "    library is kept beside it as bdsj_conn.dll.<date-time>.bak.\n"
+        "    Replaces the library, and the register when FILE holds one, by the backup\n"
+        "    after checking it; each replaced file is kept beside it as\n"
+        "    <name>.<date-time>.bak. Certificate numbers given since are never reused.\n"
         "    PATH: the library file (default: the one kavri opens).");
 }
 
@@ -43,9 +46,8 @@ int run(const QStringList& args)
                                 ? options.value(QStringLiteral("library"))
                                 : DefaultLibraryFilePath();
     QString message;
-    const bool ok = args[0] == u"backup"
-                        ? LibraryBackup::backupLibrary(library, args[1], &message)
-                        : LibraryBackup::restoreLibrary(args[1], library, &message);
+    const bool ok = args[0] == u"backup" ? KavriBackup::backup(library, args[1], &message)
+                                         : KavriBackup::restore(args[1], library, &message);
     std::fprintf(ok ? stdout : stderr, "%s\n", message.toUtf8().constData());
     return ok ? 0 : 1;
 }

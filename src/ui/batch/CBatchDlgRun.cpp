@@ -63,6 +63,7 @@ void CBatchDlg::OnStart()
 
     m_writer = std::make_unique<BatchWriter>(m_setup.templateText, kCertificateWidth);
     m_writer->setRecorder(m_setup.recorder);
+    m_writer->setTemplateName(m_setup.templateName);
     m_writer->setProgress([this](int done, int total) {
         QMetaObject::invokeMethod(
             this, [this, done, total] { showProgress(done, total); }, Qt::QueuedConnection);

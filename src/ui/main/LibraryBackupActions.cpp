@@ -1,9 +1,9 @@
 #include "ui/main/LibraryBackupActions.h"
 
+#include "backup/KavriBackup.h"
 #include "ui/common/Notifier.h"
 #include "ui/common/OpenFileDialog.h"
 #include "ui/common/SaveFileDialog.h"
-#include "store/LibraryBackup.h"
 
 #include <QAction>
 #include <QDate>
@@ -16,7 +16,7 @@ const QString LibraryBackupActions::kRestoreText = QStringLiteral("恢复资料�
 
 namespace {
 
-const QString kFilter = QStringLiteral("资料库备份 (*.dll *.bak);;所有文件 (*)");
+const QString kFilter = QStringLiteral("资料库备份 (*.zip *.dll *.bak);;所有文件 (*)");
 
 // Documents where the account has that folder, else the home folder: always a folder that
 // exists, given as an absolute path.
@@ -43,7 +43,7 @@ void LibraryBackupActions::OnBackupLibrary()
 {
     const QString suggested =
         QDir(backupFolder())
-            .filePath(QStringLiteral("kavri-资料库备份-%1.dll")
+            .filePath(QStringLiteral("kavri-资料库备份-%1.zip")
                           .arg(QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"))));
     const QString target =
         SaveFileDialog::getSaveFileName(m_window, kBackupText, suggested, kFilter);
@@ -51,7 +51,7 @@ void LibraryBackupActions::OnBackupLibrary()
         return;
     }
     QString message;
-    LibraryBackup::backupLibrary(m_libraryPath(), target, &message);
+    KavriBackup::backup(m_libraryPath(), target, &message);
     Notifier::information(m_window, message);
 }
 
@@ -62,13 +62,13 @@ void LibraryBackupActions::OnRestoreLibrary()
     if (backup.isEmpty()) {
         return;
     }
-    if (!Notifier::askYesNo(m_window,
-                            QStringLiteral("恢复将用所选的备份替换现在的资料库，现在的资料库会另存"
-                                           "一份。是否继续？"))) {
+    if (!Notifier::askYesNo(
+            m_window, QStringLiteral("恢复将用所选的备份替换现在的资料库（备份中有出具登记簿时"
+                                     "也替换登记簿），现在的文件会另存一份。是否继续？"))) {
         return;
     }
     QString message;
-    if (LibraryBackup::restoreLibrary(backup, m_libraryPath(), &message)) {
+    if (KavriBackup::restore(backup, m_libraryPath(), &message)) {
         // The lists were filled at start-up, as after any change to the libraries.
         message += QStringLiteral("下次启动时，各列表显示恢复后的内容。");
     }

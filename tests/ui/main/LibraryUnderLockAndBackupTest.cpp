@@ -126,7 +126,7 @@ TEST_F(LibraryWindowTest, BackupThenRestoreFromTheMenu)
     ASSERT_EQ(m_notifier.texts(), QStringList{"资料库已备份到 " + dialogs.answer + "。"});
     EXPECT_TRUE(QFileInfo(dialogs.suggested).isAbsolute());
     EXPECT_TRUE(QFileInfo(dialogs.suggested).dir().exists()) << dialogs.suggested.toStdString();
-    EXPECT_TRUE(dialogs.suggested.endsWith(".dll"));
+    EXPECT_TRUE(dialogs.suggested.endsWith(".zip"));
 
     window->control<QComboBox>(kCompany)->setEditText("备份之后的公司");
     QTest::mouseClick(window->control(kGenerate), Qt::LeftButton);
@@ -154,6 +154,13 @@ TEST_F(LibraryWindowTest, BackupThenRestoreFromTheMenu)
     QTest::mouseClick(window->control(kGenerate), Qt::LeftButton);
     EXPECT_TRUE(m_notifier.notices().isEmpty()) << m_notifier.texts().join('\n').toStdString();
     EXPECT_TRUE(companies().contains("恢复之后的公司"));
+
+    // Generate made the register beside the library: the next backup holds it too.
+    dialogs.answer = m_elsewhere.filePath("备份2.zip");
+    window->backupActions()->backupAction()->trigger();
+    ASSERT_EQ(m_notifier.texts(),
+              QStringList{"资料库已备份到 " + dialogs.answer +
+                          "。出具登记簿及其密钥已一并备份，请妥善保管备份文件。"});
 
     // Cancelled dialogs do nothing at all.
     m_notifier.clear();

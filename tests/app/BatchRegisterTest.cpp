@@ -1,0 +1,337 @@
+// A batch run into a real register file: every certificate written is an issued entry with its
+// own number in the text and the file, what was reserved but not written stays a draft, and a
+// register that fails never stops the batch.
+#include "BatchFixtures.h"
+#include "PdfText.h"
+#include "RecordingNotifier.h"
+#include "TempLibrary.h"
+#include "app/CkavriApp.h"
+#include "app/RegisterBatchRecorder.h"
+#include "batch/BatchWriter.h"
+#include "register/CertificateRegister.h"
+#include "register/RegisterFiles.h"
+#include "ui/main/CkavriDlg.h"
+#include "ui/register/RegisterSession.h"
+
+#include <QDir>
+#include <QEventLoop>
+#include <QTemporaryDir>
+#include <QThread>
+#include <gtest/gtest.h>
+
+using namespace Register;
+
+namespace {
+
+// The template with the number under the title's place, so that it shows in every text.
+QString NumberedTemplate()
+{
+    return QStringLiteral("编号：【证明编号】<br>") + EveryFieldTemplate();
+}
+
+QList<BatchRecord> recordsNamed(const QStringList& names)
+{
+    QList<BatchRecord> records;
+    int line = 1;
+    for (const QString& name : names) {
+        records << MakeRecord(++line, name, QStringLiteral("2024年5月31日"));
+    }
+    return records;
+}
+
+class BatchRegisterTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_dir.isValid());
+        reopen();
+    }
+
+    void reopen()
+    {
+        m_register.reset();
+        QString error;
+        m_register = CertificateRegister::open(registerPath(), &error);
+        ASSERT_TRUE(m_register) << error.toStdString();
+        m_register->setClock([] { return QDateTime(QDate(2025, 6, 2), QTime(9, 0)); });
+        m_register->setOperatorName(QStringLiteral("hr"));
+    }
+
+    QString registerPath() const { return m_dir.filePath(kRegisterFileName); }
+    QString outFolder() const { return m_dir.filePath(QStringLiteral("out")); }
+
+    // Every entry, oldest first.
+    QList<Entry> entries()
+    {
+        QString error;
+        SearchQuery all;
+        all.limit = 0;
+        const std::optional<QList<EntrySummary>> list = m_register->search(all, &error);
+        EXPECT_TRUE(list) << error.toStdString();
+        QList<Entry> result;
+        for (const EntrySummary& s : list.value_or(QList<EntrySummary>())) {
+            const std::optional<Entry> e = m_register->entry(s.id, &error);
+            EXPECT_TRUE(e) << error.toStdString();
+            if (e) {
+                result.prepend(*e);
+            }
+        }
+        return result;
+    }
+
+    std::unique_ptr<RegisterBatchRecorder> makeRecorder()
+    {
+        return std::make_unique<RegisterBatchRecorder>(
+            [this] { return m_register.get(); }, [this](const QString& m) { m_complaints << m; });
+    }
+
+    QTemporaryDir m_dir;
+    std::unique_ptr<CertificateRegister> m_register;
+    QStringList m_complaints;
+};
+
+QString valueOf(const Entry& entry, const QString& key)
+{
+    for (const FormValue& v : entry.values) {
+        if (v.key == key) {
+            return v.value;
+        }
+    }
+    return QStringLiteral("<none>");
+}
+
+TEST_F(BatchRegisterTest, EveryWrittenCertificateIsAnIssuedEntryWithTheNumberInItsFile)
+{
+    const auto recorder = makeRecorder();
+    BatchWriter writer(NumberedTemplate(), 32);
+    writer.setRecorder(recorder.get());
+    writer.setTemplateName(QStringLiteral("标准模板"));
+    writer.setThreadCount(2);
+    QList<BatchRecord> records = recordsNamed({"张三", "李四", "王五", "赵六"});
+    records[2].problems << QStringLiteral("缺少部门"); // 王五 is not written, nor entered
+    const BatchReport report = writer.run(records, BatchOutput::perRow(outFolder()));
+    ASSERT_EQ(report.written.size(), 3);
+
+    const QList<Entry> list = entries();
+    ASSERT_EQ(list.size(), 3);
+    const QStringList names = {"张三", "李四", "赵六"};
+    const QStringList numbers = {"LZ2025-000001", "LZ2025-000002", "LZ2025-000003"};
+    for (int i = 0; i < 3; ++i) {
+        const Entry& e = list[i];
+        EXPECT_EQ(e.summary.name, names[i]);
+        EXPECT_EQ(e.summary.number, numbers[i]);
+        EXPECT_TRUE(e.summary.issued);
+        EXPECT_EQ(e.templateName, QStringLiteral("标准模板"));
+        EXPECT_EQ(e.templateText, NumberedTemplate());
+        EXPECT_EQ(valueOf(e, QStringLiteral("公司名称")), QStringLiteral("北京星辰科技有限公司"));
+        EXPECT_EQ(valueOf(e, QStringLiteral("离职日期")), QStringLiteral("2024年5月31日"));
+        // Contract fields the row leaves empty are not stored.
+        EXPECT_EQ(valueOf(e, QStringLiteral("合同起始日期")), QStringLiteral("<none>"));
+        ASSERT_EQ(e.versions.size(), 1);
+        EXPECT_TRUE(e.versions[0].text.contains(QStringLiteral("编号：") + numbers[i]));
+        ASSERT_EQ(e.events.size(), 1);
+        EXPECT_EQ(e.events[0].kind, EventKind::PdfExported);
+        EXPECT_EQ(e.events[0].versionNo, 1);
+        // The file carries the same number.
+        EXPECT_TRUE(PdfText(report.written[i].file).contains(numbers[i]))
+            << report.written[i].file.toStdString();
+    }
+    EXPECT_TRUE(m_complaints.isEmpty());
+}
+
+TEST_F(BatchRegisterTest, ARowWhoseFileFailsStaysADraftAndItsNumberIsNotGivenAgain)
+{
+    // A folder stands where 李四's file would go.
+    ASSERT_TRUE(QDir().mkpath(outFolder() + QStringLiteral("/李四-2024年5月31日.pdf")));
+    const auto recorder = makeRecorder();
+    BatchWriter writer(NumberedTemplate(), 32);
+    writer.setRecorder(recorder.get());
+    const BatchReport report =
+        writer.run(recordsNamed({"张三", "李四", "王五"}), BatchOutput::perRow(outFolder()));
+    ASSERT_EQ(report.failed.size(), 1);
+
+    // The next batch goes on after the draft's number.
+    BatchWriter again(NumberedTemplate(), 32);
+    again.setRecorder(recorder.get());
+    again.run(recordsNamed({"钱七"}),
+              BatchOutput::combined(m_dir.filePath(QStringLiteral("钱七.pdf"))));
+
+    const QList<Entry> list = entries();
+    ASSERT_EQ(list.size(), 4);
+    EXPECT_EQ(list[1].summary.name, QStringLiteral("李四"));
+    EXPECT_EQ(list[1].summary.number, QStringLiteral("LZ2025-000002"));
+    EXPECT_FALSE(list[1].summary.issued);
+    EXPECT_TRUE(list[1].events.isEmpty());
+    EXPECT_TRUE(list[0].summary.issued);
+    EXPECT_TRUE(list[2].summary.issued);
+    EXPECT_EQ(list[3].summary.name, QStringLiteral("钱七"));
+    EXPECT_EQ(list[3].summary.number, QStringLiteral("LZ2025-000004"));
+    EXPECT_TRUE(list[3].summary.issued);
+}
+
+TEST_F(BatchRegisterTest, ACancelledCombinedFileLeavesOnlyDrafts)
+{
+    const auto recorder = makeRecorder();
+    BatchWriter writer(NumberedTemplate(), 32);
+    writer.setRecorder(recorder.get());
+    writer.setProgress([&](int done, int) {
+        if (done == 2) {
+            writer.cancel();
+        }
+    });
+    const BatchReport report = writer.run(recordsNamed({"张三", "李四", "王五"}),
+                                          BatchOutput::combined(m_dir.filePath("全部.pdf")));
+    EXPECT_TRUE(report.cancelled);
+
+    const QList<Entry> list = entries();
+    ASSERT_EQ(list.size(), 2); // the third was never reserved
+    for (const Entry& e : list) {
+        EXPECT_FALSE(e.summary.issued) << e.summary.name.toStdString();
+    }
+}
+
+TEST_F(BatchRegisterTest, FromAWorkerThreadTheEntriesAreMadeOnTheRegistersThread)
+{
+    const auto recorder = makeRecorder();
+    BatchWriter writer(NumberedTemplate(), 32);
+    writer.setRecorder(recorder.get());
+    const QList<BatchRecord> records = recordsNamed({"张三", "李四", "王五", "赵六", "孙八"});
+    const QString combined = m_dir.filePath(QStringLiteral("全部.pdf"));
+    BatchReport report;
+    // As the batch dialog runs it: the writer on a worker, this thread's event loop running.
+    QThread* worker =
+        QThread::create([&] { report = writer.run(records, BatchOutput::combined(combined)); });
+    QEventLoop loop;
+    QObject::connect(worker, &QThread::finished, &loop, &QEventLoop::quit);
+    worker->start();
+    loop.exec();
+    worker->wait();
+    delete worker;
+
+    ASSERT_EQ(report.written.size(), 5);
+    const QList<Entry> list = entries();
+    ASSERT_EQ(list.size(), 5);
+    EXPECT_EQ(list[4].summary.number, QStringLiteral("LZ2025-000005"));
+    EXPECT_TRUE(list[4].summary.issued);
+    const QString text = PdfText(combined);
+    EXPECT_TRUE(text.contains(QStringLiteral("LZ2025-000001")));
+    EXPECT_TRUE(text.contains(QStringLiteral("LZ2025-000005")));
+}
+
+TEST_F(BatchRegisterTest, WithoutARegisterTheCertificatesAreWrittenWithoutANumber)
+{
+    RegisterBatchRecorder recorder([]() -> CertificateRegister* { return nullptr; },
+                                   [this](const QString& m) { m_complaints << m; });
+    BatchWriter writer(NumberedTemplate(), 32);
+    writer.setRecorder(&recorder);
+    const QString combined = m_dir.filePath(QStringLiteral("全部.pdf"));
+    const BatchReport report =
+        writer.run(recordsNamed({"张三", "李四"}), BatchOutput::combined(combined));
+    EXPECT_EQ(report.written.size(), 2);
+    EXPECT_EQ(recorder.recordedCount(), 0);
+    EXPECT_FALSE(PdfText(combined).contains(QStringLiteral("LZ")));
+    EXPECT_TRUE(PdfText(combined).contains(QStringLiteral("张三")));
+    EXPECT_TRUE(entries().isEmpty());
+}
+
+// A storage that refuses every entry, as a full disk or a locked file would.
+class RefusingStorage : public RegisterStorage
+{
+public:
+    std::optional<IssuedEntry> addEntry(const EntryRecord&, const Composer&,
+                                        QString* error) override
+    {
+        ++attempts;
+        *error = QStringLiteral("登记簿写入失败：磁盘已满");
+        return std::nullopt;
+    }
+    std::optional<int> recordEvent(qint64, EventKind, const QString&, const QDateTime&,
+                                   QString*) override
+    {
+        return std::nullopt;
+    }
+    std::optional<QList<EntrySummary>> search(const SearchQuery&, QString*) override
+    {
+        return std::nullopt;
+    }
+    std::optional<qint64> count(const SearchQuery&, QString*) override { return std::nullopt; }
+    std::optional<Entry> entry(qint64, QString*) override { return std::nullopt; }
+    std::optional<qint64> findByNumber(const QString&, QString*) override { return std::nullopt; }
+    std::optional<std::pair<qint64, int>> findByNormalizedHash(const QString&, QString*) override
+    {
+        return std::nullopt;
+    }
+    std::optional<qint64> countExpired(const QDate&, QString*) override { return std::nullopt; }
+    std::optional<qint64> deleteExpired(const QDate&, qint64, QString*) override
+    {
+        return std::nullopt;
+    }
+    int attempts = 0;
+};
+
+TEST_F(BatchRegisterTest, ARegisterThatRefusesAnEntryIsComplainedAboutOnceAndTheBatchGoesOn)
+{
+    auto storage = std::make_unique<RefusingStorage>();
+    RefusingStorage* refusing = storage.get();
+    CertificateRegister failing(std::move(storage));
+    RegisterBatchRecorder recorder([&failing] { return &failing; },
+                                   [this](const QString& m) { m_complaints << m; });
+    BatchWriter writer(NumberedTemplate(), 32);
+    writer.setRecorder(&recorder);
+    const BatchReport report =
+        writer.run(recordsNamed({"张三", "李四", "王五"}), BatchOutput::perRow(outFolder()));
+
+    EXPECT_EQ(report.written.size(), 3);
+    EXPECT_EQ(refusing->attempts, 1);
+    ASSERT_EQ(m_complaints.size(), 1);
+    EXPECT_TRUE(m_complaints[0].contains(QStringLiteral("磁盘已满")));
+    EXPECT_TRUE(m_complaints[0].contains(QStringLiteral("从第 2 行起")));
+
+    // A new run asks the register again.
+    writer.run(recordsNamed({"赵六"}), BatchOutput::perRow(outFolder()));
+    EXPECT_EQ(refusing->attempts, 2);
+    EXPECT_EQ(m_complaints.size(), 2);
+}
+
+TEST(BatchRegisterWiring, TheMainWindowsBatchRecordsInTheRegisterItsGenerateUses)
+{
+    RecordingNotifier notifier;
+    TempLibrary library;
+    ASSERT_TRUE(library.isValid());
+    CkavriApp* app = CkavriApp::instance();
+    QString certText;
+    CkavriDlg window(app->m_dbVisit, certText, library.path());
+    app->ConnectMainWindow(window);
+    window.OnInitDialog();
+
+    const CBatchDlg::Setup setup = window.BatchSetup();
+    ASSERT_NE(setup.recorder, nullptr);
+    BatchWriter writer(NumberedTemplate(), 32);
+    writer.setRecorder(setup.recorder);
+    writer.setTemplateName(setup.templateName);
+    QTemporaryDir out;
+    const BatchReport report =
+        writer.run(recordsNamed({"张三", "李四"}), BatchOutput::perRow(out.path()));
+    EXPECT_EQ(report.written.size(), 2);
+
+    CertificateRegister* reg = window.registerSession().reg(&window);
+    ASSERT_NE(reg, nullptr);
+    EXPECT_EQ(window.registerSession().path(), registerPathBeside(library.path()));
+    QString error;
+    SearchQuery all;
+    all.limit = 0;
+    const auto list = reg->search(all, &error);
+    ASSERT_TRUE(list) << error.toStdString();
+    ASSERT_EQ(list->size(), 2);
+    EXPECT_EQ(list->at(0).name, QStringLiteral("李四"));
+    EXPECT_TRUE(list->at(0).issued);
+    const auto entry = reg->entry(list->at(0).id, &error);
+    ASSERT_TRUE(entry);
+    EXPECT_EQ(entry->templateName, setup.templateName);
+    EXPECT_FALSE(setup.templateName.isEmpty());
+    EXPECT_TRUE(notifier.notices().isEmpty()) << notifier.texts().join(u'\n').toStdString();
+    window.close();
+}
+
+} // namespace

@@ -43,7 +43,7 @@ BatchRecord onlyRecord(const SheetTable& table, const QString& templateText)
 TEST(BatchLegalColumns, FeedTheTermTheYearsAndTheIssueDate)
 {
     const BatchRecord record =
-        onlyRecord(tableOf({{"张三", "男", "110101199003071234", "2019/1/31", "2019-02-27", "工程师",
+        onlyRecord(tableOf({{"张三", "男", "110101199003071233", "2019/1/31", "2019-02-27", "工程师",
                              "2021.3.1", "2024年2月29日", "否"}}),
                    kLegalTemplate);
     ASSERT_TRUE(record.accepted()) << record.problems.join(u'|').toStdString();
@@ -128,7 +128,7 @@ TEST(BatchIdNumber, AWrongNumberIsReportedButTheRowStays)
         const char* number;
         QStringList warnings;
     } cases[] = {
-        {"男", "110101199003071234", {}},
+        {"男", "110101199003071233", {}},
         {"男", "110105198506154573", {"身份证号“110105198506154573”校验位不符"}},
         {"女", "11010519491231002x", {}},
         {"男", "11010519491231002X", {"身份证号为女性，与性别“男”不符"}},

@@ -1,9 +1,11 @@
 #include "register/CertificateRegister.h"
 
 #include "register/CertificateNumber.h"
+#include "register/PgRegisterStorage.h"
 #include "register/RegisterCsv.h"
 #include "register/RegisterText.h"
 #include "register/SqliteRegisterStorage.h"
+#include "store/pg/TeamConfig.h"
 
 #include <QSaveFile>
 #include <pwd.h>
@@ -50,6 +52,25 @@ std::unique_ptr<CertificateRegister> CertificateRegister::open(const QString& pa
         if (error) {
             *error = QStringLiteral("无法打开出具登记簿（%1）：%2。\n证明照常生成，但本次不登记。")
                          .arg(path, reason);
+        }
+        return nullptr;
+    }
+    return std::make_unique<CertificateRegister>(std::move(storage));
+}
+
+std::unique_ptr<CertificateRegister> CertificateRegister::openServer(const QString& conninfo,
+                                                                     QString* error)
+{
+    // A password never comes from kavri's own configuration, for the register no more than for
+    // the library.
+    QString reason = TeamConfig::checkConninfo(conninfo);
+    std::unique_ptr<PgRegisterStorage> storage =
+        reason.isEmpty() ? PgRegisterStorage::open(conninfo, &reason) : nullptr;
+    if (!storage) {
+        if (error) {
+            *error = QStringLiteral("无法打开服务器 %1 上的出具登记簿：%2。\n"
+                                    "证明照常生成，但本次不登记。")
+                         .arg(TeamConfig::displayName(conninfo), reason);
         }
         return nullptr;
     }

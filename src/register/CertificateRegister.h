@@ -22,6 +22,9 @@ public:
 
     // Opens (making it on first use) the register file at `path`; null when it cannot be opened.
     static std::unique_ptr<CertificateRegister> open(const QString& path, QString* error);
+    // Opens the register of a team library on the server the libpq connection text names (the
+    // same text as the library's); null when it cannot be reached or holds no register.
+    static std::unique_ptr<CertificateRegister> openServer(const QString& conninfo, QString* error);
     explicit CertificateRegister(std::unique_ptr<RegisterStorage> storage);
 
     // For tests and tools: what "now" is, who the operator is, which prefix numbers get.

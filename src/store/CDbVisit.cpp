@@ -73,8 +73,10 @@ std::shared_ptr<SqlConnection> CDbVisit::ConnectLibrary(const QString& filePath)
     const TeamConfig::Choice choice = TeamConfig::read();
     if (!choice.team) {
         m_strLibraryTitle.clear();
+        m_strTeamConninfo.clear();
         return ConnectAccessDb(filePath, kPassword);
     }
+    m_strTeamConninfo = choice.conninfo;
     m_strLibraryTitle = QStringLiteral("团队资料库 ") + TeamConfig::displayName(choice.conninfo);
     if (!choice.error.isEmpty()) {
         // A configuration that names a server wrongly is no reason to use the file instead.

@@ -48,6 +48,9 @@ public:
     std::shared_ptr<SqlConnection> ConnectLibrary(const QString& filePath);
     // For the window title: "团队资料库 <name>" while a team library is chosen, else "".
     const QString& LibraryTitle() const { return m_strLibraryTitle; }
+    // The server's connection text while the configuration names a team library (whether or
+    // not the connect worked), else "".
+    const QString& TeamConninfo() const { return m_strTeamConninfo; }
 
     // Runs one statement on m_pConnection; null after a failure (already reported).
     std::unique_ptr<RecordSet> ExecuteSql(const QString& statement);
@@ -99,6 +102,7 @@ public:
 
 private:
     QString m_strLibraryTitle;
+    QString m_strTeamConninfo;
 
     struct WriteUnit
     {

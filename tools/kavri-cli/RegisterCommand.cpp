@@ -8,6 +8,7 @@
 #include "register/RegisterCsv.h"
 #include "register/RegisterFiles.h"
 #include "register/VerifyReport.h"
+#include "store/pg/TeamConfig.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -27,6 +28,12 @@ const QStringList kSearchOptions = {
 
 std::unique_ptr<CertificateRegister> openRegister(const CliOptions& options, QString* error)
 {
+    // A team's register is the one on its server, as for the program.
+    if (!options.has(QStringLiteral("register"))) {
+        if (const TeamConfig::Choice team = TeamConfig::read(); team.team) {
+            return CertificateRegister::openServer(team.conninfo, error);
+        }
+    }
     const QString path = options.has(QStringLiteral("register"))
                              ? options.value(QStringLiteral("register"))
                              : registerPathBeside(DefaultLibraryFilePath());

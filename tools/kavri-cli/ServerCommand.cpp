@@ -2,6 +2,7 @@
 
 #include "CliInput.h"
 #include "CliOptions.h"
+#include "register/PgRegisterImport.h"
 #include "store/LibraryFile.h"
 #include "store/pg/PgConnection.h"
 #include "store/pg/PgImport.h"
@@ -70,29 +71,46 @@ int import(const QStringList& args)
 {
     CliOptions options;
     QString error;
-    if (!options.parse(args,
-                       {QStringLiteral("server"), QStringLiteral("library"),
-                        QStringLiteral("register")},
-                       &error)) {
+    if (!options.parse(
+            args, {QStringLiteral("server"), QStringLiteral("library"), QStringLiteral("register")},
+            &error)) {
         return CliInput::refuse(error);
     }
-    if (!options.has(QStringLiteral("library"))) {
-        return CliInput::refuse(QStringLiteral("--library FILE is required"));
-    }
-    if (options.has(QStringLiteral("register"))) {
-        return CliInput::refuse(QStringLiteral("--register is not available yet"));
+    const QString library = options.value(QStringLiteral("library"));
+    const QString registerFile = options.value(QStringLiteral("register"));
+    if (library.isEmpty() && registerFile.isEmpty()) {
+        return CliInput::refuse(QStringLiteral("say what to copy: --library FILE, --register FILE "
+                                               "or both"));
     }
     int status = 0;
     const auto server = connect(options, &status);
     if (!server) {
         return status;
     }
-    const PgImport::Result result = PgImport::importLibrary(
-        *server, options.value(QStringLiteral("library")), LibraryFile::kPassword);
-    if (!result.ok) {
-        return fail(QStringLiteral("import refused, nothing copied: ") + result.error);
+    // The library and the register go up in one transaction: both or neither.
+    if (!server->begin(library.isEmpty() ? QStringList() : PgSchema::itemTables(), &error)) {
+        return fail(QStringLiteral("import refused, nothing copied: ") + error);
     }
-    std::printf("copied %d entries to %s\n", result.rows, qPrintable(server->libraryName()));
+    PgImport::Result copied;
+    if (!library.isEmpty() &&
+        !PgImport::copyLibrary(*server, library, LibraryFile::kPassword, copied)) {
+        return fail(QStringLiteral("import refused, nothing copied: ") + copied.error);
+    }
+    Register::PgRegisterImport::Result entries;
+    if (!registerFile.isEmpty() &&
+        !Register::PgRegisterImport::copyRegister(*server, registerFile, entries)) {
+        return fail(QStringLiteral("import refused, nothing copied: ") + entries.error);
+    }
+    if (!server->commit(&error)) {
+        return fail(QStringLiteral("import refused, nothing copied: ") + error);
+    }
+    if (!library.isEmpty()) {
+        std::printf("copied %d entries to %s\n", copied.rows, qPrintable(server->libraryName()));
+    }
+    if (!registerFile.isEmpty()) {
+        std::printf("copied %lld register entries to %s\n", qlonglong(entries.entries),
+                    qPrintable(server->libraryName()));
+    }
     return 0;
 }
 
@@ -104,9 +122,10 @@ QString synopsis()
         "server init [--server CONNINFO]\n"
         "    Creates the team library's tables and the roles kavri_clerk and kavri_admin on\n"
         "    the server (default: the one kavri.conf names). Run once, as the database owner.\n"
-        "  kavri-cli server import --library FILE [--server CONNINFO]\n"
-        "    Copies a local library file up to the server's empty tables, keeping the order\n"
-        "    of the entries and their default marks.");
+        "  kavri-cli server import [--library FILE] [--register FILE] [--server CONNINFO]\n"
+        "    Copies a local library file and/or register up to the server's empty tables in\n"
+        "    one transaction, keeping the order of the entries, their default marks and the\n"
+        "    register's numbers; new numbers continue above the highest one copied.");
 }
 
 int run(const QStringList& args)

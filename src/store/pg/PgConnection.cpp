@@ -6,6 +6,7 @@
 #include <QRegularExpression>
 #include <QSet>
 #include <libpq-fe.h>
+#include <vector>
 
 const QString PgConnection::kNotConnected = QStringLiteral("没有打开的资料库连接。");
 const QString PgConnection::kInvalidText =
@@ -127,7 +128,8 @@ std::shared_ptr<PgConnection> PgConnection::open(const QString& conninfo, QStrin
     char* parseError = nullptr;
     PQconninfoOption* parsed = PQconninfoParse(info.constData(), &parseError);
     if (!parsed) {
-        *error = parseError ? trimmedMessage(parseError) : QStringLiteral("invalid connection text");
+        *error =
+            parseError ? trimmedMessage(parseError) : QStringLiteral("invalid connection text");
         PQfreemem(parseError);
         return nullptr;
     }
@@ -135,10 +137,23 @@ std::shared_ptr<PgConnection> PgConnection::open(const QString& conninfo, QStrin
 
     // The timeout comes first so that a connection text naming its own wins; the encoding
     // comes last because every text crosses the wire as UTF-8.
+    // Over TCP, a server whose machine vanished is noticed by keepalives while idle and by
+    // tcp_user_timeout while a request is unanswered, instead of after the system's quarter of
+    // an hour. A Unix socket ignores both.
     const QByteArray timeout = QByteArray::number(kConnectTimeoutSeconds);
-    const char* keywords[] = {"connect_timeout", "dbname", "client_encoding", "application_name",
-                              nullptr};
-    const char* values[] = {timeout.constData(), info.constData(), "UTF8", "kavri", nullptr};
+    const QByteArray userTimeout = QByteArray::number(kTcpUserTimeoutMs);
+    const char* keywords[] = {"connect_timeout",     "tcp_user_timeout", "keepalives_idle",
+                              "keepalives_interval", "keepalives_count", "dbname",
+                              "client_encoding",     "application_name", nullptr};
+    const char* values[] = {timeout.constData(),
+                            userTimeout.constData(),
+                            "30",
+                            "5",
+                            "3",
+                            info.constData(),
+                            "UTF8",
+                            "kavri",
+                            nullptr};
     pg_conn* conn = PQconnectdbParams(keywords, values, 1);
     if (!conn || PQstatus(conn) != CONNECTION_OK) {
         *error = conn ? trimmedMessage(PQerrorMessage(conn)) : QStringLiteral("out of memory");
@@ -183,6 +198,13 @@ bool PgConnection::ensureConnected(QString* error)
     return true;
 }
 
+QString PgConnection::failure(const pg_result* result)
+{
+    const char* state = result ? PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;
+    m_lastSqlState = QString::fromLatin1(state ? state : "");
+    return resultError(m_conn, result);
+}
+
 std::unique_ptr<PgRecordSet> PgConnection::execute(const QString& statement, QString* error)
 {
     QString ignored;
@@ -203,7 +225,46 @@ std::unique_ptr<PgRecordSet> PgConnection::execute(const QString& statement, QSt
     pg_result* result =
         PQexecParams(m_conn, text.constData(), 0, nullptr, nullptr, nullptr, nullptr, 0);
     if (!result || !resultOk(result)) {
-        *error = resultError(m_conn, result);
+        *error = failure(result);
+        PQclear(result);
+        return nullptr;
+    }
+    error->clear();
+    return std::make_unique<PgRecordSet>(result);
+}
+
+std::unique_ptr<PgRecordSet> PgConnection::query(const QByteArray& statement,
+                                                 const QList<Param>& params, QString* error)
+{
+    QString ignored;
+    if (!error) {
+        error = &ignored;
+    }
+    for (const Param& p : params) {
+        if (p && (p->contains(QChar(0)) || !QStringView(*p).isValidUtf16())) {
+            *error = kInvalidText;
+            return nullptr;
+        }
+    }
+    if (!ensureConnected(error)) {
+        return nullptr;
+    }
+    std::vector<QByteArray> texts;
+    std::vector<const char*> values;
+    texts.reserve(size_t(params.size()));
+    values.reserve(size_t(params.size()));
+    for (const Param& p : params) {
+        if (p) {
+            texts.push_back(p->toUtf8());
+            values.push_back(texts.back().constData());
+        } else {
+            values.push_back(nullptr);
+        }
+    }
+    pg_result* result = PQexecParams(m_conn, statement.constData(), int(values.size()), nullptr,
+                                     values.data(), nullptr, nullptr, 0);
+    if (!result || !resultOk(result)) {
+        *error = failure(result);
         PQclear(result);
         return nullptr;
     }
@@ -216,7 +277,7 @@ bool PgConnection::command(const QByteArray& text, QString* error)
     pg_result* result = PQexec(m_conn, text.constData());
     const bool ok = result && resultOk(result);
     if (!ok) {
-        *error = resultError(m_conn, result);
+        *error = failure(result);
     }
     PQclear(result);
     return ok;
@@ -241,18 +302,35 @@ bool PgConnection::begin(const QStringList& lockTables, QString* error)
     // others wait, so every round trip inside it counts as many times as clerks are waiting.
     // SHARE ROW EXCLUSIVE conflicts with itself and with every write, not with reads; LOCK
     // takes the tables in the order named.
-    QByteArray text = "BEGIN";
+    // The waits are set for this transaction only (SET LOCAL): a clerk waits a few seconds for
+    // another one's lock at most and then gets a message instead of a frozen window.
+    QByteArray text = "BEGIN; SET LOCAL lock_timeout = " + QByteArray::number(kLockTimeoutMs) +
+                      "; SET LOCAL statement_timeout = " + QByteArray::number(kStatementTimeoutMs) +
+                      "; SET LOCAL idle_in_transaction_session_timeout = " +
+                      QByteArray::number(kIdleInTransactionMs);
     if (!tables.isEmpty()) {
         text += "; LOCK TABLE " + tables.join(QStringLiteral(", ")).toUtf8() +
                 " IN SHARE ROW EXCLUSIVE MODE";
     }
-    m_inTransaction = true;
-    if (!command(text, error)) {
-        m_inTransaction = PQtransactionStatus(m_conn) != PQTRANS_IDLE;
+    for (int attempt = 0;; ++attempt) {
+        m_inTransaction = true;
+        if (command(text, error)) {
+            return true;
+        }
+        const bool lost = PQstatus(m_conn) != CONNECTION_OK;
+        m_inTransaction = !lost && PQtransactionStatus(m_conn) != PQTRANS_IDLE;
         rollback();
-        return false;
+        // The server went away since the last statement (restarted, say): nothing of this
+        // transaction ran, so it is started once more on a new connection.
+        if (!lost || attempt > 0) {
+            return false;
+        }
+        PQreset(m_conn);
+        if (PQstatus(m_conn) != CONNECTION_OK) {
+            *error = trimmedMessage(PQerrorMessage(m_conn));
+            return false;
+        }
     }
-    return true;
 }
 
 bool PgConnection::commit(QString* error)
@@ -275,9 +353,8 @@ bool PgConnection::commit(QString* error)
     const bool ok = result && PQresultStatus(result) == PGRES_COMMAND_OK &&
                     qstrcmp(PQcmdStatus(result), "COMMIT") == 0;
     if (!ok) {
-        *error = result && PQresultStatus(result) == PGRES_COMMAND_OK
-                     ? kRolledBack
-                     : resultError(m_conn, result);
+        *error =
+            result && PQresultStatus(result) == PGRES_COMMAND_OK ? kRolledBack : failure(result);
     }
     PQclear(result);
     return ok;

@@ -80,24 +80,32 @@ bool copyTable(SqlConnection& file, PgConnection& server, const QString& table, 
 
 } // namespace
 
-Result importLibrary(PgConnection& server, const QString& libraryFile, const QString& password)
+bool copyLibrary(PgConnection& server, const QString& libraryFile, const QString& password,
+                 Result& result)
 {
-    Result result;
     QString error;
     const auto file = SqlConnection::open(libraryFile, password, &error);
     if (!file) {
-        result.error = QStringLiteral("无法打开资料库文件 %1：%2").arg(libraryFile, error);
-        return result;
-    }
-    if (!server.begin(PgSchema::itemTables(), &error)) {
-        result.error = error;
-        return result;
+        return fail(server, result,
+                    QStringLiteral("无法打开资料库文件 %1：%2").arg(libraryFile, error));
     }
     for (const QString& table : PgSchema::itemTables()) {
         if (!copyTable(*file, server, table, result)) {
             result.rows = 0;
-            return result;
+            return false;
         }
+    }
+    return true;
+}
+
+Result importLibrary(PgConnection& server, const QString& libraryFile, const QString& password)
+{
+    Result result;
+    if (!server.begin(PgSchema::itemTables(), &result.error)) {
+        return result;
+    }
+    if (!copyLibrary(server, libraryFile, password, result)) {
+        return result;
     }
     result.ok = server.commit(&result.error);
     if (!result.ok) {

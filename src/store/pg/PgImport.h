@@ -18,4 +18,10 @@ struct Result
 
 Result importLibrary(PgConnection& server, const QString& libraryFile, const QString& password);
 
+// The same copy inside a transaction the caller has opened (and commits or rolls back), so that
+// it can go up together with other things (the register). On failure the transaction is rolled
+// back and result.error says why.
+bool copyLibrary(PgConnection& server, const QString& libraryFile, const QString& password,
+                 Result& result);
+
 } // namespace PgImport

@@ -61,3 +61,28 @@ qint32 PgRecordSet::collectInt(const QString& column) const
     const qint32 value = collect(column).toInt(&ok);
     return ok ? value : 0;
 }
+
+bool PgRecordSet::isNull(int column) const
+{
+    return isEof() || column < 0 || column >= PQnfields(m_result) ||
+           PQgetisnull(m_result, m_row, column);
+}
+
+QString PgRecordSet::text(int column) const
+{
+    if (isNull(column)) {
+        return QString();
+    }
+    return QString::fromUtf8(PQgetvalue(m_result, m_row, column),
+                             PQgetlength(m_result, m_row, column));
+}
+
+qint64 PgRecordSet::int64(int column) const
+{
+    if (isNull(column)) {
+        return 0;
+    }
+    bool ok = false;
+    const qint64 value = QByteArray(PQgetvalue(m_result, m_row, column)).toLongLong(&ok);
+    return ok ? value : 0;
+}

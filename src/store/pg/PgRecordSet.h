@@ -27,6 +27,12 @@ public:
     // The current row's value as a 32-bit integer (0 for NULL, a missing column or no number).
     qint32 collectInt(const QString& column) const;
 
+    // By position, for the program's own statements: the value as text (NULL as ""), whether it
+    // is NULL, and as a 64-bit integer (0 for NULL or no number).
+    QString text(int column) const;
+    bool isNull(int column) const;
+    qint64 int64(int column) const;
+
     // Always empty: a fetch cannot fail after the result has arrived. Kept so that callers read
     // both back ends the same way.
     const QString& error() const { return m_error; }

@@ -40,7 +40,9 @@ QString createRoleIfMissing(const QString& role)
 }
 
 const QString kRegisterTables = QStringLiteral(
-    "register_entry, register_version, register_event");
+    "register_template, register_entry, register_value, register_version, register_event");
+const QString kRegisterDeletable =
+    QStringLiteral("register_entry, register_value, register_version, register_event");
 
 } // namespace
 
@@ -50,24 +52,45 @@ QStringList initStatements()
     for (const QString& table : itemTables()) {
         statements << itemTable(table);
     }
+    // The register: as in the local register file, one entry per Generate with its form values,
+    // every text that left kavri as a version and every leaving as an event. The counter holds
+    // the last number given per year and is never lowered.
     statements
+        << QStringLiteral("create table register_counter (\n"
+                          "    year integer primary key,\n"
+                          "    last_seq integer not null check (last_seq > 0)\n)")
+        << QStringLiteral("create table register_template (\n"
+                          "    id bigint generated always as identity primary key,\n"
+                          "    name text not null,\n"
+                          "    text text not null\n)")
+        << QStringLiteral("create index register_template_name on register_template (name)")
+        << QStringLiteral("create table register_entry (\n"
+                          "    id bigint generated always as identity primary key,\n"
+                          "    number text not null unique,\n"
+                          "    year integer not null,\n"
+                          "    seq integer not null,\n"
+                          "    created_at timestamptz not null default now(),\n"
+                          "    operator_name text not null default session_user,\n"
+                          "    template_id bigint references register_template,\n"
+                          "    name text not null default '',\n"
+                          "    id_number text not null default '',\n"
+                          "    company text not null default '',\n"
+                          "    leave_date text not null default '',\n"
+                          "    leave_day date,\n"
+                          "    last_event_kind text,\n"
+                          "    last_event_at timestamptz,\n"
+                          "    unique (year, seq)\n)")
+        << QStringLiteral("create index register_entry_name on register_entry (name)")
+        << QStringLiteral("create index register_entry_id_number on register_entry (id_number)")
+        << QStringLiteral("create index register_entry_created on register_entry (created_at)")
+        << QStringLiteral("create index register_entry_leave_day on register_entry (leave_day)")
         << QStringLiteral(
-               "create table register_counter (\n"
-               "    year integer primary key,\n"
-               "    last_seq integer not null check (last_seq > 0)\n)")
-        << QStringLiteral(
-               "create table register_entry (\n"
-               "    id bigint generated always as identity primary key,\n"
-               "    number text not null unique,\n"
-               "    year integer not null,\n"
-               "    seq integer not null,\n"
-               "    created_at timestamptz not null default now(),\n"
-               "    operator_name text not null default session_user,\n"
-               "    template_name text not null default '',\n"
-               "    template_text text not null default '',\n"
-               "    form_values text not null default '',\n"
-               "    issued boolean not null default false,\n"
-               "    unique (year, seq)\n)")
+               "create table register_value (\n"
+               "    entry_id bigint not null references register_entry on delete cascade,\n"
+               "    position integer not null,\n"
+               "    key text not null,\n"
+               "    value text not null,\n"
+               "    primary key (entry_id, position)\n)")
         << QStringLiteral(
                "create table register_version (\n"
                "    id bigint generated always as identity primary key,\n"
@@ -75,22 +98,32 @@ QStringList initStatements()
                "    version_no integer not null,\n"
                "    text text not null,\n"
                "    sha256 text not null,\n"
+               "    norm_sha256 text not null default '',\n"
                "    created_at timestamptz not null default now(),\n"
-               "    unique (entry_id, version_no)\n)")
+               "    unique (entry_id, version_no),\n"
+               "    unique (entry_id, sha256)\n)")
+        << QStringLiteral("create index register_version_norm on register_version (norm_sha256)")
         << QStringLiteral(
                "create table register_event (\n"
                "    id bigint generated always as identity primary key,\n"
                "    entry_id bigint not null references register_entry on delete cascade,\n"
+               "    version_id bigint not null references register_version on delete cascade,\n"
                "    kind text not null,\n"
                "    at timestamptz not null default now(),\n"
-               "    version_no integer not null,\n"
                "    sha256 text not null\n)")
-        // The register must be kept for two years; the server holds to that whoever asks.
+        << QStringLiteral("create index register_event_entry on register_event (entry_id)")
+        // The register must be kept for two years after the leaving and after the certificate
+        // was made and last left kavri; the server holds to that whoever asks.
         << QStringLiteral(
                "create function register_keep_two_years() returns trigger\n"
                "language plpgsql as $$ begin\n"
-               "    if old.created_at > now() - interval '2 years' then\n"
-               "        raise exception '登记簿条目 % 出具未满两年，不能删除。', old.number\n"
+               "    if old.leave_day is null\n"
+               "       or old.leave_day >= current_date - interval '2 years'\n"
+               "       or old.created_at > now() - interval '2 years'\n"
+               "       or coalesce(old.last_event_at, '-infinity') > now() - interval '2 years'"
+               " then\n"
+               "        raise exception '登记簿条目 % 离职、登记或出具未满两年，不能删除。',"
+               " old.number\n"
                "            using errcode = 'insufficient_privilege';\n"
                "    end if;\n"
                "    return old;\n"
@@ -103,8 +136,9 @@ QStringList initStatements()
                .arg(itemTables().join(QStringLiteral(", ")), kClerkRole)
         << QStringLiteral("grant select, insert, update on register_counter to %1").arg(kClerkRole)
         << QStringLiteral("grant select, insert on %1 to %2").arg(kRegisterTables, kClerkRole)
-        << QStringLiteral("grant update (issued) on register_entry to %1").arg(kClerkRole)
-        << QStringLiteral("grant delete on %1 to %2").arg(kRegisterTables, kAdminRole);
+        << QStringLiteral("grant update (last_event_kind, last_event_at) on register_entry to %1")
+               .arg(kClerkRole)
+        << QStringLiteral("grant delete on %1 to %2").arg(kRegisterDeletable, kAdminRole);
     return statements;
 }
 

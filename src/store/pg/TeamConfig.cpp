@@ -1,6 +1,7 @@
 #include "store/pg/TeamConfig.h"
 
 #include <QSettings>
+#include <QStandardPaths>
 #include <libpq-fe.h>
 
 namespace TeamConfig {
@@ -61,11 +62,29 @@ QString displayName(const QString& conninfo)
     return service.isEmpty() ? database : service;
 }
 
+QStringList configFiles()
+{
+    // QSettings' own search path would look for kavri.ini; the file is kavri.conf, in the XDG
+    // configuration folders ($XDG_CONFIG_HOME or ~/.config first, then $XDG_CONFIG_DIRS or
+    // /etc/xdg).
+    QStringList files;
+    for (const QString& folder :
+         QStandardPaths::standardLocations(QStandardPaths::GenericConfigLocation)) {
+        files << folder + QStringLiteral("/kavri/kavri.conf");
+    }
+    return files;
+}
+
 Choice read()
 {
-    const QSettings settings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("kavri"),
-                             QStringLiteral("kavri"));
-    return fromSettings(settings);
+    // The first file that names a server wins: the user's own over the one for all users.
+    for (const QString& file : configFiles()) {
+        const Choice choice = readFile(file);
+        if (choice.team) {
+            return choice;
+        }
+    }
+    return Choice();
 }
 
 Choice readFile(const QString& path)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 // Which library the program uses. Read from kavri.conf (INI) through QSettings: the user's
 // ~/.config/kavri/kavri.conf first, then /etc/xdg/kavri/kavri.conf for all users. Without the
@@ -22,7 +23,9 @@ struct Choice
     QString error;     // set when the configuration names a server in a way it must not
 };
 
-// Reads the configuration of the current user (QSettings' own search path).
+// The configuration files in the order they are read: the user's, then the machine's.
+QStringList configFiles();
+// Reads the configuration of the current user.
 Choice read();
 // Reads one INI file only (for tests and kavri-cli's --config).
 Choice readFile(const QString& path);

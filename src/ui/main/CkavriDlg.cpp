@@ -126,6 +126,10 @@ bool CkavriDlg::OnInitDialog()
     setWindowIcon(m_hIcon);
 
     m_dbVisit.m_pConnection = m_dbVisit.ConnectLibrary(m_strLibraryPath);
+    // A team keeps its register on the server of its library, never in a file on this desk.
+    if (!m_dbVisit.TeamConninfo().isEmpty()) {
+        m_pRegister->useServer(m_dbVisit.TeamConninfo());
+    }
     if (!m_dbVisit.LibraryTitle().isEmpty()) {
         setWindowTitle(windowTitle() + QStringLiteral(" — ") + m_dbVisit.LibraryTitle());
     }

@@ -1,19 +1,29 @@
 #include "ui/register/RegisterSession.h"
 
-#include "ui/common/Notifier.h"
 #include "register/CertificateRegister.h"
+#include "ui/common/Notifier.h"
 
 RegisterSession::RegisterSession(QString registerPath) : m_path(std::move(registerPath)) {}
 
 RegisterSession::~RegisterSession() = default;
 
+void RegisterSession::useServer(const QString& conninfo)
+{
+    m_server = conninfo;
+    m_reg.reset();
+    m_failed = false;
+    m_entry = 0;
+}
+
 Register::CertificateRegister* RegisterSession::reg(QWidget* parent)
 {
     if (!m_reg && !m_failed) {
         QString error;
-        m_reg = Register::CertificateRegister::open(m_path, &error);
+        m_reg = m_server.isEmpty() ? Register::CertificateRegister::open(m_path, &error)
+                                   : Register::CertificateRegister::openServer(m_server, &error);
         if (!m_reg) {
-            m_failed = true;
+            // A file that cannot be opened stays so for the run; a server may come back.
+            m_failed = m_server.isEmpty();
             Notifier::information(parent, error);
         }
     }

@@ -28,6 +28,12 @@ public:
 
     const QString& path() const { return m_path; }
 
+    // The register is the one on a team's server (libpq connection text) instead of the file.
+    // A server that cannot be reached is tried again at the next need, and each certificate
+    // made without it says so: the next action after the server is back records again.
+    void useServer(const QString& conninfo);
+    bool usesServer() const { return !m_server.isEmpty(); }
+
     // The open register; null (after one notice to `parent`) when it cannot be opened.
     Register::CertificateRegister* reg(QWidget* parent);
 
@@ -43,6 +49,7 @@ public:
 
 private:
     QString m_path;
+    QString m_server;
     std::unique_ptr<Register::CertificateRegister> m_reg;
     bool m_failed = false;
     qint64 m_entry = 0;

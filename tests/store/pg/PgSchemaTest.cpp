@@ -34,8 +34,9 @@ protected:
     {
         QString error;
         EXPECT_TRUE(m_admin->execute(
-            QStringLiteral("insert into register_entry (number, year, seq, created_at) values "
-                           "('%1', 2020, %2, now() - interval '%3')")
+            QStringLiteral("insert into register_entry (number, year, seq, created_at, leave_day) "
+                           "values ('%1', 2020, %2, now() - interval '%3', "
+                           "(now() - interval '%3')::date - 30)")
                 .arg(number)
                 .arg(number.right(1).toInt())
                 .arg(age),
@@ -45,8 +46,8 @@ protected:
 
     int count(const QString& table)
     {
-        auto records = m_admin->execute(QStringLiteral("select count(*) as n from ") + table,
-                                        nullptr);
+        auto records =
+            m_admin->execute(QStringLiteral("select count(*) as n from ") + table, nullptr);
         return records ? records->collectInt(QStringLiteral("n")) : -1;
     }
 
@@ -91,8 +92,8 @@ TEST_F(PgSchemaTest, ClerkWritesLibrariesAndAddsToTheRegisterButCannotDelete)
     EXPECT_TRUE(clerk->execute(
         QStringLiteral("insert into reason_item_bable (item3) values ('个人原因')"), &error))
         << error.toStdString();
-    EXPECT_TRUE(clerk->execute(QStringLiteral("delete from reason_item_bable where itemid=1"),
-                               &error))
+    EXPECT_TRUE(
+        clerk->execute(QStringLiteral("delete from reason_item_bable where itemid=1"), &error))
         << error.toStdString();
     ASSERT_TRUE(clerk->begin({QStringLiteral("register_counter")}, &error));
     const int seq = PgSchema::nextRegisterSequence(*clerk, 2026, &error);
@@ -123,7 +124,7 @@ TEST_F(PgSchemaTest, AdminDeletesOnlyEntriesOlderThanTwoYears)
         << error.toStdString();
     EXPECT_FALSE(admin->execute(
         QStringLiteral("delete from register_entry where number='2020-000002'"), &error));
-    EXPECT_EQ(error, QStringLiteral("登记簿条目 2020-000002 出具未满两年，不能删除。"));
+    EXPECT_EQ(error, QStringLiteral("登记簿条目 2020-000002 离职、登记或出具未满两年，不能删除。"));
     EXPECT_EQ(count(QStringLiteral("register_entry")), 1);
 }
 

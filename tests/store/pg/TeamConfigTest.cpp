@@ -1,6 +1,8 @@
 #include "store/pg/TeamConfig.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -35,8 +37,10 @@ TEST_F(TeamConfigTest, ServiceNameOrConnectionTextNamesTheServer)
     EXPECT_TRUE(choice.team);
     EXPECT_EQ(choice.conninfo, QStringLiteral("service=kavri-hr"));
     EXPECT_TRUE(choice.error.isEmpty());
-    choice = readText("[library]\nserver=\"host=db.example.org dbname=kavri sslmode=verify-full\"\n");
-    EXPECT_EQ(choice.conninfo, QStringLiteral("host=db.example.org dbname=kavri sslmode=verify-full"));
+    choice =
+        readText("[library]\nserver=\"host=db.example.org dbname=kavri sslmode=verify-full\"\n");
+    EXPECT_EQ(choice.conninfo,
+              QStringLiteral("host=db.example.org dbname=kavri sslmode=verify-full"));
     EXPECT_TRUE(choice.error.isEmpty());
 }
 
@@ -54,6 +58,29 @@ TEST_F(TeamConfigTest, UnreadableConnectionTextIsRefused)
     const TeamConfig::Choice choice = readText("[library]\nserver=host\n");
     EXPECT_TRUE(choice.team);
     EXPECT_TRUE(choice.error.startsWith(QStringLiteral("kavri.conf 中的服务器连接文字无法读懂")));
+}
+
+TEST_F(TeamConfigTest, TheUsersKavriConfWinsOverTheMachinesAndNoOtherFileIsRead)
+{
+    const QString user = m_dir.filePath(QStringLiteral("user"));
+    const QString machine = m_dir.filePath(QStringLiteral("machine"));
+    const auto write = [](const QString& path, const QByteArray& text) {
+        QDir().mkpath(QFileInfo(path).path());
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(text);
+    };
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(user));
+    qputenv("XDG_CONFIG_DIRS", QFile::encodeName(machine));
+    // QSettings' own name for the file would be kavri.ini: such a file is not the configuration.
+    write(user + QStringLiteral("/kavri/kavri.ini"), "[library]\nserver=service=ini\n");
+    EXPECT_FALSE(TeamConfig::read().team);
+    write(machine + QStringLiteral("/kavri/kavri.conf"), "[library]\nserver=service=all\n");
+    EXPECT_EQ(TeamConfig::read().conninfo, QStringLiteral("service=all"));
+    write(user + QStringLiteral("/kavri/kavri.conf"), "[library]\nserver=service=mine\n");
+    EXPECT_EQ(TeamConfig::read().conninfo, QStringLiteral("service=mine"));
+    qunsetenv("XDG_CONFIG_HOME");
+    qunsetenv("XDG_CONFIG_DIRS");
 }
 
 } // namespace

@@ -2,18 +2,23 @@
 #include "RecordingNotifier.h"
 #include "TempLibrary.h"
 
+#include "register/RegisterFiles.h"
 #include "store/CDbVisit.h"
 #include "store/LibraryFile.h"
 #include "store/pg/PgConnection.h"
 #include "store/pg/PgImport.h"
 #include "store/pg/PgRecordSet.h"
 #include "store/pg/PgSchema.h"
+#include "ui/common/CtrlText.h"
 #include "ui/main/CkavriDlg.h"
+#include "ui/main/MainDialogIds.h"
 
 #include <QFile>
+#include <QLineEdit>
 #include <QSettings>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QTest>
 #include <gtest/gtest.h>
 
 namespace {
@@ -27,8 +32,8 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_userConfig.isValid() && m_systemConfig.isValid() && m_library.isValid());
-        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_userConfig.path());
-        QSettings::setPath(QSettings::IniFormat, QSettings::SystemScope, m_systemConfig.path());
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_userConfig.path()));
+        qputenv("XDG_CONFIG_DIRS", QFile::encodeName(m_systemConfig.path()));
     }
 
     void TearDown() override
@@ -41,8 +46,8 @@ protected:
 
     void configure(const QString& server)
     {
-        QSettings settings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("kavri"),
-                           QStringLiteral("kavri"));
+        QSettings settings(m_userConfig.filePath(QStringLiteral("kavri/kavri.conf")),
+                           QSettings::IniFormat);
         settings.setValue(QStringLiteral("library/server"), server);
         settings.sync();
     }
@@ -94,7 +99,8 @@ TEST_F(TeamWindowTest, PasswordInTheConfigurationIsRefusedWithoutConnecting)
     configure(QStringLiteral("host=127.0.0.1 port=1 dbname=x password=secret"));
     open();
     ASSERT_FALSE(m_notes.notices().isEmpty());
-    EXPECT_TRUE(m_notes.notices().first().text.startsWith(QStringLiteral("kavri.conf 中不能写密码")));
+    EXPECT_TRUE(
+        m_notes.notices().first().text.startsWith(QStringLiteral("kavri.conf 中不能写密码")));
     EXPECT_EQ(templateRows(), 0);
 }
 
@@ -120,6 +126,57 @@ TEST_F(TeamWindowTest, ReachableServerFillsTheWindowAndNamesTheLibrary)
     EXPECT_EQ(list->item(list->rowCount() - 1, 0)->text(), QStringLiteral("团队模板"));
     m_window->close();
     m_window.reset();
+}
+
+TEST_F(TeamWindowTest, GenerateOnATeamLibraryNumbersFromTheServersRegisterAndKeepsNoFile)
+{
+    PgTestDatabase server;
+    ASSERT_TRUE(server.isValid()) << "no test cluster (fixture pg_cluster)";
+    QString error;
+    const auto admin = PgConnection::open(server.conninfo(), &error);
+    ASSERT_TRUE(admin && PgSchema::init(*admin, &error)) << error.toStdString();
+    ASSERT_TRUE(
+        admin->execute(QStringLiteral("insert into moban_item_table (item1, item3, item8) "
+                                      "values ('默认', '编号模板', '编号【证明编号】|【姓名】')"),
+                       &error));
+    // Another clerk already issued this year's first number.
+    ASSERT_TRUE(admin->execute(QStringLiteral("insert into register_counter values (%1, 1)")
+                                   .arg(QDate::currentDate().year()),
+                               &error));
+    configure(server.conninfo());
+    CkavriDlg* window = open();
+    window->control<QLineEdit>(MainIds::kName)->setText(QStringLiteral("张三"));
+    QTest::mouseClick(window->control(MainIds::kGenerate), Qt::LeftButton);
+    const QString number = QStringLiteral("LZ%1-000002").arg(QDate::currentDate().year());
+    EXPECT_TRUE(GetCtrlText(window, MainIds::kResult).endsWith(number + QStringLiteral("|张三")))
+        << GetCtrlText(window, MainIds::kResult).toStdString();
+    window->OnCopyText();
+    EXPECT_FALSE(QFile::exists(Register::registerPathBeside(m_library.path())));
+
+    auto rows = admin->execute(QStringLiteral("select e.number, e.name, count(ev.id) as events "
+                                              "from register_entry e left join register_event ev "
+                                              "on ev.entry_id = e.id group by e.id"),
+                               &error);
+    ASSERT_TRUE(rows) << error.toStdString();
+    ASSERT_FALSE(rows->isEof());
+    EXPECT_EQ(rows->collect(QStringLiteral("number")), number);
+    EXPECT_EQ(rows->collect(QStringLiteral("name")), QStringLiteral("张三"));
+    EXPECT_EQ(rows->collectInt(QStringLiteral("events")), 1);
+    rows->moveNext();
+    EXPECT_TRUE(rows->isEof());
+}
+
+TEST_F(TeamWindowTest, UnreachableServerLeavesGenerateWorkingAndWritesNoRegisterFile)
+{
+    configure(QStringLiteral("host=127.0.0.1 port=1 dbname=kavri-hr"));
+    CkavriDlg* window = open();
+    m_notes.clear();
+    window->control<QLineEdit>(MainIds::kName)->setText(QStringLiteral("张三"));
+    QTest::mouseClick(window->control(MainIds::kGenerate), Qt::LeftButton);
+    // The register's notice says the certificate is made without being recorded.
+    EXPECT_TRUE(m_notes.texts().join('\n').contains(QStringLiteral("本次不登记")))
+        << m_notes.texts().join('\n').toStdString();
+    EXPECT_FALSE(QFile::exists(Register::registerPathBeside(m_library.path())));
 }
 
 } // namespace

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "register/RegisterStorage.h"
+
+#include <memory>
+
+class PgConnection;
+
+namespace Register {
+
+// The register of a team on the PostgreSQL server that holds its library, in the tables that
+// "kavri-cli server init" made (register_*). Numbers come from the server's counter row of the
+// year, which stays locked from the moment a number is taken until the entry is committed: every
+// clerk gets a number no one else got, and a transaction that fails gives its number back, so
+// the numbers of a year have no gaps. Clerks add entries and events; deleting is for the
+// kavri_admin role, and the server refuses entries still within their two years.
+class PgRegisterStorage final : public RegisterStorage
+{
+public:
+    // Connects with a libpq connection text. Null and *error when the server cannot be reached
+    // or holds no register tables.
+    static std::unique_ptr<PgRegisterStorage> open(const QString& conninfo, QString* error);
+    explicit PgRegisterStorage(std::shared_ptr<PgConnection> connection);
+    ~PgRegisterStorage() override;
+
+    PgConnection& connection() { return *m_connection; }
+
+    std::optional<IssuedEntry> addEntry(const EntryRecord& record, const Composer& compose,
+                                        QString* error) override;
+    std::optional<int> recordEvent(qint64 entryId, EventKind kind, const QString& text,
+                                   const QDateTime& at, QString* error) override;
+    std::optional<QList<EntrySummary>> search(const SearchQuery& query, QString* error) override;
+    std::optional<qint64> count(const SearchQuery& query, QString* error) override;
+    std::optional<Entry> entry(qint64 id, QString* error) override;
+    std::optional<qint64> findByNumber(const QString& number, QString* error) override;
+    std::optional<std::pair<qint64, int>> findByNormalizedHash(const QString& normalizedSha256,
+                                                               QString* error) override;
+    std::optional<qint64> countExpired(const QDate& cutoff, QString* error) override;
+    std::optional<qint64> deleteExpired(const QDate& cutoff, qint64 expected,
+                                        QString* error) override;
+
+    // The statements that addEntry runs once the number is known, for the import of a local
+    // register: an entry with its template, form values and first version, in one statement.
+    // Returns the entry's id, 0 on failure (*error set).
+    static qint64 insertEntry(PgConnection& connection, const EntryRecord& record,
+                              const QString& number, qint64 sequence, const QString& text,
+                              QString* error);
+
+private:
+    std::shared_ptr<PgConnection> m_connection;
+};
+
+// A text list as a PostgreSQL array literal ({"a","b"}), each item quoted.
+QString pgTextArray(const QStringList& items);
+
+} // namespace Register

@@ -18,6 +18,9 @@ xvfb-run -a -s "-screen 0 1440x1000x24" \
 xvfb-run -a -s "-screen 0 1440x1000x24" \
     env QT_QPA_PLATFORM=xcb KAVRI_SCREENSHOT_DIR="$PWD/$out" "$dir/tests/register_window_tests" \
     --gtest_filter='ReadmePicturesTest.*'
+xvfb-run -a -s "-screen 0 1366x900x24" \
+    env QT_QPA_PLATFORM=xcb KAVRI_SCREENSHOT_DIR="$PWD/$out" "$dir/tests/mainwin_test" \
+    --gtest_filter='LegalFormTest.ADeliveredCompleteTemplateShowsEveryNewInput'
 pdftoppm -r 60 -png -singlefile "$out/certificate.pdf" "$out/pdf-page"
 rm -f "$out/certificate.pdf"
-echo "Wrote $out/certificate.png, $out/pdf-page.png, $out/batch-dialog.png and $out/register-*.png"
+echo "Wrote $out/certificate.png, $out/pdf-page.png, $out/batch-dialog.png, $out/legal-form.png and $out/register-*.png"

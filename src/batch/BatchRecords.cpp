@@ -2,6 +2,11 @@
 
 #include "batch/BatchDates.h"
 #include "compose/CertificateComposer.h"
+#include "legal/ContractTerm.h"
+#include "legal/IdNumberCheck.h"
+#include "legal/LegalPlaceholders.h"
+#include "legal/LongDate.h"
+#include "legal/ServiceYears.h"
 
 #include <QRegularExpression>
 
@@ -41,9 +46,73 @@ std::optional<bool> openEndedFlag(const QString& text)
     return std::nullopt;
 }
 
+// A date the row holds in the long form; an invalid date when it holds none.
+QDate dateOf(const BatchRecord& record, BatchField field)
+{
+    return BatchDates::parse(record.value(field)).value_or(QDate());
+}
+
+bool isOpenEnded(const BatchRecord& record)
+{
+    return record.value(BatchField::OpenEnded) == u"是";
+}
+
+// What the placeholders beyond the nine need from the row: the contract's start and its end (or
+// 无固定期限), and both dates for the years of service.
+void checkLegalValues(BatchRecord* record, const QString& templateText)
+{
+    const auto missing = [record](BatchField field, const QString& note) {
+        const QString header = batchFieldHeader(field);
+        for (const QString& problem : record->problems) {
+            if (problem.startsWith(header)) {
+                return; // already said why the value is not there
+            }
+        }
+        record->problems << QStringLiteral("缺少%1%2").arg(header, note);
+    };
+    if (templateText.contains(Legal::kContractTermMarker)) {
+        if (record->value(BatchField::ContractStart).isEmpty()) {
+            missing(BatchField::ContractStart, QString());
+        }
+        if (!isOpenEnded(*record) && record->value(BatchField::ContractEnd).isEmpty()) {
+            missing(BatchField::ContractEnd, QStringLiteral("（无固定期限的合同在“无固定期限”列填“是”）"));
+        }
+        const QString hint = Legal::contractTermHint(dateOf(*record, BatchField::ContractStart),
+                                                     dateOf(*record, BatchField::ContractEnd),
+                                                     isOpenEnded(*record));
+        if (!hint.isEmpty()) {
+            record->problems << hint;
+        }
+    }
+    if (templateText.contains(Legal::kServiceYearsMarker)) {
+        for (BatchField field : {BatchField::JoinDate, BatchField::LeaveDate}) {
+            const QString marker = QStringLiteral("【%1】").arg(batchFieldHeader(field));
+            // Reported already when the template uses the date itself.
+            if (record->value(field).isEmpty() && !templateText.contains(marker)) {
+                missing(field, QStringLiteral("（工作年限由入职日期和离职日期算出）"));
+            }
+        }
+    }
+}
+
+// The ID-card number's check, as the main window's hint says it.
+void checkIdNumber(BatchRecord* record)
+{
+    const QString& number = record->value(BatchField::IdNumber);
+    const Legal::IdCheck check = Legal::checkIdNumber(number);
+    const QString verdict = Legal::idVerdictText(check.verdict);
+    if (!verdict.isEmpty()) {
+        record->warnings << QStringLiteral("身份证号“%1”%2").arg(number, verdict);
+    }
+    const QString mismatch = Legal::sexMismatchHint(check, record->value(BatchField::Gender));
+    if (!mismatch.isEmpty()) {
+        record->warnings << mismatch;
+    }
+}
+
 } // namespace
 
-CertificateValues BatchRecord::certificateValues() const
+CertificateValues BatchRecord::certificateValues(QDate issued) const
 {
     CertificateValues v;
     v.name = value(BatchField::Name);
@@ -55,6 +124,15 @@ CertificateValues BatchRecord::certificateValues() const
     v.joinDate = value(BatchField::JoinDate);
     v.leaveDate = value(BatchField::LeaveDate);
     v.reason = value(BatchField::Reason);
+    if (!value(BatchField::ContractStart).isEmpty()) {
+        v.contractTerm = Legal::contractTermText(dateOf(*this, BatchField::ContractStart),
+                                                 dateOf(*this, BatchField::ContractEnd),
+                                                 isOpenEnded(*this));
+    }
+    v.serviceYears =
+        Legal::serviceYears(dateOf(*this, BatchField::JoinDate), dateOf(*this, BatchField::LeaveDate))
+            .text;
+    v.issueDate = Legal::longDate(issued);
     return v;
 }
 
@@ -167,6 +245,8 @@ BatchRecord prepareBatchRecord(const SheetRow& row, const BatchColumns& columns,
     if (joinDate && leaveDate && *leaveDate < *joinDate) {
         record.problems << QStringLiteral("离职日期早于入职日期");
     }
+    checkLegalValues(&record, templateText);
+    checkIdNumber(&record);
     return record;
 }
 

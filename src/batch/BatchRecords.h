@@ -4,6 +4,7 @@
 #include "batch/SheetTable.h"
 #include "compose/CertificateValues.h"
 
+#include <QDate>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -45,10 +46,15 @@ struct BatchRecord
     int line = 0; // the row's number in the sheet
     std::array<QString, kBatchFieldCount> values;
     QStringList problems; // in Chinese, one sentence each
+    // Worth a look but never a reason to skip the row, as the main window's hints never stop
+    // Generate: an ID-card number that fails its check, or whose sex contradicts 性别.
+    QStringList warnings;
 
     bool accepted() const { return problems.isEmpty(); }
     const QString& value(BatchField field) const { return values[static_cast<int>(field)]; }
-    CertificateValues certificateValues() const;
+    // The composer's values: the nine, the contract term, the years of service computed from the
+    // two dates, and `issued` as the date of issue.
+    CertificateValues certificateValues(QDate issued = QDate::currentDate()) const;
 };
 
 // The whole sheet made ready: every non-blank row, accepted or not.

@@ -2,8 +2,9 @@
 
 #include <QString>
 
-// The nine form values that go into a certificate, each exactly as the form holds it after the
-// date and reason trims. Any of them may be empty.
+// The form values that go into a certificate: the nine of the form, each exactly as the form
+// holds it after the date and reason trims, then the values of the placeholders added since.
+// Any of them may be empty.
 struct CertificateValues
 {
     QString name;
@@ -15,6 +16,10 @@ struct CertificateValues
     QString joinDate;
     QString leaveDate;
     QString reason;
+
     // Beyond the nine: replaced after them, in the order of Compose::kExtraPlaceholders.
+    QString contractTerm;      // 【合同期限】
+    QString serviceYears;      // 【工作年限】
+    QString issueDate;         // 【出具日期】
     QString certificateNumber; // 【证明编号】, the register's number of this certificate
 };

@@ -226,4 +226,29 @@ TEST_F(BatchCli, ARegisterThatCannotBeOpenedIsSaidOnceAndEveryRowIsWritten)
     EXPECT_EQ(QDir(out).entryList(QDir::Files).size(), 2);
 }
 
+TEST_F(BatchCli, ADoubtfulIdNumberIsSaidForItsRowAndTheRowIsWritten)
+{
+    const QString sheet = dir.filePath(QStringLiteral("ids.csv"));
+    QFile file(sheet);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("姓名,性别,身份证号,离职日期\n张三,男,110105198506154573,2024-05-31\n"
+               "李四,男,11010519491231002X,2024-06-30\n王五,男,110101199003071233,2024-07-01\n");
+    file.close();
+    QFile simple(templatePath);
+    ASSERT_TRUE(simple.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    simple.write("兹证明【姓名】于【离职日期】离职。");
+    simple.close();
+
+    const QString out = dir.filePath(QStringLiteral("out"));
+    const CliRun run = runBatch({"--data", sheet, "--template", templatePath, "--out", out});
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains(QStringLiteral(
+        "row 2 (张三) written, but check: 身份证号“110105198506154573”校验位不符")))
+        << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains(
+        QStringLiteral("row 3 (李四) written, but check: 身份证号为女性，与性别“男”不符")));
+    EXPECT_FALSE(run.err.contains(QStringLiteral("row 4")));
+    EXPECT_EQ(QDir(out).entryList(QDir::Files).size(), 3);
+}
+
 } // namespace

@@ -64,13 +64,14 @@ protected:
         ASSERT_TRUE(dir.isValid());
         chooser.sheet = dir.filePath(QStringLiteral("名单.csv"));
         chooser.folder = dir.filePath(QStringLiteral("证明"));
+        // Valid ID-card numbers: a doubtful one would add a note to the problem list.
         writeFile(chooser.sheet,
                   QStringLiteral(
                       "姓名,性别,身份证号,公司名称,部门,职位,入职日期,离职日期,离职原因,工号\r\n"
-                      "张三,男,110101199003071234,星辰公司,研发部,工程师,2019-03-01,2024/5/"
+                      "张三,男,110101199003071233,星辰公司,研发部,工程师,2019-03-01,2024/5/"
                       "31,个人原因,A1\r\n"
-                      "李四,女,110101199205152345,,市场部,专员,2020-07-15,2024/6/30,合同到期,A2\r\n"
-                      "王五,男,11010119850101301X,星辰公司,财务部,会计,2018-04-02,2024-02-30,"
+                      "李四,女,110101199205152349,,市场部,专员,2020-07-15,2024/6/30,合同到期,A2\r\n"
+                      "王五,男,110101198501013015,星辰公司,财务部,会计,2018-04-02,2024-02-30,"
                       "个人原因,A3\r\n")
                       .toUtf8());
         setup.templateName = QStringLiteral("通用模板");

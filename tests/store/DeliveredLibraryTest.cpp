@@ -64,7 +64,8 @@ TEST_F(DeliveredLibrary, TemplatesAreCompleteCertificatesWithDifferentFields)
     static const QRegularExpression placeholder(QStringLiteral("【[^】]+】"));
     static const QSet<QString> known{"【姓名】",     "【性别】",     "【身份证号】",
                                      "【公司名称】", "【部门】",     "【职位】",
-                                     "【入职日期】", "【离职日期】", "【离职原因】"};
+                                     "【入职日期】", "【离职日期】", "【离职原因】",
+                                     "【合同期限】", "【工作年限】", "【出具日期】"};
     const QStringList texts = values("moban_item_table", "item8");
     ASSERT_GE(texts.size(), 3);
     QSet<QString> layouts;

@@ -16,6 +16,7 @@
 #include "store/CDbVisit.h"
 #include "store/LibraryTables.h"
 #include "store/StoreFeedback.h"
+#include "store/pg/TeamConfig.h"
 #include "ui/common/FontSubstitutions.h"
 
 #include <QFileInfo>
@@ -246,14 +247,25 @@ int run(const QStringList& args)
         say(QStringLiteral("columns given twice, the first one used: %1")
                 .arg(sheet->columns.duplicates.join(u',')));
     }
+    for (const BatchRecord& record : sheet->records) {
+        if (record.accepted() && !record.warnings.isEmpty()) {
+            say(QStringLiteral("row %1 (%2) written, but check: %3")
+                    .arg(record.line)
+                    .arg(record.value(BatchField::Name), record.warnings.join(u';')));
+        }
+    }
 
-    // The register beside the library; one that cannot be opened is said once, and the
-    // certificates are written all the same.
-    const QString registerPath = options.has(QStringLiteral("register"))
+    // The register beside the library, or a team's on its server as for the program; one that
+    // cannot be opened is said once, and the certificates are written all the same.
+    const TeamConfig::Choice team =
+        options.has(QStringLiteral("register")) ? TeamConfig::Choice{} : TeamConfig::read();
+    const QString registerPath = team.team ? TeamConfig::displayName(team.conninfo)
+                                 : options.has(QStringLiteral("register"))
                                      ? options.value(QStringLiteral("register"))
                                      : Register::registerPathBeside(libraryPath);
     std::unique_ptr<Register::CertificateRegister> reg =
-        Register::CertificateRegister::open(registerPath, &error);
+        team.team ? Register::CertificateRegister::openServer(team.conninfo, &error)
+                  : Register::CertificateRegister::open(registerPath, &error);
     if (!reg) {
         say(error.remove(u'\n'));
     }

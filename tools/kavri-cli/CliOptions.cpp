@@ -1,6 +1,7 @@
 #include "CliOptions.h"
 
-bool CliOptions::parse(const QStringList& args, const QStringList& allowedNames, QString* error)
+bool CliOptions::parse(const QStringList& args, const QStringList& allowedNames, QString* error,
+                       const QStringList& flagNames)
 {
     m_values.clear();
     for (qsizetype i = 0; i < args.size(); ++i) {
@@ -16,7 +17,8 @@ bool CliOptions::parse(const QStringList& args, const QStringList& allowedNames,
             value = name.mid(equals + 1);
             name.truncate(equals);
         }
-        if (!allowedNames.contains(name)) {
+        const bool flag = flagNames.contains(name);
+        if (!flag && !allowedNames.contains(name)) {
             *error = QStringLiteral("unknown option '--%1'").arg(name);
             return false;
         }
@@ -24,7 +26,11 @@ bool CliOptions::parse(const QStringList& args, const QStringList& allowedNames,
             *error = QStringLiteral("option '--%1' given twice").arg(name);
             return false;
         }
-        if (equals < 0) {
+        if (flag && equals >= 0) {
+            *error = QStringLiteral("option '--%1' takes no value").arg(name);
+            return false;
+        }
+        if (!flag && equals < 0) {
             if (i + 1 >= args.size()) {
                 *error = QStringLiteral("option '--%1' needs a value").arg(name);
                 return false;

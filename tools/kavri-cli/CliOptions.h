@@ -11,7 +11,9 @@ class CliOptions
 {
 public:
     // False with `error` set when `args` holds something the subcommand does not take.
-    bool parse(const QStringList& args, const QStringList& allowedNames, QString* error);
+    // `flagNames` are options that take no value ("--open-ended"); has() tells they were given.
+    bool parse(const QStringList& args, const QStringList& allowedNames, QString* error,
+               const QStringList& flagNames = {});
 
     bool has(const QString& name) const { return m_values.contains(name); }
     // The option's value; empty when it was not given.

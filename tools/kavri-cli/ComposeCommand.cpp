@@ -2,6 +2,7 @@
 
 #include "CliInput.h"
 #include "CliOptions.h"
+#include "LegalOptions.h"
 #include "compose/CertificateComposer.h"
 
 #include <cstdio>
@@ -13,9 +14,12 @@ QString synopsis()
     return QStringLiteral(
         "compose --template FILE --width W [--name V] [--gender V] [--id V] [--company V]\n"
         "        [--department V] [--position V] [--joined V] [--left V] [--reason V]\n"
+        "        [--contract-start D] [--contract-end D | --open-ended] [--issued D]\n"
         "    Prints the certificate for the template FILE in a box W characters wide.\n"
         "    --joined and --left are trimmed like date picker texts, --reason like a reason\n"
-        "    entry; a value not given is empty.");
+        "    entry; a value not given is empty. D is 2021-03-01 or 2021年3月1日. 【合同期限】\n"
+        "    comes from the contract dates, 【工作年限】 from --joined and --left (then dates),\n"
+        "    【出具日期】 from --issued (default today).");
 }
 
 int run(const QStringList& args)
@@ -24,15 +28,19 @@ int run(const QStringList& args)
     QString error;
     QStringList allowed = CliInput::valueOptionNames();
     allowed << QStringLiteral("template") << QStringLiteral("width");
-    if (!options.parse(args, allowed, &error)) {
+    allowed << LegalOptions::valueOptionNames();
+    if (!options.parse(args, allowed, &error, LegalOptions::flagNames())) {
         return CliInput::refuse(error);
     }
     const std::optional<CliInput::TemplateJob> job = CliInput::templateJob(options, &error);
     if (!job) {
         return CliInput::refuse(error);
     }
-    const QString certificate = Compose::ComposeCertificate(
-        job->templateText, CliInput::certificateValues(options), job->width);
+    CertificateValues values = CliInput::certificateValues(options);
+    if (!LegalOptions::completeValues(options, job->templateText, &values, &error)) {
+        return CliInput::refuse(error);
+    }
+    const QString certificate = Compose::ComposeCertificate(job->templateText, values, job->width);
     if (!CliInput::writeResult(certificate)) {
         std::perror("kavri-cli: cannot write the certificate");
         return 1;

@@ -2,6 +2,7 @@
 
 #include "CliInput.h"
 #include "CliOptions.h"
+#include "LegalOptions.h"
 #include "compose/CertificateComposer.h"
 #include "print/CertificatePdfExport.h"
 #include "print/PrintCommands.h"
@@ -55,16 +56,17 @@ int run(const QStringList& args)
 {
     QStringList allowed = CliInput::valueOptionNames();
     allowed << QStringLiteral("template") << QStringLiteral("width") << QStringLiteral("out");
+    allowed << LegalOptions::valueOptionNames();
     CliOptions options;
     QString error;
-    if (!options.parse(args, allowed, &error)) {
+    if (!options.parse(args, allowed, &error, LegalOptions::flagNames())) {
         return CliInput::refuse(error);
     }
     if (!options.has(QStringLiteral("width"))) {
         QStringList withWidth = args;
         withWidth << QStringLiteral("--width") << QString::number(kResultBoxWidth);
         options = CliOptions();
-        if (!options.parse(withWidth, allowed, &error)) {
+        if (!options.parse(withWidth, allowed, &error, LegalOptions::flagNames())) {
             return CliInput::refuse(error);
         }
     }
@@ -78,8 +80,11 @@ int run(const QStringList& args)
     if (!job) {
         return CliInput::refuse(error);
     }
-    const QString certificate = Compose::ComposeCertificate(
-        job->templateText, CliInput::certificateValues(options), job->width);
+    CertificateValues values = CliInput::certificateValues(options);
+    if (!LegalOptions::completeValues(options, job->templateText, &values, &error)) {
+        return CliInput::refuse(error);
+    }
+    const QString certificate = Compose::ComposeCertificate(job->templateText, values, job->width);
 
     const std::unique_ptr<QGuiApplication> app = makeApplication();
     if (!ExportCertificatePdf(out, PrintCommands::CertificateBody(certificate), &error)) {

@@ -2,6 +2,7 @@
 
 #include "CliInput.h"
 #include "CliOptions.h"
+#include "LegalOptions.h"
 #include "compose/CertificateComposer.h"
 
 #include <cstdio>
@@ -10,19 +11,28 @@ namespace PreviewCommand {
 
 QString synopsis()
 {
-    return QStringLiteral("preview --template FILE --width W\n"
-                          "    Prints the template preview for a box W characters wide.");
+    return QStringLiteral("preview --template FILE --width W [--contract-start D]\n"
+                          "        [--contract-end D | --open-ended] [--issued D]\n"
+                          "    Prints the template preview for a box W characters wide. The\n"
+                          "    contract and issue dates are checked like compose's; the preview\n"
+                          "    shows blanks whatever they are.");
 }
 
 int run(const QStringList& args)
 {
     CliOptions options;
     QString error;
-    if (!options.parse(args, {QStringLiteral("template"), QStringLiteral("width")}, &error)) {
+    QStringList allowed = {QStringLiteral("template"), QStringLiteral("width")};
+    allowed << LegalOptions::valueOptionNames();
+    if (!options.parse(args, allowed, &error, LegalOptions::flagNames())) {
         return CliInput::refuse(error);
     }
     const std::optional<CliInput::TemplateJob> job = CliInput::templateJob(options, &error);
     if (!job) {
+        return CliInput::refuse(error);
+    }
+    CertificateValues unused;
+    if (!LegalOptions::completeValues(options, job->templateText, &unused, &error)) {
         return CliInput::refuse(error);
     }
     if (!CliInput::writeResult(Compose::RenderTemplatePreview(job->templateText, job->width))) {

@@ -1,4 +1,5 @@
 #include "BatchCommand.h"
+#include "CheckIdCommand.h"
 #include "CliInput.h"
 #include "ComposeCommand.h"
 #include "LibraryCommand.h"
@@ -22,7 +23,7 @@ struct Command
 };
 
 // A new subcommand is one more file pair and one more row here.
-const std::array<Command, 7> kCommands = {{
+const std::array<Command, 8> kCommands = {{
     {"compose", &ComposeCommand::synopsis, &ComposeCommand::run},
     {"preview", &PreviewCommand::synopsis, &PreviewCommand::run},
     {"pdf", &PdfCommand::synopsis, &PdfCommand::run},
@@ -30,6 +31,7 @@ const std::array<Command, 7> kCommands = {{
     {"batch", &BatchCommand::synopsis, &BatchCommand::run},
     {"register", &RegisterCommand::synopsis, &RegisterCommand::run},
     {"library", &LibraryCommand::synopsis, &LibraryCommand::run},
+    {"check-id", &CheckIdCommand::synopsis, &CheckIdCommand::run},
 }};
 
 QString usage()

@@ -105,6 +105,18 @@ VALUES (0, '', '', '简明离职证明', '', '', '', '',
         '　　兹证明【姓名】于【入职日期】至【离职日期】期间在我公司担任【职位】，现已离职。<br>　　特此证明。<br><br><div style="float: right;">【公司名称】<br>【离职日期】</div>',
         '', '');
 
+-- Two templates that state everything a certificate of resignation must state: the contract
+-- term, the leaving date, the post and the years of service.
+INSERT INTO moban_item_table (upid, item1, item2, item3, item4, item5, item6, item7, item8, item9, item10)
+VALUES (0, '', '', '合同期满终止证明（法定事项齐全）', '', '', '', '',
+        '　　兹证明【姓名】（性别【性别】，身份证号【身份证号】）于【入职日期】入职我公司，在【部门】担任【职位】。双方签订的劳动合同期限为【合同期限】，合同于【离职日期】期满，双方未续订，劳动合同自该日终止。其在我公司的工作年限为【工作年限】。<br>　　该员工已办妥工作交接手续，与我公司之间无未了结的劳动争议。<br>　　特此证明。<br><br><div style="float: right;">【公司名称】（盖章）<br>【出具日期】</div>',
+        '', '');
+
+INSERT INTO moban_item_table (upid, item1, item2, item3, item4, item5, item6, item7, item8, item9, item10)
+VALUES (0, '', '', '协商解除劳动合同证明（法定事项齐全）', '', '', '', '',
+        '　　兹证明【姓名】（性别【性别】，身份证号【身份证号】）自【入职日期】起在我公司【部门】担任【职位】，劳动合同期限为【合同期限】。经双方协商一致，劳动合同于【离职日期】解除，离职原因为【离职原因】。其在我公司的工作年限为【工作年限】。<br>　　双方劳动关系自解除之日起终止，该员工已办妥工作交接手续。<br>　　特此证明。<br><br><div style="float: right;">【公司名称】（盖章）<br>【出具日期】</div>',
+        '', '');
+
 -- Companies.
 INSERT INTO company_item_table (upid, item1, item2, item3, item4, item5, item6, item7, item8, item9, item10) VALUES (0, '默认', '', '上海启明信息技术有限公司', '', '', '', '', '', '', '');
 INSERT INTO company_item_table (upid, item1, item2, item3, item4, item5, item6, item7, item8, item9, item10) VALUES (0, '', '', '北京恒远建筑工程有限公司', '', '', '', '', '', '', '');

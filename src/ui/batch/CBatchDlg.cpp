@@ -327,9 +327,12 @@ void CBatchDlg::refreshPreview()
             m_tablePreview->setItem(row, i + 1,
                                     new QTableWidgetItem(record.value(kBatchFields[i])));
         }
-        auto* problems = new QTableWidgetItem(record.problems.join(QStringLiteral("；")));
+        auto* problems =
+            new QTableWidgetItem((record.problems + record.warnings).join(QStringLiteral("；")));
         if (!record.accepted()) {
             problems->setForeground(Qt::red);
+        } else if (!record.warnings.isEmpty()) {
+            problems->setForeground(QColor(176, 96, 0));
         }
         m_tablePreview->setItem(row, 10, problems);
     }
@@ -339,6 +342,11 @@ void CBatchDlg::refreshPreview()
                                         .arg(record.line)
                                         .arg(record.value(BatchField::Name),
                                              record.problems.join(QStringLiteral("；"))));
+        } else if (!record.warnings.isEmpty()) {
+            m_listProblems->addItem(QStringLiteral("第 %1 行（%2）：%3（仍会生成）")
+                                        .arg(record.line)
+                                        .arg(record.value(BatchField::Name),
+                                             record.warnings.join(QStringLiteral("；"))));
         }
     }
     setIdle(true);

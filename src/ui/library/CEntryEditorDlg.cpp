@@ -4,6 +4,7 @@
 #include "ui/library/DialogReturnKey.h"
 #include "ui/library/EditText.h"
 #include "ui/library/LibraryDialogTemplate.h"
+#include "ui/library/TemplateCompletenessLine.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -23,6 +24,11 @@ CEntryEditorDlg::CEntryEditorDlg(const Layout& layout, QWidget* parent)
     m_pNameBox = DialogControl<QLineEdit>(this, 529);
     m_pTextBox = DialogControl<QPlainTextEdit>(this, 1033);
     new DialogReturnKey(m_pTextBox);
+
+    // Under the template text, the items it leaves out of what a certificate must state.
+    m_pCompleteness = new QLabel(this);
+    m_pCompleteness->setObjectName(QString::number(kCompletenessLineId));
+    m_pCompleteness->hide();
 
     connect(m_pOk, &QPushButton::clicked, this, &CEntryEditorDlg::OnOK);
     connect(DialogControl<QPushButton>(this, 2), &QPushButton::clicked, this, &QDialog::reject);
@@ -48,6 +54,16 @@ void CEntryEditorDlg::OnInitDialog()
     setWindowTitle(m_strTitle);
     m_pPrompt->setText(m_strPrompt);
     m_pTextBox->setVisible(IsTemplateMode());
+    if (IsTemplateMode()) {
+        const QRect box = m_pTextBox->geometry();
+        // Two lines fit between the text box and the buttons when all four items are missing.
+        const int line = m_pCompleteness->fontMetrics().height();
+        m_pCompleteness->setWordWrap(true);
+        m_pCompleteness->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        m_pCompleteness->setGeometry(box.x(), box.bottom() + 1 + line / 4, box.width(), 2 * line);
+        TemplateCompletenessLine::attach(m_pTextBox, m_pCompleteness);
+        m_pCompleteness->show();
+    }
     m_pOk->setFocus();
 }
 

@@ -25,6 +25,8 @@ public:
     QString m_strText;   // the template text box (1033)
 
     static const QString kEmptyInputMessage;
+    // The line under the template text that names the required items it leaves out.
+    static constexpr int kCompletenessLineId = 1034;
 
 protected:
     // The dialog is set up from the members when it is first shown.
@@ -55,4 +57,5 @@ private:
     QLabel* m_pPrompt = nullptr;
     QLineEdit* m_pNameBox = nullptr;
     QPlainTextEdit* m_pTextBox = nullptr;
+    QLabel* m_pCompleteness = nullptr;
 };

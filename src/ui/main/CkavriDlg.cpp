@@ -10,6 +10,7 @@
 #include "ui/controls/ListViewCtrl.h"
 #include "ui/controls/RecordControls.h"
 #include "ui/main/CAboutDlg.h"
+#include "ui/main/LegalFormFields.h"
 #include "ui/main/LibraryBackupActions.h"
 #include "ui/main/MainDialogIds.h"
 #include "ui/main/MainWindowAccessibility.h"
@@ -59,6 +60,7 @@ void CkavriDlg::BuildControls()
     builder.buildControls(m_pContent);
     SetUpMainWindowAccessibility(m_pContent);
     m_templateSize = builder.pixelSize();
+    BuildLegalControls();
     m_pContent->setGeometry(QRect(QPoint(0, 0), m_templateSize));
 
     m_listTemplates = control<ListViewCtrl>(kTemplateList);

@@ -14,8 +14,10 @@
 class BatchIssueRecorder;
 class CButtonXp;
 class CDbVisit;
+class LegalFormFields;
 class LibraryBackupActions;
 class ListViewCtrl;
+class QLabel;
 class QAction;
 class QComboBox;
 class QPlainTextEdit;
@@ -142,6 +144,11 @@ private:
     void ScrollTo(int position);
     void UpdateContentSize();
 
+    // The inputs for the placeholders beyond the nine, the ID hint and the mark on a template
+    // that leaves out what a certificate must state (CkavriDlgLegal.cpp).
+    void BuildLegalControls();
+    void ShowTemplateCompleteness(const QString& templateText);
+
     // Keeping the window on the available screen area.
     QRect PlacementTarget() const;
     void ApplyPlacement();
@@ -163,4 +170,6 @@ private:
     bool m_bInitialised = false;
     bool m_bPlacementCheckPending = false;
     QList<QRect> m_placementsUndone;
+    std::unique_ptr<LegalFormFields> m_pLegalFields;
+    QLabel* m_pCompletenessMark = nullptr;
 };

@@ -9,6 +9,7 @@
 #include "ui/common/Notifier.h"
 #include "ui/controls/LineWidth.h"
 #include "ui/main/CkavriDlgRegister.h"
+#include "ui/main/LegalFormFields.h"
 #include "ui/main/MainDialogIds.h"
 #include "ui/register/RegisterSession.h"
 
@@ -48,6 +49,8 @@ void CkavriDlg::OnGenerate()
         {LibraryTables::kReason, values.reason},
     });
     values.reason = Compose::TrimReasonText(values.reason);
+    const QDate issued = QDate::currentDate();
+    m_pLegalFields->fillValues(&values, issued);
 
     auto* result = control<QPlainTextEdit>(kResult);
     const int width = MeasureLineWidth(result);
@@ -56,6 +59,7 @@ void CkavriDlg::OnGenerate()
     entry.templateName = GetCtrlText(this, kTemplateName);
     entry.templateText = m_strTemplateText;
     entry.values = RegisterFormValues(values);
+    entry.values += m_pLegalFields->registerValues(m_strTemplateText, issued);
     const QString text = m_pRegister->issue(this, entry, [&](const QString& number) {
         values.certificateNumber = number;
         return Compose::ComposeCertificate(m_strTemplateText, values, width);

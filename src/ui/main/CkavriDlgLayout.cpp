@@ -7,6 +7,7 @@
 #include "resources/Bitmaps.h"
 #include "ui/controls/CButtonXp.h"
 #include "ui/controls/ListViewCtrl.h"
+#include "ui/main/LegalFormFields.h"
 #include "ui/main/MainDialogIds.h"
 
 #include <QAbstractItemView>
@@ -80,15 +81,22 @@ void CkavriDlg::LayoutFormFields(const QString& templateText)
     const QSize labelSize(bw * 14 / 100, rowHeight);
     const QSize inputSize(bw * 21 / 100, rowHeight);
 
+    // The nine pairs, then the inputs for the placeholders added since, in one flow.
+    QList<LegalFormFields::Pair> pairs;
+    for (size_t i = 0; i < std::size(kFormPairs); ++i) {
+        pairs.append({control(kFormPairs[i].label), control(kFormPairs[i].input),
+                      Compose::kPlaceholders[i].marker});
+    }
+    pairs.append(m_pLegalFields->pairs());
+
     int column = 0;
     int row = 0;
     int x = b.x() + bw * 7 / 100;
     int y = bottom + bh / 3;
-    for (size_t i = 0; i < std::size(kFormPairs); ++i) {
-        const FormPair& pair = kFormPairs[i];
-        QWidget* label = control(pair.label);
-        QWidget* input = control(pair.input);
-        if (!templateText.contains(Compose::kPlaceholders[i].marker)) {
+    for (const LegalFormFields::Pair& pair : pairs) {
+        QWidget* label = pair.label;
+        QWidget* input = pair.input;
+        if (!templateText.contains(pair.placeholder)) {
             label->hide();
             input->hide();
             continue;
@@ -105,6 +113,9 @@ void CkavriDlg::LayoutFormFields(const QString& templateText)
         x = b.x() + column * bw * 51 / 100 + bw * 7 / 100;
         y = bottom + bh / 3 + row * rowHeight * 4 / 3;
     }
+    // The ID hint and 无固定期限 fill the gap between the two columns (or the room right of the
+    // second).
+    m_pLegalFields->placeBesideInputs(bw * 15 / 100);
     // The reason and company lists are wider than their boxes: their entries are long.
     for (int id : {kReason, kCompany}) {
         control<QComboBox>(id)->view()->setMinimumWidth(3 * inputSize.width());

@@ -68,5 +68,6 @@ void CkavriDlg::ShowSelectedTemplate()
     }
     if (shown) {
         LayoutFormFields(m_strTemplateText);
+        ShowTemplateCompleteness(m_strTemplateText);
     }
 }

@@ -1,0 +1,133 @@
+#include "LegalOptions.h"
+
+#include "CliOptions.h"
+#include "legal/ContractTerm.h"
+#include "legal/LegalPlaceholders.h"
+#include "legal/LongDate.h"
+#include "legal/ServiceYears.h"
+
+#include <QRegularExpression>
+#include <cstdio>
+
+namespace LegalOptions {
+
+namespace {
+
+const QString kContractStart = QStringLiteral("contract-start");
+const QString kContractEnd = QStringLiteral("contract-end");
+const QString kOpenEnded = QStringLiteral("open-ended");
+const QString kIssued = QStringLiteral("issued");
+
+// Reads the option's date; nullopt (no error) when the option is absent.
+bool optionDate(const CliOptions& options, const QString& name, std::optional<QDate>* date,
+                QString* error)
+{
+    if (!options.has(name)) {
+        *date = std::nullopt;
+        return true;
+    }
+    *date = parseDate(options.value(name));
+    if (!*date) {
+        *error = QStringLiteral("--%1 '%2' is not a date (YYYY-MM-DD or 2021年3月1日)")
+                     .arg(name, options.value(name));
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+QStringList valueOptionNames()
+{
+    return {kContractStart, kContractEnd, kIssued};
+}
+
+QStringList flagNames()
+{
+    return {kOpenEnded};
+}
+
+std::optional<QDate> parseDate(const QString& text)
+{
+    static const QRegularExpression iso(QStringLiteral("^(\\d{4})-(\\d{1,2})-(\\d{1,2})$"));
+    static const QRegularExpression longForm(
+        QStringLiteral("^(\\d{4})年(\\d{1,2})月(\\d{1,2})日$"));
+    for (const QRegularExpression* form : {&iso, &longForm}) {
+        const QRegularExpressionMatch match = form->match(text.trimmed());
+        if (match.hasMatch()) {
+            const QDate date(match.captured(1).toInt(), match.captured(2).toInt(),
+                             match.captured(3).toInt());
+            if (date.isValid()) {
+                return date;
+            }
+            return std::nullopt;
+        }
+    }
+    return std::nullopt;
+}
+
+bool fillValues(const CliOptions& options, const QString& templateText, QDate today,
+                CertificateValues* values, QStringList* notes, QString* error)
+{
+    std::optional<QDate> start;
+    std::optional<QDate> end;
+    std::optional<QDate> issued;
+    if (!optionDate(options, kContractStart, &start, error) ||
+        !optionDate(options, kContractEnd, &end, error) ||
+        !optionDate(options, kIssued, &issued, error)) {
+        return false;
+    }
+    const bool openEnded = options.has(kOpenEnded);
+    if ((end || openEnded) && !start) {
+        *error = QStringLiteral("--contract-end and --open-ended need --contract-start");
+        return false;
+    }
+    if (start && !end && !openEnded) {
+        *error = QStringLiteral("--contract-start needs --contract-end or --open-ended");
+        return false;
+    }
+    if (start) {
+        values->contractTerm = Legal::contractTermText(*start, end.value_or(QDate()), openEnded);
+        const QString hint = Legal::contractTermHint(*start, end.value_or(QDate()), openEnded);
+        if (!hint.isEmpty()) {
+            notes->append(hint);
+        }
+    }
+
+    // --joined and --left are free text for the nine (trimmed like picker texts); they only
+    // have to be dates when the template states the years of service.
+    const QString joinedName = QStringLiteral("joined");
+    const QString leftName = QStringLiteral("left");
+    if (templateText.contains(Legal::kServiceYearsMarker) && options.has(joinedName) &&
+        options.has(leftName)) {
+        std::optional<QDate> joined;
+        std::optional<QDate> left;
+        if (!optionDate(options, joinedName, &joined, error) ||
+            !optionDate(options, leftName, &left, error)) {
+            return false;
+        }
+        const Legal::ServiceYears years = Legal::serviceYears(*joined, *left);
+        values->serviceYears = years.text;
+        if (!years.hint.isEmpty()) {
+            notes->append(years.hint);
+        }
+    }
+
+    values->issueDate = Legal::longDate(issued.value_or(today));
+    return true;
+}
+
+bool completeValues(const CliOptions& options, const QString& templateText,
+                    CertificateValues* values, QString* error)
+{
+    QStringList notes;
+    if (!fillValues(options, templateText, QDate::currentDate(), values, &notes, error)) {
+        return false;
+    }
+    for (const QString& note : notes) {
+        std::fprintf(stderr, "kavri-cli: %s\n", note.toUtf8().constData());
+    }
+    return true;
+}
+
+} // namespace LegalOptions

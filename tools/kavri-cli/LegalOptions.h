@@ -1,0 +1,37 @@
+#pragma once
+
+#include "compose/CertificateValues.h"
+
+#include <QDate>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+class CliOptions;
+
+// The options for the placeholders beyond the nine: the contract term, the years of service and
+// the date of issue, turned into the texts the form would put in.
+namespace LegalOptions {
+
+// --contract-start, --contract-end, --issued take a date; --open-ended takes none.
+QStringList valueOptionNames();
+QStringList flagNames();
+
+// "2021-03-01" or the long form "2021年3月1日"; nullopt when the text is neither, or names a day
+// the calendar does not have.
+std::optional<QDate> parseDate(const QString& text);
+
+// Fills the contract term, the years of service and the date of issue of `values` for
+// `templateText`. The years of service come from --joined and --left, read as dates only when
+// the template asks for them; without both they stay empty. The date of issue is `today` unless
+// --issued names another. False with `error` set for a date that cannot be read or a term that
+// lacks its end. `notes` receives hints that do not stop the certificate (leaving before
+// joining, a term that ends before it starts).
+bool fillValues(const CliOptions& options, const QString& templateText, QDate today,
+                CertificateValues* values, QStringList* notes, QString* error);
+
+// fillValues for the date of today, with the notes written to stderr as "kavri-cli: …".
+bool completeValues(const CliOptions& options, const QString& templateText,
+                    CertificateValues* values, QString* error);
+
+} // namespace LegalOptions

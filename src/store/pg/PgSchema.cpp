@@ -32,10 +32,14 @@ QString itemTable(const QString& name)
 
 QString createRoleIfMissing(const QString& role)
 {
-    // Roles belong to the whole server; a second team database on it shares them.
+    // Roles belong to the whole server; a second team database on it shares them. Two set-ups
+    // running at once can both find the role missing: the one that loses the race to create it
+    // finds it made, which is what it wanted.
     return QStringLiteral("do $$ begin "
                           "if not exists (select from pg_roles where rolname = '%1') then "
-                          "create role %1 nologin; end if; end $$")
+                          "begin create role %1 nologin; "
+                          "exception when duplicate_object or unique_violation then null; end; "
+                          "end if; end $$")
         .arg(role);
 }
 

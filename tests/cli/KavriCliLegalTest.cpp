@@ -1,5 +1,7 @@
 // kavri-cli with the contract term, the years of service, the date of issue and check-id, run
 // as a script would run it.
+#include "CliRun.h"
+
 #include <QDate>
 #include <QFile>
 #include <QProcess>
@@ -8,28 +10,6 @@
 #include <vector>
 
 namespace {
-
-struct CliRun
-{
-    int status = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-CliRun runCli(const QStringList& args)
-{
-    QProcess process;
-    process.start(QStringLiteral(KAVRI_CLI_PATH), args);
-    CliRun run;
-    if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit) {
-        ADD_FAILURE() << "kavri-cli did not finish normally";
-        return run;
-    }
-    run.status = process.exitCode();
-    run.out = process.readAllStandardOutput();
-    run.err = process.readAllStandardError();
-    return run;
-}
 
 class KavriCliLegal : public ::testing::Test
 {

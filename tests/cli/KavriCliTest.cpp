@@ -1,3 +1,5 @@
+#include "CliRun.h"
+
 #include <QByteArray>
 #include <QFile>
 #include <QProcess>
@@ -7,28 +9,6 @@
 
 // Runs the built kavri-cli as a script would and looks at its exit status and raw bytes.
 namespace {
-
-struct CliRun
-{
-    int status = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-CliRun runCli(const QStringList& args)
-{
-    QProcess process;
-    process.start(QStringLiteral(KAVRI_CLI_PATH), args);
-    CliRun run;
-    if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit) {
-        ADD_FAILURE() << "kavri-cli did not finish normally";
-        return run;
-    }
-    run.status = process.exitCode();
-    run.out = process.readAllStandardOutput();
-    run.err = process.readAllStandardError();
-    return run;
-}
 
 class KavriCli : public ::testing::Test
 {

@@ -338,7 +338,7 @@ TEST_F(BatchRegisterTest, ARowIsEnteredWithTheValuesGenerateEntersForTheSameInpu
     BatchWriter writer(legalTemplate, 32);
     writer.setRecorder(recorder.get());
     writer.setIssueDate(QDate(2025, 6, 2));
-    QList<BatchRecord> records = recordsNamed({"张三", "李四"});
+    QList<BatchRecord> records = RecordsNamed({"张三", "李四"});
     records[0].values[int(BatchField::ContractStart)] = QStringLiteral("2019年3月1日");
     records[0].values[int(BatchField::ContractEnd)] = QStringLiteral("2024年5月31日");
     records[1].values[int(BatchField::ContractStart)] = QStringLiteral("2019年3月1日");

@@ -29,6 +29,13 @@ const QString CkavriDlg::kReadmePath = QStringLiteral("../share/doc/kavri/README
 
 void CkavriDlg::OnGenerate()
 {
+    // A certificate cannot state a contract that ends before it starts: say so, and make,
+    // remember and record nothing.
+    const QString problem = m_pLegalFields->generateProblem(m_strTemplateText);
+    if (!problem.isEmpty()) {
+        Notifier::information(this, problem);
+        return;
+    }
     CertificateValues values;
     values.name = GetCtrlText(this, kName);
     values.gender = GetCtrlText(this, kGender);

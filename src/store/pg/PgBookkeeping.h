@@ -1,10 +1,9 @@
 #pragma once
 
-#include <QByteArray>
+#include "store/pg/PgConnection.h"
+
 #include <QList>
 #include <QString>
-
-class PgConnection;
 
 // Generate's library bookkeeping on a team server, as one transaction: each value becomes the
 // one default entry of its library (added when missing, with upid -1), and, when asked, the
@@ -27,7 +26,9 @@ struct Outcome
 };
 
 // The statements of one value on the server, in the order they run.
-QList<QByteArray> statementsFor(const LibraryValue& entry);
+QList<PgConnection::Statement> statementsFor(const LibraryValue& entry);
+// A statement as a failure shows it: with its value ($1) in quotes in its place.
+QString shownText(const PgConnection::Statement& statement);
 
 // All of it in one round trip (PgConnection::runBatch), locking only the libraries whose value
 // is not empty. failedStatement is the statement the server refused (the first one when the

@@ -68,17 +68,15 @@ Outcome remember(PgConnection& connection, const QList<LibraryValue>& values, in
                 "returning last_seq",
             {}};
     }
-    if (statements.isEmpty()) {
-        outcome.ok = true;
-        return outcome;
-    }
     // Marking a value again leaves the same libraries behind, so a batch that met a broken
     // connection may go once more; a register number may not be taken twice.
     PgConnection::BatchOutcome batch = connection.runBatch(tables, statements, registerYear == 0);
     if (!batch.ok) {
         outcome.error = batch.error;
-        outcome.failedStatement =
-            shownText(statements.value(std::clamp(batch.failedAt, 0, int(statements.size()) - 1)));
+        if (!statements.isEmpty()) {
+            outcome.failedStatement = shownText(
+                statements.value(std::clamp(batch.failedAt, 0, int(statements.size()) - 1)));
+        }
         return outcome;
     }
     if (registerYear > 0) {

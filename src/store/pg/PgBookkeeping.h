@@ -31,7 +31,8 @@ QList<PgConnection::Statement> statementsFor(const LibraryValue& entry);
 QString shownText(const PgConnection::Statement& statement);
 
 // All of it in one round trip (PgConnection::runBatch), locking only the libraries whose value
-// is not empty. failedStatement is the statement the server refused (the first one when the
+// is not empty; with nothing to keep, an empty transaction still finds out whether the server
+// can be reached. failedStatement is the statement the server refused (the first one when the
 // transaction could not start, the last one when it could not commit). registerYear 0: no
 // register number.
 Outcome remember(PgConnection& connection, const QList<LibraryValue>& values, int registerYear);

@@ -1,6 +1,7 @@
 // Composing certificates from templates of growing size. Run build/bin/compose_bench; the
 // median of each size is what matters (a 100 KB template should compose well under 5 ms, and
 // ten times the text should cost about ten times as much).
+#include "SampleCertificate.h"
 #include "compose/CertificateComposer.h"
 
 #include <benchmark/benchmark.h>
@@ -8,21 +9,6 @@
 namespace {
 
 const QString kOpen = QStringLiteral("<div style=\"float: right;\">");
-
-CertificateValues sampleValues()
-{
-    CertificateValues v;
-    v.name = QStringLiteral("张三");
-    v.gender = QStringLiteral("男");
-    v.idNumber = QStringLiteral("110101199001011234");
-    v.company = QStringLiteral("示例科技有限公司");
-    v.department = QStringLiteral("研发部");
-    v.position = QStringLiteral("高级工程师");
-    v.joinDate = QStringLiteral("2019年3月1日");
-    v.leaveDate = QStringLiteral("2024年6月30日");
-    v.reason = QStringLiteral("个人原因");
-    return v;
-}
 
 // A template of about `bodyChars` characters of running text holding `placeholders`
 // placeholders (cycling through all nine) and a line break every 60 characters or so,
@@ -64,7 +50,7 @@ QString makeTemplate(int bodyChars, int placeholders, int blockLines)
 
 void composeTemplate(benchmark::State& state, const QString& templateText)
 {
-    const CertificateValues values = sampleValues();
+    const CertificateValues values = SampleValues();
     qsizetype outputSize = 0;
     for (auto _ : state) {
         const QString certificate = Compose::ComposeCertificate(templateText, values, 30);

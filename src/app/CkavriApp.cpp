@@ -4,21 +4,14 @@
 #include "app/RegisterBatchRecorder.h"
 #include "app/SessionEndWatcher.h"
 #include "print/CMyFrame.h"
-#include "ui/common/FontSubstitutions.h"
+#include "ui/common/ApplicationSetup.h"
 #include "ui/common/Notifier.h"
-#include "ui/common/QtChineseTexts.h"
 #include "ui/main/CkavriDlg.h"
 #include "ui/register/RegisterSession.h"
 
 CkavriApp::CkavriApp(int& argc, char** argv) : QApplication(argc, argv)
 {
-    setApplicationName(QStringLiteral("kavri"));
-    setApplicationVersion(QStringLiteral("1.0"));
-    // The program ends when its main dialog closes, not when the last window does: while the
-    // print preview replaces the main dialog there is a moment without any visible window.
-    setQuitOnLastWindowClosed(false);
-    InstallFontSubstitutions();
-    InstallQtChineseTexts(*this);
+    SetUpApplication(*this);
 }
 
 CkavriApp::~CkavriApp() = default;

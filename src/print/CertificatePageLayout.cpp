@@ -1,15 +1,13 @@
 #include "print/CertificatePageLayout.h"
 
+#include "compose/CertificateComposer.h"
 #include "print/ParagraphBreaker.h"
 
 const PageFont CertificatePageLayout::kTitleFont{QStringLiteral("宋体"), 31, 0, 700};
 const PageFont CertificatePageLayout::kBodyFont{QStringLiteral("宋体"), 20, 0, 400};
 
-namespace {
-
-const QStringView kLineBreak = u"\r\n";
-
-} // namespace
+// The page breaks the composed text where the composer broke it.
+using Compose::kLineBreak;
 
 PageFont CertificatePageLayout::scaledFont(const PageFont& font, int dpiX, int dpiY)
 {

@@ -2,6 +2,7 @@
 
 #include "store/DatabaseBackup.h"
 #include "store/LibraryFile.h"
+#include "store/LibraryTables.h"
 
 #include <QDir>
 
@@ -9,10 +10,7 @@ namespace LibraryBackup {
 
 DatabaseBackup::Expectation expectation()
 {
-    return {LibraryFile::kPassword,
-            {QStringLiteral("moban_item_table"), QStringLiteral("company_item_table"),
-             QStringLiteral("department_item_table"), QStringLiteral("position_item_table"),
-             QStringLiteral("reason_item_bable")}};
+    return {LibraryFile::kPassword, LibraryTables::kAll};
 }
 
 bool backupLibrary(const QString& libraryPath, const QString& target, QString* message)

@@ -29,16 +29,6 @@ QString NumberedTemplate()
     return QStringLiteral("编号：【证明编号】<br>") + EveryFieldTemplate();
 }
 
-QList<BatchRecord> recordsNamed(const QStringList& names)
-{
-    QList<BatchRecord> records;
-    int line = 1;
-    for (const QString& name : names) {
-        records << MakeRecord(++line, name, QStringLiteral("2024年5月31日"));
-    }
-    return records;
-}
-
 class BatchRegisterTest : public ::testing::Test
 {
 protected:
@@ -108,7 +98,7 @@ TEST_F(BatchRegisterTest, EveryWrittenCertificateIsAnIssuedEntryWithTheNumberInI
     writer.setRecorder(recorder.get());
     writer.setTemplateName(QStringLiteral("标准模板"));
     writer.setThreadCount(2);
-    QList<BatchRecord> records = recordsNamed({"张三", "李四", "王五", "赵六"});
+    QList<BatchRecord> records = RecordsNamed({"张三", "李四", "王五", "赵六"});
     records[2].problems << QStringLiteral("缺少部门"); // 王五 is not written, nor entered
     const BatchReport report = writer.run(records, BatchOutput::perRow(outFolder()));
     ASSERT_EQ(report.written.size(), 3);
@@ -148,13 +138,13 @@ TEST_F(BatchRegisterTest, ARowWhoseFileFailsStaysADraftAndItsNumberIsNotGivenAga
     BatchWriter writer(NumberedTemplate(), 32);
     writer.setRecorder(recorder.get());
     const BatchReport report =
-        writer.run(recordsNamed({"张三", "李四", "王五"}), BatchOutput::perRow(outFolder()));
+        writer.run(RecordsNamed({"张三", "李四", "王五"}), BatchOutput::perRow(outFolder()));
     ASSERT_EQ(report.failed.size(), 1);
 
     // The next batch goes on after the draft's number.
     BatchWriter again(NumberedTemplate(), 32);
     again.setRecorder(recorder.get());
-    again.run(recordsNamed({"钱七"}),
+    again.run(RecordsNamed({"钱七"}),
               BatchOutput::combined(m_dir.filePath(QStringLiteral("钱七.pdf"))));
 
     const QList<Entry> list = entries();
@@ -180,7 +170,7 @@ TEST_F(BatchRegisterTest, ACancelledCombinedFileLeavesOnlyDrafts)
             writer.cancel();
         }
     });
-    const BatchReport report = writer.run(recordsNamed({"张三", "李四", "王五"}),
+    const BatchReport report = writer.run(RecordsNamed({"张三", "李四", "王五"}),
                                           BatchOutput::combined(m_dir.filePath("全部.pdf")));
     EXPECT_TRUE(report.cancelled);
 
@@ -196,7 +186,7 @@ TEST_F(BatchRegisterTest, FromAWorkerThreadTheEntriesAreMadeOnTheRegistersThread
     const auto recorder = makeRecorder();
     BatchWriter writer(NumberedTemplate(), 32);
     writer.setRecorder(recorder.get());
-    const QList<BatchRecord> records = recordsNamed({"张三", "李四", "王五", "赵六", "孙八"});
+    const QList<BatchRecord> records = RecordsNamed({"张三", "李四", "王五", "赵六", "孙八"});
     const QString combined = m_dir.filePath(QStringLiteral("全部.pdf"));
     BatchReport report;
     // As the batch dialog runs it: the writer on a worker, this thread's event loop running.
@@ -227,7 +217,7 @@ TEST_F(BatchRegisterTest, WithoutARegisterTheCertificatesAreWrittenWithoutANumbe
     writer.setRecorder(&recorder);
     const QString combined = m_dir.filePath(QStringLiteral("全部.pdf"));
     const BatchReport report =
-        writer.run(recordsNamed({"张三", "李四"}), BatchOutput::combined(combined));
+        writer.run(RecordsNamed({"张三", "李四"}), BatchOutput::combined(combined));
     EXPECT_EQ(report.written.size(), 2);
     EXPECT_EQ(recorder.recordedCount(), 0);
     EXPECT_FALSE(PdfText(combined).contains(QStringLiteral("LZ")));
@@ -280,7 +270,7 @@ TEST_F(BatchRegisterTest, ARegisterThatRefusesAnEntryIsComplainedAboutOnceAndThe
     BatchWriter writer(NumberedTemplate(), 32);
     writer.setRecorder(&recorder);
     const BatchReport report =
-        writer.run(recordsNamed({"张三", "李四", "王五"}), BatchOutput::perRow(outFolder()));
+        writer.run(RecordsNamed({"张三", "李四", "王五"}), BatchOutput::perRow(outFolder()));
 
     EXPECT_EQ(report.written.size(), 3);
     EXPECT_EQ(refusing->attempts, 1);
@@ -289,7 +279,7 @@ TEST_F(BatchRegisterTest, ARegisterThatRefusesAnEntryIsComplainedAboutOnceAndThe
     EXPECT_TRUE(m_complaints[0].contains(QStringLiteral("从第 2 行起")));
 
     // A new run asks the register again.
-    writer.run(recordsNamed({"赵六"}), BatchOutput::perRow(outFolder()));
+    writer.run(RecordsNamed({"赵六"}), BatchOutput::perRow(outFolder()));
     EXPECT_EQ(refusing->attempts, 2);
     EXPECT_EQ(m_complaints.size(), 2);
 }
@@ -312,7 +302,7 @@ TEST(BatchRegisterWiring, TheMainWindowsBatchRecordsInTheRegisterItsGenerateUses
     writer.setTemplateName(setup.templateName);
     QTemporaryDir out;
     const BatchReport report =
-        writer.run(recordsNamed({"张三", "李四"}), BatchOutput::perRow(out.path()));
+        writer.run(RecordsNamed({"张三", "李四"}), BatchOutput::perRow(out.path()));
     EXPECT_EQ(report.written.size(), 2);
 
     CertificateRegister* reg = window.registerSession().reg(&window);

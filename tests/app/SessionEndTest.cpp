@@ -1,11 +1,11 @@
 // The end of a desktop session: the program gets SIGTERM or SIGHUP and ends as when its window
 // is closed, leaving a library file that holds everything on its own.
+#include "ProgramCopy.h"
 #include "TempLibrary.h"
 #include "store/CDbVisit.h"
 #include "store/RecordSet.h"
 #include "store/SqlConnection.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -14,19 +14,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-bool holdsOpen(qint64 pid, const QString& file)
-{
-    const QDir fds(QStringLiteral("/proc/%1/fd").arg(pid));
-    const QString target = QFileInfo(file).canonicalFilePath();
-    for (const QFileInfo& fd :
-         fds.entryInfoList(QDir::Files | QDir::System | QDir::NoDotAndDotDot)) {
-        if (fd.symLinkTarget() == target) {
-            return true;
-        }
-    }
-    return false;
-}
 
 int rowsOf(SqlConnection& connection, const QString& condition)
 {
@@ -44,17 +31,14 @@ TEST_P(SessionEnd, ClosesTheLibrarySoThatTheFileAloneHoldsEveryGenerate)
 {
     TempLibrary library;
     ASSERT_TRUE(library.isValid());
-    const QString program = library.dirPath() + "/kavri";
-    ASSERT_TRUE(QFile::copy(KAVRI_PROGRAM, program));
+    const QString program = CopyProgramInto(KAVRI_PROGRAM, library.dirPath());
+    ASSERT_FALSE(program.isEmpty());
 
     QProcess kavri;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    kavri.setProcessEnvironment(env);
-    kavri.start(program, {});
+    StartOffscreen(kavri, program);
     ASSERT_TRUE(kavri.waitForStarted(10000));
     ASSERT_TRUE(
-        QTest::qWaitFor([&] { return holdsOpen(kavri.processId(), library.path()); }, 20000));
+        QTest::qWaitFor([&] { return HoldsOpen(kavri.processId(), library.path()); }, 20000));
 
     // 40 Generates by a run that then ends without closing: while the program keeps the
     // library open, they live in the log only.

@@ -5,6 +5,7 @@
 #include "batch/BatchIssueRecorder.h"
 #include "ui/batch/BatchFileChooser.h"
 #include "ui/batch/CBatchDlg.h"
+#include "ui/common/OpenFileDialog.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -22,11 +23,20 @@
 
 namespace {
 
-class FakeChooser : public BatchFileChooser::Backend
+// Answers for the sheet's open-file dialog and for the output folder's chooser.
+class FakeChooser : public OpenFileDialog::Backend, public BatchFileChooser::Backend
 {
 public:
-    FakeChooser() { BatchFileChooser::setBackend(this); }
-    ~FakeChooser() override { BatchFileChooser::setBackend(nullptr); }
+    FakeChooser()
+    {
+        OpenFileDialog::setBackend(this);
+        BatchFileChooser::setBackend(this);
+    }
+    ~FakeChooser() override
+    {
+        OpenFileDialog::setBackend(nullptr);
+        BatchFileChooser::setBackend(nullptr);
+    }
     QString getOpenFileName(QWidget*, const QString&, const QString&, const QString&) override
     {
         return sheet;

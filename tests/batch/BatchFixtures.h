@@ -33,3 +33,31 @@ inline BatchRecord MakeRecord(int line, const QString& name, const QString& leav
     record.values[int(BatchField::Reason)] = QStringLiteral("个人原因");
     return record;
 }
+
+// Records from line 2 on, one a name, each with MakeRecord's values and the same leave date.
+inline QList<BatchRecord> RecordsNamed(const QStringList& names)
+{
+    QList<BatchRecord> records;
+    int line = 1;
+    for (const QString& name : names) {
+        records << MakeRecord(++line, name, QStringLiteral("2024年5月31日"));
+    }
+    return records;
+}
+
+// A sheet as a reader hands it over: the header, then rows of text cells from line 2 on.
+inline SheetTable SheetOf(const QStringList& header, const QList<QStringList>& rows)
+{
+    SheetTable table;
+    table.header = header;
+    int line = 1;
+    for (const QStringList& values : rows) {
+        SheetRow row;
+        row.line = ++line;
+        for (const QString& value : values) {
+            row.cells << SheetCell::fromText(value);
+        }
+        table.rows << row;
+    }
+    return table;
+}

@@ -1,5 +1,6 @@
 // The legal columns of a batch sheet (合同起始日期, 合同终止日期, 无固定期限) reach the composer
 // with the years of service and the date of issue, and the ID-card number is checked per row.
+#include "BatchFixtures.h"
 #include "batch/BatchRecords.h"
 #include "compose/CertificateComposer.h"
 
@@ -14,20 +15,10 @@ const QString kLegalTemplate =
     QStringLiteral("【姓名】任【职位】，合同【合同期限】，于【离职日期】离职，工作年限【工作年限】。"
                    "【出具日期】");
 
+// A sheet with the legal columns.
 SheetTable tableOf(const QList<QStringList>& rows, const QStringList& header = kHeader)
 {
-    SheetTable table;
-    table.header = header;
-    int line = 1;
-    for (const QStringList& values : rows) {
-        SheetRow row;
-        row.line = ++line;
-        for (const QString& value : values) {
-            row.cells << SheetCell::fromText(value);
-        }
-        table.rows << row;
-    }
-    return table;
+    return SheetOf(header, rows);
 }
 
 BatchRecord onlyRecord(const SheetTable& table, const QString& templateText)

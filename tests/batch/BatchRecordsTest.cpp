@@ -5,22 +5,6 @@
 
 namespace {
 
-SheetTable tableOf(const QStringList& header, const QList<QStringList>& rows)
-{
-    SheetTable table;
-    table.header = header;
-    int line = 1;
-    for (const QStringList& values : rows) {
-        SheetRow row;
-        row.line = ++line;
-        for (const QString& value : values) {
-            row.cells << SheetCell::fromText(value);
-        }
-        table.rows << row;
-    }
-    return table;
-}
-
 const QStringList kHeader = {"姓名", "性别",     "身份证号", "公司名称", "部门",
                              "职位", "入职日期", "离职日期", "离职原因"};
 
@@ -46,7 +30,7 @@ TEST(BatchRecords, AGoodRowBecomesTheFormsValues)
 {
     QString error;
     const std::optional<BatchSheet> sheet = prepareBatchSheet(
-        tableOf(kHeader, {fullRow("李四")}), EveryFieldTemplate(), BatchFallback{}, &error);
+        SheetOf(kHeader, {fullRow("李四")}), EveryFieldTemplate(), BatchFallback{}, &error);
     ASSERT_TRUE(sheet) << error.toStdString();
     ASSERT_EQ(sheet->records.size(), 1);
     const BatchRecord& record = sheet->records[0];
@@ -68,7 +52,7 @@ TEST(BatchRecords, EveryProblemOfARowIsListedAndBlankRowsAreCounted)
     bad[4] = "";
     QString error;
     const std::optional<BatchSheet> sheet =
-        prepareBatchSheet(tableOf(kHeader, {bad, {"", " ", ""}, fullRow("李四")}),
+        prepareBatchSheet(SheetOf(kHeader, {bad, {"", " ", ""}, fullRow("李四")}),
                           EveryFieldTemplate(), BatchFallback{}, &error);
     ASSERT_TRUE(sheet);
     EXPECT_EQ(sheet->blankRows, 1);
@@ -85,7 +69,7 @@ TEST(BatchRecords, EveryProblemOfARowIsListedAndBlankRowsAreCounted)
 
 TEST(BatchRecords, AnIdStoredAsANumberIsRefusedEvenWhenItLooksWhole)
 {
-    SheetTable table = tableOf(kHeader, {fullRow("李四")});
+    SheetTable table = SheetOf(kHeader, {fullRow("李四")});
     table.rows[0].cells[2] = SheetCell::fromNumber(110101199205152345.0, "110101199205152000");
     QString error;
     const std::optional<BatchSheet> sheet =
@@ -99,13 +83,13 @@ TEST(BatchRecords, OnlyTheFieldsTheTemplateUsesAreRequired)
 {
     QString error;
     const std::optional<BatchSheet> sheet =
-        prepareBatchSheet(tableOf({"姓名", "离职日期"}, {{"赵六", ""}}),
+        prepareBatchSheet(SheetOf({"姓名", "离职日期"}, {{"赵六", ""}}),
                           QStringLiteral("【姓名】于【离职日期】离职。"), BatchFallback{}, &error);
     ASSERT_TRUE(sheet);
     EXPECT_EQ(sheet->records[0].problems, QStringList{"缺少离职日期"});
 
     const std::optional<BatchSheet> nameOnly =
-        prepareBatchSheet(tableOf({"姓名", "离职日期"}, {{"赵六", ""}}), QStringLiteral("【姓名】"),
+        prepareBatchSheet(SheetOf({"姓名", "离职日期"}, {{"赵六", ""}}), QStringLiteral("【姓名】"),
                           BatchFallback{}, &error);
     ASSERT_TRUE(nameOnly);
     EXPECT_TRUE(nameOnly->records[0].accepted());
@@ -123,7 +107,7 @@ TEST(BatchRecords, TheWindowsValueFillsOnlyTickedFieldsThatARowLeavesEmpty)
     withoutCompany[4] = "";
     QString error;
     const std::optional<BatchSheet> sheet = prepareBatchSheet(
-        tableOf(kHeader, {withCompany, withoutCompany}), EveryFieldTemplate(), fallback, &error);
+        SheetOf(kHeader, {withCompany, withoutCompany}), EveryFieldTemplate(), fallback, &error);
     ASSERT_TRUE(sheet);
     EXPECT_EQ(sheet->records[0].value(BatchField::Company), QStringLiteral("表里的公司"));
     EXPECT_EQ(sheet->records[1].value(BatchField::Company), QStringLiteral("窗口公司"));
@@ -136,7 +120,7 @@ TEST(BatchRecords, LeavingBeforeJoiningIsAProblem)
     row[6] = "2024-07-01";
     QString error;
     const std::optional<BatchSheet> sheet =
-        prepareBatchSheet(tableOf(kHeader, {row}), EveryFieldTemplate(), BatchFallback{}, &error);
+        prepareBatchSheet(SheetOf(kHeader, {row}), EveryFieldTemplate(), BatchFallback{}, &error);
     ASSERT_TRUE(sheet);
     EXPECT_EQ(sheet->records[0].problems, QStringList{"离职日期早于入职日期"});
 }
@@ -144,7 +128,7 @@ TEST(BatchRecords, LeavingBeforeJoiningIsAProblem)
 TEST(BatchRecords, ASheetWithoutANameColumnCannotBeUsed)
 {
     QString error;
-    EXPECT_FALSE(prepareBatchSheet(tableOf({"名字", "部门"}, {{"甲", "乙"}}), EveryFieldTemplate(),
+    EXPECT_FALSE(prepareBatchSheet(SheetOf({"名字", "部门"}, {{"甲", "乙"}}), EveryFieldTemplate(),
                                    BatchFallback{}, &error));
     EXPECT_TRUE(error.contains(QStringLiteral("没有“姓名”列"))) << error.toStdString();
 }
@@ -153,7 +137,7 @@ TEST(BatchRecords, OpenEndedContractsTakeYesOrNo)
 {
     QString error;
     const std::optional<BatchSheet> sheet = prepareBatchSheet(
-        tableOf({"姓名", "无固定期限"}, {{"甲", "是"}, {"乙", "否"}, {"丙", "也许"}}),
+        SheetOf({"姓名", "无固定期限"}, {{"甲", "是"}, {"乙", "否"}, {"丙", "也许"}}),
         QStringLiteral("【姓名】"), BatchFallback{}, &error);
     ASSERT_TRUE(sheet);
     EXPECT_EQ(sheet->records[0].value(BatchField::OpenEnded), QStringLiteral("是"));

@@ -11,16 +11,6 @@
 
 namespace {
 
-QList<BatchRecord> recordsNamed(const QStringList& names)
-{
-    QList<BatchRecord> records;
-    int line = 1;
-    for (const QString& name : names) {
-        records << MakeRecord(++line, name, QStringLiteral("2024年5月31日"));
-    }
-    return records;
-}
-
 QStringList filesIn(const QString& folder)
 {
     return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
@@ -53,7 +43,7 @@ public:
 TEST(BatchWriterCombined, OnePagePerAcceptedRowWithEveryName)
 {
     QTemporaryDir dir;
-    QList<BatchRecord> records = recordsNamed({"张三", "李四", "王五", "赵六"});
+    QList<BatchRecord> records = RecordsNamed({"张三", "李四", "王五", "赵六"});
     records[1].problems << QStringLiteral("缺少部门");
     const QString path = dir.filePath(QStringLiteral("全部.pdf"));
     BatchWriter writer(EveryFieldTemplate(), 32);
@@ -80,7 +70,7 @@ TEST(BatchWriterPerRow, FilesFromWorkerThreadsMatchTheSingleCertificateExport)
         names << QStringLiteral("员工%1").arg(i);
     }
     names << QStringLiteral("员工0"); // the same name and date again
-    const QList<BatchRecord> records = recordsNamed(names);
+    const QList<BatchRecord> records = RecordsNamed(names);
     BatchWriter writer(EveryFieldTemplate(), 32);
     writer.setThreadCount(2);
     QList<int> progress;
@@ -116,7 +106,7 @@ TEST(BatchWriterPerRow, ARowThatCannotBeWrittenDoesNotStopTheOthers)
     writer.setRecorder(&recorder);
     writer.setThreadCount(2);
     const BatchReport report =
-        writer.run(recordsNamed({"张三", "李四", "王五"}), BatchOutput::perRow(dir.path()));
+        writer.run(RecordsNamed({"张三", "李四", "王五"}), BatchOutput::perRow(dir.path()));
 
     EXPECT_EQ(report.written.size(), 2);
     ASSERT_EQ(report.failed.size(), 1);
@@ -142,7 +132,7 @@ TEST(BatchWriterCancel, HalfWayLeavesOnlyWholeFilesAndListsTheRest)
             writer.cancel();
         }
     });
-    const BatchReport report = writer.run(recordsNamed(names), BatchOutput::perRow(dir.path()));
+    const BatchReport report = writer.run(RecordsNamed(names), BatchOutput::perRow(dir.path()));
 
     EXPECT_TRUE(report.cancelled);
     EXPECT_GE(report.written.size(), 10);
@@ -171,7 +161,7 @@ TEST(BatchWriterCancel, ACancelledCombinedFileIsNotWrittenAtAll)
     });
     const QString path = dir.filePath(QStringLiteral("全部.pdf"));
     const BatchReport report =
-        writer.run(recordsNamed({"张三", "李四", "王五", "赵六"}), BatchOutput::combined(path));
+        writer.run(RecordsNamed({"张三", "李四", "王五", "赵六"}), BatchOutput::combined(path));
 
     EXPECT_TRUE(report.cancelled);
     EXPECT_TRUE(report.written.isEmpty());
@@ -185,7 +175,7 @@ TEST(BatchWriterCombined, AnUnwritableFileFailsEveryRowWithTheReason)
     QTemporaryDir dir;
     BatchWriter writer(EveryFieldTemplate(), 32);
     const BatchReport report =
-        writer.run(recordsNamed({"张三"}),
+        writer.run(RecordsNamed({"张三"}),
                    BatchOutput::combined(dir.filePath(QStringLiteral("没有/这个/文件夹.pdf"))));
     ASSERT_EQ(report.failed.size(), 1);
     EXPECT_TRUE(report.failed[0].reason.startsWith(QStringLiteral("无法写入")));

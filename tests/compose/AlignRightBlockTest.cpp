@@ -8,22 +8,9 @@ using namespace ComposeText;
 
 namespace {
 
-struct AlignCase
-{
-    const char* label;
-    QString text;
-    int width;
-    QString expected;
-};
-
-void PrintTo(const AlignCase& c, std::ostream* os)
-{
-    *os << c.label;
-}
-
 const QString kCrLf = QStringLiteral("\r\n");
 
-std::vector<AlignCase> alignCases()
+std::vector<WidthCase> alignCases()
 {
     return {
         {"NoMarkerOnlyBreaks", QStringLiteral("甲<br>乙<br>"), 10, QStringLiteral("甲\r\n乙\r\n")},
@@ -86,18 +73,18 @@ std::vector<AlignCase> alignCases()
     };
 }
 
-class AlignRightBlockTable : public ::testing::TestWithParam<AlignCase>
+class AlignRightBlockTable : public ::testing::TestWithParam<WidthCase>
 {
 };
 
 TEST_P(AlignRightBlockTable, AlignsAsExpected)
 {
-    const AlignCase& c = GetParam();
+    const WidthCase& c = GetParam();
     EXPECT_EQ(Compose::AlignRightBlock(c.text, c.width), c.expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, AlignRightBlockTable, ::testing::ValuesIn(alignCases()),
-                         [](const auto& info) { return std::string(info.param.label); });
+                         caseLabel<WidthCase>);
 
 // A block far longer than any delivered template is padded line by line like a short one.
 TEST(AlignRightBlock, PadsEveryLineOfATenThousandLineBlock)

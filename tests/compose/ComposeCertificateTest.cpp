@@ -1,4 +1,5 @@
 #include "ComposeTestText.h"
+#include "SampleCertificate.h"
 #include "compose/CertificateComposer.h"
 
 #include <gtest/gtest.h>
@@ -8,24 +9,9 @@ using namespace ComposeText;
 
 namespace {
 
-CertificateValues sampleValues()
-{
-    CertificateValues v;
-    v.name = QStringLiteral("张三");
-    v.gender = QStringLiteral("男");
-    v.idNumber = QStringLiteral("110101199001011234");
-    v.company = QStringLiteral("示例公司");
-    v.department = QStringLiteral("研发部");
-    v.position = QStringLiteral("工程师");
-    v.joinDate = QStringLiteral("2019年3月1日");
-    v.leaveDate = QStringLiteral("2024年6月30日");
-    v.reason = QStringLiteral("个人原因");
-    return v;
-}
-
 template <typename Change> CertificateValues sampleValuesWith(Change change)
 {
-    CertificateValues v = sampleValues();
+    CertificateValues v = SampleValues();
     change(v);
     return v;
 }
@@ -51,14 +37,14 @@ const QString kAllNine =
 std::vector<ComposeCase> composeCases()
 {
     return {
-        {"NoPlaceholders", QStringLiteral("兹证明。<br>特此证明。"), sampleValues(), 10,
+        {"NoPlaceholders", QStringLiteral("兹证明。<br>特此证明。"), SampleValues(), 10,
          title(3) + QStringLiteral("兹证明。\r\n特此证明。")},
-        {"EmptyTemplate", QString(), sampleValues(), 10, title(3)},
-        {"AllNineValues", kAllNine, sampleValues(), 4,
+        {"EmptyTemplate", QString(), SampleValues(), 10, title(3)},
+        {"AllNineValues", kAllNine, SampleValues(), 4,
          title(0) + QStringLiteral("张三|男|110101199001011234|示例公司|研发部|工程师|"
                                    "2019年3月1日|2024年6月30日|个人原因")},
         {"RepeatedPlaceholders", QStringLiteral("【姓名】与【姓名】，【部门】【部门】"),
-         sampleValues(), 4, title(0) + QStringLiteral("张三与张三，研发部研发部")},
+         SampleValues(), 4, title(0) + QStringLiteral("张三与张三，研发部研发部")},
         {"EmptyNameClosesUp", QStringLiteral("员工【姓名】已离职"),
          sampleValuesWith([](CertificateValues& v) { v.name.clear(); }), 4,
          title(0) + QStringLiteral("员工已离职")},
@@ -73,27 +59,27 @@ std::vector<ComposeCase> composeCases()
         {"GenderTypedAsNameStays", QStringLiteral("【性别】"),
          sampleValuesWith([](CertificateValues& v) { v.gender = QStringLiteral("【姓名】"); }), 4,
          title(0) + QStringLiteral("【姓名】")},
-        {"UnknownBracketTextStays", QStringLiteral("【备注】【姓名"), sampleValues(), 4,
+        {"UnknownBracketTextStays", QStringLiteral("【备注】【姓名"), SampleValues(), 4,
          title(0) + QStringLiteral("【备注】【姓名")},
-        {"TitleWidth0", QStringLiteral("正文"), sampleValues(), 0,
+        {"TitleWidth0", QStringLiteral("正文"), SampleValues(), 0,
          title(0) + QStringLiteral("正文")},
-        {"TitleWidth3", QStringLiteral("正文"), sampleValues(), 3,
+        {"TitleWidth3", QStringLiteral("正文"), SampleValues(), 3,
          title(0) + QStringLiteral("正文")},
-        {"TitleWidth4", QStringLiteral("正文"), sampleValues(), 4,
+        {"TitleWidth4", QStringLiteral("正文"), SampleValues(), 4,
          title(0) + QStringLiteral("正文")},
-        {"TitleWidth5", QStringLiteral("正文"), sampleValues(), 5,
+        {"TitleWidth5", QStringLiteral("正文"), SampleValues(), 5,
          title(0) + QStringLiteral("正文")},
-        {"TitleWidth6", QStringLiteral("正文"), sampleValues(), 6,
+        {"TitleWidth6", QStringLiteral("正文"), SampleValues(), 6,
          title(1) + QStringLiteral("正文")},
-        {"TitleWidth31", QStringLiteral("正文"), sampleValues(), 31,
+        {"TitleWidth31", QStringLiteral("正文"), SampleValues(), 31,
          title(13) + QStringLiteral("正文")},
-        {"TitleWidth32", QStringLiteral("正文"), sampleValues(), 32,
+        {"TitleWidth32", QStringLiteral("正文"), SampleValues(), 32,
          title(14) + QStringLiteral("正文")},
-        {"TitleWidth330", QStringLiteral("正文"), sampleValues(), 330,
+        {"TitleWidth330", QStringLiteral("正文"), SampleValues(), 330,
          title(163) + QStringLiteral("正文")},
-        {"NegativeWidthIsNoRoom", QStringLiteral("正文"), sampleValues(), -7,
+        {"NegativeWidthIsNoRoom", QStringLiteral("正文"), SampleValues(), -7,
          title(0) + QStringLiteral("正文")},
-        {"WidthBeyondProbeIsHeldAt330", QStringLiteral("正文"), sampleValues(), 100000,
+        {"WidthBeyondProbeIsHeldAt330", QStringLiteral("正文"), SampleValues(), 100000,
          title(163) + QStringLiteral("正文")},
         {"ValueWithBreakSplitsLine", QStringLiteral("【姓名】"),
          sampleValuesWith([](CertificateValues& v) { v.name = QStringLiteral("张<br>三"); }), 4,
@@ -104,7 +90,7 @@ std::vector<ComposeCase> composeCases()
          title(3) + F(7) + QStringLiteral("张甲乙\r\n") + F(7) + QStringLiteral("丙")},
         {"BlockWidthCountsValues",
          QStringLiteral("正文") + kOpen + QStringLiteral("【公司名称】<br>【离职日期】"),
-         sampleValues(), 20,
+         SampleValues(), 20,
          title(8) + QStringLiteral("正文") + F(10) + QStringLiteral("示例公司\r\n") + F(10) +
              QStringLiteral("2024年6月30日")},
         {"EmptyValuesNarrowTheBlock", kOpen + QStringLiteral("【公司名称】（盖章）<br>日期："),
@@ -127,12 +113,12 @@ TEST_P(ComposeCertificateTable, ComposesExpectedText)
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, ComposeCertificateTable, ::testing::ValuesIn(composeCases()),
-                         [](const auto& info) { return std::string(info.param.label); });
+                         caseLabel<ComposeCase>);
 
 TEST(ComposeCertificate, LeavesTemplateAndValuesUntouched)
 {
     const QString templateText = QStringLiteral("【姓名】<br>") + kOpen + QStringLiteral("乙");
-    const CertificateValues values = sampleValues();
+    const CertificateValues values = SampleValues();
     const QString before = templateText;
     Compose::ComposeCertificate(templateText, values, 10);
     EXPECT_EQ(templateText, before);

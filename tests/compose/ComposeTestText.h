@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QString>
+#include <gtest/gtest.h>
 #include <ostream>
+#include <string>
 
 // Building blocks for expected composer output, so that tables say "7 fillers" instead of
 // holding runs of invisible ideographic spaces.
@@ -25,6 +27,26 @@ inline QString B(int n)
 inline QString title(int k)
 {
     return F(k) + QStringLiteral("离职证明\r\n\r\n\r\n");
+}
+
+// A row of a table that hands a text and a box width to the composer and expects a text back.
+struct WidthCase
+{
+    const char* label;
+    QString text;
+    int width;
+    QString expected;
+};
+
+inline void PrintTo(const WidthCase& c, std::ostream* os)
+{
+    *os << c.label;
+}
+
+// Test names for the tables: every row carries a label that is a valid test name.
+template <typename Case> std::string caseLabel(const ::testing::TestParamInfo<Case>& info)
+{
+    return info.param.label;
 }
 
 } // namespace ComposeText

@@ -1,6 +1,7 @@
 // The placeholders beyond the nine: 【合同期限】, 【工作年限】 and 【出具日期】, replaced after the
 // nine in both outputs, and never where the template does not hold them.
 #include "ComposeTestText.h"
+#include "SampleCertificate.h"
 #include "compose/CertificateComposer.h"
 
 #include <gtest/gtest.h>
@@ -87,7 +88,7 @@ TEST_P(ExtraPlaceholderTable, CertificateAndPreview)
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, ExtraPlaceholderTable, ::testing::ValuesIn(extraCases()),
-                         [](const auto& info) { return std::string(info.param.label); });
+                         caseLabel<ExtraCase>);
 
 // The nine keep their exact output whatever the new values hold.
 TEST(ExtraPlaceholders, ATemplateWithoutThemComposesAsBefore)
@@ -96,16 +97,8 @@ TEST(ExtraPlaceholders, ATemplateWithoutThemComposesAsBefore)
         QStringLiteral("【姓名】|【性别】|【身份证号】|【公司名称】|【部门】|【职位】|"
                        "【入职日期】|【离职日期】|【离职原因】<br>") +
         kOpen + QStringLiteral("【公司名称】<br>【离职日期】</div>");
-    CertificateValues plain;
-    plain.name = QStringLiteral("张三");
-    plain.gender = QStringLiteral("男");
+    CertificateValues plain = SampleValues();
     plain.idNumber = QStringLiteral("11010519491231002X");
-    plain.company = QStringLiteral("示例公司");
-    plain.department = QStringLiteral("研发部");
-    plain.position = QStringLiteral("工程师");
-    plain.joinDate = QStringLiteral("2019年3月1日");
-    plain.leaveDate = QStringLiteral("2024年6月30日");
-    plain.reason = QStringLiteral("个人原因");
     CertificateValues withExtras = plain;
     withExtras.contractTerm = QStringLiteral("2019年3月1日至2024年6月30日");
     withExtras.serviceYears = QStringLiteral("5年4个月");

@@ -8,25 +8,12 @@ using namespace ComposeText;
 
 namespace {
 
-struct PreviewCase
-{
-    const char* label;
-    QString templateText;
-    int width;
-    QString expected;
-};
-
-void PrintTo(const PreviewCase& c, std::ostream* os)
-{
-    *os << c.label;
-}
-
 QString dateBlank()
 {
     return B(2) + u'年' + B(1) + u'月' + B(1) + u'日';
 }
 
-std::vector<PreviewCase> previewCases()
+std::vector<WidthCase> previewCases()
 {
     return {
         {"EveryPlaceholderGetsItsBlank",
@@ -49,17 +36,17 @@ std::vector<PreviewCase> previewCases()
     };
 }
 
-class RenderTemplatePreviewTable : public ::testing::TestWithParam<PreviewCase>
+class RenderTemplatePreviewTable : public ::testing::TestWithParam<WidthCase>
 {
 };
 
 TEST_P(RenderTemplatePreviewTable, RendersExpectedText)
 {
-    const PreviewCase& c = GetParam();
-    EXPECT_EQ(Compose::RenderTemplatePreview(c.templateText, c.width), c.expected);
+    const WidthCase& c = GetParam();
+    EXPECT_EQ(Compose::RenderTemplatePreview(c.text, c.width), c.expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, RenderTemplatePreviewTable, ::testing::ValuesIn(previewCases()),
-                         [](const auto& info) { return std::string(info.param.label); });
+                         caseLabel<WidthCase>);
 
 } // namespace

@@ -47,7 +47,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, ReplaceAllTable,
                              {"FirstCharacterRepeated", "<<<br>", "<br>", "|", "<<|"},
                              {"NeedleLongerThanText", "<b", "<br>", "|", "<b"},
                          }),
-                         [](const auto& info) { return std::string(info.param.label); });
+                         ComposeText::caseLabel<ReplaceCase>);
 
 TEST(FindText, HonoursStartPosition)
 {

@@ -18,11 +18,6 @@ void PrintTo(const TrimCase& c, std::ostream* os)
     *os << c.label;
 }
 
-std::string caseName(const ::testing::TestParamInfo<TrimCase>& info)
-{
-    return info.param.label;
-}
-
 class TrimDateTable : public ::testing::TestWithParam<TrimCase>
 {
 };
@@ -47,7 +42,7 @@ INSTANTIATE_TEST_SUITE_P(
         {"OnlySpaces", QStringLiteral("   "), QString()},
         {"OtherWhiteSpaceKept", QStringLiteral("2024\t年\u3000"), QStringLiteral("2024\t年\u3000")},
     }),
-    caseName);
+    ComposeText::caseLabel<TrimCase>);
 
 class TrimReasonTable : public ::testing::TestWithParam<TrimCase>
 {
@@ -74,6 +69,6 @@ INSTANTIATE_TEST_SUITE_P(
         {"HalfWidthParenthesisNotACut", QStringLiteral("个人(原因)"), QStringLiteral("个人(原因)")},
         {"WhiteSpaceKept", QStringLiteral(" 个人原因 （注）"), QStringLiteral(" 个人原因 ")},
     }),
-    caseName);
+    ComposeText::caseLabel<TrimCase>);
 
 } // namespace

@@ -49,24 +49,22 @@ QList<int> ys(const QList<FakePageCanvas::Draw>& draws)
 
 TEST(PageFontScaling, ScalesFromNinetySixDpiAndTruncates)
 {
-    EXPECT_EQ(CertificatePageLayout::scaledFont(CertificatePageLayout::kTitleFont, 600, 600).height,
-              193);
-    EXPECT_EQ(CertificatePageLayout::scaledFont(CertificatePageLayout::kBodyFont, 600, 600).height,
-              125);
-    EXPECT_EQ(CertificatePageLayout::scaledFont(CertificatePageLayout::kTitleFont, 300, 300).height,
-              96);
-    EXPECT_EQ(CertificatePageLayout::scaledFont(CertificatePageLayout::kBodyFont, 300, 300).height,
-              62);
-    EXPECT_EQ(CertificatePageLayout::scaledFont(CertificatePageLayout::kTitleFont, 96, 96).height,
-              31);
+    const PageFont& title = CertificatePageLayout::kTitleFont;
+    const PageFont& body = CertificatePageLayout::kBodyFont;
+    const auto height = [](const PageFont& font, int dpiX, int dpiY) {
+        return CertificatePageLayout::scaledFont(font, dpiX, dpiY).height;
+    };
+    EXPECT_EQ(height(title, 600, 600), 193);
+    EXPECT_EQ(height(body, 600, 600), 125);
+    EXPECT_EQ(height(title, 300, 300), 96);
+    EXPECT_EQ(height(body, 300, 300), 62);
+    EXPECT_EQ(height(title, 96, 96), 31);
     // 31 * 1.25 = 38.75
-    EXPECT_EQ(CertificatePageLayout::scaledFont(CertificatePageLayout::kTitleFont, 600, 120).height,
-              38);
-    const PageFont body =
-        CertificatePageLayout::scaledFont(CertificatePageLayout::kBodyFont, 600, 600);
-    EXPECT_EQ(body.width, 0);
-    EXPECT_EQ(body.weight, 400);
-    EXPECT_EQ(body.face, QStringLiteral("宋体"));
+    EXPECT_EQ(height(title, 600, 120), 38);
+    const PageFont scaled = CertificatePageLayout::scaledFont(body, 600, 600);
+    EXPECT_EQ(scaled.width, 0);
+    EXPECT_EQ(scaled.weight, 400);
+    EXPECT_EQ(scaled.face, QStringLiteral("宋体"));
 }
 
 TEST(CertificatePageLayout, TitleAndFirstLineAt600Dpi)

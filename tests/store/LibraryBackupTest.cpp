@@ -47,7 +47,26 @@ QString copyAlone(const QString& file, const QTemporaryDir& dir, const QString& 
 class LibraryBackupTest : public LibraryFixture
 {
 protected:
+    // Backs the library up to `backup`.
+    ::testing::AssertionResult backedUp()
+    {
+        QString message;
+        if (LibraryBackup::backupLibrary(library.path(), backup, &message)) {
+            return ::testing::AssertionSuccess();
+        }
+        return ::testing::AssertionFailure() << message.toStdString();
+    }
+
+    // db writes an entry and finds it again, and no fault was shown.
+    void expectWriteAndRead(const QString& company)
+    {
+        db.AddRecord("company_item_table", "item3", company, "item8", "");
+        EXPECT_GT(db.FindRecordId("company_item_table", "item3", company), 0);
+        EXPECT_TRUE(notes.notices().isEmpty()) << notes.texts().join('\n').toStdString();
+    }
+
     QTemporaryDir elsewhere;
+    const QString backup = elsewhere.filePath("backup.dll");
 };
 
 TEST_F(LibraryBackupTest, BackupHoldsWhatIsStillInTheLogWhileAnotherProgramWrites)
@@ -80,19 +99,18 @@ TEST_F(LibraryBackupTest, BackupHoldsWhatIsStillInTheLogWhileAnotherProgramWrite
 TEST_F(LibraryBackupTest, RestoreBringsBackTheBackupAndKeepsTheReplacedLibrary)
 {
     db.AddRecord("company_item_table", "item3", "备份前的公司", "item8", "");
-    const QString target = elsewhere.filePath("backup.dll");
+    ASSERT_TRUE(backedUp());
     QString message;
-    ASSERT_TRUE(LibraryBackup::backupLibrary(library.path(), target, &message));
     db.AddRecord("company_item_table", "item3", "备份后的公司", "item8", "");
     db.CloseConnection(db.m_pConnection);
 
-    ASSERT_TRUE(LibraryBackup::restoreLibrary(target, library.path(), &message))
+    ASSERT_TRUE(LibraryBackup::restoreLibrary(backup, library.path(), &message))
         << message.toStdString();
     const QStringList baks =
         QDir(library.dirPath()).entryList({"bdsj_conn.dll.*-*-*-*.bak"}, QDir::Files);
     ASSERT_EQ(baks.size(), 1) << QDir(library.dirPath()).entryList().join(' ').toStdString();
     const QString kept = QDir(library.dirPath()).filePath(baks[0]);
-    EXPECT_EQ(message, "资料库已从 " + target + " 恢复。原来的资料库保存为 " + kept + "。");
+    EXPECT_EQ(message, "资料库已从 " + backup + " 恢复。原来的资料库保存为 " + kept + "。");
 
     // The file alone is the restored library; the replaced one is kept whole.
     EXPECT_FALSE(QFile::exists(library.path() + "-wal"));
@@ -104,32 +122,26 @@ TEST_F(LibraryBackupTest, RestoreBringsBackTheBackupAndKeepsTheReplacedLibrary)
 
     // And it works: a write and a read on the restored file.
     db.m_pConnection = db.ConnectAccessDb(library.path(), CDbVisit::kPassword);
-    db.AddRecord("company_item_table", "item3", "恢复后的公司", "item8", "");
-    EXPECT_GT(db.FindRecordId("company_item_table", "item3", "恢复后的公司"), 0);
-    EXPECT_TRUE(notes.notices().isEmpty()) << notes.texts().join('\n').toStdString();
+    expectWriteAndRead("恢复后的公司");
 }
 
 TEST_F(LibraryBackupTest, RestoreWhileAnotherCopyHasTheLibraryOpen)
 {
-    const QString target = elsewhere.filePath("backup.dll");
+    ASSERT_TRUE(backedUp());
     QString message;
-    ASSERT_TRUE(LibraryBackup::backupLibrary(library.path(), target, &message));
     db.AddRecord("company_item_table", "item3", "备份后的公司", "item8", "");
 
     // db stays connected, as a running copy of the program would.
-    ASSERT_TRUE(LibraryBackup::restoreLibrary(target, library.path(), &message))
+    ASSERT_TRUE(LibraryBackup::restoreLibrary(backup, library.path(), &message))
         << message.toStdString();
     EXPECT_EQ(db.FindRecordId("company_item_table", "item3", "备份后的公司"), -1);
-    db.AddRecord("company_item_table", "item3", "之后的公司", "item8", "");
-    EXPECT_GT(db.FindRecordId("company_item_table", "item3", "之后的公司"), 0);
-    EXPECT_TRUE(notes.notices().isEmpty()) << notes.texts().join('\n').toStdString();
+    expectWriteAndRead("之后的公司");
 }
 
 TEST_F(LibraryBackupTest, RestoreOverACrashedRunsLeftoversLeavesAWorkingLibrary)
 {
-    const QString target = elsewhere.filePath("backup.dll");
+    ASSERT_TRUE(backedUp());
     QString message;
-    ASSERT_TRUE(LibraryBackup::backupLibrary(library.path(), target, &message));
     db.CloseConnection(db.m_pConnection);
 
     // A run that ends without closing: its last entries are only in the log.
@@ -138,7 +150,7 @@ TEST_F(LibraryBackupTest, RestoreOverACrashedRunsLeftoversLeavesAWorkingLibrary)
     ASSERT_TRUE(crashed.waitForFinished(60000));
     ASSERT_GT(QFileInfo(library.path() + "-wal").size(), 0);
 
-    ASSERT_TRUE(LibraryBackup::restoreLibrary(target, library.path(), &message))
+    ASSERT_TRUE(LibraryBackup::restoreLibrary(backup, library.path(), &message))
         << message.toStdString();
     EXPECT_FALSE(QFile::exists(library.path() + "-wal"));
     const QStringList restored = companiesIn(library.path());
@@ -219,16 +231,15 @@ TEST_F(LibraryBackupTest, RestoreRefusesWhatIsNoBackupOfTheLibrary)
 
 TEST_F(LibraryBackupTest, RestoreReplacesADamagedLibraryAndSetsItAside)
 {
-    const QString target = elsewhere.filePath("backup.dll");
+    ASSERT_TRUE(backedUp());
     QString message;
-    ASSERT_TRUE(LibraryBackup::backupLibrary(library.path(), target, &message));
     db.CloseConnection(db.m_pConnection);
     {
         QFile f(library.path());
         ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
         f.write(QByteArray(8192, 'x'));
     }
-    ASSERT_TRUE(LibraryBackup::restoreLibrary(target, library.path(), &message))
+    ASSERT_TRUE(LibraryBackup::restoreLibrary(backup, library.path(), &message))
         << message.toStdString();
     const QStringList restored = companiesIn(library.path());
     EXPECT_FALSE(restored.contains("<none>"));

@@ -1,16 +1,21 @@
-#include "app/CkavriApp.h"
+#include "ui/common/ApplicationSetup.h"
+#include "ui/common/MessageStoreFeedback.h"
 
+#include <QApplication>
 #include <gtest/gtest.h>
 
+// The main() of tests that build windows and rooms by themselves: a plain QApplication set up as
+// the program sets up its own (name, faces, Chinese texts), and the store's failures shown as
+// notices, where RecordingNotifier reads them. No application object of the program exists:
+// windows under test get their data-access object and certificate text from the test.
 int main(int argc, char** argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
-    // The program's own application object: its name captions the application's message box,
-    // and it shows the store's failures through the notifier, where RecordingNotifier reads
-    // them. Windows under test get their data-access object from the test.
-    CkavriApp app(argc, argv);
+    QApplication app(argc, argv);
+    SetUpApplication(app);
+    MessageStoreFeedback storeFeedback;
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

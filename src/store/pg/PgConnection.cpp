@@ -1,6 +1,7 @@
 #include "store/pg/PgConnection.h"
 
 #include "store/JetDialect.h"
+#include "store/LibraryTables.h"
 #include "store/pg/PgRecordSet.h"
 
 #include <QRegularExpression>
@@ -78,11 +79,7 @@ QString withoutQuotedText(const QString& statement)
 
 const QSet<QString>& itemTables()
 {
-    static const QSet<QString> tables{
-        QStringLiteral("moban_item_table"),      QStringLiteral("company_item_table"),
-        QStringLiteral("department_item_table"), QStringLiteral("position_item_table"),
-        QStringLiteral("reason_item_bable"),
-    };
+    static const QSet<QString> tables(LibraryTables::kAll.cbegin(), LibraryTables::kAll.cend());
     return tables;
 }
 

@@ -1,5 +1,6 @@
 #include "store/pg/PgSchema.h"
 
+#include "store/LibraryTables.h"
 #include "store/pg/PgConnection.h"
 #include "store/pg/PgRecordSet.h"
 
@@ -7,12 +8,7 @@ namespace PgSchema {
 
 const QStringList& itemTables()
 {
-    static const QStringList tables{
-        QStringLiteral("moban_item_table"),      QStringLiteral("company_item_table"),
-        QStringLiteral("department_item_table"), QStringLiteral("position_item_table"),
-        QStringLiteral("reason_item_bable"),
-    };
-    return tables;
+    return LibraryTables::kAll;
 }
 
 namespace {

@@ -1,4 +1,5 @@
 #include "ui/batch/BatchFileChooser.h"
+#include "ui/common/Seam.h"
 
 #include <QDesktopServices>
 #include <QFileDialog>
@@ -9,11 +10,6 @@ namespace {
 class QtFileChooser : public BatchFileChooser::Backend
 {
 public:
-    QString getOpenFileName(QWidget* parent, const QString& caption, const QString& folder,
-                            const QString& filter) override
-    {
-        return QFileDialog::getOpenFileName(parent, caption, folder, filter);
-    }
     QString getExistingDirectory(QWidget* parent, const QString& caption,
                                  const QString& folder) override
     {
@@ -26,15 +22,9 @@ public:
 };
 
 QtFileChooser g_qtChooser;
-BatchFileChooser::Backend* g_backend = &g_qtChooser;
+constinit Seam<BatchFileChooser::Backend> g_backend(g_qtChooser);
 
 } // namespace
-
-QString BatchFileChooser::getOpenFileName(QWidget* parent, const QString& caption,
-                                          const QString& folder, const QString& filter)
-{
-    return g_backend->getOpenFileName(parent, caption, folder, filter);
-}
 
 QString BatchFileChooser::getExistingDirectory(QWidget* parent, const QString& caption,
                                                const QString& folder)
@@ -49,5 +39,5 @@ void BatchFileChooser::openFolder(const QString& folder)
 
 void BatchFileChooser::setBackend(Backend* backend)
 {
-    g_backend = backend ? backend : &g_qtChooser;
+    g_backend.replace(backend);
 }

@@ -4,8 +4,9 @@
 
 class QWidget;
 
-// Asks for the sheet to read and the folder to write into. Tests put a backend of their own in
-// place to answer without a modal dialog.
+// Asks for the folder to write into and shows it when the batch is done (the sheet to read is
+// asked for through OpenFileDialog). Tests put a backend of their own in place to answer
+// without a modal dialog.
 class BatchFileChooser
 {
 public:
@@ -13,17 +14,13 @@ public:
     {
     public:
         virtual ~Backend() = default;
-        // The chosen path, or an empty string when the user cancelled.
-        virtual QString getOpenFileName(QWidget* parent, const QString& caption,
-                                        const QString& folder, const QString& filter) = 0;
+        // The chosen folder, or an empty string when the user cancelled.
         virtual QString getExistingDirectory(QWidget* parent, const QString& caption,
                                              const QString& folder) = 0;
         // Shows a folder in the file manager.
         virtual void openFolder(const QString& folder) = 0;
     };
 
-    static QString getOpenFileName(QWidget* parent, const QString& caption, const QString& folder,
-                                   const QString& filter);
     static QString getExistingDirectory(QWidget* parent, const QString& caption,
                                         const QString& folder);
     static void openFolder(const QString& folder);

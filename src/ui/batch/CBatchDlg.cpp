@@ -4,6 +4,7 @@
 #include "batch/BatchFileNames.h"
 #include "batch/SheetFile.h"
 #include "batch/XlsxReader.h"
+#include "ui/common/OpenFileDialog.h"
 #include "ui/common/SaveFileDialog.h"
 #include "ui/batch/BatchFileChooser.h"
 
@@ -223,7 +224,7 @@ QWidget* CBatchDlg::buildOutputGroup()
 
 void CBatchDlg::OnChooseSheet()
 {
-    const QString path = BatchFileChooser::getOpenFileName(
+    const QString path = OpenFileDialog::getOpenFileName(
         this, QStringLiteral("选择离职人员表格"),
         m_sheetPath.isEmpty() ? QDir::homePath() : QFileInfo(m_sheetPath).absolutePath(),
         QStringLiteral("表格 (*.xlsx *.csv *.txt);;所有文件 (*)"));

@@ -1,4 +1,5 @@
 #include "ui/common/Notifier.h"
+#include "ui/common/Seam.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -38,7 +39,7 @@ public:
 };
 
 MessageBoxBackend g_messageBoxBackend;
-Notifier::Backend* g_backend = &g_messageBoxBackend;
+constinit Seam<Notifier::Backend> g_backend(g_messageBoxBackend);
 
 } // namespace
 
@@ -64,5 +65,5 @@ Notifier::Answer Notifier::show(QWidget* parent, const Notice& notice)
 
 void Notifier::setBackend(Backend* backend)
 {
-    g_backend = backend ? backend : &g_messageBoxBackend;
+    g_backend.replace(backend);
 }

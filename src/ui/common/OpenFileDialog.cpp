@@ -1,4 +1,5 @@
 #include "ui/common/OpenFileDialog.h"
+#include "ui/common/Seam.h"
 
 #include <QFileDialog>
 
@@ -15,7 +16,7 @@ public:
 };
 
 QtOpenFileDialog g_qtDialog;
-OpenFileDialog::Backend* g_backend = &g_qtDialog;
+constinit Seam<OpenFileDialog::Backend> g_backend(g_qtDialog);
 
 } // namespace
 
@@ -27,5 +28,5 @@ QString OpenFileDialog::getOpenFileName(QWidget* parent, const QString& caption,
 
 void OpenFileDialog::setBackend(Backend* backend)
 {
-    g_backend = backend ? backend : &g_qtDialog;
+    g_backend.replace(backend);
 }

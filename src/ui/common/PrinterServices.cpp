@@ -1,4 +1,5 @@
 #include "ui/common/PrinterServices.h"
+#include "ui/common/Seam.h"
 
 #include <QPrintDialog>
 #include <QPrinter>
@@ -23,7 +24,7 @@ public:
 };
 
 SystemPrinters g_systemPrinters;
-PrinterServices::Backend* g_backend = &g_systemPrinters;
+constinit Seam<PrinterServices::Backend> g_backend(g_systemPrinters);
 
 } // namespace
 
@@ -39,5 +40,5 @@ bool PrinterServices::choosePrinter(QPrinter& printer, QWidget* parent)
 
 void PrinterServices::setBackend(Backend* backend)
 {
-    g_backend = backend ? backend : &g_systemPrinters;
+    g_backend.replace(backend);
 }

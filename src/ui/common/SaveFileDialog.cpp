@@ -1,4 +1,5 @@
 #include "ui/common/SaveFileDialog.h"
+#include "ui/common/Seam.h"
 
 #include <QFileDialog>
 #include <QRegularExpression>
@@ -28,7 +29,7 @@ public:
 };
 
 QtSaveFileDialog g_qtDialog;
-SaveFileDialog::Backend* g_backend = &g_qtDialog;
+constinit Seam<SaveFileDialog::Backend> g_backend(g_qtDialog);
 
 } // namespace
 
@@ -40,5 +41,5 @@ QString SaveFileDialog::getSaveFileName(QWidget* parent, const QString& caption,
 
 void SaveFileDialog::setBackend(Backend* backend)
 {
-    g_backend = backend ? backend : &g_qtDialog;
+    g_backend.replace(backend);
 }

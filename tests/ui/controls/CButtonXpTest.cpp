@@ -49,6 +49,12 @@ QImage Painted(QWidget& widget)
     return ::testing::AssertionSuccess();
 }
 
+// The widget as painted now is bitmap `id`, pixel for pixel.
+::testing::AssertionResult Shows(QWidget& widget, quint16 id)
+{
+    return SamePixels(Painted(widget), Swatch(id));
+}
+
 // Waits for the hover flag to reach the given value; events are delivered meanwhile.
 bool WaitForHover(const CButtonXp& button, int hover)
 {
@@ -143,13 +149,13 @@ TEST(CButtonXpLoad, LoadingStopsAtTheFirstFailure)
     EXPECT_FALSE(button.LoadBitmaps(kNormal, kPressed, kMissing, kDisabled));
     button.resize(button.bitmapSize());
     button.setEnabled(false);
-    EXPECT_TRUE(SamePixels(Painted(button), Swatch(kNormal)));
+    EXPECT_TRUE(Shows(button, kNormal));
     button.setEnabled(true);
     button.m_bHover = 1;
-    EXPECT_TRUE(SamePixels(Painted(button), Swatch(kNormal)));
+    EXPECT_TRUE(Shows(button, kNormal));
     // The pressed bitmap before the failure did load.
     button.setDown(true);
-    EXPECT_TRUE(SamePixels(Painted(button), Swatch(kPressed)));
+    EXPECT_TRUE(Shows(button, kPressed));
 }
 
 TEST(CButtonXpPaint, StateChoiceDisabledBeatsPressedBeatsHoverBeatsNormal)
@@ -158,25 +164,24 @@ TEST(CButtonXpPaint, StateChoiceDisabledBeatsPressedBeatsHoverBeatsNormal)
     ASSERT_TRUE(button.LoadBitmaps(kNormal, kPressed, kHover, kDisabled));
     button.resize(button.bitmapSize());
 
-    EXPECT_TRUE(SamePixels(Painted(button), Swatch(kNormal)));
+    EXPECT_TRUE(Shows(button, kNormal));
 
     button.m_bHover = 1;
-    EXPECT_TRUE(SamePixels(Painted(button), Swatch(kHover)));
+    EXPECT_TRUE(Shows(button, kHover));
 
     button.setDown(true);
-    EXPECT_TRUE(SamePixels(Painted(button), Swatch(kPressed))) << "pressed beats hover";
+    EXPECT_TRUE(Shows(button, kPressed)) << "pressed beats hover";
 
     button.setEnabled(false);
-    EXPECT_TRUE(SamePixels(Painted(button), Swatch(kDisabled)))
-        << "disabled beats pressed and hover";
+    EXPECT_TRUE(Shows(button, kDisabled)) << "disabled beats pressed and hover";
 
     button.setEnabled(true);
     button.setDown(false);
     button.m_bHover = 0;
-    EXPECT_TRUE(SamePixels(Painted(button), Swatch(kNormal)));
+    EXPECT_TRUE(Shows(button, kNormal));
 
     button.setEnabled(false);
-    EXPECT_TRUE(SamePixels(Painted(button), Swatch(kDisabled)));
+    EXPECT_TRUE(Shows(button, kDisabled));
 }
 
 TEST(CButtonXpPaint, LargerButtonGetsOnlyTheBitmapBlockAtItsOrigin)
@@ -203,11 +208,11 @@ TEST_F(ShownButton, PointerOverShowsHoverAndLeavingShowsNormal)
     EXPECT_EQ(button->m_bHover, 0);
     QTest::mouseMove(&window, inside());
     ASSERT_TRUE(WaitForHover(*button, 1));
-    EXPECT_TRUE(SamePixels(Painted(*button), Swatch(kHover)));
+    EXPECT_TRUE(Shows(*button, kHover));
 
     QTest::mouseMove(&window, outside());
     ASSERT_TRUE(WaitForHover(*button, 0));
-    EXPECT_TRUE(SamePixels(Painted(*button), Swatch(kNormal)));
+    EXPECT_TRUE(Shows(*button, kNormal));
 }
 
 TEST_F(ShownButton, HoverLastsFromEntryToLeaveHoweverManyMoves)
@@ -262,7 +267,7 @@ TEST_F(ShownButton, DisabledButtonShowsDisabledEvenUnderThePointer)
     button->setEnabled(false);
     QTest::mouseMove(&window, inside());
     QCoreApplication::processEvents();
-    EXPECT_TRUE(SamePixels(Painted(*button), Swatch(kDisabled)));
+    EXPECT_TRUE(Shows(*button, kDisabled));
 }
 
 TEST_F(ShownButton, FocusRectangleTwoPixelsInsideAfterAClick)

@@ -2,6 +2,22 @@
 
 #include "compose/CertificateComposer.h"
 
+// The values of one leaver, as typed into the form: the nine fields, none of the extras.
+inline CertificateValues SampleValues()
+{
+    CertificateValues v;
+    v.name = QStringLiteral("张三");
+    v.gender = QStringLiteral("男");
+    v.idNumber = QStringLiteral("110101199001011234");
+    v.company = QStringLiteral("示例公司");
+    v.department = QStringLiteral("研发部");
+    v.position = QStringLiteral("工程师");
+    v.joinDate = QStringLiteral("2019年3月1日");
+    v.leaveDate = QStringLiteral("2024年6月30日");
+    v.reason = QStringLiteral("个人原因");
+    return v;
+}
+
 // A typical certificate as the main window composes it for a result box 36 characters wide:
 // title, body paragraphs, a blank line and the right-aligned signature block.
 inline QString SampleCertificate()
@@ -12,17 +28,7 @@ inline QString SampleCertificate()
         "续。"
         "<br>我公司与其已解除劳动合同关系，特此证明。<br><br>"
         "<div style=\"float: right;\">【公司名称】（盖章）<br>【离职日期】</div>");
-    CertificateValues values;
-    values.name = QStringLiteral("张三");
-    values.gender = QStringLiteral("男");
-    values.idNumber = QStringLiteral("110101199001011234");
-    values.company = QStringLiteral("北京某某科技有限公司");
-    values.department = QStringLiteral("研发部");
-    values.position = QStringLiteral("软件工程师");
-    values.joinDate = QStringLiteral("2019年3月1日");
-    values.leaveDate = QStringLiteral("2024年5月31日");
-    values.reason = QStringLiteral("个人发展");
-    return Compose::ComposeCertificate(templateText, values, 36);
+    return Compose::ComposeCertificate(templateText, SampleValues(), 36);
 }
 
 // The certificate as the print command hands it over: everything after the title.

@@ -1,9 +1,8 @@
-#include "PgTestCluster.h"
+#include "PgServerTest.h"
 
 #include "store/pg/PgBookkeeping.h"
 #include "store/pg/PgConnection.h"
 #include "store/pg/PgRecordSet.h"
-#include "store/pg/PgSchema.h"
 
 #include <gtest/gtest.h>
 
@@ -12,16 +11,13 @@ namespace {
 const QString kCompany = QStringLiteral("company_item_table");
 const QString kReason = QStringLiteral("reason_item_bable");
 
-class PgBookkeepingTest : public ::testing::Test
+class PgBookkeepingTest : public PgServerTest
 {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(m_db.isValid()) << "no test cluster (fixture pg_cluster)";
-        QString error;
-        m_connection = PgConnection::open(m_db.conninfo(), &error);
-        ASSERT_TRUE(m_connection) << error.toStdString();
-        ASSERT_TRUE(PgSchema::init(*m_connection, &error)) << error.toStdString();
+        PgServerTest::SetUp();
+        ASSERT_FALSE(HasFatalFailure());
         ASSERT_TRUE(m_db.run({
             QStringLiteral("insert into company_item_table (item1,item3) values ('默认','甲')"),
             QStringLiteral("insert into company_item_table (item1,item3) values ('','乙')"),
@@ -40,9 +36,6 @@ protected:
         }
         return result;
     }
-
-    PgTestDatabase m_db;
-    std::shared_ptr<PgConnection> m_connection;
 };
 
 TEST_F(PgBookkeepingTest, KnownValueTakesTheMarkAndNewValueIsAddedOnce)

@@ -1,9 +1,8 @@
-#include "PgTestCluster.h"
+#include "PgServerTest.h"
 
 #include "store/Statements.h"
 #include "store/pg/PgConnection.h"
 #include "store/pg/PgRecordSet.h"
-#include "store/pg/PgSchema.h"
 
 #include <QElapsedTimer>
 #include <QTemporaryDir>
@@ -45,18 +44,9 @@ TEST(PgTranslation, WordsInsideQuotedValuesAreNotSql)
                              "order by itemid limit 1"));
 }
 
-class PgConnectionTest : public ::testing::Test
+class PgConnectionTest : public PgServerTest
 {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(m_db.isValid()) << "no test cluster (fixture pg_cluster)";
-        QString error;
-        m_connection = PgConnection::open(m_db.conninfo(), &error);
-        ASSERT_TRUE(m_connection) << error.toStdString();
-        ASSERT_TRUE(PgSchema::init(*m_connection, &error)) << error.toStdString();
-    }
-
     std::unique_ptr<PgRecordSet> run(const QString& statement)
     {
         QString error;
@@ -74,9 +64,6 @@ protected:
         }
         return result;
     }
-
-    PgTestDatabase m_db;
-    std::shared_ptr<PgConnection> m_connection;
 };
 
 TEST_F(PgConnectionTest, ItemidComesFromTheServerAndUpidDefaultsToZero)
@@ -114,8 +101,8 @@ TEST_F(PgConnectionTest, RowsComeBackInItemidOrderAfterAnUpdate)
                                    QStringLiteral("item8"), QString()));
     }
     run(Statements::update(kCompany, QStringLiteral("item1"), QStringLiteral("默认"), 1));
-    EXPECT_EQ(names(kCompany), (QStringList{QStringLiteral("甲"), QStringLiteral("乙"),
-                                            QStringLiteral("丙")}));
+    EXPECT_EQ(names(kCompany),
+              (QStringList{QStringLiteral("甲"), QStringLiteral("乙"), QStringLiteral("丙")}));
     auto first = run(Statements::selectByValue(kCompany, QStringLiteral("item8"), QString()));
     EXPECT_EQ(first->collect(QStringLiteral("item3")), QStringLiteral("甲"));
 }
@@ -134,7 +121,7 @@ TEST_F(PgConnectionTest, QuotesAndBackslashesAreStoredAsTyped)
 TEST_F(PgConnectionTest, EmptyKeyMatchesEmptyTextNotNull)
 {
     run(Statements::insertPair(kCompany, QStringLiteral("item3"), QStringLiteral("甲"),
-                               QStringLiteral("item8"), QString()));  // item1 NULL
+                               QStringLiteral("item8"), QString())); // item1 NULL
     run(QStringLiteral("insert into company_item_table (item1,item3) values ('','乙')"));
     auto found = run(Statements::selectByValue(kCompany, QStringLiteral("item1"), QString()));
     ASSERT_FALSE(found->isEof());
@@ -179,8 +166,8 @@ TEST_F(PgConnectionTest, CommitAfterAFailedStatementWritesNothing)
     ASSERT_TRUE(m_connection->begin({kCompany}, &error));
     run(Statements::insertPair(kCompany, QStringLiteral("item3"), QStringLiteral("甲"),
                                QStringLiteral("item8"), QString()));
-    EXPECT_FALSE(m_connection->execute(QStringLiteral("select nosuch from company_item_table"),
-                                       &error));
+    EXPECT_FALSE(
+        m_connection->execute(QStringLiteral("select nosuch from company_item_table"), &error));
     EXPECT_FALSE(m_connection->commit(&error));
     EXPECT_EQ(error, PgConnection::kRolledBack);
     EXPECT_TRUE(names(kCompany).isEmpty());
@@ -205,8 +192,8 @@ TEST_F(PgConnectionTest, LostConnectionInsideATransactionWritesNothing)
     auto pid = run(QStringLiteral("select pg_backend_pid() as pid"));
     run(Statements::insertPair(kCompany, QStringLiteral("item3"), QStringLiteral("甲"),
                                QStringLiteral("item8"), QString()));
-    ASSERT_TRUE(m_db.run(
-        {QStringLiteral("select pg_terminate_backend(%1)").arg(pid->collect("pid"))}));
+    ASSERT_TRUE(
+        m_db.run({QStringLiteral("select pg_terminate_backend(%1)").arg(pid->collect("pid"))}));
     EXPECT_FALSE(m_connection->execute(Statements::selectAll(kCompany), &error));
     EXPECT_FALSE(m_connection->commit(&error));
     EXPECT_FALSE(m_connection->inTransaction());
@@ -260,10 +247,10 @@ TEST_F(PgConnectFailure, ServiceNameNamesTheLibrary)
     QTemporaryDir dir;
     QFile file(dir.filePath(QStringLiteral("pg_service.conf")));
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(QStringLiteral("[kavri-hr]\nhost=%1\nport=%2\ndbname=%3\nuser=%4\n")
-                   .arg(m_db.cluster().host, m_db.cluster().port, m_db.name(),
-                        m_db.cluster().superuser)
-                   .toUtf8());
+    file.write(
+        QStringLiteral("[kavri-hr]\nhost=%1\nport=%2\ndbname=%3\nuser=%4\n")
+            .arg(m_db.cluster().host, m_db.cluster().port, m_db.name(), m_db.cluster().superuser)
+            .toUtf8());
     file.close();
     qputenv("PGSERVICEFILE", file.fileName().toUtf8());
     QString error;

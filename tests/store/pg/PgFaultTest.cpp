@@ -7,7 +7,6 @@
 #include "store/pg/PgBookkeeping.h"
 #include "store/pg/PgConnection.h"
 #include "store/pg/PgRecordSet.h"
-#include "store/pg/PgSchema.h"
 
 #include <gtest/gtest.h>
 
@@ -25,9 +24,8 @@ protected:
         m_db = std::make_unique<PgTestDatabase>(m_cluster.info());
         ASSERT_TRUE(m_db->isValid());
         QString error;
-        m_connection = PgConnection::open(m_db->conninfo(), &error);
+        m_connection = m_db->openInitialized(&error);
         ASSERT_TRUE(m_connection) << error.toStdString();
-        ASSERT_TRUE(PgSchema::init(*m_connection, &error)) << error.toStdString();
     }
 
     void TearDown() override

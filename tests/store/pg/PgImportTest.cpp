@@ -14,8 +14,7 @@
 namespace {
 
 // "itemid|upid|item1|item3|item8" of every row of a table, in itemid order.
-template <typename Records>
-QStringList dump(Records& records)
+template <typename Records> QStringList dump(Records& records)
 {
     QStringList rows;
     for (; records && !records->isEof(); records->moveNext()) {
@@ -36,17 +35,16 @@ protected:
         ASSERT_TRUE(m_db.isValid()) << "no test cluster (fixture pg_cluster)";
         ASSERT_TRUE(m_library.isValid());
         QString error;
-        m_server = PgConnection::open(m_db.conninfo(), &error);
+        m_server = m_db.openInitialized(&error);
         ASSERT_TRUE(m_server) << error.toStdString();
-        ASSERT_TRUE(PgSchema::init(*m_server, &error)) << error.toStdString();
         m_file = SqlConnection::open(m_library.path(), LibraryFile::kPassword, &error);
         ASSERT_TRUE(m_file) << error.toStdString();
     }
 
     QStringList fileRows(const QString& table)
     {
-        auto records = m_file->execute(QStringLiteral("select * from %1 order by itemid").arg(table),
-                                       nullptr);
+        auto records =
+            m_file->execute(QStringLiteral("select * from %1 order by itemid").arg(table), nullptr);
         return dump(records);
     }
 
@@ -65,8 +63,8 @@ protected:
 TEST_F(PgImportTest, CopiesEveryRowWithItsItemidAndDefaultMark)
 {
     // A gap in the itemids and a default away from the first row must survive the copy.
-    ASSERT_TRUE(m_file->execute(QStringLiteral("delete from company_item_table where itemid=2"),
-                                nullptr));
+    ASSERT_TRUE(
+        m_file->execute(QStringLiteral("delete from company_item_table where itemid=2"), nullptr));
     ASSERT_TRUE(m_file->execute(
         QStringLiteral("insert into company_item_table (upid,item1,item3) values (-1,'','O''新')"),
         nullptr));
@@ -92,7 +90,8 @@ TEST_F(PgImportTest, CopiesEveryRowWithItsItemidAndDefaultMark)
     EXPECT_EQ(nulls->collectInt(QStringLiteral("e")), 1);
 
     // A new entry continues after the highest itemid copied.
-    const int highest = serverRows(QStringLiteral("company_item_table")).last().section('|', 0, 0).toInt();
+    const int highest =
+        serverRows(QStringLiteral("company_item_table")).last().section('|', 0, 0).toInt();
     auto added = m_server->execute(
         QStringLiteral("insert into company_item_table (item3) values ('后来') returning itemid"),
         nullptr);
@@ -117,9 +116,8 @@ TEST_F(PgImportTest, ServerWithEntriesIsRefusedAndKeepsThemAlone)
 
 TEST_F(PgImportTest, MissingOrWronglyKeyedFileIsRefused)
 {
-    PgImport::Result result =
-        PgImport::importLibrary(*m_server, m_library.path() + QStringLiteral(".none"),
-                                LibraryFile::kPassword);
+    PgImport::Result result = PgImport::importLibrary(
+        *m_server, m_library.path() + QStringLiteral(".none"), LibraryFile::kPassword);
     EXPECT_FALSE(result.ok);
     EXPECT_TRUE(result.error.startsWith(QStringLiteral("无法打开资料库文件")));
     m_file.reset();

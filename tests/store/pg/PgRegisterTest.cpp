@@ -51,8 +51,7 @@ protected:
     {
         ASSERT_TRUE(m_db.isValid()) << "no test cluster (fixture pg_cluster)";
         QString error;
-        const auto owner = PgConnection::open(m_db.conninfo(), &error);
-        ASSERT_TRUE(owner && PgSchema::init(*owner, &error)) << error.toStdString();
+        ASSERT_TRUE(m_db.openInitialized(&error)) << error.toStdString();
         // The passwords are where a clerk keeps them, never in the connection text.
         const QString clerk =
             m_db.addLogin(QStringLiteral("clerk"), QStringLiteral("c"), PgSchema::kClerkRole);

@@ -1,4 +1,4 @@
-#include "PgTestCluster.h"
+#include "PgServerTest.h"
 
 #include "store/pg/PgConnection.h"
 #include "store/pg/PgRecordSet.h"
@@ -8,18 +8,9 @@
 
 namespace {
 
-class PgSchemaTest : public ::testing::Test
+class PgSchemaTest : public PgServerTest
 {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(m_db.isValid()) << "no test cluster (fixture pg_cluster)";
-        QString error;
-        m_admin = PgConnection::open(m_db.conninfo(), &error);
-        ASSERT_TRUE(m_admin) << error.toStdString();
-        ASSERT_TRUE(PgSchema::init(*m_admin, &error)) << error.toStdString();
-    }
-
     std::shared_ptr<PgConnection> login(const QString& group)
     {
         const QString user = m_db.addLogin(group.mid(6), QStringLiteral("secret"), group);
@@ -33,7 +24,7 @@ protected:
     void addEntry(const QString& number, const QString& age)
     {
         QString error;
-        EXPECT_TRUE(m_admin->execute(
+        EXPECT_TRUE(m_connection->execute(
             QStringLiteral("insert into register_entry (number, year, seq, created_at, leave_day) "
                            "values ('%1', 2020, %2, now() - interval '%3', "
                            "(now() - interval '%3')::date - 30)")
@@ -47,18 +38,15 @@ protected:
     int count(const QString& table)
     {
         auto records =
-            m_admin->execute(QStringLiteral("select count(*) as n from ") + table, nullptr);
+            m_connection->execute(QStringLiteral("select count(*) as n from ") + table, nullptr);
         return records ? records->collectInt(QStringLiteral("n")) : -1;
     }
-
-    PgTestDatabase m_db;
-    std::shared_ptr<PgConnection> m_admin;
 };
 
 TEST_F(PgSchemaTest, ItemTablesHaveTheLibraryFilesColumns)
 {
     for (const QString& table : PgSchema::itemTables()) {
-        auto records = m_admin->execute(
+        auto records = m_connection->execute(
             QStringLiteral("select column_name from information_schema.columns where "
                            "table_name='%1' order by ordinal_position")
                 .arg(table),
@@ -77,9 +65,9 @@ TEST_F(PgSchemaTest, ItemTablesHaveTheLibraryFilesColumns)
 TEST_F(PgSchemaTest, SecondInitIsRefusedAndChangesNothing)
 {
     QString error;
-    ASSERT_TRUE(m_admin->execute(
+    ASSERT_TRUE(m_connection->execute(
         QStringLiteral("insert into company_item_table (item3) values ('甲')"), &error));
-    EXPECT_FALSE(PgSchema::init(*m_admin, &error));
+    EXPECT_FALSE(PgSchema::init(*m_connection, &error));
     EXPECT_TRUE(error.contains(QStringLiteral("already exists"))) << error.toStdString();
     EXPECT_EQ(count(QStringLiteral("company_item_table")), 1);
 }
@@ -132,12 +120,12 @@ TEST_F(PgSchemaTest, RegisterSequenceCountsPerYearAndARollbackGivesItsNumberBack
 {
     QString error;
     const auto next = [&](int year, bool keep) {
-        EXPECT_TRUE(m_admin->begin({QStringLiteral("register_counter")}, &error));
-        const int seq = PgSchema::nextRegisterSequence(*m_admin, year, &error);
+        EXPECT_TRUE(m_connection->begin({QStringLiteral("register_counter")}, &error));
+        const int seq = PgSchema::nextRegisterSequence(*m_connection, year, &error);
         if (keep) {
-            EXPECT_TRUE(m_admin->commit(&error));
+            EXPECT_TRUE(m_connection->commit(&error));
         } else {
-            m_admin->rollback();
+            m_connection->rollback();
         }
         return seq;
     };

@@ -2,6 +2,7 @@
 
 #include "store/pg/PgConnection.h"
 #include "store/pg/PgRecordSet.h"
+#include "store/pg/PgSchema.h"
 
 #include <QAtomicInt>
 #include <QCoreApplication>
@@ -166,6 +167,12 @@ QString PgTestDatabase::addLogin(const QString& user, const QString& password, c
     }
     m_logins << login;
     return login;
+}
+
+std::shared_ptr<PgConnection> PgTestDatabase::openInitialized(QString* error)
+{
+    std::shared_ptr<PgConnection> connection = PgConnection::open(conninfo(), error);
+    return connection && PgSchema::init(*connection, error) ? connection : nullptr;
 }
 
 bool PgTestDatabase::run(const QStringList& statements, QString* error)

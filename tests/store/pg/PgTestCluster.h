@@ -58,6 +58,9 @@ public:
     // A login role with a password, member of the given group role; gives the role's name
     // (the database's name, "_", user), empty on failure.
     QString addLogin(const QString& user, const QString& password, const QString& group);
+    // Sets the database up as "kavri-cli server init" sets up a team's and gives a connection to
+    // it as the superuser; null (*error set) on failure.
+    std::shared_ptr<PgConnection> openInitialized(QString* error);
     // Runs statements as the superuser on this database; false on the first failure.
     bool run(const QStringList& statements, QString* error = nullptr);
 

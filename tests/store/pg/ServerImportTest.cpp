@@ -1,5 +1,6 @@
 // kavri-cli server import of a desk's register (and library) to a team server, and kavri-cli
 // register reading the team's register once kavri.conf names the server.
+#include "CliRun.h"
 #include "PgTestCluster.h"
 #include "TempLibrary.h"
 
@@ -7,10 +8,8 @@
 #include "register/RegisterFiles.h"
 #include "store/pg/PgConnection.h"
 #include "store/pg/PgRecordSet.h"
-#include "store/pg/PgSchema.h"
 
 #include <QDir>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -18,30 +17,11 @@ using namespace Register;
 
 namespace {
 
-struct CliRun
-{
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
 CliRun cli(const QStringList& args, const QString& configHome = QString())
 {
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    if (!configHome.isEmpty()) {
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome);
-    }
-    p.setProcessEnvironment(env);
-    p.start(QStringLiteral(KAVRI_CLI_PATH), args);
-    CliRun r;
-    if (!p.waitForFinished(60000)) {
-        return r;
-    }
-    r.exitCode = p.exitCode();
-    r.out = QString::fromUtf8(p.readAllStandardOutput());
-    r.err = QString::fromUtf8(p.readAllStandardError());
-    return r;
+    return runCli(args, {},
+                  configHome.isEmpty() ? QProcessEnvironment::systemEnvironment()
+                                       : withConfigHome(configHome));
 }
 
 NewEntry leaver(const QString& name)
@@ -61,8 +41,8 @@ protected:
         ASSERT_TRUE(m_db.isValid()) << "no test cluster (fixture pg_cluster)";
         ASSERT_TRUE(m_library.isValid() && m_desk.isValid());
         QString error;
-        m_server = PgConnection::open(m_db.conninfo(), &error);
-        ASSERT_TRUE(m_server && PgSchema::init(*m_server, &error)) << error.toStdString();
+        m_server = m_db.openInitialized(&error);
+        ASSERT_TRUE(m_server) << error.toStdString();
         m_register = m_desk.filePath(QStringLiteral("kavri_register.db"));
     }
 
@@ -109,8 +89,9 @@ TEST_F(ServerImportTest, LibraryAndRegisterGoUpWithTheirNumbersAndNewOnesFollow)
         cli({QStringLiteral("server"), QStringLiteral("import"), QStringLiteral("--library"),
              m_library.path(), QStringLiteral("--register"), m_register, QStringLiteral("--server"),
              m_db.conninfo()});
-    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
-    EXPECT_TRUE(r.out.contains(QStringLiteral("copied 3 register entries"))) << r.out.toStdString();
+    ASSERT_EQ(r.status, 0) << r.errText().toStdString();
+    EXPECT_TRUE(r.outText().contains(QStringLiteral("copied 3 register entries")))
+        << r.outText().toStdString();
     EXPECT_GT(count(QStringLiteral("moban_item_table")), 0);
 
     QString error;
@@ -160,8 +141,8 @@ TEST_F(ServerImportTest, ARegisterThatCannotGoUpLeavesTheLibraryDownToo)
         cli({QStringLiteral("server"), QStringLiteral("import"), QStringLiteral("--library"),
              m_library.path(), QStringLiteral("--register"), m_register, QStringLiteral("--server"),
              m_db.conninfo()});
-    EXPECT_EQ(r.exitCode, 1);
-    EXPECT_TRUE(r.err.contains(QStringLiteral("已有条目"))) << r.err.toStdString();
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.errText().contains(QStringLiteral("已有条目"))) << r.errText().toStdString();
     EXPECT_EQ(count(QStringLiteral("moban_item_table")), 0);
     EXPECT_EQ(count(QStringLiteral("register_entry")), 1);
 
@@ -170,7 +151,7 @@ TEST_F(ServerImportTest, ARegisterThatCannotGoUpLeavesTheLibraryDownToo)
     const CliRun none =
         cli({QStringLiteral("server"), QStringLiteral("import"), QStringLiteral("--register"),
              missing, QStringLiteral("--server"), m_db.conninfo()});
-    EXPECT_EQ(none.exitCode, 1);
+    EXPECT_EQ(none.status, 1);
     EXPECT_FALSE(QFileInfo::exists(missing));
     EXPECT_FALSE(QFileInfo::exists(keyPathFor(missing)));
 }
@@ -180,7 +161,7 @@ TEST_F(ServerImportTest, RegisterCommandsReadTheTeamsRegisterWhenKavriConfNamesT
     fillDesk();
     ASSERT_EQ(cli({QStringLiteral("server"), QStringLiteral("import"), QStringLiteral("--register"),
                    m_register, QStringLiteral("--server"), m_db.conninfo()})
-                  .exitCode,
+                  .status,
               0);
     QTemporaryDir config;
     ASSERT_TRUE(QDir(config.path()).mkpath(QStringLiteral("kavri")));
@@ -189,11 +170,13 @@ TEST_F(ServerImportTest, RegisterCommandsReadTheTeamsRegisterWhenKavriConfNamesT
     conf.write("[library]\nserver=\"" + m_db.conninfo().toUtf8() + "\"\n");
     conf.close();
     const CliRun r = cli({QStringLiteral("register"), QStringLiteral("list")}, config.path());
-    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
-    const QStringList lines = r.out.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
-    ASSERT_EQ(lines.size(), 3) << r.out.toStdString();
-    EXPECT_TRUE(lines[0].startsWith(QStringLiteral("LZ2026-000001\t丙"))) << r.out.toStdString();
-    EXPECT_TRUE(lines[2].startsWith(QStringLiteral("LZ2025-000001\t甲"))) << r.out.toStdString();
+    ASSERT_EQ(r.status, 0) << r.errText().toStdString();
+    const QStringList lines = r.outText().split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 3) << r.outText().toStdString();
+    EXPECT_TRUE(lines[0].startsWith(QStringLiteral("LZ2026-000001\t丙")))
+        << r.outText().toStdString();
+    EXPECT_TRUE(lines[2].startsWith(QStringLiteral("LZ2025-000001\t甲")))
+        << r.outText().toStdString();
 }
 
 } // namespace

@@ -8,7 +8,6 @@
 #include "store/pg/PgConnection.h"
 #include "store/pg/PgImport.h"
 #include "store/pg/PgRecordSet.h"
-#include "store/pg/PgSchema.h"
 #include "ui/common/CtrlText.h"
 #include "ui/main/CkavriDlg.h"
 #include "ui/main/MainDialogIds.h"
@@ -110,8 +109,8 @@ TEST_F(TeamWindowTest, ReachableServerFillsTheWindowAndNamesTheLibrary)
     PgTestDatabase server;
     ASSERT_TRUE(server.isValid()) << "no test cluster (fixture pg_cluster)";
     QString error;
-    const auto admin = PgConnection::open(server.conninfo(), &error);
-    ASSERT_TRUE(admin && PgSchema::init(*admin, &error)) << error.toStdString();
+    const auto admin = server.openInitialized(&error);
+    ASSERT_TRUE(admin) << error.toStdString();
     ASSERT_TRUE(PgImport::importLibrary(*admin, m_library.path(), LibraryFile::kPassword).ok);
     // One template more on the server than in the file: the list shows the server's.
     ASSERT_TRUE(admin->execute(
@@ -134,8 +133,8 @@ TEST_F(TeamWindowTest, GenerateOnATeamLibraryNumbersFromTheServersRegisterAndKee
     PgTestDatabase server;
     ASSERT_TRUE(server.isValid()) << "no test cluster (fixture pg_cluster)";
     QString error;
-    const auto admin = PgConnection::open(server.conninfo(), &error);
-    ASSERT_TRUE(admin && PgSchema::init(*admin, &error)) << error.toStdString();
+    const auto admin = server.openInitialized(&error);
+    ASSERT_TRUE(admin) << error.toStdString();
     ASSERT_TRUE(
         admin->execute(QStringLiteral("insert into moban_item_table (item1, item3, item8) "
                                       "values ('默认', '编号模板', '编号【证明编号】|【姓名】')"),
@@ -188,8 +187,8 @@ TEST_F(TeamWindowTest, GenerateWhileTheServerIsDownGivesOneNoticeAndTheNextOneCo
     PgTestDatabase server(cluster.info());
     ASSERT_TRUE(server.isValid());
     QString error;
-    auto admin = PgConnection::open(server.conninfo(), &error);
-    ASSERT_TRUE(admin && PgSchema::init(*admin, &error)) << error.toStdString();
+    auto admin = server.openInitialized(&error);
+    ASSERT_TRUE(admin) << error.toStdString();
     ASSERT_TRUE(
         admin->execute(QStringLiteral("insert into moban_item_table (item1, item3, item8) "
                                       "values ('默认', '编号模板', '【证明编号】|【姓名】')"),

@@ -99,6 +99,7 @@ TEST_F(AccessibleNames, LibraryBrowserAndItsEditors)
         expectSpokenAndReachable(&browser);
         EXPECT_EQ(nameOf(&browser, "527"), config.title.toStdString());
         EXPECT_EQ(nameOf(&browser, "1070"), "添加");
+        EXPECT_EQ(nameOf(&browser, "529"), "预览");
     }
 
     // An entry of the company library: a name only.

@@ -1,25 +1,28 @@
 #include "app/RegisterBatchRecorder.h"
 
 #include "batch/BatchField.h"
+#include "legal/RecordedValues.h"
 #include "register/CertificateRegister.h"
 
 #include <QThread>
 
 namespace {
 
-// The nine form fields always, as Generate records them; the fields beyond them only when the
-// row has a value, so an entry holds what its certificate was made from and nothing more.
+// The nine form fields always, as Generate records them; the contract term, the years of service
+// and the date of issue as Generate records them for the same template and dates.
 constexpr int kFormFieldCount = 9;
 
-Register::FormValues formValuesOf(const BatchRecord& record)
+Register::FormValues formValuesOf(const BatchRecord& record, const QString& templateText,
+                                  QDate issued)
 {
     Register::FormValues values;
-    for (int i = 0; i < kBatchFieldCount; ++i) {
+    for (int i = 0; i < kFormFieldCount; ++i) {
         const BatchField field = kBatchFields[size_t(i)];
-        const QString& value = record.value(field);
-        if (i < kFormFieldCount || !value.isEmpty()) {
-            values.append({batchFieldHeader(field), value});
-        }
+        values.append({batchFieldHeader(field), record.value(field)});
+    }
+    for (const auto& [key, value] :
+         Legal::recordedValues(templateText, record.legalDates(issued))) {
+        values.append({key, value});
     }
     return values;
 }
@@ -49,11 +52,13 @@ void RegisterBatchRecorder::giveUp(const QString& message)
     }
 }
 
-void RegisterBatchRecorder::begin(const QString& templateName, const QString& templateText)
+void RegisterBatchRecorder::begin(const QString& templateName, const QString& templateText,
+                                  QDate issued)
 {
     onHomeThread([&] {
         m_templateName = templateName;
         m_templateText = templateText;
+        m_issued = issued;
         m_entries.clear();
         // The source makes its own complaint when the register cannot be opened.
         m_register = m_source ? m_source() : nullptr;
@@ -71,7 +76,7 @@ QString RegisterBatchRecorder::reserve(const BatchRecord& record, const Composer
         Register::NewEntry entry;
         entry.templateName = m_templateName;
         entry.templateText = m_templateText;
-        entry.values = formValuesOf(record);
+        entry.values = formValuesOf(record, m_templateText, m_issued);
         QString error;
         const std::optional<Register::IssuedEntry> made =
             m_register->addEntry(entry, compose, &error);

@@ -35,7 +35,7 @@ public:
 
     RegisterBatchRecorder(RegisterSource source, Complaint complain, QObject* parent = nullptr);
 
-    void begin(const QString& templateName, const QString& templateText) override;
+    void begin(const QString& templateName, const QString& templateText, QDate issued) override;
     QString reserve(const BatchRecord& record, const Composer& compose) override;
     void issued(const BatchRecord& record, const QString& text, const QString& file) override;
     void withdraw(const BatchRecord& record) override;
@@ -52,5 +52,6 @@ private:
     Register::CertificateRegister* m_register = nullptr;
     QString m_templateName;
     QString m_templateText;
+    QDate m_issued;
     QHash<int, qint64> m_entries; // sheet line -> entry id
 };

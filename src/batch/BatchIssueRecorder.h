@@ -2,13 +2,15 @@
 
 #include "batch/BatchRecords.h"
 
+#include <QDate>
 #include <QString>
 #include <functional>
 
 // Where a batch reports the certificates it issues, e.g. a register of issued certificates.
 // The batch calls it on the thread that runs BatchWriter::run() (the dialog's worker thread,
 // kavri-cli's main thread), one certificate at a time, in the sheet's order:
-//   begin()    once at the start of every run, with the template the certificates are made of;
+//   begin()    once at the start of every run, with the template the certificates are made of
+//              and the date they are issued on (their 【出具日期】);
 //   reserve()  before the certificate is written. `compose` makes the whole certificate text
 //              (title included) for a certificate number, "" for none; the recorder calls it
 //              with the number it allocates and returns the text, which is then written;
@@ -21,10 +23,11 @@ public:
 
     virtual ~BatchIssueRecorder() = default;
 
-    virtual void begin(const QString& templateName, const QString& templateText)
+    virtual void begin(const QString& templateName, const QString& templateText, QDate issued)
     {
         (void)templateName;
         (void)templateText;
+        (void)issued;
     }
     virtual QString reserve(const BatchRecord& record, const Composer& compose) = 0;
     virtual void issued(const BatchRecord& record, const QString& text, const QString& file) = 0;

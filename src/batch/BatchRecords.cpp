@@ -112,6 +112,16 @@ void checkIdNumber(BatchRecord* record)
 
 } // namespace
 
+Legal::LegalDates BatchRecord::legalDates(QDate issued) const
+{
+    return {dateOf(*this, BatchField::ContractStart),
+            dateOf(*this, BatchField::ContractEnd),
+            isOpenEnded(*this),
+            dateOf(*this, BatchField::JoinDate),
+            dateOf(*this, BatchField::LeaveDate),
+            issued};
+}
+
 CertificateValues BatchRecord::certificateValues(QDate issued) const
 {
     CertificateValues v;
@@ -124,14 +134,12 @@ CertificateValues BatchRecord::certificateValues(QDate issued) const
     v.joinDate = value(BatchField::JoinDate);
     v.leaveDate = value(BatchField::LeaveDate);
     v.reason = value(BatchField::Reason);
+    const Legal::LegalDates dates = legalDates(issued);
     if (!value(BatchField::ContractStart).isEmpty()) {
-        v.contractTerm = Legal::contractTermText(dateOf(*this, BatchField::ContractStart),
-                                                 dateOf(*this, BatchField::ContractEnd),
-                                                 isOpenEnded(*this));
+        v.contractTerm =
+            Legal::contractTermText(dates.contractStart, dates.contractEnd, dates.openEnded);
     }
-    v.serviceYears =
-        Legal::serviceYears(dateOf(*this, BatchField::JoinDate), dateOf(*this, BatchField::LeaveDate))
-            .text;
+    v.serviceYears = Legal::serviceYears(dates.joined, dates.left).text;
     v.issueDate = Legal::longDate(issued);
     return v;
 }

@@ -3,6 +3,7 @@
 #include "batch/BatchField.h"
 #include "batch/SheetTable.h"
 #include "compose/CertificateValues.h"
+#include "legal/RecordedValues.h"
 
 #include <QDate>
 #include <QList>
@@ -55,6 +56,8 @@ struct BatchRecord
     // The composer's values: the nine, the contract term, the years of service computed from the
     // two dates, and `issued` as the date of issue.
     CertificateValues certificateValues(QDate issued = QDate::currentDate()) const;
+    // The row's contract and service dates, with `issued` as the date of issue.
+    Legal::LegalDates legalDates(QDate issued) const;
 };
 
 // The whole sheet made ready: every non-blank row, accepted or not.

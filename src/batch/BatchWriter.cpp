@@ -62,9 +62,15 @@ BatchWriter::BatchWriter(QString templateText, int width)
 {
 }
 
+QDate BatchWriter::issueDate() const
+{
+    return m_issueDate.isValid() ? m_issueDate : QDate::currentDate();
+}
+
 QString BatchWriter::certificateFor(const BatchRecord& record, const QString& number) const
 {
-    CertificateValues values = record.certificateValues();
+    CertificateValues values =
+        record.certificateValues(m_runIssueDate.isValid() ? m_runIssueDate : issueDate());
     values.certificateNumber = number;
     return Compose::ComposeCertificate(m_templateText, values, m_width);
 }
@@ -91,8 +97,9 @@ BatchReport BatchWriter::run(const QList<BatchRecord>& records, const BatchOutpu
     BatchReport report;
     m_done = 0;
     m_total = int(records.size());
+    m_runIssueDate = issueDate();
     if (m_recorder) {
-        m_recorder->begin(m_templateName, m_templateText);
+        m_recorder->begin(m_templateName, m_templateText, m_runIssueDate);
     }
     QList<BatchRecord> accepted;
     for (const BatchRecord& record : records) {

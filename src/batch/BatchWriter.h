@@ -2,6 +2,7 @@
 
 #include "batch/BatchRecords.h"
 
+#include <QDate>
 #include <QList>
 #include <QString>
 #include <atomic>
@@ -71,6 +72,9 @@ public:
     // The template's name as the library lists it, for the recorder.
     void setTemplateName(const QString& name) { m_templateName = name; }
     void setThreadCount(int threads) { m_threads = threads; }
+    // The date every certificate of a run states as its date of issue, and the register keeps:
+    // the day the run starts unless set.
+    void setIssueDate(QDate date) { m_issueDate = date; }
     // Called on the running thread after every row that is done (written, failed or skipped).
     void setProgress(std::function<void(int done, int total)> progress)
     {
@@ -93,9 +97,12 @@ private:
     void writeCombined(const QList<BatchRecord>& records, const BatchOutput& output,
                        BatchReport* report);
     void reportProgress();
+    QDate issueDate() const;
 
     QString m_templateText;
     QString m_templateName;
+    QDate m_issueDate;
+    QDate m_runIssueDate; // the date of the run under way
     int m_width;
     int m_threads = 0;
     BatchIssueRecorder* m_recorder = nullptr;

@@ -9,8 +9,8 @@ namespace Legal {
 // or "自2021年3月1日起无固定期限" for an open-ended contract (the end date is then ignored).
 QString contractTermText(QDate start, QDate end, bool openEnded);
 
-// A word for the clerk when the two dates cannot both be right (the contract ends before it
-// starts); empty when they can. Never stops a certificate from being made.
+// What is wrong when the two dates cannot both be right (the contract ends before it starts);
+// empty when they can. The form, a batch row and kavri-cli make no certificate of such a term.
 QString contractTermHint(QDate start, QDate end, bool openEnded);
 
 } // namespace Legal

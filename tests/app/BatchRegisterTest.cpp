@@ -11,10 +11,15 @@
 #include "register/CertificateRegister.h"
 #include "register/RegisterFiles.h"
 #include "ui/main/CkavriDlg.h"
+#include "ui/main/LegalFormIds.h"
+#include "ui/main/MainDialogIds.h"
 #include "ui/register/RegisterSession.h"
 
+#include <QComboBox>
+#include <QDateEdit>
 #include <QDir>
 #include <QEventLoop>
+#include <QLineEdit>
 #include <QTemporaryDir>
 #include <QThread>
 #include <gtest/gtest.h>
@@ -321,6 +326,88 @@ TEST(BatchRegisterWiring, TheMainWindowsBatchRecordsInTheRegisterItsGenerateUses
     EXPECT_EQ(entry->templateName, setup.templateName);
     EXPECT_FALSE(setup.templateName.isEmpty());
     EXPECT_TRUE(notifier.notices().isEmpty()) << notifier.texts().join(u'\n').toStdString();
+    window.close();
+}
+
+// The contract term, the years of service and the date of issue go into a batch entry as
+// Generate puts them into the entry of the same certificate.
+TEST_F(BatchRegisterTest, ARowIsEnteredWithTheValuesGenerateEntersForTheSameInputs)
+{
+    const QString legalTemplate = QStringLiteral("【姓名】【合同期限】【工作年限】【出具日期】");
+    const auto recorder = makeRecorder();
+    BatchWriter writer(legalTemplate, 32);
+    writer.setRecorder(recorder.get());
+    writer.setIssueDate(QDate(2025, 6, 2));
+    QList<BatchRecord> records = RecordsNamed({"张三", "李四"});
+    records[0].values[int(BatchField::ContractStart)] = QStringLiteral("2019年3月1日");
+    records[0].values[int(BatchField::ContractEnd)] = QStringLiteral("2024年5月31日");
+    records[1].values[int(BatchField::ContractStart)] = QStringLiteral("2019年3月1日");
+    records[1].values[int(BatchField::OpenEnded)] = QStringLiteral("是");
+    ASSERT_EQ(writer.run(records, BatchOutput::perRow(outFolder())).written.size(), 2);
+
+    const QList<Entry> list = entries();
+    ASSERT_EQ(list.size(), 2);
+    EXPECT_EQ(list[0].values.mid(9),
+              (FormValues{
+                  {QStringLiteral("合同起始日期"), QStringLiteral("2019年3月1日")},
+                  {QStringLiteral("合同终止日期"), QStringLiteral("2024年5月31日")},
+                  {QStringLiteral("无固定期限"), QStringLiteral("否")},
+                  {QStringLiteral("工作年限"), QStringLiteral("5年3个月")},
+                  {QStringLiteral("出具日期"), QStringLiteral("2025年6月2日")},
+              }));
+    EXPECT_EQ(list[1].values.mid(9),
+              (FormValues{
+                  {QStringLiteral("合同起始日期"), QStringLiteral("2019年3月1日")},
+                  {QStringLiteral("合同终止日期"), QString()},
+                  {QStringLiteral("无固定期限"), QStringLiteral("是")},
+                  {QStringLiteral("工作年限"), QStringLiteral("5年3个月")},
+                  {QStringLiteral("出具日期"), QStringLiteral("2025年6月2日")},
+              }));
+    // The certificate states the date its entry keeps.
+    ASSERT_EQ(list[0].versions.size(), 1);
+    EXPECT_TRUE(list[0].versions[0].text.endsWith(
+        QStringLiteral("张三2019年3月1日至2024年5月31日5年3个月2025年6月2日")))
+        << list[0].versions[0].text.toStdString();
+
+    // The same inputs typed into the main window, generated today, and a batch of today.
+    TempLibrary library;
+    ASSERT_TRUE(library.isValid());
+    RecordingNotifier notifier;
+    QString certText;
+    CkavriDlg window(CkavriApp::instance()->m_dbVisit, certText, library.path());
+    window.OnInitDialog();
+    window.m_strTemplateText = legalTemplate;
+    for (const auto& [id, field] : {std::pair{MainIds::kName, BatchField::Name},
+                                    std::pair{MainIds::kGender, BatchField::Gender},
+                                    std::pair{MainIds::kIdNumber, BatchField::IdNumber},
+                                    std::pair{MainIds::kCompany, BatchField::Company},
+                                    std::pair{MainIds::kDepartment, BatchField::Department},
+                                    std::pair{MainIds::kPosition, BatchField::Position},
+                                    std::pair{MainIds::kReason, BatchField::Reason}}) {
+        if (auto* combo = window.control<QComboBox>(id)) {
+            combo->setEditText(records[0].value(field));
+        } else {
+            window.control<QLineEdit>(id)->setText(records[0].value(field));
+        }
+    }
+    window.control<QDateEdit>(MainIds::kJoinDate)->setDate(QDate(2019, 3, 1));
+    window.control<QDateEdit>(MainIds::kLeaveDate)->setDate(QDate(2024, 5, 31));
+    window.control<QDateEdit>(LegalIds::kContractStart)->setDate(QDate(2019, 3, 1));
+    window.control<QDateEdit>(LegalIds::kContractEnd)->setDate(QDate(2024, 5, 31));
+    window.OnGenerate();
+    ASSERT_TRUE(notifier.notices().isEmpty()) << notifier.texts().join(u'\n').toStdString();
+    QString error;
+    CertificateRegister* formRegister = window.registerSession().reg(&window);
+    ASSERT_NE(formRegister, nullptr);
+    const auto generated = formRegister->entry(window.registerSession().currentEntry(), &error);
+    ASSERT_TRUE(generated) << error.toStdString();
+
+    BatchWriter today(legalTemplate, 32);
+    today.setRecorder(recorder.get());
+    ASSERT_EQ(today.run({records[0]}, BatchOutput::perRow(outFolder())).written.size(), 1);
+    const QList<Entry> after = entries();
+    ASSERT_EQ(after.size(), 3);
+    EXPECT_EQ(after[2].values, generated->values);
     window.close();
 }
 

@@ -88,9 +88,11 @@ bool fillValues(const CliOptions& options, const QString& templateText, QDate to
     }
     if (start) {
         values->contractTerm = Legal::contractTermText(*start, end.value_or(QDate()), openEnded);
-        const QString hint = Legal::contractTermHint(*start, end.value_or(QDate()), openEnded);
-        if (!hint.isEmpty()) {
-            notes->append(hint);
+        // A term no certificate can state is bad input, as in the form and the batch.
+        const QString problem = Legal::contractTermHint(*start, end.value_or(QDate()), openEnded);
+        if (!problem.isEmpty()) {
+            *error = problem;
+            return false;
         }
     }
 

@@ -24,9 +24,9 @@ std::optional<QDate> parseDate(const QString& text);
 // Fills the contract term, the years of service and the date of issue of `values` for
 // `templateText`. The years of service come from --joined and --left, read as dates only when
 // the template asks for them; without both they stay empty. The date of issue is `today` unless
-// --issued names another. False with `error` set for a date that cannot be read or a term that
-// lacks its end. `notes` receives hints that do not stop the certificate (leaving before
-// joining, a term that ends before it starts).
+// --issued names another. False with `error` set for a date that cannot be read, a term that
+// lacks its end or one that ends before it starts. `notes` receives hints that do not stop the
+// certificate (leaving before joining).
 bool fillValues(const CliOptions& options, const QString& templateText, QDate today,
                 CertificateValues* values, QStringList* notes, QString* error);
 

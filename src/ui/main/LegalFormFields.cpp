@@ -5,6 +5,7 @@
 #include "legal/IdNumberCheck.h"
 #include "legal/LegalPlaceholders.h"
 #include "legal/LongDate.h"
+#include "legal/RecordedValues.h"
 #include "legal/ServiceYears.h"
 #include "ui/controls/DialogBuilder.h"
 #include "ui/main/LegalFormIds.h"
@@ -161,6 +162,17 @@ void LegalFormFields::placeBesideInputs(int width)
     m_openEnded->setVisible(m_contractEnd->isVisibleTo(m_openEnded->parentWidget()));
 }
 
+QString LegalFormFields::generateProblem(QStringView templateText) const
+{
+    if (!templateText.contains(Legal::kContractTermMarker)) {
+        return QString();
+    }
+    // The same words as kavri-cli and the batch use for such a contract.
+    const QString hint = Legal::contractTermHint(m_contractStart->date(), m_contractEnd->date(),
+                                                 m_openEnded->isChecked());
+    return hint.isEmpty() ? QString() : hint + QStringLiteral("，请改正后再生成离职证明。");
+}
+
 void LegalFormFields::fillValues(CertificateValues* values, QDate issued) const
 {
     values->contractTerm = Legal::contractTermText(m_contractStart->date(), m_contractEnd->date(),
@@ -171,21 +183,12 @@ void LegalFormFields::fillValues(CertificateValues* values, QDate issued) const
 
 Register::FormValues LegalFormFields::registerValues(QStringView templateText, QDate issued) const
 {
+    const Legal::LegalDates dates{m_contractStart->date(),  m_contractEnd->date(),
+                                  m_openEnded->isChecked(), m_joinDate->date(),
+                                  m_leaveDate->date(),      issued};
     Register::FormValues out;
-    if (templateText.contains(Legal::kContractTermMarker)) {
-        const bool openEnded = m_openEnded->isChecked();
-        out.append({QStringLiteral("合同起始日期"), Legal::longDate(m_contractStart->date())});
-        out.append({QStringLiteral("合同终止日期"),
-                    openEnded ? QString() : Legal::longDate(m_contractEnd->date())});
-        out.append({QStringLiteral("无固定期限"),
-                    openEnded ? QStringLiteral("是") : QStringLiteral("否")});
-    }
-    if (templateText.contains(Legal::kServiceYearsMarker)) {
-        out.append({QStringLiteral("工作年限"),
-                    Legal::serviceYears(m_joinDate->date(), m_leaveDate->date()).text});
-    }
-    if (templateText.contains(Legal::kIssueDateMarker)) {
-        out.append({QStringLiteral("出具日期"), Legal::longDate(issued)});
+    for (const auto& [key, value] : Legal::recordedValues(templateText, dates)) {
+        out.append({key, value});
     }
     return out;
 }

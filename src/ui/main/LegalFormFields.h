@@ -43,6 +43,10 @@ public:
     // contract's end date (both just laid out), `width` pixels wide; each hides with its input.
     void placeBesideInputs(int width);
 
+    // Why Generate must not make a certificate of `templateText` from these inputs: the contract
+    // ends before it starts while the template states the term. Empty when nothing is wrong.
+    QString generateProblem(QStringView templateText) const;
+
     // The contract term, the years of service and the date of issue, as Generate puts them in.
     void fillValues(CertificateValues* values, QDate issued) const;
 

@@ -379,4 +379,55 @@ TEST_F(LegalFormTest, TheCompletenessMarkOfEachDeliveredTemplate)
     }
 }
 
+TEST_F(LegalFormTest, AContractEndingBeforeItStartsMakesNoCertificate)
+{
+    CkavriDlg* window = openWithTemplate(QStringLiteral("【公司名称】【合同期限】"));
+    Register::CertificateRegister* reg = window->registerSession().reg(window);
+    ASSERT_TRUE(reg);
+    const auto entries = [reg] {
+        QString error;
+        return reg->count(Register::SearchQuery(), &error).value_or(-1);
+    };
+    const auto companiesNamed = [this](const char* name) {
+        return m_editor->column(
+            QStringLiteral("select item1 from company_item_table where item3='%1'")
+                .arg(QString::fromUtf8(name)),
+            QStringLiteral("item1"));
+    };
+    window->control<QComboBox>(kCompany)->setEditText(QStringLiteral("甲乙丙贸易有限公司"));
+    window->control<QDateEdit>(kContractStart)->setDate(QDate(2024, 3, 1));
+    window->control<QDateEdit>(kContractEnd)->setDate(QDate(2024, 2, 29));
+    const QString before = result(window);
+
+    QTest::mouseClick(window->control(kGenerate), Qt::LeftButton);
+    EXPECT_EQ(m_notifier.texts(),
+              QStringList{QStringLiteral("合同终止日期早于起始日期，请改正后再生成离职证明。")});
+    EXPECT_EQ(result(window), before);
+    EXPECT_EQ(entries(), 0);
+    EXPECT_EQ(companiesNamed("甲乙丙贸易有限公司"), QStringList());
+
+    // An open-ended contract from that start has no end to contradict it.
+    m_notifier.clear();
+    QTest::mouseClick(window->control(kOpenEnded), Qt::LeftButton);
+    QTest::mouseClick(window->control(kGenerate), Qt::LeftButton);
+    EXPECT_TRUE(m_notifier.notices().isEmpty()) << m_notifier.texts().join('\n').toStdString();
+    EXPECT_TRUE(
+        result(window).endsWith(QStringLiteral("甲乙丙贸易有限公司自2024年3月1日起无固定期限")))
+        << result(window).toStdString();
+    EXPECT_EQ(entries(), 1);
+    EXPECT_EQ(companiesNamed("甲乙丙贸易有限公司"), QStringList{QStringLiteral("默认")});
+}
+
+TEST_F(LegalFormTest, ContractDatesATemplateDoesNotStateStopNothing)
+{
+    CkavriDlg* window = openWithTemplate(QStringLiteral("在职【工作年限】"));
+    window->control<QDateEdit>(kContractStart)->setDate(QDate(2024, 3, 1));
+    window->control<QDateEdit>(kContractEnd)->setDate(QDate(2024, 2, 29));
+    window->control<QDateEdit>(kJoinDate)->setDate(QDate(2021, 3, 1));
+    window->control<QDateEdit>(kLeaveDate)->setDate(QDate(2024, 2, 29));
+    QTest::mouseClick(window->control(kGenerate), Qt::LeftButton);
+    EXPECT_TRUE(m_notifier.notices().isEmpty()) << m_notifier.texts().join('\n').toStdString();
+    EXPECT_TRUE(result(window).endsWith(QStringLiteral("在职3年"))) << result(window).toStdString();
+}
+
 } // namespace

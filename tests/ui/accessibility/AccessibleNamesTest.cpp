@@ -52,13 +52,15 @@ std::string nameOf(QWidget* window, const char* objectName)
 class AccessibleNames : public MainWindowFixture
 {
 protected:
+    void SetUp() override { ASSERT_TRUE(m_library.isValid()); }
+    CkavriDlg* openOnCopy() { return openWindow(m_library.path()); }
+
     TempLibrary m_library;
 };
 
 TEST_F(AccessibleNames, MainWindowWithTheDefaultTemplate)
 {
-    ASSERT_TRUE(m_library.isValid());
-    CkavriDlg* window = openWindow(m_library.path());
+    CkavriDlg* window = openOnCopy();
     expectSpokenAndReachable(window);
     EXPECT_EQ(nameOf(window, "1029"), "生成离职证明");
     EXPECT_EQ(nameOf(window, "1033"), "导出PDF");
@@ -70,8 +72,7 @@ TEST_F(AccessibleNames, MainWindowWithTheDefaultTemplate)
 
 TEST_F(AccessibleNames, MainWindowWithTheLegalFields)
 {
-    ASSERT_TRUE(m_library.isValid());
-    CkavriDlg* window = openWindow(m_library.path());
+    CkavriDlg* window = openOnCopy();
     ListViewCtrl* list = window->m_listTemplates;
     int row = -1;
     for (int r = 0; r < list->rowCount(); ++r) {
@@ -88,7 +89,6 @@ TEST_F(AccessibleNames, MainWindowWithTheLegalFields)
 
 TEST_F(AccessibleNames, LibraryBrowserAndItsEditors)
 {
-    ASSERT_TRUE(m_library.isValid());
     m_dbVisit.m_pConnection = m_dbVisit.ConnectAccessDb(m_library.path(), CDbVisit::kPassword);
     ASSERT_TRUE(m_dbVisit.m_pConnection);
     for (const LibraryConfiguration& config :

@@ -114,30 +114,32 @@ const char* const kRetentionWhere =
     " and e.created_at < ($1::date)::timestamp at time zone 'UTC'"
     " and coalesce(e.last_event_at, '-infinity') < ($1::date)::timestamp at time zone 'UTC'";
 
-QByteArray nextSequence(int year)
-{
-    return "insert into register_counter (year, last_seq) values (" + QByteArray::number(year) +
-           ", 1) on conflict (year) do update set last_seq = register_counter.last_seq + 1"
-           " returning last_seq";
-}
+// The next number of the year $1. Its counter row stays locked until the transaction ends.
+const char* const kNextSequence =
+    "insert into register_counter (year, last_seq) values ($1::integer, 1)"
+    " on conflict (year) do update set last_seq = register_counter.last_seq + 1"
+    " returning last_seq";
 
-// The template is stored once per (name, text); the entry, its form values (two arrays of the
-// same length, in form order) and its first version go in with it in one round trip.
-const char* const kInsertEntry =
-    "with found as (select id from register_template where name = $6 and text = $7"
+// The template is stored once per (name, text): the id of the one stored, made when missing.
+const char* const kTemplateId =
+    "with found as (select id from register_template where name = $1 and text = $2"
     "               order by id limit 1),"
-    " made as (insert into register_template (name, text) select $6, $7"
-    "          where not exists (select from found) returning id),"
-    " t as (select id from found union all select id from made),"
-    " e as (insert into register_entry (number, year, seq, created_at, operator_name,"
+    " made as (insert into register_template (name, text) select $1, $2"
+    "          where not exists (select from found) returning id)"
+    " select id from found union all select id from made";
+
+// The entry, its form values (two arrays of the same length, in form order) and its first
+// version, in one statement.
+const char* const kInsertEntry =
+    "with e as (insert into register_entry (number, year, seq, created_at, operator_name,"
     "        template_id, name, id_number, company, leave_date, leave_day)"
-    "       select $1, $2::integer, $3::integer, $4::timestamptz, $5, t.id, $8, $9, $10, $11,"
-    "              $12::date from t returning id),"
+    "       values ($1, $2::integer, $3::integer, $4::timestamptz, $5, $6::bigint, $7, $8, $9,"
+    "              $10, $11::date) returning id),"
     " v as (insert into register_value (entry_id, position, key, value)"
     "       select e.id, x.ord - 1, x.k, x.v"
-    "       from e, unnest($13::text[], $14::text[]) with ordinality as x(k, v, ord)),"
+    "       from e, unnest($12::text[], $13::text[]) with ordinality as x(k, v, ord)),"
     " ver as (insert into register_version (entry_id, version_no, text, sha256, norm_sha256,"
-    "         created_at) select e.id, 1, $15, $16, $17, $4::timestamptz from e)"
+    "         created_at) select e.id, 1, $14, $15, $16, $4::timestamptz from e)"
     " select id from e";
 
 // The entry, locked for this transaction so that two clerks recording a new text of the same
@@ -158,6 +160,14 @@ const char* const kInsertEvent =
     "            values ($1::bigint, $2::bigint, $3, $4::timestamptz, $5))"
     " update register_entry set last_event_kind = $3, last_event_at = $4::timestamptz"
     " where id = $1::bigint";
+
+// The row of statement i in a batch that went through; null when it failed or gave no row.
+const PgRecordSet* rowOf(const PgConnection::BatchOutcome& batch, size_t i)
+{
+    return batch.ok && i < batch.rows.size() && batch.rows[i] && !batch.rows[i]->isEof()
+               ? batch.rows[i].get()
+               : nullptr;
+}
 
 // A failed delete as the user should read it: a clerk learns who may delete.
 QString deleteFailure(const PgConnection& connection, const QString& error)
@@ -218,11 +228,18 @@ qint64 PgRegisterStorage::insertEntry(PgConnection& connection, const EntryRecor
                                       const QString& number, qint64 sequence, const QString& text,
                                       QString* error)
 {
-    const auto made = connection.query(kInsertEntry, entryParams(r, number, sequence, text), error);
+    const auto templateId =
+        connection.query(kTemplateId, {r.entry.templateName, r.entry.templateText}, error);
+    if (!templateId || templateId->isEof()) {
+        return 0;
+    }
+    const auto made = connection.query(
+        kInsertEntry, entryParams(r, templateId->int64(0), number, sequence, text), error);
     return made && !made->isEof() ? made->int64(0) : 0;
 }
 
 QList<std::optional<QString>> PgRegisterStorage::entryParams(const EntryRecord& r,
+                                                             qint64 templateId,
                                                              const QString& number, qint64 sequence,
                                                              const QString& text)
 {
@@ -238,8 +255,7 @@ QList<std::optional<QString>> PgRegisterStorage::entryParams(const EntryRecord& 
         QString::number(sequence),
         timeText(r.createdAt),
         r.operatorName,
-        r.entry.templateName,
-        r.entry.templateText,
+        QString::number(templateId),
         r.name,
         r.idNumber,
         r.company,
@@ -258,25 +274,31 @@ std::optional<IssuedEntry> PgRegisterStorage::addEntry(const EntryRecord& r,
                                                        const Composer& compose, QString* error)
 {
     // From the number to the commit the year's counter row is this clerk's and the next one
-    // waits: two round trips, the number taken with BEGIN and the entry sent with COMMIT.
-    const auto next = m_connection->beginWith({}, nextSequence(r.year), error);
-    if (!next || next->isEof()) {
+    // waits, so the number is the last thing the first round trip does (after the template,
+    // which needs no number), and the entry goes with the COMMIT in the second.
+    PgConnection::BatchOutcome opened =
+        m_connection->beginBatch({}, {{kTemplateId, {r.entry.templateName, r.entry.templateText}},
+                                      {kNextSequence, {QString::number(r.year)}}});
+    const PgRecordSet* templateRow = rowOf(opened, 0);
+    const PgRecordSet* next = rowOf(opened, 1);
+    if (!templateRow || !next) {
         m_connection->rollback();
+        *error = opened.ok ? PgConnection::kRolledBack : opened.error;
         return std::nullopt;
     }
     IssuedEntry issued;
     const qint64 sequence = next->int64(0);
     issued.number = formatNumber(r.numberPrefix, r.year, sequence);
     issued.text = compose ? compose(issued.number) : QString();
-    const auto made = m_connection->queryAndCommit(
-        kInsertEntry, entryParams(r, issued.number, sequence, issued.text), error);
-    if (!made || made->isEof()) {
-        if (made) {
-            *error = PgConnection::kRolledBack;
-        }
+    const PgConnection::BatchOutcome made = m_connection->commitBatch(
+        {{kInsertEntry,
+          entryParams(r, templateRow->int64(0), issued.number, sequence, issued.text)}});
+    const PgRecordSet* entryRow = rowOf(made, 0);
+    if (!entryRow) {
+        *error = made.ok ? PgConnection::kRolledBack : made.error;
         return std::nullopt;
     }
-    issued.id = made->int64(0);
+    issued.id = entryRow->int64(0);
     return issued;
 }
 

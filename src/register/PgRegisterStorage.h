@@ -39,15 +39,16 @@ public:
     std::optional<qint64> deleteExpired(const QDate& cutoff, qint64 expected,
                                         QString* error) override;
 
-    // The statements that addEntry runs once the number is known, for the import of a local
-    // register: an entry with its template, form values and first version, in one statement.
+    // The statements that addEntry runs, for the import of a local register once the number is
+    // known: the entry's template (stored when missing), then the entry with its form values and
+    // first version.
     // Returns the entry's id, 0 on failure (*error set).
     static qint64 insertEntry(PgConnection& connection, const EntryRecord& record,
                               const QString& number, qint64 sequence, const QString& text,
                               QString* error);
 
 private:
-    static QList<std::optional<QString>> entryParams(const EntryRecord& record,
+    static QList<std::optional<QString>> entryParams(const EntryRecord& record, qint64 templateId,
                                                      const QString& number, qint64 sequence,
                                                      const QString& text);
 

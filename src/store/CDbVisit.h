@@ -95,8 +95,11 @@ public:
     // with upid -1 is added with the marker. Four statements, in this order.
     void RememberLibraryValue(const QString& table, const QString& value);
     // The bookkeeping of one Generate, in the order given, in one write transaction; pairs of
-    // table and value whose value is empty are left out.
-    void RememberLibraryValues(const QList<std::pair<QString, QString>>& values);
+    // table and value whose value is empty are left out. False only on a team library whose
+    // server cannot be reached: nothing is written, the one notice is given, and the caller
+    // leaves the rest of its action undone (the next action connects again). A failure of any
+    // other kind is reported as usual and gives true.
+    bool RememberLibraryValues(const QList<std::pair<QString, QString>>& values);
 
     std::shared_ptr<SqlConnection> m_pConnection;
 
@@ -119,8 +122,10 @@ private:
     // skipped, the failure already reported.
     bool AdmitToUnit(SqlConnection* connection, const QString& statement);
     // A Generate's bookkeeping on a team server, outside any open unit: one batch, one round
-    // trip (PgBookkeeping). False when the connection is no server or a unit is open.
-    bool RememberOnServer(const QList<std::pair<QString, QString>>& values);
+    // trip (PgBookkeeping), even with no value to keep, so that a server gone away is noticed
+    // here. False when the server cannot be reached (reported).
+    bool RememberOnServer(SqlConnection* connection,
+                          const QList<std::pair<QString, QString>>& values);
     // The text to report for a failed statement; marks the open unit failed.
     QString FailureText(const QString& error);
 

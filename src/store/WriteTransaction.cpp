@@ -6,12 +6,17 @@
 #include "store/Statements.h"
 #include "store/StoreFeedback.h"
 #include "store/pg/PgBookkeeping.h"
+#include "store/pg/PgConnection.h"
 
 namespace {
 
 // The refusal of a value that cannot be stored, in the words of the form's label.
 const QString kRefusedValue =
     QStringLiteral("%1中含有无法保存的字符（空字符或不完整的字符），资料库未作更改。");
+
+// A Generate on a team library whose server was out of reach from the start.
+const QString kServerAway =
+    QStringLiteral("无法连接到团队资料库的服务器，本次操作未完成，没有写入任何内容。");
 
 // What the entries of the four libraries that Generate keeps are called on the form.
 QString subjectOf(const QString& table)
@@ -99,10 +104,12 @@ bool CDbVisit::RunWriteTransaction(const std::function<void()>& body)
     return true;
 }
 
-bool CDbVisit::RememberOnServer(const QList<std::pair<QString, QString>>& values)
+bool CDbVisit::RememberOnServer(SqlConnection* connection,
+                                const QList<std::pair<QString, QString>>& values)
 {
-    const std::shared_ptr<SqlConnection> connection = m_pConnection;
-    if (m_unit || !connection || !connection->isServer() || !connection->isOpen()) {
+    if (!connection || !connection->isOpen()) {
+        // The team's server could not be reached when the program started.
+        StoreFeedback::statementFailed(kServerAway);
         return false;
     }
     // The statements of the file, all sent at once: the clerks' bookkeeping holds the server's
@@ -124,13 +131,15 @@ bool CDbVisit::RememberOnServer(const QList<std::pair<QString, QString>>& values
     if (!outcome.ok) {
         report(outcome.error, outcome.failedStatement);
     }
-    return true;
+    return outcome.ok || outcome.error != PgConnection::kConnectionLost;
 }
 
-void CDbVisit::RememberLibraryValues(const QList<std::pair<QString, QString>>& values)
+bool CDbVisit::RememberLibraryValues(const QList<std::pair<QString, QString>>& values)
 {
-    if (RememberOnServer(values)) {
-        return;
+    const std::shared_ptr<SqlConnection> connection = m_pConnection;
+    const bool onServer = connection ? connection->isServer() : !m_strTeamConninfo.isEmpty();
+    if (onServer && !m_unit) {
+        return RememberOnServer(connection.get(), values);
     }
     RunWriteTransaction([&] {
         for (const auto& [table, value] : values) {
@@ -143,4 +152,5 @@ void CDbVisit::RememberLibraryValues(const QList<std::pair<QString, QString>>& v
             RememberLibraryValue(table, value);
         }
     });
+    return true;
 }

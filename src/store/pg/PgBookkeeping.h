@@ -1,10 +1,9 @@
 #pragma once
 
-#include <QByteArray>
+#include "store/pg/PgConnection.h"
+
 #include <QList>
 #include <QString>
-
-class PgConnection;
 
 // Generate's library bookkeeping on a team server, as one transaction: each value becomes the
 // one default entry of its library (added when missing, with upid -1), and, when asked, the
@@ -27,10 +26,13 @@ struct Outcome
 };
 
 // The statements of one value on the server, in the order they run.
-QList<QByteArray> statementsFor(const LibraryValue& entry);
+QList<PgConnection::Statement> statementsFor(const LibraryValue& entry);
+// A statement as a failure shows it: with its value ($1) in quotes in its place.
+QString shownText(const PgConnection::Statement& statement);
 
 // All of it in one round trip (PgConnection::runBatch), locking only the libraries whose value
-// is not empty. failedStatement is the statement the server refused (the first one when the
+// is not empty; with nothing to keep, an empty transaction still finds out whether the server
+// can be reached. failedStatement is the statement the server refused (the first one when the
 // transaction could not start, the last one when it could not commit). registerYear 0: no
 // register number.
 Outcome remember(PgConnection& connection, const QList<LibraryValue>& values, int registerYear);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArray>
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -56,6 +58,15 @@ public:
     // The SQLSTATE of the last failure ("42501": no privilege), empty when libpq gave none.
     const QString& lastSqlState() const { return m_lastSqlState; }
 
+    // One statement of the program's own in PostgreSQL's dialect, with $1, $2... bound to
+    // `params`. The batches below prepare each text once per connection and from then on only
+    // execute it: the server neither parses nor plans it again.
+    struct Statement
+    {
+        QByteArray text;
+        QList<Param> params;
+    };
+
     // Opens a transaction and takes the write lock of the given tables before anything is read,
     // so that two clerks' bookkeeping runs one after the other. Tables are locked in name order,
     // whatever order they are given in, so two transactions never wait for each other in a
@@ -63,11 +74,8 @@ public:
     // kStatementTimeoutMs, kIdleInTransactionMs). A connection found broken here is opened again
     // once, since nothing of the transaction has happened yet.
     bool begin(const QStringList& lockTables, QString* error);
-    // begin() with one statement of the program's own (no parameters) in the same round trip;
-    // its result, or null when anything failed (the transaction is then over).
-    std::unique_ptr<PgRecordSet> beginWith(const QStringList& lockTables,
-                                           const QByteArray& firstStatement, QString* error);
-    // What runBatch did: on failure, which statement failed (-1: the start of the transaction,
+
+    // What a batch did: on failure, which statement failed (-1: the start of the transaction,
     // its lock included; the number of statements: the commit) and the server's words; on
     // success, the rows of each statement that returned rows (null for the others).
     struct BatchOutcome
@@ -77,20 +85,20 @@ public:
         QString error;
         std::vector<std::unique_ptr<PgRecordSet>> rows;
     };
-    // Runs `statements` (the program's own, values quoted in them, no parameters) as one
-    // transaction in one round trip: BEGIN with the bounded waits, the lock of lockTables, the
-    // statements in order, COMMIT. The locks are held only while the server runs them, never
-    // across a round trip. All of it is on the server afterwards or none of it. With mayRetry,
-    // a connection found broken is opened again and the batch sent once more (for batches that
-    // leave the same state when they run twice).
-    BatchOutcome runBatch(const QStringList& lockTables, const QList<QByteArray>& statements,
+    // Runs `statements` as one transaction in one round trip: BEGIN with the bounded waits, the
+    // lock of lockTables, the statements in order, COMMIT. The locks are held only while the
+    // server runs them, never across a round trip. All of it is on the server afterwards or none
+    // of it. With mayRetry, a connection found broken is opened again and the batch sent once
+    // more (for batches that leave the same state when they run twice).
+    BatchOutcome runBatch(const QStringList& lockTables, const QList<Statement>& statements,
                           bool mayRetry);
+    // The first part of a transaction in one round trip: begin() and `statements`; the
+    // transaction stays open. On failure it is over.
+    BatchOutcome beginBatch(const QStringList& lockTables, const QList<Statement>& statements);
+    // The last statements of the open transaction and its COMMIT in one round trip. On failure
+    // nothing of the transaction is on the server.
+    BatchOutcome commitBatch(const QList<Statement>& statements);
 
-    // The last statement of an open transaction and its COMMIT, sent together (one round trip).
-    // The statement's result, or null when it or the commit failed (nothing of the transaction
-    // is then on the server).
-    std::unique_ptr<PgRecordSet> queryAndCommit(const QByteArray& statement,
-                                                const QList<Param>& params, QString* error);
     bool commit(QString* error);
     void rollback();
     bool inTransaction() const { return m_inTransaction; }
@@ -114,9 +122,16 @@ private:
     bool isBroken() const;
     // Opens the connection again; false (kConnectionLost in *error) when the server is away.
     bool reconnect(QString* error);
-    // Runs a fixed command of this class (BEGIN, LOCK, COMMIT...).
-    bool command(const QByteArray& text, QString* error);
-    static QByteArray beginText(const QStringList& lockTables);
+    // The statements that open a transaction: BEGIN, its bounded waits, the lock of the tables.
+    static QList<Statement> beginStatements(const QStringList& lockTables);
+    // `opening`, `statements` and, when `commits`, COMMIT, sent at once and answered at once
+    // (libpq's pipeline). Every text is prepared at its first use on this connection and only
+    // executed afterwards. failedAt counts in `statements` (-1: an opening one). *answered: how
+    // many of them the server answered before anything failed.
+    BatchOutcome pipeline(const QList<Statement>& opening, const QList<Statement>& statements,
+                          bool commits, int* answered);
+    // Ends a transaction that a failed batch left open.
+    void endFailedBatch(BatchOutcome* outcome, int statementCount);
     QString failure(const pg_result* result);
 
     pg_conn* m_conn;
@@ -125,6 +140,9 @@ private:
     bool m_inTransaction = false;
     QString m_lastSqlState;
     bool m_broken = false;
+    // The name of each statement text prepared on this connection (a new connection has none).
+    QHash<QByteArray, QByteArray> m_prepared;
+    int m_preparedNames = 0;
 };
 
 // "select top N …" → "select … limit N", and a read of a whole item table without an order gets

@@ -49,12 +49,17 @@ void CkavriDlg::OnGenerate()
 
     // The reason is remembered as typed, note included; the certificate gets it without. All
     // four libraries change together or not at all.
-    m_dbVisit.RememberLibraryValues({
-        {LibraryTables::kCompany, values.company},
-        {LibraryTables::kDepartment, values.department},
-        {LibraryTables::kPosition, values.position},
-        {LibraryTables::kReason, values.reason},
-    });
+    if (!m_dbVisit.RememberLibraryValues({
+            {LibraryTables::kCompany, values.company},
+            {LibraryTables::kDepartment, values.department},
+            {LibraryTables::kPosition, values.position},
+            {LibraryTables::kReason, values.reason},
+        })) {
+        // A team library whose server cannot be reached: the notice is given and nothing
+        // changes, the register and the result box included. A connection that broke is opened
+        // again by the next Generate.
+        return;
+    }
     values.reason = Compose::TrimReasonText(values.reason);
     const QDate issued = QDate::currentDate();
     m_pLegalFields->fillValues(&values, issued);

@@ -75,8 +75,7 @@ QString conninfo(const Info& info, const QString& database, const QString& user,
                  const QString& password)
 {
     QString text = QStringLiteral("host=%1 port=%2 dbname=%3 user=%4")
-                       .arg(info.host, info.port, database,
-                            user.isEmpty() ? info.superuser : user);
+                       .arg(info.host, info.port, database, user.isEmpty() ? info.superuser : user);
     if (!password.isEmpty()) {
         text += QStringLiteral(" password=") + password;
     }
@@ -84,6 +83,16 @@ QString conninfo(const Info& info, const QString& database, const QString& user,
 }
 
 } // namespace PgTestCluster
+
+PgOwnCluster::PgOwnCluster() : m_infoFile(m_dir.filePath(QStringLiteral("cluster.env")))
+{
+    m_started = m_dir.isValid() && PgTestCluster::startCluster(m_infoFile, &m_output);
+}
+
+PgOwnCluster::~PgOwnCluster()
+{
+    PgTestCluster::stopCluster(m_infoFile);
+}
 
 namespace {
 QAtomicInt g_counter;
@@ -146,8 +155,7 @@ QString PgTestDatabase::conninfo(const QString& user, const QString& password) c
     return PgTestCluster::conninfo(m_cluster, m_name, user, password);
 }
 
-QString PgTestDatabase::addLogin(const QString& user, const QString& password,
-                                 const QString& group)
+QString PgTestDatabase::addLogin(const QString& user, const QString& password, const QString& group)
 {
     // Roles belong to the whole cluster: the name carries the database's name so that tests
     // running side by side do not share one.

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <memory>
 
 class PgConnection;
@@ -64,4 +65,29 @@ private:
     PgTestCluster::Info m_cluster;
     QString m_name;
     QStringList m_logins;
+};
+
+// A private cluster of one test's own, for tests that stop and start their server without
+// disturbing the others: started by the constructor, stopped and removed by the destructor.
+class PgOwnCluster
+{
+public:
+    PgOwnCluster();
+    ~PgOwnCluster();
+    PgOwnCluster(const PgOwnCluster&) = delete;
+    PgOwnCluster& operator=(const PgOwnCluster&) = delete;
+
+    bool isValid() const { return m_started; }
+    // What the start script said (why it failed).
+    const QString& output() const { return m_output; }
+    PgTestCluster::Info info() const { return PgTestCluster::readInfo(m_infoFile); }
+    // Stops the server at once, keeping its data; resume starts it again on the same socket.
+    bool halt() { return PgTestCluster::runScript(QStringLiteral("halt"), m_infoFile); }
+    bool resume() { return PgTestCluster::runScript(QStringLiteral("resume"), m_infoFile); }
+
+private:
+    QTemporaryDir m_dir;
+    QString m_infoFile;
+    QString m_output;
+    bool m_started = false;
 };

@@ -13,6 +13,7 @@
 #include "ui/main/CkavriDlg.h"
 #include "ui/main/MainDialogIds.h"
 
+#include <QComboBox>
 #include <QFile>
 #include <QLineEdit>
 #include <QSettings>
@@ -166,17 +167,84 @@ TEST_F(TeamWindowTest, GenerateOnATeamLibraryNumbersFromTheServersRegisterAndKee
     EXPECT_TRUE(rows->isEof());
 }
 
-TEST_F(TeamWindowTest, UnreachableServerLeavesGenerateWorkingAndWritesNoRegisterFile)
+TEST_F(TeamWindowTest, GenerateWithTheServerOutOfReachFromTheStartGivesOneNoticeAndChangesNothing)
 {
     configure(QStringLiteral("host=127.0.0.1 port=1 dbname=kavri-hr"));
     CkavriDlg* window = open();
     m_notes.clear();
     window->control<QLineEdit>(MainIds::kName)->setText(QStringLiteral("张三"));
     QTest::mouseClick(window->control(MainIds::kGenerate), Qt::LeftButton);
-    // The register's notice says the certificate is made without being recorded.
-    EXPECT_TRUE(m_notes.texts().join('\n').contains(QStringLiteral("本次不登记")))
-        << m_notes.texts().join('\n').toStdString();
+    EXPECT_EQ(m_notes.texts(),
+              QStringList{QStringLiteral(
+                  "无法连接到团队资料库的服务器，本次操作未完成，没有写入任何内容。")});
+    EXPECT_EQ(GetCtrlText(window, MainIds::kResult), QString());
     EXPECT_FALSE(QFile::exists(Register::registerPathBeside(m_library.path())));
+}
+
+TEST_F(TeamWindowTest, GenerateWhileTheServerIsDownGivesOneNoticeAndTheNextOneConnectsAgain)
+{
+    PgOwnCluster cluster; // stopped in the middle: a server of this test's own
+    ASSERT_TRUE(cluster.isValid()) << cluster.output().toStdString();
+    PgTestDatabase server(cluster.info());
+    ASSERT_TRUE(server.isValid());
+    QString error;
+    auto admin = PgConnection::open(server.conninfo(), &error);
+    ASSERT_TRUE(admin && PgSchema::init(*admin, &error)) << error.toStdString();
+    ASSERT_TRUE(
+        admin->execute(QStringLiteral("insert into moban_item_table (item1, item3, item8) "
+                                      "values ('默认', '编号模板', '【证明编号】|【姓名】')"),
+                       &error));
+    configure(server.conninfo());
+    CkavriDlg* window = open();
+    const QString year = QString::number(QDate::currentDate().year());
+    const auto generate = [window](const QString& name, const QString& company) {
+        window->control<QLineEdit>(MainIds::kName)->setText(name);
+        window->control<QComboBox>(MainIds::kCompany)->setEditText(company);
+        QTest::mouseClick(window->control(MainIds::kGenerate), Qt::LeftButton);
+        return GetCtrlText(window, MainIds::kResult);
+    };
+    EXPECT_TRUE(generate(QStringLiteral("张三"), QStringLiteral("甲公司"))
+                    .endsWith(QStringLiteral("LZ%1-000001|张三").arg(year)));
+    ASSERT_TRUE(m_notes.notices().isEmpty()) << m_notes.texts().join('\n').toStdString();
+
+    ASSERT_TRUE(cluster.halt());
+    m_notes.clear();
+    // One notice; the result box still holds the last certificate.
+    EXPECT_TRUE(generate(QStringLiteral("李四"), QStringLiteral("乙公司"))
+                    .endsWith(QStringLiteral("LZ%1-000001|张三").arg(year)));
+    ASSERT_EQ(m_notes.notices().size(), 1) << m_notes.texts().join('\n').toStdString();
+    EXPECT_TRUE(m_notes.texts().first().startsWith(
+        QStringLiteral("与资料库服务器的连接已中断，本次操作未完成，没有写入任何内容。")))
+        << m_notes.texts().first().toStdString();
+
+    ASSERT_TRUE(cluster.resume());
+    m_notes.clear();
+    EXPECT_TRUE(generate(QStringLiteral("王五"), QStringLiteral("丙公司"))
+                    .endsWith(QStringLiteral("LZ%1-000002|王五").arg(year)));
+    EXPECT_TRUE(m_notes.notices().isEmpty()) << m_notes.texts().join('\n').toStdString();
+
+    // On the server: two entries without a gap, and the companies of the Generates that went
+    // through, the last one the default; nothing of 李四's.
+    admin = PgConnection::open(server.conninfo(), &error);
+    ASSERT_TRUE(admin) << error.toStdString();
+    QStringList entries;
+    for (auto rows = admin->execute(
+             QStringLiteral("select number, name from register_entry order by number"), &error);
+         rows && !rows->isEof(); rows->moveNext()) {
+        entries << rows->collect(QStringLiteral("number")) + QLatin1Char(' ') +
+                       rows->collect(QStringLiteral("name"));
+    }
+    EXPECT_EQ(entries, (QStringList{QStringLiteral("LZ%1-000001 张三").arg(year),
+                                    QStringLiteral("LZ%1-000002 王五").arg(year)}));
+    QStringList companies;
+    for (auto rows = admin->execute(QStringLiteral("select * from company_item_table"), &error);
+         rows && !rows->isEof(); rows->moveNext()) {
+        companies << rows->collect(QStringLiteral("item3")) + QLatin1Char(':') +
+                         rows->collect(QStringLiteral("item1"));
+    }
+    EXPECT_EQ(companies, (QStringList{QStringLiteral("甲公司:"), QStringLiteral("丙公司:默认")}));
+    m_window->close();
+    m_window.reset();
 }
 
 } // namespace

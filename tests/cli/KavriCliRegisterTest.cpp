@@ -1,23 +1,16 @@
 // kavri-cli register on a register made here: list, show, export and verify with their exit
 // codes.
+#include "CliRun.h"
 #include "register/CertificateRegister.h"
 #include "register/RegisterFiles.h"
 
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using namespace Register;
 
 namespace {
-
-struct CliRun
-{
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
 
 class KavriCliRegisterTest : public ::testing::Test
 {
@@ -50,16 +43,14 @@ protected:
 
     QString path() const { return m_dir.filePath(kRegisterFileName); }
 
+    // kavri-cli register with `args`, on this test's register.
     CliRun run(QStringList args, const QByteArray& input = {})
     {
+        args.prepend(QStringLiteral("register"));
         args << QStringLiteral("--register") << path();
-        QProcess p;
-        p.start(QStringLiteral(KAVRI_CLI_PATH), QStringList{QStringLiteral("register")} + args);
-        p.write(input);
-        p.closeWriteChannel();
-        EXPECT_TRUE(p.waitForFinished(30000));
-        return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
-                QString::fromUtf8(p.readAllStandardError())};
+        CliSetup setup;
+        setup.input = input;
+        return runCli(args, setup);
     }
 
     QTemporaryDir m_dir;
@@ -72,45 +63,45 @@ protected:
 TEST_F(KavriCliRegisterTest, ListsNewestFirstWithMaskedIds)
 {
     const CliRun r = run({QStringLiteral("list")});
-    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
-    const QStringList lines = r.out.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    ASSERT_EQ(r.status, 0) << r.errText().toStdString();
+    const QStringList lines = r.outText().split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 2);
     EXPECT_TRUE(lines[0].startsWith(m_numbers[1] + QStringLiteral("\t李四\t320102********2222\t")));
     EXPECT_TRUE(lines[1].contains(QStringLiteral("\t已出具\t复制 ")));
     const CliRun full = run({QStringLiteral("list"), QStringLiteral("--name"), QStringLiteral("张"),
                           QStringLiteral("--full-ids")});
-    EXPECT_TRUE(full.out.startsWith(m_numbers[0] + QStringLiteral("\t张三\t110101199001011234")));
+    EXPECT_TRUE(
+        full.outText().startsWith(m_numbers[0] + QStringLiteral("\t张三\t110101199001011234")));
 }
 
 TEST_F(KavriCliRegisterTest, VerifiesByNumberAndByText)
 {
-    EXPECT_EQ(run({QStringLiteral("verify"), QStringLiteral("--number"), m_numbers[0]}).exitCode,
-              0);
+    EXPECT_EQ(run({QStringLiteral("verify"), QStringLiteral("--number"), m_numbers[0]}).status, 0);
     const CliRun unknown = run(
         {QStringLiteral("verify"), QStringLiteral("--number"), QStringLiteral("LZ1999-000001")});
-    EXPECT_EQ(unknown.exitCode, 3);
-    EXPECT_EQ(unknown.out, QStringLiteral("登记簿中没有编号为 LZ1999-000001 的证明。\r\n"));
+    EXPECT_EQ(unknown.status, 3);
+    EXPECT_EQ(unknown.outText(), QStringLiteral("登记簿中没有编号为 LZ1999-000001 的证明。\r\n"));
     QString forged = m_texts[1];
     forged.replace(QStringLiteral("李四"), QStringLiteral("李五"));
     const CliRun differs = run(
         {QStringLiteral("verify"), QStringLiteral("--text"), QStringLiteral("-")}, forged.toUtf8());
-    EXPECT_EQ(differs.exitCode, 1);
-    EXPECT_TRUE(differs.out.contains(QStringLiteral("第 2 行第 5 列起不同")))
-        << differs.out.toStdString();
+    EXPECT_EQ(differs.status, 1);
+    EXPECT_TRUE(differs.outText().contains(QStringLiteral("第 2 行第 5 列起不同")))
+        << differs.outText().toStdString();
     EXPECT_EQ(run({QStringLiteral("verify"), QStringLiteral("--text"), QStringLiteral("-")},
                   m_texts[1].toUtf8())
-                  .exitCode,
+                  .status,
               0);
 }
 
 TEST_F(KavriCliRegisterTest, ShowsAndExports)
 {
     const CliRun shown = run({QStringLiteral("show"), QStringLiteral("--number"), m_numbers[0]});
-    ASSERT_EQ(shown.exitCode, 0);
-    EXPECT_TRUE(shown.out.contains(QStringLiteral("身份证号：110101********1234\r\n")));
-    EXPECT_TRUE(shown.out.contains(m_texts[0]));
+    ASSERT_EQ(shown.status, 0);
+    EXPECT_TRUE(shown.outText().contains(QStringLiteral("身份证号：110101********1234\r\n")));
+    EXPECT_TRUE(shown.outText().contains(m_texts[0]));
     const QString csv = m_dir.filePath(QStringLiteral("out.csv"));
-    ASSERT_EQ(run({QStringLiteral("export"), QStringLiteral("--out"), csv}).exitCode, 0);
+    ASSERT_EQ(run({QStringLiteral("export"), QStringLiteral("--out"), csv}).status, 0);
     QFile f(csv);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_TRUE(f.readAll().startsWith("\xEF\xBB\xBF证明编号,"));
@@ -118,15 +109,24 @@ TEST_F(KavriCliRegisterTest, ShowsAndExports)
 
 TEST_F(KavriCliRegisterTest, RefusesAMissingRegisterAndBadOptions)
 {
-    QProcess p;
-    p.start(QStringLiteral(KAVRI_CLI_PATH),
-            {QStringLiteral("register"), QStringLiteral("list"), QStringLiteral("--register"),
-             m_dir.filePath(QStringLiteral("none.db"))});
-    ASSERT_TRUE(p.waitForFinished(30000));
-    EXPECT_EQ(p.exitCode(), 2);
-    EXPECT_FALSE(QFile::exists(m_dir.filePath(QStringLiteral("none.db"))));
-    EXPECT_EQ(run({QStringLiteral("list"), QStringLiteral("--from"), QStringLiteral("2026-13-01")})
-                  .exitCode,
-              2);
-    EXPECT_EQ(run({QStringLiteral("verify")}).exitCode, 2);
+    const QString none = m_dir.filePath(QStringLiteral("none.db"));
+    const CliRun missing = runCli(
+        {QStringLiteral("register"), QStringLiteral("list"), QStringLiteral("--register"), none});
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_EQ(missing.errText(), QStringLiteral("kavri-cli: 没有登记簿“%1”\n").arg(none));
+    EXPECT_FALSE(QFile::exists(none));
+    const CliRun badDate =
+        run({QStringLiteral("list"), QStringLiteral("--from"), QStringLiteral("2026-13-01")});
+    EXPECT_EQ(badDate.status, 2);
+    EXPECT_EQ(badDate.errText(),
+              QStringLiteral("kavri-cli: --from“2026-13-01”不是有效的日期（可写作 2026-01-31）\n"));
+    const CliRun verify = run({QStringLiteral("verify")});
+    EXPECT_EQ(verify.status, 2);
+    EXPECT_EQ(verify.errText(), QStringLiteral("kavri-cli: 请给出“--number 编号”或“--text 文件”"
+                                               "（- 为标准输入），只给其中一个\n"));
+    const CliRun action = run({QStringLiteral("delete")});
+    EXPECT_EQ(action.status, 2);
+    EXPECT_EQ(action.errText(),
+              QStringLiteral("kavri-cli: register 没有“delete”这个操作（可用 list、show、export、"
+                             "verify）\n"));
 }

@@ -110,7 +110,7 @@ TEST_F(ServerImportTest, LibraryAndRegisterGoUpWithTheirNumbersAndNewOnesFollow)
              m_library.path(), QStringLiteral("--register"), m_register, QStringLiteral("--server"),
              m_db.conninfo()});
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
-    EXPECT_TRUE(r.out.contains(QStringLiteral("copied 3 register entries"))) << r.out.toStdString();
+    EXPECT_TRUE(r.out.contains(QStringLiteral("已将 3 条登记复制到"))) << r.out.toStdString();
     EXPECT_GT(count(QStringLiteral("moban_item_table")), 0);
 
     QString error;

@@ -5,6 +5,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QRegularExpression>
 #include <QToolBar>
 
 const QString CMyFrame::kCaption = QStringLiteral("打印预览");
@@ -68,6 +69,16 @@ void CMyFrame::createToolBar()
     m_closeAction->setObjectName(QStringLiteral("previewClose"));
     m_closeAction->setShortcut(QKeySequence(Qt::Key_Escape));
     connect(m_closeAction, &QAction::triggered, m_pPreview, &CMyPreviewView::OnPreviewClose);
+
+    // Tab reaches every button of the bar (整页 has no shortcut), and a screen reader speaks
+    // each by its caption without the key hint: "打印(&P)..." is "打印".
+    static const QRegularExpression keyHint(QStringLiteral("\\(&.\\)|\\.\\.\\.$"));
+    for (QAction* action : bar->actions()) {
+        if (QWidget* button = bar->widgetForAction(action)) {
+            button->setFocusPolicy(Qt::TabFocus);
+            button->setAccessibleName(action->text().remove(keyHint));
+        }
+    }
 }
 
 void CMyFrame::StartPreview()

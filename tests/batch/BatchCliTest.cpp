@@ -1,4 +1,5 @@
 #include "BatchFixtures.h"
+#include "CliRun.h"
 #include "PdfText.h"
 #include "TempLibrary.h"
 #include "register/CertificateRegister.h"
@@ -9,31 +10,18 @@
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 // kavri-cli batch run as a script runs it: exit status, stderr, the files and the report.
 namespace {
 
-struct CliRun
-{
-    int status = -1;
-    QString err;
-};
-
+// kavri-cli batch with `args`; a sheet of many rows takes a while.
 CliRun runBatch(const QStringList& args)
 {
-    QProcess process;
-    process.start(QStringLiteral(KAVRI_CLI_PATH), QStringList{QStringLiteral("batch")} + args);
-    CliRun run;
-    if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit) {
-        ADD_FAILURE() << "kavri-cli did not finish normally";
-        return run;
-    }
-    run.status = process.exitCode();
-    run.err = QString::fromUtf8(process.readAllStandardError());
-    return run;
+    CliSetup setup;
+    setup.timeoutMs = 120000;
+    return runCli(QStringList{QStringLiteral("batch")} + args, setup);
 }
 
 class BatchCli : public ::testing::Test
@@ -64,11 +52,18 @@ TEST_F(BatchCli, TheGb18030SheetWritesItsGoodRowsAndReportsTheOthers)
     const CliRun run =
         runBatch(withRegister({"--data", FixturePath("leavers-gb18030.csv"), "--template",
                                templatePath, "--out", out, "--report", report}));
-    EXPECT_EQ(run.status, 1) << run.err.toStdString();
-    EXPECT_TRUE(run.err.contains(QStringLiteral("columns not used: 工号")));
-    EXPECT_TRUE(run.err.contains(QStringLiteral("row 5 (王五) skipped: 身份证号“1.10101E+17”")))
-        << run.err.toStdString();
-    EXPECT_TRUE(run.err.contains(QStringLiteral("2 written, 1 skipped")));
+    EXPECT_EQ(run.status, 1) << run.errText().toStdString();
+    const QStringList lines = run.errText().split(u'\n');
+    EXPECT_TRUE(lines.contains(QStringLiteral("kavri-cli: 未使用的列：工号")))
+        << run.errText().toStdString();
+    EXPECT_TRUE(lines.contains(
+        QStringLiteral("kavri-cli: 第 5 行（王五）已跳过：身份证号“1.10101E+17”存成了数字，"
+                       "末几位已丢失：请把表格中身份证号一列设置为文本格式，重新填写后再导入；"
+                       "离职日期“2024-02-30”不是有效的日期（可写作 2024-05-31、2024/5/31、"
+                       "2024.5.31 或 2024年5月31日）")))
+        << run.errText().toStdString();
+    EXPECT_TRUE(lines.contains(
+        QStringLiteral("kavri-cli: 已写入 2 份离职证明；跳过 1 行，写入失败 0 行，未写入 0 行")));
     EXPECT_EQ(
         QDir(out).entryList(QDir::Files),
         (QStringList{"张三-2024年5月31日.pdf", "李\"小\"四-2024年6月30日.pdf"}.replaceInStrings(
@@ -99,7 +94,7 @@ TEST_F(BatchCli, TheLibreOfficeWorkbookIntoOneCombinedFile)
                                               "--joined",     "2020/1/2",
                                               "--reason",     "个人原因",
                                               "--id",         "110101199003071234"}));
-    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_EQ(run.status, 0) << run.errText().toStdString();
     EXPECT_EQ(PdfPageCount(combined), 1);
     const QString text = WithoutSpaces(PdfText(combined));
     EXPECT_TRUE(text.contains(QStringLiteral("赵六"))) << text.toStdString();
@@ -116,22 +111,41 @@ TEST_F(BatchCli, BadInputIsRefusedWithStatus2AndNothingWritten)
     file.write("名字,部门\n甲,乙\n");
     file.close();
 
-    const QList<QStringList> refused = {
-        {"--data", noName, "--template", templatePath, "--out", out},
-        {"--data", dir.filePath("missing.csv"), "--template", templatePath, "--out", out},
-        {"--data", FixturePath("leavers.xlsx"), "--template", templatePath, "--out", out, "--sheet",
-         "第三批"},
-        {"--data", FixturePath("leavers.xlsx"), "--template", templatePath, "--out", out,
-         "--combined", "x.pdf"},
-        {"--data", FixturePath("leavers-gb18030.csv"), "--template", templatePath, "--out", out,
-         "--encoding", "big5"},
-        {"--data", FixturePath("leavers-gb18030.csv"), "--template", templatePath, "--out", out,
-         "--encoding", "utf-8"},
+    const QString missing = dir.filePath(QStringLiteral("missing.csv"));
+    const struct
+    {
+        QStringList args;
+        QString message;
+    } refused[] = {
+        {{"--data", noName},
+         QStringLiteral("无法使用表格“%1”：表头（第一行）中没有“姓名”列。表头应写作：姓名、性别、"
+                        "身份证号、公司名称、部门、职位、入职日期、离职日期、离职原因")
+             .arg(noName)},
+        {{"--data", missing}, QStringLiteral("找不到表格文件“%1”").arg(missing)},
+        {{"--data", FixturePath("leavers.xlsx"), "--sheet", "第三批"},
+         QStringLiteral(
+             "无法读取表格“%1”：工作簿中没有名为“第三批”的工作表（有：离职名单、第二批）")
+             .arg(FixturePath("leavers.xlsx"))},
+        {{"--data", FixturePath("leavers.xlsx"), "--combined", "x.pdf"},
+         QStringLiteral("请给出“--out 文件夹”或“--combined 文件.pdf”，只给其中一个")},
+        {{"--data", FixturePath("leavers-gb18030.csv"), "--encoding", "big5"},
+         QStringLiteral("没有“big5”这种编码（可用 gb18030 或 utf-8）")},
+        {{"--data", FixturePath("leavers-gb18030.csv"), "--encoding", "utf-8"},
+         QStringLiteral("无法读取表格“%1”：文件不是有效的 UTF-8 文本")
+             .arg(FixturePath("leavers-gb18030.csv"))},
+        {{"--template", templatePath}, QStringLiteral("缺少选项“--data”")},
+        {{"--data", missing, "--joined", "去年"},
+         QStringLiteral("--joined“去年”不是有效的日期（可写作 2024-05-31、2024/5/31、2024.5.31 或 "
+                        "2024年5月31日）")},
     };
-    for (const QStringList& args : refused) {
-        const CliRun run = runBatch(withRegister(args));
+    for (const auto& c : refused) {
+        QStringList args = c.args;
+        if (!args.contains(QStringLiteral("--template"))) {
+            args << QStringLiteral("--template") << templatePath;
+        }
+        const CliRun run = runBatch(withRegister(args << QStringLiteral("--out") << out));
         EXPECT_EQ(run.status, 2) << args.join(u' ').toStdString();
-        EXPECT_TRUE(run.err.startsWith(QStringLiteral("kavri-cli: "))) << run.err.toStdString();
+        EXPECT_EQ(run.errText(), QStringLiteral("kavri-cli: ") + c.message + u'\n');
     }
     EXPECT_FALSE(QFileInfo::exists(out));
 }
@@ -156,9 +170,10 @@ TEST_F(BatchCli, ATemplateByNameFromTheLibraryAndEveryCertificateInTheRegisterBe
     const QString combined = dir.filePath(QStringLiteral("all.pdf"));
     const CliRun run = runBatch({"--data", FixturePath("leavers-gb18030.csv"), "--template-name",
                                  "批量模板", "--library", library.path(), "--combined", combined});
-    EXPECT_EQ(run.status, 1) << run.err.toStdString(); // 王五's row is refused
-    EXPECT_TRUE(run.err.contains(QStringLiteral("2 numbered in the register")))
-        << run.err.toStdString();
+    EXPECT_EQ(run.status, 1) << run.errText().toStdString(); // 王五's row is refused
+    EXPECT_TRUE(run.errText().endsWith(QStringLiteral("kavri-cli: 2 份已编号，记入登记簿 %1\n")
+                                           .arg(Register::registerPathBeside(library.path()))))
+        << run.errText().toStdString();
 
     QString error;
     const auto reg =
@@ -196,7 +211,7 @@ TEST_F(BatchCli, AnUnknownTemplateNameIsRefusedInChineseWithStatus2)
     CliRun run = runBatch({"--data", FixturePath("leavers-gb18030.csv"), "--template-name",
                            "没有这个模板", "--library", library.path(), "--out", out});
     EXPECT_EQ(run.status, 2);
-    EXPECT_EQ(run.err, QStringLiteral("kavri-cli: 资料库中没有名为“没有这个模板”的模板\n"));
+    EXPECT_EQ(run.errText(), QStringLiteral("kavri-cli: 资料库中没有名为“没有这个模板”的模板\n"));
     EXPECT_FALSE(QFileInfo::exists(out));
     EXPECT_FALSE(QFileInfo::exists(Register::registerPathBeside(library.path())));
 
@@ -204,10 +219,13 @@ TEST_F(BatchCli, AnUnknownTemplateNameIsRefusedInChineseWithStatus2)
     run = runBatch({"--data", FixturePath("leavers-gb18030.csv"), "--template-name", "任何模板",
                     "--library", dir.filePath(QStringLiteral("none/bdsj_conn.dll")), "--out", out});
     EXPECT_EQ(run.status, 2);
-    EXPECT_TRUE(run.err.contains(QStringLiteral("无法打开资料库"))) << run.err.toStdString();
+    EXPECT_TRUE(run.errText().contains(QStringLiteral("无法打开资料库")))
+        << run.errText().toStdString();
     run = runBatch({"--data", FixturePath("leavers-gb18030.csv"), "--template-name", "任何模板",
                     "--template", templatePath, "--out", out});
     EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.errText(), QStringLiteral("kavri-cli: 请给出“--template 文件”或“--template-name "
+                                            "名称”，只给其中一个\n"));
     EXPECT_FALSE(QFileInfo::exists(out));
 }
 
@@ -219,10 +237,11 @@ TEST_F(BatchCli, ARegisterThatCannotBeOpenedIsSaidOnceAndEveryRowIsWritten)
     const QString out = dir.filePath(QStringLiteral("out"));
     const CliRun run = runBatch({"--data", FixturePath("leavers-gb18030.csv"), "--template",
                                  templatePath, "--out", out, "--register", blocked});
-    EXPECT_EQ(run.status, 1) << run.err.toStdString(); // only 王五's refused row
-    EXPECT_EQ(run.err.count(QStringLiteral("登记簿")), 1) << run.err.toStdString();
-    EXPECT_TRUE(run.err.contains(QStringLiteral("无法打开出具登记簿"))) << run.err.toStdString();
-    EXPECT_TRUE(run.err.contains(QStringLiteral("证明照常生成，但本次不登记")));
+    EXPECT_EQ(run.status, 1) << run.errText().toStdString(); // only 王五's refused row
+    EXPECT_EQ(run.errText().count(QStringLiteral("登记簿")), 1) << run.errText().toStdString();
+    EXPECT_TRUE(run.errText().contains(QStringLiteral("无法打开出具登记簿")))
+        << run.errText().toStdString();
+    EXPECT_TRUE(run.errText().contains(QStringLiteral("证明照常生成，但本次不登记")));
     EXPECT_EQ(QDir(out).entryList(QDir::Files).size(), 2);
 }
 
@@ -241,13 +260,14 @@ TEST_F(BatchCli, ADoubtfulIdNumberIsSaidForItsRowAndTheRowIsWritten)
 
     const QString out = dir.filePath(QStringLiteral("out"));
     const CliRun run = runBatch({"--data", sheet, "--template", templatePath, "--out", out});
-    EXPECT_EQ(run.status, 0) << run.err.toStdString();
-    EXPECT_TRUE(run.err.contains(QStringLiteral(
-        "row 2 (张三) written, but check: 身份证号“110105198506154573”校验位不符")))
-        << run.err.toStdString();
-    EXPECT_TRUE(run.err.contains(
-        QStringLiteral("row 3 (李四) written, but check: 身份证号为女性，与性别“男”不符")));
-    EXPECT_FALSE(run.err.contains(QStringLiteral("row 4")));
+    EXPECT_EQ(run.status, 0) << run.errText().toStdString();
+    const QStringList lines = run.errText().split(u'\n');
+    EXPECT_TRUE(lines.contains(QStringLiteral(
+        "kavri-cli: 第 2 行（张三）：身份证号“110105198506154573”校验位不符（仍会生成）")))
+        << run.errText().toStdString();
+    EXPECT_TRUE(lines.contains(
+        QStringLiteral("kavri-cli: 第 3 行（李四）：身份证号为女性，与性别“男”不符（仍会生成）")));
+    EXPECT_FALSE(run.errText().contains(QStringLiteral("第 4 行")));
     EXPECT_EQ(QDir(out).entryList(QDir::Files).size(), 3);
 }
 

@@ -7,6 +7,14 @@
 #include <QStringList>
 #include <gtest/gtest.h>
 
+// What a test may set for a run of kavri-cli beyond its arguments.
+struct CliSetup
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    QByteArray input;      // what stdin holds; it is closed after it either way
+    int timeoutMs = 30000; // a batch of many rows takes longer
+};
+
 // The built kavri-cli run as a script would run it: its exit status and its raw output bytes.
 struct CliRun
 {
@@ -14,24 +22,20 @@ struct CliRun
     QByteArray out;
     QByteArray err;
 
-    // What kavri-cli writes, read as the UTF-8 it is.
+    // kavri-cli writes UTF-8.
     QString outText() const { return QString::fromUtf8(out); }
     QString errText() const { return QString::fromUtf8(err); }
 };
 
-// `input` goes to its standard input; `environment` is the one it runs in (the test's own
-// XDG_CONFIG_HOME, say).
-inline CliRun
-runCli(const QStringList& args, const QByteArray& input = {},
-       const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment())
+inline CliRun runCli(const QStringList& args, const CliSetup& setup = {})
 {
     QProcess process;
-    process.setProcessEnvironment(environment);
+    process.setProcessEnvironment(setup.environment);
     process.start(QStringLiteral(KAVRI_CLI_PATH), args);
-    process.write(input);
+    process.write(setup.input);
     process.closeWriteChannel();
     CliRun run;
-    if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit) {
+    if (!process.waitForFinished(setup.timeoutMs) || process.exitStatus() != QProcess::NormalExit) {
         ADD_FAILURE() << "kavri-cli did not finish normally";
         return run;
     }
@@ -39,13 +43,4 @@ runCli(const QStringList& args, const QByteArray& input = {},
     run.out = process.readAllStandardOutput();
     run.err = process.readAllStandardError();
     return run;
-}
-
-// The environment of this process with the user's configuration folder at `configHome`, where
-// kavri-cli looks for kavri/kavri.conf.
-inline QProcessEnvironment withConfigHome(const QString& configHome)
-{
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome);
-    return environment;
 }

@@ -1,7 +1,6 @@
 // kavri-cli register on a register made here: list, show, export and verify with their exit
 // codes.
 #include "CliRun.h"
-
 #include "register/CertificateRegister.h"
 #include "register/RegisterFiles.h"
 
@@ -44,10 +43,14 @@ protected:
 
     QString path() const { return m_dir.filePath(kRegisterFileName); }
 
+    // kavri-cli register with `args`, on this test's register.
     CliRun run(QStringList args, const QByteArray& input = {})
     {
+        args.prepend(QStringLiteral("register"));
         args << QStringLiteral("--register") << path();
-        return runCli(QStringList{QStringLiteral("register")} + args, input);
+        CliSetup setup;
+        setup.input = input;
+        return runCli(args, setup);
     }
 
     QTemporaryDir m_dir;
@@ -66,7 +69,7 @@ TEST_F(KavriCliRegisterTest, ListsNewestFirstWithMaskedIds)
     EXPECT_TRUE(lines[0].startsWith(m_numbers[1] + QStringLiteral("\t李四\t320102********2222\t")));
     EXPECT_TRUE(lines[1].contains(QStringLiteral("\t已出具\t复制 ")));
     const CliRun full = run({QStringLiteral("list"), QStringLiteral("--name"), QStringLiteral("张"),
-                             QStringLiteral("--full-ids")});
+                          QStringLiteral("--full-ids")});
     EXPECT_TRUE(
         full.outText().startsWith(m_numbers[0] + QStringLiteral("\t张三\t110101199001011234")));
 }
@@ -106,13 +109,24 @@ TEST_F(KavriCliRegisterTest, ShowsAndExports)
 
 TEST_F(KavriCliRegisterTest, RefusesAMissingRegisterAndBadOptions)
 {
-    EXPECT_EQ(runCli({QStringLiteral("register"), QStringLiteral("list"),
-                      QStringLiteral("--register"), m_dir.filePath(QStringLiteral("none.db"))})
-                  .status,
-              2);
-    EXPECT_FALSE(QFile::exists(m_dir.filePath(QStringLiteral("none.db"))));
-    EXPECT_EQ(run({QStringLiteral("list"), QStringLiteral("--from"), QStringLiteral("2026-13-01")})
-                  .status,
-              2);
-    EXPECT_EQ(run({QStringLiteral("verify")}).status, 2);
+    const QString none = m_dir.filePath(QStringLiteral("none.db"));
+    const CliRun missing = runCli(
+        {QStringLiteral("register"), QStringLiteral("list"), QStringLiteral("--register"), none});
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_EQ(missing.errText(), QStringLiteral("kavri-cli: 没有登记簿“%1”\n").arg(none));
+    EXPECT_FALSE(QFile::exists(none));
+    const CliRun badDate =
+        run({QStringLiteral("list"), QStringLiteral("--from"), QStringLiteral("2026-13-01")});
+    EXPECT_EQ(badDate.status, 2);
+    EXPECT_EQ(badDate.errText(),
+              QStringLiteral("kavri-cli: --from“2026-13-01”不是有效的日期（可写作 2026-01-31）\n"));
+    const CliRun verify = run({QStringLiteral("verify")});
+    EXPECT_EQ(verify.status, 2);
+    EXPECT_EQ(verify.errText(), QStringLiteral("kavri-cli: 请给出“--number 编号”或“--text 文件”"
+                                               "（- 为标准输入），只给其中一个\n"));
+    const CliRun action = run({QStringLiteral("delete")});
+    EXPECT_EQ(action.status, 2);
+    EXPECT_EQ(action.errText(),
+              QStringLiteral("kavri-cli: register 没有“delete”这个操作（可用 list、show、export、"
+                             "verify）\n"));
 }

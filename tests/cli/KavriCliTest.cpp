@@ -114,60 +114,69 @@ TEST_P(KavriCliBadInput, RefusesWithOneLineAndStatusTwo)
 {
     const QString good = writeFile(QStringLiteral("good.txt"), QByteArray("正文"));
     const QString bad = writeFile(QStringLiteral("bad.txt"), QByteArray("正\xC3\x28文"));
-    QStringList args = GetParam().args;
-    for (QString& arg : args) {
-        arg.replace(QStringLiteral("@good"), good)
+    const auto prepared = [&](QString text) {
+        return text.replace(QStringLiteral("@good"), good)
             .replace(QStringLiteral("@bad-utf8"), bad)
             .replace(QStringLiteral("@dir"), m_dir.path())
             .replace(QStringLiteral("@missing"), m_dir.filePath(QStringLiteral("missing.txt")));
+    };
+    QStringList args = GetParam().args;
+    for (QString& arg : args) {
+        arg = prepared(arg);
     }
     const CliRun run = runCli(args);
     EXPECT_EQ(run.status, 2);
     EXPECT_EQ(run.out, QByteArray());
-    EXPECT_TRUE(run.err.startsWith("kavri-cli: ")) << run.err.toStdString();
-    EXPECT_TRUE(run.err.contains(GetParam().message)) << run.err.toStdString();
-    EXPECT_EQ(run.err.count('\n'), 1) << run.err.toStdString();
-    EXPECT_TRUE(run.err.endsWith('\n'));
+    EXPECT_EQ(run.errText(), QStringLiteral("kavri-cli: ") +
+                                 prepared(QString::fromUtf8(GetParam().message)) + u'\n');
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, KavriCliBadInput,
     ::testing::ValuesIn(std::vector<BadInputCase>{
-        {"MissingFile", {"compose", "--template", "@missing", "--width", "30"}, "cannot read"},
-        {"Directory", {"preview", "--template", "@dir", "--width", "30"}, "is a directory"},
-        {"NotUtf8", {"compose", "--template", "@bad-utf8", "--width", "30"}, "not valid UTF-8"},
+        {"MissingFile",
+         {"compose", "--template", "@missing", "--width", "30"},
+         "无法读取模板文件“@missing”（文件不存在）"},
+        {"Directory",
+         {"preview", "--template", "@dir", "--width", "30"},
+         "模板文件“@dir”是文件夹，不是文件"},
+        {"NotUtf8",
+         {"compose", "--template", "@bad-utf8", "--width", "30"},
+         "模板文件“@bad-utf8”不是 UTF-8 编码的文字"},
         {"WidthNotANumber",
          {"compose", "--template", "@good", "--width", "3O"},
-         "not a whole number"},
-        {"WidthNegative",
-         {"compose", "--template", "@good", "--width", "-1"},
-         "not a whole number"},
-        {"WidthEmpty", {"preview", "--template", "@good", "--width", ""}, "not a whole number"},
+         "宽度“3O”不是整数"},
+        {"WidthNegative", {"compose", "--template", "@good", "--width", "-1"}, "宽度“-1”不是整数"},
+        {"WidthEmpty", {"preview", "--template", "@good", "--width", ""}, "宽度“”不是整数"},
         {"WidthFraction",
          {"preview", "--template", "@good", "--width", "3.5"},
-         "not a whole number"},
-        {"WidthTooLarge", {"compose", "--template", "@good", "--width", "331"}, "out of range"},
+         "宽度“3.5”不是整数"},
+        {"WidthTooLarge",
+         {"compose", "--template", "@good", "--width", "331"},
+         "宽度“331”超出范围（0 到 330）"},
         {"WidthHuge",
          {"compose", "--template", "@good", "--width", "99999999999999999999"},
-         "out of range"},
-        {"MissingWidth", {"compose", "--template", "@good"}, "missing option '--width'"},
-        {"MissingTemplate", {"preview", "--width", "3"}, "missing option '--template'"},
+         "宽度“99999999999999999999”超出范围（0 到 330）"},
+        {"MissingWidth", {"compose", "--template", "@good"}, "缺少选项“--width”"},
+        {"MissingTemplate", {"preview", "--width", "3"}, "缺少选项“--template”"},
         {"UnknownOption",
          {"compose", "--template", "@good", "--width", "3", "--age", "30"},
-         "unknown option '--age'"},
+         "没有“--age”这个选项"},
         {"ValueOptionOnPreview",
          {"preview", "--template", "@good", "--width", "3", "--name", "x"},
-         "unknown option '--name'"},
+         "没有“--name”这个选项"},
         {"OptionWithoutValue",
          {"compose", "--template", "@good", "--width"},
-         "option '--width' needs a value"},
+         "选项“--width”缺少值"},
         {"RepeatedOption",
          {"compose", "--template", "@good", "--width", "3", "--width", "4"},
-         "given twice"},
+         "选项“--width”给了两次"},
         {"BareArgument",
          {"compose", "--template", "@good", "--width", "3", "extra"},
-         "unexpected argument 'extra'"},
-        {"UnknownCommand", {"pdfx", "--template", "@good"}, "unknown command 'pdfx'"},
+         "多余的参数“extra”"},
+        {"UnknownCommand",
+         {"pdfx", "--template", "@good"},
+         "没有“pdfx”这个命令（用法见 kavri-cli --help）"},
     }),
     [](const auto& info) { return std::string(info.param.label); });
 

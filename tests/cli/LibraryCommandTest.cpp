@@ -1,4 +1,5 @@
 // kavri-cli library backup | restore, run as a user would, on a private copy of the library.
+#include "CliRun.h"
 #include "TempLibrary.h"
 #include "store/CDbVisit.h"
 #include "store/RecordSet.h"
@@ -6,33 +7,10 @@
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
-
-struct CliRun
-{
-    int status = -1;
-    QString out;
-    QString err;
-};
-
-CliRun runCli(const QStringList& args)
-{
-    QProcess process;
-    process.start(QStringLiteral(KAVRI_CLI_PATH), args);
-    CliRun run;
-    if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit) {
-        ADD_FAILURE() << "kavri-cli did not finish normally";
-        return run;
-    }
-    run.status = process.exitCode();
-    run.out = QString::fromUtf8(process.readAllStandardOutput());
-    run.err = QString::fromUtf8(process.readAllStandardError());
-    return run;
-}
 
 int companiesNamed(const QString& library, const QString& name)
 {
@@ -55,7 +33,7 @@ TEST(LibraryCommand, BackupThenRestoreRoundTrip)
 
     CliRun run = runCli({"library", "backup", backup, "--library", library.path()});
     EXPECT_EQ(run.status, 0) << run.err.toStdString();
-    EXPECT_EQ(run.out, "资料库已备份到 " + backup + "。\n");
+    EXPECT_EQ(run.outText(), "资料库已备份到 " + backup + "。\n");
 
     {
         QString error;
@@ -67,8 +45,8 @@ TEST(LibraryCommand, BackupThenRestoreRoundTrip)
 
     run = runCli({"library", "restore", backup, "--library", library.path()});
     EXPECT_EQ(run.status, 0) << run.err.toStdString();
-    EXPECT_TRUE(run.out.startsWith("资料库已从 " + backup + " 恢复。原来的资料库保存为 " +
-                                   library.path() + ".20"))
+    EXPECT_TRUE(run.outText().startsWith("资料库已从 " + backup + " 恢复。原来的资料库保存为 " +
+                                         library.path() + ".20"))
         << run.out.toStdString();
     EXPECT_EQ(companiesNamed(library.path(), "备份之后"), 0);
     EXPECT_EQ(QDir(library.dirPath()).entryList({"bdsj_conn.dll.*.bak"}).size(), 1);
@@ -87,21 +65,25 @@ TEST(LibraryCommand, RefusesWhatCannotWork)
 
     CliRun run = runCli({"library", "restore", notes, "--library", library.path()});
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, "资料库未恢复，原来的资料库未作更改：无法用资料库的密码打开文件 " + notes +
-                           "，它不是本程序的资料库或其备份。\n");
+    EXPECT_EQ(run.errText(), "资料库未恢复，原来的资料库未作更改：无法用资料库的密码打开文件 " +
+                                 notes + "，它不是本程序的资料库或其备份。\n");
     EXPECT_TRUE(run.out.isEmpty());
 
     run = runCli(
         {"library", "backup", dir.filePath("no/such/folder/b.dll"), "--library", library.path()});
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, "资料库未能备份：无法写入文件 " + dir.filePath("no/such/folder/b.dll") +
-                           "（文件夹不存在）。\n");
+    EXPECT_EQ(run.errText(), "资料库未能备份：无法写入文件 " +
+                                 dir.filePath("no/such/folder/b.dll") + "（文件夹不存在）。\n");
     EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files).contains("notes.txt"));
 
     run = runCli({"library", "copy", notes});
     EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.errText(), "kavri-cli: library 后面要写 backup 文件 或 restore 文件\n");
     run = runCli({"library", "backup"});
     EXPECT_EQ(run.status, 2);
+    run = runCli({"library", "backup", dir.filePath("b.dll"), "--libary", library.path()});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.errText(), "kavri-cli: 没有“--libary”这个选项\n");
 }
 
 } // namespace

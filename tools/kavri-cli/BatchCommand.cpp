@@ -1,6 +1,7 @@
 #include "BatchCommand.h"
 
 #include "BatchReportFile.h"
+#include "CliApplication.h"
 #include "CliInput.h"
 #include "CliOptions.h"
 #include "PdfCommand.h"
@@ -17,7 +18,6 @@
 #include "store/LibraryTables.h"
 #include "store/StoreFeedback.h"
 #include "store/pg/TeamConfig.h"
-#include "ui/common/FontSubstitutions.h"
 
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -40,18 +40,6 @@ extern "C" void stopOnInterrupt(int)
         g_running->cancel();
     }
     std::signal(SIGINT, SIG_DFL);
-}
-
-void dropQtNotes(QtMsgType type, const QMessageLogContext&, const QString& message)
-{
-    if (type == QtCriticalMsg || type == QtFatalMsg) {
-        std::fprintf(stderr, "kavri-cli: %s\n", message.toUtf8().constData());
-    }
-}
-
-void say(const QString& line)
-{
-    std::fprintf(stderr, "kavri-cli: %s\n", line.toUtf8().constData());
 }
 
 // The value options of compose fill what a row leaves empty, as the main window's values do
@@ -79,7 +67,9 @@ std::optional<BatchFallback> fallbackFrom(const CliOptions& options, QString* er
         if (isDateField(field)) {
             const std::optional<QDate> date = BatchDates::parse(value);
             if (!date) {
-                *error = QStringLiteral("'--%1 %2' is not a date").arg(name, value);
+                *error = QStringLiteral("--%1“%2”不是有效的日期（可写作 2024-05-31、2024/5/31、"
+                                        "2024.5.31 或 2024年5月31日）")
+                             .arg(name, value);
                 return std::nullopt;
             }
             value = BatchDates::longForm(*date);
@@ -93,8 +83,8 @@ std::optional<BatchFallback> fallbackFrom(const CliOptions& options, QString* er
 class SayStoreFeedback : public StoreFeedback::Backend
 {
 public:
-    void connectFailed(const QString& text) override { say(text); }
-    void statementFailed(const QString& text) override { say(text); }
+    void connectFailed(const QString& text) override { CliInput::say(text); }
+    void statementFailed(const QString& text) override { CliInput::say(text); }
     void busy(bool) override {}
 };
 
@@ -160,36 +150,28 @@ int run(const QStringList& args)
     }
     const QString data = options.value(QStringLiteral("data"));
     if (data.isEmpty()) {
-        return CliInput::refuse(QStringLiteral("missing option '--data'"));
+        return CliInput::refuse(CliInput::missingOption(QStringLiteral("data")));
     }
     const bool perRow = options.has(QStringLiteral("out"));
     if (perRow == options.has(QStringLiteral("combined"))) {
         return CliInput::refuse(
-            QStringLiteral("give one of '--out DIR' and '--combined FILE.pdf'"));
+            QStringLiteral("请给出“--out 文件夹”或“--combined 文件.pdf”，只给其中一个"));
     }
     const QString target =
         options.value(perRow ? QStringLiteral("out") : QStringLiteral("combined"));
     if (target.isEmpty()) {
         return CliInput::refuse(
-            QStringLiteral("'--%1' needs a name")
-                .arg(perRow ? QStringLiteral("out") : QStringLiteral("combined")));
+            QStringLiteral("选项“--%1”缺少%2")
+                .arg(perRow ? QStringLiteral("out") : QStringLiteral("combined"),
+                     perRow ? QStringLiteral("文件夹名") : QStringLiteral("文件名")));
     }
     const bool byName = options.has(QStringLiteral("template-name"));
     if (byName == options.has(QStringLiteral("template"))) {
         return CliInput::refuse(
-            QStringLiteral("give one of '--template FILE' and '--template-name NAME'"));
+            QStringLiteral("请给出“--template 文件”或“--template-name 名称”，只给其中一个"));
     }
 
-    // The library's default place is found from the executable's folder; the per-user copy of
-    // an installed kavri lies in kavri's data folder, not kavri-cli's.
-    qInstallMessageHandler(dropQtNotes);
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "kavri-cli";
-    static char* argv[] = {name, nullptr};
-    QGuiApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("kavri"));
-    InstallFontSubstitutions();
+    const std::unique_ptr<QGuiApplication> app = CliApplication::offscreen();
     const QString libraryPath = options.has(QStringLiteral("library"))
                                     ? options.value(QStringLiteral("library"))
                                     : DefaultLibraryFilePath();
@@ -221,7 +203,7 @@ int run(const QStringList& args)
         const std::optional<CsvReader::Encoding> encoding =
             CsvReader::encodingFromName(options.value(QStringLiteral("encoding")));
         if (!encoding) {
-            return CliInput::refuse(QStringLiteral("unknown encoding '%1' (gb18030 or utf-8)")
+            return CliInput::refuse(QStringLiteral("没有“%1”这种编码（可用 gb18030 或 utf-8）")
                                         .arg(options.value(QStringLiteral("encoding"))));
         }
         sheetOptions.encoding = *encoding;
@@ -231,27 +213,31 @@ int run(const QStringList& args)
         return CliInput::refuse(error);
     }
 
+    if (!QFileInfo::exists(data)) {
+        return CliInput::refuse(QStringLiteral("找不到表格文件“%1”").arg(data));
+    }
     const std::optional<SheetTable> table = SheetFile::read(data, sheetOptions, &error);
     if (!table) {
-        return CliInput::refuse(QStringLiteral("cannot read '%1': %2").arg(data, error));
+        return CliInput::refuse(QStringLiteral("无法读取表格“%1”：%2").arg(data, error));
     }
     const std::optional<BatchSheet> sheet =
         prepareBatchSheet(*table, *templateText, *fallback, &error);
     if (!sheet) {
-        return CliInput::refuse(QStringLiteral("cannot use '%1': %2").arg(data, error));
+        return CliInput::refuse(QStringLiteral("无法使用表格“%1”：%2").arg(data, error));
     }
     if (!sheet->columns.unknown.isEmpty()) {
-        say(QStringLiteral("columns not used: %1").arg(sheet->columns.unknown.join(u',')));
+        CliInput::say(QStringLiteral("未使用的列：%1").arg(sheet->columns.unknown.join(u'、')));
     }
     if (!sheet->columns.duplicates.isEmpty()) {
-        say(QStringLiteral("columns given twice, the first one used: %1")
-                .arg(sheet->columns.duplicates.join(u',')));
+        CliInput::say(QStringLiteral("重复的列（只用第一列）：%1")
+                          .arg(sheet->columns.duplicates.join(u'、')));
     }
     for (const BatchRecord& record : sheet->records) {
         if (record.accepted() && !record.warnings.isEmpty()) {
-            say(QStringLiteral("row %1 (%2) written, but check: %3")
-                    .arg(record.line)
-                    .arg(record.value(BatchField::Name), record.warnings.join(u';')));
+            CliInput::say(QStringLiteral("第 %1 行（%2）：%3（仍会生成）")
+                              .arg(record.line)
+                              .arg(record.value(BatchField::Name),
+                                   record.warnings.join(QStringLiteral("；"))));
         }
     }
 
@@ -267,9 +253,9 @@ int run(const QStringList& args)
         team.team ? Register::CertificateRegister::openServer(team.conninfo, &error)
                   : Register::CertificateRegister::open(registerPath, &error);
     if (!reg) {
-        say(error.remove(u'\n'));
+        CliInput::say(error);
     }
-    RegisterBatchRecorder recorder([&reg] { return reg.get(); }, say);
+    RegisterBatchRecorder recorder([&reg] { return reg.get(); }, CliInput::say);
 
     BatchWriter writer(*templateText, width);
     writer.setRecorder(&recorder);
@@ -302,31 +288,33 @@ int run(const QStringList& args)
     }
 
     for (const BatchOutcome& o : report.rejected) {
-        say(QStringLiteral("row %1 (%2) skipped: %3").arg(o.line).arg(o.name, o.reason));
+        CliInput::say(QStringLiteral("第 %1 行（%2）已跳过：%3").arg(o.line).arg(o.name, o.reason));
     }
     for (const BatchOutcome& o : report.failed) {
-        say(QStringLiteral("row %1 (%2) not written: %3").arg(o.line).arg(o.name, o.reason));
+        CliInput::say(
+            QStringLiteral("第 %1 行（%2）写入失败：%3").arg(o.line).arg(o.name, o.reason));
     }
     if (!report.notWritten.isEmpty()) {
-        say(QStringLiteral("interrupted: %1 rows not written, from row %2 on")
-                .arg(report.notWritten.size())
-                .arg(report.notWritten.first().line));
+        CliInput::say(QStringLiteral("已中断：从第 %1 行起，%2 行未写入")
+                          .arg(report.notWritten.first().line)
+                          .arg(report.notWritten.size()));
     }
-    say(QStringLiteral("%1 written, %2 skipped, %3 failed, %4 not written")
-            .arg(report.written.size())
-            .arg(report.rejected.size())
-            .arg(report.failed.size())
-            .arg(report.notWritten.size()));
+    CliInput::say(QStringLiteral("已写入 %1 份离职证明；跳过 %2 行，写入失败 %3 行，未写入 %4 行")
+                      .arg(report.written.size())
+                      .arg(report.rejected.size())
+                      .arg(report.failed.size())
+                      .arg(report.notWritten.size()));
     if (reg) {
-        say(QStringLiteral("%1 numbered in the register %2")
-                .arg(recorder.recordedCount())
-                .arg(registerPath));
+        CliInput::say(QStringLiteral("%1 份已编号，记入登记簿 %2")
+                          .arg(recorder.recordedCount())
+                          .arg(registerPath));
     }
 
     if (options.has(QStringLiteral("report"))) {
         const QString reportPath = options.value(QStringLiteral("report"));
         if (!WriteBatchReportFile(reportPath, report, &error)) {
-            say(QStringLiteral("cannot write report '%1': %2").arg(reportPath, error));
+            CliInput::say(QStringLiteral("无法写入报告“%1”（%2）")
+                              .arg(reportPath, CliInput::whyNotWritten(reportPath, error)));
             return kSomeRowsNotWritten;
         }
     }

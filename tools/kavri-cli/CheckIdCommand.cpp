@@ -3,8 +3,6 @@
 #include "CliInput.h"
 #include "legal/IdNumberCheck.h"
 
-#include <cstdio>
-
 namespace CheckIdCommand {
 
 QString synopsis()
@@ -19,7 +17,7 @@ QString synopsis()
 int run(const QStringList& args)
 {
     if (args.size() != 1) {
-        return CliInput::refuse(QStringLiteral("check-id takes exactly one NUMBER"));
+        return CliInput::refuse(QStringLiteral("check-id 后面要有一个号码，且只要一个"));
     }
     const Legal::IdCheck check = Legal::checkIdNumber(args.at(0));
     QString line;
@@ -38,7 +36,6 @@ int run(const QStringList& args)
     }
     line += u'\n';
     if (!CliInput::writeResult(line)) {
-        std::perror("kavri-cli: cannot write the verdict");
         return CliInput::kBadInput;
     }
     return check.verdict == Legal::IdVerdict::Valid ? 0 : 1;

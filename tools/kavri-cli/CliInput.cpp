@@ -6,7 +6,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 namespace CliInput {
 
@@ -38,27 +40,41 @@ std::optional<QString> decodeArgument(const QByteArray& bytes)
     return decodeUtf8(bytes);
 }
 
-std::optional<QString> readTemplateFile(const QString& path, QString* error)
+std::optional<QString> readTextFile(const QString& path, const QString& what, QString* error)
 {
-    if (QFileInfo(path).isDir()) {
-        *error = QStringLiteral("template file '%1' is a directory").arg(path);
+    const QFileInfo info(path);
+    if (info.isDir()) {
+        *error = QStringLiteral("%1“%2”是文件夹，不是文件").arg(what, path);
         return std::nullopt;
     }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        *error = QStringLiteral("cannot read template file '%1': %2").arg(path, file.errorString());
+        const QString reason = !info.exists()       ? QStringLiteral("文件不存在")
+                               : !info.isReadable() ? QStringLiteral("没有读取权限")
+                                                    : file.errorString();
+        *error = QStringLiteral("无法读取%1“%2”（%3）").arg(what, path, reason);
         return std::nullopt;
     }
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError) {
-        *error = QStringLiteral("cannot read template file '%1': %2").arg(path, file.errorString());
+        *error = QStringLiteral("无法读取%1“%2”（%3）").arg(what, path, file.errorString());
         return std::nullopt;
     }
     std::optional<QString> text = decodeUtf8(bytes);
     if (!text) {
-        *error = QStringLiteral("template file '%1' is not valid UTF-8").arg(path);
+        *error = QStringLiteral("%1“%2”不是 UTF-8 编码的文字").arg(what, path);
     }
     return text;
+}
+
+std::optional<QString> readTemplateFile(const QString& path, QString* error)
+{
+    return readTextFile(path, QStringLiteral("模板文件"), error);
+}
+
+QString missingOption(const QString& name)
+{
+    return QStringLiteral("缺少选项“--%1”").arg(name);
 }
 
 std::optional<int> parseWidth(const QString& text, QString* error)
@@ -74,13 +90,12 @@ std::optional<int> parseWidth(const QString& text, QString* error)
         width = std::min(width * 10 + (c.unicode() - u'0'), Compose::kMaxLineWidth + 1);
     }
     if (!digitsOnly) {
-        *error = QStringLiteral("width '%1' is not a whole number").arg(text);
+        *error = QStringLiteral("宽度“%1”不是整数").arg(text);
         return std::nullopt;
     }
     if (width > Compose::kMaxLineWidth) {
-        *error = QStringLiteral("width '%1' is out of range (0 to %2)")
-                     .arg(text)
-                     .arg(Compose::kMaxLineWidth);
+        *error =
+            QStringLiteral("宽度“%1”超出范围（0 到 %2）").arg(text).arg(Compose::kMaxLineWidth);
         return std::nullopt;
     }
     return width;
@@ -90,7 +105,7 @@ std::optional<TemplateJob> templateJob(const CliOptions& options, QString* error
 {
     for (const QString& name : {QStringLiteral("template"), QStringLiteral("width")}) {
         if (!options.has(name)) {
-            *error = QStringLiteral("missing option '--%1'").arg(name);
+            *error = missingOption(name);
             return std::nullopt;
         }
     }
@@ -125,15 +140,37 @@ bool writeResult(const QString& text)
 {
     const QByteArray bytes = text.toUtf8();
     const size_t written = std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
-    return written == size_t(bytes.size()) && std::fflush(stdout) == 0;
+    if (written == size_t(bytes.size()) && std::fflush(stdout) == 0) {
+        return true;
+    }
+    say(QStringLiteral("无法写出结果：标准输出不接受（%1）")
+            .arg(QString::fromLocal8Bit(std::strerror(errno))));
+    return false;
 }
 
-int refuse(const QString& message)
+QString whyNotWritten(const QString& path, const QString& systemText)
+{
+    const QFileInfo folder(QFileInfo(path).absolutePath());
+    if (!folder.isDir()) {
+        return QStringLiteral("文件夹不存在");
+    }
+    if (!folder.isWritable()) {
+        return QStringLiteral("没有写入文件夹的权限");
+    }
+    return systemText;
+}
+
+void say(const QString& message)
 {
     // One line, whatever the message holds, so that scripts can read it as one.
     QString line = message;
     line.replace(u'\n', u' ').replace(u'\r', u' ');
     std::fprintf(stderr, "kavri-cli: %s\n", line.toUtf8().constData());
+}
+
+int refuse(const QString& message)
+{
+    say(message);
     return kBadInput;
 }
 

@@ -22,9 +22,14 @@ QStringList valueOptionNames();
 // An argument as text; nullopt when its bytes are not UTF-8.
 std::optional<QString> decodeArgument(const QByteArray& bytes);
 
-// The template file's text (UTF-8, a leading byte-order mark skipped); nullopt with `error` set
-// when the file cannot be read or is not valid UTF-8.
+// A text file's text (UTF-8, a leading byte-order mark skipped); nullopt with `error` set, naming
+// the file as `what` ("模板文件"), when it cannot be read or is not valid UTF-8.
+std::optional<QString> readTextFile(const QString& path, const QString& what, QString* error);
+// readTextFile for the template.
 std::optional<QString> readTemplateFile(const QString& path, QString* error);
+
+// The complaint for an option a command cannot do without.
+QString missingOption(const QString& name);
 
 // A line width: a whole number from 0 to 330 written in decimal digits.
 std::optional<int> parseWidth(const QString& text, QString* error);
@@ -42,10 +47,18 @@ std::optional<TemplateJob> templateJob(const CliOptions& options, QString* error
 // option empty.
 CertificateValues certificateValues(const CliOptions& options);
 
-// Writes `text` to stdout as UTF-8, CR LF kept; false when stdout refuses it.
+// Writes `text` to stdout as UTF-8, CR LF kept; false, and said on stderr, when stdout refuses
+// it.
 bool writeResult(const QString& text);
 
-// Prints "kavri-cli: <message>" on stderr and returns kBadInput.
+// Why the file at `path` could not be written, in a clerk's words where they are plain (its
+// folder is missing or closed to us), else `systemText`.
+QString whyNotWritten(const QString& path, const QString& systemText);
+
+// Prints "kavri-cli: <message>" on stderr as one line.
+void say(const QString& message);
+
+// say()s the message and returns kBadInput.
 int refuse(const QString& message);
 
 } // namespace CliInput

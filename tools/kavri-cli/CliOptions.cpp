@@ -7,7 +7,7 @@ bool CliOptions::parse(const QStringList& args, const QStringList& allowedNames,
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString& arg = args.at(i);
         if (!arg.startsWith(u"--") || arg.size() == 2) {
-            *error = QStringLiteral("unexpected argument '%1'").arg(arg);
+            *error = QStringLiteral("多余的参数“%1”").arg(arg);
             return false;
         }
         QString name = arg.mid(2);
@@ -19,20 +19,20 @@ bool CliOptions::parse(const QStringList& args, const QStringList& allowedNames,
         }
         const bool flag = flagNames.contains(name);
         if (!flag && !allowedNames.contains(name)) {
-            *error = QStringLiteral("unknown option '--%1'").arg(name);
+            *error = QStringLiteral("没有“--%1”这个选项").arg(name);
             return false;
         }
         if (m_values.contains(name)) {
-            *error = QStringLiteral("option '--%1' given twice").arg(name);
+            *error = QStringLiteral("选项“--%1”给了两次").arg(name);
             return false;
         }
         if (flag && equals >= 0) {
-            *error = QStringLiteral("option '--%1' takes no value").arg(name);
+            *error = QStringLiteral("选项“--%1”不带值").arg(name);
             return false;
         }
         if (!flag && equals < 0) {
             if (i + 1 >= args.size()) {
-                *error = QStringLiteral("option '--%1' needs a value").arg(name);
+                *error = QStringLiteral("选项“--%1”缺少值").arg(name);
                 return false;
             }
             value = args.at(++i);

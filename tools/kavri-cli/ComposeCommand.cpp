@@ -5,8 +5,6 @@
 #include "LegalOptions.h"
 #include "compose/CertificateComposer.h"
 
-#include <cstdio>
-
 namespace ComposeCommand {
 
 QString synopsis()
@@ -22,30 +20,38 @@ QString synopsis()
         "    【出具日期】 from --issued (default today).");
 }
 
+QStringList optionNames()
+{
+    return CliInput::valueOptionNames() +
+           QStringList{QStringLiteral("template"), QStringLiteral("width")} +
+           LegalOptions::valueOptionNames();
+}
+
+std::optional<QString> certificate(const CliOptions& options, QString* error)
+{
+    const std::optional<CliInput::TemplateJob> job = CliInput::templateJob(options, error);
+    if (!job) {
+        return std::nullopt;
+    }
+    CertificateValues values = CliInput::certificateValues(options);
+    if (!LegalOptions::completeValues(options, job->templateText, &values, error)) {
+        return std::nullopt;
+    }
+    return Compose::ComposeCertificate(job->templateText, values, job->width);
+}
+
 int run(const QStringList& args)
 {
     CliOptions options;
     QString error;
-    QStringList allowed = CliInput::valueOptionNames();
-    allowed << QStringLiteral("template") << QStringLiteral("width");
-    allowed << LegalOptions::valueOptionNames();
-    if (!options.parse(args, allowed, &error, LegalOptions::flagNames())) {
+    if (!options.parse(args, optionNames(), &error, LegalOptions::flagNames())) {
         return CliInput::refuse(error);
     }
-    const std::optional<CliInput::TemplateJob> job = CliInput::templateJob(options, &error);
-    if (!job) {
+    const std::optional<QString> text = certificate(options, &error);
+    if (!text) {
         return CliInput::refuse(error);
     }
-    CertificateValues values = CliInput::certificateValues(options);
-    if (!LegalOptions::completeValues(options, job->templateText, &values, &error)) {
-        return CliInput::refuse(error);
-    }
-    const QString certificate = Compose::ComposeCertificate(job->templateText, values, job->width);
-    if (!CliInput::writeResult(certificate)) {
-        std::perror("kavri-cli: cannot write the certificate");
-        return 1;
-    }
-    return 0;
+    return CliInput::writeResult(*text) ? 0 : 1;
 }
 
 } // namespace ComposeCommand

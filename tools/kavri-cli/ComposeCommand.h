@@ -1,10 +1,20 @@
 #pragma once
 
+#include <QString>
 #include <QStringList>
+#include <optional>
+
+class CliOptions;
 
 // kavri-cli compose --template FILE --width W [value options]: the certificate exactly as the
 // composer returns it.
 namespace ComposeCommand {
 QString synopsis();
 int run(const QStringList& args);
+
+// The options compose takes, for the commands that take them too.
+QStringList optionNames();
+// The certificate that the parsed options describe, as compose prints it; nullopt with `error`
+// set for what compose refuses.
+std::optional<QString> certificate(const CliOptions& options, QString* error);
 } // namespace ComposeCommand

@@ -1,5 +1,6 @@
 #include "LegalOptions.h"
 
+#include "CliInput.h"
 #include "CliOptions.h"
 #include "legal/ContractTerm.h"
 #include "legal/LegalPlaceholders.h"
@@ -7,7 +8,6 @@
 #include "legal/ServiceYears.h"
 
 #include <QRegularExpression>
-#include <cstdio>
 
 namespace LegalOptions {
 
@@ -28,7 +28,7 @@ bool optionDate(const CliOptions& options, const QString& name, std::optional<QD
     }
     *date = parseDate(options.value(name));
     if (!*date) {
-        *error = QStringLiteral("--%1 '%2' is not a date (YYYY-MM-DD or 2021年3月1日)")
+        *error = QStringLiteral("--%1“%2”不是有效的日期（可写作 2021-03-01 或 2021年3月1日）")
                      .arg(name, options.value(name));
         return false;
     }
@@ -79,11 +79,11 @@ bool fillValues(const CliOptions& options, const QString& templateText, QDate to
     }
     const bool openEnded = options.has(kOpenEnded);
     if ((end || openEnded) && !start) {
-        *error = QStringLiteral("--contract-end and --open-ended need --contract-start");
+        *error = QStringLiteral("给了 --contract-end 或 --open-ended，还要给 --contract-start");
         return false;
     }
     if (start && !end && !openEnded) {
-        *error = QStringLiteral("--contract-start needs --contract-end or --open-ended");
+        *error = QStringLiteral("给了 --contract-start，还要给 --contract-end 或 --open-ended");
         return false;
     }
     if (start) {
@@ -127,7 +127,7 @@ bool completeValues(const CliOptions& options, const QString& templateText,
         return false;
     }
     for (const QString& note : notes) {
-        std::fprintf(stderr, "kavri-cli: %s\n", note.toUtf8().constData());
+        CliInput::say(note);
     }
     return true;
 }

@@ -1,11 +1,11 @@
 #include "LibraryCommand.h"
 
+#include "CliApplication.h"
 #include "CliInput.h"
 #include "CliOptions.h"
 #include "app/LibraryFilePath.h"
 #include "backup/KavriBackup.h"
 
-#include <QCoreApplication>
 #include <cstdio>
 #include <memory>
 
@@ -28,7 +28,7 @@ QString synopsis()
 int run(const QStringList& args)
 {
     if (args.size() < 2 || (args[0] != u"backup" && args[0] != u"restore")) {
-        return CliInput::refuse(QStringLiteral("library needs backup FILE or restore FILE"));
+        return CliInput::refuse(QStringLiteral("library 后面要写 backup 文件 或 restore 文件"));
     }
     CliOptions options;
     QString error;
@@ -36,12 +36,7 @@ int run(const QStringList& args)
         return CliInput::refuse(error);
     }
     // The library's default place is found from the executable's folder.
-    static int argc = 1;
-    static char name[] = "kavri-cli";
-    static char* argv[] = {name, nullptr};
-    const auto app = std::make_unique<QCoreApplication>(argc, argv);
-    // The per-user copy of an installed kavri lies in kavri's data folder, not kavri-cli's.
-    QCoreApplication::setApplicationName(QStringLiteral("kavri"));
+    const std::unique_ptr<QCoreApplication> app = CliApplication::core();
     const QString library = options.has(QStringLiteral("library"))
                                 ? options.value(QStringLiteral("library"))
                                 : DefaultLibraryFilePath();

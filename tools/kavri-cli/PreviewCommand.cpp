@@ -5,8 +5,6 @@
 #include "LegalOptions.h"
 #include "compose/CertificateComposer.h"
 
-#include <cstdio>
-
 namespace PreviewCommand {
 
 QString synopsis()
@@ -35,11 +33,8 @@ int run(const QStringList& args)
     if (!LegalOptions::completeValues(options, job->templateText, &unused, &error)) {
         return CliInput::refuse(error);
     }
-    if (!CliInput::writeResult(Compose::RenderTemplatePreview(job->templateText, job->width))) {
-        std::perror("kavri-cli: cannot write the preview");
-        return 1;
-    }
-    return 0;
+    return CliInput::writeResult(Compose::RenderTemplatePreview(job->templateText, job->width)) ? 0
+                                                                                                : 1;
 }
 
 } // namespace PreviewCommand

@@ -1,5 +1,6 @@
 #include "RegisterCommand.h"
 
+#include "CliApplication.h"
 #include "CliInput.h"
 #include "CliOptions.h"
 #include "app/LibraryFilePath.h"
@@ -10,7 +11,6 @@
 #include "register/VerifyReport.h"
 #include "store/pg/TeamConfig.h"
 
-#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <memory>
@@ -39,7 +39,7 @@ std::unique_ptr<CertificateRegister> openRegister(const CliOptions& options, QSt
                              : registerPathBeside(DefaultLibraryFilePath());
     // A script asking about a register that is not there learns so; it gets no new empty one.
     if (!QFileInfo::exists(path)) {
-        *error = QStringLiteral("no register at %1").arg(path);
+        *error = QStringLiteral("没有登记簿“%1”").arg(path);
         return nullptr;
     }
     return CertificateRegister::open(path, error);
@@ -52,7 +52,8 @@ std::optional<QDate> dateOption(const CliOptions& options, const QString& name, 
     }
     const QDate d = QDate::fromString(options.value(name), Qt::ISODate);
     if (!d.isValid()) {
-        *error = QStringLiteral("--%1 wants a date as yyyy-MM-dd").arg(name);
+        *error = QStringLiteral("--%1“%2”不是有效的日期（可写作 2026-01-31）")
+                     .arg(name, options.value(name));
         return std::nullopt;
     }
     return d;
@@ -68,7 +69,7 @@ std::optional<SearchQuery> searchQuery(const CliOptions& options, QString* error
     if (by == QLatin1String("created")) {
         q.dateField = DateField::Created;
     } else if (!by.isEmpty() && by != QLatin1String("leaving")) {
-        *error = QStringLiteral("--by takes leaving or created");
+        *error = QStringLiteral("--by 只能是 leaving（按离职日期）或 created（按生成日期）");
         return std::nullopt;
     }
     const std::optional<QDate> from = dateOption(options, QStringLiteral("from"), error);
@@ -110,7 +111,7 @@ int list(CertificateRegister& reg, const CliOptions& options)
 int show(CertificateRegister& reg, const CliOptions& options)
 {
     if (!options.has(QStringLiteral("number"))) {
-        return CliInput::refuse(QStringLiteral("show needs --number"));
+        return CliInput::refuse(CliInput::missingOption(QStringLiteral("number")));
     }
     QString error;
     const auto e = reg.entryByNumber(options.value(QStringLiteral("number")), &error);
@@ -141,7 +142,7 @@ int show(CertificateRegister& reg, const CliOptions& options)
 int exportCsv(CertificateRegister& reg, const CliOptions& options)
 {
     if (!options.has(QStringLiteral("out"))) {
-        return CliInput::refuse(QStringLiteral("export needs --out FILE.csv"));
+        return CliInput::refuse(CliInput::missingOption(QStringLiteral("out")));
     }
     QString error;
     const std::optional<SearchQuery> q = searchQuery(options, &error);
@@ -159,18 +160,19 @@ int verify(CertificateRegister& reg, const CliOptions& options)
     QString error;
     if (options.has(QStringLiteral("number")) == options.has(QStringLiteral("text"))) {
         return CliInput::refuse(
-            QStringLiteral("verify takes --number N or --text FILE (- for stdin)"));
+            QStringLiteral("请给出“--number 编号”或“--text 文件”（- 为标准输入），只给其中一个"));
     }
     if (options.has(QStringLiteral("number"))) {
         input = options.value(QStringLiteral("number"));
     } else if (options.value(QStringLiteral("text")) == QLatin1String("-")) {
         QFile in;
         if (!in.open(stdin, QIODevice::ReadOnly)) {
-            return CliInput::refuse(QStringLiteral("cannot read stdin"));
+            return CliInput::refuse(QStringLiteral("无法读取标准输入"));
         }
         input = QString::fromUtf8(in.readAll());
     } else {
-        const auto text = CliInput::readTemplateFile(options.value(QStringLiteral("text")), &error);
+        const auto text = CliInput::readTextFile(options.value(QStringLiteral("text")),
+                                                 QStringLiteral("证明文本文件"), &error);
         if (!text) {
             return CliInput::refuse(error);
         }
@@ -216,7 +218,7 @@ QString synopsis()
 int run(const QStringList& args)
 {
     if (args.isEmpty()) {
-        return CliInput::refuse(QStringLiteral("register needs list, show, export or verify"));
+        return CliInput::refuse(QStringLiteral("register 后面要写 list、show、export 或 verify"));
     }
     const QString action = args.first();
     QStringList allowed = {QStringLiteral("register"), QStringLiteral("full-ids")};
@@ -229,7 +231,9 @@ int run(const QStringList& args)
     } else if (action == QLatin1String("verify")) {
         allowed = {QStringLiteral("register"), QStringLiteral("number"), QStringLiteral("text")};
     } else {
-        return CliInput::refuse(QStringLiteral("unknown register action '%1'").arg(action));
+        return CliInput::refuse(
+            QStringLiteral("register 没有“%1”这个操作（可用 list、show、export、verify）")
+                .arg(action));
     }
     // --full-ids is a switch: given without a value it takes the next "--" as a value otherwise.
     QStringList rest = args.mid(1);
@@ -243,10 +247,7 @@ int run(const QStringList& args)
     if (!options.parse(rest, allowed, &error)) {
         return CliInput::refuse(error);
     }
-    static int argc = 1;
-    static char name[] = "kavri-cli";
-    static char* argv[] = {name, nullptr};
-    const QCoreApplication app(argc, argv);
+    const std::unique_ptr<QCoreApplication> app = CliApplication::core();
     std::unique_ptr<CertificateRegister> reg = openRegister(options, &error);
     if (!reg) {
         return CliInput::refuse(error);

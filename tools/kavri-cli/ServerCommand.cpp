@@ -9,8 +9,6 @@
 #include "store/pg/PgSchema.h"
 #include "store/pg/TeamConfig.h"
 
-#include <cstdio>
-
 namespace ServerCommand {
 
 namespace {
@@ -32,7 +30,7 @@ std::shared_ptr<PgConnection> connect(const CliOptions& options, int* status)
         const TeamConfig::Choice choice = TeamConfig::read();
         if (!choice.team) {
             *status = CliInput::refuse(QStringLiteral(
-                "no server: give --server 'service=NAME' or name one in kavri.conf"));
+                "没有指定服务器：请用 --server 'service=名称' 给出，或在 kavri.conf 中写明"));
             return nullptr;
         }
         conninfo = choice.conninfo;
@@ -40,7 +38,7 @@ std::shared_ptr<PgConnection> connect(const CliOptions& options, int* status)
     QString error;
     auto connection = PgConnection::open(conninfo, &error);
     if (!connection) {
-        *status = fail(QStringLiteral("cannot connect to the server: ") + error);
+        *status = fail(QStringLiteral("无法连接服务器：") + error);
     }
     return connection;
 }
@@ -58,12 +56,11 @@ int init(const QStringList& args)
         return status;
     }
     if (!PgSchema::init(*server, &error)) {
-        return fail(QStringLiteral("set-up refused, nothing created: ") + error);
+        return fail(QStringLiteral("建立被拒绝，什么也没有创建：") + error);
     }
-    std::printf("created the five library tables, the register tables and the roles %s and %s "
-                "in %s\n",
-                qPrintable(PgSchema::kClerkRole), qPrintable(PgSchema::kAdminRole),
-                qPrintable(server->libraryName()));
+    CliInput::writeResult(
+        QStringLiteral("已在 %1 中建立五个资料库表、登记簿的表和角色 %2、%3\n")
+            .arg(server->libraryName(), PgSchema::kClerkRole, PgSchema::kAdminRole));
     return 0;
 }
 
@@ -79,8 +76,8 @@ int import(const QStringList& args)
     const QString library = options.value(QStringLiteral("library"));
     const QString registerFile = options.value(QStringLiteral("register"));
     if (library.isEmpty() && registerFile.isEmpty()) {
-        return CliInput::refuse(QStringLiteral("say what to copy: --library FILE, --register FILE "
-                                               "or both"));
+        return CliInput::refuse(
+            QStringLiteral("请说明要复制什么：--library 文件、--register 文件，或两者都给"));
     }
     int status = 0;
     const auto server = connect(options, &status);
@@ -89,27 +86,30 @@ int import(const QStringList& args)
     }
     // The library and the register go up in one transaction: both or neither.
     if (!server->begin(library.isEmpty() ? QStringList() : PgSchema::itemTables(), &error)) {
-        return fail(QStringLiteral("import refused, nothing copied: ") + error);
+        return fail(QStringLiteral("导入被拒绝，什么也没有复制：") + error);
     }
     PgImport::Result copied;
     if (!library.isEmpty() &&
         !PgImport::copyLibrary(*server, library, LibraryFile::kPassword, copied)) {
-        return fail(QStringLiteral("import refused, nothing copied: ") + copied.error);
+        return fail(QStringLiteral("导入被拒绝，什么也没有复制：") + copied.error);
     }
     Register::PgRegisterImport::Result entries;
     if (!registerFile.isEmpty() &&
         !Register::PgRegisterImport::copyRegister(*server, registerFile, entries)) {
-        return fail(QStringLiteral("import refused, nothing copied: ") + entries.error);
+        return fail(QStringLiteral("导入被拒绝，什么也没有复制：") + entries.error);
     }
     if (!server->commit(&error)) {
-        return fail(QStringLiteral("import refused, nothing copied: ") + error);
+        return fail(QStringLiteral("导入被拒绝，什么也没有复制：") + error);
     }
     if (!library.isEmpty()) {
-        std::printf("copied %d entries to %s\n", copied.rows, qPrintable(server->libraryName()));
+        CliInput::writeResult(QStringLiteral("已将 %1 条资料复制到 %2\n")
+                                  .arg(copied.rows)
+                                  .arg(server->libraryName()));
     }
     if (!registerFile.isEmpty()) {
-        std::printf("copied %lld register entries to %s\n", qlonglong(entries.entries),
-                    qPrintable(server->libraryName()));
+        CliInput::writeResult(QStringLiteral("已将 %1 条登记复制到 %2\n")
+                                  .arg(entries.entries)
+                                  .arg(server->libraryName()));
     }
     return 0;
 }
@@ -137,7 +137,8 @@ int run(const QStringList& args)
     if (action == QLatin1String("import")) {
         return import(args.mid(1));
     }
-    return CliInput::refuse(QStringLiteral("server: say init or import (see kavri-cli --help)"));
+    return CliInput::refuse(
+        QStringLiteral("server 后面要写 init 或 import（用法见 kavri-cli --help）"));
 }
 
 } // namespace ServerCommand

@@ -54,7 +54,7 @@ int main(int argc, char** argv)
     for (int i = 1; i < argc; ++i) {
         const std::optional<QString> arg = CliInput::decodeArgument(QByteArray(argv[i]));
         if (!arg) {
-            return CliInput::refuse(QStringLiteral("argument %1 is not valid UTF-8").arg(i));
+            return CliInput::refuse(QStringLiteral("第 %1 个参数不是 UTF-8 编码的文字").arg(i));
         }
         args << *arg;
     }
@@ -78,5 +78,5 @@ int main(int argc, char** argv)
         }
     }
     return CliInput::refuse(
-        QStringLiteral("unknown command '%1' (see kavri-cli --help)").arg(name));
+        QStringLiteral("没有“%1”这个命令（用法见 kavri-cli --help）").arg(name));
 }

@@ -180,6 +180,8 @@ QWidget* CBatchDlg::buildPreviewGroup()
     m_tablePreview->setHorizontalHeaderLabels(headers);
     m_tablePreview->verticalHeader()->hide();
     m_tablePreview->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Tab goes on to the next control instead of through every cell.
+    m_tablePreview->setTabKeyNavigation(false);
     m_tablePreview->horizontalHeader()->setStretchLastSection(true);
     m_tablePreview->setMinimumHeight(170);
     m_listProblems = named(new QListWidget(group), "batchProblems", QStringLiteral("有问题的行"));

@@ -2,7 +2,11 @@
 
 #include <QMouseEvent>
 
-ListViewCtrl::ListViewCtrl(QWidget* parent) : QTableWidget(parent) {}
+ListViewCtrl::ListViewCtrl(QWidget* parent) : QTableWidget(parent)
+{
+    // Tab leaves the list for the next control; the arrow keys move between rows.
+    setTabKeyNavigation(false);
+}
 
 void ListViewCtrl::mouseReleaseEvent(QMouseEvent* event)
 {

@@ -71,6 +71,11 @@ void CBasicdatasetDlg::OnInitDialog()
 {
     SetPreviewText(QString());
     setWindowTitle(m_strTitle);
+    // Neither box has a label on screen; a screen reader names them by what they show. The
+    // tree's header is hidden, but a screen reader would still call its column "1".
+    m_pTree->setAccessibleName(m_strTitle);
+    m_pTree->setHeaderLabel(m_strTitle);
+    m_pPreview->setAccessibleName(QStringLiteral("预览"));
     FillRecordTree(m_dbVisit, m_pTree, m_strLabelField, m_strTableName, 1);
     m_pAdd->setText(m_strAddText);
     m_pModify->setText(m_strModifyText);

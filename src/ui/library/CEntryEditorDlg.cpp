@@ -53,6 +53,10 @@ void CEntryEditorDlg::OnInitDialog()
     DoDataExchange(false);
     setWindowTitle(m_strTitle);
     m_pPrompt->setText(m_strPrompt);
+    // The boxes have no labels on screen, only the hint line above them.
+    m_pNameBox->setAccessibleName(QStringLiteral("名称"));
+    m_pNameBox->setAccessibleDescription(m_strPrompt);
+    m_pTextBox->setAccessibleName(QStringLiteral("模板内容"));
     m_pTextBox->setVisible(IsTemplateMode());
     if (IsTemplateMode()) {
         const QRect box = m_pTextBox->geometry();

@@ -2,7 +2,9 @@
 
 #include "ui/main/MainDialogIds.h"
 
+#include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QString>
 #include <QWidget>
 
@@ -77,6 +79,10 @@ void SetUpMainWindowAccessibility(QWidget* content)
         // whose name there is its current text; the other inputs speak their name.
         label->setBuddy(input);
         input->setAccessibleName(name);
+        // Focus lands in the text box of an editable combo box, which speaks its own name.
+        if (auto* combo = qobject_cast<QComboBox*>(input); combo && combo->lineEdit()) {
+            combo->lineEdit()->setAccessibleName(name);
+        }
     }
     for (int id : {kMarginLeft, kMarginRight}) {
         if (QWidget* margin = child(content, id)) {

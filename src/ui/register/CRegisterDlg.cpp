@@ -122,6 +122,8 @@ void CRegisterDlg::buildControls()
                                        QStringLiteral("离职日期"), QStringLiteral("状态"),
                                        QStringLiteral("最后事件")});
     m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    // Tab goes on to the next control instead of through every cell; arrows move in the list.
+    m_list->setTabKeyNavigation(false);
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
     m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_list->verticalHeader()->setVisible(false);
@@ -152,6 +154,7 @@ void CRegisterDlg::buildControls()
     m_events->setHorizontalHeaderLabels({QStringLiteral("时间"), QStringLiteral("事件"),
                                          QStringLiteral("版本"), QStringLiteral("SHA-256")});
     m_events->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_events->setTabKeyNavigation(false);
     m_events->verticalHeader()->setVisible(false);
     m_events->horizontalHeader()->setStretchLastSection(true);
     auto* texts = new QSplitter(Qt::Horizontal, detail);

@@ -18,6 +18,8 @@ QPlainTextEdit* textBox(QWidget* parent, const QString& name, const QString& acc
     box->setObjectName(name);
     box->setAccessibleName(accessible);
     box->setReadOnly(readOnly);
+    // Tab moves on to the next control: a pasted certificate needs no tab characters.
+    box->setTabChangesFocus(true);
     return box;
 }
 } // namespace

@@ -1,7 +1,7 @@
 // kavri-cli server import of a desk's register (and library) to a team server, and kavri-cli
 // register reading the team's register once kavri.conf names the server.
-#include "CliRun.h"
 #include "PgTestCluster.h"
+#include "TeamCli.h"
 #include "TempLibrary.h"
 
 #include "register/CertificateRegister.h"
@@ -19,9 +19,7 @@ namespace {
 
 CliRun cli(const QStringList& args, const QString& configHome = QString())
 {
-    return runCli(args, {},
-                  configHome.isEmpty() ? QProcessEnvironment::systemEnvironment()
-                                       : withConfigHome(configHome));
+    return runCli(args, configHome.isEmpty() ? CliSetup{} : withConfigHome(configHome));
 }
 
 NewEntry leaver(const QString& name)
@@ -90,7 +88,7 @@ TEST_F(ServerImportTest, LibraryAndRegisterGoUpWithTheirNumbersAndNewOnesFollow)
              m_library.path(), QStringLiteral("--register"), m_register, QStringLiteral("--server"),
              m_db.conninfo()});
     ASSERT_EQ(r.status, 0) << r.errText().toStdString();
-    EXPECT_TRUE(r.outText().contains(QStringLiteral("copied 3 register entries")))
+    EXPECT_TRUE(r.outText().contains(QStringLiteral("已将 3 条登记复制到")))
         << r.outText().toStdString();
     EXPECT_GT(count(QStringLiteral("moban_item_table")), 0);
 

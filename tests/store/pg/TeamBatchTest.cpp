@@ -1,7 +1,7 @@
 // kavri-cli batch on a team library: kavri.conf names the server, and every certificate the batch
 // writes takes its number from the team's register on the server and is recorded there.
-#include "CliRun.h"
 #include "PgTestCluster.h"
+#include "TeamCli.h"
 #include "TempLibrary.h"
 
 #include "register/RegisterFiles.h"
@@ -51,10 +51,9 @@ TEST(TeamBatchTest, CertificatesTakeTheServersNumbersAndTheirEntriesLandOnTheSer
                                QStringLiteral("--encoding"), QStringLiteral("utf-8"),
                                QStringLiteral("--template"), templateFile, QStringLiteral("--out"),
                                out, QStringLiteral("--library"), library.path()},
-                              {}, withConfigHome(dir.path()));
+                              withConfigHome(dir.path()));
     ASSERT_EQ(run.status, 0) << run.errText().toStdString();
-    EXPECT_TRUE(
-        run.errText().contains(QStringLiteral("2 numbered in the register ") + server.name()))
+    EXPECT_TRUE(run.errText().contains(QStringLiteral("2 份已编号，记入登记簿 ") + server.name()))
         << run.errText().toStdString();
     EXPECT_EQ(QDir(out).entryList(QDir::Files),
               (QStringList{QStringLiteral("张三-2025年6月30日.pdf"),

@@ -76,6 +76,16 @@ protected:
         return window->control<QPlainTextEdit>(kResult)->toPlainText();
     }
 
+    // Picks the contract's term and the employment's two dates on the form.
+    static void pickDates(CkavriDlg* window, QDate contractStart, QDate contractEnd, QDate joined,
+                          QDate left)
+    {
+        window->control<QDateEdit>(kContractStart)->setDate(contractStart);
+        window->control<QDateEdit>(kContractEnd)->setDate(contractEnd);
+        window->control<QDateEdit>(kJoinDate)->setDate(joined);
+        window->control<QDateEdit>(kLeaveDate)->setDate(left);
+    }
+
     // Where the form's grid puts the pair in `slot` (0 = row 0 column 0, 1 = row 0 column 1, …).
     static QRect labelPlace(CkavriDlg* window, int slot)
     {
@@ -167,10 +177,7 @@ TEST_F(LegalFormTest, TheYearsOfServiceFollowTheTwoDatesAndAreNotTyped)
 TEST_F(LegalFormTest, GeneratePutsTheTermTheYearsAndTheIssueDateIn)
 {
     CkavriDlg* window = openWithTemplate(QStringLiteral("【合同期限】|【工作年限】|【出具日期】"));
-    window->control<QDateEdit>(kContractStart)->setDate(QDate(2021, 3, 1));
-    window->control<QDateEdit>(kContractEnd)->setDate(QDate(2024, 2, 29));
-    window->control<QDateEdit>(kJoinDate)->setDate(QDate(2021, 3, 1));
-    window->control<QDateEdit>(kLeaveDate)->setDate(QDate(2024, 2, 29));
+    pickDates(window, QDate(2021, 3, 1), QDate(2024, 2, 29), QDate(2021, 3, 1), QDate(2024, 2, 29));
     QTest::mouseClick(window->control(kGenerate), Qt::LeftButton);
     const QDate today = QDate::currentDate();
     const QString issued = QStringLiteral("%1年%2月%3日")
@@ -194,10 +201,8 @@ TEST_F(LegalFormTest, GeneratePutsTheTermTheYearsAndTheIssueDateIn)
 TEST_F(LegalFormTest, TheRegisterKeepsTheNewValuesOnlyForATemplateThatStatesThem)
 {
     CkavriDlg* window = openWithTemplate(QStringLiteral("【姓名】【合同期限】【工作年限】【出具日期】"));
-    window->control<QDateEdit>(kContractStart)->setDate(QDate(2019, 1, 31));
-    window->control<QDateEdit>(kContractEnd)->setDate(QDate(2022, 1, 30));
-    window->control<QDateEdit>(kJoinDate)->setDate(QDate(2019, 1, 31));
-    window->control<QDateEdit>(kLeaveDate)->setDate(QDate(2019, 2, 26));
+    pickDates(window, QDate(2019, 1, 31), QDate(2022, 1, 30), QDate(2019, 1, 31),
+              QDate(2019, 2, 26));
     QTest::mouseClick(window->control(kGenerate), Qt::LeftButton);
 
     QString error;
@@ -316,10 +321,7 @@ TEST_F(LegalFormTest, ADeliveredCompleteTemplateShowsEveryNewInput)
     EXPECT_FALSE(window->control(kCompletenessMark)->isVisible());
     window->control<QLineEdit>(kName)->setText(QStringLiteral("王晓明"));
     window->control<QComboBox>(kGender)->setEditText(QStringLiteral("男"));
-    window->control<QDateEdit>(kJoinDate)->setDate(QDate(2019, 3, 1));
-    window->control<QDateEdit>(kLeaveDate)->setDate(QDate(2024, 2, 29));
-    window->control<QDateEdit>(kContractStart)->setDate(QDate(2021, 3, 1));
-    window->control<QDateEdit>(kContractEnd)->setDate(QDate(2024, 2, 29));
+    pickDates(window, QDate(2021, 3, 1), QDate(2024, 2, 29), QDate(2019, 3, 1), QDate(2024, 2, 29));
     QTest::keyClicks(window->control<QLineEdit>(kIdNumber), QStringLiteral("110105198506154573"));
     EXPECT_EQ(window->control<QLabel>(kIdHint)->text(), QStringLiteral("校验位不符"));
     EXPECT_EQ(window->control<QLineEdit>(kServiceYears)->text(), QStringLiteral("5年"));
@@ -421,10 +423,7 @@ TEST_F(LegalFormTest, AContractEndingBeforeItStartsMakesNoCertificate)
 TEST_F(LegalFormTest, ContractDatesATemplateDoesNotStateStopNothing)
 {
     CkavriDlg* window = openWithTemplate(QStringLiteral("在职【工作年限】"));
-    window->control<QDateEdit>(kContractStart)->setDate(QDate(2024, 3, 1));
-    window->control<QDateEdit>(kContractEnd)->setDate(QDate(2024, 2, 29));
-    window->control<QDateEdit>(kJoinDate)->setDate(QDate(2021, 3, 1));
-    window->control<QDateEdit>(kLeaveDate)->setDate(QDate(2024, 2, 29));
+    pickDates(window, QDate(2024, 3, 1), QDate(2024, 2, 29), QDate(2021, 3, 1), QDate(2024, 2, 29));
     QTest::mouseClick(window->control(kGenerate), Qt::LeftButton);
     EXPECT_TRUE(m_notifier.notices().isEmpty()) << m_notifier.texts().join('\n').toStdString();
     EXPECT_TRUE(result(window).endsWith(QStringLiteral("在职3年"))) << result(window).toStdString();

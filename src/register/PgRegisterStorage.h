@@ -25,19 +25,7 @@ public:
 
     PgConnection& connection() { return *m_connection; }
 
-    std::optional<IssuedEntry> addEntry(const EntryRecord& record, const Composer& compose,
-                                        QString* error) override;
-    std::optional<int> recordEvent(qint64 entryId, EventKind kind, const QString& text,
-                                   const QDateTime& at, QString* error) override;
-    std::optional<QList<EntrySummary>> search(const SearchQuery& query, QString* error) override;
-    std::optional<qint64> count(const SearchQuery& query, QString* error) override;
-    std::optional<Entry> entry(qint64 id, QString* error) override;
-    std::optional<qint64> findByNumber(const QString& number, QString* error) override;
-    std::optional<std::pair<qint64, int>> findByNormalizedHash(const QString& normalizedSha256,
-                                                               QString* error) override;
-    std::optional<qint64> countExpired(const QDate& cutoff, QString* error) override;
-    std::optional<qint64> deleteExpired(const QDate& cutoff, qint64 expected,
-                                        QString* error) override;
+    KAVRI_REGISTER_STORAGE_OPERATIONS
 
     // The statements that addEntry runs, for the import of a local register once the number is
     // known: the entry's template (stored when missing), then the entry with its form values and

@@ -188,34 +188,19 @@ bool PgConnection::begin(const QStringList& lockTables, QString* error)
 PgConnection::BatchOutcome PgConnection::runBatch(const QStringList& lockTables,
                                                   const QList<Statement>& statements, bool mayRetry)
 {
-    BatchOutcome outcome;
-    if (m_inTransaction) {
-        rollback();
-    }
-    if (const int invalid = firstInvalid(statements); invalid >= 0) {
-        outcome.failedAt = invalid;
-        outcome.error = kInvalidText;
-        return outcome;
-    }
-    if (!ensureConnected(&outcome.error)) {
-        return outcome;
-    }
-    for (int attempt = 0;; ++attempt) {
-        int answered = 0;
-        outcome = pipeline(beginStatements(lockTables), statements, true, &answered);
-        if (outcome.ok) {
-            return outcome;
-        }
-        endFailedBatch(&outcome, int(statements.size()));
-        // The server went away since the last statement (restarted, say) and answered nothing.
-        if (!isBroken() || !mayRetry || attempt > 0 || answered > 0 || !reconnect(&outcome.error)) {
-            return outcome;
-        }
-    }
+    return openingBatch(lockTables, statements, true, mayRetry);
 }
 
 PgConnection::BatchOutcome PgConnection::beginBatch(const QStringList& lockTables,
                                                     const QList<Statement>& statements)
+{
+    // Nothing of an unfinished transaction stays on the server: it may always go once more.
+    return openingBatch(lockTables, statements, false, true);
+}
+
+PgConnection::BatchOutcome PgConnection::openingBatch(const QStringList& lockTables,
+                                                      const QList<Statement>& statements,
+                                                      bool commits, bool mayRetry)
 {
     BatchOutcome outcome;
     if (m_inTransaction) {
@@ -231,15 +216,14 @@ PgConnection::BatchOutcome PgConnection::beginBatch(const QStringList& lockTable
     }
     for (int attempt = 0;; ++attempt) {
         int answered = 0;
-        outcome = pipeline(beginStatements(lockTables), statements, false, &answered);
+        outcome = pipeline(beginStatements(lockTables), statements, commits, &answered);
         if (outcome.ok) {
-            m_inTransaction = true;
+            m_inTransaction = !commits;
             return outcome;
         }
         endFailedBatch(&outcome, int(statements.size()));
-        // Nothing of an unfinished transaction stays on the server, so a connection found
-        // broken (the server restarted since the last statement, say) is opened again once.
-        if (!isBroken() || attempt > 0 || !reconnect(&outcome.error)) {
+        // The server went away since the last statement (restarted, say) and answered nothing.
+        if (!isBroken() || !mayRetry || attempt > 0 || answered > 0 || !reconnect(&outcome.error)) {
             return outcome;
         }
     }

@@ -130,6 +130,9 @@ private:
     // many of them the server answered before anything failed.
     BatchOutcome pipeline(const QList<Statement>& opening, const QList<Statement>& statements,
                           bool commits, int* answered);
+    // runBatch (commits) and beginBatch (not).
+    BatchOutcome openingBatch(const QStringList& lockTables, const QList<Statement>& statements,
+                              bool commits, bool mayRetry);
     // Ends a transaction that a failed batch left open.
     void endFailedBatch(BatchOutcome* outcome, int statementCount);
     QString failure(const pg_result* result);

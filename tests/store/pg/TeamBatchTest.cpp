@@ -1,6 +1,6 @@
 // kavri-cli batch on a team library: kavri.conf names the server, and every certificate the batch
 // writes takes its number from the team's register on the server and is recorded there.
-#include "PgTestCluster.h"
+#include "PgServerTest.h"
 #include "TeamCli.h"
 #include "TempLibrary.h"
 
@@ -23,13 +23,12 @@ bool writeFile(const QString& path, const QByteArray& bytes)
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
-TEST(TeamBatchTest, CertificatesTakeTheServersNumbersAndTheirEntriesLandOnTheServer)
+using TeamBatchTest = PgServerTest;
+
+TEST_F(TeamBatchTest, CertificatesTakeTheServersNumbersAndTheirEntriesLandOnTheServer)
 {
-    PgTestDatabase server;
-    ASSERT_TRUE(server.isValid()) << "no test cluster (fixture pg_cluster)";
+    const auto& admin = m_connection;
     QString error;
-    const auto admin = server.openInitialized(&error);
-    ASSERT_TRUE(admin) << error.toStdString();
     const int year = QDate::currentDate().year();
     // Other clerks have issued this year's first six numbers.
     ASSERT_TRUE(admin->execute(
@@ -40,7 +39,7 @@ TEST(TeamBatchTest, CertificatesTakeTheServersNumbersAndTheirEntriesLandOnTheSer
     TempLibrary library;
     ASSERT_TRUE(dir.isValid() && library.isValid());
     QSettings(dir.filePath(QStringLiteral("kavri/kavri.conf")), QSettings::IniFormat)
-        .setValue(QStringLiteral("library/server"), server.conninfo());
+        .setValue(QStringLiteral("library/server"), m_db.conninfo());
     const QString data = dir.filePath(QStringLiteral("leavers.csv"));
     const QString templateFile = dir.filePath(QStringLiteral("template.txt"));
     const QString out = dir.filePath(QStringLiteral("out"));
@@ -53,7 +52,7 @@ TEST(TeamBatchTest, CertificatesTakeTheServersNumbersAndTheirEntriesLandOnTheSer
                                out, QStringLiteral("--library"), library.path()},
                               withConfigHome(dir.path()));
     ASSERT_EQ(run.status, 0) << run.errText().toStdString();
-    EXPECT_TRUE(run.errText().contains(QStringLiteral("2 份已编号，记入登记簿 ") + server.name()))
+    EXPECT_TRUE(run.errText().contains(QStringLiteral("2 份已编号，记入登记簿 ") + m_db.name()))
         << run.errText().toStdString();
     EXPECT_EQ(QDir(out).entryList(QDir::Files),
               (QStringList{QStringLiteral("张三-2025年6月30日.pdf"),

@@ -264,3 +264,41 @@ TEST_F(PgConnectFailure, ServiceNameNamesTheLibrary)
 }
 
 } // namespace
+
+namespace {
+
+// The batches prepare a text once per connection: the same text twice in one batch, a text
+// that the server refuses to prepare, and a connection opened again after it was cut.
+TEST_F(PgConnectionTest, BatchesPrepareEachTextOnceAndSurviveARefusedOneAndAReconnect)
+{
+    const QByteArray insert = "insert into company_item_table (item3) values ($1)";
+    const auto prepared = [this] {
+        QString error;
+        auto rows = m_connection->query("select count(*) from pg_prepared_statements", {}, &error);
+        return rows && !rows->isEof() ? int(rows->int64(0)) : -1;
+    };
+    auto outcome = m_connection->runBatch({kCompany}, {{insert, {"甲"}}, {insert, {"乙"}}}, false);
+    ASSERT_TRUE(outcome.ok) << outcome.error.toStdString();
+    EXPECT_EQ(names(kCompany), (QStringList{"甲", "乙"}));
+    // BEGIN, the bounded waits, the lock, the insert and COMMIT.
+    EXPECT_EQ(prepared(), 5);
+
+    outcome = m_connection->runBatch(
+        {kCompany}, {{insert, {"丙"}}, {"update company_item_table set nothing = $1", {"x"}}},
+        false);
+    EXPECT_FALSE(outcome.ok);
+    EXPECT_EQ(outcome.failedAt, 1);
+    EXPECT_EQ(outcome.error, QStringLiteral("column \"nothing\" of relation "
+                                            "\"company_item_table\" does not exist"));
+    EXPECT_FALSE(m_connection->inTransaction());
+    EXPECT_EQ(prepared(), 5);
+
+    auto pid = run(QStringLiteral("select pg_backend_pid() as pid"));
+    ASSERT_TRUE(
+        m_db.run({QStringLiteral("select pg_terminate_backend(%1)").arg(pid->collect("pid"))}));
+    outcome = m_connection->runBatch({kCompany}, {{insert, {"丁"}}}, true);
+    ASSERT_TRUE(outcome.ok) << outcome.error.toStdString();
+    EXPECT_EQ(names(kCompany), (QStringList{"甲", "乙", "丁"}));
+}
+
+} // namespace

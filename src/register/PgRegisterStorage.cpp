@@ -4,6 +4,7 @@
 #include "register/RegisterText.h"
 #include "store/pg/PgConnection.h"
 #include "store/pg/PgRecordSet.h"
+#include "store/pg/PgSchema.h"
 
 #include <QTimeZone>
 
@@ -113,12 +114,6 @@ const char* const kRetentionWhere =
     " where e.leave_day is not null and e.leave_day < $1::date"
     " and e.created_at < ($1::date)::timestamp at time zone 'UTC'"
     " and coalesce(e.last_event_at, '-infinity') < ($1::date)::timestamp at time zone 'UTC'";
-
-// The next number of the year $1. Its counter row stays locked until the transaction ends.
-const char* const kNextSequence =
-    "insert into register_counter (year, last_seq) values ($1::integer, 1)"
-    " on conflict (year) do update set last_seq = register_counter.last_seq + 1"
-    " returning last_seq";
 
 // The template is stored once per (name, text): the id of the one stored, made when missing.
 const char* const kTemplateId =
@@ -278,7 +273,7 @@ std::optional<IssuedEntry> PgRegisterStorage::addEntry(const EntryRecord& r,
     // which needs no number), and the entry goes with the COMMIT in the second.
     PgConnection::BatchOutcome opened =
         m_connection->beginBatch({}, {{kTemplateId, {r.entry.templateName, r.entry.templateText}},
-                                      {kNextSequence, {QString::number(r.year)}}});
+                                      {PgSchema::kNextRegisterSequence, {QString::number(r.year)}}});
     const PgRecordSet* templateRow = rowOf(opened, 0);
     const PgRecordSet* next = rowOf(opened, 1);
     if (!templateRow || !next) {

@@ -4,6 +4,7 @@
 #include "store/Statements.h"
 #include "store/pg/PgConnection.h"
 #include "store/pg/PgRecordSet.h"
+#include "store/pg/PgSchema.h"
 
 namespace PgBookkeeping {
 
@@ -61,12 +62,8 @@ Outcome remember(PgConnection& connection, const QList<LibraryValue>& values, in
         }
     }
     if (registerYear > 0) {
-        statements << PgConnection::Statement{
-            "insert into register_counter (year, last_seq) values (" +
-                QByteArray::number(registerYear) +
-                ", 1) on conflict (year) do update set last_seq = register_counter.last_seq + 1 "
-                "returning last_seq",
-            {}};
+        statements << PgConnection::Statement{PgSchema::kNextRegisterSequence,
+                                              {QString::number(registerYear)}};
     }
     // Marking a value again leaves the same libraries behind, so a batch that met a broken
     // connection may go once more; a register number may not be taken twice.

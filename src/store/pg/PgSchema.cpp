@@ -162,12 +162,8 @@ bool init(PgConnection& connection, QString* error)
 
 int nextRegisterSequence(PgConnection& connection, int year, QString* error)
 {
-    const QString statement =
-        QStringLiteral("insert into register_counter (year, last_seq) values (%1, 1) "
-                       "on conflict (year) do update set last_seq = register_counter.last_seq + 1 "
-                       "returning last_seq")
-            .arg(year);
-    const std::unique_ptr<PgRecordSet> records = connection.execute(statement, error);
+    const std::unique_ptr<PgRecordSet> records =
+        connection.query(kNextRegisterSequence, {QString::number(year)}, error);
     if (!records || records->isEof()) {
         return -1;
     }

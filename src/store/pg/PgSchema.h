@@ -24,6 +24,13 @@ QStringList initStatements();
 // holds one of the tables. False with the reason in *error.
 bool init(PgConnection& connection, QString* error);
 
+// The statement that takes the next register number of the year $1 and returns it (last_seq).
+// Its counter row stays locked until the transaction ends.
+inline constexpr char kNextRegisterSequence[] =
+    "insert into register_counter (year, last_seq) values ($1::integer, 1)"
+    " on conflict (year) do update set last_seq = register_counter.last_seq + 1"
+    " returning last_seq";
+
 // The next register number of a year from the server: unique across all clerks and without
 // gaps, because the counter row stays locked until the surrounding transaction ends and a
 // rolled-back transaction gives its number back. Must run inside a transaction. -1 on failure.

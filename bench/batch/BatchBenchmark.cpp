@@ -8,7 +8,7 @@
 //   batch_benchmark combined N
 //   batch_benchmark cli N           N runs of `kavri-cli pdf`
 
-#include "app/RegisterBatchRecorder.h"
+#include "issue/CertificateIssuer.h"
 #include "batch/BatchWriter.h"
 #include "register/CertificateRegister.h"
 #include "register/RegisterFiles.h"
@@ -89,8 +89,9 @@ int runCase(const QString& mode, int count, int threads)
     BatchWriter writer(kTemplate, 32);
     writer.setThreadCount(threads);
     // The register as kavri-cli batch uses it: beside the output, entries made on this thread.
+    // Without it, the run is unregistered.
     std::unique_ptr<Register::CertificateRegister> reg;
-    std::unique_ptr<RegisterBatchRecorder> recorder;
+    Issue::CertificateIssuer issuer;
     if (mode == u"register") {
         QString error;
         reg = Register::CertificateRegister::open(dir.filePath(Register::kRegisterFileName),
@@ -99,9 +100,9 @@ int runCase(const QString& mode, int count, int threads)
             std::fprintf(stderr, "no register: %s\n", qPrintable(error));
             return 1;
         }
-        recorder = std::make_unique<RegisterBatchRecorder>([&reg] { return reg.get(); },
-                                                           [](const QString&) {});
-        writer.setRecorder(recorder.get());
+        issuer.useRegister(reg.get());
+        issuer.setRegisterUse(Issue::RegisterUse::Required);
+        writer.setIssuer(&issuer);
     }
     const BatchOutput output = mode == u"combined"
                                    ? BatchOutput::combined(dir.filePath(QStringLiteral("all.pdf")))

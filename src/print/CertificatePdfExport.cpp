@@ -10,6 +10,29 @@
 #include <QPdfWriter>
 #include <QSaveFile>
 
+bool WriteCertificatePdf(QIODevice* device, QStringView body, QString* error)
+{
+    QPdfWriter writer(device);
+    writer.setResolution(kPdfResolution);
+    // A PDF page has no unprintable border: the page grid spans the whole sheet.
+    writer.setPageLayout(
+        QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
+    writer.setTitle(Compose::kTitle);
+    writer.setCreator(QStringLiteral("kavri"));
+
+    QPainter painter;
+    if (!painter.begin(&writer)) {
+        if (error) {
+            *error = QStringLiteral("无法开始绘制 PDF 页面");
+        }
+        return false;
+    }
+    CertificatePageLayout layout;
+    PaintCertificatePage(painter, layout, body);
+    painter.end();
+    return true;
+}
+
 bool ExportCertificatePdf(const QString& path, QStringView body, QString* error)
 {
     QSaveFile file(path);
@@ -19,29 +42,10 @@ bool ExportCertificatePdf(const QString& path, QStringView body, QString* error)
         }
         return false;
     }
-
-    {
-        QPdfWriter writer(&file);
-        writer.setResolution(kPdfResolution);
-        // A PDF page has no unprintable border: the page grid spans the whole sheet.
-        writer.setPageLayout(
-            QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
-        writer.setTitle(Compose::kTitle);
-        writer.setCreator(QStringLiteral("kavri"));
-
-        QPainter painter;
-        if (!painter.begin(&writer)) {
-            file.cancelWriting();
-            if (error) {
-                *error = QStringLiteral("无法开始绘制 PDF 页面");
-            }
-            return false;
-        }
-        CertificatePageLayout layout;
-        PaintCertificatePage(painter, layout, body);
-        painter.end();
+    if (!WriteCertificatePdf(&file, body, error)) {
+        file.cancelWriting();
+        return false;
     }
-
     if (!file.commit()) {
         if (error) {
             *error = file.errorString();

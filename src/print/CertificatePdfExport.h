@@ -3,10 +3,16 @@
 #include <QString>
 #include <QStringView>
 
+class QIODevice;
+
 // Writes the certificate page, drawn by the same layout as the printed page, as a one-page A4
 // PDF at 600 dpi. The file appears under its name only when it is complete: it is written to a
 // temporary file beside it and renamed at the end. Returns false with a reason in `error` when
 // the file cannot be written; whatever stood under the name before is then left as it was.
 bool ExportCertificatePdf(const QString& path, QStringView body, QString* error = nullptr);
+
+// The same page written to an open device (a file being staged); false with a reason in `error`
+// when it cannot be drawn or written.
+bool WriteCertificatePdf(QIODevice* device, QStringView body, QString* error = nullptr);
 
 inline constexpr int kPdfResolution = 600;

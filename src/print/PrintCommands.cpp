@@ -3,11 +3,13 @@
 #include "print/CMyFrame.h"
 #include "print/CertificatePageLayout.h"
 #include "print/CertificatePdfExport.h"
+#include "issue/StagedFile.h"
 #include "ui/common/Notifier.h"
 #include "ui/common/PrinterServices.h"
 #include "ui/common/SaveFileDialog.h"
 
 #include <QDir>
+#include <QFile>
 #include <QStandardPaths>
 
 namespace PrintCommands {
@@ -48,18 +50,33 @@ QString SuggestedPdfPath(const QString& name)
     return QDir(folder).absoluteFilePath(file);
 }
 
-bool ExportPdf(QWidget* parent, const QString& resultText, const QString& name)
+bool ExportPdf(QWidget* parent, const QString& resultText, const QString& name,
+               const PlacePdf& place)
 {
     const QString path = SaveFileDialog::getSaveFileName(
         parent, kExportCaption, SuggestedPdfPath(name), QStringLiteral("PDF 文件 (*.pdf)"));
     if (path.isEmpty()) {
         return false;
     }
-    QString error;
-    if (!ExportCertificatePdf(path, CertificateBody(resultText), &error)) {
+    const auto notice = [&](const QString& error) {
         Notifier::information(
             parent,
             QStringLiteral("无法写入文件“%1”：%2").arg(QDir::toNativeSeparators(path), error));
+    };
+    StagedFile file(path);
+    QString error;
+    const QString body = CertificateBody(resultText);
+    if (!file.write([&body](QFile& device,
+                            QString* why) { return WriteCertificatePdf(&device, body, why); },
+                    &error)) {
+        notice(error);
+        return false;
+    }
+    if (place) {
+        return place(&file);
+    }
+    if (!file.place(&error)) {
+        notice(error);
         return false;
     }
     return true;

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 
 class CMyFrame;
+class StagedFile;
 class QWidget;
 
 // The main window's printing commands, kept apart from the window so that they can be driven
@@ -24,8 +26,14 @@ CMyFrame* OpenPrintPreview(QWidget* dialog, const QString& resultText, QString* 
 // "离职证明-<name>.pdf" in the user's documents folder; "离职证明.pdf" without a name.
 QString SuggestedPdfPath(const QString& name);
 
-// "导出PDF": asks for a file name and writes the page there as an A4 PDF. No printer needed. A
-// file that cannot be written gets a notice naming it. True when a file was written.
-bool ExportPdf(QWidget* parent, const QString& resultText, const QString& name);
+// Puts a written PDF in place; false (after its own notice) when it did not.
+using PlacePdf = std::function<bool(StagedFile* file)>;
+
+// "导出PDF": asks for a file name and writes the page there as an A4 PDF. No printer needed. The
+// page is written under a temporary name and put in place by `place` (the register records it
+// and renames it in one step), by a plain rename without one. A file that cannot be written gets
+// a notice naming it. True when a file was put in place.
+bool ExportPdf(QWidget* parent, const QString& resultText, const QString& name,
+               const PlacePdf& place = {});
 
 } // namespace PrintCommands

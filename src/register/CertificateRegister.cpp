@@ -50,8 +50,7 @@ std::unique_ptr<CertificateRegister> CertificateRegister::open(const QString& pa
     std::unique_ptr<SqliteRegisterStorage> storage = SqliteRegisterStorage::open(path, &reason);
     if (!storage) {
         if (error) {
-            *error = QStringLiteral("无法打开出具登记簿（%1）：%2。\n证明照常生成，但本次不登记。")
-                         .arg(path, reason);
+            *error = QStringLiteral("无法打开出具登记簿（%1）：%2。").arg(path, reason);
         }
         return nullptr;
     }
@@ -68,8 +67,7 @@ std::unique_ptr<CertificateRegister> CertificateRegister::openServer(const QStri
         reason.isEmpty() ? PgRegisterStorage::open(conninfo, &reason) : nullptr;
     if (!storage) {
         if (error) {
-            *error = QStringLiteral("无法打开服务器 %1 上的出具登记簿：%2。\n"
-                                    "证明照常生成，但本次不登记。")
+            *error = QStringLiteral("无法打开服务器 %1 上的出具登记簿：%2。")
                          .arg(TeamConfig::displayName(conninfo), reason);
         }
         return nullptr;
@@ -107,7 +105,20 @@ std::optional<IssuedEntry> CertificateRegister::addEntry(const NewEntry& entry,
 std::optional<int> CertificateRegister::recordEvent(qint64 entryId, EventKind kind,
                                                     const QString& text, QString* error)
 {
-    return worded(m_storage->recordEvent(entryId, kind, text, now(), error), error,
+    const std::optional<QList<int>> versions =
+        recordEvents({Leaving{entryId, kind, text}}, {}, error);
+    if (!versions) {
+        return std::nullopt;
+    }
+    return versions->value(0);
+}
+
+std::optional<QList<int>>
+CertificateRegister::recordEvents(const QList<Leaving>& leavings,
+                                  const RegisterStorage::BeforeCommit& beforeCommit, QString* error)
+{
+    const EventKind kind = leavings.isEmpty() ? EventKind::Copied : leavings.first().kind;
+    return worded(m_storage->recordEvents(leavings, now(), beforeCommit, error), error,
                   QStringLiteral("记录") + eventKindLabel(kind));
 }
 

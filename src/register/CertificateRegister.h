@@ -39,6 +39,13 @@ public:
     // The text left kavri as `kind`. Returns the version it was recorded under.
     std::optional<int> recordEvent(qint64 entryId, EventKind kind, const QString& text,
                                    QString* error);
+    // Several texts left kavri together (the pages of one file), recorded in one transaction;
+    // `beforeCommit` runs last inside it (it puts the file in place), and when it fails nothing
+    // is recorded. Returns the version each was recorded under.
+    using Leaving = RegisterStorage::Leaving;
+    std::optional<QList<int>> recordEvents(const QList<Leaving>& leavings,
+                                           const RegisterStorage::BeforeCommit& beforeCommit,
+                                           QString* error);
 
     std::optional<QList<EntrySummary>> search(const SearchQuery& query, QString* error);
     std::optional<qint64> count(const SearchQuery& query, QString* error);

@@ -297,13 +297,38 @@ std::optional<IssuedEntry> PgRegisterStorage::addEntry(const EntryRecord& r,
     return issued;
 }
 
-std::optional<int> PgRegisterStorage::recordEvent(qint64 entryId, EventKind kind,
-                                                  const QString& text, const QDateTime& at,
-                                                  QString* error)
+std::optional<QList<int>> PgRegisterStorage::recordEvents(const QList<Leaving>& leavings,
+                                                         const QDateTime& at,
+                                                         const BeforeCommit& beforeCommit,
+                                                         QString* error)
 {
     if (!m_connection->begin({}, error)) {
         return std::nullopt;
     }
+    QList<int> versions;
+    for (const Leaving& leaving : leavings) {
+        const std::optional<int> version = recordOneEvent(leaving, at, error);
+        if (!version) {
+            m_connection->rollback();
+            return std::nullopt;
+        }
+        versions << *version;
+    }
+    if (beforeCommit && !beforeCommit(error)) {
+        m_connection->rollback();
+        return std::nullopt;
+    }
+    if (!m_connection->commit(error)) {
+        return std::nullopt;
+    }
+    return versions;
+}
+
+std::optional<int> PgRegisterStorage::recordOneEvent(const Leaving& leaving, const QDateTime& at,
+                                                     QString* error)
+{
+    const qint64 entryId = leaving.entryId;
+    const QString& text = leaving.text;
     const QString id = QString::number(entryId);
     const QString sha = sha256Hex(text);
     const auto found = m_connection->query(kLockEntryFindVersion, {id, sha}, error);
@@ -311,7 +336,6 @@ std::optional<int> PgRegisterStorage::recordEvent(qint64 entryId, EventKind kind
         if (found) {
             *error = QStringLiteral("no register entry %1").arg(entryId);
         }
-        m_connection->rollback();
         return std::nullopt;
     }
     qint64 versionId = found->int64(1);
@@ -321,19 +345,15 @@ std::optional<int> PgRegisterStorage::recordEvent(qint64 entryId, EventKind kind
             kInsertVersion, {id, text, sha, sha256Hex(normalizeLineBreaks(text)), timeText(at)},
             error);
         if (!made || made->isEof()) {
-            m_connection->rollback();
             return std::nullopt;
         }
         versionId = made->int64(0);
         versionNo = int(made->int64(1));
     }
-    if (!m_connection->query(
-            kInsertEvent, {id, QString::number(versionId), eventKindKey(kind), timeText(at), sha},
-            error)) {
-        m_connection->rollback();
-        return std::nullopt;
-    }
-    if (!m_connection->commit(error)) {
+    if (!m_connection->query(kInsertEvent,
+                             {id, QString::number(versionId), eventKindKey(leaving.kind),
+                              timeText(at), sha},
+                             error)) {
         return std::nullopt;
     }
     return versionNo;

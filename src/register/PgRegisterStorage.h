@@ -39,6 +39,8 @@ private:
     static QList<std::optional<QString>> entryParams(const EntryRecord& record, qint64 templateId,
                                                      const QString& number, qint64 sequence,
                                                      const QString& text);
+    // One leaving of recordEvents, inside its transaction.
+    std::optional<int> recordOneEvent(const Leaving& leaving, const QDateTime& at, QString* error);
 
     std::shared_ptr<PgConnection> m_connection;
 };

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 namespace Register {
 
@@ -14,6 +15,12 @@ QByteArray registerCsv(const QList<EntrySummary>& rows, bool fullIds);
 
 // One CSV field, quoted when it holds a comma, a quote, a line break or leading/trailing blanks.
 QString csvField(const QString& value);
+
+// The list's columns: the number, the form's fields the register lists (in the form's order),
+// the status and the last event.
+QStringList listHeadings();
+// One entry's cells under those headings; the ID number masked unless `fullIds`.
+QStringList listCells(const EntrySummary& row, bool fullIds);
 
 // What the list shows in its status column: "已出具" or "未出具".
 QString statusLabel(const EntrySummary& row);

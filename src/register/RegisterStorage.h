@@ -44,10 +44,25 @@ public:
     virtual std::optional<IssuedEntry> addEntry(const EntryRecord& record, const Composer& compose,
                                                 QString* error) = 0;
 
-    // Records that `text` left kavri. A text the entry already has adds only the event; another
-    // text becomes the entry's next version. Returns the version number the event refers to.
-    virtual std::optional<int> recordEvent(qint64 entryId, EventKind kind, const QString& text,
-                                           const QDateTime& at, QString* error) = 0;
+    // One text that left kavri, and how.
+    struct Leaving
+    {
+        qint64 entryId = 0;
+        EventKind kind = EventKind::Copied;
+        QString text;
+    };
+    // Runs inside the transaction that records leavings, after they are all written and just
+    // before it commits (putting the file they describe in place); false, with *error set, undoes
+    // them all.
+    using BeforeCommit = std::function<bool(QString* error)>;
+
+    // Records that each text left kavri, all in one transaction. A text the entry already has
+    // adds only the event; another text becomes the entry's next version. Returns the version
+    // number each event refers to, in the order given.
+    virtual std::optional<QList<int>> recordEvents(const QList<Leaving>& leavings,
+                                                   const QDateTime& at,
+                                                   const BeforeCommit& beforeCommit,
+                                                   QString* error) = 0;
 
     // Newest first. Creation dates are the local calendar days of the entries' times.
     virtual std::optional<QList<EntrySummary>> search(const SearchQuery& query, QString* error) = 0;
@@ -77,8 +92,9 @@ public:
 #define KAVRI_REGISTER_STORAGE_OPERATIONS                                                          \
     std::optional<IssuedEntry> addEntry(const EntryRecord& record, const Composer& compose,        \
                                         QString* error) override;                                  \
-    std::optional<int> recordEvent(qint64 entryId, EventKind kind, const QString& text,            \
-                                   const QDateTime& at, QString* error) override;                  \
+    std::optional<QList<int>> recordEvents(const QList<Leaving>& leavings, const QDateTime& at,    \
+                                           const BeforeCommit& beforeCommit, QString* error)       \
+        override;                                                                                  \
     std::optional<QList<EntrySummary>> search(const SearchQuery& query, QString* error) override;  \
     std::optional<qint64> count(const SearchQuery& query, QString* error) override;                \
     std::optional<Entry> entry(qint64 id, QString* error) override;                                \

@@ -339,15 +339,40 @@ std::optional<IssuedEntry> SqliteRegisterStorage::addEntry(const EntryRecord& r,
     return issued;
 }
 
-std::optional<int> SqliteRegisterStorage::recordEvent(qint64 entryId, EventKind kind,
-                                                      const QString& text, const QDateTime& at,
-                                                      QString* error)
+std::optional<QList<int>> SqliteRegisterStorage::recordEvents(const QList<Leaving>& leavings,
+                                                             const QDateTime& at,
+                                                             const BeforeCommit& beforeCommit,
+                                                             QString* error)
 {
     SqliteWriteTransaction tx(m_db);
     if (!tx.begun()) {
         fail(m_db, error);
         return std::nullopt;
     }
+    QList<int> versions;
+    for (const Leaving& leaving : leavings) {
+        const std::optional<int> version = recordOneEvent(leaving, at, error);
+        if (!version) {
+            return std::nullopt;
+        }
+        versions << *version;
+    }
+    if (beforeCommit && !beforeCommit(error)) {
+        return std::nullopt;
+    }
+    if (!tx.commit()) {
+        fail(m_db, error);
+        return std::nullopt;
+    }
+    return versions;
+}
+
+std::optional<int> SqliteRegisterStorage::recordOneEvent(const Leaving& leaving,
+                                                         const QDateTime& at, QString* error)
+{
+    const qint64 entryId = leaving.entryId;
+    const EventKind kind = leaving.kind;
+    const QString& text = leaving.text;
     SqliteStatement exists(m_db, "SELECT 1 FROM entries WHERE id = ?1");
     if (!exists.bind(1, entryId).next()) {
         if (!exists.failed()) {
@@ -392,7 +417,7 @@ std::optional<int> SqliteRegisterStorage::recordEvent(qint64 entryId, EventKind 
         .bind(5, sha);
     SqliteStatement last(m_db, Sql::kUpdateLastEvent);
     last.bind(1, eventKindKey(kind)).bind(2, timeText(at)).bind(3, entryId);
-    if (!event.run() || !last.run() || !tx.commit()) {
+    if (!event.run() || !last.run()) {
         fail(m_db, error);
         return std::nullopt;
     }

@@ -32,6 +32,8 @@ public:
 private:
     SqliteRegisterStorage(sqlite3* db, QString path);
     bool migrate(int target, QString* error);
+    // One leaving of recordEvents, inside its transaction.
+    std::optional<int> recordOneEvent(const Leaving& leaving, const QDateTime& at, QString* error);
     std::optional<qint64> templateId(const QString& name, const QString& text);
 
     sqlite3* m_db;

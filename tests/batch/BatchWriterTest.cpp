@@ -1,7 +1,8 @@
 #include "batch/BatchWriter.h"
 #include "BatchFixtures.h"
 #include "PdfText.h"
-#include "batch/BatchIssueRecorder.h"
+#include "issue/CertificateIssuer.h"
+#include "register/CertificateRegister.h"
 #include "print/CertificatePdfExport.h"
 #include "print/PrintCommands.h"
 
@@ -16,28 +17,33 @@ QStringList filesIn(const QString& folder)
     return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
 }
 
-class RecordingRecorder : public BatchIssueRecorder
+// A register of the test's own and an issuer that numbers every certificate in it.
+struct TestRegister
 {
-public:
-    QString reserve(const BatchRecord& record, const Composer& compose) override
+    TestRegister()
     {
-        calls << QStringLiteral("reserve %1").arg(record.line);
-        // What the register keeps: the text as written, marked here so that the test sees
-        // that this text, not another, reaches the file.
-        return compose(QStringLiteral("No.%1").arg(record.line)) + QStringLiteral("（登记）");
+        QString error;
+        reg = Register::CertificateRegister::open(dir.filePath(QStringLiteral("register.db")),
+                                                  &error);
+        issuer.useRegister(reg.get());
+        issuer.setRegisterUse(Issue::RegisterUse::Required);
     }
-    void issued(const BatchRecord& record, const QString& text, const QString& file) override
+    // Name -> issued, oldest first.
+    QList<std::pair<QString, bool>> entries()
     {
-        calls << QStringLiteral("issued %1 %2 %3")
-                     .arg(record.line)
-                     .arg(text.endsWith(QStringLiteral("（登记）")) ? "text" : "other",
-                          QFileInfo(file).fileName());
+        QString error;
+        Register::SearchQuery all;
+        all.limit = 0;
+        QList<std::pair<QString, bool>> out;
+        for (const Register::EntrySummary& s : reg->search(all, &error).value_or(
+                 QList<Register::EntrySummary>())) {
+            out.prepend({s.name, s.issued});
+        }
+        return out;
     }
-    void withdraw(const BatchRecord& record) override
-    {
-        calls << QStringLiteral("withdraw %1").arg(record.line);
-    }
-    QStringList calls;
+    QTemporaryDir dir;
+    std::unique_ptr<Register::CertificateRegister> reg;
+    Issue::CertificateIssuer issuer;
 };
 
 TEST(BatchWriterCombined, OnePagePerAcceptedRowWithEveryName)
@@ -88,7 +94,7 @@ TEST(BatchWriterPerRow, FilesFromWorkerThreadsMatchTheSingleCertificateExport)
     // export draws on the main thread.
     const QString single = dir.filePath(QStringLiteral("single.pdf.ref"));
     ASSERT_TRUE(ExportCertificatePdf(
-        single, PrintCommands::CertificateBody(writer.certificateFor(records[5], QString()))));
+        single, PrintCommands::CertificateBody(writer.certificateFor(records[5]))));
     const QString fromWorker = report.written[5].file;
     EXPECT_EQ(QFileInfo(fromWorker).fileName(), QStringLiteral("员工5-2024年5月31日.pdf"));
     EXPECT_EQ(PdfPageCount(fromWorker), 1);
@@ -101,9 +107,9 @@ TEST(BatchWriterPerRow, ARowThatCannotBeWrittenDoesNotStopTheOthers)
     QTemporaryDir dir;
     // A folder stands where the second certificate's file would go.
     ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("李四-2024年5月31日.pdf")));
-    RecordingRecorder recorder;
-    BatchWriter writer(EveryFieldTemplate(), 32);
-    writer.setRecorder(&recorder);
+    TestRegister numbering;
+    BatchWriter writer(QStringLiteral("编号【证明编号】") + EveryFieldTemplate(), 32);
+    writer.setIssuer(&numbering.issuer);
     writer.setThreadCount(2);
     const BatchReport report =
         writer.run(RecordsNamed({"张三", "李四", "王五"}), BatchOutput::perRow(dir.path()));
@@ -112,10 +118,14 @@ TEST(BatchWriterPerRow, ARowThatCannotBeWrittenDoesNotStopTheOthers)
     ASSERT_EQ(report.failed.size(), 1);
     EXPECT_EQ(report.failed[0].name, QStringLiteral("李四"));
     EXPECT_FALSE(report.failed[0].reason.isEmpty());
-    EXPECT_EQ(recorder.calls, (QStringList{"reserve 2", "reserve 3", "reserve 4",
-                                           "issued 2 text 张三-2024年5月31日.pdf", "withdraw 3",
-                                           "issued 4 text 王五-2024年5月31日.pdf"}));
-    EXPECT_TRUE(PdfText(report.written[1].file).contains(QStringLiteral("（登记）")));
+    // The failed row keeps its number as a draft; the others are issued, each file with its own
+    // number.
+    EXPECT_EQ(numbering.entries(), (QList<std::pair<QString, bool>>{{QStringLiteral("张三"), true},
+                                                                     {QStringLiteral("李四"), false},
+                                                                     {QStringLiteral("王五"), true}}));
+    EXPECT_TRUE(PdfText(report.written[1].file).contains(QStringLiteral("-000003")));
+    EXPECT_EQ(filesIn(dir.path()), (QStringList{QStringLiteral("张三-2024年5月31日.pdf"),
+                                                 QStringLiteral("王五-2024年5月31日.pdf")}));
 }
 
 TEST(BatchWriterCancel, HalfWayLeavesOnlyWholeFilesAndListsTheRest)
@@ -151,9 +161,9 @@ TEST(BatchWriterCancel, HalfWayLeavesOnlyWholeFilesAndListsTheRest)
 TEST(BatchWriterCancel, ACancelledCombinedFileIsNotWrittenAtAll)
 {
     QTemporaryDir dir;
-    RecordingRecorder recorder;
+    TestRegister numbering;
     BatchWriter writer(EveryFieldTemplate(), 32);
-    writer.setRecorder(&recorder);
+    writer.setIssuer(&numbering.issuer);
     writer.setProgress([&](int done, int) {
         if (done == 2) {
             writer.cancel();
@@ -167,7 +177,9 @@ TEST(BatchWriterCancel, ACancelledCombinedFileIsNotWrittenAtAll)
     EXPECT_TRUE(report.written.isEmpty());
     EXPECT_EQ(report.notWritten.size(), 4);
     EXPECT_TRUE(filesIn(dir.path()).isEmpty());
-    EXPECT_EQ(recorder.calls, (QStringList{"reserve 2", "reserve 3", "withdraw 2", "withdraw 3"}));
+    // Two were numbered before 取消; both stay drafts.
+    EXPECT_EQ(numbering.entries(), (QList<std::pair<QString, bool>>{{QStringLiteral("张三"), false},
+                                                                     {QStringLiteral("李四"), false}}));
 }
 
 TEST(BatchWriterCombined, AnUnwritableFileFailsEveryRowWithTheReason)

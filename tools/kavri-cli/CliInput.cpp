@@ -2,6 +2,7 @@
 
 #include "CliOptions.h"
 #include "compose/CertificateComposer.h"
+#include "compose/FormFields.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -30,9 +31,11 @@ std::optional<QString> decodeUtf8(const QByteArray& bytes)
 
 QStringList valueOptionNames()
 {
-    return {QStringLiteral("name"),    QStringLiteral("gender"),     QStringLiteral("id"),
-            QStringLiteral("company"), QStringLiteral("department"), QStringLiteral("position"),
-            QStringLiteral("joined"),  QStringLiteral("left"),       QStringLiteral("reason")};
+    QStringList names;
+    for (const Compose::FormField& field : Compose::kFormFields) {
+        names << field.key.toString();
+    }
+    return names;
 }
 
 std::optional<QString> decodeArgument(const QByteArray& bytes)
@@ -121,18 +124,12 @@ std::optional<TemplateJob> templateJob(const CliOptions& options, QString* error
     return TemplateJob{std::move(*text), *width};
 }
 
-CertificateValues certificateValues(const CliOptions& options)
+Compose::FieldValues fieldValues(const CliOptions& options)
 {
-    CertificateValues values;
-    values.name = options.value(QStringLiteral("name"));
-    values.gender = options.value(QStringLiteral("gender"));
-    values.idNumber = options.value(QStringLiteral("id"));
-    values.company = options.value(QStringLiteral("company"));
-    values.department = options.value(QStringLiteral("department"));
-    values.position = options.value(QStringLiteral("position"));
-    values.joinDate = Compose::TrimDateText(options.value(QStringLiteral("joined")));
-    values.leaveDate = Compose::TrimDateText(options.value(QStringLiteral("left")));
-    values.reason = Compose::TrimReasonText(options.value(QStringLiteral("reason")));
+    Compose::FieldValues values;
+    for (size_t i = 0; i < Compose::kFormFields.size(); ++i) {
+        values[i] = options.value(Compose::kFormFields[i].key.toString());
+    }
     return values;
 }
 

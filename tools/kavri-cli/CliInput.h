@@ -1,6 +1,6 @@
 #pragma once
 
-#include "compose/CertificateValues.h"
+#include "compose/FormFields.h"
 
 #include <QByteArray>
 #include <QString>
@@ -43,9 +43,8 @@ struct TemplateJob
 };
 std::optional<TemplateJob> templateJob(const CliOptions& options, QString* error);
 
-// The form values as Generate hands them to the composer: dates and reason trimmed, a missing
-// option empty.
-CertificateValues certificateValues(const CliOptions& options);
+// The form values as the options give them, untrimmed; a missing option empty.
+Compose::FieldValues fieldValues(const CliOptions& options);
 
 // Writes `text` to stdout as UTF-8, CR LF kept; false, and said on stderr, when stdout refuses
 // it.

@@ -3,7 +3,7 @@
 #include "CliInput.h"
 #include "CliOptions.h"
 #include "LegalOptions.h"
-#include "compose/CertificateComposer.h"
+#include "issue/CertificateIssuer.h"
 
 namespace ComposeCommand {
 
@@ -33,11 +33,21 @@ std::optional<QString> certificate(const CliOptions& options, QString* error)
     if (!job) {
         return std::nullopt;
     }
-    CertificateValues values = CliInput::certificateValues(options);
-    if (!LegalOptions::completeValues(options, job->templateText, &values, error)) {
+    Issue::Request request;
+    request.templateText = job->templateText;
+    request.fields = CliInput::fieldValues(options);
+    if (!LegalOptions::completeDates(options, job->templateText, &request.dates, error)) {
         return std::nullopt;
     }
-    return Compose::ComposeCertificate(job->templateText, values, job->width);
+    // Made as every certificate is made, without a register: nothing numbered or recorded.
+    Issue::CertificateIssuer issuer;
+    issuer.setRegisterUse(Issue::RegisterUse::None);
+    const Issue::Issued issued = issuer.issue(request, job->width);
+    if (!issued.made()) {
+        *error = issued.problems.join(QStringLiteral("；"));
+        return std::nullopt;
+    }
+    return issued.text;
 }
 
 int run(const QStringList& args)

@@ -3,7 +3,7 @@
 #include "CliApplication.h"
 #include "CliInput.h"
 #include "CliOptions.h"
-#include "app/LibraryFilePath.h"
+#include "store/LibraryFilePath.h"
 #include "backup/KavriBackup.h"
 
 #include <cstdio>

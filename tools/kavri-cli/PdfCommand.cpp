@@ -5,9 +5,12 @@
 #include "CliOptions.h"
 #include "ComposeCommand.h"
 #include "LegalOptions.h"
+#include "issue/CertificateIssuer.h"
+#include "issue/StagedFile.h"
 #include "print/CertificatePdfExport.h"
 #include "print/PrintCommands.h"
 
+#include <QFile>
 #include <memory>
 
 namespace PdfCommand {
@@ -50,9 +53,23 @@ int run(const QStringList& args)
     }
 
     const std::unique_ptr<QGuiApplication> app = CliApplication::offscreen();
-    if (!ExportCertificatePdf(out, PrintCommands::CertificateBody(*certificate), &error)) {
+    const auto cannotWrite = [&out](const QString& why) {
         return CliInput::refuse(
-            QStringLiteral("无法写入“%1”（%2）").arg(out, CliInput::whyNotWritten(out, error)));
+            QStringLiteral("无法写入“%1”（%2）").arg(out, CliInput::whyNotWritten(out, why)));
+    };
+    StagedFile file(out);
+    const QString body = PrintCommands::CertificateBody(*certificate);
+    if (!file.write([&body](QFile& device,
+                            QString* why) { return WriteCertificatePdf(&device, body, why); },
+                    &error)) {
+        return cannotWrite(error);
+    }
+    // Out of kavri the way every certificate leaves, unrecorded: this command has no register.
+    Issue::CertificateIssuer issuer;
+    issuer.setRegisterUse(Issue::RegisterUse::None);
+    const Issue::Left left = issuer.leave(0, Issue::LeavingKind::Pdf, *certificate, &file);
+    if (!left) {
+        return cannotWrite(left.reason.isEmpty() ? left.error : left.reason);
     }
     return 0;
 }

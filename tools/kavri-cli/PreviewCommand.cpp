@@ -29,8 +29,8 @@ int run(const QStringList& args)
     if (!job) {
         return CliInput::refuse(error);
     }
-    CertificateValues unused;
-    if (!LegalOptions::completeValues(options, job->templateText, &unused, &error)) {
+    Legal::LegalDates unused;
+    if (!LegalOptions::completeDates(options, job->templateText, &unused, &error)) {
         return CliInput::refuse(error);
     }
     return CliInput::writeResult(Compose::RenderTemplatePreview(job->templateText, job->width)) ? 0

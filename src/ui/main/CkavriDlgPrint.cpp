@@ -1,4 +1,5 @@
-// The printing commands of the main window: the print preview and the PDF export.
+// The printing commands of the main window: the print preview and the PDF export. Both send out
+// the certificate the issuing session keeps (the last Generate's, with the user's edits).
 #include "ui/main/CkavriDlg.h"
 
 #include "print/PrintCommands.h"
@@ -10,11 +11,11 @@ using namespace MainIds;
 
 void CkavriDlg::OnPrintPreview()
 {
-    const QString text = GetCtrlText(this, kResult);
+    const QString text = m_pRegister->currentText();
     if (CMyFrame* frame = PrintCommands::OpenPrintPreview(this, text, &m_strCertText)) {
         // Each print from the preview is recorded with the text the preview was opened with.
         connect(frame, &CMyFrame::printed, this, [this, text] {
-            m_pRegister->recordLeaving(this, Register::EventKind::Printed, text);
+            m_pRegister->leave(this, Issue::LeavingKind::Printed, text);
         });
         emit previewOpened(frame);
     }
@@ -22,8 +23,9 @@ void CkavriDlg::OnPrintPreview()
 
 void CkavriDlg::OnExportPdf()
 {
-    const QString text = GetCtrlText(this, kResult);
-    if (PrintCommands::ExportPdf(this, text, GetCtrlText(this, kName))) {
-        m_pRegister->recordLeaving(this, Register::EventKind::PdfExported, text);
-    }
+    const QString text = m_pRegister->currentText();
+    // The file appears only together with its record in the register.
+    PrintCommands::ExportPdf(this, text, GetCtrlText(this, kName), [this, text](StagedFile* file) {
+        return m_pRegister->leave(this, Issue::LeavingKind::Pdf, text, file);
+    });
 }

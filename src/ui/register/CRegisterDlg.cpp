@@ -1,5 +1,6 @@
 #include "ui/register/CRegisterDlg.h"
 
+#include "issue/CertificateIssuer.h"
 #include "ui/common/Notifier.h"
 #include "print/CMyView.h"
 #include "print/PrintCommands.h"
@@ -116,11 +117,10 @@ void CRegisterDlg::buildControls()
     connect(find, &QPushButton::clicked, this, &CRegisterDlg::OnSearch);
     connect(clear, &QPushButton::clicked, this, &CRegisterDlg::OnClearSearch);
 
-    m_list = named(new QTableWidget(0, 7, this), "registerList", QStringLiteral("登记列表"));
-    m_list->setHorizontalHeaderLabels({QStringLiteral("证明编号"), QStringLiteral("姓名"),
-                                       QStringLiteral("身份证号"), QStringLiteral("公司名称"),
-                                       QStringLiteral("离职日期"), QStringLiteral("状态"),
-                                       QStringLiteral("最后事件")});
+    const QStringList headings = listHeadings();
+    m_list = named(new QTableWidget(0, int(headings.size()), this), "registerList",
+                   QStringLiteral("登记列表"));
+    m_list->setHorizontalHeaderLabels(headings);
     m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
     // Tab goes on to the next control instead of through every cell; arrows move in the list.
     m_list->setTabKeyNavigation(false);
@@ -232,8 +232,7 @@ void CRegisterDlg::reload()
     m_list->setRowCount(static_cast<int>(rows->size()));
     for (int i = 0; i < rows->size(); ++i) {
         const EntrySummary& r = rows->at(i);
-        const QStringList cells = {r.number,    r.name,         idText(r.idNumber), r.company,
-                                   r.leaveDate, statusLabel(r), lastEventLabel(r)};
+        const QStringList cells = listCells(r, m_fullIds);
         for (int c = 0; c < cells.size(); ++c) {
             auto* item = new QTableWidgetItem(cells[c]);
             item->setData(Qt::UserRole, r.id);
@@ -340,13 +339,8 @@ void CRegisterDlg::OnShowFullId(bool full)
     }
 }
 
-void CRegisterDlg::recordEvent(EventKind kind, const QString& text)
+void CRegisterDlg::showRecorded()
 {
-    QString error;
-    if (!m_reg->recordEvent(m_entry->summary.id, kind, text, &error)) {
-        Notifier::information(this, error);
-        return;
-    }
     const qint64 id = m_entry->summary.id;
     const int row = m_list->currentRow();
     reload();
@@ -354,6 +348,20 @@ void CRegisterDlg::recordEvent(EventKind kind, const QString& text)
         m_list->selectRow(row);
     }
     showEntry(id);
+}
+
+bool CRegisterDlg::leave(Issue::LeavingKind kind, const QString& text, StagedFile* file)
+{
+    // Through the issuer, as every certificate that leaves kavri.
+    Issue::CertificateIssuer issuer;
+    issuer.useRegister(m_reg);
+    const Issue::Left left = issuer.leave(m_entry->summary.id, kind, text, file);
+    if (!left) {
+        Notifier::information(this, left.error);
+        return false;
+    }
+    showRecorded();
+    return true;
 }
 
 void CRegisterDlg::OnReprint()
@@ -365,7 +373,7 @@ void CRegisterDlg::OnReprint()
     const QString body = PrintCommands::CertificateBody(text);
     CMyView view(&body);
     if (view.OnFilePrint(this)) {
-        recordEvent(EventKind::Printed, text);
+        leave(Issue::LeavingKind::Printed, text);
     }
 }
 
@@ -375,9 +383,9 @@ void CRegisterDlg::OnReexportPdf()
         return;
     }
     const QString text = m_entry->versions.last().text;
-    if (PrintCommands::ExportPdf(this, text, m_entry->summary.name)) {
-        recordEvent(EventKind::PdfExported, text);
-    }
+    PrintCommands::ExportPdf(this, text, m_entry->summary.name, [this, text](StagedFile* file) {
+        return leave(Issue::LeavingKind::Pdf, text, file);
+    });
 }
 
 void CRegisterDlg::OnVerify()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "issue/CertificateIssuer.h"
 #include "register/RegisterTypes.h"
 
 #include <QDialog>
@@ -53,7 +54,10 @@ private:
     void reload();
     void showEntry(qint64 id);
     QString idText(const QString& id) const;
-    void recordEvent(Register::EventKind kind, const QString& text);
+    // The entry shown left kavri as `kind` (with `file`, put in place with its record); false
+    // after a notice when it did not. The list and the entry then show the event.
+    bool leave(Issue::LeavingKind kind, const QString& text, StagedFile* file = nullptr);
+    void showRecorded();
 
     Register::CertificateRegister* m_reg;
     Register::SearchQuery m_query;

@@ -3,58 +3,71 @@
 #include "register/CertificateRegister.h"
 #include "ui/common/Notifier.h"
 
-RegisterSession::RegisterSession(QString registerPath) : m_path(std::move(registerPath)) {}
+namespace {
+
+// What the main window adds when the register cannot be used and the certificate is made all
+// the same.
+const QString kMadeUnregistered = QStringLiteral("\n证明照常生成，但本次不登记。");
+
+} // namespace
+
+RegisterSession::RegisterSession(QString registerPath) : m_path(std::move(registerPath))
+{
+    m_issuer.useRegisterFile(m_path);
+    m_issuer.setRegisterUse(Issue::RegisterUse::WhenAvailable);
+}
 
 RegisterSession::~RegisterSession() = default;
 
 void RegisterSession::useServer(const QString& conninfo)
 {
     m_server = conninfo;
-    m_reg.reset();
-    m_failed = false;
+    m_issuer.useRegisterServer(conninfo);
     m_entry = 0;
 }
 
 Register::CertificateRegister* RegisterSession::reg(QWidget* parent)
 {
-    if (!m_reg && !m_failed) {
-        QString error;
-        m_reg = m_server.isEmpty() ? Register::CertificateRegister::open(m_path, &error)
-                                   : Register::CertificateRegister::openServer(m_server, &error);
-        if (!m_reg) {
-            // A file that cannot be opened stays so for the run; a server may come back.
-            m_failed = m_server.isEmpty();
-            Notifier::information(parent, error);
-        }
+    QString error;
+    Register::CertificateRegister* r = m_issuer.reg(&error);
+    if (!r && !error.isEmpty()) {
+        Notifier::information(parent, error + kMadeUnregistered);
     }
-    return m_reg.get();
+    return r;
 }
 
-QString RegisterSession::issue(QWidget* parent, const Register::NewEntry& entry,
-                               const Composer& compose)
+bool RegisterSession::issue(QWidget* parent, const Issue::Request& request, int width)
 {
-    m_entry = 0;
-    Register::CertificateRegister* r = reg(parent);
-    if (!r) {
-        return compose(QString());
+    const Issue::Issued issued = m_issuer.issue(request, width);
+    switch (issued.refusal) {
+    case Issue::Issued::Refusal::None:
+        break;
+    case Issue::Issued::Refusal::Values:
+        Notifier::information(parent, issued.problems.join(QStringLiteral("；")) +
+                                          QStringLiteral("，请改正后再生成离职证明。"));
+        return false;
+    case Issue::Issued::Refusal::Register:
+        Notifier::information(parent, issued.problems.join(u'\n'));
+        return false;
+    case Issue::Issued::Refusal::Library:
+        // The library's notice has been given.
+        return false;
     }
-    QString error;
-    const std::optional<Register::IssuedEntry> made = r->addEntry(entry, compose, &error);
-    if (!made) {
-        Notifier::information(parent, error + QStringLiteral("\n证明照常生成，但本次不登记。"));
-        return compose(QString());
+    if (!issued.notice.isEmpty()) {
+        Notifier::information(parent, issued.notice);
     }
-    m_entry = made->id;
-    return made->text;
+    m_entry = issued.entryId;
+    m_text = issued.text;
+    return true;
 }
 
-void RegisterSession::recordLeaving(QWidget* parent, Register::EventKind kind, const QString& text)
+bool RegisterSession::leave(QWidget* parent, Issue::LeavingKind kind, const QString& text,
+                            StagedFile* file)
 {
-    if (m_entry == 0 || !m_reg) {
-        return;
+    const Issue::Left left = m_issuer.leave(m_entry, kind, text, file);
+    if (!left) {
+        Notifier::information(parent, left.error);
+        return false;
     }
-    QString error;
-    if (!m_reg->recordEvent(m_entry, kind, text, &error)) {
-        Notifier::information(parent, error);
-    }
+    return true;
 }

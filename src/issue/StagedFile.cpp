@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -82,36 +83,24 @@ bool StagedFile::finish(std::unique_ptr<QFile> file, QString* error)
         return false;
     }
     bool ok = file->flush() && file->error() == QFileDevice::NoError;
-    if (ok && ::fsync(file->handle()) != 0) {
+    if (!ok) {
+        *error = file->errorString();
+    } else if (::fsync(file->handle()) != 0) {
         *error = systemError();
         ok = false;
-    } else if (!ok) {
-        *error = file->errorString();
+    } else {
+        // Once whole, the file takes the mode any file the user writes gets (the user's umask
+        // decides), as it would have had if written under its name.
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        ::fchmod(file->handle(), 0666 & ~mask);
     }
     file->close();
-    if (ok && file->error() != QFileDevice::NoError) {
-        *error = file->errorString();
-        ok = false;
-    }
     file.reset();
     if (!ok) {
         discard();
         return false;
     }
-    // The user's umask decides the placed file's mode, as for any file the user writes.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    QFile::setPermissions(m_staged, QFileDevice::Permissions(
-                                        QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                        QFileDevice::ReadUser | QFileDevice::WriteUser |
-                                        ((mask & 040) ? QFileDevice::Permissions()
-                                                      : QFileDevice::ReadGroup) |
-                                        ((mask & 020) ? QFileDevice::Permissions()
-                                                      : QFileDevice::WriteGroup) |
-                                        ((mask & 004) ? QFileDevice::Permissions()
-                                                      : QFileDevice::ReadOther) |
-                                        ((mask & 002) ? QFileDevice::Permissions()
-                                                      : QFileDevice::WriteOther)));
     m_written = true;
     return true;
 }

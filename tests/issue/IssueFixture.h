@@ -67,8 +67,8 @@ inline Issue::Request TypedRequest(const QString& templateText)
                       QStringLiteral("星辰公司"),
                       QStringLiteral("研发部"),
                       QStringLiteral("工程师"),
-                      QStringLiteral("2019年3月1日 星期五"),
-                      QStringLiteral("2024年5月31日 星期五"),
+                      QStringLiteral("2019年 3月 1日 星期五"),
+                      QStringLiteral("2024年 5月31日 星期五"),
                       QStringLiteral("个人原因（家中有事）")};
     request.dates.issued = QDate(2025, 6, 2);
     return request;

@@ -134,11 +134,11 @@ int run(const QStringList& args)
             << QStringLiteral("combined") << QStringLiteral("pattern") << QStringLiteral("width")
             << QStringLiteral("sheet") << QStringLiteral("encoding") << QStringLiteral("report")
             << QStringLiteral("library") << QStringLiteral("register");
-    CliOptions options;
-    QString error;
-    if (!options.parse(args, allowed, &error, {QStringLiteral("no-register")})) {
-        return CliInput::refuse(error);
+    CliOptions options(allowed, {QStringLiteral("no-register")});
+    if (const std::optional<int> end = options.parse(args, synopsis())) {
+        return *end;
     }
+    QString error;
     const QString data = options.value(QStringLiteral("data"));
     if (data.isEmpty()) {
         return CliInput::refuse(CliInput::missingOption(QStringLiteral("data")));
@@ -178,6 +178,12 @@ int run(const QStringList& args)
     }
     if (!templateText) {
         return CliInput::refuse(error);
+    }
+    // A template that prints the number is never written without one.
+    const bool unregistered = options.has(QStringLiteral("no-register"));
+    if (unregistered && Issue::CertificateIssuer::printsNumber(*templateText)) {
+        return CliInput::refuse(
+            QStringLiteral("模板中有【证明编号】，不登记就没有编号：这样的离职证明不能生成"));
     }
     int width = PdfCommand::kResultBoxWidth;
     if (options.has(QStringLiteral("width"))) {
@@ -235,11 +241,6 @@ int run(const QStringList& args)
     // The register beside the library, or a team's on its server as for the program. Every
     // certificate is numbered and recorded in it; when it cannot be used the batch stops, unless
     // the run was asked to be unregistered.
-    const bool unregistered = options.has(QStringLiteral("no-register"));
-    if (unregistered && Issue::CertificateIssuer::printsNumber(*templateText)) {
-        return CliInput::refuse(
-            QStringLiteral("模板中有【证明编号】，不登记就没有编号：这样的离职证明不能生成"));
-    }
     const TeamConfig::Choice team =
         options.has(QStringLiteral("register")) ? TeamConfig::Choice{} : TeamConfig::read();
     const QString registerPath = team.team ? TeamConfig::displayName(team.conninfo)

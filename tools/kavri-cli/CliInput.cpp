@@ -104,15 +104,18 @@ std::optional<int> parseWidth(const QString& text, QString* error)
     return width;
 }
 
-std::optional<TemplateJob> templateJob(const CliOptions& options, QString* error)
+std::optional<TemplateJob> templateJob(const CliOptions& options, QString* error,
+                                       std::optional<int> defaultWidth)
 {
     for (const QString& name : {QStringLiteral("template"), QStringLiteral("width")}) {
-        if (!options.has(name)) {
+        if (!options.has(name) && !(name == u"width" && defaultWidth)) {
             *error = missingOption(name);
             return std::nullopt;
         }
     }
-    const std::optional<int> width = parseWidth(options.value(QStringLiteral("width")), error);
+    const std::optional<int> width = options.has(QStringLiteral("width"))
+                                         ? parseWidth(options.value(QStringLiteral("width")), error)
+                                         : defaultWidth;
     if (!width) {
         return std::nullopt;
     }

@@ -35,13 +35,14 @@ QString missingOption(const QString& name);
 std::optional<int> parseWidth(const QString& text, QString* error);
 
 // What every template subcommand needs: the text of --template and the number of --width, both
-// required.
+// required unless a default width is given.
 struct TemplateJob
 {
     QString templateText;
     int width = 0;
 };
-std::optional<TemplateJob> templateJob(const CliOptions& options, QString* error);
+std::optional<TemplateJob> templateJob(const CliOptions& options, QString* error,
+                                       std::optional<int> defaultWidth = std::nullopt);
 
 // The form values as the options give them, untrimmed; a missing option empty.
 Compose::FieldValues fieldValues(const CliOptions& options);

@@ -27,9 +27,11 @@ QStringList optionNames()
            LegalOptions::valueOptionNames();
 }
 
-std::optional<QString> certificate(const CliOptions& options, QString* error)
+std::optional<QString> certificate(const CliOptions& options, QString* error,
+                                   std::optional<int> defaultWidth)
 {
-    const std::optional<CliInput::TemplateJob> job = CliInput::templateJob(options, error);
+    const std::optional<CliInput::TemplateJob> job =
+        CliInput::templateJob(options, error, defaultWidth);
     if (!job) {
         return std::nullopt;
     }
@@ -52,11 +54,11 @@ std::optional<QString> certificate(const CliOptions& options, QString* error)
 
 int run(const QStringList& args)
 {
-    CliOptions options;
-    QString error;
-    if (!options.parse(args, optionNames(), &error, LegalOptions::flagNames())) {
-        return CliInput::refuse(error);
+    CliOptions options(optionNames(), LegalOptions::flagNames());
+    if (const std::optional<int> end = options.parse(args, synopsis())) {
+        return *end;
     }
+    QString error;
     const std::optional<QString> text = certificate(options, &error);
     if (!text) {
         return CliInput::refuse(error);

@@ -27,27 +27,20 @@ QString synopsis()
 
 int run(const QStringList& args)
 {
-    const QStringList allowed = ComposeCommand::optionNames() << QStringLiteral("out");
-    CliOptions options;
+    CliOptions options(ComposeCommand::optionNames() << QStringLiteral("out"),
+                       LegalOptions::flagNames());
+    if (const std::optional<int> end = options.parse(args, synopsis())) {
+        return *end;
+    }
     QString error;
-    if (!options.parse(args, allowed, &error, LegalOptions::flagNames())) {
-        return CliInput::refuse(error);
-    }
-    if (!options.has(QStringLiteral("width"))) {
-        QStringList withWidth = args;
-        withWidth << QStringLiteral("--width") << QString::number(kResultBoxWidth);
-        options = CliOptions();
-        if (!options.parse(withWidth, allowed, &error, LegalOptions::flagNames())) {
-            return CliInput::refuse(error);
-        }
-    }
     const QString out = options.value(QStringLiteral("out"));
     if (out.isEmpty()) {
         return CliInput::refuse(options.has(QStringLiteral("out"))
                                     ? QStringLiteral("选项“--out”缺少文件名")
                                     : CliInput::missingOption(QStringLiteral("out")));
     }
-    const std::optional<QString> certificate = ComposeCommand::certificate(options, &error);
+    const std::optional<QString> certificate =
+        ComposeCommand::certificate(options, &error, kResultBoxWidth);
     if (!certificate) {
         return CliInput::refuse(error);
     }

@@ -13,6 +13,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <array>
 #include <memory>
 
 using namespace Register;
@@ -201,6 +202,51 @@ int verify(CertificateRegister& reg, const CliOptions& options)
 
 } // namespace
 
+namespace {
+
+// Each operation's options and usage.
+struct Operation
+{
+    const char* name;
+    QStringList valueNames;
+    QStringList flagNames;
+    const char* usage;
+};
+
+const QString kCommonNote = QStringLiteral(
+    "\n    ID numbers are masked unless --full-ids; D is yyyy-MM-dd; FILE defaults to the\n"
+    "    register beside the library file.");
+
+const std::array<Operation, 4>& operations()
+{
+    static const QStringList search = kSearchOptions;
+    static const std::array<Operation, 4> all = {{
+        {"list", QStringList{QStringLiteral("register")} + search, {QStringLiteral("full-ids")},
+         "register list [--register FILE] [--name X] [--id X] [--number X] [--from D] [--to D]\n"
+         "         [--by leaving|created] [--full-ids]\n"
+         "    The register's entries, newest first, tab-separated."},
+        {"show", {QStringLiteral("register"), QStringLiteral("number")},
+         {QStringLiteral("full-ids")},
+         "register show --number N [--register FILE] [--full-ids]\n"
+         "    One entry with its events and texts."},
+        {"export",
+         QStringList{QStringLiteral("register"), QStringLiteral("out")} + search,
+         {QStringLiteral("full-ids")},
+         "register export --out FILE.csv [--register FILE] [search options of list]\n"
+         "         [--full-ids]\n"
+         "    The entries as CSV (UTF-8, BOM)."},
+        {"verify",
+         {QStringLiteral("register"), QStringLiteral("number"), QStringLiteral("text")},
+         {},
+         "register verify --number N | --text FILE|- [--register FILE]\n"
+         "    Whether the register holds the certificate; exit 0 held, 1 held but the text\n"
+         "    differs, 3 not held."},
+    }};
+    return all;
+}
+
+} // namespace
+
 QString synopsis()
 {
     return QStringLiteral(
@@ -210,43 +256,37 @@ QString synopsis()
         "    show --number N [--full-ids]: one entry with its events and texts.\n"
         "    export --out FILE.csv [search options of list] [--full-ids]: CSV (UTF-8, BOM).\n"
         "    verify --number N | --text FILE|-: whether the register holds the certificate;\n"
-        "         exit 0 held, 1 held but the text differs, 3 not held.\n"
-        "    ID numbers are masked unless --full-ids; D is yyyy-MM-dd; FILE defaults to the\n"
-        "    register beside the library file.");
+        "         exit 0 held, 1 held but the text differs, 3 not held.") +
+           kCommonNote;
 }
 
 int run(const QStringList& args)
 {
+    const QString action = args.value(0);
+    if (args.size() == 1 && (action == u"--help" || action == u"-h")) {
+        CliOptions::printUsage(synopsis());
+        return 0;
+    }
     if (args.isEmpty()) {
         return CliInput::refuse(QStringLiteral("register 后面要写 list、show、export 或 verify"));
     }
-    const QString action = args.first();
-    QStringList allowed = {QStringLiteral("register"), QStringLiteral("full-ids")};
-    if (action == QLatin1String("list")) {
-        allowed << kSearchOptions;
-    } else if (action == QLatin1String("show")) {
-        allowed << QStringLiteral("number");
-    } else if (action == QLatin1String("export")) {
-        allowed << kSearchOptions << QStringLiteral("out");
-    } else if (action == QLatin1String("verify")) {
-        allowed = {QStringLiteral("register"), QStringLiteral("number"), QStringLiteral("text")};
-    } else {
+    const Operation* operation = nullptr;
+    for (const Operation& o : operations()) {
+        if (action == QLatin1String(o.name)) {
+            operation = &o;
+        }
+    }
+    if (!operation) {
         return CliInput::refuse(
             QStringLiteral("register 没有“%1”这个操作（可用 list、show、export、verify）")
                 .arg(action));
     }
-    // --full-ids is a switch: given without a value it takes the next "--" as a value otherwise.
-    QStringList rest = args.mid(1);
-    for (QString& arg : rest) {
-        if (arg == QLatin1String("--full-ids")) {
-            arg = QStringLiteral("--full-ids=1");
-        }
+    CliOptions options(operation->valueNames, operation->flagNames);
+    if (const std::optional<int> end =
+            options.parse(args.mid(1), QString::fromUtf8(operation->usage) + kCommonNote)) {
+        return *end;
     }
-    CliOptions options;
     QString error;
-    if (!options.parse(rest, allowed, &error)) {
-        return CliInput::refuse(error);
-    }
     const std::unique_ptr<QCoreApplication> app = CliApplication::core();
     std::unique_ptr<CertificateRegister> reg = openRegister(options, &error);
     if (!reg) {

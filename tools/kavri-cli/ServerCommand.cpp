@@ -22,7 +22,8 @@ int fail(const QString& message)
     return kServerFailed;
 }
 
-// The server named by --server, else the one of kavri.conf.
+// The server named by --server, else the one of kavri.conf. A password is never taken from
+// either: it belongs in ~/.pgpass or pg_service.conf, where the program finds it too.
 std::shared_ptr<PgConnection> connect(const CliOptions& options, int* status)
 {
     QString conninfo = options.value(QStringLiteral("server"));
@@ -33,7 +34,15 @@ std::shared_ptr<PgConnection> connect(const CliOptions& options, int* status)
                 "没有指定服务器：请用 --server 'service=名称' 给出，或在 kavri.conf 中写明"));
             return nullptr;
         }
+        if (!choice.error.isEmpty()) {
+            *status = CliInput::refuse(choice.error);
+            return nullptr;
+        }
         conninfo = choice.conninfo;
+    } else if (QString problem = TeamConfig::checkConninfo(conninfo); !problem.isEmpty()) {
+        problem.replace(QStringLiteral("kavri.conf 中"), QStringLiteral("--server 中"));
+        *status = CliInput::refuse(problem);
+        return nullptr;
     }
     QString error;
     auto connection = PgConnection::open(conninfo, &error);
@@ -43,13 +52,33 @@ std::shared_ptr<PgConnection> connect(const CliOptions& options, int* status)
     return connection;
 }
 
+QString initUsage()
+{
+    return QStringLiteral(
+        "server init [--server CONNINFO]\n"
+        "    Creates the team library's tables and the roles kavri_clerk and kavri_admin on\n"
+        "    the server (default: the one kavri.conf names). Run once, as the database owner.");
+}
+
+QString importUsage()
+{
+    return QStringLiteral(
+        "server import [--library FILE] [--register FILE] [--server CONNINFO]\n"
+        "    Copies a local library file and/or register up to the server's empty tables in\n"
+        "    one transaction, keeping the order of the entries, their default marks and the\n"
+        "    register's numbers; new numbers continue above the highest one copied.");
+}
+
+const QString kPasswordNote = QStringLiteral(
+    "\n    CONNINFO holds no password: it belongs in ~/.pgpass or pg_service.conf.");
+
 int init(const QStringList& args)
 {
-    CliOptions options;
-    QString error;
-    if (!options.parse(args, {QStringLiteral("server")}, &error)) {
-        return CliInput::refuse(error);
+    CliOptions options({QStringLiteral("server")});
+    if (const std::optional<int> end = options.parse(args, initUsage() + kPasswordNote)) {
+        return *end;
     }
+    QString error;
     int status = 0;
     const auto server = connect(options, &status);
     if (!server) {
@@ -66,13 +95,12 @@ int init(const QStringList& args)
 
 int import(const QStringList& args)
 {
-    CliOptions options;
-    QString error;
-    if (!options.parse(
-            args, {QStringLiteral("server"), QStringLiteral("library"), QStringLiteral("register")},
-            &error)) {
-        return CliInput::refuse(error);
+    CliOptions options(
+        {QStringLiteral("server"), QStringLiteral("library"), QStringLiteral("register")});
+    if (const std::optional<int> end = options.parse(args, importUsage() + kPasswordNote)) {
+        return *end;
     }
+    QString error;
     const QString library = options.value(QStringLiteral("library"));
     const QString registerFile = options.value(QStringLiteral("register"));
     if (library.isEmpty() && registerFile.isEmpty()) {
@@ -118,19 +146,16 @@ int import(const QStringList& args)
 
 QString synopsis()
 {
-    return QStringLiteral(
-        "server init [--server CONNINFO]\n"
-        "    Creates the team library's tables and the roles kavri_clerk and kavri_admin on\n"
-        "    the server (default: the one kavri.conf names). Run once, as the database owner.\n"
-        "  kavri-cli server import [--library FILE] [--register FILE] [--server CONNINFO]\n"
-        "    Copies a local library file and/or register up to the server's empty tables in\n"
-        "    one transaction, keeping the order of the entries, their default marks and the\n"
-        "    register's numbers; new numbers continue above the highest one copied.");
+    return initUsage() + QStringLiteral("\n  kavri-cli ") + importUsage() + kPasswordNote;
 }
 
 int run(const QStringList& args)
 {
     const QString action = args.value(0);
+    if (args.size() == 1 && (action == u"--help" || action == u"-h")) {
+        CliOptions::printUsage(synopsis());
+        return 0;
+    }
     if (action == QLatin1String("init")) {
         return init(args.mid(1));
     }

@@ -36,11 +36,12 @@ void CkavriDlg::OnGenerate()
         request.fields[i] = GetCtrlText(this, kFormControls[i].input);
     }
     request.dates = m_pLegalFields->dates(QDate::currentDate());
+    // Measuring fills the box with a probe; a certificate that cannot be made leaves the box as
+    // it was, after one notice.
+    const QString shown = GetCtrlText(this, kResult);
     const int width = MeasureLineWidth(control<QPlainTextEdit>(kResult));
-    // A certificate that cannot be made leaves the result box as it was, after one notice.
-    if (m_pRegister->issue(this, request, width)) {
-        SetCtrlText(this, kResult, m_pRegister->currentText());
-    }
+    const bool made = m_pRegister->issue(this, request, width);
+    SetCtrlText(this, kResult, made ? m_pRegister->currentText() : shown);
 }
 
 void CkavriDlg::OnCopyText()

@@ -16,6 +16,8 @@ void CkavriDlg::SetUpRegister()
 {
     // The register sits beside the library file the window works on.
     m_pRegister = std::make_unique<RegisterSession>(Register::registerPathBeside(m_strLibraryPath));
+    // Every certificate makes the values it used its libraries' defaults.
+    m_pRegister->issuer().setLibrary(&m_dbVisit);
     m_pRegisterAction = new QAction(QStringLiteral("登记簿(&R)…"), this);
     m_pRegisterAction->setObjectName(QStringLiteral("registerAction"));
     connect(m_pRegisterAction, &QAction::triggered, this, &CkavriDlg::OnRegister);

@@ -15,8 +15,11 @@ class SqliteRegisterStorage final : public RegisterStorage
 {
 public:
     static constexpr int kBusyTimeoutMs = 5000;
+    // How long a copy waits for another one that is making the register.
+    static constexpr int kCreateWaitMs = 30000;
 
-    // Opens the register at `path`, making it (and its key) when neither exists. A file made by
+    // Opens the register at `path`, making it (and its key) when neither exists, once: copies
+    // of the program that open a new register at the same time take turns (see lockPathFor). A file made by
     // an older program is migrated up to `schemaVersion` (the current one unless a test asks for
     // an older one). Null and *error on failure: a missing key for an existing file, a wrong key,
     // a damaged file, a file from a newer program.

@@ -195,6 +195,23 @@ SqliteRegisterStorage::open(const QString& path, QString* error, int schemaVersi
     return storage;
 }
 
+std::unique_ptr<SqliteRegisterStorage> SqliteRegisterStorage::openEmpty(QString* error)
+{
+    sqlite3* db = nullptr;
+    const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_MEMORY | SQLITE_OPEN_NOMUTEX;
+    if (sqlite3_open_v2(":memory:", &db, flags, nullptr) != SQLITE_OK) {
+        *error = sqliteError(db);
+        sqlite3_close_v2(db);
+        return nullptr;
+    }
+    std::unique_ptr<SqliteRegisterStorage> storage(new SqliteRegisterStorage(db, QString()));
+    if (!sqliteExec(db, "PRAGMA foreign_keys=ON;", error) ||
+        !storage->migrate(Sql::kCurrentVersion, error)) {
+        return nullptr;
+    }
+    return storage;
+}
+
 int SqliteRegisterStorage::schemaVersion() const
 {
     SqliteStatement s(m_db, "PRAGMA user_version");

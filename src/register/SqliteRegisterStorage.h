@@ -25,6 +25,9 @@ public:
     // a damaged file, a file from a newer program.
     static std::unique_ptr<SqliteRegisterStorage> open(const QString& path, QString* error,
                                                        int schemaVersion = -1);
+    // A register that holds nothing and lives in memory only: what a register that has not been
+    // made yet reads as. Nothing is written to disk.
+    static std::unique_ptr<SqliteRegisterStorage> openEmpty(QString* error);
     ~SqliteRegisterStorage() override;
 
     int schemaVersion() const;

@@ -39,6 +39,8 @@ struct CodePoint
     char32_t value;
 };
 
+// The characters of a line that the document keeps: control characters (a line feed left at
+// the end of a text) draw nothing and are left out; the ones after them keep their places.
 QList<CodePoint> codePoints(const QString& text)
 {
     QList<CodePoint> points;
@@ -49,7 +51,9 @@ QList<CodePoint> codePoints(const QString& text)
             points.append({i, 2, QChar::surrogateToUcs4(c, text.at(i + 1))});
             i += 2;
         } else {
-            points.append({i, 1, c.unicode()});
+            if (c.category() != QChar::Other_Control) {
+                points.append({i, 1, c.unicode()});
+            }
             ++i;
         }
     }

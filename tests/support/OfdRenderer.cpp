@@ -2,7 +2,6 @@
 
 #include <QGlyphRun>
 #include <QPainter>
-#include <QPainterPath>
 #include <QRawFont>
 
 #include <cmath>
@@ -47,23 +46,17 @@ QImage RenderOfdPage(const OfdRead::Archive& archive, const OfdRead::Document& d
             glyphs << indexes.first();
             positions << glyph.origin * scale;
         }
-        if (text.weight >= 700) {
-            // A face without bold: fill the outlines and stroke them about a 30th of an em wide.
-            QPainterPath outline;
-            for (qsizetype i = 0; i < glyphs.size(); ++i) {
-                outline.addPath(font.pathForGlyph(glyphs.at(i)).translated(positions.at(i)));
-            }
-            painter.fillPath(outline, Qt::black);
-            painter.strokePath(outline, QPen(Qt::black, pixelSize / 30.0, Qt::SolidLine,
-                                             Qt::RoundCap, Qt::RoundJoin));
-            continue;
-        }
         QGlyphRun run;
         run.setRawFont(font);
         run.setGlyphIndexes(glyphs);
         run.setPositions(positions);
         painter.setPen(Qt::black);
         painter.drawGlyphRun(QPointF(0, 0), run);
+        if (text.weight >= 700) {
+            // A face without bold: drawn a second time a 41st of an em to the left, as Qt's
+            // PDF writer emboldens it.
+            painter.drawGlyphRun(QPointF(-pixelSize / 41.0, 0), run);
+        }
     }
     painter.end();
     return image;

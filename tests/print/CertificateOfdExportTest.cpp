@@ -375,6 +375,30 @@ TEST_F(OfdExport, EmbeddedFontIsASmallSubsetHoldingEveryCharacterUsed)
     }
 }
 
+TEST_F(OfdExport, CharacterTheSongFaceLacksComesFromAFallbackFaceEmbeddedBeside)
+{
+    // 𠮷 (U+20BB7) is not in AR PL UMing; Qt draws it from a Noto CJK face.
+    const QString line = QStringLiteral("兹证明𠮷磊同志已离职。");
+    const Written w = write({line});
+    const QList<OfdRead::Text>& texts = w.document.pages.first().texts;
+    ASSERT_EQ(texts.size(), 4); // the title, then the line in three runs: song, fallback, song
+    EXPECT_EQ(texts[1].text + texts[2].text + texts[3].text, line);
+    EXPECT_EQ(texts[2].text, QStringLiteral("𠮷"));
+    EXPECT_NE(texts[2].fontFile, texts[1].fontFile);
+    EXPECT_EQ(texts[3].fontFile, texts[1].fontFile);
+    // The runs follow each other without a gap: each starts where the one before it ends.
+    EXPECT_NEAR(texts[2].glyphs.first().origin.x() - texts[1].glyphs.last().origin.x(),
+                texts[1].size, 0.01);
+    EXPECT_NEAR(texts[3].glyphs.first().origin.x() - texts[2].glyphs.first().origin.x(),
+                texts[1].size, 0.01);
+    const QRawFont fallback(w.archive.files.value(texts[2].fontFile), 50);
+    ASSERT_TRUE(fallback.isValid());
+    EXPECT_TRUE(fallback.familyName().startsWith(QStringLiteral("Noto")))
+        << fallback.familyName().toStdString();
+    EXPECT_TRUE(fallback.supportsCharacter(char32_t(0x20BB7)));
+    EXPECT_LT(w.archive.files.value(texts[2].fontFile).size(), 100 * 1024);
+}
+
 TEST_F(OfdExport, SeveralPagesShareOneFontAndKeepTheirOwnTexts)
 {
     const Written w = write({kShortBody, SampleBody(), QStringLiteral("第三页")});

@@ -191,7 +191,7 @@ Issued CertificateIssuer::issue(const Request& request, int width)
                 return out;
             }
             if (!error.isEmpty()) {
-                out.notice = error + QStringLiteral("\n证明照常生成，但本次不登记。");
+                out.notice = error + u'\n' + Register::kIssuedWithoutRegister;
             }
         }
     }
@@ -238,7 +238,7 @@ Issued CertificateIssuer::issue(const Request& request, int width)
             }
             return out;
         }
-        out.notice = error + QStringLiteral("\n证明照常生成，但本次不登记。");
+        out.notice = error + u'\n' + Register::kIssuedWithoutRegister;
         out.text = Compose::ComposeCertificate(request.templateText, out.values, width);
         return out;
     }

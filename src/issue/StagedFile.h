@@ -47,6 +47,24 @@ public:
         return finish(std::move(file), error);
     }
 
+    // For writers that take a file name: `write` writes the whole file under the temporary name
+    // it is given (it may replace the empty file there); false with `error` set when it could
+    // not (the staged file is then removed).
+    template <typename Write> bool writeAt(Write&& write, QString* error)
+    {
+        std::unique_ptr<QFile> file = create(error);
+        if (!file) {
+            return false;
+        }
+        file.reset();
+        if (!write(m_staged, error)) {
+            discard();
+            return false;
+        }
+        m_written = true;
+        return true;
+    }
+
     bool isStaged() const { return m_written && !m_placed; }
     bool isPlaced() const { return m_placed; }
 

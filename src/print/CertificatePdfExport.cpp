@@ -10,16 +10,20 @@
 #include <QPdfWriter>
 #include <QSaveFile>
 
-bool WriteCertificatePdf(QIODevice* device, QStringView body, QString* error)
+void SetUpCertificatePdfWriter(QPdfWriter& writer)
 {
-    QPdfWriter writer(device);
     writer.setResolution(kPdfResolution);
     // A PDF page has no unprintable border: the page grid spans the whole sheet.
     writer.setPageLayout(
         QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
     writer.setTitle(Compose::kTitle);
     writer.setCreator(QStringLiteral("kavri"));
+}
 
+bool WriteCertificatePdf(QIODevice* device, QStringView body, QString* error)
+{
+    QPdfWriter writer(device);
+    SetUpCertificatePdfWriter(writer);
     QPainter painter;
     if (!painter.begin(&writer)) {
         if (error) {

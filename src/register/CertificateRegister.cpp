@@ -57,6 +57,17 @@ std::unique_ptr<CertificateRegister> CertificateRegister::open(const QString& pa
     return std::make_unique<CertificateRegister>(std::move(storage));
 }
 
+std::unique_ptr<CertificateRegister> CertificateRegister::openEmpty(QString* error)
+{
+    QString reason;
+    std::unique_ptr<SqliteRegisterStorage> storage = SqliteRegisterStorage::openEmpty(&reason);
+    if (!storage) {
+        *error = QStringLiteral("无法打开出具登记簿：%1。").arg(reason);
+        return nullptr;
+    }
+    return std::make_unique<CertificateRegister>(std::move(storage));
+}
+
 std::unique_ptr<CertificateRegister> CertificateRegister::openServer(const QString& conninfo,
                                                                      QString* error)
 {

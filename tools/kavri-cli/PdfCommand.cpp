@@ -7,6 +7,7 @@
 #include "LegalOptions.h"
 #include "issue/CertificateIssuer.h"
 #include "issue/StagedFile.h"
+#include "print/CertificateOfdExport.h"
 #include "print/CertificatePdfExport.h"
 #include "print/PrintCommands.h"
 
@@ -18,10 +19,10 @@ namespace PdfCommand {
 QString synopsis()
 {
     return QStringLiteral(
-               "pdf --template FILE --out FILE.pdf [--width W] [value options of compose]\n"
-               "    Writes the certificate as the one A4 page that 导出PDF writes. Without\n"
-               "    --width the certificate is composed %1 characters wide, as the main\n"
-               "    window's result box holds it.")
+               "pdf --template FILE --out FILE.pdf|FILE.ofd [--width W] [value options of compose]\n"
+               "    Writes the certificate as the one A4 page that 导出PDF writes, as PDF, or as\n"
+               "    OFD (GB/T 33190) when FILE ends in .ofd. Without --width the certificate is\n"
+               "    composed %1 characters wide, as the main window's result box holds it.")
         .arg(kResultBoxWidth);
 }
 
@@ -52,15 +53,27 @@ int run(const QStringList& args)
     };
     StagedFile file(out);
     const QString body = PrintCommands::CertificateBody(*certificate);
-    if (!file.write([&body](QFile& device,
-                            QString* why) { return WriteCertificatePdf(&device, body, why); },
-                    &error)) {
+    const bool ofd = out.endsWith(QStringLiteral(".ofd"), Qt::CaseInsensitive);
+    const bool written =
+        ofd ? file.writeAt(
+                  [&](const QString& path, QString* why) {
+                      return ExportCertificateOfd(
+                          path, body,
+                          CertificateOfdInfo{options.value(QStringLiteral("company")), {}, {}},
+                          why);
+                  },
+                  &error)
+            : file.write([&body](QFile& device,
+                                 QString* why) { return WriteCertificatePdf(&device, body, why); },
+                         &error);
+    if (!written) {
         return cannotWrite(error);
     }
     // Out of kavri the way every certificate leaves, unrecorded: this command has no register.
     Issue::CertificateIssuer issuer;
     issuer.setRegisterUse(Issue::RegisterUse::None);
-    const Issue::Left left = issuer.leave(0, Issue::LeavingKind::Pdf, *certificate, &file);
+    const Issue::Left left = issuer.leave(
+        0, ofd ? Issue::LeavingKind::Ofd : Issue::LeavingKind::Pdf, *certificate, &file);
     if (!left) {
         return cannotWrite(left.reason.isEmpty() ? left.error : left.reason);
     }

@@ -3,14 +3,6 @@
 #include "register/CertificateRegister.h"
 #include "ui/common/Notifier.h"
 
-namespace {
-
-// What the main window adds when the register cannot be used and the certificate is made all
-// the same.
-const QString kMadeUnregistered = QStringLiteral("\n证明照常生成，但本次不登记。");
-
-} // namespace
-
 RegisterSession::RegisterSession(QString registerPath) : m_path(std::move(registerPath))
 {
     m_issuer.useRegisterFile(m_path);
@@ -31,7 +23,7 @@ Register::CertificateRegister* RegisterSession::reg(QWidget* parent)
     QString error;
     Register::CertificateRegister* r = m_issuer.reg(&error);
     if (!r && !error.isEmpty()) {
-        Notifier::information(parent, error + kMadeUnregistered);
+        Notifier::information(parent, error + u'\n' + Register::kIssuedWithoutRegister);
     }
     return r;
 }

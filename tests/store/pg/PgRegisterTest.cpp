@@ -272,7 +272,7 @@ TEST_F(PgRegisterTest, ServerWithoutRegisterTablesIsNamedInTheMessage)
     QString error;
     EXPECT_FALSE(CertificateRegister::openServer(empty.conninfo(), &error));
     EXPECT_TRUE(error.contains(QStringLiteral("kavri-cli server init"))) << error.toStdString();
-    // What follows from it is the caller's to say (Generate goes on, a batch stops).
+    // Whether a certificate is made all the same is for the caller to say.
     EXPECT_FALSE(error.contains(QStringLiteral("证明照常生成"))) << error.toStdString();
 }
 

@@ -208,6 +208,40 @@ TEST_F(RegisterWindowTest, VerifyShowsWhereAPastedTextDiffers)
     EXPECT_EQ(notifier.texts().value(0), QStringLiteral("请输入证明编号，或粘贴证明全文。"));
 }
 
+TEST_F(RegisterWindowTest, VerifyOfATextWithoutANumberShowsTheClosestWithTheIdMasked)
+{
+    QString error;
+    const auto made = reg->addEntry(
+        person("赵六", "11010519491231002X", "2026年3月31日"),
+        [](const QString&) {
+            return QStringLiteral("离职证明\r\n\r\n兹证明赵六（身份证号：11010519491231002X）"
+                                  "于2026年3月31日离职。\r\n");
+        },
+        &error);
+    ASSERT_TRUE(made) << error.toStdString();
+    CVerifyDlg dlg(reg.get());
+    dlg.input()->setPlainText(QStringLiteral(
+        "离职证明\n\n兹证明赵六（身份证号：11010519491231002X）于2026年3月30日离职。\n"));
+    click(dlg, "verifyButton");
+    const QString report = dlg.report()->toPlainText();
+    EXPECT_TRUE(report.startsWith(QStringLiteral("文本中没有证明编号。按文本中的姓名和身份证号，"
+                                                 "最接近的是编号为 LZ2026-000003 的证明")))
+        << report.toStdString();
+    EXPECT_FALSE(report.contains(QStringLiteral("11010519491231002X")));
+    EXPECT_EQ(dlg.recorded()->toPlainText(),
+              QStringLiteral("离职证明\n\n兹证明赵六（身份证号：110105********002X）"
+                             "于2026年3月31日离职。\n"));
+
+    click(dlg, "showFullIdButton");
+    EXPECT_EQ(dlg.recorded()->toPlainText(),
+              QStringLiteral("离职证明\n\n兹证明赵六（身份证号：11010519491231002X）"
+                             "于2026年3月31日离职。\n"));
+    EXPECT_TRUE(dlg.report()->toPlainText().contains(QStringLiteral("身份证号：11010519491231002X")));
+    click(dlg, "showFullIdButton");
+    EXPECT_TRUE(dlg.recorded()->toPlainText().contains(QStringLiteral("110105********002X")));
+    EXPECT_TRUE(notifier.notices().isEmpty());
+}
+
 TEST_F(RegisterWindowTest, EveryControlHasAnAccessibleName)
 {
     CRegisterDlg dlg(reg.get());

@@ -6,6 +6,7 @@
 #include "ui/common/SaveFileDialog.h"
 #include "register/CertificateRegister.h"
 #include "register/IdMask.h"
+#include "register/LeaverDuties.h"
 #include "register/RegisterCsv.h"
 #include "ui/register/CVerifyDlg.h"
 
@@ -133,11 +134,11 @@ void CRegisterDlg::buildControls()
     connect(find, &QPushButton::clicked, this, &CRegisterDlg::OnSearch);
     connect(clear, &QPushButton::clicked, this, &CRegisterDlg::OnClearSearch);
 
-    m_list = named(new QTableWidget(0, 7, this), "registerList", QStringLiteral("登记列表"));
+    m_list = named(new QTableWidget(0, 8, this), "registerList", QStringLiteral("登记列表"));
     m_list->setHorizontalHeaderLabels({QStringLiteral("证明编号"), QStringLiteral("姓名"),
                                        QStringLiteral("身份证号"), QStringLiteral("公司名称"),
                                        QStringLiteral("离职日期"), QStringLiteral("状态"),
-                                       QStringLiteral("最后事件")});
+                                       QStringLiteral("最后事件"), QStringLiteral("出具时间")});
     m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
     // Tab goes on to the next control instead of through every cell; arrows move in the list.
     m_list->setTabKeyNavigation(false);
@@ -249,8 +250,9 @@ void CRegisterDlg::reload()
     m_list->setRowCount(static_cast<int>(rows->size()));
     for (int i = 0; i < rows->size(); ++i) {
         const EntrySummary& r = rows->at(i);
-        const QStringList cells = {r.number,    r.name,         idText(r.idNumber), r.company,
-                                   r.leaveDate, statusLabel(r), lastEventLabel(r)};
+        const QStringList cells = {r.number,       r.name,           idText(r.idNumber),
+                                   r.company,      r.leaveDate,      statusLabel(r),
+                                   lastEventLabel(r), issueTiming(r)};
         for (int c = 0; c < cells.size(); ++c) {
             auto* item = new QTableWidgetItem(cells[c]);
             item->setData(Qt::UserRole, r.id);
@@ -269,6 +271,32 @@ void CRegisterDlg::reload()
     } else {
         showEntry(0);
     }
+}
+
+void CRegisterDlg::setToday(const QDate& day)
+{
+    m_today = day;
+    reload();
+}
+
+QString CRegisterDlg::issueTiming(const EntrySummary& r) const
+{
+    const QDate today = m_today.isValid() ? m_today : QDate::currentDate();
+    if (!r.issued) {
+        return isOverdueDraft(r.issued, r.leaveDay, today)
+                   ? QStringLiteral("待出具，已过 %1 天").arg(r.leaveDay.daysTo(today))
+                   : QString();
+    }
+    if (!r.leaveDay.isValid()) {
+        return {};
+    }
+    // The first time the certificate left: the entry's oldest event.
+    QString error;
+    const std::optional<Entry> e = m_reg->entry(r.id, &error);
+    if (!e || e->events.isEmpty()) {
+        return {};
+    }
+    return issueTimingText(r.leaveDay, e->events.first().at.toLocalTime().date());
 }
 
 void CRegisterDlg::OnSearch()

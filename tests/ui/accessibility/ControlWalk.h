@@ -31,8 +31,8 @@ QStringList sharedNames(QWidget* window);
 QStringList unreachedByTab(QWidget* window);
 
 // "<object name>: <text>" of each shown label whose text a screen reader does not hear: neither
-// its accessible name nor its description holds the text it shows. A label that says nothing
-// (empty, or a picture) is not listed.
+// its accessible name nor its description holds the text it shows. A label that says nothing in
+// words (empty, a picture, a mark such as "！") is not listed.
 QStringList unspokenLabels(QWidget* window);
 
 // "<class> <object name>" of each shown drop-down that no label is linked to. On Linux a screen

@@ -148,7 +148,7 @@ TEST(KavriCliRegisterDue, ListsTheOverdueDraftsAndTheLateCertificates)
         NewEntry e;
         e.templateName = QStringLiteral("模板");
         e.values = {{QStringLiteral("姓名"), QString::fromUtf8(name)},
-                    {QStringLiteral("离职日期"), QString::fromLatin1(leave)}};
+                    {QStringLiteral("离职日期"), QString::fromUtf8(leave)}};
         const auto made = reg->addEntry(
             e, [](const QString& n) { return QStringLiteral("证明 ") + n; }, &error);
         EXPECT_TRUE(made) << error.toStdString();
@@ -187,7 +187,8 @@ TEST(KavriCliRegisterDue, ListsTheOverdueDraftsAndTheLateCertificates)
                              "LZ2026-000005\t钱七\t2026-04-01\t已过 9 天\r\n"
                              "逾期出具：2 份\r\n"
                              "LZ2026-000004\t赵六\t2026-02-28\t2026-03-17\t逾期 17 天\r\n"
-                             "LZ2026-000001\t张三\t2026-03-31\t2026-04-02\t逾期 2 天\r\n"));
+                             "LZ2026-000001\t张三\t2026-03-31\t2026-04-02\t逾期 2 天\r\n"))
+        << r.outText().toStdString();
 
     const CliRun bad = runCli({QStringLiteral("register"), QStringLiteral("due"),
                                QStringLiteral("--register"), path, QStringLiteral("--today"),

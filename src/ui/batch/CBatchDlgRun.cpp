@@ -3,6 +3,7 @@
 #include "issue/CertificateIssuer.h"
 #include "ui/common/Notifier.h"
 #include "ui/batch/BatchFileChooser.h"
+#include "ui/common/WidgetText.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -59,7 +60,7 @@ void CBatchDlg::OnStart()
     m_listSkipped->hide();
     m_btnOpenFolder->hide();
     setIdle(false);
-    m_btnCancel->setText(QStringLiteral("取消"));
+    SetButtonCaption(m_btnCancel, QStringLiteral("取消"));
     m_progress->setRange(0, int(m_sheet->records.size()));
     m_progress->setValue(0);
 
@@ -109,7 +110,7 @@ void CBatchDlg::OnCancel()
     if (isRunning()) {
         m_writer->cancel();
         m_btnCancel->setEnabled(false);
-        m_btnCancel->setText(QStringLiteral("正在停止…"));
+        SetButtonCaption(m_btnCancel, QStringLiteral("正在停止…"));
         return;
     }
     QDialog::reject();
@@ -133,10 +134,10 @@ void CBatchDlg::showSummary()
     // The register's connection was made on the run's thread and goes with the run.
     m_issuer.reset();
     m_btnCancel->setEnabled(true);
-    m_btnCancel->setText(QStringLiteral("关闭"));
+    SetButtonCaption(m_btnCancel, QStringLiteral("关闭"));
     m_btnStart->setEnabled(m_sheet && m_sheet->acceptedCount() > 0);
     setIdle(true);
-    m_btnCancel->setText(QStringLiteral("关闭"));
+    SetButtonCaption(m_btnCancel, QStringLiteral("关闭"));
 
     const BatchReport& r = m_report;
     QString text = QStringLiteral("已写入 %1 份离职证明").arg(r.written.size());

@@ -40,7 +40,8 @@ public:
 
     // Places the ID hint to the right of the ID input and the 无固定期限 box to the right of the
     // contract's end date (both just laid out), `width` pixels wide; each hides with its input.
-    void placeBesideInputs(int width);
+    // The hint is `idGrowth` narrower: what the ID input grew by beyond an input's width.
+    void placeBesideInputs(int width, int idGrowth = 0);
 
     // The dates the placeholders beyond the nine are made from, as the pickers hold them, with
     // `issued` as the date of issue.

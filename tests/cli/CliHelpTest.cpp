@@ -71,6 +71,7 @@ INSTANTIATE_TEST_SUITE_P(
         HelpCase{"RegisterShow", {"register", "show"}, "register show --number N"},
         HelpCase{"RegisterExport", {"register", "export"}, "register export --out FILE.csv"},
         HelpCase{"RegisterVerify", {"register", "verify"}, "register verify --number N"},
+        HelpCase{"RegisterDue", {"register", "due"}, "register due [--today D]"},
         HelpCase{"Server", {"server"}, "server init [--server CONNINFO]"},
         HelpCase{"ServerInit", {"server", "init"}, "server init [--server CONNINFO]"},
         HelpCase{"ServerImport", {"server", "import"}, "server import [--library FILE]"}),

@@ -1,5 +1,6 @@
 #include "BatchFixtures.h"
 #include "CliRun.h"
+#include "HostileSheets.h"
 #include "PdfText.h"
 #include "TempLibrary.h"
 #include "register/CertificateRegister.h"
@@ -10,6 +11,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -259,7 +261,8 @@ TEST_F(BatchCli, ADoubtfulIdNumberIsSaidForItsRowAndTheRowIsWritten)
     simple.close();
 
     const QString out = dir.filePath(QStringLiteral("out"));
-    const CliRun run = runBatch({"--data", sheet, "--template", templatePath, "--out", out});
+    const CliRun run =
+        runBatch(withRegister({"--data", sheet, "--template", templatePath, "--out", out}));
     EXPECT_EQ(run.status, 0) << run.errText().toStdString();
     const QStringList lines = run.errText().split(u'\n');
     EXPECT_TRUE(lines.contains(QStringLiteral(
@@ -272,3 +275,105 @@ TEST_F(BatchCli, ADoubtfulIdNumberIsSaidForItsRowAndTheRowIsWritten)
 }
 
 } // namespace
+
+namespace {
+
+// Lines of stderr that a run said about rows ("第 N 行（…）已跳过：…").
+QStringList skippedLines(const CliRun& run)
+{
+    QStringList lines;
+    for (const QString& line : run.errText().split(u'\n')) {
+        if (line.contains(QStringLiteral("已跳过："))) {
+            lines << line;
+        }
+    }
+    return lines;
+}
+
+bool writeUtf8(const QString& path, const QString& text)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(text.toUtf8()) > 0;
+}
+
+} // namespace
+
+TEST_F(BatchCli, ASheetPastItsLimitsIsRefusedBeforeAnyCertificate)
+{
+    const QString sheet = dir.filePath(QStringLiteral("rows.csv"));
+    ASSERT_TRUE(HostileSheets::manyRowsCsv(sheet, 100001));
+    const QString out = dir.filePath(QStringLiteral("out"));
+    const CliRun run = runBatch(
+        withRegister({"--data", sheet, "--template", templatePath, "--out", out}));
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.errText(),
+              QStringLiteral("kavri-cli: 无法读取表格“%1”：表格超过 100000 行（第 100002 行是第 "
+                             "100001 行数据）：一次最多处理 100000 行，请分成几个表格\n")
+                  .arg(sheet));
+    EXPECT_FALSE(QFileInfo::exists(out));
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath(Register::kRegisterFileName)));
+}
+
+TEST_F(BatchCli, RowsOfOneProblemAreSaidFiftyTimesThenCounted)
+{
+    QString text = QStringLiteral("姓名,性别\r\n");
+    for (int i = 1; i <= 60; ++i) {
+        text += QStringLiteral("员工%1,X\r\n").arg(i);
+    }
+    const QString sheet = dir.filePath(QStringLiteral("bad.csv"));
+    ASSERT_TRUE(writeUtf8(sheet, text));
+    const QString report = dir.filePath(QStringLiteral("report.csv"));
+    const CliRun run = runBatch(withRegister({"--data", sheet, "--template", templatePath, "--out",
+                                              dir.filePath(QStringLiteral("out")), "--report",
+                                              report}));
+    EXPECT_EQ(run.status, 1);
+    const QStringList skipped = skippedLines(run);
+    ASSERT_EQ(skipped.size(), 50);
+    EXPECT_TRUE(skipped.last().startsWith(QStringLiteral("kavri-cli: 第 51 行（员工50）已跳过：")));
+    EXPECT_TRUE(run.errText().contains(QStringLiteral("\nkavri-cli: 另有 10 行有同样的问题\n")))
+        << run.errText().toStdString();
+    // The report has every row.
+    QFile file(report);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromUtf8(file.readAll()).count(QStringLiteral("已跳过")), 60);
+}
+
+TEST_F(BatchCli, FormulaLikeNamesReachTheReportAsText)
+{
+    const QString sheet = dir.filePath(QStringLiteral("formula.csv"));
+    ASSERT_TRUE(writeUtf8(sheet, QStringLiteral("姓名,性别\r\n=HYPERLINK(\"x\"),X\r\n-2+3,X\r\n"
+                                                "@SUM(A1),X\r\n+cmd,X\r\n")));
+    const QString report = dir.filePath(QStringLiteral("report.csv"));
+    runBatch(withRegister({"--data", sheet, "--template", templatePath, "--out",
+                           dir.filePath(QStringLiteral("out")), "--report", report}));
+    QFile file(report);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QStringList lines = QString::fromUtf8(file.readAll()).split(QStringLiteral("\r\n"));
+    ASSERT_GE(lines.size(), 5);
+    EXPECT_TRUE(lines[1].startsWith(QStringLiteral("2,\"'=HYPERLINK(\"\"x\"\")\",已跳过,")))
+        << lines[1].toStdString();
+    EXPECT_TRUE(lines[2].startsWith(QStringLiteral("3,'-2+3,已跳过,"))) << lines[2].toStdString();
+    EXPECT_TRUE(lines[3].startsWith(QStringLiteral("4,'@SUM(A1),已跳过,")));
+    EXPECT_TRUE(lines[4].startsWith(QStringLiteral("5,'+cmd,已跳过,")));
+}
+
+TEST_F(BatchCli, ControlCharactersInCellsRefuseTheRowAndNeverReachTheTerminal)
+{
+    const QString sheet = dir.filePath(QStringLiteral("controls.csv"));
+    ASSERT_TRUE(writeUtf8(sheet, QStringLiteral("姓名,部门\r\n张\u202E三fdp.exe,研发部\r\n"
+                                                "李四,\x1b[31m研发部\a\r\n")));
+    const CliRun run = runBatch(withRegister(
+        {"--data", sheet, "--template", templatePath, "--out", dir.filePath(QStringLiteral("out"))}));
+    EXPECT_EQ(run.status, 1);
+    const QString err = run.errText();
+    EXPECT_TRUE(err.contains(QStringLiteral(
+        "第 2 行（）已跳过：姓名中有不可见的文字方向控制符（U+202E），请删去后再试")))
+        << err.toStdString();
+    EXPECT_TRUE(err.contains(QStringLiteral(
+        "第 3 行（李四）已跳过：部门中有不可见的转义符（U+001B），请删去后再试")))
+        << err.toStdString();
+    for (QChar c : err) {
+        EXPECT_FALSE(c.unicode() < 0x20 && c != u'\n') << "raw control " << int(c.unicode());
+        EXPECT_NE(c.unicode(), 0x202E);
+    }
+}

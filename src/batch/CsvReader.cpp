@@ -245,14 +245,15 @@ bool isUtf8Throughout(QFile& file)
         if (chunk.isEmpty()) {
             break;
         }
-        (void)decoder.decode(chunk);
+        // The decoder decodes when its result is taken, not before.
+        const QString text = decoder.decode(chunk);
         if (decoder.hasError()) {
             return false;
         }
     }
     // A sequence cut off at the end of the file is no UTF-8 either.
-    (void)decoder.decode(QByteArrayView());
-    return !decoder.hasError();
+    const QString rest = decoder.decode(QByteArrayView());
+    return !decoder.hasError() && rest.isEmpty();
 }
 
 } // namespace
@@ -344,8 +345,8 @@ std::optional<SheetTable> read(const QString& path, Encoding encoding, QString* 
             return fail(collector.error());
         }
     }
-    (void)decoder.decode(QByteArrayView());
-    if (decoder.hasError()) {
+    const QString rest = decoder.decode(QByteArrayView());
+    if (decoder.hasError() || !rest.isEmpty()) {
         return fail(badText);
     }
     if (splitter && !splitter->finish(error)) {

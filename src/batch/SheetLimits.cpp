@@ -178,23 +178,58 @@ BoundedDevice::BoundedDevice(QIODevice* source, qint64 limit) : m_source(source)
     open(QIODevice::ReadOnly);
 }
 
+qint64 BoundedDevice::filter(char* data, qint64 size)
+{
+    qint64 kept = 0;
+    for (qint64 i = 0; i < size; ++i) {
+        const auto b = static_cast<unsigned char>(data[i]);
+        if (m_inTag) {
+            m_inTag = b != '>';
+            m_run = 0;
+        } else if (b == '<') {
+            m_inTag = true;
+            m_dropping = false;
+            m_inEntity = false;
+        } else if (m_dropping) {
+            continue;
+        } else if (m_run >= kMaxTextRun && !m_inEntity && (b & 0xC0) != 0x80) {
+            // Cut before a character (never inside one, nor inside an entity).
+            m_dropping = true;
+            continue;
+        } else {
+            ++m_run;
+            if (b == '&') {
+                m_inEntity = true;
+            } else if (b == ';') {
+                m_inEntity = false;
+            }
+        }
+        data[kept++] = char(b);
+    }
+    return kept;
+}
+
 qint64 BoundedDevice::readData(char* data, qint64 maxSize)
 {
-    if (m_overLimit) {
-        return -1;
+    while (!m_overLimit) {
+        // One byte past the limit is read to tell a member of exactly `limit` bytes from a
+        // longer one.
+        const qint64 room = m_limit + 1 - m_read;
+        const qint64 got = m_source->read(data, std::min(maxSize, room));
+        if (got <= 0) {
+            return got;
+        }
+        m_read += got;
+        if (m_read > m_limit) {
+            m_overLimit = true;
+            break;
+        }
+        // All of it dropped: read on, since no bytes would read as the end.
+        if (const qint64 kept = filter(data, got); kept > 0) {
+            return kept;
+        }
     }
-    // One byte past the limit is read to tell a member of exactly `limit` bytes from a longer one.
-    const qint64 room = m_limit + 1 - m_read;
-    const qint64 got = m_source->read(data, std::min(maxSize, room));
-    if (got <= 0) {
-        return got;
-    }
-    m_read += got;
-    if (m_read > m_limit) {
-        m_overLimit = true;
-        return -1;
-    }
-    return got;
+    return -1;
 }
 
 } // namespace SheetLimits

@@ -76,9 +76,13 @@ private:
     SheetTable m_table;
 };
 
-// A device that reads another one up to `limit` bytes and reports an error past them, so that a
-// reader pulling from it stops there. For the members of an archive, whose inflated size nobody
-// knows before reading them.
+// A device that reads the XML of another one up to `limit` bytes and reports an error past them,
+// so that a reader pulling from it stops there: for the members of an archive, whose inflated
+// size nobody knows before reading them. A run of text between two tags is passed up to
+// kMaxTextRun bytes (whole characters and entities) and the rest of it dropped: an XML reader
+// holds a text whole before handing it on, and no cell that long is kept anyway.
+inline constexpr qint64 kMaxTextRun = 64 * 1024;
+
 class BoundedDevice : public QIODevice
 {
 public:
@@ -92,10 +96,17 @@ protected:
     qint64 writeData(const char*, qint64) override { return -1; }
 
 private:
+    // Keeps the bytes of data[0, size) that pass; returns how many.
+    qint64 filter(char* data, qint64 size);
+
     QIODevice* m_source;
     qint64 m_limit;
     qint64 m_read = 0;
     bool m_overLimit = false;
+    bool m_inTag = false;
+    bool m_inEntity = false;
+    bool m_dropping = false;
+    qint64 m_run = 0;
 };
 
 } // namespace SheetLimits

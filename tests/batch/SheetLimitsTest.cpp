@@ -8,6 +8,7 @@
 #include <QBuffer>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QXmlStreamReader>
 #include <functional>
 #include <gtest/gtest.h>
 #include <vector>
@@ -177,6 +178,40 @@ TEST(BoundedDevice, ReadsUpToItsLimitAndReportsWhatLiesBeyond)
             EXPECT_EQ(got, bytes);
         }
         EXPECT_LE(bounded.bytesRead(), qint64(limit) + 1);
+    }
+}
+
+TEST(BoundedDevice, ALongTextIsCutBetweenCharactersAndTheXmlStaysWhole)
+{
+    const qsizetype run = SheetLimits::kMaxTextRun;
+    struct Case
+    {
+        const char* label;
+        QByteArray text; // between <t> and </t>
+        QByteArray kept;
+    };
+    const QByteArray xs(run - 1, 'x');
+    const QByteArray han = QStringLiteral("张").toUtf8();
+    const Case cases[] = {
+        {"Short", "abc", "abc"},
+        {"Exactly", QByteArray(run, 'x'), QByteArray(run, 'x')},
+        {"Long", QByteArray(5 * run, 'x'), QByteArray(run, 'x')},
+        {"CharacterAcrossTheCut", xs + han + han, xs + han},
+        {"EntityAcrossTheCut", xs + "&amp;&amp;", xs + "&amp;"},
+    };
+    for (const Case& c : cases) {
+        QByteArray bytes = "<r><t>" + c.text + "</t><t>ok</t></r>";
+        QBuffer source(&bytes);
+        ASSERT_TRUE(source.open(QIODevice::ReadOnly));
+        SheetLimits::BoundedDevice bounded(&source, 1 << 30);
+        EXPECT_EQ(bounded.readAll(), "<r><t>" + c.kept + "</t><t>ok</t></r>") << c.label;
+        source.seek(0);
+        SheetLimits::BoundedDevice again(&source, 1 << 30);
+        QXmlStreamReader xml(&again);
+        while (!xml.atEnd()) {
+            xml.readNext();
+        }
+        EXPECT_FALSE(xml.hasError()) << c.label << ": " << xml.errorString().toStdString();
     }
 }
 

@@ -103,13 +103,14 @@ TEST(XlsxRead, ASheetChosenByNameAndThe1904System)
          {"xl/worksheets/first.xml",
           sheetXml(R"(<row><c t="inlineStr"><is><t>甲</t></is></c></row>)")},
          {"xl/worksheets/second.xml",
-          sheetXml(R"(<row><c t="inlineStr"><is><t>姓名</t></is></c></row>)"
+          sheetXml(R"(<row><c t="inlineStr"><is><t>姓名</t></is></c>)"
+                   R"(<c t="inlineStr"><is><t>离职日期</t></is></c></row>)"
                    R"(<row><c t="inlineStr"><is><t>赵六</t></is></c><c><v>43981</v></c></row>)")}});
     QString error;
     const std::optional<SheetTable> table = XlsxReader::read(path, QStringLiteral("名单"), &error);
     ASSERT_TRUE(table) << error.toStdString();
     EXPECT_TRUE(table->date1904);
-    EXPECT_EQ(table->header, QStringList{"姓名"});
+    EXPECT_EQ(table->header, (QStringList{"姓名", "离职日期"}));
     ASSERT_EQ(table->rows.size(), 1);
     EXPECT_EQ(table->rows[0].line, 2); // rows without a number count on from the one before
     EXPECT_EQ(table->rows[0].cell(1).number, 43981.0);

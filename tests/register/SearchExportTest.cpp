@@ -38,7 +38,7 @@ TEST(CsvTest, FormulaLikeFieldsStartWithAnApostrophe)
         {"+cmd|' /C calc'!A0", "'+cmd|' /C calc'!A0"},
         {"-2+3", "'-2+3"},
         {"@SUM(A1:A9)", "'@SUM(A1:A9)"},
-        {"\tx", "\"'\tx\""},
+        {"\tx", "'\tx"},
         {"\rx", "\"'\rx\""},
         {"=1,2", "\"'=1,2\""},
         {"张-三", "张-三"},

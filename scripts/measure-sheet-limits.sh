@@ -8,7 +8,7 @@ build=${1:-build}
 cmake --build "$build" --target hostile_sheets kavri-cli >/dev/null
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-"$build/bench/batch/hostile_sheets" "$work/sheets" >/dev/null
+"$build/bin/hostile_sheets" "$work/sheets" >/dev/null
 printf '兹证明【姓名】离职。' > "$work/template.txt"
 printf '| %s | %s | %s | %s | %s |\n' "sheet" "exit" "time (s)" "peak RSS (MiB)" "message"
 printf '|---|---|---|---|---|\n'

@@ -2,6 +2,7 @@
 
 #include "store/LibraryFilePath.h"
 #include "app/SessionEndWatcher.h"
+#include "backup/KavriBackup.h"
 #include "print/CMyFrame.h"
 #include "ui/common/ApplicationSetup.h"
 #include "ui/main/CkavriDlg.h"
@@ -20,6 +21,9 @@ CkavriApp* CkavriApp::instance()
 
 int CkavriApp::InitInstance()
 {
+    // A backup killed half way by an earlier run leaves a copy of the register in a temporary
+    // folder: it goes now.
+    KavriBackup::removeLeftovers(QString());
     CkavriDlg dlg(m_dbVisit, m_strCertText, libraryFilePath());
     m_pMainWnd = &dlg;
     ConnectMainWindow(dlg);

@@ -14,6 +14,8 @@ namespace Register {
 QByteArray registerCsv(const QList<EntrySummary>& rows, bool fullIds);
 
 // One CSV field, quoted when it holds a comma, a quote, a line break or leading/trailing blanks.
+// A field starting with '=', '+', '-', '@', tab or CR gets an apostrophe in front, so that a
+// spreadsheet program opening the file shows it as text rather than running it as a formula.
 QString csvField(const QString& value);
 
 // The list's columns: the number, the form's fields the register lists (in the form's order),

@@ -38,6 +38,9 @@ std::optional<QString> certificate(const CliOptions& options, QString* error,
     Issue::Request request;
     request.templateText = job->templateText;
     request.fields = CliInput::fieldValues(options);
+    if (!CliInput::checkValueCharacters(options, error)) {
+        return std::nullopt;
+    }
     if (!LegalOptions::completeDates(options, job->templateText, &request.dates, error)) {
         return std::nullopt;
     }

@@ -2,6 +2,7 @@
 
 #include "compose/CertificateComposer.h"
 #include "compose/ExtraPlaceholders.h"
+#include "compose/ValueCharacters.h"
 #include "legal/ContractTerm.h"
 #include "legal/LegalPlaceholders.h"
 #include "legal/LongDate.h"
@@ -157,6 +158,15 @@ Register::FormValues CertificateIssuer::registerValuesOf(const Request& request)
 Issued CertificateIssuer::issue(const Request& request, int width)
 {
     Issued out;
+    // A control or text-direction character would be registered and printed unseen: refused,
+    // naming the field, before anything is remembered or numbered.
+    CertificateValues typed = Compose::certificateValuesOf(request.fields);
+    typed.reason = rawField(request, FieldIndex::Reason);
+    if (const QString bad = Compose::certificateValuesProblem(typed); !bad.isEmpty()) {
+        out.refusal = Issued::Refusal::Characters;
+        out.problems << bad;
+        return out;
+    }
     out.problems = check(request);
     if (!out.problems.isEmpty()) {
         out.refusal = Issued::Refusal::Values;

@@ -40,7 +40,8 @@ struct Issued
     enum class Refusal
     {
         None,
-        Values,   // the values cannot make a certificate
+        Values,     // the values cannot make a certificate
+        Characters, // a value holds a character no certificate may carry (said in full)
         Library,  // the library could not note the values; its own notice has been given
         Register, // the certificate needs the register and the register cannot be used
     };

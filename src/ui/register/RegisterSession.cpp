@@ -38,6 +38,7 @@ bool RegisterSession::issue(QWidget* parent, const Issue::Request& request, int 
         Notifier::information(parent, issued.problems.join(QStringLiteral("；")) +
                                           QStringLiteral("，请改正后再生成离职证明。"));
         return false;
+    case Issue::Issued::Refusal::Characters:
     case Issue::Issued::Refusal::Register:
         Notifier::information(parent, issued.problems.join(u'\n'));
         return false;

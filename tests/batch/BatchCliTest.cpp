@@ -257,7 +257,7 @@ TEST_F(BatchCli, ARegisterThatCannotBeOpenedStopsTheBatchBeforeAnyFileWithStatus
     const QString blocked = dir.filePath(QStringLiteral("blocked.db"));
     ASSERT_TRUE(QDir().mkpath(blocked));
     const QString out = dir.filePath(QStringLiteral("out"));
-    const CliRun run = runBatch({"--data", FixturePath("leavers-gb18030.csv"), "--template",
+    const CliRun run = runBatch({"--data", singleLineSheet(), "--template",
                                  templatePath, "--out", out, "--register", blocked});
     EXPECT_EQ(run.status, 1) << run.errText().toStdString();
     const QStringList lines = run.errText().split(u'\n');
@@ -301,7 +301,7 @@ TEST_F(BatchCli, ARegisterLockedByAnotherProgramStopsTheBatchWithNothingWritten)
     ASSERT_TRUE(lock.take());
     const QString out = dir.filePath(QStringLiteral("out"));
     const CliRun run = runBatch(withRegister(
-        {"--data", FixturePath("leavers-gb18030.csv"), "--template", templatePath, "--out", out}));
+        {"--data", singleLineSheet(), "--template", templatePath, "--out", out}));
     lock.release();
     EXPECT_EQ(run.status, 1) << run.errText().toStdString();
     EXPECT_TRUE(run.errText().split(u'\n').contains(
@@ -322,7 +322,7 @@ TEST_F(BatchCli, ACombinedFileThatCannotBePutInPlaceLeavesDraftsAndNoFile)
     QFile keep(combined + QStringLiteral("/keep"));
     ASSERT_TRUE(keep.open(QIODevice::WriteOnly));
     keep.close();
-    const CliRun run = runBatch(withRegister({"--data", FixturePath("leavers-gb18030.csv"),
+    const CliRun run = runBatch(withRegister({"--data", singleLineSheet(),
                                               "--template", templatePath, "--combined",
                                               combined}));
     EXPECT_EQ(run.status, 1) << run.errText().toStdString();
@@ -345,7 +345,7 @@ TEST_F(BatchCli, AnUnregisteredRunIsAskedForAndSaidAndATemplateWithTheNumberIsRe
     const QString blocked = dir.filePath(QStringLiteral("blocked.db"));
     ASSERT_TRUE(QDir().mkpath(blocked));
     const QString out = dir.filePath(QStringLiteral("out"));
-    CliRun run = runBatch({"--data", FixturePath("leavers-gb18030.csv"), "--template",
+    CliRun run = runBatch({"--data", singleLineSheet(), "--template",
                            templatePath, "--out", out, "--register", blocked, "--no-register"});
     EXPECT_EQ(run.status, 1) << run.errText().toStdString(); // only 王五's refused row
     EXPECT_TRUE(run.errText().endsWith(
@@ -359,7 +359,7 @@ TEST_F(BatchCli, AnUnregisteredRunIsAskedForAndSaidAndATemplateWithTheNumberIsRe
     numbered.write(QStringLiteral("编号【证明编号】兹证明【姓名】离职。").toUtf8());
     numbered.close();
     const QString again = dir.filePath(QStringLiteral("again"));
-    run = runBatch({"--data", FixturePath("leavers-gb18030.csv"), "--template", templatePath,
+    run = runBatch({"--data", singleLineSheet(), "--template", templatePath,
                     "--out", again, "--no-register"});
     EXPECT_EQ(run.status, 2);
     EXPECT_EQ(run.errText(), QStringLiteral("kavri-cli: 模板中有【证明编号】，不登记就没有编号："

@@ -2,9 +2,9 @@
 #include "print/CertificatePageLayout.h"
 #include "print/CertificatePagePainting.h"
 #include "print/CertificatePdfExport.h"
+#include "print/FontSubstitutions.h"
 #include "print/PainterCanvas.h"
 #include "print/ParagraphBreaker.h"
-#include "ui/common/FontSubstitutions.h"
 
 #include <QApplication>
 #include <QBuffer>

@@ -5,8 +5,8 @@
 #include "CliOptions.h"
 #include "ComposeCommand.h"
 #include "LegalOptions.h"
+#include "print/CertificateBody.h"
 #include "print/CertificatePdfExport.h"
-#include "print/PrintCommands.h"
 
 #include <memory>
 
@@ -50,7 +50,7 @@ int run(const QStringList& args)
     }
 
     const std::unique_ptr<QGuiApplication> app = CliApplication::offscreen();
-    if (!ExportCertificatePdf(out, PrintCommands::CertificateBody(*certificate), &error)) {
+    if (!ExportCertificatePdf(out, CertificateBody(*certificate), &error)) {
         return CliInput::refuse(
             QStringLiteral("无法写入“%1”（%2）").arg(out, CliInput::whyNotWritten(out, error)));
     }

@@ -87,4 +87,26 @@ TEST_F(Store, RememberingTheValuesUsedIsOneTransaction)
     EXPECT_TRUE(notes.notices().isEmpty()) << notes.texts().join('\n').toStdString();
 }
 
+// The server returns rows in no fixed order and an update moves a row; the store reads them
+// as the file returns them, by itemid. An empty key finds an empty text, never a NULL.
+TEST_F(Store, RowsComeInItemidOrderAndAnEmptyKeyIsNoNull)
+{
+    run("delete from position_item_table");
+    const auto store = db.store();
+    for (const char* name : {"甲", "乙", "丙"}) {
+        ASSERT_TRUE(store->addEntry("position_item_table", "item3", name, "item8", "").ok());
+    }
+    const qint32 first = store->findId("position_item_table", "item3", "甲").value;
+    ASSERT_GT(first, 0);
+    ASSERT_TRUE(store->modify("position_item_table", "item1", "x", first).ok());
+    EXPECT_EQ(store->listValues("position_item_table", "item3").value,
+              (QStringList{"甲", "乙", "丙"}));
+    // item1 of 乙 and 丙 is NULL; the first one holding an empty text is 乙 once it has one.
+    EXPECT_EQ(store->findValue("position_item_table", "item1", "", "item3").value, QString());
+    const qint32 second = store->findId("position_item_table", "item3", "乙").value;
+    ASSERT_TRUE(store->modify("position_item_table", "item1", "", second).ok());
+    EXPECT_EQ(store->findValue("position_item_table", "item1", "", "item3").value, "乙");
+    EXPECT_TRUE(notes.notices().isEmpty()) << notes.texts().join('\n').toStdString();
+}
+
 } // namespace

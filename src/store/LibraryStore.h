@@ -2,7 +2,9 @@
 
 #include <QList>
 #include <QString>
-#include <QStringList>#include <memory>
+#include <QStringList>
+#include <functional>
+#include <memory>
 #include <utility>
 
 class RecordSet;

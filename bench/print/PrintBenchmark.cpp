@@ -6,7 +6,7 @@
 #include "print/PainterCanvas.h"
 #include "print/ParagraphBreaker.h"
 
-#include <QApplication>
+#include <QGuiApplication>
 #include <QBuffer>
 #include <QPainter>
 #include <QPdfWriter>
@@ -151,7 +151,7 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
-    QApplication app(argc, argv);
+    QGuiApplication app(argc, argv);
     InstallFontSubstitutions();
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

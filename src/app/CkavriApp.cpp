@@ -3,9 +3,9 @@
 #include "store/LibraryFilePath.h"
 #include "app/SessionEndWatcher.h"
 #include "backup/KavriBackup.h"
-#include "print/CMyFrame.h"
 #include "ui/common/ApplicationSetup.h"
 #include "ui/main/CkavriDlg.h"
+#include "ui/print/CMyFrame.h"
 
 CkavriApp::CkavriApp(int& argc, char** argv) : QApplication(argc, argv)
 {

@@ -5,8 +5,8 @@
 #include "compose/CertificateComposer.h"
 #include "issue/CertificateIssuer.h"
 #include "issue/StagedFile.h"
+#include "print/CertificateBody.h"
 #include "print/CertificatePdfExport.h"
-#include "print/PrintCommands.h"
 
 #include <QDir>
 #include <QThread>
@@ -217,7 +217,7 @@ void BatchWriter::writePerRow(const QList<BatchRecord>& records, const BatchOutp
         pending.text = issued.text;
         pending.file = std::make_shared<StagedFile>(folder.filePath(names.takeNameFor(record)));
         auto task = std::make_shared<std::packaged_task<QString()>>(
-            [file = pending.file, body = PrintCommands::CertificateBody(pending.text)] {
+            [file = pending.file, body = CertificateBody(pending.text)] {
                 QString error;
                 const bool written = file->write(
                     [&body](QFile& device, QString* why) {
@@ -282,7 +282,7 @@ void BatchWriter::writeCombined(const QList<BatchRecord>& records, const BatchOu
         paged << &record;
         pages << Issue::CertificateIssuer::Page{issued.entryId, issued.text};
         numbers << issued.number;
-        pdf.addPage(PrintCommands::CertificateBody(issued.text));
+        pdf.addPage(CertificateBody(issued.text));
         if (m_progress) {
             m_progress(m_done + int(paged.size()), m_total);
         }

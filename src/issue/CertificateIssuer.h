@@ -124,7 +124,9 @@ public:
     QString registerName() const;
 
     // The library whose default entries become the values a certificate uses (company,
-    // department, position, reason); none by default.
+    // department, position, reason); none by default. Its typed store does the writing, and a
+    // failure there is told by the library object itself, once, as every library operation's
+    // is (CDbVisit::RememberLibraryValues).
     void setLibrary(CDbVisit* library) { m_library = library; }
 
     // The open register; null with `error` set when it cannot be opened. A file that cannot be

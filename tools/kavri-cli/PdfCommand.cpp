@@ -7,9 +7,9 @@
 #include "LegalOptions.h"
 #include "issue/CertificateIssuer.h"
 #include "issue/StagedFile.h"
+#include "print/CertificateBody.h"
 #include "print/CertificateOfdExport.h"
 #include "print/CertificatePdfExport.h"
-#include "print/PrintCommands.h"
 
 #include <QFile>
 #include <memory>
@@ -52,7 +52,7 @@ int run(const QStringList& args)
             QStringLiteral("无法写入“%1”（%2）").arg(out, CliInput::whyNotWritten(out, why)));
     };
     StagedFile file(out);
-    const QString body = PrintCommands::CertificateBody(*certificate);
+    const QString body = CertificateBody(*certificate);
     const bool ofd = out.endsWith(QStringLiteral(".ofd"), Qt::CaseInsensitive);
     const bool written =
         ofd ? file.writeAt(

@@ -51,6 +51,7 @@ void CkavriDlg::OnCopyText()
     m_pRegister->leave(this, Issue::LeavingKind::Copied, m_strResult);
     Notifier::information(this, QStringLiteral("已将生成的离职证明复制到剪切板上！"));
 }
+
 void CkavriDlg::OnInfoPanelClick()
 {
     const QDir folder(QCoreApplication::applicationDirPath());

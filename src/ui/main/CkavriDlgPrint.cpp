@@ -2,9 +2,9 @@
 // the certificate the issuing session keeps (the last Generate's, with the user's edits).
 #include "ui/main/CkavriDlg.h"
 
-#include "print/PrintCommands.h"
 #include "ui/common/CtrlText.h"
 #include "ui/main/MainDialogIds.h"
+#include "ui/print/PrintCommands.h"
 #include "ui/register/RegisterSession.h"
 
 using namespace MainIds;

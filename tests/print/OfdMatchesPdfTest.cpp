@@ -95,8 +95,8 @@ TEST_F(OfdMatchesPdf, RenderedPagesShowTheSameInk)
 {
     CertificateValues leaver = VariedValues(1).first();
     leaver.name = QStringLiteral("𠮷伟");
-    const QString body = PrintCommands::CertificateBody(
-        Compose::ComposeCertificate(kVariedTemplate, leaver, 36));
+    const QString body =
+        PrintCommands::CertificateBody(Compose::ComposeCertificate(kVariedTemplate, leaver, 36));
     const QString pdf = dir.filePath(QStringLiteral("page.pdf"));
     const QString ofd = dir.filePath(QStringLiteral("page.ofd"));
     ASSERT_TRUE(ExportCertificatePdf(pdf, body));

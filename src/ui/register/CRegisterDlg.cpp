@@ -1,12 +1,12 @@
 #include "ui/register/CRegisterDlg.h"
 
-#include "ui/common/Notifier.h"
 #include "print/CMyView.h"
 #include "print/PrintCommands.h"
-#include "ui/common/SaveFileDialog.h"
 #include "register/CertificateRegister.h"
 #include "register/IdMask.h"
 #include "register/RegisterCsv.h"
+#include "ui/common/Notifier.h"
+#include "ui/common/SaveFileDialog.h"
 #include "ui/register/CVerifyDlg.h"
 
 #include <QCheckBox>
@@ -375,8 +375,11 @@ void CRegisterDlg::OnReexportPdf()
         return;
     }
     const QString text = m_entry->versions.last().text;
-    if (PrintCommands::ExportPdf(this, text, m_entry->summary.name)) {
-        recordEvent(EventKind::PdfExported, text);
+    const CertificateOfdInfo info{m_entry->summary.company, {m_entry->summary.number}, {}};
+    if (const auto format = PrintCommands::ExportPdf(this, text, m_entry->summary.name, info)) {
+        recordEvent(*format == PrintCommands::ExportFormat::Ofd ? EventKind::OfdExported
+                                                                : EventKind::PdfExported,
+                    text);
     }
 }
 

@@ -6,6 +6,7 @@
 #include "RegisterArchive.h"
 #include "app/LibraryFilePath.h"
 #include "register/CertificateRegister.h"
+#include "register/DueList.h"
 #include "register/IdMask.h"
 #include "register/RegisterCsv.h"
 #include "register/RegisterFiles.h"
@@ -139,8 +140,14 @@ int show(CertificateRegister& reg, const CliOptions& options)
                     .arg(ev.versionNo)
                     .arg(ev.sha256);
     }
+    // The recorded texts hold the number too: masked there as in the lines above.
+    const QString& id = e->summary.idNumber;
     for (const Version& v : e->versions) {
-        text += QStringLiteral("\r\n—— 第%1版 ——\r\n").arg(v.versionNo) + v.text;
+        QString recorded = v.text;
+        if (!full && !id.isEmpty()) {
+            recorded.replace(id, maskIdNumber(id), Qt::CaseInsensitive);
+        }
+        text += QStringLiteral("\r\n—— 第%1版 ——\r\n").arg(v.versionNo) + recorded;
     }
     return CliInput::writeResult(text) ? 0 : 1;
 }
@@ -230,12 +237,27 @@ int verify(CertificateRegister& reg, const CliOptions& options)
     return kNotHeld;
 }
 
+int due(CertificateRegister& reg, const CliOptions& options)
+{
+    QString error;
+    const std::optional<QDate> given = dateOption(options, QStringLiteral("today"), &error);
+    if (!given) {
+        return CliInput::refuse(error);
+    }
+    const QDate today = given->isValid() ? *given : QDate::currentDate();
+    const std::optional<DueLists> lists = dueLists(reg, today, &error);
+    if (!lists) {
+        return CliInput::refuse(error);
+    }
+    return CliInput::writeResult(dueListsText(*lists)) ? 0 : 1;
+}
+
 } // namespace
 
 QString synopsis()
 {
     return QStringLiteral(
-        "register list|show|export|archive|verify [--register FILE] ...\n"
+        "register list|show|export|archive|verify|due [--register FILE] ...\n"
         "    list [--name X] [--id X] [--number X] [--from D] [--to D] [--by leaving|created]\n"
         "         [--full-ids]: the register's entries, newest first, tab-separated.\n"
         "    show --number N [--full-ids]: one entry with its events and texts.\n"
@@ -246,6 +268,8 @@ QString synopsis()
         "         masked ID, leaving date, file, the file's SHA-256 and the head link.\n"
         "    verify --number N | --text FILE|-: whether the register holds the certificate;\n"
         "         exit 0 held, 1 held but the text differs, 3 not held.\n"
+        "    due [--today D]: drafts whose leaving date has passed (待出具) and certificates\n"
+        "         that first left after the leaving date (逾期, with the days).\n"
         "    ID numbers are masked unless --full-ids; D is yyyy-MM-dd; FILE defaults to the\n"
         "    register beside the library file.");
 }
@@ -254,7 +278,7 @@ int run(const QStringList& args)
 {
     if (args.isEmpty()) {
         return CliInput::refuse(
-            QStringLiteral("register 后面要写 list、show、export、archive 或 verify"));
+            QStringLiteral("register 后面要写 list、show、export、archive、verify 或 due"));
     }
     const QString action = args.first();
     QStringList allowed = {QStringLiteral("register"), QStringLiteral("full-ids")};
@@ -269,9 +293,12 @@ int run(const QStringList& args)
                 << QStringLiteral("out");
     } else if (action == QLatin1String("verify")) {
         allowed = {QStringLiteral("register"), QStringLiteral("number"), QStringLiteral("text")};
+    } else if (action == QLatin1String("due")) {
+        allowed = {QStringLiteral("register"), QStringLiteral("today")};
     } else {
         return CliInput::refuse(
-            QStringLiteral("register 没有“%1”这个操作（可用 list、show、export、archive、verify）")
+            QStringLiteral(
+                "register 没有“%1”这个操作（可用 list、show、export、archive、verify、due）")
                 .arg(action));
     }
     // --full-ids is a switch: given without a value it takes the next "--" as a value otherwise.
@@ -304,6 +331,9 @@ int run(const QStringList& args)
     }
     if (action == QLatin1String("archive")) {
         return archive(*reg, options);
+    }
+    if (action == QLatin1String("due")) {
+        return due(*reg, options);
     }
     return verify(*reg, options);
 }

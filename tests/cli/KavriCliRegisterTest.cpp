@@ -196,7 +196,9 @@ TEST_F(KavriCliRegisterTest, ArchiveWritesEveryIssuedCertificateOfThePeriodAsOfd
     for (const OfdRead::Text& t : document.pages[0].texts) {
         texts << t.text;
     }
-    EXPECT_TRUE(texts.contains(QStringLiteral("兹证明张三离职。")))
+    // The fixture's certificate: its number line, then the sentence about 张三.
+    EXPECT_EQ(texts.value(1), QStringLiteral("证明编号：") + m_numbers[0]);
+    EXPECT_TRUE(texts.value(2).startsWith(QStringLiteral("兹证明张三")))
         << texts.join(u'|').toStdString();
     EXPECT_TRUE(QString::fromUtf8(archive.files.value(QStringLiteral("OFD.xml")))
                     .contains(QStringLiteral(">%1</ofd:CustomData>").arg(m_numbers[0])));

@@ -11,9 +11,9 @@
 
 #include "app/RegisterBatchRecorder.h"
 #include "batch/BatchWriter.h"
+#include "print/FontSubstitutions.h"
 #include "register/CertificateRegister.h"
 #include "register/RegisterFiles.h"
-#include "ui/common/FontSubstitutions.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -5,9 +5,9 @@
 #include "batch/CombinedCertificateOfd.h"
 #include "batch/CombinedCertificatePdf.h"
 #include "compose/CertificateComposer.h"
+#include "print/CertificateBody.h"
 #include "print/CertificateOfdExport.h"
 #include "print/CertificatePdfExport.h"
-#include "print/PrintCommands.h"
 
 #include <QDir>
 #include <QThread>
@@ -181,7 +181,7 @@ void BatchWriter::writePerRow(const QList<BatchRecord>& records, const BatchOutp
         pending.text = issueText(record, &number);
         pending.path = folder.filePath(names.takeNameFor(record));
         auto task = std::make_shared<std::packaged_task<QString()>>(
-            [path = pending.path, body = PrintCommands::CertificateBody(pending.text),
+            [path = pending.path, body = CertificateBody(pending.text),
              ofd = output.format == BatchOutput::Format::Ofd,
              info =
                  CertificateOfdInfo{record.value(BatchField::Company), {number}, m_runIssueDate}] {
@@ -265,8 +265,7 @@ void BatchWriter::writeCombined(const QList<BatchRecord>& records, const BatchOu
         const BatchRecord& record = records.at(next);
         QString number;
         texts << issueText(record, &number);
-        pdf.addPage(PrintCommands::CertificateBody(texts.back()), number,
-                    record.value(BatchField::Company));
+        pdf.addPage(CertificateBody(texts.back()), number, record.value(BatchField::Company));
         if (m_progress) {
             m_progress(m_done + int(next) + 1, m_total);
         }

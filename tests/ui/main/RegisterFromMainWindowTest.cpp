@@ -7,11 +7,11 @@
 #include "OfdReader.h"
 #include "TempLibrary.h"
 
-#include "print/CMyFrame.h"
 #include "register/CertificateRegister.h"
 #include "register/RegisterFiles.h"
 #include "ui/common/CtrlText.h"
 #include "ui/main/MainDialogIds.h"
+#include "ui/print/CMyFrame.h"
 #include "ui/register/CRegisterDlg.h"
 #include "ui/register/RegisterSession.h"
 

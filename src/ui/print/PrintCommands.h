@@ -26,10 +26,6 @@ enum class ExportFormat
 // OFD for a path ending in ".ofd" (any case), PDF for every other.
 ExportFormat ExportFormatOf(const QString& path);
 
-// What the page prints below its own title: the result text after its first "离职证明", or all
-// of it when the title was edited away.
-QString CertificateBody(const QString& resultText);
-
 // "打印预览": without a default printer, the notice and nothing else (nullptr). Otherwise stores
 // the body in `certText` and opens the preview frame, which owns itself.
 CMyFrame* OpenPrintPreview(QWidget* dialog, const QString& resultText, QString* certText);

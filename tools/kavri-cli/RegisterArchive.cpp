@@ -1,7 +1,7 @@
 #include "RegisterArchive.h"
 
+#include "print/CertificateBody.h"
 #include "print/CertificateOfdExport.h"
-#include "print/PrintCommands.h"
 #include "register/CertificateRegister.h"
 #include "register/IdMask.h"
 #include "register/RegisterCsv.h"
@@ -84,7 +84,7 @@ std::optional<qint64> WriteRegisterArchive(CertificateRegister& reg, const Searc
             continue;
         }
         CertificateOfd document;
-        document.addPage(PrintCommands::CertificateBody(entry->versions.last().text));
+        document.addPage(CertificateBody(entry->versions.last().text));
         const QByteArray bytes = document.package(
             CertificateOfdInfo{row.company, {row.number}, row.createdAt.toLocalTime().date()},
             error);

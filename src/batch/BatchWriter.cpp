@@ -1,11 +1,13 @@
 #include "batch/BatchWriter.h"
 
 #include "batch/BatchFileNames.h"
+#include "batch/CombinedCertificateOfd.h"
 #include "batch/CombinedCertificatePdf.h"
 #include "compose/CertificateComposer.h"
 #include "issue/CertificateIssuer.h"
 #include "issue/StagedFile.h"
 #include "print/CertificateBody.h"
+#include "print/CertificateOfdExport.h"
 #include "print/CertificatePdfExport.h"
 
 #include <QDir>
@@ -154,7 +156,8 @@ void BatchWriter::writePerRow(const QList<BatchRecord>& records, const BatchOutp
         }
         return;
     }
-    BatchFileNames names(output.pattern, BatchFileNames::namesIn(output.folder));
+    BatchFileNames names(output.pattern, BatchFileNames::namesIn(output.folder),
+                         output.extension());
     keepFreedMemoryForReuse();
 
     QThreadPool pool;
@@ -167,6 +170,8 @@ void BatchWriter::writePerRow(const QList<BatchRecord>& records, const BatchOutp
     const size_t maxInFlight = size_t(threads) * 2;
     std::deque<PendingFile> inFlight;
     bool stopped = false;
+    const bool ofd = output.format == BatchOutput::Format::Ofd;
+    const Issue::LeavingKind leaving = ofd ? Issue::LeavingKind::Ofd : Issue::LeavingKind::Batch;
 
     // A written file goes in place only together with its record in the register.
     const auto finishOldest = [&] {
@@ -180,8 +185,8 @@ void BatchWriter::writePerRow(const QList<BatchRecord>& records, const BatchOutp
         } else if (stopped) {
             report->notWritten << outcomeOf(record, {}, kRegisterStopReason);
         } else {
-            const Issue::Left left = m_issuer->leave(pending.entryId, Issue::LeavingKind::Batch,
-                                                     pending.text, pending.file.get());
+            const Issue::Left left = m_issuer->leave(pending.entryId, leaving, pending.text,
+                                                     pending.file.get());
             if (left) {
                 report->written << outcomeOf(record, pending.file->target(), {}, pending.number);
             } else if (left.registerFailed) {
@@ -217,13 +222,21 @@ void BatchWriter::writePerRow(const QList<BatchRecord>& records, const BatchOutp
         pending.text = issued.text;
         pending.file = std::make_shared<StagedFile>(folder.filePath(names.takeNameFor(record)));
         auto task = std::make_shared<std::packaged_task<QString()>>(
-            [file = pending.file, body = CertificateBody(pending.text)] {
+            [file = pending.file, body = CertificateBody(pending.text), ofd,
+             info = CertificateOfdInfo{record.value(BatchField::Company), {issued.number},
+                                       m_runIssueDate}] {
                 QString error;
-                const bool written = file->write(
-                    [&body](QFile& device, QString* why) {
-                        return WriteCertificatePdf(&device, body, why);
-                    },
-                    &error);
+                const bool written =
+                    ofd ? file->writeAt(
+                              [&](const QString& path, QString* why) {
+                                  return ExportCertificateOfd(path, body, info, why);
+                              },
+                              &error)
+                        : file->write(
+                              [&body](QFile& device, QString* why) {
+                                  return WriteCertificatePdf(&device, body, why);
+                              },
+                              &error);
                 if (!written) {
                     return error.isEmpty() ? QStringLiteral("无法写入文件") : error;
                 }
@@ -246,11 +259,48 @@ void BatchWriter::writePerRow(const QList<BatchRecord>& records, const BatchOutp
     }
 }
 
+namespace {
+
+// The one file of a combined run, in the format asked for.
+class CombinedFile
+{
+public:
+    explicit CombinedFile(BatchOutput::Format format, QDate created)
+        : m_ofd(format == BatchOutput::Format::Ofd), m_created(created)
+    {
+    }
+    bool open(StagedFile* file, QString* error)
+    {
+        return m_ofd ? m_ofdFile.open(file, error) : m_pdfFile.open(file, error);
+    }
+    void addPage(QStringView body, const QString& number, const QString& company)
+    {
+        if (m_ofd) {
+            m_ofdFile.addPage(body, number, company);
+        } else {
+            m_pdfFile.addPage(body);
+        }
+    }
+    // Ends the document and writes it whole to the staged file.
+    bool finish(QString* error)
+    {
+        return m_ofd ? m_ofdFile.finish(m_created, error) : m_pdfFile.finish(error);
+    }
+
+private:
+    bool m_ofd;
+    QDate m_created;
+    CombinedCertificatePdf m_pdfFile;
+    CombinedCertificateOfd m_ofdFile;
+};
+
+} // namespace
+
 void BatchWriter::writeCombined(const QList<BatchRecord>& records, const BatchOutput& output,
                                 BatchReport* report)
 {
     StagedFile file(output.combinedPath);
-    CombinedCertificatePdf pdf;
+    CombinedFile pdf(output.format, m_runIssueDate);
     QString error;
     if (!pdf.open(&file, &error)) {
         for (const BatchRecord& record : records) {
@@ -282,7 +332,7 @@ void BatchWriter::writeCombined(const QList<BatchRecord>& records, const BatchOu
         paged << &record;
         pages << Issue::CertificateIssuer::Page{issued.entryId, issued.text};
         numbers << issued.number;
-        pdf.addPage(CertificateBody(issued.text));
+        pdf.addPage(CertificateBody(issued.text), issued.number, record.value(BatchField::Company));
         if (m_progress) {
             m_progress(m_done + int(paged.size()), m_total);
         }
@@ -296,7 +346,11 @@ void BatchWriter::writeCombined(const QList<BatchRecord>& records, const BatchOu
     if (!stopped && !cancelled) {
         if (pdf.finish(&error)) {
             const Issue::Left left =
-                m_issuer->leaveTogether(pages, Issue::LeavingKind::Batch, &file);
+                m_issuer->leaveTogether(pages,
+                                        output.format == BatchOutput::Format::Ofd
+                                            ? Issue::LeavingKind::Ofd
+                                            : Issue::LeavingKind::Batch,
+                                        &file);
             written = bool(left);
             registerFailed = left.registerFailed;
             if (!left) {

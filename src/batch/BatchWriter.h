@@ -14,8 +14,8 @@ class CertificateIssuer;
 struct Issued;
 } // namespace Issue
 
-// Where the certificates go: one PDF per row into a folder, file names from a pattern, or all
-// of them, a page each, into one PDF.
+// Where the certificates go: one file per row into a folder, file names from a pattern, or all
+// of them, a page each, into one file; as PDF, or as OFD documents (GB/T 33190).
 struct BatchOutput
 {
     enum class Kind
@@ -23,18 +23,30 @@ struct BatchOutput
         PerRow,
         Combined
     };
+    enum class Format
+    {
+        Pdf,
+        Ofd
+    };
     Kind kind = Kind::PerRow;
     QString folder;       // PerRow
     QString pattern;      // PerRow; empty for BatchFileNames::kDefaultPattern
     QString combinedPath; // Combined
+    Format format = Format::Pdf;
 
-    static BatchOutput perRow(const QString& folder, const QString& pattern = {})
+    static BatchOutput perRow(const QString& folder, const QString& pattern = {},
+                              Format format = Format::Pdf)
     {
-        return BatchOutput{Kind::PerRow, folder, pattern, {}};
+        return BatchOutput{Kind::PerRow, folder, pattern, {}, format};
     }
-    static BatchOutput combined(const QString& path)
+    static BatchOutput combined(const QString& path, Format format = Format::Pdf)
     {
-        return BatchOutput{Kind::Combined, {}, {}, path};
+        return BatchOutput{Kind::Combined, {}, {}, path, format};
+    }
+    // ".pdf" or ".ofd".
+    QString extension() const
+    {
+        return format == Format::Ofd ? QStringLiteral(".ofd") : QStringLiteral(".pdf");
     }
 };
 
@@ -70,13 +82,15 @@ struct BatchReport
 };
 
 // Writes the certificates of the accepted records, each page exactly as 导出PDF and
-// `kavri-cli pdf` draw it, every one issued through a CertificateIssuer (numbered and recorded
-// in its register, unless the issuer uses none). One PDF per row uses a pool of worker threads
-// (two per core); every file appears whole or not at all, and only once the register holds it:
-// a row whose file fails does not stop the others, a register that cannot be used stops the
-// batch (the rows left are listed as not written). cancel() may be called from any thread: no
-// new certificate is started, those being written are finished, and the report lists what was
-// not written. A combined PDF is one file: on 取消 or a failure it is not written at all.
+// `kavri-cli pdf` draw it, as PDF or OFD, every one issued through a CertificateIssuer
+// (numbered and recorded in its register, unless the issuer uses none). One file per row uses a
+// pool of worker threads (two per core); every file appears whole or not at all, and only once
+// the register holds it: a row whose file fails does not stop the others, a register that
+// cannot be used stops the batch (the rows left are listed as not written). cancel() may be
+// called from any thread: no new certificate is started, those being written are finished, and
+// the report lists what was not written. A combined file is one file: on 取消 or a failure it is
+// not written at all. An OFD document names the company as its author and keeps the
+// certificate numbers of its pages.
 class BatchWriter
 {
 public:

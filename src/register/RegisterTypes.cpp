@@ -19,8 +19,8 @@ QString eventKindKey(EventKind kind)
 
 std::optional<EventKind> eventKindFromKey(const QString& key)
 {
-    for (EventKind k : {EventKind::Printed, EventKind::PdfExported, EventKind::Copied,
-                        EventKind::OfdExported}) {
+    for (EventKind k :
+         {EventKind::Printed, EventKind::PdfExported, EventKind::Copied, EventKind::OfdExported}) {
         if (eventKindKey(k) == key) {
             return k;
         }

@@ -1,12 +1,14 @@
 #include "batch/BatchWriter.h"
 #include "BatchFixtures.h"
+#include "OfdReader.h"
 #include "PdfText.h"
 #include "issue/CertificateIssuer.h"
 #include "print/CertificateBody.h"
-#include "register/CertificateRegister.h"
 #include "print/CertificatePdfExport.h"
+#include "register/CertificateRegister.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -194,3 +196,136 @@ TEST(BatchWriterCombined, AnUnwritableFileFailsEveryRowWithTheReason)
 }
 
 } // namespace
+
+namespace {
+
+struct OfdFile
+{
+    OfdRead::Archive archive;
+    OfdRead::Document document;
+
+    explicit OfdFile(const QString& path)
+        : archive(OfdRead::ReadArchive(path)), document(OfdRead::ReadDocument(archive))
+    {
+    }
+    const OfdRead::Element* info() const
+    {
+        return document.ofd.child(QStringLiteral("DocBody"))->child(QStringLiteral("DocInfo"));
+    }
+    QStringList numbers() const
+    {
+        QStringList found;
+        if (const OfdRead::Element* data = info()->child(QStringLiteral("CustomDatas"))) {
+            for (const OfdRead::Element* datum :
+                 data->childrenNamed(QStringLiteral("CustomData"))) {
+                found << datum->text;
+            }
+        }
+        return found;
+    }
+    QString pageText(int page) const
+    {
+        QString text;
+        for (const OfdRead::Text& t : document.pages.value(page).texts) {
+            text += t.text;
+        }
+        return text;
+    }
+};
+
+// The kinds of event the register holds for a number, oldest first.
+QList<Register::EventKind> eventsOf(TestRegister& numbering, const QString& number)
+{
+    QString error;
+    QList<Register::EventKind> kinds;
+    if (const auto entry = numbering.reg->entryByNumber(number, &error)) {
+        for (const Register::Event& event : entry->events) {
+            kinds << event.kind;
+        }
+    }
+    return kinds;
+}
+
+} // namespace
+
+TEST(BatchWriterOfd, OneDocumentPerRowNamedOfdWithCompanyAndNumber)
+{
+    QTemporaryDir dir;
+    const QList<BatchRecord> records = RecordsNamed({"张三", "李四", "张三"});
+    BatchWriter writer(EveryFieldTemplate(), 32);
+    writer.setIssueDate(QDate(2026, 12, 8));
+    TestRegister numbering;
+    writer.setIssuer(&numbering.issuer);
+    const BatchReport report =
+        writer.run(records, BatchOutput::perRow(dir.path(), {}, BatchOutput::Format::Ofd));
+
+    ASSERT_TRUE(report.allWritten());
+    // The default pattern's ".pdf" gives way to ".ofd"; a second 张三 gets "-2".
+    EXPECT_EQ(filesIn(dir.path()),
+              (QStringList{"张三-2024年5月31日-2.ofd", "张三-2024年5月31日.ofd",
+                           "李四-2024年5月31日.ofd"}));
+    const OfdFile li(dir.filePath(QStringLiteral("李四-2024年5月31日.ofd")));
+    ASSERT_TRUE(li.document.problems.isEmpty()) << li.document.problems.join(u'\n').toStdString();
+    ASSERT_EQ(li.document.pages.size(), 1);
+    EXPECT_TRUE(li.pageText(0).contains(QStringLiteral("兹证明李四")));
+    EXPECT_EQ(li.info()->child(QStringLiteral("Author"))->text,
+              QStringLiteral("北京星辰科技有限公司"));
+    EXPECT_EQ(li.info()->child(QStringLiteral("CreationDate"))->text, QStringLiteral("2026-12-08"));
+    // The document keeps the number its row was given, and the register holds it as an OFD.
+    ASSERT_EQ(report.written.size(), 3);
+    const BatchOutcome& second = report.written[1];
+    EXPECT_EQ(QFileInfo(second.file).fileName(), QStringLiteral("李四-2024年5月31日.ofd"));
+    ASSERT_FALSE(second.number.isEmpty());
+    EXPECT_EQ(li.numbers(), QStringList{second.number});
+    EXPECT_EQ(eventsOf(numbering, second.number),
+              QList<Register::EventKind>{Register::EventKind::OfdExported});
+}
+
+TEST(BatchWriterOfd, CombinedDocumentHasAPagePerRowAndEveryNumber)
+{
+    QTemporaryDir dir;
+    QList<BatchRecord> records = RecordsNamed({"张三", "李四", "王五"});
+    records[2].values[int(BatchField::Company)] = QStringLiteral("另一公司");
+    const QString path = dir.filePath(QStringLiteral("全部.ofd"));
+    BatchWriter writer(EveryFieldTemplate(), 32);
+    TestRegister numbering;
+    writer.setIssuer(&numbering.issuer);
+    const BatchReport report =
+        writer.run(records, BatchOutput::combined(path, BatchOutput::Format::Ofd));
+
+    ASSERT_TRUE(report.allWritten());
+    EXPECT_EQ(filesIn(dir.path()), QStringList{"全部.ofd"});
+    const OfdFile all(path);
+    ASSERT_TRUE(all.document.problems.isEmpty());
+    ASSERT_EQ(all.document.pages.size(), 3);
+    EXPECT_TRUE(all.pageText(0).contains(QStringLiteral("兹证明张三")));
+    EXPECT_TRUE(all.pageText(2).contains(QStringLiteral("兹证明王五")));
+    EXPECT_TRUE(all.pageText(2).contains(QStringLiteral("另一公司")));
+    ASSERT_EQ(report.written.size(), 3);
+    QStringList numbers;
+    for (const BatchOutcome& written : report.written) {
+        numbers << written.number;
+        EXPECT_EQ(eventsOf(numbering, written.number),
+                  QList<Register::EventKind>{Register::EventKind::OfdExported});
+    }
+    EXPECT_EQ(numbers.size(), 3);
+    EXPECT_EQ(all.numbers(), numbers);
+    EXPECT_EQ(all.info()->child(QStringLiteral("Author"))->text,
+              QStringLiteral("北京星辰科技有限公司、另一公司"));
+}
+
+TEST(BatchWriterOfd, AnUnwritableCombinedDocumentFailsEveryRowBeforeAnyIsNumbered)
+{
+    QTemporaryDir dir;
+    TestRegister numbering;
+    BatchWriter writer(EveryFieldTemplate(), 32);
+    writer.setIssuer(&numbering.issuer);
+    const BatchReport report =
+        writer.run(RecordsNamed({"张三", "李四"}),
+                   BatchOutput::combined(dir.filePath(QStringLiteral("没有/这里.ofd")),
+                                         BatchOutput::Format::Ofd));
+    EXPECT_EQ(report.failed.size(), 2);
+    EXPECT_TRUE(report.written.isEmpty());
+    EXPECT_TRUE(numbering.entries().isEmpty());
+    EXPECT_TRUE(filesIn(dir.path()).isEmpty());
+}

@@ -3,6 +3,7 @@
 #include "CliApplication.h"
 #include "CliInput.h"
 #include "CliOptions.h"
+#include "RegisterArchive.h"
 #include "store/LibraryFilePath.h"
 #include "register/CertificateRegister.h"
 #include "register/DueList.h"
@@ -167,6 +168,31 @@ int exportCsv(CertificateRegister& reg, const CliOptions& options)
     return rows ? 0 : CliInput::refuse(error);
 }
 
+int archive(CertificateRegister& reg, const CliOptions& options)
+{
+    if (!options.has(QStringLiteral("out"))) {
+        return CliInput::refuse(CliInput::missingOption(QStringLiteral("out")));
+    }
+    QString error;
+    std::optional<SearchQuery> q = searchQuery(options, &error);
+    if (!q) {
+        return CliInput::refuse(error);
+    }
+    // The period is that of issuing unless --by says otherwise.
+    if (!options.has(QStringLiteral("by"))) {
+        q->dateField = DateField::Created;
+    }
+    const QString folder = options.value(QStringLiteral("out"));
+    const std::optional<qint64> archived = WriteRegisterArchive(reg, *q, folder, &error);
+    if (!archived) {
+        return CliInput::refuse(error);
+    }
+    CliInput::say(QStringLiteral("已归档 %1 份离职证明到“%2”，索引为 %3")
+                      .arg(*archived)
+                      .arg(folder, kArchiveIndexName));
+    return 0;
+}
+
 int verify(CertificateRegister& reg, const CliOptions& options)
 {
     QString input;
@@ -244,10 +270,10 @@ const QString kCommonNote = QStringLiteral(
     "\n    ID numbers are masked unless --full-ids; D is yyyy-MM-dd; FILE defaults to the\n"
     "    register beside the library file.");
 
-const std::array<Operation, 5>& operations()
+const std::array<Operation, 6>& operations()
 {
     static const QStringList search = kSearchOptions;
-    static const std::array<Operation, 5> all = {{
+    static const std::array<Operation, 6> all = {{
         {"list", QStringList{QStringLiteral("register")} + search, {QStringLiteral("full-ids")},
          "register list [--register FILE] [--name X] [--id X] [--number X] [--from D] [--to D]\n"
          "         [--by leaving|created] [--full-ids]\n"
@@ -262,6 +288,14 @@ const std::array<Operation, 5>& operations()
          "register export --out FILE.csv [--register FILE] [search options of list]\n"
          "         [--full-ids]\n"
          "    The entries as CSV (UTF-8, BOM)."},
+        {"archive",
+         {QStringLiteral("register"), QStringLiteral("out"), QStringLiteral("from"),
+          QStringLiteral("to"), QStringLiteral("by")},
+         {},
+         "register archive --out DIR [--from D] [--to D] [--by created|leaving] [--register FILE]\n"
+         "    Every issued certificate of the period (issued in it, unless --by leaving) as an\n"
+         "    OFD file named by its number, and 归档索引.csv (UTF-8, BOM) with number, name,\n"
+         "    masked ID, leaving date, file, the file's SHA-256 and the head link."},
         {"verify",
          {QStringLiteral("register"), QStringLiteral("number"), QStringLiteral("text")},
          {},
@@ -283,11 +317,15 @@ const std::array<Operation, 5>& operations()
 QString synopsis()
 {
     return QStringLiteral(
-        "register list|show|export|verify|due [--register FILE] ...\n"
+        "register list|show|export|archive|verify|due [--register FILE] ...\n"
         "    list [--name X] [--id X] [--number X] [--from D] [--to D] [--by leaving|created]\n"
         "         [--full-ids]: the register's entries, newest first, tab-separated.\n"
         "    show --number N [--full-ids]: one entry with its events and texts.\n"
         "    export --out FILE.csv [search options of list] [--full-ids]: CSV (UTF-8, BOM).\n"
+        "    archive --out DIR [--from D] [--to D] [--by created|leaving]: every issued\n"
+        "         certificate of the period (issued in it, unless --by leaving) as an OFD\n"
+        "         file named by its number, and 归档索引.csv (UTF-8, BOM) with number, name,\n"
+        "         masked ID, leaving date, file, the file's SHA-256 and the head link.\n"
         "    verify --number N | --text FILE|-: whether the register holds the certificate;\n"
         "         exit 0 held, 1 held but the text differs, 3 not held.\n"
         "    due [--today D]: drafts whose leaving date has passed (待出具) and certificates\n"
@@ -304,7 +342,7 @@ int run(const QStringList& args)
     }
     if (args.isEmpty()) {
         return CliInput::refuse(
-            QStringLiteral("register 后面要写 list、show、export、verify 或 due"));
+            QStringLiteral("register 后面要写 list、show、export、archive、verify 或 due"));
     }
     const Operation* operation = nullptr;
     for (const Operation& o : operations()) {
@@ -314,7 +352,8 @@ int run(const QStringList& args)
     }
     if (!operation) {
         return CliInput::refuse(
-            QStringLiteral("register 没有“%1”这个操作（可用 list、show、export、verify、due）")
+            QStringLiteral(
+                "register 没有“%1”这个操作（可用 list、show、export、archive、verify、due）")
                 .arg(action));
     }
     CliOptions options(operation->valueNames, operation->flagNames);
@@ -323,7 +362,9 @@ int run(const QStringList& args)
         return *end;
     }
     QString error;
-    const std::unique_ptr<QCoreApplication> app = CliApplication::core();
+    // The archive lays pages out, which needs fonts.
+    const std::unique_ptr<QCoreApplication> app =
+        action == QLatin1String("archive") ? CliApplication::offscreen() : CliApplication::core();
     std::unique_ptr<CertificateRegister> reg = openRegister(options, &error);
     if (!reg) {
         return CliInput::refuse(error);
@@ -336,6 +377,9 @@ int run(const QStringList& args)
     }
     if (action == QLatin1String("export")) {
         return exportCsv(*reg, options);
+    }
+    if (action == QLatin1String("archive")) {
+        return archive(*reg, options);
     }
     if (action == QLatin1String("due")) {
         return due(*reg, options);

@@ -27,6 +27,7 @@ const QString CkavriDlg::kReadmePath = QStringLiteral("../share/doc/kavri/README
 
 void CkavriDlg::OnGenerate()
 {
+    ReachTeamLibrary();
     // The form as it stands; the issuer checks it, makes the values used their libraries'
     // defaults, numbers the certificate in the register and composes it for the result box.
     Issue::Request request;

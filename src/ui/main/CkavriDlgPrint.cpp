@@ -1,5 +1,5 @@
-// The printing commands of the main window: the print preview and the PDF export. Both send out
-// the certificate the issuing session keeps (the last Generate's, with the user's edits).
+// The printing commands of the main window: the print preview and the PDF (or OFD) export. Both
+// send out the certificate the issuing session keeps (the last Generate's, with the user's edits).
 #include "ui/main/CkavriDlg.h"
 
 #include "ui/common/CtrlText.h"
@@ -24,8 +24,15 @@ void CkavriDlg::OnPrintPreview()
 void CkavriDlg::OnExportPdf()
 {
     const QString text = m_pRegister->currentText();
+    const CertificateOfdInfo info{GetCtrlText(this, kCompany), {m_pRegister->currentNumber()}, {}};
     // The file appears only together with its record in the register.
-    PrintCommands::ExportPdf(this, text, GetCtrlText(this, kName), [this, text](StagedFile* file) {
-        return m_pRegister->leave(this, Issue::LeavingKind::Pdf, text, file);
-    });
+    PrintCommands::ExportPdf(this, text, GetCtrlText(this, kName), info,
+                             [this, text](StagedFile* file, PrintCommands::ExportFormat format) {
+                                 return m_pRegister->leave(
+                                     this,
+                                     format == PrintCommands::ExportFormat::Ofd
+                                         ? Issue::LeavingKind::Ofd
+                                         : Issue::LeavingKind::Pdf,
+                                     text, file);
+                             });
 }

@@ -1,9 +1,9 @@
 #include "ui/print/PrintCommands.h"
 
 #include "compose/CertificateComposer.h"
+#include "issue/StagedFile.h"
 #include "print/CertificateBody.h"
 #include "print/CertificatePdfExport.h"
-#include "issue/StagedFile.h"
 #include "ui/common/Notifier.h"
 #include "ui/common/PrinterServices.h"
 #include "ui/common/SaveFileDialog.h"
@@ -44,13 +44,20 @@ QString SuggestedPdfPath(const QString& name)
     return QDir(folder).absoluteFilePath(file);
 }
 
-bool ExportPdf(QWidget* parent, const QString& resultText, const QString& name,
-               const PlacePdf& place)
+ExportFormat ExportFormatOf(const QString& path)
 {
-    const QString path = SaveFileDialog::getSaveFileName(
-        parent, kExportCaption, SuggestedPdfPath(name), QStringLiteral("PDF 文件 (*.pdf)"));
+    return path.endsWith(QStringLiteral(".ofd"), Qt::CaseInsensitive) ? ExportFormat::Ofd
+                                                                      : ExportFormat::Pdf;
+}
+
+std::optional<ExportFormat> ExportPdf(QWidget* parent, const QString& resultText,
+                                      const QString& name, const CertificateOfdInfo& info,
+                                      const PlaceExport& place)
+{
+    const QString path = SaveFileDialog::getSaveFileName(parent, kExportCaption,
+                                                         SuggestedPdfPath(name), kExportFilters);
     if (path.isEmpty()) {
-        return false;
+        return std::nullopt;
     }
     const auto notice = [&](const QString& error) {
         Notifier::information(
@@ -59,21 +66,30 @@ bool ExportPdf(QWidget* parent, const QString& resultText, const QString& name,
     };
     StagedFile file(path);
     QString error;
+    const ExportFormat format = ExportFormatOf(path);
     const QString body = CertificateBody(resultText);
-    if (!file.write([&body](QFile& device,
-                            QString* why) { return WriteCertificatePdf(&device, body, why); },
-                    &error)) {
+    const bool written =
+        format == ExportFormat::Ofd
+            ? file.writeAt(
+                  [&](const QString& staged, QString* why) {
+                      return ExportCertificateOfd(staged, body, info, why);
+                  },
+                  &error)
+            : file.write([&body](QFile& device,
+                                 QString* why) { return WriteCertificatePdf(&device, body, why); },
+                         &error);
+    if (!written) {
         notice(error);
-        return false;
+        return std::nullopt;
     }
     if (place) {
-        return place(&file);
+        return place(&file, format) ? std::optional<ExportFormat>(format) : std::nullopt;
     }
     if (!file.place(&error)) {
         notice(error);
-        return false;
+        return std::nullopt;
     }
-    return true;
+    return format;
 }
 
 } // namespace PrintCommands

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "print/CertificateOfdExport.h"
+
 #include <QString>
 #include <functional>
+#include <optional>
 
 class CMyFrame;
 class StagedFile;
@@ -14,6 +17,16 @@ namespace PrintCommands {
 inline const QString kNoPrinterMessage =
     QStringLiteral("没有默认打印机，或者没有安装打印机！无法执行打印相关操作");
 inline const QString kExportCaption = QStringLiteral("导出PDF");
+// The kinds of file 导出PDF offers, PDF first.
+inline const QString kExportFilters = QStringLiteral("PDF 文件 (*.pdf);;OFD 文件 (*.ofd)");
+
+enum class ExportFormat
+{
+    Pdf,
+    Ofd
+};
+// OFD for a path ending in ".ofd" (any case), PDF for every other.
+ExportFormat ExportFormatOf(const QString& path);
 
 // "打印预览": without a default printer, the notice and nothing else (nullptr). Otherwise stores
 // the body in `certText` and opens the preview frame, which owns itself.
@@ -22,14 +35,17 @@ CMyFrame* OpenPrintPreview(QWidget* dialog, const QString& resultText, QString* 
 // "离职证明-<name>.pdf" in the user's documents folder; "离职证明.pdf" without a name.
 QString SuggestedPdfPath(const QString& name);
 
-// Puts a written PDF in place; false (after its own notice) when it did not.
-using PlacePdf = std::function<bool(StagedFile* file)>;
+// Puts a written file in place; false (after its own notice) when it did not.
+using PlaceExport = std::function<bool(StagedFile* file, ExportFormat format)>;
 
-// "导出PDF": asks for a file name and writes the page there as an A4 PDF. No printer needed. The
-// page is written under a temporary name and put in place by `place` (the register records it
-// and renames it in one step), by a plain rename without one. A file that cannot be written gets
-// a notice naming it. True when a file was put in place.
-bool ExportPdf(QWidget* parent, const QString& resultText, const QString& name,
-               const PlacePdf& place = {});
+// "导出PDF": asks for a file name and writes the page there as an A4 PDF, or as an OFD document
+// when the name ends in ".ofd" (the dialog offers both); `info` is what an OFD document says
+// about itself. No printer needed. The page is written under a temporary name and put in place
+// by `place` (the register records it and renames it in one step), by a plain rename without
+// one. A file that cannot be written gets a notice naming it. Returns what was put in place,
+// nothing when no file was.
+std::optional<ExportFormat> ExportPdf(QWidget* parent, const QString& resultText,
+                                      const QString& name, const CertificateOfdInfo& info = {},
+                                      const PlaceExport& place = {});
 
 } // namespace PrintCommands

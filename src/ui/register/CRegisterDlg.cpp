@@ -428,9 +428,14 @@ void CRegisterDlg::OnReexportPdf()
         return;
     }
     const QString text = m_entry->versions.last().text;
-    PrintCommands::ExportPdf(this, text, m_entry->summary.name, [this, text](StagedFile* file) {
-        return leave(Issue::LeavingKind::Pdf, text, file);
-    });
+    const CertificateOfdInfo info{m_entry->summary.company, {m_entry->summary.number}, {}};
+    PrintCommands::ExportPdf(this, text, m_entry->summary.name, info,
+                             [this, text](StagedFile* file, PrintCommands::ExportFormat format) {
+                                 return leave(format == PrintCommands::ExportFormat::Ofd
+                                                  ? Issue::LeavingKind::Ofd
+                                                  : Issue::LeavingKind::Pdf,
+                                              text, file);
+                             });
 }
 
 void CRegisterDlg::OnVerify()

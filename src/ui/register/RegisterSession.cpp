@@ -16,6 +16,7 @@ void RegisterSession::useServer(const QString& conninfo)
     m_server = conninfo;
     m_issuer.useRegisterServer(conninfo);
     m_entry = 0;
+    m_number.clear();
 }
 
 Register::CertificateRegister* RegisterSession::reg(QWidget* parent)
@@ -50,6 +51,7 @@ bool RegisterSession::issue(QWidget* parent, const Issue::Request& request, int 
         Notifier::information(parent, issued.notice);
     }
     m_entry = issued.entryId;
+    m_number = issued.number;
     m_text = issued.text;
     return true;
 }

@@ -42,6 +42,8 @@ public:
     // The certificate kept: its register entry (0: none) and its text as the user has it.
     qint64 currentEntry() const { return m_entry; }
     const QString& currentText() const { return m_text; }
+    // The number the kept certificate's entry was given; empty without one.
+    const QString& currentNumber() const { return m_number; }
     // The user edited the certificate.
     void setCurrentText(const QString& text) { m_text = text; }
 
@@ -56,4 +58,5 @@ private:
     Issue::CertificateIssuer m_issuer;
     qint64 m_entry = 0;
     QString m_text;
+    QString m_number;
 };

@@ -11,13 +11,18 @@ QString eventKindKey(EventKind kind)
         return QStringLiteral("pdf");
     case EventKind::Copied:
         return QStringLiteral("copied");
+    case EventKind::Delivered:
+        return QStringLiteral("delivered");
+    case EventKind::Transferred:
+        return QStringLiteral("transferred");
     }
     return {};
 }
 
 std::optional<EventKind> eventKindFromKey(const QString& key)
 {
-    for (EventKind k : {EventKind::Printed, EventKind::PdfExported, EventKind::Copied}) {
+    for (EventKind k : {EventKind::Printed, EventKind::PdfExported, EventKind::Copied,
+                        EventKind::Delivered, EventKind::Transferred}) {
         if (eventKindKey(k) == key) {
             return k;
         }
@@ -34,8 +39,17 @@ QString eventKindLabel(EventKind kind)
         return QStringLiteral("导出PDF");
     case EventKind::Copied:
         return QStringLiteral("复制");
+    case EventKind::Delivered:
+        return QStringLiteral("送达");
+    case EventKind::Transferred:
+        return QStringLiteral("档案社保转移");
     }
     return {};
+}
+
+bool leavesKavri(EventKind kind)
+{
+    return kind != EventKind::Delivered && kind != EventKind::Transferred;
 }
 
 } // namespace Register

@@ -186,6 +186,8 @@ void CRegisterDlg::buildControls()
     m_events->setTabKeyNavigation(false);
     m_events->verticalHeader()->setVisible(false);
     m_events->horizontalHeader()->setStretchLastSection(true);
+    // The record of a delivery is read whole; the hash may be cut.
+    m_events->horizontalHeader()->setSectionResizeMode(3, QHeaderView::ResizeToContents);
     auto* texts = new QSplitter(Qt::Horizontal, detail);
     texts->addWidget(m_text);
     texts->addWidget(m_events);

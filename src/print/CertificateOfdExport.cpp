@@ -233,8 +233,10 @@ bool CertificateOfd::document(const CertificateOfdInfo& info, Ofd::Document* doc
         font.name = embedded.isValid() ? embedded.familyName() : used.raw.familyName();
         font.family = font.name;
         // OpenType with CFF outlines starts with "OTTO"; TrueType outlines with 0x00010000.
-        font.fileName = QStringLiteral("font_%1%2").arg(i + 1).arg(
-            font.data.startsWith("OTTO") ? QStringLiteral(".otf") : QStringLiteral(".ttf"));
+        font.fileName = QStringLiteral("font_%1%2")
+                            .arg(i + 1)
+                            .arg(font.data.startsWith("OTTO") ? QStringLiteral(".otf")
+                                                              : QStringLiteral(".ttf"));
         doc.fonts.append(std::move(font));
     }
     doc.pages = d->pages;
@@ -242,14 +244,19 @@ bool CertificateOfd::document(const CertificateOfdInfo& info, Ofd::Document* doc
     return true;
 }
 
-bool CertificateOfd::write(const QString& path, const CertificateOfdInfo& info,
-                           QString* error) const
+QByteArray CertificateOfd::package(const CertificateOfdInfo& info, QString* error) const
 {
     Ofd::Document doc;
     if (!document(info, &doc, error)) {
-        return false;
+        return {};
     }
-    const QByteArray bytes = Ofd::PackageBytes(doc, error);
+    return Ofd::PackageBytes(doc, error);
+}
+
+bool CertificateOfd::write(const QString& path, const CertificateOfdInfo& info,
+                           QString* error) const
+{
+    const QByteArray bytes = package(info, error);
     if (bytes.isEmpty()) {
         return false;
     }

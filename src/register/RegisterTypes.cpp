@@ -11,6 +11,8 @@ QString eventKindKey(EventKind kind)
         return QStringLiteral("pdf");
     case EventKind::Copied:
         return QStringLiteral("copied");
+    case EventKind::OfdExported:
+        return QStringLiteral("ofd");
     case EventKind::Delivered:
         return QStringLiteral("delivered");
     case EventKind::Transferred:
@@ -22,7 +24,7 @@ QString eventKindKey(EventKind kind)
 std::optional<EventKind> eventKindFromKey(const QString& key)
 {
     for (EventKind k : {EventKind::Printed, EventKind::PdfExported, EventKind::Copied,
-                        EventKind::Delivered, EventKind::Transferred}) {
+                        EventKind::OfdExported, EventKind::Delivered, EventKind::Transferred}) {
         if (eventKindKey(k) == key) {
             return k;
         }
@@ -39,6 +41,8 @@ QString eventKindLabel(EventKind kind)
         return QStringLiteral("导出PDF");
     case EventKind::Copied:
         return QStringLiteral("复制");
+    case EventKind::OfdExported:
+        return QStringLiteral("导出OFD");
     case EventKind::Delivered:
         return QStringLiteral("送达");
     case EventKind::Transferred:

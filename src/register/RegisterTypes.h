@@ -49,6 +49,7 @@ enum class EventKind
     Printed,
     PdfExported,
     Copied,
+    OfdExported,
     // Duties done for the leaver after the certificate was made, recorded as events of the entry
     // like its leavings: how the certificate reached the person, and the day the personnel file
     // and the social insurance were transferred.

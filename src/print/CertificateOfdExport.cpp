@@ -145,6 +145,13 @@ void CertificateOfd::State::appendLine(Ofd::Page* page, const PlacedText& placed
         }
     }
 
+    // Each character's pen position, once: the text objects' boundaries and DeltaX all read them.
+    QList<double> xOf(points.size() + 1);
+    for (qsizetype k = 0; k < points.size(); ++k) {
+        xOf[k] = line.cursorToX(int(points[k].index));
+    }
+    xOf[points.size()] = line.cursorToX(int(placed.text.size()));
+
     const int weight = placed.font.weight() >= QFont::DemiBold ? 700 : 400;
     for (qsizetype first = 0; first < points.size();) {
         const int font = fontOf[first];
@@ -159,15 +166,13 @@ void CertificateOfd::State::appendLine(Ofd::Page* page, const PlacedText& placed
             object.font = font;
             object.weight = weight;
             object.size = mmY(rawOf[first].pixelSize());
-            const double startX = line.cursorToX(int(points[first].index));
-            const double endX = line.cursorToX(
-                int(last + 1 < points.size() ? points[last + 1].index : placed.text.size()));
+            const double startX = xOf[first];
+            const double endX = xOf[last + 1];
             for (qsizetype k = first; k <= last; ++k) {
                 object.text += QStringView(placed.text).mid(points[k].index, points[k].length);
                 used.codepoints.insert(points[k].value);
                 if (k > first) {
-                    object.deltaX << mm(line.cursorToX(int(points[k].index)) -
-                                        line.cursorToX(int(points[k - 1].index)));
+                    object.deltaX << mm(xOf[k] - xOf[k - 1]);
                 }
             }
             object.boundary = QRectF(mm(placed.topLeft.x() + startX) - kBoundaryMargin,

@@ -73,6 +73,8 @@ INSTANTIATE_TEST_SUITE_P(
         HelpCase{"RegisterArchive", {"register", "archive"}, "register archive --out DIR"},
         HelpCase{"RegisterVerify", {"register", "verify"}, "register verify --number N"},
         HelpCase{"RegisterDue", {"register", "due"}, "register due [--today D]"},
+        HelpCase{"RegisterDeliver", {"register", "deliver"}, "register deliver --number N"},
+        HelpCase{"RegisterTransfer", {"register", "transfer"}, "register transfer --number N"},
         HelpCase{"Server", {"server"}, "server init [--server CONNINFO]"},
         HelpCase{"ServerInit", {"server", "init"}, "server init [--server CONNINFO]"},
         HelpCase{"ServerImport", {"server", "import"}, "server import [--library FILE]"}),

@@ -51,6 +51,8 @@ public slots:
     void OnVerify();
     void OnDeleteExpired();
     void OnExportCsv();
+    void OnRecordDelivery();
+    void OnRecordTransfer();
 
 private:
     void buildControls();
@@ -64,7 +66,10 @@ private:
     // The entry shown left kavri as `kind` (with `file`, put in place with its record); false
     // after a notice when it did not. The list and the entry then show the event.
     bool leave(Issue::LeavingKind kind, const QString& text, StagedFile* file = nullptr);
-    void showRecorded();
+    QDate today() const;
+    // The list read again with the shown entry kept selected.
+    void reloadKeeping(qint64 id);
+    QWidget* buildDutyControls(QWidget* parent);
 
     Register::CertificateRegister* m_reg;
     Register::SearchQuery m_query;
@@ -89,4 +94,13 @@ private:
     QTableWidget* m_events = nullptr;
     QPushButton* m_reprint = nullptr;
     QPushButton* m_reexport = nullptr;
+    QCheckBox* m_undelivered = nullptr;
+    QComboBox* m_deliveryMethod = nullptr;
+    QLineEdit* m_waybill = nullptr;
+    QCheckBox* m_receivedKnown = nullptr;
+    QDateEdit* m_received = nullptr;
+    QLineEdit* m_deliveryNote = nullptr;
+    QPushButton* m_recordDelivery = nullptr;
+    QDateEdit* m_transferDay = nullptr;
+    QPushButton* m_recordTransfer = nullptr;
 };

@@ -126,8 +126,22 @@ QString RenderTemplatePreview(const QString& templateText, int width)
     return AlignRightBlock(text, width);
 }
 
-QString ComposeCertificate(const QString& templateText, const CertificateValues& values, int width)
+QString VerificationLine(const QString& certificateNumber)
 {
+    return QStringLiteral("证明编号 %1（扫描二维码可离线查验）").arg(certificateNumber);
+}
+
+bool HasVerificationCode(QStringView templateText)
+{
+    return findText(templateText, kVerificationMarker) >= 0;
+}
+
+QString ComposeCertificate(const QString& templateText, const CertificateValues& typed, int width)
+{
+    CertificateValues values = typed;
+    if (values.verificationLine.isEmpty()) {
+        values.verificationLine = VerificationLine(values.certificateNumber);
+    }
     const int fill = (boundedWidth(width) - static_cast<int>(kTitle.size())) / 2;
     QString text;
     text.reserve(std::max(fill, 0) + kTitle.size() + 3 * kLineBreak.size() + templateText.size());

@@ -14,7 +14,7 @@ struct PageFont
 };
 
 // What the page layout needs from a device: its resolution, measuring in the selected font and
-// drawing a string with its top-left corner at a device point. Everything is in device units.
+// drawing a string with its top-left corner at a device point, and filling a black rectangle. Everything is in device units.
 // A printer, a PDF file and the tests' fake device each supply one.
 class PageCanvas
 {
@@ -36,4 +36,7 @@ public:
 
     // Draws `text` in black with the top-left of its cell at (x, y).
     virtual void drawText(int x, int y, QStringView text) = 0;
+
+    // Fills the rectangle in black (the modules of the page's QR code).
+    virtual void fillRect(int x, int y, int width, int height) = 0;
 };

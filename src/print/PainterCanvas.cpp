@@ -127,3 +127,8 @@ void PainterCanvas::drawText(int x, int y, QStringView text)
                                            Qt::RoundJoin));
     }
 }
+
+void PainterCanvas::fillRect(int x, int y, int width, int height)
+{
+    m_painter.fillRect(QRect(x, y, width, height), Qt::black);
+}

@@ -3,6 +3,7 @@
 #include "CliApplication.h"
 #include "CliInput.h"
 #include "CliOptions.h"
+#include "SealCommand.h"
 #include "app/LibraryFilePath.h"
 #include "register/CertificateRegister.h"
 #include "register/IdMask.h"
@@ -204,13 +205,15 @@ int verify(CertificateRegister& reg, const CliOptions& options)
 QString synopsis()
 {
     return QStringLiteral(
-        "register list|show|export|verify [--register FILE] ...\n"
+        "register list|show|export|verify|public-key [--register FILE] ...\n"
         "    list [--name X] [--id X] [--number X] [--from D] [--to D] [--by leaving|created]\n"
         "         [--full-ids]: the register's entries, newest first, tab-separated.\n"
         "    show --number N [--full-ids]: one entry with its events and texts.\n"
         "    export --out FILE.csv [search options of list] [--full-ids]: CSV (UTF-8, BOM).\n"
         "    verify --number N | --text FILE|-: whether the register holds the certificate;\n"
         "         exit 0 held, 1 held but the text differs, 3 not held.\n"
+        "    public-key [--name COMPANY]: this installation's certificate signing key (made on\n"
+        "         first use) as PEM with its key id, for the company to publish.\n"
         "    ID numbers are masked unless --full-ids; D is yyyy-MM-dd; FILE defaults to the\n"
         "    register beside the library file.");
 }
@@ -221,6 +224,9 @@ int run(const QStringList& args)
         return CliInput::refuse(QStringLiteral("register 后面要写 list、show、export 或 verify"));
     }
     const QString action = args.first();
+    if (action == QLatin1String("public-key")) {
+        return SealCommand::publicKey(args.mid(1));
+    }
     QStringList allowed = {QStringLiteral("register"), QStringLiteral("full-ids")};
     if (action == QLatin1String("list")) {
         allowed << kSearchOptions;

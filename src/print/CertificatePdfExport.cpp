@@ -10,7 +10,8 @@
 #include <QPdfWriter>
 #include <QSaveFile>
 
-bool ExportCertificatePdf(const QString& path, QStringView body, QString* error)
+bool ExportCertificatePdf(const QString& path, QStringView body, QString* error,
+                          const Seal::QrMatrix& code)
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
@@ -38,6 +39,7 @@ bool ExportCertificatePdf(const QString& path, QStringView body, QString* error)
             return false;
         }
         CertificatePageLayout layout;
+        layout.setVerificationCode(code);
         PaintCertificatePage(painter, layout, body);
         painter.end();
     }

@@ -22,6 +22,7 @@ void CkavriDlg::OnRegister()
 {
     if (Register::CertificateRegister* reg = m_pRegister->reg(this)) {
         CRegisterDlg dlg(reg, this);
+        dlg.setKeyFolder(m_pRegister->path());
         dlg.exec();
     }
 }

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QImageReader>
+#include <QPainter>
 #include <QPdfDocument>
 #include <ZXing/ReadBarcode.h>
 
@@ -29,7 +30,15 @@ QList<QByteArray> decodeImage(const QImage& image)
     if (image.isNull()) {
         return found;
     }
-    const QImage gray = image.convertToFormat(QImage::Format_Grayscale8);
+    QImage flat = image;
+    if (image.hasAlphaChannel()) {
+        // A rendered PDF page is transparent where nothing is drawn: paper is white.
+        flat = QImage(image.size(), QImage::Format_RGB32);
+        flat.fill(Qt::white);
+        QPainter painter(&flat);
+        painter.drawImage(0, 0, image);
+    }
+    const QImage gray = flat.convertToFormat(QImage::Format_Grayscale8);
     const ZXing::ImageView view(gray.constBits(), gray.width(), gray.height(), ZXing::ImageFormat::Lum,
                                 int(gray.bytesPerLine()));
     ZXing::DecodeHints hints;

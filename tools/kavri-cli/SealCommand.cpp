@@ -5,9 +5,11 @@
 #include "CliOptions.h"
 #include "app/LibraryFilePath.h"
 #include "register/CertificateRegister.h"
+#include "register/PgDeskKeys.h"
 #include "register/RegisterFiles.h"
 #include "scan/ScanVerify.h"
 #include "seal/SealFiles.h"
+#include "store/pg/PgConnection.h"
 #include "store/pg/TeamConfig.h"
 
 #include <QFileInfo>
@@ -40,6 +42,30 @@ std::unique_ptr<Register::CertificateRegister> openRegisterIfAny(const CliOption
     return Register::CertificateRegister::open(path, &error);
 }
 
+// In a team, the desks' keys the server lists: each desk signs with its own.
+void addTeamKeys(const CliOptions& options, QList<Seal::TrustedKey>* trusted)
+{
+    if (options.has(QStringLiteral("register"))) {
+        return;
+    }
+    const TeamConfig::Choice team = TeamConfig::read();
+    if (!team.team) {
+        return;
+    }
+    QString error;
+    const auto server = PgConnection::open(team.conninfo, &error);
+    const auto keys = server ? Register::PgDeskKeys::list(*server, &error) : std::nullopt;
+    if (!keys) {
+        CliInput::say(QStringLiteral("无法读取服务器上各工作站的公钥：") + error);
+        return;
+    }
+    for (const Register::PgDeskKeys::DeskKey& desk : *keys) {
+        if (auto key = Seal::SealKey::fromPem(desk.pem.toLatin1(), &error)) {
+            trusted->append({desk.label, std::move(*key)});
+        }
+    }
+}
+
 } // namespace
 
 QString verifyScanSynopsis()
@@ -69,7 +95,8 @@ int verifyScan(const QStringList& args)
     const QString regPath = registerPath(options);
     std::optional<Seal::SealKey> own =
         Seal::loadOrCreateSealKey(Seal::sealKeyPathBeside(regPath), false, &error);
-    const QList<Seal::TrustedKey> trusted = Seal::readTrustFolder(Seal::trustFolderBeside(regPath));
+    QList<Seal::TrustedKey> trusted = Seal::readTrustFolder(Seal::trustFolderBeside(regPath));
+    addTeamKeys(options, &trusted);
     const Seal::SealChecker checker(own ? &*own : nullptr, &trusted);
     const std::unique_ptr<Register::CertificateRegister> reg = openRegisterIfAny(options);
     const Scan::ScanReport report = Scan::verifyFile(file, checker, reg.get());

@@ -6,6 +6,7 @@
 #include "SealCommand.h"
 #include "app/LibraryFilePath.h"
 #include "register/CertificateRegister.h"
+#include "register/DueList.h"
 #include "register/IdMask.h"
 #include "register/RegisterCsv.h"
 #include "register/RegisterFiles.h"
@@ -205,18 +206,35 @@ int verify(CertificateRegister& reg, const CliOptions& options)
     return kNotHeld;
 }
 
+int due(CertificateRegister& reg, const CliOptions& options)
+{
+    QString error;
+    const std::optional<QDate> given = dateOption(options, QStringLiteral("today"), &error);
+    if (!given) {
+        return CliInput::refuse(error);
+    }
+    const QDate today = given->isValid() ? *given : QDate::currentDate();
+    const std::optional<DueLists> lists = dueLists(reg, today, &error);
+    if (!lists) {
+        return CliInput::refuse(error);
+    }
+    return CliInput::writeResult(dueListsText(*lists)) ? 0 : 1;
+}
+
 } // namespace
 
 QString synopsis()
 {
     return QStringLiteral(
-        "register list|show|export|verify|public-key [--register FILE] ...\n"
+        "register list|show|export|verify|due|public-key [--register FILE] ...\n"
         "    list [--name X] [--id X] [--number X] [--from D] [--to D] [--by leaving|created]\n"
         "         [--full-ids]: the register's entries, newest first, tab-separated.\n"
         "    show --number N [--full-ids]: one entry with its events and texts.\n"
         "    export --out FILE.csv [search options of list] [--full-ids]: CSV (UTF-8, BOM).\n"
         "    verify --number N | --text FILE|-: whether the register holds the certificate;\n"
         "         exit 0 held, 1 held but the text differs, 3 not held.\n"
+        "    due [--today D]: drafts whose leaving date has passed (待出具) and certificates\n"
+        "         that first left after the leaving date (逾期, with the days).\n"
         "    public-key [--name COMPANY]: this installation's certificate signing key (made on\n"
         "         first use) as PEM with its key id, for the company to publish.\n"
         "    ID numbers are masked unless --full-ids; D is yyyy-MM-dd; FILE defaults to the\n"
@@ -226,7 +244,8 @@ QString synopsis()
 int run(const QStringList& args)
 {
     if (args.isEmpty()) {
-        return CliInput::refuse(QStringLiteral("register 后面要写 list、show、export 或 verify"));
+        return CliInput::refuse(
+            QStringLiteral("register 后面要写 list、show、export、verify 或 due"));
     }
     const QString action = args.first();
     if (action == QLatin1String("public-key")) {
@@ -241,9 +260,11 @@ int run(const QStringList& args)
         allowed << kSearchOptions << QStringLiteral("out");
     } else if (action == QLatin1String("verify")) {
         allowed = {QStringLiteral("register"), QStringLiteral("number"), QStringLiteral("text")};
+    } else if (action == QLatin1String("due")) {
+        allowed = {QStringLiteral("register"), QStringLiteral("today")};
     } else {
         return CliInput::refuse(
-            QStringLiteral("register 没有“%1”这个操作（可用 list、show、export、verify）")
+            QStringLiteral("register 没有“%1”这个操作（可用 list、show、export、verify、due）")
                 .arg(action));
     }
     // --full-ids is a switch: given without a value it takes the next "--" as a value otherwise.
@@ -271,6 +292,9 @@ int run(const QStringList& args)
     }
     if (action == QLatin1String("export")) {
         return exportCsv(*reg, options);
+    }
+    if (action == QLatin1String("due")) {
+        return due(*reg, options);
     }
     return verify(*reg, options);
 }

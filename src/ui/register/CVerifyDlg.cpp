@@ -2,6 +2,7 @@
 
 #include "ui/common/Notifier.h"
 #include "register/CertificateRegister.h"
+#include "register/IdMask.h"
 #include "register/VerifyReport.h"
 #include "scan/ScanVerify.h"
 #include "seal/SealFiles.h"
@@ -15,6 +16,7 @@
 #include <QUrl>
 
 #include <QDialogButtonBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -55,11 +57,17 @@ CVerifyDlg::CVerifyDlg(Register::CertificateRegister* reg, QWidget* parent)
     scan->setAccessibleName(QStringLiteral("扫描件查验"));
     scan->setToolTip(QStringLiteral("选择证明的扫描件、照片或 PDF 文件，按其二维码查验；也可把文件拖到本窗口"));
     scan->setAutoDefault(false);
-    auto* buttonRow = new QHBoxLayout;
-    buttonRow->addWidget(verify);
-    buttonRow->addWidget(scan);
-    buttonRow->addStretch(1);
-    layout->addLayout(buttonRow);
+    m_fullId = new QPushButton(QStringLiteral("显示完整身份证号"), this);
+    m_fullId->setObjectName(QStringLiteral("showFullIdButton"));
+    m_fullId->setAccessibleName(QStringLiteral("显示完整身份证号"));
+    m_fullId->setAutoDefault(false);
+    m_fullId->setCheckable(true);
+    auto* commands = new QHBoxLayout;
+    commands->addWidget(verify);
+    commands->addWidget(scan);
+    commands->addWidget(m_fullId);
+    commands->addStretch(1);
+    layout->addLayout(commands);
     layout->addWidget(new QLabel(QStringLiteral("查验结果："), this));
     m_report = textBox(this, QStringLiteral("verifyReport"), QStringLiteral("查验结果"), true);
     layout->addWidget(m_report, 3);
@@ -73,6 +81,7 @@ CVerifyDlg::CVerifyDlg(Register::CertificateRegister* reg, QWidget* parent)
     layout->addWidget(buttons);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(verify, &QPushButton::clicked, this, &CVerifyDlg::OnVerify);
+    connect(m_fullId, &QPushButton::toggled, this, &CVerifyDlg::showResult);
     connect(scan, &QPushButton::clicked, this, &CVerifyDlg::OnVerifyScan);
     setAcceptDrops(true);
     resize(720, 640);
@@ -81,26 +90,45 @@ CVerifyDlg::CVerifyDlg(Register::CertificateRegister* reg, QWidget* parent)
 void CVerifyDlg::OnVerify()
 {
     const QString input = m_input->toPlainText();
-    m_report->clear();
-    m_recorded->clear();
+    m_result.reset();
+    showResult();
     if (input.trimmed().isEmpty()) {
         Notifier::information(this, QStringLiteral("请输入证明编号，或粘贴证明全文。"));
         return;
     }
     QString error;
-    const std::optional<Register::VerifyResult> result = m_reg->verify(input, &error);
-    if (!result) {
+    m_result = m_reg->verify(input, &error);
+    if (!m_result) {
         Notifier::information(this, error);
         return;
     }
-    m_report->setPlainText(Register::verifyReport(*result));
-    if (result->entry && !result->entry->versions.isEmpty()) {
+    showResult();
+}
+
+void CVerifyDlg::showResult()
+{
+    m_report->clear();
+    m_recorded->clear();
+    if (!m_result) {
+        return;
+    }
+    const Register::VerifyResult& result = *m_result;
+    const QString id = result.entry ? result.entry->summary.idNumber : QString();
+    const bool full = m_fullId->isChecked();
+    // The report names the person with the ID number masked; the excerpts of a difference may
+    // hold it whole. Both follow the button, like the text.
+    QString report = Register::maskIdNumberIn(Register::verifyReport(result), id);
+    if (full && !id.isEmpty()) {
+        report.replace(Register::maskIdNumber(id), id);
+    }
+    m_report->setPlainText(report);
+    if (result.entry && !result.entry->versions.isEmpty()) {
         // The version the text matched or was compared with; the latest for a number alone.
-        const int wanted = result->matchedVersion > 0 ? result->matchedVersion
-                                                      : result->entry->versions.last().versionNo;
-        for (const Register::Version& v : result->entry->versions) {
+        const int wanted = result.matchedVersion > 0 ? result.matchedVersion
+                                                     : result.entry->versions.last().versionNo;
+        for (const Register::Version& v : result.entry->versions) {
             if (v.versionNo == wanted) {
-                m_recorded->setPlainText(v.text);
+                m_recorded->setPlainText(full ? v.text : Register::maskIdNumberIn(v.text, id));
             }
         }
     }
@@ -118,6 +146,7 @@ void CVerifyDlg::OnVerifyScan()
 
 void CVerifyDlg::verifyScanFile(const QString& path)
 {
+    m_result.reset();
     m_report->clear();
     m_recorded->clear();
     const WaitCursor wait;
@@ -140,7 +169,10 @@ void CVerifyDlg::verifyScanFile(const QString& path)
         if (const auto entry = m_reg->entryByNumber(report.check.facts.number, &ignored)) {
             for (const Register::Version& v : entry->versions) {
                 if (v.versionNo == report.agreeingVersion) {
-                    m_recorded->setPlainText(v.text);
+                    m_recorded->setPlainText(
+                        m_fullId->isChecked()
+                            ? v.text
+                            : Register::maskIdNumberIn(v.text, entry->summary.idNumber));
                 }
             }
         }

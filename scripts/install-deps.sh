@@ -7,7 +7,7 @@ packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools
     libsqlcipher-dev sqlcipher
-    libpq-dev postgresql-15
+    libpq-dev postgresql-15 openssl python3
     libquazip1-qt6-dev libharfbuzz-dev
     libssl-dev libqrencode-dev libzxing-dev qt6-pdf-dev
     fonts-arphic-uming fonts-noto-cjk qt6-translations-l10n

@@ -9,7 +9,7 @@
 
 #include "SealedPages.h"
 #include "scan/ScanVerify.h"
-#include "ui/common/FontSubstitutions.h"
+#include "print/FontSubstitutions.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -387,7 +387,11 @@ std::optional<qint64> CertificateRegister::exportCsv(const QString& path, const 
     }
     QSaveFile file(path);
     const QByteArray csv = registerCsv(*rows, fullIds);
-    if (!file.open(QIODevice::WriteOnly) || file.write(csv) != csv.size() || !file.commit()) {
+    // Full ID numbers are for the owner's eyes only, as the register itself is.
+    const bool opened =
+        file.open(QIODevice::WriteOnly) &&
+        (!fullIds || file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+    if (!opened || file.write(csv) != csv.size() || !file.commit()) {
         *error = QStringLiteral("无法写入文件 %1：%2").arg(path, file.errorString());
         return std::nullopt;
     }

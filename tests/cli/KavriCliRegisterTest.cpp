@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -32,8 +33,8 @@ protected:
             const auto made = reg->addEntry(
                 e,
                 [&](const QString& n) {
-                    return QStringLiteral("证明编号：%1\r\n兹证明%2离职。\r\n")
-                        .arg(n, QString::fromUtf8(name));
+                    return QStringLiteral("证明编号：%1\r\n兹证明%2（身份证号：%3）离职。\r\n")
+                        .arg(n, QString::fromUtf8(name), QString::fromLatin1(id));
                 },
                 &error);
             ASSERT_TRUE(made) << error.toStdString();
@@ -101,12 +102,29 @@ TEST_F(KavriCliRegisterTest, ShowsAndExports)
     const CliRun shown = run({QStringLiteral("show"), QStringLiteral("--number"), m_numbers[0]});
     ASSERT_EQ(shown.status, 0);
     EXPECT_TRUE(shown.outText().contains(QStringLiteral("身份证号：110101********1234\r\n")));
-    EXPECT_TRUE(shown.outText().contains(m_texts[0]));
+    // The recorded text is masked as the summary is, and whole on request.
+    QString masked = m_texts[0];
+    masked.replace(QStringLiteral("110101199001011234"), QStringLiteral("110101********1234"));
+    EXPECT_TRUE(shown.outText().contains(masked)) << shown.outText().toStdString();
+    EXPECT_FALSE(shown.outText().contains(QStringLiteral("110101199001011234")));
+    const CliRun full = run({QStringLiteral("show"), QStringLiteral("--number"), m_numbers[0],
+                             QStringLiteral("--full-ids")});
+    ASSERT_EQ(full.status, 0);
+    EXPECT_TRUE(full.outText().contains(m_texts[0]));
+
+    constexpr auto kOthers = QFileDevice::ReadGroup | QFileDevice::WriteGroup |
+                             QFileDevice::ReadOther | QFileDevice::WriteOther;
     const QString csv = m_dir.filePath(QStringLiteral("out.csv"));
     ASSERT_EQ(run({QStringLiteral("export"), QStringLiteral("--out"), csv}).status, 0);
     QFile f(csv);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_TRUE(f.readAll().startsWith("\xEF\xBB\xBF证明编号,"));
+    const QString fullCsv = m_dir.filePath(QStringLiteral("full.csv"));
+    ASSERT_EQ(
+        run({QStringLiteral("export"), QStringLiteral("--out"), fullCsv, QStringLiteral("--full-ids")})
+            .status,
+        0);
+    EXPECT_EQ(QFileInfo(fullCsv).permissions() & kOthers, QFileDevice::Permissions());
 }
 
 TEST_F(KavriCliRegisterTest, RefusesAMissingRegisterAndBadOptions)

@@ -3,7 +3,7 @@
 //   seal_pages N OUT.pdf KEYDIR
 
 #include "SealedPages.h"
-#include "ui/common/FontSubstitutions.h"
+#include "print/FontSubstitutions.h"
 
 #include <QGuiApplication>
 

@@ -140,8 +140,14 @@ int show(CertificateRegister& reg, const CliOptions& options)
                     .arg(ev.versionNo)
                     .arg(ev.sha256);
     }
+    // The recorded texts hold the number too: masked there as in the lines above.
+    const QString& id = e->summary.idNumber;
     for (const Version& v : e->versions) {
-        text += QStringLiteral("\r\n—— 第%1版 ——\r\n").arg(v.versionNo) + v.text;
+        QString recorded = v.text;
+        if (!full && !id.isEmpty()) {
+            recorded.replace(id, maskIdNumber(id), Qt::CaseInsensitive);
+        }
+        text += QStringLiteral("\r\n—— 第%1版 ——\r\n").arg(v.versionNo) + recorded;
     }
     return CliInput::writeResult(text) ? 0 : 1;
 }

@@ -1,13 +1,10 @@
 #include "store/pg/PgConnection.h"
 
-#include "store/JetDialect.h"
-#include "store/LibraryTables.h"
 #include "store/pg/PgRecordSet.h"
 
-#include <QRegularExpression>
-#include <QSet>
 #include <algorithm>
 #include <libpq-fe.h>
+#include <mutex>
 #include <vector>
 
 const QString PgConnection::kNotConnected = QStringLiteral("没有打开的资料库连接。");
@@ -61,47 +58,31 @@ QString serviceName(const QString& conninfo)
     return service;
 }
 
-// The statement with every quoted value blanked out, so that words inside values are never
-// taken for SQL.
-QString withoutQuotedText(const QString& statement)
-{
-    QString text = statement;
-    bool quoted = false;
-    for (QChar& c : text) {
-        if (c == QLatin1Char('\'')) {
-            quoted = !quoted; // a doubled quote toggles twice
-        } else if (quoted) {
-            c = QLatin1Char('x');
-        }
-    }
-    return text;
-}
-
-const QSet<QString>& itemTables()
-{
-    static const QSet<QString> tables(LibraryTables::kAll.cbegin(), LibraryTables::kAll.cend());
-    return tables;
-}
-
 } // namespace
 
-QString TranslateForPostgres(const QString& statement)
+void PgConnection::useDefaultConnectTimeout()
 {
-    static const QRegularExpression readOfTable(
-        QStringLiteral("^\\s*select\\s+(top\\s+\\d+\\s+)?\\*\\s+from\\s+(\\w+)(\\s|$)"),
-        QRegularExpression::CaseInsensitiveOption);
-    static const QRegularExpression orderBy(QStringLiteral("\\border\\s+by\\b"),
-                                            QRegularExpression::CaseInsensitiveOption);
-    QString text = statement;
-    const QString bare = withoutQuotedText(statement);
-    const QRegularExpressionMatch read = readOfTable.match(bare);
-    // A server returns rows in no fixed order, and an update moves a row to the end of the heap;
-    // the library file returns them by itemid. Reads of an item table keep that order.
-    if (read.hasMatch() && itemTables().contains(read.captured(2).toLower()) &&
-        !orderBy.match(bare).hasMatch() && !bare.contains(QLatin1Char(';'))) {
-        text += QStringLiteral(" order by itemid");
+    // Set once for the process, before the first connection; a value the user's environment
+    // gives stays.
+    static std::once_flag once;
+    std::call_once(once, [] {
+        if (!qEnvironmentVariableIsSet("PGCONNECT_TIMEOUT")) {
+            qputenv("PGCONNECT_TIMEOUT", QByteArray::number(kConnectTimeoutSeconds));
+        }
+    });
+}
+
+QString PgConnection::setting(const char* keyword) const
+{
+    QString value;
+    PQconninfoOption* options = m_conn ? PQconninfo(m_conn) : nullptr;
+    for (PQconninfoOption* o = options; o && o->keyword; ++o) {
+        if (qstrcmp(o->keyword, keyword) == 0 && o->val) {
+            value = QString::fromUtf8(o->val);
+        }
     }
-    return TranslateJetStatement(text);
+    PQconninfoFree(options);
+    return value;
 }
 
 PgConnection::PgConnection(pg_conn* conn, const QString& conninfo)
@@ -135,25 +116,21 @@ std::shared_ptr<PgConnection> PgConnection::open(const QString& conninfo, QStrin
     }
     PQconninfoFree(parsed);
 
-    // The timeout comes first so that a connection text naming its own wins; the encoding
-    // comes last because every text crosses the wire as UTF-8.
+    // The connection settings are the administrator's: whatever the connection text, the
+    // service it names (pg_service.conf) or the environment says wins over kavri's defaults.
+    // libpq takes a service's values only for settings nothing set before, so kavri's connect
+    // timeout enters where libpq itself looks last, as the environment's PGCONNECT_TIMEOUT.
+    useDefaultConnectTimeout();
+    // The encoding comes last because every text crosses the wire as UTF-8.
     // Over TCP, a server whose machine vanished is noticed by keepalives while idle and by
     // tcp_user_timeout while a request is unanswered, instead of after the system's quarter of
     // an hour. A Unix socket ignores both.
-    const QByteArray timeout = QByteArray::number(kConnectTimeoutSeconds);
     const QByteArray userTimeout = QByteArray::number(kTcpUserTimeoutMs);
-    const char* keywords[] = {"connect_timeout",     "tcp_user_timeout", "keepalives_idle",
-                              "keepalives_interval", "keepalives_count", "dbname",
-                              "client_encoding",     "application_name", nullptr};
-    const char* values[] = {timeout.constData(),
-                            userTimeout.constData(),
-                            "30",
-                            "5",
-                            "3",
-                            info.constData(),
-                            "UTF8",
-                            "kavri",
-                            nullptr};
+    const char* keywords[] = {"tcp_user_timeout", "keepalives_idle", "keepalives_interval",
+                              "keepalives_count", "dbname",          "client_encoding",
+                              "application_name", nullptr};
+    const char* values[] = {
+        userTimeout.constData(), "30", "5", "3", info.constData(), "UTF8", "kavri", nullptr};
     pg_conn* conn = PQconnectdbParams(keywords, values, 1);
     if (!conn || PQstatus(conn) != CONNECTION_OK) {
         *error = conn ? trimmedMessage(PQerrorMessage(conn)) : QStringLiteral("out of memory");
@@ -245,7 +222,7 @@ std::unique_ptr<PgRecordSet> PgConnection::execute(const QString& statement, QSt
     if (!ensureConnected(error)) {
         return nullptr;
     }
-    const QByteArray text = TranslateForPostgres(statement).toUtf8();
+    const QByteArray text = statement.toUtf8();
     // The extended protocol takes one statement only: a second one in the text is refused.
     pg_result* result =
         PQexecParams(m_conn, text.constData(), 0, nullptr, nullptr, nullptr, nullptr, 0);

@@ -12,38 +12,6 @@ namespace {
 
 const QString kCompany = QStringLiteral("company_item_table");
 
-// Statement texts that reach the server.
-TEST(PgTranslation, TopBecomesLimitAfterTheOrderOfItemid)
-{
-    EXPECT_EQ(TranslateForPostgres(
-                  QStringLiteral("select top 1 * from company_item_table where item3='甲'")),
-              QStringLiteral("select * from company_item_table where item3='甲' order by itemid "
-                             "limit 1"));
-    EXPECT_EQ(TranslateForPostgres(QStringLiteral("select * from moban_item_table")),
-              QStringLiteral("select * from moban_item_table order by itemid"));
-}
-
-TEST(PgTranslation, LeavesOrderedReadsWritesAndOtherTablesAlone)
-{
-    const QStringList unchanged{
-        QStringLiteral("select * from moban_item_table where upid=0 order by itemid"),
-        QStringLiteral("UPDATE company_item_table SET item1 = '' WHERE itemid=3"),
-        QStringLiteral("delete from company_item_table where itemid=-1"),
-        QStringLiteral("select * from register_entry"),
-    };
-    for (const QString& statement : unchanged) {
-        EXPECT_EQ(TranslateForPostgres(statement), statement);
-    }
-}
-
-TEST(PgTranslation, WordsInsideQuotedValuesAreNotSql)
-{
-    EXPECT_EQ(TranslateForPostgres(QStringLiteral(
-                  "select top 1 * from company_item_table where item3='x order by y'")),
-              QStringLiteral("select * from company_item_table where item3='x order by y' "
-                             "order by itemid limit 1"));
-}
-
 class PgConnectionTest : public PgServerTest
 {
 protected:
@@ -58,8 +26,8 @@ protected:
     QStringList names(const QString& table)
     {
         QStringList result;
-        for (auto records = run(Statements::selectAll(table)); records && !records->isEof();
-             records->moveNext()) {
+        for (auto records = run(QStringLiteral("select * from %1 order by itemid").arg(table));
+             records && !records->isEof(); records->moveNext()) {
             result << records->collect(QStringLiteral("ITEM3"));
         }
         return result;
@@ -92,40 +60,6 @@ TEST_F(PgConnectionTest, TruthValuesReadAsNumbers)
     EXPECT_EQ(records->collect(QStringLiteral("yes")), QStringLiteral("1"));
     EXPECT_EQ(records->collectInt(QStringLiteral("yes")), 1);
     EXPECT_EQ(records->collect(QStringLiteral("no")), QStringLiteral("0"));
-}
-
-TEST_F(PgConnectionTest, RowsComeBackInItemidOrderAfterAnUpdate)
-{
-    for (const char* name : {"甲", "乙", "丙"}) {
-        run(Statements::insertPair(kCompany, QStringLiteral("item3"), QString::fromUtf8(name),
-                                   QStringLiteral("item8"), QString()));
-    }
-    run(Statements::update(kCompany, QStringLiteral("item1"), QStringLiteral("默认"), 1));
-    EXPECT_EQ(names(kCompany),
-              (QStringList{QStringLiteral("甲"), QStringLiteral("乙"), QStringLiteral("丙")}));
-    auto first = run(Statements::selectByValue(kCompany, QStringLiteral("item8"), QString()));
-    EXPECT_EQ(first->collect(QStringLiteral("item3")), QStringLiteral("甲"));
-}
-
-TEST_F(PgConnectionTest, QuotesAndBackslashesAreStoredAsTyped)
-{
-    const QString name = QStringLiteral("O'Brien' or '1'='1 \\' --");
-    run(Statements::insertPair(kCompany, QStringLiteral("item3"), name, QStringLiteral("item8"),
-                               QString()));
-    EXPECT_EQ(names(kCompany), QStringList{name});
-    auto found = run(Statements::selectByValue(kCompany, QStringLiteral("item3"), name));
-    ASSERT_FALSE(found->isEof());
-    EXPECT_EQ(found->collectInt(QStringLiteral("itemid")), 1);
-}
-
-TEST_F(PgConnectionTest, EmptyKeyMatchesEmptyTextNotNull)
-{
-    run(Statements::insertPair(kCompany, QStringLiteral("item3"), QStringLiteral("甲"),
-                               QStringLiteral("item8"), QString())); // item1 NULL
-    run(QStringLiteral("insert into company_item_table (item1,item3) values ('','乙')"));
-    auto found = run(Statements::selectByValue(kCompany, QStringLiteral("item1"), QString()));
-    ASSERT_FALSE(found->isEof());
-    EXPECT_EQ(found->collect(QStringLiteral("item3")), QStringLiteral("乙"));
 }
 
 TEST_F(PgConnectionTest, FailureGivesTheServersMessage)
@@ -261,6 +195,55 @@ TEST_F(PgConnectFailure, ServiceNameNamesTheLibrary)
     const auto direct = PgConnection::open(m_db.conninfo(), &error);
     ASSERT_TRUE(direct);
     EXPECT_EQ(direct->libraryName(), m_db.name());
+}
+
+// The connect timeout is the administrator's where one is named: in the connection text (as
+// kavri.conf holds it), in the service, or in the user's environment; kavri's 5 s elsewhere.
+TEST_F(PgConnectFailure, ConnectTimeoutNamedByTheTextTheServiceOrTheEnvironmentWins)
+{
+    ASSERT_TRUE(m_db.isValid());
+    QTemporaryDir dir;
+    QFile file(dir.filePath(QStringLiteral("pg_service.conf")));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    const QString server = QStringLiteral("host=%1\nport=%2\ndbname=%3\nuser=%4\n")
+                               .arg(m_db.cluster().host, m_db.cluster().port, m_db.name(),
+                                    m_db.cluster().superuser);
+    file.write((QStringLiteral("[timed]\nconnect_timeout=17\n") + server +
+                QStringLiteral("[plain]\n") + server)
+                   .toUtf8());
+    file.close();
+    qputenv("PGSERVICEFILE", file.fileName().toUtf8());
+    const QByteArray environment = qgetenv("PGCONNECT_TIMEOUT");
+    const struct
+    {
+        const char* conninfo;
+        const char* environment; // PGCONNECT_TIMEOUT for this connect, null: as it was
+        const char* timeout;
+    } cases[] = {
+        {"service=timed", nullptr, "17"},
+        {"service=timed connect_timeout=9", nullptr, "9"},
+        {"service=plain connect_timeout=9", nullptr, "9"},
+        {"service=plain", "11", "11"},
+        {"service=timed", "11", "17"},
+        {"service=plain", nullptr, "5"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.conninfo);
+        // The fixture's connect, the process's first, put kavri's default into the environment
+        // where it held none; each case that changes it puts back what was there.
+        if (c.environment) {
+            qputenv("PGCONNECT_TIMEOUT", c.environment);
+        }
+        QString error;
+        const auto connection = PgConnection::open(QString::fromLatin1(c.conninfo), &error);
+        if (c.environment) {
+            environment.isNull() ? qunsetenv("PGCONNECT_TIMEOUT")
+                                 : qputenv("PGCONNECT_TIMEOUT", environment);
+        }
+        ASSERT_TRUE(connection) << error.toStdString();
+        EXPECT_EQ(connection->setting("connect_timeout"), QString::fromLatin1(c.timeout));
+    }
+    qunsetenv("PGSERVICEFILE");
 }
 
 } // namespace

@@ -23,7 +23,9 @@ PageFont CertificatePageLayout::scaledFont(const PageFont& font, int dpiX, int d
 namespace {
 
 // Measures through the real device and records where each line's ink would go (its leading
-// ideographic spaces, which only push right-aligned lines over, left out) instead of drawing.
+// ideographic spaces, which only push right-aligned lines over, left out) and what is drawn,
+// instead of drawing: the code's place is known only once the whole body is laid out, and the
+// body is then drawn from the record without being laid out again.
 class InkRecorder : public PageCanvas
 {
 public:
@@ -31,12 +33,17 @@ public:
 
     int dpiX() const override { return m_device.dpiX(); }
     int dpiY() const override { return m_device.dpiY(); }
-    void selectFont(const PageFont& font) override { m_device.selectFont(font); }
+    void selectFont(const PageFont& font) override
+    {
+        m_device.selectFont(font);
+        m_steps.append(Step{true, font, 0, 0, {}});
+    }
     int textWidth(QStringView text) const override { return m_device.textWidth(text); }
     int textHeight() const override { return m_device.textHeight(); }
     int externalLeading() const override { return m_device.externalLeading(); }
     void drawText(int x, int y, QStringView text) override
     {
+        m_steps.append(Step{false, {}, x, y, text.toString()});
         qsizetype lead = 0;
         while (lead < text.size() && (text[lead] == Compose::kFiller || text[lead] == u' ')) {
             ++lead;
@@ -50,10 +57,31 @@ public:
     }
     void fillRect(int, int, int, int) override {}
 
+    // Draws what was recorded on the device, in the order it came.
+    void replay()
+    {
+        for (const Step& step : std::as_const(m_steps)) {
+            if (step.isFont) {
+                m_device.selectFont(step.font);
+            } else {
+                m_device.drawText(step.x, step.y, step.text);
+            }
+        }
+    }
+
     QList<QRect> inked;
 
 private:
+    struct Step
+    {
+        bool isFont;
+        PageFont font;
+        int x;
+        int y;
+        QString text;
+    };
     PageCanvas& m_device;
+    QList<Step> m_steps;
 };
 
 // A line with nothing to see: empty, or the padding of a right-aligned block's empty line.
@@ -79,7 +107,7 @@ void CertificatePageLayout::draw(PageCanvas& canvas, QStringView certText)
     InkRecorder recorder(canvas);
     drawBody(recorder, certText);
     const QRect code = placeCode(canvas, recorder.inked);
-    drawBody(canvas, certText);
+    recorder.replay();
     drawCode(canvas, m_code, code.x(), code.y(), code.width());
     m_codeRect = code;
 }
@@ -127,6 +155,7 @@ void CertificatePageLayout::drawCode(PageCanvas& canvas, const Seal::QrMatrix& c
     const auto edge = [&](int origin, int i) {
         return origin + int((qint64(i) * side + code.size / 2) / code.size);
     };
+    QList<QRect> runs;
     for (int row = 0; row < code.size; ++row) {
         const int top = edge(y, row);
         const int height = edge(y, row + 1) - top;
@@ -139,10 +168,11 @@ void CertificatePageLayout::drawCode(PageCanvas& canvas, const Seal::QrMatrix& c
             while (end < code.size && code.dark(end, row)) {
                 ++end;
             }
-            canvas.fillRect(edge(x, col), top, edge(x, end) - edge(x, col), height);
+            runs.append(QRect(edge(x, col), top, edge(x, end) - edge(x, col), height));
             col = end;
         }
     }
+    canvas.fillRects(runs);
 }
 
 void CertificatePageLayout::drawBody(PageCanvas& canvas, QStringView certText)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QList>
+#include <QRect>
 #include <QString>
 #include <QStringView>
 
@@ -39,4 +41,11 @@ public:
 
     // Fills the rectangle in black (the modules of the page's QR code).
     virtual void fillRect(int x, int y, int width, int height) = 0;
+    // Fills every rectangle in black; a canvas that can fill them in one go does so.
+    virtual void fillRects(const QList<QRect>& rects)
+    {
+        for (const QRect& r : rects) {
+            fillRect(r.x(), r.y(), r.width(), r.height());
+        }
+    }
 };

@@ -24,11 +24,32 @@ bool isPdf(const QString& path)
 
 } // namespace
 
+namespace {
+
+QList<QByteArray> readGray(const QImage& gray, bool thorough)
+{
+    const ZXing::ImageView view(gray.constBits(), gray.width(), gray.height(), ZXing::ImageFormat::Lum,
+                                int(gray.bytesPerLine()));
+    ZXing::DecodeHints hints;
+    hints.setFormats(ZXing::BarcodeFormat::QRCode);
+    hints.setTryHarder(thorough);
+    hints.setTryRotate(thorough);
+    QList<QByteArray> found;
+    for (const ZXing::Result& result : ZXing::ReadBarcodes(view, hints)) {
+        if (result.isValid()) {
+            const ZXing::ByteArray& bytes = result.bytes();
+            found.append(QByteArray(reinterpret_cast<const char*>(bytes.data()), int(bytes.size())));
+        }
+    }
+    return found;
+}
+
+} // namespace
+
 QList<QByteArray> decodeImage(const QImage& image)
 {
-    QList<QByteArray> found;
     if (image.isNull()) {
-        return found;
+        return {};
     }
     QImage flat = image;
     if (image.hasAlphaChannel()) {
@@ -39,17 +60,12 @@ QList<QByteArray> decodeImage(const QImage& image)
         painter.drawImage(0, 0, image);
     }
     const QImage gray = flat.convertToFormat(QImage::Format_Grayscale8);
-    const ZXing::ImageView view(gray.constBits(), gray.width(), gray.height(), ZXing::ImageFormat::Lum,
-                                int(gray.bytesPerLine()));
-    ZXing::DecodeHints hints;
-    hints.setFormats(ZXing::BarcodeFormat::QRCode);
-    hints.setTryHarder(true);
-    hints.setTryRotate(true);
-    for (const ZXing::Result& result : ZXing::ReadBarcodes(view, hints)) {
-        if (result.isValid()) {
-            const ZXing::ByteArray& bytes = result.bytes();
-            found.append(QByteArray(reinterpret_cast<const char*>(bytes.data()), int(bytes.size())));
-        }
+    // A scan or a photo of a page usually gives the code up to the quick look (every few rows,
+    // the image and a downscaled copy); only a page where it finds nothing is searched row by
+    // row and turned.
+    QList<QByteArray> found = readGray(gray, false);
+    if (found.isEmpty()) {
+        found = readGray(gray, true);
     }
     return found;
 }
@@ -82,15 +98,22 @@ std::optional<QList<QByteArray>> readCodes(const QString& path, QString* error)
         return std::nullopt;
     }
     if (isPdf(path)) {
-        const std::optional<QList<QImage>> pages = renderPdf(path, kPdfRenderDpi, error);
-        if (!pages) {
-            return std::nullopt;
+        // The code's modules are half a millimetre: at the quick resolution a rendered page
+        // shows each as three pixels, plenty for a clean page; a page where none is found there
+        // is rendered again at a scanner's resolution.
+        for (const int dpi : {kPdfQuickDpi, kPdfRenderDpi}) {
+            const std::optional<QList<QImage>> pages = renderPdf(path, dpi, error);
+            if (!pages) {
+                return std::nullopt;
+            }
+            QList<QByteArray> found;
+            for (const QImage& page : *pages) {
+                found += decodeImage(page);
+            }
+            if (!found.isEmpty() || dpi == kPdfRenderDpi) {
+                return found;
+            }
         }
-        QList<QByteArray> found;
-        for (const QImage& page : *pages) {
-            found += decodeImage(page);
-        }
-        return found;
     }
     QImageReader reader(path);
     reader.setAutoTransform(true);

@@ -7,9 +7,11 @@
 #include <optional>
 
 // Finds QR codes in a photo or a scan of a certificate: a PNG or JPEG image, or a PDF (each page
-// rendered at 300 dpi, as a scanner would give it). Decoding by zxing-cpp.
+// rendered at 150 dpi, and at 300 dpi as a scanner would give it when nothing is found).
+// Decoding by zxing-cpp.
 namespace Scan {
 
+inline constexpr int kPdfQuickDpi = 150;
 inline constexpr int kPdfRenderDpi = 300;
 
 // The bytes of every QR code found in the image, in the order found.

@@ -1,20 +1,42 @@
 #include "seal/SealKey.h"
 
 #include <QCryptographicHash>
+#include <mutex>
 #include <openssl/bio.h>
 #include <openssl/bn.h>
+#include <openssl/core_names.h>
 #include <openssl/ec.h>
 #include <openssl/err.h>
 #include <openssl/evp.h>
+#include <openssl/obj_mac.h>
 #include <openssl/pem.h>
 #include <openssl/x509.h>
 
 namespace Seal {
 
+// The OpenSSL key, and what signing with it needs made once rather than per signature: the
+// SM3 digest, the signer's hash Z (over the identifier, the curve and the public key) and a
+// signing context. A batch signs hundreds of certificates with one key; fetching the digest
+// and the signature implementation and hashing Z again for each took most of the time.
 struct SealKey::Pkey
 {
     EVP_PKEY* key = nullptr;
-    ~Pkey() { EVP_PKEY_free(key); }
+    std::mutex signing; // guards the members below
+    bool prepared = false;
+    EVP_MD* sm3 = nullptr;
+    EVP_MD_CTX* digest = nullptr;
+    EVP_PKEY_CTX* signer = nullptr;
+    unsigned char z[32] = {};
+
+    ~Pkey()
+    {
+        EVP_PKEY_CTX_free(signer);
+        EVP_MD_CTX_free(digest);
+        EVP_MD_free(sm3);
+        EVP_PKEY_free(key);
+    }
+    bool prepare();
+    bool signDigest(const QByteArray& message, unsigned char* der, size_t* size);
 };
 
 namespace {
@@ -65,7 +87,84 @@ struct Sm2Context
     }
 };
 
+
+// A big number as exactly `bytes` big-endian bytes.
+bool appendPadded(QByteArray& out, const BIGNUM* n, int bytes)
+{
+    const qsizetype at = out.size();
+    out.resize(at + bytes);
+    return BN_bn2binpad(n, reinterpret_cast<unsigned char*>(out.data() + at), bytes) == bytes;
+}
+
+// The signer's hash of GB/T 32918.2: Z = SM3(ENTL || ID || a || b || xG || yG || xA || yA),
+// ENTL being the identifier's length in bits as two bytes, every coordinate 32 bytes.
+bool signerHash(EVP_PKEY* key, const EVP_MD* sm3, unsigned char* z)
+{
+    constexpr int kCoordinate = 32;
+    constexpr int kIdBits = (sizeof kDistinguishingId - 1) * 8;
+    QByteArray input;
+    input.append(char(kIdBits >> 8)).append(char(kIdBits & 0xff));
+    input.append(kDistinguishingId, sizeof kDistinguishingId - 1);
+
+    EC_GROUP* group = EC_GROUP_new_by_curve_name(NID_sm2);
+    BN_CTX* bn = BN_CTX_new();
+    BIGNUM* p = BN_new();
+    BIGNUM* a = BN_new();
+    BIGNUM* b = BN_new();
+    BIGNUM* gx = BN_new();
+    BIGNUM* gy = BN_new();
+    BIGNUM* x = nullptr;
+    BIGNUM* y = nullptr;
+    bool ok = group != nullptr && bn != nullptr && p != nullptr && a != nullptr && b != nullptr &&
+              gx != nullptr && gy != nullptr &&
+              EC_GROUP_get_curve(group, p, a, b, bn) == 1 &&
+              EC_POINT_get_affine_coordinates(group, EC_GROUP_get0_generator(group), gx, gy, bn) == 1 &&
+              EVP_PKEY_get_bn_param(key, OSSL_PKEY_PARAM_EC_PUB_X, &x) == 1 &&
+              EVP_PKEY_get_bn_param(key, OSSL_PKEY_PARAM_EC_PUB_Y, &y) == 1;
+    for (const BIGNUM* n : {static_cast<const BIGNUM*>(a), static_cast<const BIGNUM*>(b),
+                            static_cast<const BIGNUM*>(gx), static_cast<const BIGNUM*>(gy),
+                            static_cast<const BIGNUM*>(x), static_cast<const BIGNUM*>(y)}) {
+        ok = ok && appendPadded(input, n, kCoordinate);
+    }
+    unsigned int size = 0;
+    ok = ok && EVP_Digest(input.constData(), size_t(input.size()), z, &size, sm3, nullptr) == 1 &&
+         size == kCoordinate;
+    for (BIGNUM* n : {p, a, b, gx, gy, x, y}) {
+        BN_free(n);
+    }
+    BN_CTX_free(bn);
+    EC_GROUP_free(group);
+    return ok;
+}
+
 } // namespace
+
+bool SealKey::Pkey::prepare()
+{
+    if (prepared) {
+        return true;
+    }
+    sm3 = EVP_MD_fetch(nullptr, "SM3", nullptr);
+    digest = EVP_MD_CTX_new();
+    signer = EVP_PKEY_CTX_new(key, nullptr);
+    prepared = sm3 != nullptr && digest != nullptr && signer != nullptr &&
+               EVP_PKEY_sign_init(signer) == 1 && signerHash(key, sm3, z);
+    return prepared;
+}
+
+// e = SM3(Z || message), signed as it stands: the same signature EVP_DigestSign makes with the
+// identifier set, without setting the context up again for each message.
+bool SealKey::Pkey::signDigest(const QByteArray& message, unsigned char* der, size_t* size)
+{
+    const std::lock_guard lock(signing);
+    unsigned char e[32];
+    unsigned int eSize = 0;
+    return prepare() && EVP_DigestInit_ex(digest, sm3, nullptr) == 1 &&
+           EVP_DigestUpdate(digest, z, sizeof z) == 1 &&
+           EVP_DigestUpdate(digest, message.constData(), size_t(message.size())) == 1 &&
+           EVP_DigestFinal_ex(digest, e, &eSize) == 1 && eSize == sizeof e &&
+           EVP_PKEY_sign(signer, der, size, e, sizeof e) == 1;
+}
 
 SealKey::SealKey() = default;
 
@@ -169,17 +268,9 @@ QByteArray SealKey::sign(const QByteArray& message) const
     if (isNull() || !m_private) {
         return {};
     }
-    Sm2Context context(m_key->key);
-    if (!context.ready()) {
-        ERR_clear_error();
-        return {};
-    }
-    EVP_MD_CTX_set_pkey_ctx(context.md, context.pkey);
     unsigned char der[128];
     size_t size = sizeof der;
-    const auto* data = reinterpret_cast<const unsigned char*>(message.constData());
-    if (EVP_DigestSignInit(context.md, nullptr, EVP_sm3(), nullptr, m_key->key) != 1 ||
-        EVP_DigestSign(context.md, der, &size, data, size_t(message.size())) != 1) {
+    if (!m_key->signDigest(message, der, &size)) {
         ERR_clear_error();
         return {};
     }

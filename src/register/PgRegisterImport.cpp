@@ -49,12 +49,12 @@ bool copyHistory(PgConnection& server, qint64 serverId, const Entry& e, QString*
         }
     }
     for (const Event& ev : e.events) {
-        if (!server.query("insert into register_event (entry_id, version_id, kind, at, sha256)"
-                          " select $1::bigint, v.id, $3, $4::timestamptz, $5"
+        if (!server.query("insert into register_event (entry_id, version_id, kind, at, sha256,"
+                          " detail) select $1::bigint, v.id, $3, $4::timestamptz, $5, $6"
                           " from register_version v"
                           " where v.entry_id = $1::bigint and v.version_no = $2::integer",
                           {id, QString::number(ev.versionNo), eventKindKey(ev.kind),
-                           timeText(ev.at), ev.sha256},
+                           timeText(ev.at), ev.sha256, ev.detail},
                           error)) {
             return false;
         }
@@ -63,6 +63,17 @@ bool copyHistory(PgConnection& server, qint64 serverId, const Entry& e, QString*
         !server.query("update register_entry set last_event_kind = $2,"
                       " last_event_at = $3::timestamptz where id = $1::bigint",
                       {id, e.summary.lastEventKey, timeText(e.summary.lastEventAt)}, error)) {
+        return false;
+    }
+    const auto day = [](const QDate& d) { return d.isValid() ? Param(d.toString(Qt::ISODate)) : Param(); };
+    if ((e.summary.delivery || e.summary.transferDay.isValid()) &&
+        !server.query("update register_entry set delivery = $2, received_day = $3::date,"
+                      " transfer_day = $4::date where id = $1::bigint",
+                      {id,
+                       e.summary.delivery ? Param(deliveryDetail(*e.summary.delivery)) : Param(),
+                       day(e.summary.delivery ? e.summary.delivery->received : QDate()),
+                       day(e.summary.transferDay)},
+                      error)) {
         return false;
     }
     return true;

@@ -42,7 +42,7 @@ QDateTime timeFrom(const PgRecordSet& row, int column)
 const char* const kSummaryColumns = "e.id, e.number, " KAVRI_MS(
     "e.created_at") ", e.name, e.id_number, e.company, e.leave_date,"
                     " to_char(e.leave_day, 'YYYY-MM-DD'), e.last_event_kind, " KAVRI_MS(
-                        "e.last_event_at");
+                        "e.last_event_at") ", e.delivery, to_char(e.transfer_day, 'YYYY-MM-DD')";
 
 EntrySummary readSummary(const PgRecordSet& row)
 {
@@ -58,6 +58,10 @@ EntrySummary readSummary(const PgRecordSet& row)
     e.issued = !row.isNull(8);
     e.lastEventKey = row.text(8);
     e.lastEventAt = timeFrom(row, 9);
+    if (!row.isNull(10)) {
+        e.delivery = deliveryFromDetail(row.text(10));
+    }
+    e.transferDay = QDate::fromString(row.text(11), Qt::ISODate);
     return e;
 }
 
@@ -105,6 +109,10 @@ Filter filterFor(const SearchQuery& q)
             add("e.created_at < $?::timestamptz",
                 timeText(QDateTime(q.to.addDays(1), QTime(0, 0))));
         }
+    }
+    if (q.undeliveredOnly) {
+        f.where += f.where.isEmpty() ? " where " : " and ";
+        f.where += "e.last_event_kind is not null and e.received_day is null";
     }
     return f;
 }
@@ -155,6 +163,21 @@ const char* const kInsertEvent =
     "            values ($1::bigint, $2::bigint, $3, $4::timestamptz, $5))"
     " update register_entry set last_event_kind = $3, last_event_at = $4::timestamptz"
     " where id = $1::bigint";
+
+// A duty: the event refers to the entry's newest version, and the entry's columns of the
+// duty are set ($6 the kind: a delivery sets the record and its receipt day $7, a transfer
+// its day $7).
+const char* const kInsertDutyEvent =
+    "with v as (select id, version_no, sha256 from register_version where entry_id = $1::bigint"
+    "           order by version_no desc limit 1),"
+    " ev as (insert into register_event (entry_id, version_id, kind, at, sha256, detail)"
+    "        select $1::bigint, v.id, $2, $3::timestamptz, v.sha256, $4 from v),"
+    " e as (update register_entry set"
+    "       delivery = case when $2 = 'delivered' then $4 else delivery end,"
+    "       received_day = case when $2 = 'delivered' then $5::date else received_day end,"
+    "       transfer_day = case when $2 = 'transferred' then $5::date else transfer_day end"
+    "       where id = $1::bigint and exists (select from v))"
+    " select version_no from v";
 
 // The row of statement i in a batch that went through; null when it failed or gave no row.
 const PgRecordSet* rowOf(const PgConnection::BatchOutcome& batch, size_t i)
@@ -339,6 +362,24 @@ std::optional<int> PgRegisterStorage::recordEvent(qint64 entryId, EventKind kind
     return versionNo;
 }
 
+std::optional<int> PgRegisterStorage::recordDuty(qint64 entryId, const DutyRecord& duty,
+                                                 const QDateTime& at, QString* error)
+{
+    const auto made = m_connection->query(
+        kInsertDutyEvent,
+        {QString::number(entryId), eventKindKey(duty.kind), timeText(at), duty.detail,
+         duty.day.isValid() ? Param(dayText(duty.day)) : Param()},
+        error);
+    if (!made) {
+        return std::nullopt;
+    }
+    if (made->isEof()) {
+        *error = QStringLiteral("no register entry %1").arg(entryId);
+        return std::nullopt;
+    }
+    return int(made->int64(0));
+}
+
 std::optional<QList<EntrySummary>> PgRegisterStorage::search(const SearchQuery& query,
                                                              QString* error)
 {
@@ -389,9 +430,9 @@ std::optional<Entry> PgRegisterStorage::entry(qint64 id, QString* error)
     }
     Entry e;
     e.summary = readSummary(*summary);
-    e.operatorName = summary->text(10);
-    e.templateName = summary->text(11);
-    e.templateText = summary->text(12);
+    e.operatorName = summary->text(12);
+    e.templateName = summary->text(13);
+    e.templateText = summary->text(14);
     const auto values = m_connection->query(
         "select key, value from register_value where entry_id = $1::bigint order by position", key,
         error);
@@ -405,7 +446,7 @@ std::optional<Entry> PgRegisterStorage::entry(qint64 id, QString* error)
     const auto events =
         versions
             ? m_connection->query("select ev.id, ev.kind, " KAVRI_MS(
-                                      "ev.at") ", v.version_no, ev.sha256"
+                                      "ev.at") ", v.version_no, ev.sha256, ev.detail"
                                                " from register_event ev join register_version v on "
                                                "v.id = ev.version_id"
                                                " where ev.entry_id = $1::bigint order by ev.id",
@@ -428,6 +469,7 @@ std::optional<Entry> PgRegisterStorage::entry(qint64 id, QString* error)
         ev.at = timeFrom(*events, 2);
         ev.versionNo = int(events->int64(3));
         ev.sha256 = events->text(4);
+        ev.detail = events->text(5);
         e.events << ev;
     }
     return e;

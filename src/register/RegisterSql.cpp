@@ -81,6 +81,13 @@ ALTER TABLE entries ADD COLUMN leave_day TEXT;  -- yyyy-MM-dd, NULL when leave_d
 CREATE INDEX entries_leave_day ON entries(leave_day);
 )sql";
 
+const char* const kMigrateV2toV3 = R"sql(
+ALTER TABLE events ADD COLUMN detail TEXT NOT NULL DEFAULT '';  -- kinds delivered, transferred
+ALTER TABLE entries ADD COLUMN delivery TEXT;      -- the newest delivery record; NULL: none
+ALTER TABLE entries ADD COLUMN received_day TEXT;  -- yyyy-MM-dd; NULL: receipt not confirmed
+ALTER TABLE entries ADD COLUMN transfer_day TEXT;  -- yyyy-MM-dd; NULL: not transferred yet
+)sql";
+
 const char* const kSelectLeaveDatesForV2 = "SELECT id, leave_date FROM entries";
 const char* const kSetLeaveDay = "UPDATE entries SET leave_day = ?1 WHERE id = ?2";
 
@@ -111,9 +118,19 @@ const char* const kInsertEvent =
 const char* const kUpdateLastEvent =
     "UPDATE entries SET last_event_kind = ?1, last_event_at = ?2 WHERE id = ?3";
 
+const char* const kNewestVersion =
+    "SELECT id, version_no, sha256 FROM versions WHERE entry_id = ?1 ORDER BY version_no DESC"
+    " LIMIT 1";
+const char* const kInsertDutyEvent =
+    "INSERT INTO events(entry_id, version_id, kind, at, sha256, detail)"
+    " VALUES (?1, ?2, ?3, ?4, ?5, ?6)";
+const char* const kUpdateDelivery =
+    "UPDATE entries SET delivery = ?1, received_day = ?2 WHERE id = ?3";
+const char* const kUpdateTransfer = "UPDATE entries SET transfer_day = ?1 WHERE id = ?2";
+
 const char* const kSummaryColumns =
     "e.id, e.number, e.created_at, e.name, e.id_number, e.company, e.leave_date, e.leave_day,"
-    " e.last_event_kind, e.last_event_at";
+    " e.last_event_kind, e.last_event_at, e.delivery, e.transfer_day";
 const char* const kSelectEntryDetail =
     "SELECT e.operator, t.name, t.text FROM entries e JOIN templates t ON t.id = e.template_id"
     " WHERE e.id = ?1";
@@ -123,7 +140,7 @@ const char* const kSelectVersions =
     "SELECT id, version_no, text, sha256, created_at FROM versions WHERE entry_id = ?1"
     " ORDER BY version_no";
 const char* const kSelectEvents =
-    "SELECT ev.id, ev.kind, ev.at, v.version_no, ev.sha256 FROM events ev"
+    "SELECT ev.id, ev.kind, ev.at, v.version_no, ev.sha256, ev.detail FROM events ev"
     " JOIN versions v ON v.id = ev.version_id WHERE ev.entry_id = ?1 ORDER BY ev.id";
 const char* const kFindByNumber = "SELECT id FROM entries WHERE number = ?1";
 const char* const kFindByNormalizedHash =

@@ -8,7 +8,7 @@
 namespace Register::Sql {
 
 // The schema version a new file gets, and the one the program works with (PRAGMA user_version).
-inline constexpr int kCurrentVersion = 2;
+inline constexpr int kCurrentVersion = 3;
 
 // The whole schema of version 1 (the first release of the register). Kept so that the step to
 // version 2 can be tested on a real version-1 file.
@@ -20,6 +20,11 @@ extern const char* const kSchemaV1;
 extern const char* const kMigrateV1toV2;
 extern const char* const kSelectLeaveDatesForV2; // id, leave_date
 extern const char* const kSetLeaveDay;           // leave_day = ?1 where id = ?2
+
+// From version 2 to 3: the duties around a leaver. An event may carry a detail (a delivery
+// record, a transfer day, a note); the entry keeps its newest delivery record, the day the
+// receipt was confirmed and the transfer day for its list and the 未确认送达 search.
+extern const char* const kMigrateV2toV3;
 
 extern const char* const kCountTables;
 
@@ -38,6 +43,12 @@ extern const char* const kFindVersion; // id, version_no where entry ?1 and sha2
 extern const char* const kMaxVersionNo;
 extern const char* const kInsertEvent;
 extern const char* const kUpdateLastEvent; // kind ?1, at ?2 where id ?3
+// Duties: the newest version (id, sha256) of entry ?1; the event with its detail; the entry's
+// columns of a delivery (detail ?1, receipt day ?2 where id ?3) and of a transfer (day ?1, id ?2).
+extern const char* const kNewestVersion;
+extern const char* const kInsertDutyEvent; // entry ?1, version ?2, kind ?3, at ?4, sha ?5, detail ?6
+extern const char* const kUpdateDelivery;
+extern const char* const kUpdateTransfer;
 
 // Reading.
 extern const char* const kSummaryColumns; // the column list of EntrySummary, prefixed e.

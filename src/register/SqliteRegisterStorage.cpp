@@ -53,6 +53,10 @@ EntrySummary readSummary(const SqliteStatement& s)
     e.issued = !s.isNull(8);
     e.lastEventKey = s.text(8);
     e.lastEventAt = timeFrom(s.text(9));
+    if (!s.isNull(10)) {
+        e.delivery = deliveryFromDetail(s.text(10));
+    }
+    e.transferDay = QDate::fromString(s.text(11), Qt::ISODate);
     return e;
 }
 
@@ -99,6 +103,10 @@ Filter filterFor(const SearchQuery& q)
         if (q.to.isValid()) {
             add("e.created_at < ?", localDayStart(q.to.addDays(1)));
         }
+    }
+    if (q.undeliveredOnly) {
+        f.where += f.where.isEmpty() ? " WHERE " : " AND ";
+        f.where += "e.last_event_kind IS NOT NULL AND e.received_day IS NULL";
     }
     return f;
 }
@@ -273,6 +281,11 @@ bool SqliteRegisterStorage::migrate(int target, QString* error)
             }
             break;
         }
+        case 2:
+            if (!sqliteExec(m_db, Sql::kMigrateV2toV3, error)) {
+                return false;
+            }
+            break;
         default:
             *error = QStringLiteral("no migration from register schema version %1").arg(version);
             return false;
@@ -441,6 +454,56 @@ std::optional<int> SqliteRegisterStorage::recordEvent(qint64 entryId, EventKind 
     return versionNo;
 }
 
+std::optional<int> SqliteRegisterStorage::recordDuty(qint64 entryId, const DutyRecord& duty,
+                                                     const QDateTime& at, QString* error)
+{
+    SqliteWriteTransaction tx(m_db);
+    if (!tx.begun()) {
+        fail(m_db, error);
+        return std::nullopt;
+    }
+    // The event refers to the text the entry has last: the one that was delivered.
+    SqliteStatement newest(m_db, Sql::kNewestVersion);
+    if (!newest.bind(1, entryId).next()) {
+        if (!newest.failed()) {
+            *error = QStringLiteral("no register entry %1").arg(entryId);
+        } else {
+            fail(m_db, error);
+        }
+        return std::nullopt;
+    }
+    const qint64 versionId = newest.integer(0);
+    const int versionNo = static_cast<int>(newest.integer(1));
+    SqliteStatement event(m_db, Sql::kInsertDutyEvent);
+    event.bind(1, entryId)
+        .bind(2, versionId)
+        .bind(3, eventKindKey(duty.kind))
+        .bind(4, timeText(at))
+        .bind(5, newest.text(2))
+        .bind(6, duty.detail);
+    if (!event.run()) {
+        fail(m_db, error);
+        return std::nullopt;
+    }
+    const bool delivery = duty.kind == EventKind::Delivered;
+    SqliteStatement columns(m_db, delivery ? Sql::kUpdateDelivery : Sql::kUpdateTransfer);
+    int next = 1;
+    if (delivery) {
+        columns.bind(next++, duty.detail);
+    }
+    if (duty.day.isValid()) {
+        columns.bind(next++, dayText(duty.day));
+    } else {
+        columns.bindNull(next++);
+    }
+    columns.bind(next, entryId);
+    if (!columns.run() || !tx.commit()) {
+        fail(m_db, error);
+        return std::nullopt;
+    }
+    return versionNo;
+}
+
 std::optional<QList<EntrySummary>> SqliteRegisterStorage::search(const SearchQuery& query,
                                                                  QString* error)
 {
@@ -518,6 +581,7 @@ std::optional<Entry> SqliteRegisterStorage::entry(qint64 id, QString* error)
         ev.at = timeFrom(events.text(2));
         ev.versionNo = static_cast<int>(events.integer(3));
         ev.sha256 = events.text(4);
+        ev.detail = events.text(5);
         e.events << ev;
     }
     if (values.failed() || versions.failed() || events.failed()) {

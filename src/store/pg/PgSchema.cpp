@@ -79,6 +79,9 @@ QStringList initStatements()
                           "    leave_day date,\n"
                           "    last_event_kind text,\n"
                           "    last_event_at timestamptz,\n"
+                          "    delivery text,\n"
+                          "    received_day date,\n"
+                          "    transfer_day date,\n"
                           "    unique (year, seq)\n)")
         << QStringLiteral("create index register_entry_name on register_entry (name)")
         << QStringLiteral("create index register_entry_id_number on register_entry (id_number)")
@@ -110,7 +113,8 @@ QStringList initStatements()
                "    version_id bigint not null references register_version on delete cascade,\n"
                "    kind text not null,\n"
                "    at timestamptz not null default now(),\n"
-               "    sha256 text not null\n)")
+               "    sha256 text not null,\n"
+               "    detail text not null default ''\n)")
         << QStringLiteral("create index register_event_entry on register_event (entry_id)")
         // The register must be kept for two years after the leaving and after the certificate
         // was made and last left kavri; the server holds to that whoever asks.
@@ -136,7 +140,8 @@ QStringList initStatements()
                .arg(itemTables().join(QStringLiteral(", ")), kClerkRole)
         << QStringLiteral("grant select, insert, update on register_counter to %1").arg(kClerkRole)
         << QStringLiteral("grant select, insert on %1 to %2").arg(kRegisterTables, kClerkRole)
-        << QStringLiteral("grant update (last_event_kind, last_event_at) on register_entry to %1")
+        << QStringLiteral("grant update (last_event_kind, last_event_at, delivery, received_day,"
+                          " transfer_day) on register_entry to %1")
                .arg(kClerkRole)
         << QStringLiteral("grant delete on %1 to %2").arg(kRegisterDeletable, kAdminRole)
         << deskKeyStatements();

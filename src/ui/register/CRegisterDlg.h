@@ -53,6 +53,8 @@ public slots:
     void OnVerify();
     void OnDeleteExpired();
     void OnExportCsv();
+    void OnRecordDelivery();
+    void OnRecordTransfer();
 
 private:
     void buildControls();
@@ -64,6 +66,10 @@ private:
     // draft is overdue; empty when there is nothing to say.
     QString issueTiming(const Register::EntrySummary& r) const;
     void recordEvent(Register::EventKind kind, const QString& text);
+    QDate today() const;
+    // The list read again with the shown entry kept selected.
+    void reloadKeeping(qint64 id);
+    QWidget* buildDutyControls(QWidget* parent);
 
     QString m_keyFolder;
     Register::CertificateRegister* m_reg;
@@ -89,4 +95,13 @@ private:
     QTableWidget* m_events = nullptr;
     QPushButton* m_reprint = nullptr;
     QPushButton* m_reexport = nullptr;
+    QCheckBox* m_undelivered = nullptr;
+    QComboBox* m_deliveryMethod = nullptr;
+    QLineEdit* m_waybill = nullptr;
+    QCheckBox* m_receivedKnown = nullptr;
+    QDateEdit* m_received = nullptr;
+    QLineEdit* m_deliveryNote = nullptr;
+    QPushButton* m_recordDelivery = nullptr;
+    QDateEdit* m_transferDay = nullptr;
+    QPushButton* m_recordTransfer = nullptr;
 };

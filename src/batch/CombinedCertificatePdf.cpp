@@ -47,7 +47,7 @@ bool CombinedCertificatePdf::open(StagedFile* file, QString* error)
     return true;
 }
 
-void CombinedCertificatePdf::addPage(QStringView body)
+void CombinedCertificatePdf::addPage(QStringView body, const Seal::QrMatrix& code)
 {
     if (!m_painter) {
         return;
@@ -56,6 +56,7 @@ void CombinedCertificatePdf::addPage(QStringView body)
         m_writer->newPage();
     }
     CertificatePageLayout layout;
+    layout.setVerificationCode(code);
     PaintCertificatePage(*m_painter, layout, body);
     ++m_pages;
 }

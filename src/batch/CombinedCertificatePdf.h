@@ -1,5 +1,8 @@
 #pragma once
 
+#include "seal/QrMatrix.h"
+
+#include <QString>
 #include <QStringView>
 #include <memory>
 
@@ -19,7 +22,8 @@ public:
     ~CombinedCertificatePdf();
 
     bool open(StagedFile* file, QString* error);
-    void addPage(QStringView body);
+    // A page; with a code, the page carries the certificate's QR code.
+    void addPage(QStringView body, const Seal::QrMatrix& code = {});
     int pageCount() const { return m_pages; }
     // Ends the document and writes it whole to the staged file.
     bool finish(QString* error);

@@ -20,7 +20,8 @@ void SetUpCertificatePdfWriter(QPdfWriter& writer)
     writer.setCreator(QStringLiteral("kavri"));
 }
 
-bool WriteCertificatePdf(QIODevice* device, QStringView body, QString* error)
+bool WriteCertificatePdf(QIODevice* device, QStringView body, QString* error,
+                         const Seal::QrMatrix& code)
 {
     QPdfWriter writer(device);
     SetUpCertificatePdfWriter(writer);
@@ -32,12 +33,14 @@ bool WriteCertificatePdf(QIODevice* device, QStringView body, QString* error)
         return false;
     }
     CertificatePageLayout layout;
+    layout.setVerificationCode(code);
     PaintCertificatePage(painter, layout, body);
     painter.end();
     return true;
 }
 
-bool ExportCertificatePdf(const QString& path, QStringView body, QString* error)
+bool ExportCertificatePdf(const QString& path, QStringView body, QString* error,
+                          const Seal::QrMatrix& code)
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
@@ -46,7 +49,7 @@ bool ExportCertificatePdf(const QString& path, QStringView body, QString* error)
         }
         return false;
     }
-    if (!WriteCertificatePdf(&file, body, error)) {
+    if (!WriteCertificatePdf(&file, body, error, code)) {
         file.cancelWriting();
         return false;
     }

@@ -4,6 +4,7 @@
 #include "CliInput.h"
 #include "CliOptions.h"
 #include "RegisterArchive.h"
+#include "SealCommand.h"
 #include "store/LibraryFilePath.h"
 #include "register/CertificateRegister.h"
 #include "register/DueList.h"
@@ -422,7 +423,7 @@ const std::array<Operation, 8>& operations()
 QString synopsis()
 {
     return QStringLiteral(
-        "register list|show|export|archive|verify|due|deliver|transfer [--register FILE] ...\n"
+        "register list|show|export|archive|verify|due|deliver|transfer|public-key [--register FILE] ...\n"
         "    list [--name X] [--id X] [--number X] [--from D] [--to D] [--by leaving|created]\n"
         "         [--undelivered] [--full-ids]: the register's entries, newest first,\n"
         "         tab-separated; --undelivered: only those whose receipt is not confirmed.\n"
@@ -441,7 +442,9 @@ QString synopsis()
         "         [--note X]: how the certificate was delivered (邮寄 needs the waybill) and the\n"
         "         day it was received.\n"
         "    transfer --number N --on D: the day the personnel file and social insurance were\n"
-        "         transferred.") +
+        "         transferred.\n"
+        "    public-key [--name COMPANY]: this installation's certificate signing key (made on\n"
+        "         first use) as PEM with its key id, for the company to publish.") +
            kCommonNote;
 }
 
@@ -454,8 +457,11 @@ int run(const QStringList& args)
     }
     if (args.isEmpty()) {
         return CliInput::refuse(
-            QStringLiteral("register 后面要写 list、show、export、archive、verify、due、deliver 或 "
-                           "transfer"));
+            QStringLiteral("register 后面要写 list、show、export、archive、verify、due、deliver、"
+                           "transfer 或 public-key"));
+    }
+    if (action == QLatin1String("public-key")) {
+        return SealCommand::publicKey(args.mid(1));
     }
     const Operation* operation = nullptr;
     for (const Operation& o : operations()) {

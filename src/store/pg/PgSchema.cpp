@@ -143,8 +143,22 @@ QStringList initStatements()
         << QStringLiteral("grant update (last_event_kind, last_event_at, delivery, received_day,"
                           " transfer_day) on register_entry to %1")
                .arg(kClerkRole)
-        << QStringLiteral("grant delete on %1 to %2").arg(kRegisterDeletable, kAdminRole);
+        << QStringLiteral("grant delete on %1 to %2").arg(kRegisterDeletable, kAdminRole)
+        << deskKeyStatements();
     return statements;
+}
+
+QStringList deskKeyStatements()
+{
+    return {
+        QStringLiteral("create table if not exists desk_seal_key (\n"
+                       "    key_id text primary key check (key_id ~ '^[0-9a-f]{16}$'),\n"
+                       "    label text not null,\n"
+                       "    pem text not null,\n"
+                       "    added_at timestamptz not null default now()\n)"),
+        QStringLiteral("grant select on desk_seal_key to %1").arg(kClerkRole),
+        QStringLiteral("grant insert, update, delete on desk_seal_key to %1").arg(kAdminRole),
+    };
 }
 
 bool init(PgConnection& connection, QString* error)

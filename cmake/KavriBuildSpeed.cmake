@@ -61,3 +61,72 @@ function(kavri_targets_in out folder)
     endforeach()
     set(${out} ${found} PARENT_SCOPE)
 endfunction()
+
+# Test executables compile as unity builds: their sources are compiled a few at a time as one
+# translation unit, so that the Qt and GoogleTest templates they all use are instantiated and
+# optimised once per batch instead of once per file. Names at file scope (anonymous namespaces,
+# static functions, fixtures) must therefore differ between the sources of one executable.
+# KAVRI_UNITY=OFF compiles every source on its own (quicker to rebuild after editing one test).
+option(KAVRI_UNITY "Compile test executables as unity builds" ON)
+set(KAVRI_UNITY_BATCH 8 CACHE STRING "Sources per unity translation unit")
+
+# kavri_unity_build(<target>)
+function(kavri_unity_build target)
+    if(KAVRI_UNITY)
+        set_target_properties(${target} PROPERTIES
+            UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE ${KAVRI_UNITY_BATCH})
+    endif()
+endfunction()
+
+# AUTOMOC compiles one source per target, <target>_autogen/mocs_compilation.cpp, that includes
+# the moc output of the target's headers; for a target without Q_OBJECT in a header it is empty.
+# With a precompiled header every such empty file still loads the header (some 200 MB, about a
+# second of CPU each, seventy-odd targets), so the empty ones compile without it. Whether it
+# will be empty is known here: moc looks at the headers among the target's sources and the
+# headers beside its .cpp files.
+function(kavri_skip_pch_for_empty_moc target)
+    get_target_property(automoc ${target} AUTOMOC)
+    get_target_property(pch ${target} PRECOMPILE_HEADERS_REUSE_FROM)
+    if(NOT automoc OR NOT pch)
+        return()
+    endif()
+    get_target_property(sources ${target} SOURCES)
+    get_target_property(source_dir ${target} SOURCE_DIR)
+    set(headers)
+    foreach(source ${sources})
+        if(NOT IS_ABSOLUTE ${source})
+            set(source ${source_dir}/${source})
+        endif()
+        if(source MATCHES "\\.(h|hpp|hxx)$")
+            list(APPEND headers ${source})
+        elseif(source MATCHES "\\.(cpp|cxx|cc)$")
+            string(REGEX REPLACE "\\.[a-z]+$" "" stem ${source})
+            foreach(ext h hpp hxx)
+                if(EXISTS ${stem}.${ext})
+                    list(APPEND headers ${stem}.${ext})
+                endif()
+            endforeach()
+        endif()
+    endforeach()
+    foreach(header ${headers})
+        if(EXISTS ${header})
+            file(STRINGS ${header} qt_macros REGEX "Q_OBJECT|Q_GADGET|Q_NAMESPACE" LIMIT_COUNT 1)
+            if(qt_macros)
+                return()
+            endif()
+        endif()
+    endforeach()
+    get_target_property(binary_dir ${target} BINARY_DIR)
+    set_source_files_properties(${binary_dir}/${target}_autogen/mocs_compilation.cpp
+        TARGET_DIRECTORY ${target} PROPERTIES SKIP_PRECOMPILE_HEADERS ON)
+endfunction()
+
+# kavri_skip_pch_for_empty_mocs(<folders...>): the above for every target in the folders.
+function(kavri_skip_pch_for_empty_mocs)
+    foreach(folder ${ARGN})
+        kavri_targets_in(targets ${folder})
+        foreach(target ${targets})
+            kavri_skip_pch_for_empty_moc(${target})
+        endforeach()
+    endforeach()
+endfunction()

@@ -148,6 +148,9 @@ QString synopsis()
                "    is numbered and recorded in the register beside the library (or the one\n"
                "    --register names); when the register cannot be used the batch stops.\n"
                "    --no-register writes them without numbers and records nothing.\n"
+               "    Certificates holding phrases of the office's wording list are written all\n"
+               "    the same; the phrases go into the register with each one's leaving, and\n"
+               "    the summary names the first ten of them.\n"
                "    Exit 0: every row written; 1: some were not; 2: bad input.\n"
                "    Width %2 unless given.")
         .arg(BatchFileNames::kDefaultPattern)

@@ -23,7 +23,10 @@ QString synopsis()
                "pdf --template FILE --out FILE.pdf|FILE.ofd [--width W] [value options of compose]\n"
                "    Writes the certificate as the one A4 page that 导出PDF writes, as PDF, or as\n"
                "    OFD (GB/T 33190) when FILE ends in .ofd. Without --width the certificate is\n"
-               "    composed %1 characters wide, as the main window's result box holds it.")
+               "    composed %1 characters wide, as the main window's result box holds it.\n"
+               "    Phrases of the office's wording list (~/.config/kavri/wording.txt) found in\n"
+               "    the certificate are said on stderr, each in its context; the file is\n"
+               "    written all the same.")
         .arg(kResultBoxWidth);
 }
 

@@ -373,7 +373,10 @@ TEST(BatchWriterWording, EachCertificatesHitsAreRecordedWithItsLeavingAndReporte
         Register::SearchQuery all;
         all.limit = 0;
         QMap<QString, QStringList> noted;
-        for (const Register::EntrySummary& s : numbering.reg->search(all, &error).value()) {
+        const auto entries = numbering.reg->search(all, &error);
+        ASSERT_TRUE(entries) << error.toStdString();
+        ASSERT_EQ(entries->size(), 4);
+        for (const Register::EntrySummary& s : *entries) {
             const auto e = numbering.reg->entry(s.id, &error);
             ASSERT_TRUE(e) << error.toStdString();
             ASSERT_EQ(e->events.size(), 1) << s.name.toStdString();

@@ -30,11 +30,14 @@ def kind_of(output):
 
 
 def target_of(output):
-    # CMakeFiles/<target>.dir/... for objects; the file name for programs and archives.
+    # CMakeFiles/<target>.dir/... for objects, <target>_autogen/... for moc's files; the file
+    # name for programs and archives.
     parts = output.split("/")
     for p in parts:
         if p.endswith(".dir"):
             return p[:-4]
+        if p.endswith("_autogen"):
+            return p[: -len("_autogen")]
     base = parts[-1]
     if base.startswith("lib") and base.endswith(".a"):
         return base[3:-2]

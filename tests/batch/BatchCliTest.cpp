@@ -539,8 +539,9 @@ TEST_F(BatchCli, WordingHitsAreSaidInTheSummaryAndRecordedWithEachLeaving)
     for (const WordingRun& r : runs) {
         SCOPED_TRACE(r.name);
         const QString registerPath = dir.filePath(QStringLiteral("%1.db").arg(r.name));
+        const QString reportPath = dir.filePath(QStringLiteral("%1.csv").arg(r.name));
         const CliRun run = runCli(QStringList{"batch", "--data", sheet, "--template", templatePath,
-                                              "--register", registerPath} +
+                                              "--register", registerPath, "--report", reportPath} +
                                       r.output,
                                   setup);
         EXPECT_EQ(run.status, 0) << run.errText().toStdString();
@@ -556,6 +557,19 @@ TEST_F(BatchCli, WordingHitsAreSaidInTheSummaryAndRecordedWithEachLeaving)
         EXPECT_EQ(lines[at + 2], QStringLiteral("kavri-cli: 第 4 行（王五）：“试用期不合格”：……"
                                                 "2024年7月1日因试用期不合格离职。"));
         EXPECT_TRUE(lines[at + 3].startsWith(QStringLiteral("kavri-cli: 4 份已编号"))) << lines[at + 3].toStdString();
+
+        // The report file has every certificate's phrases as its reason.
+        QFile reportFile(reportPath);
+        ASSERT_TRUE(reportFile.open(QIODevice::ReadOnly));
+        const QStringList report =
+            QString::fromUtf8(reportFile.readAll()).split(QStringLiteral("\r\n"));
+        ASSERT_EQ(report.size(), 6) << report.join(u'|').toStdString(); // header, 4 rows, ""
+        EXPECT_TRUE(report[1].startsWith(QStringLiteral("2,张三,已写入,,"))) << report[1].toStdString();
+        EXPECT_TRUE(report[2].startsWith(QStringLiteral(
+            "3,李四,已写入,措辞提示：“违纪”：……4年6月30日因严重违纪被辞退离职。；"
+            "“辞退”：……月30日因严重违纪被辞退离职。,")))
+            << report[2].toStdString();
+        EXPECT_TRUE(report[4].startsWith(QStringLiteral("5,赵六,已写入,,"))) << report[4].toStdString();
 
         const QString year = QString::number(QDate::currentDate().year());
         const CliRun shown = runCli({"register", "show", "--number",

@@ -21,6 +21,12 @@ bool WriteBatchReportFile(const QString& path, const BatchReport& report, QStrin
     for (const BatchOutcome& o : report.written) {
         lines << Line{&o, QStringLiteral("已写入")};
     }
+    // A certificate written with wording hits has them as its reason, every one of them.
+    const auto reasonOf = [](const BatchOutcome& o) {
+        return o.wording.isEmpty() ? o.reason
+                                   : QStringLiteral("措辞提示：") +
+                                         o.wording.join(QStringLiteral("；"));
+    };
     for (const BatchOutcome& o : report.rejected) {
         lines << Line{&o, QStringLiteral("已跳过")};
     }
@@ -38,7 +44,8 @@ bool WriteBatchReportFile(const QString& path, const BatchReport& report, QStrin
     for (const Line& line : lines) {
         text +=
             QStringList{QString::number(line.outcome->line), CsvField(line.outcome->name),
-                        line.result, CsvField(line.outcome->reason), CsvField(line.outcome->file)}
+                        line.result, CsvField(reasonOf(*line.outcome)),
+                        CsvField(line.outcome->file)}
                 .join(u',') +
             QStringLiteral("\r\n");
     }

@@ -1,10 +1,10 @@
 // The README's pictures of the register window and of a 查验 result. When KAVRI_SCREENSHOT_DIR
 // names a folder (scripts/screenshots.sh runs this under Xvfb), the windows are saved there.
-#include "register/RegisterFixture.h"
 #include "RecordingNotifier.h"
 #include "compose/CertificateComposer.h"
 #include "legal/WordingCheck.h"
 #include "register/LeavingNote.h"
+#include "register/RegisterFixture.h"
 
 #include "ui/register/CRegisterDlg.h"
 #include "ui/register/CVerifyDlg.h"
@@ -92,9 +92,10 @@ TEST_F(ReadmePicturesTest, RegisterWindowAndAVerifyResult)
             made->text, Legal::parseWordingList(Legal::defaultWordingListText())));
         for (int i = 0; i < p.leaves; ++i) {
             clock = clock.addSecs(120);
-            ASSERT_TRUE(reg->recordEvents({{made->id, i == 0 ? EventKind::Printed : EventKind::Copied,
-                                            made->text, leavingDetail(note)}},
-                                          {}, &error))
+            ASSERT_TRUE(
+                reg->recordEvents({{made->id, i == 0 ? EventKind::Printed : EventKind::Copied,
+                                    made->text, leavingDetail(note)}},
+                                  {}, &error))
                 << error.toStdString();
         }
         shown = *made;

@@ -67,6 +67,16 @@ public:
     // returns how many went.
     virtual std::optional<qint64> deleteExpired(const QDate& cutoff, qint64 expected,
                                                 QString* error) = 0;
+
+    // Walks the whole hash chain and the numbers of every year (see RegisterChain.h); `since` is
+    // a head noted earlier that must still be in the chain (empty: none).
+    virtual std::optional<AuditResult> audit(const QString& since, QString* error) = 0;
+
+    // Who records the events and versions from now on, where the storage is the one to say.
+    virtual void setOperatorName(const QString& name) { Q_UNUSED(name); }
+    // What opening the storage has to tell the user once (a register carried forward); empty
+    // when nothing.
+    virtual QString openingNotice() const { return {}; }
 };
 
 } // namespace Register
@@ -87,5 +97,6 @@ public:
                                                                QString* error) override;           \
     std::optional<qint64> countExpired(const QDate& cutoff, QString* error) override;              \
     std::optional<qint64> deleteExpired(const QDate& cutoff, qint64 expected,                      \
-                                        QString* error) override;
+                                        QString* error) override;                                  \
+    std::optional<AuditResult> audit(const QString& since, QString* error) override;
 // clang-format on

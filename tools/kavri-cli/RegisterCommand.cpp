@@ -199,18 +199,36 @@ int verify(CertificateRegister& reg, const CliOptions& options)
     return kNotHeld;
 }
 
+// The verdict as one line: what the register window shows, with the row and what failed.
+int audit(CertificateRegister& reg, const CliOptions& options)
+{
+    QString error;
+    const auto result = reg.audit(options.value(QStringLiteral("since")), &error);
+    if (!result) {
+        return CliInput::refuse(error);
+    }
+    if (!CliInput::writeResult(auditReport(*result) + QStringLiteral("\r\n"))) {
+        return 1;
+    }
+    return result->intact ? 0 : kTampered;
+}
+
 } // namespace
 
 QString synopsis()
 {
     return QStringLiteral(
-        "register list|show|export|verify [--register FILE] ...\n"
+        "register list|show|export|verify|audit [--register FILE] ...\n"
         "    list [--name X] [--id X] [--number X] [--from D] [--to D] [--by leaving|created]\n"
         "         [--full-ids]: the register's entries, newest first, tab-separated.\n"
         "    show --number N [--full-ids]: one entry with its events and texts.\n"
         "    export --out FILE.csv [search options of list] [--full-ids]: CSV (UTF-8, BOM).\n"
         "    verify --number N | --text FILE|-: whether the register holds the certificate;\n"
         "         exit 0 held, 1 held but the text differs, 3 not held.\n"
+        "    audit [--since LINK]: walks the register's hash chain, every text against its\n"
+        "         SHA-256 and each year's numbers; exit 0 and the head link when intact, exit 1\n"
+        "         naming the first row that fails. --since: a head noted earlier must still\n"
+        "         be in the chain.\n"
         "    ID numbers are masked unless --full-ids; D is yyyy-MM-dd; FILE defaults to the\n"
         "    register beside the library file.");
 }
@@ -218,7 +236,8 @@ QString synopsis()
 int run(const QStringList& args)
 {
     if (args.isEmpty()) {
-        return CliInput::refuse(QStringLiteral("register 后面要写 list、show、export 或 verify"));
+        return CliInput::refuse(
+            QStringLiteral("register 后面要写 list、show、export、verify 或 audit"));
     }
     const QString action = args.first();
     QStringList allowed = {QStringLiteral("register"), QStringLiteral("full-ids")};
@@ -230,9 +249,11 @@ int run(const QStringList& args)
         allowed << kSearchOptions << QStringLiteral("out");
     } else if (action == QLatin1String("verify")) {
         allowed = {QStringLiteral("register"), QStringLiteral("number"), QStringLiteral("text")};
+    } else if (action == QLatin1String("audit")) {
+        allowed = {QStringLiteral("register"), QStringLiteral("since")};
     } else {
         return CliInput::refuse(
-            QStringLiteral("register 没有“%1”这个操作（可用 list、show、export、verify）")
+            QStringLiteral("register 没有“%1”这个操作（可用 list、show、export、verify、audit）")
                 .arg(action));
     }
     // --full-ids is a switch: given without a value it takes the next "--" as a value otherwise.
@@ -252,6 +273,9 @@ int run(const QStringList& args)
     if (!reg) {
         return CliInput::refuse(error);
     }
+    if (const QString notice = reg->openingNotice(); !notice.isEmpty()) {
+        CliInput::say(notice);
+    }
     if (action == QLatin1String("list")) {
         return list(*reg, options);
     }
@@ -260,6 +284,9 @@ int run(const QStringList& args)
     }
     if (action == QLatin1String("export")) {
         return exportCsv(*reg, options);
+    }
+    if (action == QLatin1String("audit")) {
+        return audit(*reg, options);
     }
     return verify(*reg, options);
 }

@@ -6,6 +6,7 @@
 #include "store/LibraryFile.h"
 #include "store/pg/PgConnection.h"
 #include "store/pg/PgImport.h"
+#include "store/pg/PgRegisterSchema.h"
 #include "store/pg/PgSchema.h"
 #include "store/pg/TeamConfig.h"
 
@@ -43,8 +44,10 @@ std::shared_ptr<PgConnection> connect(const CliOptions& options, int* status)
     return connection;
 }
 
-int init(const QStringList& args)
+int init(QStringList args)
 {
+    // --upgrade is a switch: given without a value it would take the next option as one.
+    const bool upgrade = args.removeAll(QStringLiteral("--upgrade")) > 0;
     CliOptions options;
     QString error;
     if (!options.parse(args, {QStringLiteral("server")}, &error)) {
@@ -54,6 +57,18 @@ int init(const QStringList& args)
     const auto server = connect(options, &status);
     if (!server) {
         return status;
+    }
+    if (upgrade) {
+        const qint64 linked = PgRegisterSchema::upgrade(*server, &error);
+        if (linked < 0) {
+            return fail(QStringLiteral("升级被拒绝，什么也没有改变：") + error);
+        }
+        CliInput::writeResult(
+            QStringLiteral("已将 %1 的登记簿升级：职员只能通过服务器函数登记，原有的 %2 条版本和"
+                           "出具记录已按时间顺序连入链中\n")
+                .arg(server->libraryName())
+                .arg(linked));
+        return 0;
     }
     if (!PgSchema::init(*server, &error)) {
         return fail(QStringLiteral("建立被拒绝，什么也没有创建：") + error);
@@ -119,9 +134,11 @@ int import(const QStringList& args)
 QString synopsis()
 {
     return QStringLiteral(
-        "server init [--server CONNINFO]\n"
+        "server init [--upgrade] [--server CONNINFO]\n"
         "    Creates the team library's tables and the roles kavri_clerk and kavri_admin on\n"
         "    the server (default: the one kavri.conf names). Run once, as the database owner.\n"
+        "    --upgrade brings a database set up by an older kavri to the current register\n"
+        "    (clerks write through the server's functions; the hash chain) in one transaction.\n"
         "  kavri-cli server import [--library FILE] [--register FILE] [--server CONNINFO]\n"
         "    Copies a local library file and/or register up to the server's empty tables in\n"
         "    one transaction, keeping the order of the entries, their default marks and the\n"

@@ -25,6 +25,10 @@ Register::CertificateRegister* RegisterSession::reg(QWidget* parent)
             // A file that cannot be opened stays so for the run; a server may come back.
             m_failed = m_server.isEmpty();
             Notifier::information(parent, error);
+        } else if (const QString notice = m_reg->openingNotice(); !notice.isEmpty()) {
+            // An older register carried forward says so, once: the next opening has nothing
+            // left to carry.
+            Notifier::information(parent, notice);
         }
     }
     return m_reg.get();

@@ -1,0 +1,495 @@
+#include "register/RegisterChain.h"
+
+#include "register/CertificateNumber.h"
+#include "register/RegisterText.h"
+
+#include <QCryptographicHash>
+#include <QtEndian>
+
+namespace Register::Chain {
+
+namespace {
+
+const QString kZeroLink = QString(64, QLatin1Char('0'));
+
+void append(QByteArray& out, const QString& field)
+{
+    const QByteArray bytes = field.toUtf8();
+    char length[4];
+    qToBigEndian<quint32>(quint32(bytes.size()), length);
+    out.append(length, 4);
+    out.append(bytes);
+}
+
+} // namespace
+
+QString genesis()
+{
+    return kZeroLink;
+}
+
+QByteArray encode(const QStringList& fields)
+{
+    QByteArray out;
+    for (const QString& f : fields) {
+        append(out, f);
+    }
+    return out;
+}
+
+QString link(const QString& previous, const QStringList& fields)
+{
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    hash.addData(QByteArray::fromHex(previous.toLatin1()));
+    hash.addData(encode(fields));
+    return QString::fromLatin1(hash.result().toHex());
+}
+
+QString timeText(const QDateTime& t)
+{
+    return t.toUTC().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzzZ"));
+}
+
+QStringList versionFields(qint64 position, const QString& number, int versionNo,
+                          const QString& at, const QString& operatorName, const QString& sha256)
+{
+    return {QStringLiteral("version"), QString::number(position), number,
+            QString::number(versionNo), at, operatorName, sha256};
+}
+
+void addEntryFields(QStringList& fields, const QString& entryAt, const QString& entryOperator,
+                    const QString& templateName, const QString& templateText,
+                    const FormValues& values)
+{
+    fields << entryAt << entryOperator << templateName << templateText;
+    for (const FormValue& v : values) {
+        fields << v.key << v.value;
+    }
+}
+
+QStringList eventFields(qint64 position, const QString& number, int versionNo,
+                        const QString& kind, const QString& at, const QString& operatorName,
+                        const QString& sha256)
+{
+    return {QStringLiteral("event"), QString::number(position), number, QString::number(versionNo),
+            kind, at, operatorName, sha256};
+}
+
+QStringList deletionFields(const Deletion& d)
+{
+    QStringList fields{QStringLiteral("deletion"), QString::number(d.position), d.at,
+                       d.operatorName, d.reason, QString::number(d.numbers.size())};
+    fields << d.numbers;
+    for (const RemovedRow& r : d.removed) {
+        fields << QString::number(r.position) << r.link;
+    }
+    return fields;
+}
+
+QString numbersText(const QStringList& numbers)
+{
+    return numbers.join(u' ');
+}
+
+QString removedText(const QList<RemovedRow>& removed)
+{
+    QStringList parts;
+    for (const RemovedRow& r : removed) {
+        parts << QString::number(r.position) << r.link;
+    }
+    return parts.join(u' ');
+}
+
+QStringList numbersFrom(const QString& text)
+{
+    return text.split(u' ', Qt::SkipEmptyParts);
+}
+
+QList<RemovedRow> removedFrom(const QString& text)
+{
+    const QStringList parts = text.split(u' ', Qt::SkipEmptyParts);
+    QList<RemovedRow> rows;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        rows << RemovedRow{parts[i].toLongLong(), parts[i + 1]};
+    }
+    return rows;
+}
+
+Audit::Audit(QString since) : m_since(std::move(since).trimmed().toLower()), m_previous(kZeroLink)
+{
+}
+
+void Audit::addDeletion(const Deletion& d)
+{
+    for (const RemovedRow& r : d.removed) {
+        m_removed.insert(r.position, r.link);
+    }
+    for (const QString& n : d.numbers) {
+        if (const auto parsed = parseNumber(n)) {
+            m_accounted[parsed->year].insert(parsed->sequence);
+        }
+    }
+}
+
+void Audit::fail(qint64 position, const QString& problem)
+{
+    if (m_failure.isEmpty() || (position > 0 && (m_failedAt == 0 || position < m_failedAt))) {
+        m_failedAt = position;
+        m_failure = problem;
+    }
+}
+
+void Audit::rowProblem(qint64 position, const QString& problem)
+{
+    fail(position, problem);
+}
+
+void Audit::addRow(qint64 position, const QString& storedLink, const QStringList& fields,
+                   const QString& name, const QString& contentProblem)
+{
+    if (m_chainBroken) {
+        return;
+    }
+    if (position <= 0 || position < m_expected) {
+        fail(position > 0 ? position : m_expected,
+             QStringLiteral("%1 的链位置 %2 重复或无效").arg(name).arg(position));
+        m_chainBroken = true;
+        return;
+    }
+    // Rows a deletion record took out are passed over with the link it noted for each.
+    while (m_expected < position) {
+        const auto it = m_removed.constFind(m_expected);
+        if (it == m_removed.cend()) {
+            fail(m_expected, QStringLiteral("第 %1 条记录不见了，也没有删除记录说明它").arg(m_expected));
+            m_chainBroken = true;
+            return;
+        }
+        m_previous = *it;
+        ++m_expected;
+    }
+    if (m_removed.contains(position)) {
+        fail(position, QStringLiteral("%1 仍在登记簿中，删除记录却说它已删除").arg(name));
+    }
+    const QString computed = link(m_previous, fields);
+    if (!contentProblem.isEmpty()) {
+        fail(position, QStringLiteral("%1：%2").arg(name, contentProblem));
+    }
+    if (computed != storedLink) {
+        fail(position, QStringLiteral("%1 的链接值与内容不符（它或它之前的记录被改动过）").arg(name));
+        m_chainBroken = true;
+        return;
+    }
+    if (!m_since.isEmpty() && computed == m_since) {
+        m_sinceSeen = true;
+    }
+    m_previous = computed;
+    ++m_expected;
+    ++m_rows;
+}
+
+void Audit::addNumber(int year, qint64 sequence, const QString& number)
+{
+    Q_UNUSED(number);
+    m_numbers[year] << sequence;
+}
+
+void Audit::setCounter(int year, qint64 last)
+{
+    m_counters[year] = last;
+}
+
+void Audit::setStoredHead(qint64 position, const QString& link)
+{
+    m_storedHead = std::make_pair(position, link);
+}
+
+void Audit::problem(const QString& text)
+{
+    m_otherProblems << text;
+}
+
+AuditResult Audit::finish()
+{
+    // Removed rows after the last row that is left.
+    if (!m_chainBroken) {
+        while (m_removed.contains(m_expected)) {
+            m_previous = m_removed.value(m_expected);
+            ++m_expected;
+        }
+    }
+    AuditResult r;
+    r.rows = m_rows;
+    r.head = m_chainBroken ? QString() : m_previous;
+    if (m_failure.isEmpty() && m_storedHead &&
+        (m_storedHead->first != m_expected - 1 || m_storedHead->second != m_previous)) {
+        fail(m_storedHead->first > m_expected - 1 ? m_expected : m_storedHead->first,
+             QStringLiteral("链的末尾记在第 %1 条，链却到第 %2 条为止（末尾的记录被删除或添加过）")
+                 .arg(m_storedHead->first)
+                 .arg(m_expected - 1));
+    }
+    if (m_failure.isEmpty() && !m_since.isEmpty() && !m_sinceSeen) {
+        fail(0, QStringLiteral("先前记下的链头 %1 不在链中：它之前的记录被改动或删除过")
+                    .arg(m_since));
+    }
+    // Every number of a year from 1 to its counter is an entry or accounted for by a deletion
+    // record, once; the counter stands at the highest.
+    if (m_failure.isEmpty()) {
+        QSet<int> years;
+        for (auto it = m_numbers.cbegin(); it != m_numbers.cend(); ++it) {
+            years.insert(it.key());
+        }
+        for (auto it = m_counters.cbegin(); it != m_counters.cend(); ++it) {
+            years.insert(it.key());
+        }
+        QList<int> ordered(years.cbegin(), years.cend());
+        std::sort(ordered.begin(), ordered.end());
+        for (int year : ordered) {
+            QList<qint64> seqs = m_numbers.value(year);
+            std::sort(seqs.begin(), seqs.end());
+            const QSet<qint64> accounted = m_accounted.value(year);
+            qint64 highest = seqs.isEmpty() ? 0 : seqs.last();
+            for (qint64 a : accounted) {
+                highest = std::max(highest, a);
+            }
+            const qint64 counter = m_counters.value(year, 0);
+            QString found;
+            for (qsizetype i = 1; i < seqs.size() && found.isEmpty(); ++i) {
+                if (seqs[i] == seqs[i - 1]) {
+                    found = QStringLiteral("%1 年的编号 %2 出现了两次").arg(year).arg(seqs[i]);
+                }
+            }
+            const qint64 top = std::max(highest, counter);
+            qsizetype at = 0;
+            for (qint64 s = 1; s <= top && found.isEmpty(); ++s) {
+                while (at < seqs.size() && seqs[at] < s) {
+                    ++at;
+                }
+                const bool present = at < seqs.size() && seqs[at] == s;
+                if (!present && !accounted.contains(s)) {
+                    found = QStringLiteral("%1 年的第 %2 号不在登记簿中，也没有删除记录说明它")
+                                .arg(year)
+                                .arg(s);
+                } else if (present && accounted.contains(s)) {
+                    found = QStringLiteral("%1 年的第 %2 号仍在登记簿中，删除记录却说它已删除")
+                                .arg(year)
+                                .arg(s);
+                }
+            }
+            if (found.isEmpty() && counter < highest) {
+                found = QStringLiteral("%1 年的计数器为 %2，低于已给出的最大编号 %3（计数器被改动过）")
+                            .arg(year)
+                            .arg(counter)
+                            .arg(highest);
+            }
+            if (!found.isEmpty()) {
+                fail(0, found);
+                break;
+            }
+        }
+    }
+    if (m_failure.isEmpty() && !m_otherProblems.isEmpty()) {
+        fail(0, m_otherProblems.first());
+    }
+    r.intact = m_failure.isEmpty();
+    r.failedRow = m_failedAt;
+    r.problem = m_failure;
+    return r;
+}
+
+namespace {
+
+struct AuditEntry
+{
+    QString number;
+    int year = 0;
+    qint64 seq = 0;
+    QString createdAt;
+    QString operatorName;
+    qint64 templateId = 0;
+    QString name;
+    QString idNumber;
+    QString company;
+    QString leaveDate;
+    QString lastEventKind;
+    QString lastEventAt;
+    FormValues values;
+    // The entry's latest event as the chain holds it, and the position of its version 1.
+    QString latestKind;
+    QString latestAt;
+    qint64 latestPosition = 0;
+    qint64 firstVersionPosition = 0;
+};
+
+QString valueOf(const FormValues& values, const QString& key)
+{
+    for (const FormValue& v : values) {
+        if (v.key == key) {
+            return v.value;
+        }
+    }
+    return {};
+}
+
+// What the list columns of an entry repeat from its form values must agree with them.
+QString listColumnsProblem(const AuditEntry& e)
+{
+    if (e.name != valueOf(e.values, Keys::kName) ||
+        e.idNumber != valueOf(e.values, Keys::kIdNumber).trimmed().toUpper() ||
+        e.company != valueOf(e.values, Keys::kCompany) ||
+        e.leaveDate != valueOf(e.values, Keys::kLeaveDate)) {
+        return QStringLiteral("列表中的姓名、身份证号、公司或离职日期与登记的表单值不符");
+    }
+    return {};
+}
+
+} // namespace
+
+std::optional<AuditResult> auditRegister(AuditInput& in, const QString& since)
+{
+    Audit walk(since);
+    QHash<qint64, std::pair<QString, QString>> templates;
+    AuditCursor& t = in.templates;
+    while (t.next()) {
+        templates.insert(t.integer(0), {t.text(1), t.text(2)});
+    }
+    QHash<qint64, AuditEntry> entries;
+    AuditCursor& e = in.entries;
+    while (e.next()) {
+        AuditEntry a;
+        a.number = e.text(1);
+        a.year = int(e.integer(2));
+        a.seq = e.integer(3);
+        a.createdAt = e.text(4);
+        a.operatorName = e.text(5);
+        a.templateId = e.integer(6);
+        a.name = e.text(7);
+        a.idNumber = e.text(8);
+        a.company = e.text(9);
+        a.leaveDate = e.text(10);
+        a.lastEventKind = e.text(11);
+        a.lastEventAt = e.text(12);
+        walk.addNumber(a.year, a.seq, a.number);
+        entries.insert(e.integer(0), std::move(a));
+    }
+    AuditCursor& values = in.values;
+    while (values.next()) {
+        const auto it = entries.find(values.integer(0));
+        if (it != entries.end()) {
+            it->values << FormValue{values.text(1), values.text(2)};
+        }
+    }
+    AuditCursor& counters = in.counters;
+    while (counters.next()) {
+        walk.setCounter(int(counters.integer(0)), counters.integer(1));
+    }
+    QList<Deletion> deletions;
+    AuditCursor& d = in.deletions;
+    while (d.next()) {
+        Deletion del;
+        del.position = d.integer(0);
+        del.link = d.text(1);
+        del.at = d.text(2);
+        del.operatorName = d.text(3);
+        del.reason = d.text(4);
+        del.numbers = numbersFrom(d.text(5));
+        del.removed = removedFrom(d.text(6));
+        walk.addDeletion(del);
+        deletions << del;
+    }
+    AuditCursor& head = in.head;
+    if (head.next()) {
+        walk.setStoredHead(head.integer(0), head.text(1));
+    }
+    if (t.failed() || e.failed() || values.failed() || counters.failed() || d.failed() ||
+        head.failed()) {
+        return std::nullopt;
+    }
+
+    // The three kinds of rows merged by position.
+    AuditCursor& versions = in.versions;
+    AuditCursor& events = in.events;
+    bool haveVersion = versions.next();
+    bool haveEvent = events.next();
+    qsizetype nextDeletion = 0;
+    const auto positionOf = [](const AuditCursor& s, int column) {
+        return s.isNull(column) ? qint64(0) : s.integer(column);
+    };
+    while (haveVersion || haveEvent || nextDeletion < deletions.size()) {
+        const qint64 vp = haveVersion ? positionOf(versions, 8) : INT64_MAX;
+        const qint64 ep = haveEvent ? positionOf(events, 7) : INT64_MAX;
+        const qint64 dp = nextDeletion < deletions.size() ? deletions[nextDeletion].position
+                                                          : INT64_MAX;
+        if (vp <= ep && vp <= dp) {
+            const qint64 entryId = versions.integer(1);
+            const int versionNo = int(versions.integer(2));
+            const QString text = versions.text(3);
+            const QString sha = versions.text(4);
+            AuditEntry* entry = entries.contains(entryId) ? &entries[entryId] : nullptr;
+            const QString number = entry ? entry->number : QString();
+            const QString name = QStringLiteral("%1 第 %2 版").arg(number).arg(versionNo);
+            QStringList fields = versionFields(vp, number, versionNo, versions.text(6),
+                                                      versions.text(7), sha);
+            QString problem;
+            if (!entry) {
+                problem = QStringLiteral("所属条目不见了");
+            } else if (sha256Hex(text) != sha ||
+                       sha256Hex(normalizeLineBreaks(text)) != versions.text(5)) {
+                problem = QStringLiteral("文本与记录的 SHA-256 不符");
+            }
+            if (entry && versionNo == 1) {
+                const auto tpl = templates.value(entry->templateId);
+                addEntryFields(fields, entry->createdAt, entry->operatorName, tpl.first,
+                                      tpl.second, entry->values);
+                entry->firstVersionPosition = vp;
+                if (problem.isEmpty()) {
+                    problem = listColumnsProblem(*entry);
+                }
+            }
+            walk.addRow(vp, versions.text(9), fields, name, problem);
+            haveVersion = versions.next();
+        } else if (ep <= dp) {
+            const qint64 entryId = events.integer(0);
+            AuditEntry* entry = entries.contains(entryId) ? &entries[entryId] : nullptr;
+            const QString number = entry ? entry->number : QString();
+            const QString kind = events.text(2);
+            const QString at = events.text(3);
+            const QString name = QStringLiteral("%1 的出具记录（%2）").arg(number, kind);
+            QString problem;
+            if (!entry || events.isNull(1)) {
+                problem = QStringLiteral("所属条目或版本不见了");
+            } else if (events.text(5) != events.text(6)) {
+                problem = QStringLiteral("记录的 SHA-256 与其版本的文本不符");
+            }
+            if (entry && (at >= entry->latestAt || entry->latestPosition == 0)) {
+                entry->latestKind = kind;
+                entry->latestAt = at;
+                entry->latestPosition = ep;
+            }
+            walk.addRow(ep, events.text(8),
+                        eventFields(ep, number, int(events.integer(1)), kind, at,
+                                           events.text(4), events.text(5)),
+                        name, problem);
+            haveEvent = events.next();
+        } else {
+            const Deletion& del = deletions[nextDeletion++];
+            walk.addRow(dp, del.link, deletionFields(del),
+                        QStringLiteral("删除记录（%1）").arg(del.reason));
+        }
+    }
+    if (versions.failed() || events.failed()) {
+        return std::nullopt;
+    }
+    // Every entry has its first version, and its list shows its latest event.
+    for (auto it = entries.cbegin(); it != entries.cend(); ++it) {
+        const AuditEntry& a = it.value();
+        if (a.firstVersionPosition == 0) {
+            walk.problem(QStringLiteral("条目 %1 没有链中的第 1 版").arg(a.number));
+        } else if (a.lastEventKind != a.latestKind || a.lastEventAt != a.latestAt) {
+            walk.rowProblem(a.latestPosition ? a.latestPosition : a.firstVersionPosition,
+                            QStringLiteral("%1 列表中的最近出具与出具记录不符").arg(a.number));
+        }
+    }
+    return walk.finish();
+}
+
+} // namespace Register::Chain

@@ -1,6 +1,7 @@
 #include "register/PgRegisterStorage.h"
 
 #include "register/CertificateNumber.h"
+#include "register/RegisterChain.h"
 #include "register/RegisterText.h"
 #include "store/pg/PgConnection.h"
 #include "store/pg/PgRecordSet.h"

@@ -26,6 +26,7 @@ public:
     PgConnection& connection() { return *m_connection; }
 
     KAVRI_REGISTER_STORAGE_OPERATIONS
+    std::optional<AuditResult> audit(const QString& since, QString* error) override;
 
 private:
     // Links what was written since into the server's chain; false when the server did not (the

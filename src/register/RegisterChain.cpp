@@ -144,6 +144,14 @@ void Audit::rowProblem(qint64 position, const QString& problem)
     fail(position, problem);
 }
 
+void Audit::entryProblem(qint64 position, const QString& problem)
+{
+    if (m_entryProblem.isEmpty() || position < m_entryProblemAt) {
+        m_entryProblemAt = position;
+        m_entryProblem = problem;
+    }
+}
+
 void Audit::addRow(qint64 position, const QString& storedLink, const QStringList& fields,
                    const QString& name, const QString& contentProblem)
 {
@@ -226,6 +234,9 @@ AuditResult Audit::finish()
              QStringLiteral("链的末尾记在第 %1 条，链却到第 %2 条为止（末尾的记录被删除或添加过）")
                  .arg(m_storedHead->first)
                  .arg(m_expected - 1));
+    }
+    if (m_failure.isEmpty() && !m_entryProblem.isEmpty()) {
+        fail(m_entryProblemAt, m_entryProblem);
     }
     if (m_failure.isEmpty() && !m_since.isEmpty() && !m_sinceSeen) {
         fail(0, QStringLiteral("先前记下的链头 %1 不在链中：它之前的记录被改动或删除过")
@@ -485,7 +496,7 @@ std::optional<AuditResult> auditRegister(AuditInput& in, const QString& since)
         if (a.firstVersionPosition == 0) {
             walk.problem(QStringLiteral("条目 %1 没有链中的第 1 版").arg(a.number));
         } else if (a.lastEventKind != a.latestKind || a.lastEventAt != a.latestAt) {
-            walk.rowProblem(a.latestPosition ? a.latestPosition : a.firstVersionPosition,
+            walk.entryProblem(a.latestPosition ? a.latestPosition : a.firstVersionPosition,
                             QStringLiteral("%1 列表中的最近出具与出具记录不符").arg(a.number));
         }
     }

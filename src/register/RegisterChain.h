@@ -94,6 +94,9 @@ public:
                 const QString& name, const QString& contentProblem = QString());
     // A problem of a row that is not a link's: found before or after the row was walked.
     void rowProblem(qint64 position, const QString& problem);
+    // A problem an entry shows at one of its rows (its list says another last event) that is
+    // named only when the chain itself is whole: a row taken out explains it first.
+    void entryProblem(qint64 position, const QString& problem);
     // An entry's number (sequence within its year), and the counters.
     void addNumber(int year, qint64 sequence, const QString& number);
     void setCounter(int year, qint64 last);
@@ -121,6 +124,8 @@ private:
     qint64 m_failedAt = 0;
     QString m_failure;
     QStringList m_otherProblems;
+    qint64 m_entryProblemAt = 0;
+    QString m_entryProblem;
 };
 
 // One table's rows as the audit reads them; the first next() gives the first row.

@@ -69,8 +69,14 @@ public:
                                                 QString* error) = 0;
 
     // Walks the whole hash chain and the numbers of every year (see RegisterChain.h); `since` is
-    // a head noted earlier that must still be in the chain (empty: none).
-    virtual std::optional<AuditResult> audit(const QString& since, QString* error) = 0;
+    // a head noted earlier that must still be in the chain (empty: none). A storage without a
+    // chain says so.
+    virtual std::optional<AuditResult> audit(const QString& since, QString* error)
+    {
+        Q_UNUSED(since);
+        *error = QStringLiteral("这个登记簿没有链式校验");
+        return std::nullopt;
+    }
 
     // Who records the events and versions from now on, where the storage is the one to say.
     virtual void setOperatorName(const QString& name) { Q_UNUSED(name); }
@@ -97,6 +103,5 @@ public:
                                                                QString* error) override;           \
     std::optional<qint64> countExpired(const QDate& cutoff, QString* error) override;              \
     std::optional<qint64> deleteExpired(const QDate& cutoff, qint64 expected,                      \
-                                        QString* error) override;                                  \
-    std::optional<AuditResult> audit(const QString& since, QString* error) override;
+                                        QString* error) override;
 // clang-format on

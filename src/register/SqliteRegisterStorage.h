@@ -28,6 +28,7 @@ public:
     const QString& path() const { return m_path; }
 
     KAVRI_REGISTER_STORAGE_OPERATIONS
+    std::optional<AuditResult> audit(const QString& since, QString* error) override;
     void setOperatorName(const QString& name) override { m_operator = name; }
     QString openingNotice() const override { return m_notice; }
 

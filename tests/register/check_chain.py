@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Checks a register's hash chain with the Python that README.md shows (the block that starts
 with "# kavri-chain-check"), reading the rows straight from the tables with the database's own
-shell: the sqlcipher shell and the key for a desk's file, psql for a team server. Only the
+shell: the sqlcipher shell and the key for a desk's file (each value as the hex of its text), psql
+for a team server (as JSON). Only the
 standard library is used.
 
     check_chain.py README.md desk REGISTER_FILE KEY_FILE
@@ -28,12 +29,28 @@ def snippet(readme):
 
 
 def desk_query(path, key, sql):
-    script = 'PRAGMA key = "x\'%s\'";\n.mode json\n%s;\n' % (key, sql)
+    """Rows as dicts. The shell has no JSON mode, so every column comes as the hex of its
+    UTF-8 text: nothing in a value can be taken for a separator."""
+    columns = re.findall(r" AS (\w+)", sql.split(" FROM ")[0])
+    select = sql.split(" FROM ", 1)
+    exprs = [e.rsplit(" AS ", 1)[0] for e in
+             re.split(r",\s*(?![^()]*\))", select[0][len("SELECT "):])]
+    hexed = "SELECT " + ", ".join("hex(CAST(%s AS TEXT))" % e for e in exprs) + \
+        " FROM " + select[1]
+    script = 'PRAGMA key = "x\'%s\'";\n.mode list\n.separator |\n%s;\n' % (key, hexed)
     out = subprocess.run(["sqlcipher", path], input=script, capture_output=True, text=True,
                          check=True).stdout
-    # The pragma answers "ok" before the rows.
-    start = out.find("[")
-    return json.loads(out[start:]) if start >= 0 else []
+    rows = []
+    for line in out.splitlines():
+        if line == "ok" or not line:
+            continue
+        values = [bytes.fromhex(v).decode("utf-8") for v in line.split("|")]
+        row = dict(zip(columns, values))
+        for name in ("pos", "no", "entry"):
+            if name in row:
+                row[name] = int(row[name])
+        rows.append(row)
+    return rows
 
 
 def server_query(conninfo, sql):
@@ -46,16 +63,18 @@ def server_query(conninfo, sql):
 def desk_rows(path, key):
     q = lambda sql: desk_query(path, key, sql)
     return (
-        q("SELECT v.chain_pos AS pos, v.link, e.number, v.version_no AS no, v.created_at AS at,"
-          " v.operator AS op, v.sha256, e.created_at AS entry_at, e.operator AS entry_op,"
-          " t.name AS tname, t.text AS ttext, e.id AS entry FROM versions v"
-          " JOIN entries e ON e.id = v.entry_id JOIN templates t ON t.id = e.template_id"),
-        q("SELECT entry_id AS entry, key, value FROM entry_values ORDER BY entry_id, position"),
-        q("SELECT ev.chain_pos AS pos, ev.link, e.number, v.version_no AS no, ev.kind,"
-          " ev.at, ev.operator AS op, ev.sha256 FROM events ev"
+        q("SELECT v.chain_pos AS pos, v.link AS link, e.number AS number, v.version_no AS no,"
+          " v.created_at AS at, v.operator AS op, v.sha256 AS sha256, e.created_at AS entry_at,"
+          " e.operator AS entry_op, t.name AS tname, t.text AS ttext, e.id AS entry"
+          " FROM versions v JOIN entries e ON e.id = v.entry_id"
+          " JOIN templates t ON t.id = e.template_id"),
+        q("SELECT entry_id AS entry, key AS key, value AS value FROM entry_values"
+          " ORDER BY entry_id, position"),
+        q("SELECT ev.chain_pos AS pos, ev.link AS link, e.number AS number, v.version_no AS no,"
+          " ev.kind AS kind, ev.at AS at, ev.operator AS op, ev.sha256 AS sha256 FROM events ev"
           " JOIN entries e ON e.id = ev.entry_id JOIN versions v ON v.id = ev.version_id"),
-        q("SELECT chain_pos AS pos, link, at, operator AS op, reason, numbers, removed"
-          " FROM deletions"))
+        q("SELECT chain_pos AS pos, link AS link, at AS at, operator AS op, reason AS reason,"
+          " numbers AS numbers, removed AS removed FROM deletions"))
 
 
 def server_rows(conninfo):

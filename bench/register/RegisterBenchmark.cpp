@@ -101,10 +101,21 @@ void fill(const QString& path)
         ev.bind(5, Register::sha256Hex(text)).run();
         Register::SqliteStatement last(db, Register::Sql::kUpdateLastEvent);
         last.bind(1, QStringLiteral("printed")).bind(2, at).bind(3, id).run();
+        // The nine form values; those the list repeats say what the list says.
+        const QString company = QStringLiteral("北京星河科技有限公司%1").arg(i % 30);
+        const QString keys[] = {QStringLiteral("姓名"),     QStringLiteral("性别"),
+                                QStringLiteral("身份证号"), QStringLiteral("公司名称"),
+                                QStringLiteral("部门"),     QStringLiteral("职位"),
+                                QStringLiteral("入职日期"), QStringLiteral("离职日期"),
+                                QStringLiteral("离职原因")};
+        const QString values[] = {nameFor(i), QStringLiteral("男"), idFor(i), company,
+                                  QStringLiteral("研发部"), QStringLiteral("工程师"),
+                                  QStringLiteral("2015年3月1日"),
+                                  leave.toString(QStringLiteral("yyyy年M月d日")),
+                                  QStringLiteral("个人原因")};
         for (int k = 0; k < 9; ++k) {
             Register::SqliteStatement value(db, Register::Sql::kInsertValue);
-            value.bind(1, id).bind(2, qint64(k)).bind(3, QStringLiteral("字段%1").arg(k));
-            value.bind(4, k == 0 ? nameFor(i) : QStringLiteral("值%1").arg(i)).run();
+            value.bind(1, id).bind(2, qint64(k)).bind(3, keys[k]).bind(4, values[k]).run();
         }
     }
     Register::sqliteExec(db, "PRAGMA user_version = 2", &error);

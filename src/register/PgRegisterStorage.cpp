@@ -198,8 +198,10 @@ std::optional<IssuedEntry> PgRegisterStorage::addEntry(const EntryRecord& r,
     // is committed synchronously, and the server writes its log in order, so once the entry is
     // safe its number is too. A reservation whose entry never comes stays a draft (未出具) with
     // that number, and the year's numbers keep no gap.
+    // Sent again once over a connection found broken (the server restarted since the last
+    // Generate): at worst a number is taken twice and the first stays a draft.
     PgConnection::BatchOutcome reserved =
-        m_connection->runBatch({}, {{kAsynchronous, {}}, {kReserve, {r.numberPrefix}}}, false);
+        m_connection->runBatch({}, {{kAsynchronous, {}}, {kReserve, {r.numberPrefix}}}, true);
     const PgRecordSet* row = rowOf(reserved, 1);
     if (!row) {
         *error = reserved.ok ? PgConnection::kRolledBack : reserved.error;

@@ -8,7 +8,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools
     libsqlcipher-dev sqlcipher
     libpq-dev postgresql-15
-    libquazip1-qt6-dev
+    libquazip1-qt6-dev libharfbuzz-dev
     fonts-arphic-uming fonts-noto-cjk qt6-translations-l10n
     libgtest-dev libgmock-dev libbenchmark-dev
     poppler-utils xvfb xauth

@@ -1,13 +1,9 @@
 #include "batch/CombinedCertificatePdf.h"
 
-#include "compose/CertificateComposer.h"
 #include "print/CertificatePageLayout.h"
 #include "print/CertificatePagePainting.h"
 #include "print/CertificatePdfExport.h"
 
-#include <QMarginsF>
-#include <QPageLayout>
-#include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QSaveFile>
@@ -37,11 +33,7 @@ bool CombinedCertificatePdf::open(const QString& path, QString* error)
         return false;
     }
     m_writer = std::make_unique<QPdfWriter>(m_file.get());
-    m_writer->setResolution(kPdfResolution);
-    m_writer->setPageLayout(
-        QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
-    m_writer->setTitle(Compose::kTitle);
-    m_writer->setCreator(QStringLiteral("kavri"));
+    SetUpCertificatePdfWriter(*m_writer);
     m_painter = std::make_unique<QPainter>();
     if (!m_painter->begin(m_writer.get())) {
         if (error) {

@@ -10,6 +10,16 @@
 #include <QPdfWriter>
 #include <QSaveFile>
 
+void SetUpCertificatePdfWriter(QPdfWriter& writer)
+{
+    writer.setResolution(kPdfResolution);
+    // A PDF page has no unprintable border: the page grid spans the whole sheet.
+    writer.setPageLayout(
+        QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
+    writer.setTitle(Compose::kTitle);
+    writer.setCreator(QStringLiteral("kavri"));
+}
+
 bool ExportCertificatePdf(const QString& path, QStringView body, QString* error)
 {
     QSaveFile file(path);
@@ -22,12 +32,7 @@ bool ExportCertificatePdf(const QString& path, QStringView body, QString* error)
 
     {
         QPdfWriter writer(&file);
-        writer.setResolution(kPdfResolution);
-        // A PDF page has no unprintable border: the page grid spans the whole sheet.
-        writer.setPageLayout(
-            QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
-        writer.setTitle(Compose::kTitle);
-        writer.setCreator(QStringLiteral("kavri"));
+        SetUpCertificatePdfWriter(writer);
 
         QPainter painter;
         if (!painter.begin(&writer)) {

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringView>
 
+class QPdfWriter;
+
 // Writes the certificate page, drawn by the same layout as the printed page, as a one-page A4
 // PDF at 600 dpi. The file appears under its name only when it is complete: it is written to a
 // temporary file beside it and renamed at the end. Returns false with a reason in `error` when
@@ -10,3 +12,8 @@
 bool ExportCertificatePdf(const QString& path, QStringView body, QString* error = nullptr);
 
 inline constexpr int kPdfResolution = 600;
+
+// Sets a PDF writer up for certificate pages: A4 portrait without margins at kPdfResolution,
+// titled 离职证明, made by kavri. Every certificate PDF, and the device the OFD pages are
+// measured on, is set up here.
+void SetUpCertificatePdfWriter(QPdfWriter& writer);

@@ -1,44 +1,11 @@
 #include "print/PainterCanvas.h"
 
-#include <QFontDatabase>
-#include <QFontInfo>
+#include "print/PageFontFitting.h"
+
 #include <QPaintDevice>
 #include <QPaintEngine>
 #include <QPainter>
 #include <QPainterPath>
-
-#include <algorithm>
-#include <cmath>
-#include <cstdlib>
-
-namespace {
-
-QFont baseFont(const PageFont& font)
-{
-    QFont qfont(font.face);
-    qfont.setWeight(QFont::Weight(font.weight));
-    qfont.setKerning(false);
-    // Glyph outlines as designed: a printer page must not move text to suit screen hinting.
-    qfont.setHintingPreference(QFont::PreferNoHinting);
-    qfont.setStyleStrategy(QFont::StyleStrategy(QFont::PreferOutline | QFont::PreferQuality));
-    return qfont;
-}
-
-// True when the face that draws `font` has no style as heavy as the weight asked for, so that
-// a bold font is drawn emboldened by the font engine rather than from bold outlines.
-bool IsSynthesizedBold(const QFont& font)
-{
-    if (font.weight() < QFont::DemiBold) {
-        return false;
-    }
-    const QString family = QFontInfo(font).family();
-    const QStringList styles = QFontDatabase::styles(family);
-    return std::none_of(styles.cbegin(), styles.cend(), [&](const QString& style) {
-        return QFontDatabase::weight(family, style) >= QFont::DemiBold;
-    });
-}
-
-} // namespace
 
 PainterCanvas::PainterCanvas(QPainter& painter)
     : m_painter(painter), m_dpiX(painter.device()->logicalDpiX()),
@@ -46,41 +13,12 @@ PainterCanvas::PainterCanvas(QPainter& painter)
 {
 }
 
-QFont PainterCanvas::fontForCellHeight(const PageFont& font) const
-{
-    QFont qfont = baseFont(font);
-    if (font.height <= 0) {
-        return qfont;
-    }
-    QPaintDevice* device = m_painter.device();
-    auto cellHeight = [&](int pixelSize) {
-        qfont.setPixelSize(pixelSize);
-        return QFontMetrics(qfont, device).height();
-    };
-    // A first guess from the face's proportions at a large size, then the neighbours of it.
-    constexpr int kProbeSize = 1000;
-    const int probeHeight = cellHeight(kProbeSize);
-    int best = probeHeight > 0
-                   ? std::max(1, int(std::lround(double(font.height) * kProbeSize / probeHeight)))
-                   : font.height;
-    int bestError = std::abs(cellHeight(best) - font.height);
-    for (int candidate = std::max(1, best - 3); candidate <= best + 3; ++candidate) {
-        const int error = std::abs(cellHeight(candidate) - font.height);
-        if (error < bestError) {
-            best = candidate;
-            bestError = error;
-        }
-    }
-    qfont.setPixelSize(best);
-    return qfont;
-}
-
 void PainterCanvas::selectFont(const PageFont& font)
 {
     const QString key = QStringLiteral("%1|%2|%3").arg(font.face).arg(font.height).arg(font.weight);
     auto fitted = m_fitted.constFind(key);
     if (fitted == m_fitted.constEnd()) {
-        fitted = m_fitted.insert(key, fontForCellHeight(font));
+        fitted = m_fitted.insert(key, FitPageFont(font, m_painter.device()));
     }
     m_font = *fitted;
     m_painter.setFont(m_font);

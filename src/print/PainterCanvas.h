@@ -29,8 +29,6 @@ public:
     const QFont& currentFont() const { return m_font; }
 
 private:
-    QFont fontForCellHeight(const PageFont& font) const;
-
     QPainter& m_painter;
     int m_dpiX;
     int m_dpiY;

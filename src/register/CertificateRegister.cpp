@@ -50,9 +50,19 @@ std::unique_ptr<CertificateRegister> CertificateRegister::open(const QString& pa
     std::unique_ptr<SqliteRegisterStorage> storage = SqliteRegisterStorage::open(path, &reason);
     if (!storage) {
         if (error) {
-            *error = QStringLiteral("无法打开出具登记簿（%1）：%2。\n证明照常生成，但本次不登记。")
-                         .arg(path, reason);
+            *error = QStringLiteral("无法打开出具登记簿（%1）：%2。").arg(path, reason);
         }
+        return nullptr;
+    }
+    return std::make_unique<CertificateRegister>(std::move(storage));
+}
+
+std::unique_ptr<CertificateRegister> CertificateRegister::openEmpty(QString* error)
+{
+    QString reason;
+    std::unique_ptr<SqliteRegisterStorage> storage = SqliteRegisterStorage::openEmpty(&reason);
+    if (!storage) {
+        *error = QStringLiteral("无法打开出具登记簿：%1。").arg(reason);
         return nullptr;
     }
     return std::make_unique<CertificateRegister>(std::move(storage));
@@ -68,8 +78,7 @@ std::unique_ptr<CertificateRegister> CertificateRegister::openServer(const QStri
         reason.isEmpty() ? PgRegisterStorage::open(conninfo, &reason) : nullptr;
     if (!storage) {
         if (error) {
-            *error = QStringLiteral("无法打开服务器 %1 上的出具登记簿：%2。\n"
-                                    "证明照常生成，但本次不登记。")
+            *error = QStringLiteral("无法打开服务器 %1 上的出具登记簿：%2。")
                          .arg(TeamConfig::displayName(conninfo), reason);
         }
         return nullptr;

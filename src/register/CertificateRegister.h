@@ -22,6 +22,9 @@ public:
 
     // Opens (making it on first use) the register file at `path`; null when it cannot be opened.
     static std::unique_ptr<CertificateRegister> open(const QString& path, QString* error);
+    // A register with no entries, in memory: what one that has not been made yet reads as (a
+    // new installation's). Adding to it keeps nothing.
+    static std::unique_ptr<CertificateRegister> openEmpty(QString* error);
     // Opens the register of a team library on the server the libpq connection text names (the
     // same text as the library's); null when it cannot be reached or holds no register.
     static std::unique_ptr<CertificateRegister> openServer(const QString& conninfo, QString* error);
@@ -80,6 +83,9 @@ private:
     QString m_operator;
     QString m_prefix;
 };
+
+// What Generate and a batch say after a register failure: the certificate is made all the same.
+inline const QString kIssuedWithoutRegister = QStringLiteral("证明照常生成，但本次不登记。");
 
 // The desktop user's login name.
 QString currentLoginName();

@@ -53,6 +53,11 @@ QString sequencePathFor(const QString& registerPath)
     return sibling(registerPath, QStringLiteral(".seq"));
 }
 
+QString lockPathFor(const QString& registerPath)
+{
+    return sibling(registerPath, QStringLiteral(".lock"));
+}
+
 std::optional<QByteArray> loadOrCreateKey(const QString& keyPath, bool create, QString* error)
 {
     if (QFileInfo::exists(keyPath) || !create) {

@@ -11,6 +11,8 @@
 //   kavri_register.key  that key (hex), readable by the user only
 //   kavri_register.seq  the highest sequence number given per year, kept outside the database
 //                       so that restoring an older copy of it never brings a number back
+//   kavri_register.lock while one program makes the register (QLockFile: the holder's process
+//                       id; a lock whose process has ended is taken over)
 namespace Register {
 
 inline const QString kRegisterFileName = QStringLiteral("kavri_register.db");
@@ -18,6 +20,7 @@ inline const QString kRegisterFileName = QStringLiteral("kavri_register.db");
 QString registerPathBeside(const QString& libraryFilePath);
 QString keyPathFor(const QString& registerPath);
 QString sequencePathFor(const QString& registerPath);
+QString lockPathFor(const QString& registerPath);
 
 // The key as SQLCipher takes a raw key: "x'<64 hex digits>'". When the key file is missing and
 // `create` is true, 32 random bytes from the system's generator become a new key file first

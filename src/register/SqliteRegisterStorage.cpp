@@ -9,6 +9,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
 #include <sqlite3.h>
 
 namespace Register {
@@ -135,6 +136,28 @@ SqliteRegisterStorage::open(const QString& path, QString* error, int schemaVersi
     if (!error) {
         error = &ignored;
     }
+    // A register that is not there yet, or is being made by another copy of the program, is
+    // opened under the lock beside it: the first copy makes the file, its key and its tables,
+    // and the others wait for it. A connection must never apply the key to the file while it
+    // is still empty: SQLCipher would take a salt of its own and then cannot read the file the
+    // other copy writes.
+    const QString lockPath = lockPathFor(path);
+    const QFileInfo file(path);
+    std::optional<QLockFile> lock;
+    if (!file.exists() || file.size() == 0 || QFileInfo::exists(lockPath)) {
+        lock.emplace(lockPath);
+        // Only a lock whose process has ended is taken over: migrating a large register may
+        // take longer than QLockFile's default of half a minute.
+        lock->setStaleLockTime(0);
+        if (!lock->tryLock(kCreateWaitMs)) {
+            *error = lock->error() == QLockFile::LockFailedError
+                         ? QStringLiteral("another program has been making the register for "
+                                          "%1 s")
+                               .arg(kCreateWaitMs / 1000)
+                         : QStringLiteral("cannot make the lock file %1").arg(lockPath);
+            return nullptr;
+        }
+    }
     const bool exists = QFileInfo::exists(path);
     const std::optional<QByteArray> key = loadOrCreateKey(keyPathFor(path), !exists, error);
     if (!key) {
@@ -168,6 +191,23 @@ SqliteRegisterStorage::open(const QString& path, QString* error, int schemaVersi
         return nullptr;
     }
     if (!storage->migrate(schemaVersion < 0 ? Sql::kCurrentVersion : schemaVersion, error)) {
+        return nullptr;
+    }
+    return storage;
+}
+
+std::unique_ptr<SqliteRegisterStorage> SqliteRegisterStorage::openEmpty(QString* error)
+{
+    sqlite3* db = nullptr;
+    const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_MEMORY | SQLITE_OPEN_NOMUTEX;
+    if (sqlite3_open_v2(":memory:", &db, flags, nullptr) != SQLITE_OK) {
+        *error = sqliteError(db);
+        sqlite3_close_v2(db);
+        return nullptr;
+    }
+    std::unique_ptr<SqliteRegisterStorage> storage(new SqliteRegisterStorage(db, QString()));
+    if (!sqliteExec(db, "PRAGMA foreign_keys=ON;", error) ||
+        !storage->migrate(Sql::kCurrentVersion, error)) {
         return nullptr;
     }
     return storage;

@@ -15,13 +15,19 @@ class SqliteRegisterStorage final : public RegisterStorage
 {
 public:
     static constexpr int kBusyTimeoutMs = 5000;
+    // How long a copy waits for another one that is making the register.
+    static constexpr int kCreateWaitMs = 30000;
 
-    // Opens the register at `path`, making it (and its key) when neither exists. A file made by
+    // Opens the register at `path`, making it (and its key) when neither exists, once: copies
+    // of the program that open a new register at the same time take turns (see lockPathFor). A file made by
     // an older program is migrated up to `schemaVersion` (the current one unless a test asks for
     // an older one). Null and *error on failure: a missing key for an existing file, a wrong key,
     // a damaged file, a file from a newer program.
     static std::unique_ptr<SqliteRegisterStorage> open(const QString& path, QString* error,
                                                        int schemaVersion = -1);
+    // A register that holds nothing and lives in memory only: what a register that has not been
+    // made yet reads as. Nothing is written to disk.
+    static std::unique_ptr<SqliteRegisterStorage> openEmpty(QString* error);
     ~SqliteRegisterStorage() override;
 
     int schemaVersion() const;

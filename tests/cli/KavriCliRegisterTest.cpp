@@ -1,9 +1,11 @@
 // kavri-cli register on a register made here: list, show, export and verify with their exit
 // codes.
 #include "CliRun.h"
+#include "ProgramCopy.h"
 #include "register/CertificateRegister.h"
 #include "register/RegisterFiles.h"
 
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -163,4 +165,72 @@ TEST_F(KavriCliRegisterTest, RefusesAMissingRegisterAndBadOptions)
     EXPECT_EQ(action.errText(),
               QStringLiteral("kavri-cli: register 没有“delete”这个操作（可用 list、show、export、"
                              "verify、audit）\n"));
+}
+
+// A new installation: kavri-cli in a folder of its own, with no library and no register beside
+// it. Its register has not been made yet and reads as an empty one; nothing is made by asking.
+TEST(KavriCliNewInstallation, AnEmptyRegisterListsNothingAndIsNoError)
+{
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    const QString cli = CopyProgramInto(QStringLiteral(KAVRI_CLI_PATH), folder.path());
+    ASSERT_FALSE(cli.isEmpty());
+    const auto run = [&cli](const QStringList& args) {
+        QProcess process;
+        process.start(cli, QStringList{QStringLiteral("register")} + args);
+        CliRun r;
+        if (process.waitForFinished(30000)) {
+            r.status = process.exitCode();
+            r.out = process.readAllStandardOutput();
+            r.err = process.readAllStandardError();
+        }
+        return r;
+    };
+    const QString csv = folder.filePath(QStringLiteral("all.csv"));
+    const struct
+    {
+        QStringList args;
+        int status;
+        QString out;
+    } cases[] = {
+        {{QStringLiteral("list")}, 0, QString()},
+        {{QStringLiteral("list"), QStringLiteral("--name"), QStringLiteral("张")}, 0, QString()},
+        {{QStringLiteral("export"), QStringLiteral("--out"), csv}, 0, QString()},
+        {{QStringLiteral("verify"), QStringLiteral("--number"), QStringLiteral("LZ2026-000001")},
+         3,
+         QStringLiteral("登记簿中没有编号为 LZ2026-000001 的证明。\r\n")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args.join(u' ').toStdString());
+        const CliRun r = run(c.args);
+        EXPECT_EQ(r.status, c.status) << r.errText().toStdString();
+        EXPECT_EQ(r.outText(), c.out);
+        EXPECT_EQ(r.errText(), QString());
+    }
+    // The export holds the heading line only.
+    QFile exported(csv);
+    ASSERT_TRUE(exported.open(QIODevice::ReadOnly));
+    EXPECT_EQ(exported.readAll().count('\n'), 1);
+    const CliRun shown =
+        run({QStringLiteral("show"), QStringLiteral("--number"), QStringLiteral("LZ2026-000001")});
+    EXPECT_EQ(shown.status, 2);
+    EXPECT_EQ(shown.errText(), QStringLiteral("kavri-cli: 登记簿中没有编号为 LZ2026-000001 的证明。\n"));
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden),
+              (QStringList{QStringLiteral("all.csv"), QStringLiteral("kavri")}));
+}
+
+// A register that cannot be read is an error for register list, and one about the register
+// alone: nothing of a certificate made all the same.
+TEST_F(KavriCliRegisterTest, AnUnreadableRegisterFailsWithoutGeneratesSentence)
+{
+    QFile key(keyPathFor(path()));
+    ASSERT_TRUE(key.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    key.write(QByteArray(64, 'a') + '\n');
+    key.close();
+    const CliRun r = run({QStringLiteral("list")});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_TRUE(r.errText().startsWith(QStringLiteral("kavri-cli: 无法打开出具登记簿（%1）：").arg(path())))
+        << r.errText().toStdString();
+    EXPECT_FALSE(r.errText().contains(QStringLiteral("证明照常生成"))) << r.errText().toStdString();
+    EXPECT_TRUE(r.outText().isEmpty());
 }

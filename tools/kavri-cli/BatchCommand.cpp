@@ -253,7 +253,7 @@ int run(const QStringList& args)
         team.team ? Register::CertificateRegister::openServer(team.conninfo, &error)
                   : Register::CertificateRegister::open(registerPath, &error);
     if (!reg) {
-        CliInput::say(error);
+        CliInput::say(error + u'\n' + Register::kIssuedWithoutRegister);
     }
     RegisterBatchRecorder recorder([&reg] { return reg.get(); }, CliInput::say);
 

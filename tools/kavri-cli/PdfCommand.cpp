@@ -5,6 +5,7 @@
 #include "CliOptions.h"
 #include "ComposeCommand.h"
 #include "LegalOptions.h"
+#include "print/CertificateOfdExport.h"
 #include "print/CertificatePdfExport.h"
 #include "print/PrintCommands.h"
 
@@ -15,10 +16,10 @@ namespace PdfCommand {
 QString synopsis()
 {
     return QStringLiteral(
-               "pdf --template FILE --out FILE.pdf [--width W] [value options of compose]\n"
-               "    Writes the certificate as the one A4 page that 导出PDF writes. Without\n"
-               "    --width the certificate is composed %1 characters wide, as the main\n"
-               "    window's result box holds it.")
+               "pdf --template FILE --out FILE.pdf|FILE.ofd [--width W] [value options of compose]\n"
+               "    Writes the certificate as the one A4 page that 导出PDF writes, as PDF, or as\n"
+               "    OFD (GB/T 33190) when FILE ends in .ofd. Without --width the certificate is\n"
+               "    composed %1 characters wide, as the main window's result box holds it.")
         .arg(kResultBoxWidth);
 }
 
@@ -50,7 +51,14 @@ int run(const QStringList& args)
     }
 
     const std::unique_ptr<QGuiApplication> app = CliApplication::offscreen();
-    if (!ExportCertificatePdf(out, PrintCommands::CertificateBody(*certificate), &error)) {
+    const QString body = PrintCommands::CertificateBody(*certificate);
+    const bool ofd = out.endsWith(QStringLiteral(".ofd"), Qt::CaseInsensitive);
+    const bool written =
+        ofd ? ExportCertificateOfd(
+                  out, body, CertificateOfdInfo{options.value(QStringLiteral("company")), {}, {}},
+                  &error)
+            : ExportCertificatePdf(out, body, &error);
+    if (!written) {
         return CliInput::refuse(
             QStringLiteral("无法写入“%1”（%2）").arg(out, CliInput::whyNotWritten(out, error)));
     }

@@ -34,13 +34,18 @@ std::unique_ptr<CertificateRegister> openRegister(const CliOptions& options, QSt
             return CertificateRegister::openServer(team.conninfo, error);
         }
     }
-    const QString path = options.has(QStringLiteral("register"))
-                             ? options.value(QStringLiteral("register"))
-                             : registerPathBeside(DefaultLibraryFilePath());
-    // A script asking about a register that is not there learns so; it gets no new empty one.
+    const bool named = options.has(QStringLiteral("register"));
+    const QString path = named ? options.value(QStringLiteral("register"))
+                               : registerPathBeside(DefaultLibraryFilePath());
     if (!QFileInfo::exists(path)) {
-        *error = QStringLiteral("没有登记簿“%1”").arg(path);
-        return nullptr;
+        // A script that names a register that is not there learns so.
+        if (named) {
+            *error = QStringLiteral("没有登记簿“%1”").arg(path);
+            return nullptr;
+        }
+        // The register of a new installation has not been made yet: it holds no entries, and
+        // asking about it makes no file.
+        return CertificateRegister::openEmpty(error);
     }
     return CertificateRegister::open(path, error);
 }

@@ -24,7 +24,7 @@ Register::CertificateRegister* RegisterSession::reg(QWidget* parent)
         if (!m_reg) {
             // A file that cannot be opened stays so for the run; a server may come back.
             m_failed = m_server.isEmpty();
-            Notifier::information(parent, error);
+            Notifier::information(parent, error + u'\n' + Register::kIssuedWithoutRegister);
         } else if (const QString notice = m_reg->openingNotice(); !notice.isEmpty()) {
             // An older register carried forward says so, once: the next opening has nothing
             // left to carry.
@@ -45,7 +45,7 @@ QString RegisterSession::issue(QWidget* parent, const Register::NewEntry& entry,
     QString error;
     const std::optional<Register::IssuedEntry> made = r->addEntry(entry, compose, &error);
     if (!made) {
-        Notifier::information(parent, error + QStringLiteral("\n证明照常生成，但本次不登记。"));
+        Notifier::information(parent, error + u'\n' + Register::kIssuedWithoutRegister);
         return compose(QString());
     }
     m_entry = made->id;

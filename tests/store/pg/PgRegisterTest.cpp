@@ -235,7 +235,8 @@ TEST_F(PgRegisterTest, ServerWithoutRegisterTablesIsNamedInTheMessage)
     QString error;
     EXPECT_FALSE(CertificateRegister::openServer(empty.conninfo(), &error));
     EXPECT_TRUE(error.contains(QStringLiteral("kavri-cli server init"))) << error.toStdString();
-    EXPECT_TRUE(error.contains(QStringLiteral("证明照常生成"))) << error.toStdString();
+    // Whether a certificate is made all the same is for the caller to say.
+    EXPECT_FALSE(error.contains(QStringLiteral("证明照常生成"))) << error.toStdString();
 }
 
 TEST_F(PgRegisterTest, PasswordInTheConnectionTextIsRefusedWithoutConnecting)

@@ -3,6 +3,7 @@
 #include "app/LibraryFilePath.h"
 #include "app/RegisterBatchRecorder.h"
 #include "app/SessionEndWatcher.h"
+#include "backup/KavriBackup.h"
 #include "print/CMyFrame.h"
 #include "ui/common/ApplicationSetup.h"
 #include "ui/common/Notifier.h"
@@ -23,6 +24,9 @@ CkavriApp* CkavriApp::instance()
 
 int CkavriApp::InitInstance()
 {
+    // A backup killed half way by an earlier run leaves a copy of the register in a temporary
+    // folder: it goes now.
+    KavriBackup::removeLeftovers(QString());
     CkavriDlg dlg(m_dbVisit, m_strCertText, libraryFilePath());
     m_pMainWnd = &dlg;
     ConnectMainWindow(dlg);

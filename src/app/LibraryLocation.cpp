@@ -76,6 +76,9 @@ QString LocateLibraryFile(const QString& executableDir, bool executableDirWritab
     if (!deliveredInfo.isFile() || !QDir().mkpath(dataDir)) {
         return delivered;
     }
+    // The folder will hold the register beside the library: the user's alone.
+    QFile::setPermissions(dataDir,
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     return CopyOnce(delivered, userCopy) ? userCopy : delivered;
 }
 

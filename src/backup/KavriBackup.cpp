@@ -10,14 +10,19 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QSaveFile>
+#include <QStorageInfo>
 #include <QTemporaryDir>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <csignal>
+#include <sys/types.h>
 #include <optional>
 #include <quazip/quazip.h>
 #include <quazip/quazipfile.h>
+#include <quazip/quazipfileinfo.h>
 
 namespace KavriBackup {
 
@@ -99,10 +104,60 @@ bool writeArchive(const QString& target, const QList<std::pair<QString, QString>
     return ok;
 }
 
+// The temporary folders of a backup or a restore hold a copy of the register with its key; the
+// process id in their names tells, after a crash or a kill, whether the one that made them is
+// still at work.
+const QString kWorkPrefix = QStringLiteral("kavri-backup-");
+
+bool isRunning(qint64 pid)
+{
+    return pid > 0 && (::kill(pid_t(pid), 0) == 0 || errno == EPERM);
+}
+
+// The process id in "<prefix><pid>-..." or "<name>.<pid>.part"; 0 when there is none.
+qint64 pidIn(QStringView text)
+{
+    bool ok = false;
+    const qint64 pid = text.toLongLong(&ok);
+    return ok ? pid : 0;
+}
+
+QString makeWorkFolderTemplate()
+{
+    return QDir(QDir::tempPath())
+        .filePath(QStringLiteral("%1%2-XXXXXX").arg(kWorkPrefix).arg(QCoreApplication::applicationPid()));
+}
+
+// A file of the temporary folder, made readable by the user only (the folder already is).
+void keepToOwner(const QString& path)
+{
+    QFile::setPermissions(path, kUserOnly);
+}
+
 bool isArchive(const QString& path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) && file.read(4) == QByteArrayLiteral("PK\x03\x04");
+}
+
+// What a member of one of kavri's backups can be: the key is a line of hex digits; a database
+// copy is at most 4 GiB and, unless it is small, packs no tighter than 1 to 100 (the register is
+// encrypted and hardly packs at all). Deflate packs a run of zeros about 1000 to 1: that is how
+// an archive of a few megabytes unpacks to gigabytes.
+bool memberSizeIsPlausible(const QString& name, qint64 size, qint64 packed)
+{
+    constexpr qint64 kMaxKeyBytes = 4 * 1024;
+    constexpr qint64 kMaxDatabaseBytes = qint64(4) << 30;
+    constexpr qint64 kSmallDatabaseBytes = qint64(64) << 20;
+    constexpr qint64 kMaxPackingRatio = 100;
+    if (size < 0 || packed < 0) {
+        return false;
+    }
+    if (name == kKeyMember) {
+        return size <= kMaxKeyBytes;
+    }
+    return size <= kMaxDatabaseBytes &&
+           (size <= kSmallDatabaseBytes || size <= packed * kMaxPackingRatio);
 }
 
 // Unpacks the members kavri knows into folder; nullopt with *error when the archive is not one
@@ -115,11 +170,43 @@ std::optional<QStringList> unpackArchive(const QString& path, const QString& fol
         *error = notOurs;
         return std::nullopt;
     }
-    QStringList found;
+    // Every member's inflated size is checked before anything is written: a small archive that
+    // would unpack to gigabytes is refused as it stands.
+    qint64 declaredTotal = 0;
+    QHash<QString, qint64> declared;
     for (const QString& name : {kLibraryMember, kRegisterMember, kKeyMember}) {
-        if (!zip.setCurrentFile(name)) {
+        QuaZipFileInfo64 info;
+        if (!zip.setCurrentFile(name) || !zip.getCurrentFileInfo(&info)) {
             continue;
         }
+        const qint64 size = qint64(info.uncompressedSize);
+        const qint64 packed = qint64(info.compressedSize);
+        if (!memberSizeIsPlausible(name, size, packed)) {
+            *error = QStringLiteral("备份文件 %1 中的 %2 解压后有 %3 字节（压缩时 %4 字节），"
+                                    "不像本程序的备份，没有解压。")
+                         .arg(native(path), name)
+                         .arg(size)
+                         .arg(packed);
+            return std::nullopt;
+        }
+        declared.insert(name, size);
+        declaredTotal += size;
+    }
+    const QStorageInfo room(folder);
+    if (room.isValid() && room.bytesAvailable() >= 0 && declaredTotal > room.bytesAvailable()) {
+        *error = QStringLiteral("临时文件夹 %1 的空间不够解压备份（需要 %2 字节）。")
+                     .arg(native(folder))
+                     .arg(declaredTotal);
+        return std::nullopt;
+    }
+
+    QStringList found;
+    for (const QString& name : {kLibraryMember, kRegisterMember, kKeyMember}) {
+        if (!declared.contains(name) || !zip.setCurrentFile(name)) {
+            continue;
+        }
+        const qint64 limit = declared.value(name);
+        qint64 written = 0;
         QuaZipFile in(&zip);
         QFile out(QDir(folder).filePath(name));
         if (!in.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly) ||
@@ -129,6 +216,14 @@ std::optional<QStringList> unpackArchive(const QString& path, const QString& fol
         }
         while (!in.atEnd()) {
             const QByteArray chunk = in.read(1 << 20);
+            written += chunk.size();
+            if (written > limit) {
+                // More than the archive said: stop at the size it gave.
+                *error = QStringLiteral("备份文件 %1 已损坏（%2 解压后比记录的 %3 字节多）。")
+                             .arg(native(path), name)
+                             .arg(limit);
+                return std::nullopt;
+            }
             if (chunk.isEmpty() || out.write(chunk) != chunk.size()) {
                 *error = notOurs;
                 return std::nullopt;
@@ -190,6 +285,34 @@ bool installKey(const QString& registerPath, const QByteArray& keyFileBytes,
 
 } // namespace
 
+void removeLeftovers(const QString& target)
+{
+    const QDir temp(QDir::tempPath());
+    for (const QString& name :
+         temp.entryList({kWorkPrefix + u'*'}, QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot)) {
+        const QStringView rest = QStringView(name).sliced(kWorkPrefix.size());
+        const qint64 pid = pidIn(rest.first(std::max<qsizetype>(0, rest.indexOf(u'-'))));
+        if (pid > 0 && !isRunning(pid)) {
+            QDir(temp.filePath(name)).removeRecursively();
+        }
+    }
+    if (target.isEmpty()) {
+        return;
+    }
+    // "<target>.<pid>.part", as writeArchive names the archive it is writing.
+    const QFileInfo info(target);
+    const QString stem = info.fileName() + u'.';
+    for (const QString& name : info.absoluteDir().entryList({stem + QStringLiteral("*.part")},
+                                                            QDir::Files | QDir::Hidden)) {
+        const QStringView middle =
+            QStringView(name).sliced(stem.size(), name.size() - stem.size() - 5);
+        const qint64 pid = pidIn(middle);
+        if (pid > 0 && !isRunning(pid)) {
+            QFile::remove(info.absoluteDir().filePath(name));
+        }
+    }
+}
+
 bool backup(const QString& libraryPath, const QString& target, QString* message)
 {
     const auto failed = [message](const QString& error) {
@@ -199,7 +322,9 @@ bool backup(const QString& libraryPath, const QString& target, QString* message)
     if (!QFileInfo(target).absoluteDir().exists()) {
         return failed(QStringLiteral("无法写入文件 %1（文件夹不存在）。").arg(native(target)));
     }
-    QTemporaryDir work;
+    // What a backup killed half way left behind goes first.
+    removeLeftovers(target);
+    QTemporaryDir work(makeWorkFolderTemplate());
     if (!work.isValid()) {
         return failed(QStringLiteral("无法建立临时文件夹（%1）。").arg(work.errorString()));
     }
@@ -208,6 +333,7 @@ bool backup(const QString& libraryPath, const QString& target, QString* message)
     if (!DatabaseBackup::backup(libraryPath, LibraryBackup::expectation(), libraryCopy, &error)) {
         return failed(error);
     }
+    keepToOwner(libraryCopy);
     QList<std::pair<QString, QString>> members = {{kLibraryMember, libraryCopy}};
 
     // The register beside the library, with its key, when there is one.
@@ -223,9 +349,10 @@ bool backup(const QString& libraryPath, const QString& target, QString* message)
         } else if (!DatabaseBackup::backup(registerPath, registerExpectation(*key), registerCopy,
                                            &error)) {
             registerProblem = error;
-        } else if (!QFile::copy(keyPath, keyCopy)) {
+        } else if (keepToOwner(registerCopy), !QFile::copy(keyPath, keyCopy)) {
             registerProblem = QStringLiteral("无法读取登记簿密钥 %1。").arg(native(keyPath));
         } else {
+            keepToOwner(keyCopy);
             members << std::pair{kRegisterMember, registerCopy} << std::pair{kKeyMember, keyCopy};
         }
     }
@@ -253,7 +380,8 @@ bool restore(const QString& backupFile, const QString& libraryPath, QString* mes
         *message = QStringLiteral("资料库未恢复，原来的资料库未作更改：%1").arg(error);
         return false;
     };
-    QTemporaryDir work;
+    removeLeftovers(QString());
+    QTemporaryDir work(makeWorkFolderTemplate());
     if (!work.isValid()) {
         return failed(QStringLiteral("无法建立临时文件夹（%1）。").arg(work.errorString()));
     }

@@ -29,4 +29,9 @@ bool backup(const QString& libraryPath, const QString& target, QString* message)
 // with its key, when the key changes).
 bool restore(const QString& backupFile, const QString& libraryPath, QString* message);
 
+// Removes what a backup or restore that was killed half way left behind: its temporary folder
+// (a copy of the register with its key) and, for `target` when it is not empty, the partly
+// written "<target>.<pid>.part". What a backup still running is using stays.
+void removeLeftovers(const QString& target);
+
 } // namespace KavriBackup

@@ -2,6 +2,7 @@
 
 #include "batch/BatchDates.h"
 #include "compose/CertificateComposer.h"
+#include "compose/ValueCharacters.h"
 #include "legal/ContractTerm.h"
 #include "legal/IdNumberCheck.h"
 #include "legal/LegalPlaceholders.h"
@@ -182,13 +183,25 @@ BatchRecord prepareBatchRecord(const SheetRow& row, const BatchColumns& columns,
 
     for (BatchField field : kBatchFields) {
         const int column = columns.column(field);
-        const SheetCell cell =
-            column >= 0 && column < row.cells.size() ? row.cells.at(column) : SheetCell{};
+        const SheetCell& cell = row.cell(column);
         const QString header = batchFieldHeader(field);
         QString text = cell.text.trimmed();
 
+        // Checked before the trim, which would take a control character at either end away
+        // unseen.
+        if (const QString problem = Compose::valueCharacterProblem(cell.text, header);
+            !problem.isEmpty()) {
+            record.problems << problem;
+            continue;
+        }
         if (text.isEmpty() && fallback.useForEmpty[static_cast<int>(field)]) {
-            slot(record.values, field) = fallback.values[static_cast<int>(field)];
+            const QString& borrowed = fallback.values[static_cast<int>(field)];
+            if (const QString problem = Compose::valueCharacterProblem(borrowed, header);
+                !problem.isEmpty()) {
+                record.problems << problem;
+                continue;
+            }
+            slot(record.values, field) = borrowed;
             if (field == BatchField::JoinDate) {
                 joinDate = BatchDates::parse(slot(record.values, field));
             } else if (field == BatchField::LeaveDate) {
@@ -275,6 +288,7 @@ std::optional<BatchSheet> prepareBatchSheet(const SheetTable& table, const QStri
         }
         return std::nullopt;
     }
+    sheet.blankRows = table.blankRows;
     sheet.records.reserve(table.rows.size());
     for (const SheetRow& row : table.rows) {
         if (row.isBlank()) {

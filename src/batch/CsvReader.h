@@ -1,5 +1,6 @@
 #pragma once
 
+#include "batch/SheetLimits.h"
 #include "batch/SheetTable.h"
 
 #include <QByteArray>
@@ -33,7 +34,10 @@ QChar detectSeparator(QStringView text);
 // when a quoted field is never closed.
 std::optional<QList<QStringList>> parse(QStringView text, QChar separator, QString* error);
 
-// Reads the file: decodes, detects the separator, parses; the first record is the header.
-std::optional<SheetTable> read(const QString& path, Encoding encoding, QString* error);
+// Reads the file a piece at a time: decodes, detects the separator on the first record, parses;
+// the first record is the header. The cells of `columns` (by default every named one) are kept,
+// within SheetLimits; a sheet beyond them is refused with the reason in `error`.
+std::optional<SheetTable> read(const QString& path, Encoding encoding, QString* error,
+                               const SheetLimits::ColumnChoice& columns = {});
 
 } // namespace CsvReader

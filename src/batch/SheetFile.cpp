@@ -1,10 +1,29 @@
 #include "batch/SheetFile.h"
 
+#include "batch/BatchRecords.h"
 #include "batch/XlsxReader.h"
 
 #include <QFileInfo>
 
 namespace SheetFile {
+
+namespace {
+
+// A batch reads the first column of each field and nothing else: with at most twelve cells a row,
+// a sheet of the most rows allowed costs a few tens of megabytes whatever else it holds.
+QList<int> batchColumns(const QStringList& header)
+{
+    const BatchColumns columns = matchBatchColumns(header);
+    QList<int> kept;
+    for (int column : columns.columnOf) {
+        if (column >= 0) {
+            kept << column;
+        }
+    }
+    return kept;
+}
+
+} // namespace
 
 std::optional<SheetTable> read(const QString& path, const Options& options, QString* error)
 {
@@ -24,9 +43,9 @@ std::optional<SheetTable> read(const QString& path, const Options& options, QStr
         return std::nullopt;
     }
     if (suffix == u"xlsx") {
-        return XlsxReader::read(path, options.sheetName, error);
+        return XlsxReader::read(path, options.sheetName, error, batchColumns);
     }
-    return CsvReader::read(path, options.encoding, error);
+    return CsvReader::read(path, options.encoding, error, batchColumns);
 }
 
 } // namespace SheetFile

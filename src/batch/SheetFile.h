@@ -8,7 +8,8 @@
 
 // Reads a sheet of leavers by the file's kind: .xlsx through XlsxReader (the sheet named, or
 // the first), anything else as CSV (the encoding chosen, or detected). An .xls file, Excel's
-// old binary format, is refused with a hint to save it as .xlsx or CSV.
+// old binary format, is refused with a hint to save it as .xlsx or CSV. Only the columns of the
+// batch's fields are kept (the first of each); the sheet's limits are SheetLimits'.
 namespace SheetFile {
 
 struct Options

@@ -4,6 +4,7 @@
 #include <quazip/quazipfile.h>
 
 #include <QHash>
+#include <algorithm>
 #include <QXmlStreamReader>
 #include <cmath>
 
@@ -14,8 +15,9 @@ namespace {
 const QString kRelationshipsNs =
     QStringLiteral("http://schemas.openxmlformats.org/officeDocument/2006/relationships");
 
-// The whole of one member of the archive; nullopt when it is missing or unreadable.
-std::optional<QByteArray> readMember(QuaZip& zip, const QString& name)
+// The whole of one small member of the archive (the workbook, its relationships); nullopt when
+// it is missing, unreadable or inflates beyond SheetLimits::kMaxPartBytes (then `tooBig`).
+std::optional<QByteArray> readMember(QuaZip& zip, const QString& name, bool* tooBig = nullptr)
 {
     if (!zip.setCurrentFile(name, QuaZip::csInsensitive)) {
         return std::nullopt;
@@ -24,13 +26,48 @@ std::optional<QByteArray> readMember(QuaZip& zip, const QString& name)
     if (!member.open(QIODevice::ReadOnly)) {
         return std::nullopt;
     }
-    QByteArray bytes = member.readAll();
+    SheetLimits::BoundedDevice bounded(&member, SheetLimits::kMaxPartBytes);
+    QByteArray bytes = bounded.readAll();
+    if (bounded.overLimit()) {
+        if (tooBig) {
+            *tooBig = true;
+        }
+        return std::nullopt;
+    }
     const bool failed = member.getZipError() != UNZ_OK;
     member.close();
     if (failed || member.getZipError() != UNZ_OK) {
         return std::nullopt;
     }
     return bytes;
+}
+
+// Appends `more` to `text` up to one character past the longest cell, so that a cell too long
+// is seen as such without its whole text ever being held.
+void appendCapped(QString& text, QStringView more)
+{
+    const qsizetype room = SheetLimits::kMaxCellLength + 1 - text.size();
+    if (room > 0) {
+        text += more.first(std::min(room, more.size()));
+    }
+}
+
+// The text of the element the reader stands on, to its end, capped as appendCapped caps it.
+QString readCappedText(QXmlStreamReader& xml)
+{
+    QString text;
+    int depth = 1;
+    while (depth > 0 && !xml.atEnd()) {
+        xml.readNext();
+        if (xml.isStartElement()) {
+            ++depth;
+        } else if (xml.isEndElement()) {
+            --depth;
+        } else if (xml.isCharacters()) {
+            appendCapped(text, xml.text());
+        }
+    }
+    return text;
 }
 
 // The text of a shared-string item or an inline string: every <t> of the item, runs joined,
@@ -46,7 +83,7 @@ QString readStringItem(QXmlStreamReader& xml)
             if (xml.name() == u"rPh") {
                 ++phoneticDepth;
             } else if (xml.name() == u"t" && phoneticDepth == 0) {
-                text += xml.readElementText();
+                appendCapped(text, readCappedText(xml));
             }
         } else if (xml.isEndElement()) {
             if (xml.name() == u"rPh") {
@@ -59,10 +96,10 @@ QString readStringItem(QXmlStreamReader& xml)
     return text;
 }
 
-QStringList readSharedStrings(const QByteArray& bytes, QString* error)
+QStringList readSharedStrings(QIODevice* device, QString* error)
 {
     QStringList strings;
-    QXmlStreamReader xml(bytes);
+    QXmlStreamReader xml(device);
     while (!xml.atEnd()) {
         xml.readNext();
         if (xml.isStartElement() && xml.name() == u"si") {
@@ -142,7 +179,7 @@ SheetCell readCell(QXmlStreamReader& xml, const QStringList& sharedStrings)
         xml.readNext();
         if (xml.isStartElement()) {
             if (xml.name() == u"v") {
-                value = xml.readElementText();
+                value = readCappedText(xml);
             } else if (xml.name() == u"is") {
                 inlineText = readStringItem(xml);
                 hasInline = true;
@@ -177,9 +214,10 @@ SheetCell readCell(QXmlStreamReader& xml, const QStringList& sharedStrings)
     return SheetCell::fromNumber(number, numberText(number));
 }
 
-void readRows(QXmlStreamReader& xml, const QStringList& sharedStrings, SheetTable* table)
+// Hands the rows to `collector` as they are read; false when it refused the sheet.
+bool readRows(QXmlStreamReader& xml, const QStringList& sharedStrings,
+              SheetLimits::Collector& collector)
 {
-    bool headerRead = false;
     int lastLine = 0;
     while (!xml.atEnd()) {
         xml.readNext();
@@ -192,8 +230,7 @@ void readRows(QXmlStreamReader& xml, const QStringList& sharedStrings, SheetTabl
             line = lastLine + 1;
         }
         lastLine = line;
-        SheetRow row;
-        row.line = line;
+        collector.beginRow(line);
         int nextColumn = 0;
         while (!xml.atEnd()) {
             xml.readNext();
@@ -211,30 +248,21 @@ void readRows(QXmlStreamReader& xml, const QStringList& sharedStrings, SheetTabl
             if (column < nextColumn) {
                 column = nextColumn;
             }
-            if (column > 16383) { // beyond the widest sheet Excel writes
+            nextColumn = column + 1;
+            // Beyond the widest sheet Excel writes, or a column nobody asked for: not read.
+            if (column > 16383 || !collector.wants(column)) {
                 xml.skipCurrentElement();
                 continue;
             }
-            SheetCell cell = readCell(xml, sharedStrings);
-            while (row.cells.size() < column) {
-                row.cells << SheetCell{};
+            if (!collector.add(column, readCell(xml, sharedStrings))) {
+                return false;
             }
-            row.cells << std::move(cell);
-            nextColumn = column + 1;
         }
-        if (!headerRead) {
-            // The header is the first row that holds anything.
-            if (row.isBlank()) {
-                continue;
-            }
-            for (const SheetCell& cell : row.cells) {
-                table->header << cell.text;
-            }
-            headerRead = true;
-        } else {
-            table->rows << std::move(row);
+        if (!collector.endRow()) {
+            return false;
         }
     }
+    return true;
 }
 
 } // namespace
@@ -267,7 +295,8 @@ QString numberText(double value)
     return QString::number(value, 'g', 15);
 }
 
-std::optional<SheetTable> read(const QString& path, const QString& sheetName, QString* error)
+std::optional<SheetTable> read(const QString& path, const QString& sheetName, QString* error,
+                               const SheetLimits::ColumnChoice& columns)
 {
     const auto fail = [error](const QString& message) -> std::optional<SheetTable> {
         if (error) {
@@ -275,15 +304,24 @@ std::optional<SheetTable> read(const QString& path, const QString& sheetName, QS
         }
         return std::nullopt;
     };
+    const auto tooBig = [](const QString& what, qint64 limit) {
+        return QStringLiteral("%1解压后超过 %2 MiB，已停止读取：请分成几个较小的表格")
+            .arg(what)
+            .arg(limit >> 20);
+    };
 
     QuaZip zip(path);
     if (!zip.open(QuaZip::mdUnzip)) {
         return fail(QStringLiteral("无法打开 XLSX 文件（不是有效的 zip 压缩包）"));
     }
+    bool partTooBig = false;
     const std::optional<QByteArray> workbookBytes =
-        readMember(zip, QStringLiteral("xl/workbook.xml"));
+        readMember(zip, QStringLiteral("xl/workbook.xml"), &partTooBig);
     const std::optional<QByteArray> relationBytes =
-        readMember(zip, QStringLiteral("xl/_rels/workbook.xml.rels"));
+        readMember(zip, QStringLiteral("xl/_rels/workbook.xml.rels"), &partTooBig);
+    if (partTooBig) {
+        return fail(tooBig(QStringLiteral("工作簿的目录"), SheetLimits::kMaxPartBytes));
+    }
     if (!workbookBytes || !relationBytes) {
         return fail(QStringLiteral("文件中没有工作簿（xl/workbook.xml），不是 XLSX 表格"));
     }
@@ -311,27 +349,43 @@ std::optional<SheetTable> read(const QString& path, const QString& sheetName, QS
         return fail(QStringLiteral("找不到工作表“%1”的内容").arg(chosen->name));
     }
 
+    // The shared strings and the sheet are read as they inflate, each up to its limit.
     QStringList sharedStrings;
-    if (const std::optional<QByteArray> bytes =
-            readMember(zip, QStringLiteral("xl/sharedStrings.xml"))) {
-        QString stringsError;
-        sharedStrings = readSharedStrings(*bytes, &stringsError);
-        if (!stringsError.isEmpty()) {
-            return fail(stringsError);
+    if (zip.setCurrentFile(QStringLiteral("xl/sharedStrings.xml"), QuaZip::csInsensitive)) {
+        QuaZipFile strings(&zip);
+        if (strings.open(QIODevice::ReadOnly)) {
+            SheetLimits::BoundedDevice bounded(&strings, SheetLimits::kMaxPartBytes);
+            QString stringsError;
+            sharedStrings = readSharedStrings(&bounded, &stringsError);
+            if (bounded.overLimit()) {
+                return fail(tooBig(QStringLiteral("共享字符串表"), SheetLimits::kMaxPartBytes));
+            }
+            if (!stringsError.isEmpty()) {
+                return fail(stringsError);
+            }
         }
     }
 
-    const std::optional<QByteArray> sheetBytes = readMember(zip, member);
-    if (!sheetBytes) {
+    QuaZipFile sheet(&zip);
+    if (!zip.setCurrentFile(member, QuaZip::csInsensitive) || !sheet.open(QIODevice::ReadOnly)) {
         return fail(QStringLiteral("无法读取工作表“%1”").arg(chosen->name));
     }
-    SheetTable table;
-    table.date1904 = workbook.date1904;
-    QXmlStreamReader xml(*sheetBytes);
-    readRows(xml, sharedStrings, &table);
+    SheetLimits::BoundedDevice bounded(&sheet, SheetLimits::kMaxWorksheetBytes);
+    SheetLimits::Collector collector(SheetLimits::Collector::HeaderRow::FirstNotBlank, columns);
+    QXmlStreamReader xml(&bounded);
+    const bool whole = readRows(xml, sharedStrings, collector);
+    if (!whole) {
+        return fail(collector.error());
+    }
+    if (bounded.overLimit()) {
+        return fail(tooBig(QStringLiteral("工作表“%1”").arg(chosen->name),
+                           SheetLimits::kMaxWorksheetBytes));
+    }
     if (xml.hasError()) {
         return fail(QStringLiteral("工作表“%1”损坏：%2").arg(chosen->name, xml.errorString()));
     }
+    SheetTable table = collector.take();
+    table.date1904 = workbook.date1904;
     return table;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "batch/SheetLimits.h"
 #include "batch/SheetTable.h"
 
 #include <QString>
@@ -11,7 +12,11 @@
 // the caller decides by the column what a number means.
 namespace XlsxReader {
 
-std::optional<SheetTable> read(const QString& path, const QString& sheetName, QString* error);
+// The sheet and its shared strings are read as they inflate, never whole; the cells of `columns`
+// (by default every named one) are kept, within SheetLimits, and a workbook beyond them is
+// refused with the reason in `error`.
+std::optional<SheetTable> read(const QString& path, const QString& sheetName, QString* error,
+                               const SheetLimits::ColumnChoice& columns = {});
 
 // The names of the workbook's sheets in their order; nullopt with `error` when the file is no
 // workbook.

@@ -2,6 +2,9 @@
 
 #include "compose/ExtraPlaceholders.h"
 
+#include <QHash>
+#include <QSet>
+
 #include <algorithm>
 #include <utility>
 
@@ -126,7 +129,124 @@ QString RenderTemplatePreview(const QString& templateText, int width)
     return AlignRightBlock(text, width);
 }
 
-QString ComposeCertificate(const QString& templateText, const CertificateValues& values, int width)
+namespace {
+
+// Every character that some placeholder or markup holds.
+const QString& markerCharacters()
+{
+    static const QString characters = [] {
+        QString all;
+        const auto add = [&all](QStringView marker) {
+            for (QChar c : marker) {
+                if (!all.contains(c)) {
+                    all += c;
+                }
+            }
+        };
+        for (const Placeholder& p : kPlaceholders) {
+            add(p.marker);
+        }
+        for (const Placeholder& p : kExtraPlaceholders) {
+            add(p.marker);
+        }
+        add(kBreakMarker);
+        add(kBlockOpen);
+        add(kBlockClose);
+        return all;
+    }();
+    return characters;
+}
+
+constexpr char16_t kPrivateFirst = 0xE000;
+constexpr char16_t kPrivateLast = 0xF8FF;
+
+bool isPrivateUse(QChar c)
+{
+    return c.unicode() >= kPrivateFirst && c.unicode() <= kPrivateLast;
+}
+
+// The values of the certificate, each as a pointer into CertificateValues.
+template <typename Visit>
+void forEachValue(Visit visit)
+{
+    for (const Placeholder& p : kPlaceholders) {
+        visit(p.value);
+    }
+    for (const Placeholder& p : kExtraPlaceholders) {
+        visit(p.value);
+    }
+}
+
+// A value is text: whatever it holds, no placeholder and no markup is read in it, nor formed by
+// it together with the template's text around it. Each character of a value that some marker
+// holds is swapped, while the markup is handled, for a private-use character that neither the
+// template nor any value holds, and swapped back in the result. One UTF-16 unit stands for one,
+// so the right block's widths count a value exactly as before.
+struct LiteralValues
+{
+    QHash<QChar, QChar> toStandIn;
+    QHash<QChar, QChar> fromStandIn;
+
+    bool needed() const { return !toStandIn.isEmpty(); }
+
+    LiteralValues(const QString& templateText, const CertificateValues& values)
+    {
+        QString wanted;
+        forEachValue([&](QString CertificateValues::*value) {
+            for (QChar c : values.*value) {
+                if (markerCharacters().contains(c) && !wanted.contains(c)) {
+                    wanted += c;
+                }
+            }
+        });
+        if (wanted.isEmpty()) {
+            return;
+        }
+        QSet<QChar> taken;
+        const auto noteTaken = [&taken](QStringView text) {
+            for (QChar c : text) {
+                if (isPrivateUse(c)) {
+                    taken.insert(c);
+                }
+            }
+        };
+        noteTaken(templateText);
+        forEachValue([&](QString CertificateValues::*value) { noteTaken(values.*value); });
+        char32_t next = kPrivateFirst;
+        for (QChar c : wanted) {
+            while (next <= kPrivateLast && taken.contains(QChar(char16_t(next)))) {
+                ++next;
+            }
+            if (next > kPrivateLast) {
+                break; // a text holding thousands of private-use characters; none is left
+            }
+            toStandIn.insert(c, QChar(char16_t(next)));
+            fromStandIn.insert(QChar(char16_t(next)), c);
+            ++next;
+        }
+    }
+
+    QString standIns(const QString& value) const
+    {
+        QString out = value;
+        for (QChar& c : out) {
+            c = toStandIn.value(c, c);
+        }
+        return out;
+    }
+
+    QString restored(QString text) const
+    {
+        for (QChar& c : text) {
+            if (isPrivateUse(c)) {
+                c = fromStandIn.value(c, c);
+            }
+        }
+        return text;
+    }
+};
+
+QString composeMarkedUp(const QString& templateText, const CertificateValues& values, int width)
 {
     const int fill = (boundedWidth(width) - static_cast<int>(kTitle.size())) / 2;
     QString text;
@@ -142,6 +262,21 @@ QString ComposeCertificate(const QString& templateText, const CertificateValues&
     text = replacePlaceholders(std::move(text), tableOrder, value);
     text = replaceExtraPlaceholders(std::move(text), templateText, value);
     return AlignRightBlock(text, width);
+}
+
+} // namespace
+
+QString ComposeCertificate(const QString& templateText, const CertificateValues& values, int width)
+{
+    const LiteralValues literal(templateText, values);
+    if (!literal.needed()) {
+        return composeMarkedUp(templateText, values, width);
+    }
+    CertificateValues guarded = values;
+    forEachValue([&](QString CertificateValues::*value) {
+        guarded.*value = literal.standIns(values.*value);
+    });
+    return literal.restored(composeMarkedUp(templateText, guarded, width));
 }
 
 QString AlignRightBlock(const QString& text, int width)

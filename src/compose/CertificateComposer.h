@@ -48,7 +48,8 @@ QString TrimReasonText(const QString& reason);
 // The template with every placeholder shown as its run of blanks, right block aligned.
 QString RenderTemplatePreview(const QString& templateText, int width);
 // Centred title, three empty lines, then the template with the values put in, right block
-// aligned. The values go in before the markup is handled, so markup inside a value counts.
+// aligned. A value is text: a placeholder or markup inside it is printed as it stands, and never
+// completes one of the template's.
 QString ComposeCertificate(const QString& templateText, const CertificateValues& values, int width);
 // Shifts the block that starts at the first opening marker (and runs to the end of the text) so
 // that its widest line ends at `width`, drops the block's markers and turns every "<br>" into

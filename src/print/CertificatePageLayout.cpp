@@ -61,13 +61,18 @@ int CertificatePageLayout::drawParagraph(PageCanvas& canvas, int y, QStringView 
 {
     const float sx = scaleX();
     const float sy = scaleY();
-    canvas.selectFont(scaledFont(kBodyFont, canvas.dpiX(), canvas.dpiY()));
+    const PageFont body = scaledFont(kBodyFont, canvas.dpiX(), canvas.dpiY());
+    canvas.selectFont(body);
 
-    // About two text heights between body lines, in page units. A printable area without height
-    // has no page units to speak of; it gets no advance rather than a division by zero.
+    // About two text heights between body lines, in page units. The text height is the cell
+    // height the font was asked for at this resolution, not what a font engine makes of it: an
+    // engine fits the cell to whole pixels of its own, a unit or two off at printer resolutions,
+    // and one unit less per line is a line less on a page of the same certificate. A printable
+    // area without height has no page units to speak of; it gets no advance rather than a
+    // division by zero.
     const qint64 height = m_rcPage.height();
     if (height != 0) {
-        const qint64 deviceAdvance = 2 * qint64(canvas.textHeight()) + canvas.externalLeading();
+        const qint64 deviceAdvance = 2 * qint64(body.height) + canvas.externalLeading();
         m_nLineAdvance = int(deviceAdvance * m_nUnitsHigh / height);
     } else {
         m_nLineAdvance = 0;

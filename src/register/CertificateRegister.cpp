@@ -7,6 +7,7 @@
 #include "register/SqliteRegisterStorage.h"
 #include "store/pg/TeamConfig.h"
 
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <pwd.h>
 #include <unistd.h>
@@ -185,51 +186,177 @@ std::optional<VerifyResult> CertificateRegister::verifyText(const QString& text,
 {
     const QString number = findNumberInText(text);
     if (number.isEmpty()) {
-        // No number in the text: only a text the register holds word for word is found.
-        const auto hit =
-            worded(m_storage->findByNormalizedHash(sha256Hex(normalizeLineBreaks(text)), error),
-                   error, QStringLiteral("查验"));
-        if (!hit) {
-            return std::nullopt;
-        }
-        VerifyResult result;
-        if (hit->first != 0) {
-            result.entry = entry(hit->first, error);
-            if (!result.entry) {
-                return std::nullopt;
-            }
-            result.outcome = VerifyResult::Outcome::Match;
-            result.number = result.entry->summary.number;
-            result.matchedVersion = hit->second;
-        }
-        return result;
+        return verifyUnnumberedText(text, error);
     }
-
     std::optional<VerifyResult> result = verifyNumber(number, error);
-    if (!result || !result->entry) {
-        return result;
+    if (result && result->entry) {
+        compareWithVersions(*result, text);
     }
+    return result;
+}
+
+void CertificateRegister::compareWithVersions(VerifyResult& result, const QString& text)
+{
     // The text is compared with every version that was recorded; when none is equal, the
     // difference is shown against the version that agrees with it longest.
-    const Version* closest = nullptr;
+    if (result.entry->versions.isEmpty()) {
+        return; // nothing recorded to compare with
+    }
     qsizetype closestAt = -1;
-    for (const Version& v : result->entry->versions) {
+    result.difference.reset();
+    result.matchedVersion = 0;
+    for (const Version& v : result.entry->versions) {
         const std::optional<Difference> d = firstDifference(v.text, text);
         if (!d) {
-            result->outcome = VerifyResult::Outcome::Match;
-            result->matchedVersion = v.versionNo;
-            result->difference.reset();
-            return result;
+            result.outcome = VerifyResult::Outcome::Match;
+            result.matchedVersion = v.versionNo;
+            result.difference.reset();
+            return;
         }
         if (d->offset >= closestAt) {
             closestAt = d->offset;
-            closest = &v;
-            result->difference = d;
+            result.matchedVersion = v.versionNo;
+            result.difference = d;
         }
     }
-    result->outcome = VerifyResult::Outcome::Mismatch;
-    result->matchedVersion = closest ? closest->versionNo : 0;
-    return result;
+    result.outcome = VerifyResult::Outcome::Mismatch;
+}
+
+namespace {
+
+// ID numbers as a certificate prints them: 18 characters (the last may be X) or the old 15
+// digits, not part of a longer run of digits.
+QStringList idNumbersIn(const QString& text)
+{
+    static const QRegularExpression pattern(
+        QStringLiteral("(?<![0-9])([0-9]{17}[0-9Xx]|[0-9]{15})(?![0-9Xx])"));
+    QStringList found;
+    for (auto it = pattern.globalMatch(text); it.hasNext();) {
+        const QString id = it.next().captured(1).toUpper();
+        if (!found.contains(id)) {
+            found.append(id);
+        }
+    }
+    return found;
+}
+
+// Every date the text names, in the forms the form's dates are written in.
+QList<QDate> datesIn(const QString& text)
+{
+    static const QRegularExpression pattern(
+        QStringLiteral("(\\d{4})\\s*[年/.\\-]\\s*(\\d{1,2})\\s*[月/.\\-]\\s*(\\d{1,2})"));
+    QList<QDate> found;
+    for (auto it = pattern.globalMatch(text); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        const QDate date(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt());
+        if (date.isValid() && !found.contains(date)) {
+            found.append(date);
+        }
+    }
+    return found;
+}
+
+// A pasted text names few people and few dates; these bound what one paste can make the
+// register look through.
+constexpr int kMaxLookups = 8;
+constexpr int kMaxCandidates = 50;
+
+} // namespace
+
+std::optional<VerifyResult> CertificateRegister::verifyUnnumberedText(const QString& text,
+                                                                      QString* error)
+{
+    // A text the register holds word for word.
+    const auto hit =
+        worded(m_storage->findByNormalizedHash(sha256Hex(normalizeLineBreaks(text)), error),
+               error, QStringLiteral("查验"));
+    if (!hit) {
+        return std::nullopt;
+    }
+    VerifyResult result;
+    if (hit->first != 0) {
+        result.entry = entry(hit->first, error);
+        if (!result.entry) {
+            return std::nullopt;
+        }
+        result.outcome = VerifyResult::Outcome::Match;
+        result.foundBy = VerifyResult::FoundBy::WholeText;
+        result.number = result.entry->summary.number;
+        result.matchedVersion = hit->second;
+        return result;
+    }
+
+    // Otherwise the entries whose person the text names: by name and ID number, else by name
+    // and leaving date. The text is then compared with each of them as with a numbered one.
+    QList<qint64> candidates;
+    VerifyResult::FoundBy foundBy = VerifyResult::FoundBy::NameAndIdNumber;
+    auto collect = [&](const SearchQuery& query, auto&& belongs) -> bool {
+        const std::optional<QList<EntrySummary>> rows = search(query, error);
+        if (!rows) {
+            return false;
+        }
+        for (const EntrySummary& row : *rows) {
+            if (!row.name.isEmpty() && text.contains(row.name) && belongs(row) &&
+                !candidates.contains(row.id) && candidates.size() < kMaxCandidates) {
+                candidates.append(row.id);
+            }
+        }
+        return true;
+    };
+    for (const QString& id : idNumbersIn(text).mid(0, kMaxLookups)) {
+        SearchQuery query;
+        query.idNumber = id;
+        query.limit = kMaxCandidates;
+        if (!collect(query, [&](const EntrySummary& row) {
+                return row.idNumber.compare(id, Qt::CaseInsensitive) == 0;
+            })) {
+            return std::nullopt;
+        }
+    }
+    if (candidates.isEmpty()) {
+        foundBy = VerifyResult::FoundBy::NameAndLeaveDate;
+        for (const QDate& date : datesIn(text).mid(0, kMaxLookups)) {
+            SearchQuery query;
+            query.dateField = DateField::Leaving;
+            query.from = date;
+            query.to = date;
+            query.limit = kMaxCandidates;
+            if (!collect(query, [](const EntrySummary&) { return true; })) {
+                return std::nullopt;
+            }
+        }
+    }
+    if (candidates.isEmpty()) {
+        return result;
+    }
+
+    // The closest is the one that agrees with the text longest (a match ends the search).
+    std::optional<VerifyResult> closest;
+    for (qint64 id : candidates) {
+        VerifyResult candidate;
+        candidate.entry = entry(id, error);
+        if (!candidate.entry) {
+            return std::nullopt;
+        }
+        candidate.foundBy = foundBy;
+        candidate.number = candidate.entry->summary.number;
+        compareWithVersions(candidate, text);
+        if (candidate.outcome == VerifyResult::Outcome::Match) {
+            closest = std::move(candidate);
+            break;
+        }
+        if (!candidate.difference) {
+            continue;
+        }
+        if (!closest || candidate.difference->offset > closest->difference->offset) {
+            closest = std::move(candidate);
+        }
+    }
+    if (!closest) {
+        return result;
+    }
+    closest->otherCandidates = int(candidates.size()) - 1;
+    return closest;
 }
 
 std::optional<VerifyResult> CertificateRegister::verify(const QString& input, QString* error)
@@ -272,7 +399,11 @@ std::optional<qint64> CertificateRegister::exportCsv(const QString& path, const 
     }
     QSaveFile file(path);
     const QByteArray csv = registerCsv(*rows, fullIds);
-    if (!file.open(QIODevice::WriteOnly) || file.write(csv) != csv.size() || !file.commit()) {
+    // Full ID numbers are for the owner's eyes only, as the register itself is.
+    const bool opened =
+        file.open(QIODevice::WriteOnly) &&
+        (!fullIds || file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+    if (!opened || file.write(csv) != csv.size() || !file.commit()) {
         *error = QStringLiteral("无法写入文件 %1：%2").arg(path, file.errorString());
         return std::nullopt;
     }

@@ -49,7 +49,8 @@ public:
     std::optional<Entry> entryByNumber(const QString& number, QString* error);
 
     // 查验: a number typed in, or a certificate's text pasted in (its number is looked for in the
-    // text; a text without one is looked up by its content).
+    // text; a text without one is looked up by its content: the whole text, else the name with
+    // the ID number or the leaving date it holds).
     std::optional<VerifyResult> verifyNumber(const QString& number, QString* error);
     std::optional<VerifyResult> verifyText(const QString& text, QString* error);
     // Either of the two, by what the input looks like.
@@ -77,6 +78,11 @@ public:
 
 private:
     QDateTime now() const;
+    // A text without a number: the entry that holds it word for word, else the closest of the
+    // entries whose name and ID number (or name and leaving date) it holds.
+    std::optional<VerifyResult> verifyUnnumberedText(const QString& text, QString* error);
+    // Sets the outcome, version and difference of `result` (whose entry is loaded) for `text`.
+    static void compareWithVersions(VerifyResult& result, const QString& text);
 
     std::unique_ptr<RegisterStorage> m_storage;
     std::function<QDateTime()> m_clock;

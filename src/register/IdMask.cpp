@@ -16,4 +16,13 @@ QString maskIdNumber(const QString& idNumber)
     return id.first(head) + QString(n - head - tail, QLatin1Char('*')) + id.last(tail);
 }
 
+QString maskIdNumberIn(QString text, const QString& idNumber)
+{
+    const QString id = idNumber.trimmed();
+    if (!id.isEmpty()) {
+        text.replace(id, maskIdNumber(id), Qt::CaseInsensitive);
+    }
+    return text;
+}
+
 } // namespace Register

@@ -9,4 +9,8 @@ namespace Register {
 // least half of any text is hidden; an empty text stays empty.
 QString maskIdNumber(const QString& idNumber);
 
+// `text` with every occurrence of `idNumber` (in either case of a final X) masked as above; the
+// text itself when the ID number is empty.
+QString maskIdNumberIn(QString text, const QString& idNumber);
+
 } // namespace Register

@@ -4,8 +4,13 @@
 
 namespace Register {
 
-QString csvField(const QString& value)
+QString csvField(const QString& text)
 {
+    // A spreadsheet program reads a cell that starts with one of these as a formula (or, with
+    // tab and CR, loses the start); an apostrophe in front makes it text, and is not shown.
+    const bool formulaLike =
+        !text.isEmpty() && QStringView(u"=+-@\t\r").contains(text.front());
+    const QString value = formulaLike ? QLatin1Char('\'') + text : text;
     const bool quote = value.contains(QLatin1Char(',')) || value.contains(QLatin1Char('"')) ||
                        value.contains(QLatin1Char('\n')) || value.contains(QLatin1Char('\r')) ||
                        value != value.trimmed();

@@ -13,6 +13,8 @@ namespace Register {
 QByteArray registerCsv(const QList<EntrySummary>& rows, bool fullIds);
 
 // One CSV field, quoted when it holds a comma, a quote, a line break or leading/trailing blanks.
+// A field starting with '=', '+', '-', '@', tab or CR gets an apostrophe in front, so that a
+// spreadsheet program opening the file shows it as text rather than running it as a formula.
 QString csvField(const QString& value);
 
 // What the list shows in its status column: "已出具" or "未出具".

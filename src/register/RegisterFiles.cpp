@@ -14,6 +14,8 @@ namespace Register {
 namespace {
 constexpr int kKeyBytes = 32;
 constexpr auto kUserOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+constexpr auto kOthers = QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ExeGroup |
+                         QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther;
 
 QString sibling(const QString& registerPath, const QString& suffix)
 {
@@ -81,6 +83,16 @@ std::optional<QByteArray> loadOrCreateKey(const QString& keyPath, bool create, Q
         out.setAutoRemove(false);
     }
     return readKey(keyPath, error);
+}
+
+void keepToOwner(const QString& registerPath)
+{
+    for (const QString& suffix : {QString(), QStringLiteral("-wal"), QStringLiteral("-shm")}) {
+        const QString path = registerPath + suffix;
+        if (QFileInfo::exists(path) && (QFile::permissions(path) & kOthers)) {
+            QFile::setPermissions(path, kUserOnly);
+        }
+    }
 }
 
 QMap<int, qint64> readHighWaterMarks(const QString& sequencePath)

@@ -28,6 +28,10 @@ QString lockPathFor(const QString& registerPath);
 // meanwhile, that one is used). Empty optional and *error on failure.
 std::optional<QByteArray> loadOrCreateKey(const QString& keyPath, bool create, QString* error);
 
+// Makes the register and its write-ahead log files readable and writable by the user only, as
+// the key is: they hold every leaver's name and ID number. Files that are not there are skipped.
+void keepToOwner(const QString& registerPath);
+
 // Year -> highest sequence given. A missing file is an empty map; unreadable lines are skipped.
 QMap<int, qint64> readHighWaterMarks(const QString& sequencePath);
 // Raises the mark of `year` to `last` (never lowers it) and writes the whole file anew.

@@ -146,11 +146,21 @@ struct VerifyResult
         Mismatch,  // held (by number), but the text differs
         NumberOnly // held; only a number was given, nothing to compare
     };
+    // How the entry was found.
+    enum class FoundBy
+    {
+        Number,            // typed in, or printed in the text
+        WholeText,         // a text without a number, word for word a text that left
+        NameAndIdNumber,   // a text without a number holding an entry's name and ID number
+        NameAndLeaveDate,  // ... or its name and leaving date
+    };
     Outcome outcome = Outcome::NotFound;
+    FoundBy foundBy = FoundBy::Number;
+    int otherCandidates = 0; // found by the content like the entry, but further from the text
     QString number; // the number looked up or found in the text
     std::optional<Entry> entry;
     int matchedVersion = 0;               // for Match
-    std::optional<Difference> difference; // for Mismatch, against the latest version
+    std::optional<Difference> difference; // for Mismatch, against the closest version
 };
 
 // The verdict of walking the register's hash chain and its numbers (register audit).

@@ -170,6 +170,8 @@ SqliteRegisterStorage::open(const QString& path, QString* error, int schemaVersi
         sqlite3_close_v2(db);
         return nullptr;
     }
+    // Before the first write: the log files SQLite makes next take the file's mode.
+    keepToOwner(path);
     std::unique_ptr<SqliteRegisterStorage> storage(new SqliteRegisterStorage(db, path));
     sqlite3_busy_timeout(db, kBusyTimeoutMs);
     if (sqlite3_key(db, key->constData(), static_cast<int>(key->size())) != SQLITE_OK) {

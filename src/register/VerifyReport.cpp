@@ -34,15 +34,32 @@ QString verifyReport(const VerifyResult& r)
                whose(*r.entry);
     case VerifyResult::Outcome::Mismatch: {
         const Difference& d = *r.difference;
-        return QStringLiteral("登记簿中有编号为 %1 的证明，但文本与登记的不一致。\n"
-                              "第 %2 行第 %3 列起不同（与第 %4 版比较）：\n"
-                              "　登记：%5\n　出示：%6\n")
-                   .arg(r.number)
-                   .arg(d.line)
-                   .arg(d.column)
-                   .arg(r.matchedVersion)
-                   .arg(d.recordedExcerpt, d.presentedExcerpt) +
-               whose(*r.entry);
+        QString found;
+        switch (r.foundBy) {
+        case VerifyResult::FoundBy::NameAndIdNumber:
+            found = QStringLiteral("文本中没有证明编号。按文本中的姓名和身份证号，最接近的是");
+            break;
+        case VerifyResult::FoundBy::NameAndLeaveDate:
+            found = QStringLiteral("文本中没有证明编号。按文本中的姓名和离职日期，最接近的是");
+            break;
+        case VerifyResult::FoundBy::Number:
+        case VerifyResult::FoundBy::WholeText:
+            found = QStringLiteral("登记簿中有");
+            break;
+        }
+        QString report = found +
+                         QStringLiteral("编号为 %1 的证明，但文本与登记的不一致。\n"
+                                        "第 %2 行第 %3 列起不同（与第 %4 版比较）：\n"
+                                        "　登记：%5\n　出示：%6\n")
+                             .arg(r.number)
+                             .arg(d.line)
+                             .arg(d.column)
+                             .arg(r.matchedVersion)
+                             .arg(d.recordedExcerpt, d.presentedExcerpt);
+        if (r.otherCandidates > 0) {
+            report += QStringLiteral("另有 %1 份证明也符合，与文本相差更多。\n").arg(r.otherCandidates);
+        }
+        return report + whose(*r.entry);
     }
     }
     return {};

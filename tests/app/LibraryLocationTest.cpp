@@ -68,6 +68,16 @@ TEST_F(LibraryLocation, ReadOnlyFolderMakesAPerUserCopyOnce)
     EXPECT_EQ(ReadAll(delivered), kDelivered) << "the delivered file is left alone";
 }
 
+TEST_F(LibraryLocation, TheDataFolderIsTheUsersAlone)
+{
+    ASSERT_EQ(LocateLibraryFile(exeDir, false, dataDir), userCopy);
+    EXPECT_EQ(QFileInfo(dataDir).permissions() &
+                  (QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ExeGroup |
+                   QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther),
+              QFileDevice::Permissions());
+    EXPECT_TRUE(QFileInfo(dataDir).permissions() & QFileDevice::ExeOwner);
+}
+
 TEST_F(LibraryLocation, PerUserCopyIsNeverOverwritten)
 {
     ASSERT_EQ(LocateLibraryFile(exeDir, false, dataDir), userCopy);

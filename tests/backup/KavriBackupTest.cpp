@@ -11,7 +11,10 @@
 #include "store/SqlConnection.h"
 
 #include <QDir>
+#include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <quazip/quazip.h>
@@ -335,3 +338,107 @@ TEST_F(KavriBackupTest, ARegisterWithoutItsKeyIsLeftOutAndSaidSo)
 }
 
 } // namespace
+
+namespace {
+
+// Points the process's temporary folder at a folder of the test's own while it runs.
+class OwnTemporaryFolder
+{
+public:
+    OwnTemporaryFolder() : m_before(qgetenv("TMPDIR"))
+    {
+        qputenv("TMPDIR", QFile::encodeName(m_dir.path()));
+    }
+    ~OwnTemporaryFolder()
+    {
+        if (m_before.isEmpty()) {
+            qunsetenv("TMPDIR");
+        } else {
+            qputenv("TMPDIR", m_before);
+        }
+    }
+    bool isValid() const { return m_dir.isValid() && QDir::tempPath() == m_dir.path(); }
+    QString path() const { return m_dir.path(); }
+    QStringList entries() const
+    {
+        return QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
+                                            QDir::Name);
+    }
+
+private:
+    QTemporaryDir m_dir;
+    QByteArray m_before;
+};
+
+} // namespace
+
+TEST_F(KavriBackupTest, WhatABackupKilledHalfWayLeftIsRemovedByTheNext)
+{
+    OwnTemporaryFolder temp;
+    ASSERT_TRUE(temp.isValid());
+    {
+        auto reg = openRegister(registerPath());
+        issue(*reg, QStringLiteral("张三"));
+    }
+    // A process that has ended left its folder (with the register and key) and its part file.
+    QProcess process;
+    process.start(QStringLiteral("true"), {});
+    ASSERT_TRUE(process.waitForStarted());
+    const qint64 ended = process.processId();
+    ASSERT_TRUE(process.waitForFinished());
+    const QString deadFolder = QStringLiteral("kavri-backup-%1-Ab12Cd").arg(ended);
+    ASSERT_TRUE(QDir(temp.path()).mkpath(deadFolder));
+    QFile copy(QDir(temp.path()).filePath(deadFolder + QStringLiteral("/kavri_register.key")));
+    ASSERT_TRUE(copy.open(QIODevice::WriteOnly));
+    copy.close();
+    const QString deadPart = backupPath() + QStringLiteral(".%1.part").arg(ended);
+    QFile part(deadPart);
+    ASSERT_TRUE(part.open(QIODevice::WriteOnly));
+    part.close();
+    // One of a backup still at work (this process) stays.
+    const QString liveFolder =
+        QStringLiteral("kavri-backup-%1-Xy34Zw").arg(QCoreApplication::applicationPid());
+    ASSERT_TRUE(QDir(temp.path()).mkpath(liveFolder));
+
+    QString message;
+    ASSERT_TRUE(KavriBackup::backup(libraryPath(), backupPath(), &message)) << message.toStdString();
+    EXPECT_EQ(temp.entries(), QStringList{liveFolder});
+    EXPECT_FALSE(QFile::exists(deadPart));
+    EXPECT_EQ(QDir(m_elsewhere.path()).entryList(QDir::Files), QStringList{"备份.zip"});
+
+    // The program's start clears up the same way.
+    ASSERT_TRUE(QDir(temp.path()).mkpath(deadFolder));
+    KavriBackup::removeLeftovers(QString());
+    EXPECT_EQ(temp.entries(), QStringList{liveFolder});
+}
+
+TEST_F(KavriBackupTest, AnArchiveThatWouldUnpackToFarMoreIsRefusedBeforeAnythingIsWritten)
+{
+    OwnTemporaryFolder temp;
+    ASSERT_TRUE(temp.isValid());
+    const QByteArray library = contentsOf(libraryPath());
+    const QString bomb = m_elsewhere.filePath(QStringLiteral("bomb.zip"));
+    QString message;
+
+    // 200 MiB of zeros pack into a few hundred kilobytes.
+    writeZip(bomb, {{"bdsj_conn.dll", QByteArray(200 << 20, '\0')}});
+    ASSERT_LT(QFileInfo(bomb).size(), 1 << 20);
+    EXPECT_FALSE(KavriBackup::restore(bomb, libraryPath(), &message));
+    EXPECT_TRUE(message.startsWith(
+        QStringLiteral("资料库未恢复，原来的资料库未作更改：备份文件 %1 中的 bdsj_conn.dll ").arg(bomb)))
+        << message.toStdString();
+    EXPECT_TRUE(message.contains(QStringLiteral("解压后有 209715200 字节")))
+        << message.toStdString();
+
+    // A key file of a megabyte is no key.
+    writeZip(bomb, {{"bdsj_conn.dll", library},
+                    {"kavri_register.db", QByteArray(8192, 'x')},
+                    {"kavri_register.key", QByteArray(1 << 20, 'a')}});
+    EXPECT_FALSE(KavriBackup::restore(bomb, libraryPath(), &message));
+    EXPECT_TRUE(message.contains(QStringLiteral("kavri_register.key 解压后有 1048576 字节")))
+        << message.toStdString();
+
+    EXPECT_EQ(temp.entries(), QStringList());
+    EXPECT_EQ(contentsOf(libraryPath()), library);
+    EXPECT_TRUE(keptCopies().isEmpty());
+}

@@ -54,8 +54,9 @@ inline SheetTable SheetOf(const QStringList& header, const QList<QStringList>& r
     for (const QStringList& values : rows) {
         SheetRow row;
         row.line = ++line;
+        int column = 0;
         for (const QString& value : values) {
-            row.cells << SheetCell::fromText(value);
+            row.set(column++, SheetCell::fromText(value));
         }
         table.rows << row;
     }

@@ -70,7 +70,7 @@ TEST(BatchRecords, EveryProblemOfARowIsListedAndBlankRowsAreCounted)
 TEST(BatchRecords, AnIdStoredAsANumberIsRefusedEvenWhenItLooksWhole)
 {
     SheetTable table = SheetOf(kHeader, {fullRow("李四")});
-    table.rows[0].cells[2] = SheetCell::fromNumber(110101199205152345.0, "110101199205152000");
+    table.rows[0].set(2, SheetCell::fromNumber(110101199205152345.0, "110101199205152000"));
     QString error;
     const std::optional<BatchSheet> sheet =
         prepareBatchSheet(table, EveryFieldTemplate(), BatchFallback{}, &error);

@@ -91,16 +91,15 @@ TEST(CsvRead, TheGb18030FixtureAsExcelSavesIt)
     ASSERT_TRUE(table) << error.toStdString();
     EXPECT_EQ(table->header.size(), 10);
     EXPECT_EQ(table->header.first(), QStringLiteral(" 姓名 "));
-    // Empty rows are kept (the records skip them): the one of commas and the last one.
-    ASSERT_EQ(table->rows.size(), 5);
-    EXPECT_TRUE(table->rows[1].isBlank());
-    EXPECT_TRUE(table->rows[4].isBlank());
-    EXPECT_EQ(table->rows[2].line, 4);
-    EXPECT_EQ(table->rows[2].cells[0].text, QStringLiteral("李\"小\"四"));
-    EXPECT_EQ(table->rows[2].cells[8].text, QStringLiteral("合同到期\r\n不再续签"));
-    EXPECT_EQ(table->rows[3].line, 5); // the two-line record counts as one row
-    EXPECT_EQ(table->rows[3].cells[2].text, QStringLiteral("1.10101E+17"));
-    EXPECT_FALSE(table->rows[3].cells[2].isNumber);
+    // Empty rows are counted, not kept: the one of commas and the last one.
+    ASSERT_EQ(table->rows.size(), 3);
+    EXPECT_EQ(table->blankRows, 2);
+    EXPECT_EQ(table->rows[1].line, 4);
+    EXPECT_EQ(table->rows[1].cell(0).text, QStringLiteral("李\"小\"四"));
+    EXPECT_EQ(table->rows[1].cell(8).text, QStringLiteral("合同到期\r\n不再续签"));
+    EXPECT_EQ(table->rows[2].line, 5); // the two-line record counts as one row
+    EXPECT_EQ(table->rows[2].cell(2).text, QStringLiteral("1.10101E+17"));
+    EXPECT_FALSE(table->rows[2].cell(2).isNumber);
 }
 
 TEST(CsvRead, AMissingFileIsAnErrorInChinese)

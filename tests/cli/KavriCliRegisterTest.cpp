@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -33,8 +34,8 @@ protected:
             const auto made = reg->addEntry(
                 e,
                 [&](const QString& n) {
-                    return QStringLiteral("证明编号：%1\r\n兹证明%2离职。\r\n")
-                        .arg(n, QString::fromUtf8(name));
+                    return QStringLiteral("证明编号：%1\r\n兹证明%2（身份证号：%3）离职。\r\n")
+                        .arg(n, QString::fromUtf8(name), QString::fromLatin1(id));
                 },
                 &error);
             ASSERT_TRUE(made) << error.toStdString();
@@ -135,12 +136,29 @@ TEST_F(KavriCliRegisterTest, ShowsAndExports)
     const CliRun shown = run({QStringLiteral("show"), QStringLiteral("--number"), m_numbers[0]});
     ASSERT_EQ(shown.status, 0);
     EXPECT_TRUE(shown.outText().contains(QStringLiteral("身份证号：110101********1234\r\n")));
-    EXPECT_TRUE(shown.outText().contains(m_texts[0]));
+    // The recorded text is masked as the summary is, and whole on request.
+    QString masked = m_texts[0];
+    masked.replace(QStringLiteral("110101199001011234"), QStringLiteral("110101********1234"));
+    EXPECT_TRUE(shown.outText().contains(masked)) << shown.outText().toStdString();
+    EXPECT_FALSE(shown.outText().contains(QStringLiteral("110101199001011234")));
+    const CliRun full = run({QStringLiteral("show"), QStringLiteral("--number"), m_numbers[0],
+                             QStringLiteral("--full-ids")});
+    ASSERT_EQ(full.status, 0);
+    EXPECT_TRUE(full.outText().contains(m_texts[0]));
+
+    constexpr auto kOthers = QFileDevice::ReadGroup | QFileDevice::WriteGroup |
+                             QFileDevice::ReadOther | QFileDevice::WriteOther;
     const QString csv = m_dir.filePath(QStringLiteral("out.csv"));
     ASSERT_EQ(run({QStringLiteral("export"), QStringLiteral("--out"), csv}).status, 0);
     QFile f(csv);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_TRUE(f.readAll().startsWith("\xEF\xBB\xBF证明编号,"));
+    const QString fullCsv = m_dir.filePath(QStringLiteral("full.csv"));
+    ASSERT_EQ(
+        run({QStringLiteral("export"), QStringLiteral("--out"), fullCsv, QStringLiteral("--full-ids")})
+            .status,
+        0);
+    EXPECT_EQ(QFileInfo(fullCsv).permissions() & kOthers, QFileDevice::Permissions());
 }
 
 TEST_F(KavriCliRegisterTest, RefusesAMissingRegisterAndBadOptions)
@@ -164,7 +182,75 @@ TEST_F(KavriCliRegisterTest, RefusesAMissingRegisterAndBadOptions)
     EXPECT_EQ(action.status, 2);
     EXPECT_EQ(action.errText(),
               QStringLiteral("kavri-cli: register 没有“delete”这个操作（可用 list、show、export、"
-                             "verify、audit）\n"));
+                             "verify、due、audit）\n"));
+}
+
+// register due on a register with drafts, late and on-time certificates: exactly the drafts whose
+// leaving day has passed and the certificates that first left after it.
+TEST(KavriCliRegisterDue, ListsTheOverdueDraftsAndTheLateCertificates)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath(kRegisterFileName);
+    QString error;
+    auto reg = CertificateRegister::open(path, &error);
+    ASSERT_TRUE(reg) << error.toStdString();
+    QDateTime now;
+    reg->setClock([&now] { return now; });
+    auto add = [&](const char* name, const char* leave, const char* madeOn) {
+        now = QDateTime(QDate::fromString(QString::fromLatin1(madeOn), Qt::ISODate), QTime(10, 0));
+        NewEntry e;
+        e.templateName = QStringLiteral("模板");
+        e.values = {{QStringLiteral("姓名"), QString::fromUtf8(name)},
+                    {QStringLiteral("离职日期"), QString::fromUtf8(leave)}};
+        const auto made = reg->addEntry(
+            e, [](const QString& n) { return QStringLiteral("证明 ") + n; }, &error);
+        EXPECT_TRUE(made) << error.toStdString();
+        return made.value_or(IssuedEntry{});
+    };
+    auto leaves = [&](const IssuedEntry& entry, const char* on, EventKind kind) {
+        now = QDateTime(QDate::fromString(QString::fromLatin1(on), Qt::ISODate), QTime(15, 0));
+        EXPECT_TRUE(reg->recordEvent(entry.id, kind, entry.text, &error)) << error.toStdString();
+    };
+    // Late by two days, then printed again: the first time counts.
+    const IssuedEntry zhang = add("张三", "2026-03-31", "2026-03-30");
+    leaves(zhang, "2026-04-02", EventKind::PdfExported);
+    leaves(zhang, "2026-04-09", EventKind::Printed);
+    // On the leaving day and before it: on time.
+    leaves(add("李四", "2026-03-31", "2026-03-31"), "2026-03-31", EventKind::Printed);
+    leaves(add("王五", "2026-04-30", "2026-03-31"), "2026-04-01", EventKind::Copied);
+    // Late by 17 days.
+    leaves(add("赵六", "2026-02-28", "2026-03-01"), "2026-03-17", EventKind::Printed);
+    // Drafts: leaving day passed, leaving day today, leaving day to come, no leaving day.
+    add("钱七", "2026-04-01", "2026-03-20");
+    add("孙八", "2026-04-10", "2026-04-01");
+    add("周九", "2026-05-31", "2026-04-01");
+    add("吴十", "", "2026-04-01");
+    add("郑一", "2026年3月15日", "2026-03-02");
+    reg.reset();
+
+    CliSetup setup;
+    const CliRun r = runCli({QStringLiteral("register"), QStringLiteral("due"),
+                             QStringLiteral("--register"), path, QStringLiteral("--today"),
+                             QStringLiteral("2026-04-10")},
+                            setup);
+    ASSERT_EQ(r.status, 0) << r.errText().toStdString();
+    EXPECT_EQ(r.outText(),
+              QStringLiteral("待出具（离职日期已过，证明尚未交出）：2 份\r\n"
+                             "LZ2026-000009\t郑一\t2026-03-15\t已过 26 天\r\n"
+                             "LZ2026-000005\t钱七\t2026-04-01\t已过 9 天\r\n"
+                             "逾期出具：2 份\r\n"
+                             "LZ2026-000004\t赵六\t2026-02-28\t2026-03-17\t逾期 17 天\r\n"
+                             "LZ2026-000001\t张三\t2026-03-31\t2026-04-02\t逾期 2 天\r\n"))
+        << r.outText().toStdString();
+
+    const CliRun bad = runCli({QStringLiteral("register"), QStringLiteral("due"),
+                               QStringLiteral("--register"), path, QStringLiteral("--today"),
+                               QStringLiteral("2026-02-30")},
+                              setup);
+    EXPECT_EQ(bad.status, 2);
+    EXPECT_EQ(bad.errText(),
+              QStringLiteral("kavri-cli: --today“2026-02-30”不是有效的日期（可写作 2026-01-31）\n"));
 }
 
 // A new installation: kavri-cli in a folder of its own, with no library and no register beside

@@ -55,6 +55,15 @@ TEST_F(KavriCli, ComposeTreatsMissingValuesAsEmptyAndKeepsTypedLineEnds)
     EXPECT_EQ(run.out, QByteArray("离职证明\r\n\r\n\r\n甲乙\r\n丙\n"));
 }
 
+TEST_F(KavriCli, AValueIsPrintedAsItStandsAndATabIsAllowed)
+{
+    const QString path = writeFile(QStringLiteral("t.txt"), QByteArray("【姓名】在【公司名称】"));
+    const CliRun run = runCli({"compose", "--template", path, "--width", "0", "--name",
+                               "<br>【公司名称】\t甲", "--company", "乙"});
+    EXPECT_EQ(run.status, 0) << run.errText().toStdString();
+    EXPECT_EQ(run.out, QByteArray("离职证明\r\n\r\n\r\n<br>【公司名称】\t甲在乙"));
+}
+
 TEST_F(KavriCli, AcceptsOptionEqualsValueForm)
 {
     const QString path = writeFile(QStringLiteral("t.txt"), QByteArray("【姓名】"));
@@ -174,6 +183,16 @@ INSTANTIATE_TEST_SUITE_P(
         {"BareArgument",
          {"compose", "--template", "@good", "--width", "3", "extra"},
          "多余的参数“extra”"},
+        {"BidiControlInAValue",
+         {"compose", "--template", "@good", "--width", "3", "--name", "张\u202E三fdp.exe"},
+         "选项“--name”中有不可见的文字方向控制符（U+202E），请删去后再试"},
+        {"EscapeInAValue",
+         {"pdf", "--template", "@good", "--width", "3", "--out", "@dir/x.pdf", "--department",
+          "\x1b[31m研发部"},
+         "选项“--department”中有不可见的转义符（U+001B），请删去后再试"},
+        {"LineBreakInAValue",
+         {"compose", "--template", "@good", "--width", "3", "--reason", "个人\n原因"},
+         "选项“--reason”中有不可见的换行符（U+000A），请删去后再试"},
         {"UnknownCommand",
          {"pdfx", "--template", "@good"},
          "没有“pdfx”这个命令（用法见 kavri-cli --help）"},

@@ -50,12 +50,12 @@ std::vector<ComposeCase> composeCases()
          title(0) + QStringLiteral("员工已离职")},
         {"AllValuesEmpty", QStringLiteral("甲") + kAllNine + QStringLiteral("乙"),
          CertificateValues{}, 4, title(0) + QStringLiteral("甲||||||||乙")},
-        {"NameTypedAsGenderIsReplacedAgain", QStringLiteral("【姓名】/【性别】"),
+        {"NameTypedAsGenderStays", QStringLiteral("【姓名】/【性别】"),
          sampleValuesWith([](CertificateValues& v) { v.name = QStringLiteral("【性别】"); }), 4,
-         title(0) + QStringLiteral("男/男")},
-        {"NameTypedAsReasonIsReplacedAgain", QStringLiteral("【姓名】"),
+         title(0) + QStringLiteral("【性别】/男")},
+        {"NameTypedAsReasonStays", QStringLiteral("【姓名】"),
          sampleValuesWith([](CertificateValues& v) { v.name = QStringLiteral("【离职原因】"); }), 4,
-         title(0) + QStringLiteral("个人原因")},
+         title(0) + QStringLiteral("【离职原因】")},
         {"GenderTypedAsNameStays", QStringLiteral("【性别】"),
          sampleValuesWith([](CertificateValues& v) { v.gender = QStringLiteral("【姓名】"); }), 4,
          title(0) + QStringLiteral("【姓名】")},
@@ -81,13 +81,6 @@ std::vector<ComposeCase> composeCases()
          title(0) + QStringLiteral("正文")},
         {"WidthBeyondProbeIsHeldAt330", QStringLiteral("正文"), SampleValues(), 100000,
          title(163) + QStringLiteral("正文")},
-        {"ValueWithBreakSplitsLine", QStringLiteral("【姓名】"),
-         sampleValuesWith([](CertificateValues& v) { v.name = QStringLiteral("张<br>三"); }), 4,
-         title(0) + QStringLiteral("张\r\n三")},
-        {"ValueWithOpeningMarkerStartsBlockEarly",
-         QStringLiteral("【姓名】甲") + kOpen + QStringLiteral("乙<br>丙"),
-         sampleValuesWith([](CertificateValues& v) { v.name = kOpen + QStringLiteral("张"); }), 10,
-         title(3) + F(7) + QStringLiteral("张甲乙\r\n") + F(7) + QStringLiteral("丙")},
         {"BlockWidthCountsValues",
          QStringLiteral("正文") + kOpen + QStringLiteral("【公司名称】<br>【离职日期】"),
          SampleValues(), 20,
@@ -114,6 +107,79 @@ TEST_P(ComposeCertificateTable, ComposesExpectedText)
 
 INSTANTIATE_TEST_SUITE_P(Cases, ComposeCertificateTable, ::testing::ValuesIn(composeCases()),
                          caseLabel<ComposeCase>);
+
+// A value is printed as it stands: placeholders and markup belong to the template alone, and a
+// value never completes one of the template's either.
+struct LiteralCase
+{
+    const char* label;
+    QString templateText;
+    CertificateValues values;
+    int width;
+    QString expected;
+};
+
+void PrintTo(const LiteralCase& c, std::ostream* os)
+{
+    *os << c.label;
+}
+
+std::vector<LiteralCase> literalCases()
+{
+    const auto named = [](const QString& name) {
+        return sampleValuesWith([&name](CertificateValues& v) { v.name = name; });
+    };
+    const QString closing = QStringLiteral("</div>");
+    return {
+        {"PlaceholderInAName", QStringLiteral("兹证明【姓名】在【公司名称】任职"),
+         named(QStringLiteral("【公司名称】")), 4,
+         title(0) + QStringLiteral("兹证明【公司名称】在示例公司任职")},
+        {"ExtraPlaceholderInAName", QStringLiteral("【姓名】，编号【证明编号】"),
+         sampleValuesWith([](CertificateValues& v) {
+             v.name = QStringLiteral("【证明编号】");
+             v.certificateNumber = QStringLiteral("LZ2026-000001");
+         }),
+         4, title(0) + QStringLiteral("【证明编号】，编号LZ2026-000001")},
+        {"BreakInANameOutsideTheBlock", QStringLiteral("【姓名】<br>离职"),
+         named(QStringLiteral("张<br>三")), 4,
+         title(0) + QStringLiteral("张<br>三\r\n离职")},
+        {"BlockMarkupInANameMovesNothing",
+         QStringLiteral("兹证明【姓名】离职。") + kOpen + QStringLiteral("某公司<br>日期"),
+         named(kOpen + QStringLiteral("张三") + closing), 10,
+         title(3) + QStringLiteral("兹证明") + kOpen + QStringLiteral("张三") + closing +
+             QStringLiteral("离职。") + F(7) + QStringLiteral("某公司\r\n") + F(7) +
+             QStringLiteral("日期")},
+        // Inside the right block a value's characters count towards its width, markup and all.
+        {"BreakInAValueInsideTheBlock", QStringLiteral("正文") + kOpen + QStringLiteral("【公司名称】<br>日期"),
+         sampleValuesWith([](CertificateValues& v) { v.company = QStringLiteral("甲<br>乙"); }), 20,
+         title(8) + QStringLiteral("正文") + F(14) + QStringLiteral("甲<br>乙\r\n") + F(14) +
+             QStringLiteral("日期")},
+        {"ValueCompletingTheTemplatesBreak", QStringLiteral("甲<b【姓名】乙"),
+         named(QStringLiteral("r>")), 4, title(0) + QStringLiteral("甲<br>乙")},
+        {"ValueCompletingTheTemplatesPlaceholder", QStringLiteral("【姓【部门】】"),
+         sampleValuesWith([](CertificateValues& v) { v.department = QStringLiteral("名"); }), 4,
+         title(0) + QStringLiteral("【姓名】")},
+        {"MarkerLettersBetweenTheTemplatesHalves", QStringLiteral("甲<【姓名】>乙"),
+         named(QStringLiteral("br")), 4, title(0) + QStringLiteral("甲<br>乙")},
+        // Characters of the private-use area that the template holds stay as they are.
+        {"PrivateUseCharactersOfTheTemplateStay", QStringLiteral("\uE000【姓名】\uE001"),
+         named(QStringLiteral("<br>")), 4,
+         title(0) + QStringLiteral("\uE000<br>\uE001")},
+    };
+}
+
+class LiteralValueTable : public ::testing::TestWithParam<LiteralCase>
+{
+};
+
+TEST_P(LiteralValueTable, ValueIsPrintedAsItStands)
+{
+    const LiteralCase& c = GetParam();
+    EXPECT_EQ(Compose::ComposeCertificate(c.templateText, c.values, c.width), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, LiteralValueTable, ::testing::ValuesIn(literalCases()),
+                         caseLabel<LiteralCase>);
 
 TEST(ComposeCertificate, LeavesTemplateAndValuesUntouched)
 {

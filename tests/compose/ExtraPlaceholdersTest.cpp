@@ -58,16 +58,14 @@ std::vector<ExtraCase> extraCases()
          B(4) + QStringLiteral("/") + B(4)},
         {"EmptyValuesRemoveThem", QStringLiteral("甲【合同期限】乙【出具日期】丙"), empty,
          QStringLiteral("甲乙丙"), QStringLiteral("甲") + B(10) + QStringLiteral("乙＿＿年＿月＿日丙")},
-        // A value of the nine that spells a new placeholder the template holds is replaced
-        // after the nine, as the nine do among themselves.
+        // A value that spells a placeholder the template holds is printed as it stands.
         {"NameSpellingAMarkerTheTemplateHolds", QStringLiteral("【姓名】【工作年限】"),
-         nameIsAMarker, QStringLiteral("3年3年"), B(3) + B(4)},
+         nameIsAMarker, QStringLiteral("【工作年限】3年"), B(3) + B(4)},
         // Without the placeholder in the template, nothing changes: not even a typed marker.
         {"NameSpellingAMarkerTheTemplateLacks", QStringLiteral("【姓名】"), nameIsAMarker,
          QStringLiteral("【工作年限】"), B(3)},
-        // The contract term, the years and the date come before the register's number.
-        {"BeforeTheCertificateNumber", QStringLiteral("【合同期限】/【证明编号】"),
-         termSpellsTheNumber, QStringLiteral("LZ2026-000007/LZ2026-000007"),
+        {"TermSpellingTheNumber", QStringLiteral("【合同期限】/【证明编号】"),
+         termSpellsTheNumber, QStringLiteral("【证明编号】/LZ2026-000007"),
          B(10) + QStringLiteral("/") + B(6)},
         {"InTheRightBlock",
          QStringLiteral("正文") + kOpen + QStringLiteral("某公司<br>【出具日期】</div>"), v,

@@ -101,6 +101,49 @@ TEST(CertificatePageLayout, TitleAndLinesAt300Dpi)
     EXPECT_EQ(page.canvas.draws[2].y, 856);
 }
 
+// The line advance comes from the body font's cell height as the page asks for it at the
+// device's resolution (20 x dpi / 96, truncated), whatever height the font engine reports for
+// the font it fitted: engines round the cell to their own pixels, and at 1200 dpi one unit less
+// made the advance 28 instead of 29. Each row's device reports a height one unit off.
+struct EngineRoundingCase
+{
+    int dpi;
+    PageRect page;
+    int engineError; // what the device's font engine adds to the height asked for
+    int advance;
+    QList<int> deviceYs; // body lines 1, 2, 4, 5, 6, 7, 8; line 3 is blank
+};
+
+class LineAdvanceAtPrinterResolutions : public ::testing::TestWithParam<EngineRoundingCase>
+{
+};
+
+TEST_P(LineAdvanceAtPrinterResolutions, FollowsTheFontHeightAskedFor)
+{
+    const EngineRoundingCase& c = GetParam();
+    Page page(c.dpi, c.page);
+    page.canvas.extraHeight = c.engineError;
+    page.draw(QStringLiteral("\r\n一\r\n二\r\n\r\n四\r\n五\r\n六\r\n七\r\n八"));
+    EXPECT_EQ(page.layout.lineAdvance(), c.advance);
+    EXPECT_EQ(ys(page.canvas.bodyDraws()), c.deviceYs);
+}
+
+// 300 dpi: body font 62, 124 * 815 / 3407 = 29 (the engine's 63 would give 30).
+// 600 dpi: body font 125, 250 * 815 / 6814 = 29 (126 would give 30).
+// 1200 dpi, a whole A4 sheet (9921 x 14031): body font 250, 500 * 815 / 14031 = 29 (249 would
+// give 28). Page y 176, 205, 263, 292, 321, 350, 379 times 14031 / 815, truncated.
+INSTANTIATE_TEST_SUITE_P(
+    CertificatePageLayout, LineAdvanceAtPrinterResolutions,
+    ::testing::Values(
+        EngineRoundingCase{300, kPage300, +1, 29, {735, 856, 1099, 1220, 1341, 1463, 1584}},
+        EngineRoundingCase{600, kPage600, +1, 29, {1471, 1713, 2198, 2441, 2683, 2926, 3168}},
+        EngineRoundingCase{
+            1200, PageRect{0, 0, 9921, 14031}, -1, 29, {3030, 3529, 4527, 5027, 5526, 6025, 6524}}),
+    [](const ::testing::TestParamInfo<EngineRoundingCase>& info) {
+        return std::to_string(info.param.dpi) + "dpi_" + (info.param.engineError < 0 ? "m" : "p") +
+               std::to_string(std::abs(info.param.engineError));
+    });
+
 TEST(CertificatePageLayout, TitleStaysPutWhateverTheText)
 {
     for (const QString& text : {QString(), QStringLiteral("离职证明"),

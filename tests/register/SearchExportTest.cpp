@@ -4,6 +4,7 @@
 #include "register/RegisterCsv.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 using namespace Register;
 
@@ -26,6 +27,27 @@ TEST(CsvTest, QuotesOnlyWhatNeedsIt)
     EXPECT_EQ(csvField(QStringLiteral("说\"好\"")), QStringLiteral("\"说\"\"好\"\"\""));
     EXPECT_EQ(csvField(QStringLiteral("a\nb")), QStringLiteral("\"a\nb\""));
     EXPECT_EQ(csvField(QStringLiteral(" a")), QStringLiteral("\" a\""));
+}
+
+// A spreadsheet program runs a cell starting with '=', '+', '-' or '@' as a formula; with an
+// apostrophe in front it shows the text.
+TEST(CsvTest, FormulaLikeFieldsStartWithAnApostrophe)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"=HYPERLINK(\"http://x\")", "\"'=HYPERLINK(\"\"http://x\"\")\""},
+        {"+cmd|' /C calc'!A0", "'+cmd|' /C calc'!A0"},
+        {"-2+3", "'-2+3"},
+        {"@SUM(A1:A9)", "'@SUM(A1:A9)"},
+        {"\tx", "'\tx"},
+        {"\rx", "\"'\rx\""},
+        {"=1,2", "\"'=1,2\""},
+        {"张-三", "张-三"},
+        {"a=b", "a=b"},
+        {"'", "'"},
+    };
+    for (const auto& [in, out] : cases) {
+        EXPECT_EQ(csvField(QString::fromUtf8(in)), QString::fromUtf8(out)) << in;
+    }
 }
 
 class SearchExportTest : public RegisterFixture
@@ -112,6 +134,40 @@ TEST_F(SearchExportTest, ExportsCsvWithBomQuotingAndMaskedIds)
     f.close();
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_TRUE(f.readAll().contains("11010119900101333X"));
+}
+
+TEST_F(SearchExportTest, FormulaLikeNamesAreExportedAsText)
+{
+    add(person("=HYPERLINK(\"http://evil\",\"点我\")", "110101199001014444"));
+    const QString file = dirPath() + QStringLiteral("/公式.csv");
+    QString error;
+    SearchQuery q;
+    q.name = QStringLiteral("HYPERLINK");
+    ASSERT_EQ(reg->exportCsv(file, q, false, &error), 1) << error.toStdString();
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QStringList lines = QString::fromUtf8(f.readAll().mid(3)).split(QStringLiteral("\r\n"));
+    ASSERT_GE(lines.size(), 2);
+    EXPECT_TRUE(lines[1].contains(
+        QStringLiteral(",\"'=HYPERLINK(\"\"http://evil\"\",\"\"点我\"\")\",")))
+        << lines[1].toStdString();
+}
+
+TEST_F(SearchExportTest, AnExportWithFullIdNumbersIsTheOwnersAlone)
+{
+    constexpr auto kOthers = QFileDevice::ReadGroup | QFileDevice::WriteGroup |
+                             QFileDevice::ReadOther | QFileDevice::WriteOther;
+    QString error;
+    const QString full = dirPath() + QStringLiteral("/full.csv");
+    ASSERT_EQ(reg->exportCsv(full, {}, true, &error), 3) << error.toStdString();
+    EXPECT_EQ(QFileInfo(full).permissions() & kOthers, QFileDevice::Permissions());
+    EXPECT_TRUE(QFileInfo(full).permissions() & QFileDevice::ReadOwner);
+
+    // Written again over a file that others could read, it becomes private too.
+    QFile::setPermissions(full, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                    QFileDevice::ReadGroup | QFileDevice::ReadOther);
+    ASSERT_EQ(reg->exportCsv(full, {}, true, &error), 3) << error.toStdString();
+    EXPECT_EQ(QFileInfo(full).permissions() & kOthers, QFileDevice::Permissions());
 }
 
 TEST_F(SearchExportTest, AnUnwritableTargetLeavesNothingAndSaysSoInChinese)

@@ -29,6 +29,27 @@ TEST_F(StorageTest, MakesItsFileAndAUserOnlyRandomKey)
     EXPECT_FALSE(db.read(16).startsWith("SQLite format 3"));
 }
 
+namespace {
+unsigned modeOf(const QString& path)
+{
+    struct stat st = {};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_mode & 0777 : 0;
+}
+} // namespace
+
+TEST_F(StorageTest, TheRegisterAndItsLogAreTheUsersAlone)
+{
+    add(person("张三", "110101199001011234"));
+    EXPECT_EQ(modeOf(path()), 0600u);
+    EXPECT_EQ(modeOf(path() + QStringLiteral("-wal")), 0600u);
+
+    // A register made readable by others (as older versions left it) is closed again on opening.
+    reg.reset();
+    ASSERT_EQ(::chmod(QFile::encodeName(path()).constData(), 0644), 0);
+    reopen();
+    EXPECT_EQ(modeOf(path()), 0600u);
+}
+
 TEST_F(StorageTest, TwoRegistersGetDifferentKeys)
 {
     QTemporaryDir other;

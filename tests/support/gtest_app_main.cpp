@@ -1,5 +1,7 @@
 #include "app/CkavriApp.h"
 
+#include "BuildFolderGuard.h"
+
 #include <gtest/gtest.h>
 
 // The main() of the tests of the application object itself (tests/app): the program's own
@@ -11,5 +13,6 @@ int main(int argc, char** argv)
     }
     CkavriApp app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
+    ::testing::AddGlobalTestEnvironment(new BuildFolderGuard);
     return RUN_ALL_TESTS();
 }

@@ -2,6 +2,8 @@
 #include "ui/common/MessageStoreFeedback.h"
 
 #include <QApplication>
+#include "BuildFolderGuard.h"
+
 #include <gtest/gtest.h>
 
 // The main() of tests that build windows and rooms by themselves: a plain QApplication set up as
@@ -17,5 +19,6 @@ int main(int argc, char** argv)
     SetUpApplication(app);
     MessageStoreFeedback storeFeedback;
     ::testing::InitGoogleTest(&argc, argv);
+    ::testing::AddGlobalTestEnvironment(new BuildFolderGuard);
     return RUN_ALL_TESTS();
 }

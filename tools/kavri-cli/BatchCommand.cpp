@@ -12,6 +12,7 @@
 #include "batch/BatchRecords.h"
 #include "batch/BatchWriter.h"
 #include "batch/SheetFile.h"
+#include "compose/ValueCharacters.h"
 #include "register/CertificateRegister.h"
 #include "register/RegisterFiles.h"
 #include "store/CDbVisit.h"
@@ -63,7 +64,14 @@ std::optional<BatchFallback> fallbackFrom(const CliOptions& options, QString* er
         if (!options.has(name)) {
             continue;
         }
-        QString value = options.value(name).trimmed();
+        QString value = options.value(name);
+        if (const QString problem = Compose::valueCharacterProblem(
+                value, QStringLiteral("选项“--%1”").arg(name));
+            !problem.isEmpty()) {
+            *error = problem;
+            return std::nullopt;
+        }
+        value = value.trimmed();
         if (isDateField(field)) {
             const std::optional<QDate> date = BatchDates::parse(value);
             if (!date) {
@@ -77,6 +85,20 @@ std::optional<BatchFallback> fallbackFrom(const CliOptions& options, QString* er
         fallback.set(field, value);
     }
     return fallback;
+}
+
+// Rows said one a line up to this many of a kind; the rest in one line (the report file, when
+// asked for, has them all).
+constexpr int kRowsShown = 50;
+
+void sayRows(const QStringList& lines)
+{
+    for (qsizetype i = 0; i < lines.size() && i < kRowsShown; ++i) {
+        CliInput::say(lines.at(i));
+    }
+    if (lines.size() > kRowsShown) {
+        CliInput::say(QStringLiteral("另有 %1 行有同样的问题").arg(lines.size() - kRowsShown));
+    }
 }
 
 // What the library says when it cannot be opened or a statement fails, as one line on stderr.
@@ -232,14 +254,16 @@ int run(const QStringList& args)
         CliInput::say(QStringLiteral("重复的列（只用第一列）：%1")
                           .arg(sheet->columns.duplicates.join(u'、')));
     }
+    QStringList warned;
     for (const BatchRecord& record : sheet->records) {
         if (record.accepted() && !record.warnings.isEmpty()) {
-            CliInput::say(QStringLiteral("第 %1 行（%2）：%3（仍会生成）")
-                              .arg(record.line)
-                              .arg(record.value(BatchField::Name),
-                                   record.warnings.join(QStringLiteral("；"))));
+            warned << QStringLiteral("第 %1 行（%2）：%3（仍会生成）")
+                          .arg(record.line)
+                          .arg(record.value(BatchField::Name),
+                               record.warnings.join(QStringLiteral("；")));
         }
     }
+    sayRows(warned);
 
     // The register beside the library, or a team's on its server as for the program; one that
     // cannot be opened is said once, and the certificates are written all the same.
@@ -287,13 +311,16 @@ int run(const QStringList& args)
         std::fputc('\n', stderr);
     }
 
+    QStringList skipped;
     for (const BatchOutcome& o : report.rejected) {
-        CliInput::say(QStringLiteral("第 %1 行（%2）已跳过：%3").arg(o.line).arg(o.name, o.reason));
+        skipped << QStringLiteral("第 %1 行（%2）已跳过：%3").arg(o.line).arg(o.name, o.reason);
     }
+    sayRows(skipped);
+    QStringList failed;
     for (const BatchOutcome& o : report.failed) {
-        CliInput::say(
-            QStringLiteral("第 %1 行（%2）写入失败：%3").arg(o.line).arg(o.name, o.reason));
+        failed << QStringLiteral("第 %1 行（%2）写入失败：%3").arg(o.line).arg(o.name, o.reason);
     }
+    sayRows(failed);
     if (!report.notWritten.isEmpty()) {
         CliInput::say(QStringLiteral("已中断：从第 %1 行起，%2 行未写入")
                           .arg(report.notWritten.first().line)

@@ -1,17 +1,13 @@
 #include "BatchReportFile.h"
 
+#include "register/RegisterCsv.h"
+
 #include <QSaveFile>
 #include <algorithm>
 
 QString CsvField(const QString& text)
 {
-    if (!text.contains(u',') && !text.contains(u'"') && !text.contains(u'\n') &&
-        !text.contains(u'\r')) {
-        return text;
-    }
-    QString quoted = text;
-    quoted.replace(QStringLiteral("\""), QStringLiteral("\"\""));
-    return u'"' + quoted + u'"';
+    return Register::csvField(text);
 }
 
 bool WriteBatchReportFile(const QString& path, const BatchReport& report, QString* error)

@@ -9,5 +9,6 @@
 // order. Written whole or not at all.
 bool WriteBatchReportFile(const QString& path, const BatchReport& report, QString* error);
 
-// One field quoted as RFC 4180 wants it when it holds a separator, a quote or a line break.
+// One field quoted as RFC 4180 wants it when it holds a separator, a quote or a line break, with
+// an apostrophe in front of a field a spreadsheet program would take for a formula.
 QString CsvField(const QString& text);

@@ -2,6 +2,7 @@
 
 #include "CliOptions.h"
 #include "compose/CertificateComposer.h"
+#include "compose/ValueCharacters.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -9,6 +10,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <unistd.h>
 
 namespace CliInput {
 
@@ -136,9 +138,25 @@ CertificateValues certificateValues(const CliOptions& options)
     return values;
 }
 
+bool checkValueCharacters(const CliOptions& options, QString* error)
+{
+    for (const QString& name : valueOptionNames()) {
+        const QString problem = Compose::valueCharacterProblem(
+            options.value(name), QStringLiteral("选项“--%1”").arg(name));
+        if (!problem.isEmpty()) {
+            *error = problem;
+            return false;
+        }
+    }
+    return true;
+}
+
 bool writeResult(const QString& text)
 {
-    const QByteArray bytes = text.toUtf8();
+    // On a terminal no control character of a recorded text reaches it raw; into a file or a
+    // pipe the text goes as it is.
+    const QByteArray bytes =
+        (isatty(STDOUT_FILENO) ? Compose::escapeControlCharacters(text) : text).toUtf8();
     const size_t written = std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
     if (written == size_t(bytes.size()) && std::fflush(stdout) == 0) {
         return true;
@@ -163,7 +181,7 @@ QString whyNotWritten(const QString& path, const QString& systemText)
 void say(const QString& message)
 {
     // One line, whatever the message holds, so that scripts can read it as one.
-    QString line = message;
+    QString line = Compose::escapeControlCharacters(message);
     line.replace(u'\n', u' ').replace(u'\r', u' ');
     std::fprintf(stderr, "kavri-cli: %s\n", line.toUtf8().constData());
 }

@@ -47,6 +47,10 @@ std::optional<TemplateJob> templateJob(const CliOptions& options, QString* error
 // option empty.
 CertificateValues certificateValues(const CliOptions& options);
 
+// false with `error` when a value option holds a control or text-direction character, naming
+// the option.
+bool checkValueCharacters(const CliOptions& options, QString* error);
+
 // Writes `text` to stdout as UTF-8, CR LF kept; false, and said on stderr, when stdout refuses
 // it.
 bool writeResult(const QString& text);
@@ -55,7 +59,8 @@ bool writeResult(const QString& text);
 // folder is missing or closed to us), else `systemText`.
 QString whyNotWritten(const QString& path, const QString& systemText);
 
-// Prints "kavri-cli: <message>" on stderr as one line.
+// Prints "kavri-cli: <message>" on stderr as one line, control and text-direction characters
+// written out as \u{XXXX}.
 void say(const QString& message);
 
 // say()s the message and returns kBadInput.

@@ -34,6 +34,9 @@ std::optional<QString> certificate(const CliOptions& options, QString* error)
         return std::nullopt;
     }
     CertificateValues values = CliInput::certificateValues(options);
+    if (!CliInput::checkValueCharacters(options, error)) {
+        return std::nullopt;
+    }
     if (!LegalOptions::completeValues(options, job->templateText, &values, error)) {
         return std::nullopt;
     }

@@ -5,6 +5,7 @@
 #include "CliOptions.h"
 #include "app/LibraryFilePath.h"
 #include "register/CertificateRegister.h"
+#include "register/DueList.h"
 #include "register/IdMask.h"
 #include "register/RegisterCsv.h"
 #include "register/RegisterFiles.h"
@@ -138,8 +139,14 @@ int show(CertificateRegister& reg, const CliOptions& options)
                     .arg(ev.versionNo)
                     .arg(ev.sha256);
     }
+    // The recorded texts hold the number too: masked there as in the lines above.
+    const QString& id = e->summary.idNumber;
     for (const Version& v : e->versions) {
-        text += QStringLiteral("\r\n—— 第%1版 ——\r\n").arg(v.versionNo) + v.text;
+        QString recorded = v.text;
+        if (!full && !id.isEmpty()) {
+            recorded.replace(id, maskIdNumber(id), Qt::CaseInsensitive);
+        }
+        text += QStringLiteral("\r\n—— 第%1版 ——\r\n").arg(v.versionNo) + recorded;
     }
     return CliInput::writeResult(text) ? 0 : 1;
 }
@@ -218,12 +225,27 @@ int audit(CertificateRegister& reg, const CliOptions& options)
     return result->intact ? 0 : kTampered;
 }
 
+int due(CertificateRegister& reg, const CliOptions& options)
+{
+    QString error;
+    const std::optional<QDate> given = dateOption(options, QStringLiteral("today"), &error);
+    if (!given) {
+        return CliInput::refuse(error);
+    }
+    const QDate today = given->isValid() ? *given : QDate::currentDate();
+    const std::optional<DueLists> lists = dueLists(reg, today, &error);
+    if (!lists) {
+        return CliInput::refuse(error);
+    }
+    return CliInput::writeResult(dueListsText(*lists)) ? 0 : 1;
+}
+
 } // namespace
 
 QString synopsis()
 {
     return QStringLiteral(
-        "register list|show|export|verify|audit [--register FILE] ...\n"
+        "register list|show|export|verify|due|audit [--register FILE] ...\n"
         "    list [--name X] [--id X] [--number X] [--from D] [--to D] [--by leaving|created]\n"
         "         [--full-ids]: the register's entries, newest first, tab-separated.\n"
         "    show --number N [--full-ids]: one entry with its events and texts.\n"
@@ -234,6 +256,8 @@ QString synopsis()
         "         SHA-256 and each year's numbers; exit 0 and the head link when intact, exit 1\n"
         "         naming the first row that fails. --since: a head noted earlier must still\n"
         "         be in the chain.\n"
+        "    due [--today D]: drafts whose leaving date has passed (待出具) and certificates\n"
+        "         that first left after the leaving date (逾期, with the days).\n"
         "    ID numbers are masked unless --full-ids; D is yyyy-MM-dd; FILE defaults to the\n"
         "    register beside the library file.");
 }
@@ -242,7 +266,7 @@ int run(const QStringList& args)
 {
     if (args.isEmpty()) {
         return CliInput::refuse(
-            QStringLiteral("register 后面要写 list、show、export、verify 或 audit"));
+            QStringLiteral("register 后面要写 list、show、export、verify、due 或 audit"));
     }
     const QString action = args.first();
     QStringList allowed = {QStringLiteral("register"), QStringLiteral("full-ids")};
@@ -254,11 +278,13 @@ int run(const QStringList& args)
         allowed << kSearchOptions << QStringLiteral("out");
     } else if (action == QLatin1String("verify")) {
         allowed = {QStringLiteral("register"), QStringLiteral("number"), QStringLiteral("text")};
+    } else if (action == QLatin1String("due")) {
+        allowed = {QStringLiteral("register"), QStringLiteral("today")};
     } else if (action == QLatin1String("audit")) {
         allowed = {QStringLiteral("register"), QStringLiteral("since")};
     } else {
         return CliInput::refuse(
-            QStringLiteral("register 没有“%1”这个操作（可用 list、show、export、verify、audit）")
+            QStringLiteral("register 没有“%1”这个操作（可用 list、show、export、verify、due、audit）")
                 .arg(action));
     }
     // --full-ids is a switch: given without a value it takes the next "--" as a value otherwise.
@@ -292,6 +318,9 @@ int run(const QStringList& args)
     }
     if (action == QLatin1String("audit")) {
         return audit(*reg, options);
+    }
+    if (action == QLatin1String("due")) {
+        return due(*reg, options);
     }
     return verify(*reg, options);
 }

@@ -8,6 +8,7 @@
 #include <QSet>
 #include <algorithm>
 #include <libpq-fe.h>
+#include <mutex>
 #include <vector>
 
 const QString PgConnection::kNotConnected = QStringLiteral("没有打开的资料库连接。");
@@ -104,6 +105,31 @@ QString TranslateForPostgres(const QString& statement)
     return TranslateJetStatement(text);
 }
 
+void PgConnection::useDefaultConnectTimeout()
+{
+    // Set once for the process, before the first connection; a value the user's environment
+    // gives stays.
+    static std::once_flag once;
+    std::call_once(once, [] {
+        if (!qEnvironmentVariableIsSet("PGCONNECT_TIMEOUT")) {
+            qputenv("PGCONNECT_TIMEOUT", QByteArray::number(kConnectTimeoutSeconds));
+        }
+    });
+}
+
+QString PgConnection::setting(const char* keyword) const
+{
+    QString value;
+    PQconninfoOption* options = m_conn ? PQconninfo(m_conn) : nullptr;
+    for (PQconninfoOption* o = options; o && o->keyword; ++o) {
+        if (qstrcmp(o->keyword, keyword) == 0 && o->val) {
+            value = QString::fromUtf8(o->val);
+        }
+    }
+    PQconninfoFree(options);
+    return value;
+}
+
 PgConnection::PgConnection(pg_conn* conn, const QString& conninfo)
     : m_conn(conn), m_conninfo(conninfo)
 {
@@ -135,25 +161,21 @@ std::shared_ptr<PgConnection> PgConnection::open(const QString& conninfo, QStrin
     }
     PQconninfoFree(parsed);
 
-    // The timeout comes first so that a connection text naming its own wins; the encoding
-    // comes last because every text crosses the wire as UTF-8.
+    // The connection settings are the administrator's: whatever the connection text, the
+    // service it names (pg_service.conf) or the environment says wins over kavri's defaults.
+    // libpq takes a service's values only for settings nothing set before, so kavri's connect
+    // timeout enters where libpq itself looks last, as the environment's PGCONNECT_TIMEOUT.
+    useDefaultConnectTimeout();
+    // The encoding comes last because every text crosses the wire as UTF-8.
     // Over TCP, a server whose machine vanished is noticed by keepalives while idle and by
     // tcp_user_timeout while a request is unanswered, instead of after the system's quarter of
     // an hour. A Unix socket ignores both.
-    const QByteArray timeout = QByteArray::number(kConnectTimeoutSeconds);
     const QByteArray userTimeout = QByteArray::number(kTcpUserTimeoutMs);
-    const char* keywords[] = {"connect_timeout",     "tcp_user_timeout", "keepalives_idle",
-                              "keepalives_interval", "keepalives_count", "dbname",
-                              "client_encoding",     "application_name", nullptr};
-    const char* values[] = {timeout.constData(),
-                            userTimeout.constData(),
-                            "30",
-                            "5",
-                            "3",
-                            info.constData(),
-                            "UTF8",
-                            "kavri",
-                            nullptr};
+    const char* keywords[] = {"tcp_user_timeout", "keepalives_idle", "keepalives_interval",
+                              "keepalives_count", "dbname",          "client_encoding",
+                              "application_name", nullptr};
+    const char* values[] = {
+        userTimeout.constData(), "30", "5", "3", info.constData(), "UTF8", "kavri", nullptr};
     pg_conn* conn = PQconnectdbParams(keywords, values, 1);
     if (!conn || PQstatus(conn) != CONNECTION_OK) {
         *error = conn ? trimmedMessage(PQerrorMessage(conn)) : QStringLiteral("out of memory");

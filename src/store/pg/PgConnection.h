@@ -22,7 +22,8 @@ class PgRecordSet;
 class PgConnection
 {
 public:
-    // Seconds a connect may take before it fails, unless the connection text names its own.
+    // Seconds a connect may take before it fails, unless the connection text, its service or
+    // the environment (PGCONNECT_TIMEOUT) names its own.
     static constexpr int kConnectTimeoutSeconds = 5;
     // How long a write transaction waits for one lock, how long one of its statements may run,
     // and how long the server keeps it open while this side sends nothing (a program that froze
@@ -47,6 +48,8 @@ public:
 
     bool isOpen() const { return m_conn != nullptr; }
     void close();
+    // The value libpq uses for one connection setting ("connect_timeout"); empty for none.
+    QString setting(const char* keyword) const;
 
     // Runs exactly one statement (a text holding two is refused by the server). Null on
     // failure, with the server's primary message in *error.
@@ -116,6 +119,7 @@ public:
 
 private:
     PgConnection(pg_conn* conn, const QString& conninfo);
+    static void useDefaultConnectTimeout();
     // Opens the connection again when it broke outside a transaction.
     bool ensureConnected(QString* error);
     // True once the connection is known to be broken (libpq may not know it yet).

@@ -6,6 +6,7 @@
 #include "batch/XlsxReader.h"
 #include "ui/common/OpenFileDialog.h"
 #include "ui/common/SaveFileDialog.h"
+#include "ui/common/WidgetText.h"
 #include "ui/batch/BatchFileChooser.h"
 
 #include <QCheckBox>
@@ -43,6 +44,17 @@ template <typename W> W* named(W* widget, const char* objectName, const QString&
     widget->setAccessibleName(accessibleName);
     return widget;
 }
+
+// A label that tells something: a screen reader speaks its text (a label without an accessible
+// name of its own is named by its text, and says so when the text changes); what the line is
+// goes into the description.
+QLabel* infoLabel(QLabel* label, const char* objectName, const QString& description)
+{
+    label->setObjectName(QString::fromLatin1(objectName));
+    label->setAccessibleDescription(description);
+    return label;
+}
+
 
 } // namespace
 
@@ -84,7 +96,7 @@ void CBatchDlg::buildWindow()
     m_progress->setValue(0);
     layout->addWidget(m_progress);
 
-    m_labelSummary = named(new QLabel(this), "batchSummary", QStringLiteral("结果"));
+    m_labelSummary = infoLabel(new QLabel(this), "batchSummary", QStringLiteral("结果"));
     m_labelSummary->setWordWrap(true);
     m_labelSummary->hide();
     layout->addWidget(m_labelSummary);
@@ -124,12 +136,19 @@ QWidget* CBatchDlg::buildSourceGroup()
     m_comboEncoding->addItem(QStringLiteral("自动识别"), int(CsvReader::Encoding::Detect));
     m_comboEncoding->addItem(QStringLiteral("UTF-8"), int(CsvReader::Encoding::Utf8));
     m_comboEncoding->addItem(QStringLiteral("GB18030/GBK"), int(CsvReader::Encoding::Gb18030));
-    grid->addWidget(new QLabel(QStringLiteral("文件："), group), 0, 0);
+    // Each box is linked to its label: on Linux a screen reader names a drop-down by its entry
+    // unless a label says what it is.
+    auto labelFor = [group](const QString& text, QWidget* buddy) {
+        auto* label = new QLabel(text, group);
+        label->setBuddy(buddy);
+        return label;
+    };
+    grid->addWidget(labelFor(QStringLiteral("文件："), m_editSheet), 0, 0);
     grid->addWidget(m_editSheet, 0, 1, 1, 3);
     grid->addWidget(choose, 0, 4);
-    grid->addWidget(new QLabel(QStringLiteral("工作表："), group), 1, 0);
+    grid->addWidget(labelFor(QStringLiteral("工作表："), m_comboSheet), 1, 0);
     grid->addWidget(m_comboSheet, 1, 1);
-    grid->addWidget(new QLabel(QStringLiteral("CSV 编码："), group), 1, 2);
+    grid->addWidget(labelFor(QStringLiteral("CSV 编码："), m_comboEncoding), 1, 2);
     grid->addWidget(m_comboEncoding, 1, 3);
     grid->setColumnStretch(1, 1);
     connect(choose, &QPushButton::clicked, this, &CBatchDlg::OnChooseSheet);
@@ -167,8 +186,8 @@ QWidget* CBatchDlg::buildPreviewGroup()
 {
     auto* group = new QGroupBox(QStringLiteral("预览（生成前检查）"), this);
     auto* box = new QVBoxLayout(group);
-    m_labelSheetInfo = named(new QLabel(QStringLiteral("请选择表格文件。"), group),
-                             "batchSheetInfo", QStringLiteral("表格概况"));
+    m_labelSheetInfo = infoLabel(new QLabel(QStringLiteral("请选择表格文件。"), group),
+                                 "batchSheetInfo", QStringLiteral("表格概况"));
     m_labelSheetInfo->setWordWrap(true);
     m_tablePreview = named(new QTableWidget(group), "batchPreview", QStringLiteral("前几行预览"));
     QStringList headers{QStringLiteral("行号")};
@@ -399,5 +418,5 @@ void CBatchDlg::setIdle(bool idle)
     m_comboSheet->setEnabled(idle && m_comboSheet->count() > 1);
     m_comboEncoding->setEnabled(
         idle && !m_sheetPath.endsWith(QStringLiteral(".xlsx"), Qt::CaseInsensitive));
-    m_btnCancel->setText(QStringLiteral("取消"));
+    SetButtonCaption(m_btnCancel, QStringLiteral("取消"));
 }

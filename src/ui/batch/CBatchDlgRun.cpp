@@ -2,6 +2,7 @@
 
 #include "ui/common/Notifier.h"
 #include "ui/batch/BatchFileChooser.h"
+#include "ui/common/WidgetText.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -57,7 +58,7 @@ void CBatchDlg::OnStart()
     m_listSkipped->hide();
     m_btnOpenFolder->hide();
     setIdle(false);
-    m_btnCancel->setText(QStringLiteral("取消"));
+    SetButtonCaption(m_btnCancel, QStringLiteral("取消"));
     m_progress->setRange(0, int(m_sheet->records.size()));
     m_progress->setValue(0);
 
@@ -88,7 +89,7 @@ void CBatchDlg::OnCancel()
     if (isRunning()) {
         m_writer->cancel();
         m_btnCancel->setEnabled(false);
-        m_btnCancel->setText(QStringLiteral("正在停止…"));
+        SetButtonCaption(m_btnCancel, QStringLiteral("正在停止…"));
         return;
     }
     QDialog::reject();
@@ -110,10 +111,10 @@ void CBatchDlg::showSummary()
     delete m_thread;
     m_thread = nullptr;
     m_btnCancel->setEnabled(true);
-    m_btnCancel->setText(QStringLiteral("关闭"));
+    SetButtonCaption(m_btnCancel, QStringLiteral("关闭"));
     m_btnStart->setEnabled(m_sheet && m_sheet->acceptedCount() > 0);
     setIdle(true);
-    m_btnCancel->setText(QStringLiteral("关闭"));
+    SetButtonCaption(m_btnCancel, QStringLiteral("关闭"));
 
     const BatchReport& r = m_report;
     QString text = QStringLiteral("已写入 %1 份离职证明").arg(r.written.size());

@@ -79,3 +79,9 @@ QString WidgetText(const QWidget* widget)
     }
     return widget->windowTitle();
 }
+
+void SetButtonCaption(QAbstractButton* button, const QString& caption)
+{
+    button->setText(caption);
+    button->setAccessibleName(QString(caption).remove(QStringLiteral("…")));
+}

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+class QAbstractButton;
 class QWidget;
 
 // The text of a control the way a Windows window text works: the edit text of a combo box, the
@@ -9,3 +10,7 @@ class QWidget;
 // caption of a label, button or group box, the title of anything else.
 void SetWidgetText(QWidget* widget, const QString& text);
 QString WidgetText(const QWidget* widget);
+
+// Changes a button's caption and its spoken name together, so that a screen reader never names
+// the button by a caption it no longer shows. The name leaves out a trailing "…".
+void SetButtonCaption(QAbstractButton* button, const QString& caption);

@@ -3,6 +3,7 @@
 #include "ui/main/CkavriDlg.h"
 
 #include "compose/CertificateComposer.h"
+#include "compose/ValueCharacters.h"
 #include "store/CDbVisit.h"
 #include "store/LibraryTables.h"
 #include "ui/common/CtrlText.h"
@@ -46,6 +47,12 @@ void CkavriDlg::OnGenerate()
     values.joinDate = Compose::TrimDateText(GetCtrlText(this, kJoinDate));
     values.leaveDate = Compose::TrimDateText(GetCtrlText(this, kLeaveDate));
     values.reason = GetCtrlText(this, kReason);
+    // A control or text-direction character would be registered and printed unseen: refuse it,
+    // naming the field, before anything is remembered or numbered.
+    if (const QString bad = Compose::certificateValuesProblem(values); !bad.isEmpty()) {
+        Notifier::information(this, bad);
+        return;
+    }
 
     // The reason is remembered as typed, note included; the certificate gets it without. All
     // four libraries change together or not at all.

@@ -6,6 +6,7 @@
 #include "compose/CertificateComposer.h"
 #include "resources/Bitmaps.h"
 #include "ui/controls/CButtonXp.h"
+#include "ui/controls/LineWidth.h"
 #include "ui/controls/ListViewCtrl.h"
 #include "ui/main/LegalFormFields.h"
 #include "ui/main/MainDialogIds.h"
@@ -15,6 +16,8 @@
 #include <QLineEdit>
 #include <QPalette>
 #include <QPlainTextEdit>
+
+#include <algorithm>
 
 using namespace MainIds;
 
@@ -37,6 +40,9 @@ static_assert(std::size(kFormPairs) == std::tuple_size_v<decltype(Compose::kPlac
               "every placeholder of the composer has its form field");
 
 const QColor kSheetColour(223, 241, 234);
+
+// An ID number as wide as one can be in a proportional face: the widest digits and the X.
+const QString kWidestIdNumber = QStringLiteral("88888888888888888X");
 
 } // namespace
 
@@ -113,9 +119,24 @@ void CkavriDlg::LayoutFormFields(const QString& templateText)
         x = b.x() + column * bw * 51 / 100 + bw * 7 / 100;
         y = bottom + bh / 3 + row * rowHeight * 4 / 3;
     }
+    // An ID number of 18 characters is seen whole: where the font needs more than an input's
+    // width for the widest such number, its box grows into the gap right of it (up to the next
+    // column, or the banner's edge), and the ID hint beside it gives up what the box took.
+    auto* idNumber = control<QLineEdit>(kIdNumber);
+    int idGrowth = 0;
+    if (idNumber->isVisibleTo(idNumber->parentWidget())) {
+        const QRect box = idNumber->geometry();
+        const int secondColumn = b.x() + bw * 51 / 100 + bw * 7 / 100;
+        const int limit = box.x() < secondColumn ? secondColumn - labelSize.height() / 2
+                                                 : b.x() + bw;
+        const int wanted = LineEditWidthFor(idNumber, kWidestIdNumber);
+        const int width = std::clamp(wanted, box.width(), std::max(box.width(), limit - box.x()));
+        idGrowth = width - box.width();
+        idNumber->resize(width, box.height());
+    }
     // The ID hint and 无固定期限 fill the gap between the two columns (or the room right of the
     // second).
-    m_pLegalFields->placeBesideInputs(bw * 15 / 100);
+    m_pLegalFields->placeBesideInputs(bw * 15 / 100, idGrowth);
     // The reason and company lists are wider than their boxes: their entries are long.
     for (int id : {kReason, kCompany}) {
         control<QComboBox>(id)->view()->setMinimumWidth(3 * inputSize.width());

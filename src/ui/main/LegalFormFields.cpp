@@ -16,6 +16,8 @@
 #include <QLabel>
 #include <QLineEdit>
 
+#include <algorithm>
+
 using namespace LegalIds;
 
 namespace {
@@ -96,7 +98,8 @@ LegalFormFields::LegalFormFields(QWidget* content, QDateEdit* joinDate, QDateEdi
     m_contractEnd->setAccessibleName(QStringLiteral("合同终止日期"));
     m_openEnded->setAccessibleName(QStringLiteral("无固定期限"));
     m_serviceYears->setAccessibleName(QStringLiteral("工作年限"));
-    m_idHint->setAccessibleName(QStringLiteral("身份证号提示"));
+    // The hint's text is what a screen reader speaks (its name follows the text).
+    m_idHint->setAccessibleDescription(QStringLiteral("身份证号提示"));
     for (QWidget* w :
          {static_cast<QWidget*>(m_contractStart), static_cast<QWidget*>(m_contractEnd)}) {
         w->setToolTip(w->accessibleName());
@@ -149,10 +152,11 @@ void LegalFormFields::updateIdHint()
     m_idHint->setVisible(!hint.isEmpty() && m_idNumber->isVisibleTo(m_idHint->parentWidget()));
 }
 
-void LegalFormFields::placeBesideInputs(int width)
+void LegalFormFields::placeBesideInputs(int width, int idGrowth)
 {
     const QRect input = m_idNumber->geometry();
-    m_idHint->setGeometry(input.right() + 1 + input.height() / 4, input.y(), width, input.height());
+    m_idHint->setGeometry(input.right() + 1 + input.height() / 4, input.y(),
+                          std::max(0, width - idGrowth), input.height());
     updateIdHint();
 
     // 无固定期限 goes with the end date it replaces, right of its box, so that the two contract

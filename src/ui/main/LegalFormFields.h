@@ -41,7 +41,8 @@ public:
 
     // Places the ID hint to the right of the ID input and the 无固定期限 box to the right of the
     // contract's end date (both just laid out), `width` pixels wide; each hides with its input.
-    void placeBesideInputs(int width);
+    // The hint is `idGrowth` narrower: what the ID input grew by beyond an input's width.
+    void placeBesideInputs(int width, int idGrowth = 0);
 
     // Why Generate must not make a certificate of `templateText` from these inputs: the contract
     // ends before it starts while the template states the term. Empty when nothing is wrong.

@@ -6,6 +6,7 @@
 #include "ui/common/SaveFileDialog.h"
 #include "register/CertificateRegister.h"
 #include "register/IdMask.h"
+#include "register/LeaverDuties.h"
 #include "register/RegisterCsv.h"
 #include "register/VerifyReport.h"
 #include "ui/register/CVerifyDlg.h"
@@ -44,6 +45,16 @@ template <class W> W* named(W* widget, const char* name, const QString& accessib
     widget->setObjectName(QString::fromLatin1(name));
     widget->setAccessibleName(accessible);
     return widget;
+}
+
+// A label that tells something: a screen reader speaks its text (a label without an accessible
+// name of its own is named by its text, and says so when the text changes); what the line is
+// goes into the description.
+QLabel* infoLabel(QLabel* label, const char* name, const QString& description)
+{
+    label->setObjectName(QString::fromLatin1(name));
+    label->setAccessibleDescription(description);
+    return label;
 }
 
 QString localTime(const QDateTime& t)
@@ -99,8 +110,15 @@ void CRegisterDlg::buildControls()
         m_from->setEnabled(on);
         m_to->setEnabled(on);
     });
+    // The kind of date gets a label of its own: on Linux a screen reader names a drop-down by
+    // its entry unless a label says what it is.
+    auto* dateFieldLabel = new QLabel(QStringLiteral("日期种类："), this);
+    dateFieldLabel->setBuddy(m_dateField);
+    auto* dateField = new QHBoxLayout;
+    dateField->addWidget(dateFieldLabel);
+    dateField->addWidget(m_dateField, 1);
     search->addWidget(m_byDate, 1, 0);
-    search->addWidget(m_dateField, 1, 1);
+    search->addLayout(dateField, 1, 1);
     auto* fromLabel = new QLabel(QStringLiteral("从："), this);
     fromLabel->setBuddy(m_from);
     search->addWidget(fromLabel, 1, 2);
@@ -117,11 +135,11 @@ void CRegisterDlg::buildControls()
     connect(find, &QPushButton::clicked, this, &CRegisterDlg::OnSearch);
     connect(clear, &QPushButton::clicked, this, &CRegisterDlg::OnClearSearch);
 
-    m_list = named(new QTableWidget(0, 7, this), "registerList", QStringLiteral("登记列表"));
+    m_list = named(new QTableWidget(0, 8, this), "registerList", QStringLiteral("登记列表"));
     m_list->setHorizontalHeaderLabels({QStringLiteral("证明编号"), QStringLiteral("姓名"),
                                        QStringLiteral("身份证号"), QStringLiteral("公司名称"),
                                        QStringLiteral("离职日期"), QStringLiteral("状态"),
-                                       QStringLiteral("最后事件")});
+                                       QStringLiteral("最后事件"), QStringLiteral("出具时间")});
     m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
     // Tab goes on to the next control instead of through every cell; arrows move in the list.
     m_list->setTabKeyNavigation(false);
@@ -135,7 +153,7 @@ void CRegisterDlg::buildControls()
     auto* paging = new QHBoxLayout;
     m_previous = button(this, QStringLiteral("上一页"), "previousPageButton");
     m_next = button(this, QStringLiteral("下一页"), "nextPageButton");
-    m_pageLabel = named(new QLabel(this), "pageLabel", QStringLiteral("条数"));
+    m_pageLabel = infoLabel(new QLabel(this), "pageLabel", QStringLiteral("条数"));
     paging->addWidget(m_pageLabel, 1);
     paging->addWidget(m_previous);
     paging->addWidget(m_next);
@@ -146,7 +164,7 @@ void CRegisterDlg::buildControls()
     auto* detail = new QWidget(this);
     auto* detailLayout = new QVBoxLayout(detail);
     detailLayout->setContentsMargins(0, 0, 0, 0);
-    m_entryLabel = named(new QLabel(detail), "entryLabel", QStringLiteral("登记信息"));
+    m_entryLabel = infoLabel(new QLabel(detail), "entryLabel", QStringLiteral("登记信息"));
     m_entryLabel->setWordWrap(true);
     m_entryLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_text = named(new QPlainTextEdit(detail), "entryText", QStringLiteral("登记的证明文本"));
@@ -235,8 +253,9 @@ void CRegisterDlg::reload()
     m_list->setRowCount(static_cast<int>(rows->size()));
     for (int i = 0; i < rows->size(); ++i) {
         const EntrySummary& r = rows->at(i);
-        const QStringList cells = {r.number,    r.name,         idText(r.idNumber), r.company,
-                                   r.leaveDate, statusLabel(r), lastEventLabel(r)};
+        const QStringList cells = {r.number,       r.name,           idText(r.idNumber),
+                                   r.company,      r.leaveDate,      statusLabel(r),
+                                   lastEventLabel(r), issueTiming(r)};
         for (int c = 0; c < cells.size(); ++c) {
             auto* item = new QTableWidgetItem(cells[c]);
             item->setData(Qt::UserRole, r.id);
@@ -255,6 +274,32 @@ void CRegisterDlg::reload()
     } else {
         showEntry(0);
     }
+}
+
+void CRegisterDlg::setToday(const QDate& day)
+{
+    m_today = day;
+    reload();
+}
+
+QString CRegisterDlg::issueTiming(const EntrySummary& r) const
+{
+    const QDate today = m_today.isValid() ? m_today : QDate::currentDate();
+    if (!r.issued) {
+        return isOverdueDraft(r.issued, r.leaveDay, today)
+                   ? QStringLiteral("待出具，已过 %1 天").arg(r.leaveDay.daysTo(today))
+                   : QString();
+    }
+    if (!r.leaveDay.isValid()) {
+        return {};
+    }
+    // The first time the certificate left: the entry's oldest event.
+    QString error;
+    const std::optional<Entry> e = m_reg->entry(r.id, &error);
+    if (!e || e->events.isEmpty()) {
+        return {};
+    }
+    return issueTimingText(r.leaveDay, e->events.first().at.toLocalTime().date());
 }
 
 void CRegisterDlg::OnSearch()
@@ -316,8 +361,8 @@ void CRegisterDlg::showEntry(qint64 id)
     // The text shown and printed again is the one that left last (or the generated one).
     // The ID number inside the text is hidden as in the list until the user asks for it.
     QString text = e.versions.isEmpty() ? QString() : e.versions.last().text;
-    if (!m_fullIds && !e.summary.idNumber.isEmpty()) {
-        text.replace(e.summary.idNumber, maskIdNumber(e.summary.idNumber), Qt::CaseInsensitive);
+    if (!m_fullIds) {
+        text = maskIdNumberIn(text, e.summary.idNumber);
     }
     m_text->setPlainText(text);
     m_events->setRowCount(static_cast<int>(e.events.size()));

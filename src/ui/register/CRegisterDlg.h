@@ -2,6 +2,7 @@
 
 #include "register/RegisterTypes.h"
 
+#include <QDate>
 #include <QDialog>
 
 class QCheckBox;
@@ -33,6 +34,9 @@ public:
     QTableWidget* eventList() const { return m_events; }
     // The entry whose text is shown; 0 when none.
     qint64 shownEntry() const { return m_entry ? m_entry->summary.id : 0; }
+    // The day the deadlines are counted to (today unless a test says otherwise); the list is
+    // read again.
+    void setToday(const QDate& day);
 
 public slots:
     void OnSearch();
@@ -55,6 +59,9 @@ private:
     void reload();
     void showEntry(qint64 id);
     QString idText(const QString& id) const;
+    // When the certificate first left, against its leaving day ("逾期 2 天"), or how long a
+    // draft is overdue; empty when there is nothing to say.
+    QString issueTiming(const Register::EntrySummary& r) const;
     void recordEvent(Register::EventKind kind, const QString& text);
 
     Register::CertificateRegister* m_reg;
@@ -62,6 +69,7 @@ private:
     qint64 m_total = 0;
     std::optional<Register::Entry> m_entry;
     bool m_fullIds = false;
+    QDate m_today;
 
     QLineEdit* m_name = nullptr;
     QLineEdit* m_idNumber = nullptr;

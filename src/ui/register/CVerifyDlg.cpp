@@ -2,9 +2,11 @@
 
 #include "ui/common/Notifier.h"
 #include "register/CertificateRegister.h"
+#include "register/IdMask.h"
 #include "register/VerifyReport.h"
 
 #include <QDialogButtonBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -39,7 +41,16 @@ CVerifyDlg::CVerifyDlg(Register::CertificateRegister* reg, QWidget* parent)
     verify->setObjectName(QStringLiteral("verifyButton"));
     verify->setAccessibleName(QStringLiteral("查验"));
     verify->setAutoDefault(false);
-    layout->addWidget(verify, 0, Qt::AlignLeft);
+    m_fullId = new QPushButton(QStringLiteral("显示完整身份证号"), this);
+    m_fullId->setObjectName(QStringLiteral("showFullIdButton"));
+    m_fullId->setAccessibleName(QStringLiteral("显示完整身份证号"));
+    m_fullId->setAutoDefault(false);
+    m_fullId->setCheckable(true);
+    auto* commands = new QHBoxLayout;
+    commands->addWidget(verify);
+    commands->addWidget(m_fullId);
+    commands->addStretch(1);
+    layout->addLayout(commands);
     layout->addWidget(new QLabel(QStringLiteral("查验结果："), this));
     m_report = textBox(this, QStringLiteral("verifyReport"), QStringLiteral("查验结果"), true);
     layout->addWidget(m_report, 3);
@@ -53,32 +64,52 @@ CVerifyDlg::CVerifyDlg(Register::CertificateRegister* reg, QWidget* parent)
     layout->addWidget(buttons);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(verify, &QPushButton::clicked, this, &CVerifyDlg::OnVerify);
+    connect(m_fullId, &QPushButton::toggled, this, &CVerifyDlg::showResult);
     resize(720, 640);
 }
 
 void CVerifyDlg::OnVerify()
 {
     const QString input = m_input->toPlainText();
-    m_report->clear();
-    m_recorded->clear();
+    m_result.reset();
+    showResult();
     if (input.trimmed().isEmpty()) {
         Notifier::information(this, QStringLiteral("请输入证明编号，或粘贴证明全文。"));
         return;
     }
     QString error;
-    const std::optional<Register::VerifyResult> result = m_reg->verify(input, &error);
-    if (!result) {
+    m_result = m_reg->verify(input, &error);
+    if (!m_result) {
         Notifier::information(this, error);
         return;
     }
-    m_report->setPlainText(Register::verifyReport(*result));
-    if (result->entry && !result->entry->versions.isEmpty()) {
+    showResult();
+}
+
+void CVerifyDlg::showResult()
+{
+    m_report->clear();
+    m_recorded->clear();
+    if (!m_result) {
+        return;
+    }
+    const Register::VerifyResult& result = *m_result;
+    const QString id = result.entry ? result.entry->summary.idNumber : QString();
+    const bool full = m_fullId->isChecked();
+    // The report names the person with the ID number masked; the excerpts of a difference may
+    // hold it whole. Both follow the button, like the text.
+    QString report = Register::maskIdNumberIn(Register::verifyReport(result), id);
+    if (full && !id.isEmpty()) {
+        report.replace(Register::maskIdNumber(id), id);
+    }
+    m_report->setPlainText(report);
+    if (result.entry && !result.entry->versions.isEmpty()) {
         // The version the text matched or was compared with; the latest for a number alone.
-        const int wanted = result->matchedVersion > 0 ? result->matchedVersion
-                                                      : result->entry->versions.last().versionNo;
-        for (const Register::Version& v : result->entry->versions) {
+        const int wanted = result.matchedVersion > 0 ? result.matchedVersion
+                                                     : result.entry->versions.last().versionNo;
+        for (const Register::Version& v : result.entry->versions) {
             if (v.versionNo == wanted) {
-                m_recorded->setPlainText(v.text);
+                m_recorded->setPlainText(full ? v.text : Register::maskIdNumberIn(v.text, id));
             }
         }
     }

@@ -263,6 +263,55 @@ TEST_F(PgConnectFailure, ServiceNameNamesTheLibrary)
     EXPECT_EQ(direct->libraryName(), m_db.name());
 }
 
+// The connect timeout is the administrator's where one is named: in the connection text (as
+// kavri.conf holds it), in the service, or in the user's environment; kavri's 5 s elsewhere.
+TEST_F(PgConnectFailure, ConnectTimeoutNamedByTheTextTheServiceOrTheEnvironmentWins)
+{
+    ASSERT_TRUE(m_db.isValid());
+    QTemporaryDir dir;
+    QFile file(dir.filePath(QStringLiteral("pg_service.conf")));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    const QString server = QStringLiteral("host=%1\nport=%2\ndbname=%3\nuser=%4\n")
+                               .arg(m_db.cluster().host, m_db.cluster().port, m_db.name(),
+                                    m_db.cluster().superuser);
+    file.write((QStringLiteral("[timed]\nconnect_timeout=17\n") + server +
+                QStringLiteral("[plain]\n") + server)
+                   .toUtf8());
+    file.close();
+    qputenv("PGSERVICEFILE", file.fileName().toUtf8());
+    const QByteArray environment = qgetenv("PGCONNECT_TIMEOUT");
+    const struct
+    {
+        const char* conninfo;
+        const char* environment; // PGCONNECT_TIMEOUT for this connect, null: as it was
+        const char* timeout;
+    } cases[] = {
+        {"service=timed", nullptr, "17"},
+        {"service=timed connect_timeout=9", nullptr, "9"},
+        {"service=plain connect_timeout=9", nullptr, "9"},
+        {"service=plain", "11", "11"},
+        {"service=timed", "11", "17"},
+        {"service=plain", nullptr, "5"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.conninfo);
+        // The fixture's connect, the process's first, put kavri's default into the environment
+        // where it held none; each case that changes it puts back what was there.
+        if (c.environment) {
+            qputenv("PGCONNECT_TIMEOUT", c.environment);
+        }
+        QString error;
+        const auto connection = PgConnection::open(QString::fromLatin1(c.conninfo), &error);
+        if (c.environment) {
+            environment.isNull() ? qunsetenv("PGCONNECT_TIMEOUT")
+                                 : qputenv("PGCONNECT_TIMEOUT", environment);
+        }
+        ASSERT_TRUE(connection) << error.toStdString();
+        EXPECT_EQ(connection->setting("connect_timeout"), QString::fromLatin1(c.timeout));
+    }
+    qunsetenv("PGSERVICEFILE");
+}
+
 } // namespace
 
 namespace {

@@ -18,8 +18,11 @@
 #include "ui/register/CVerifyDlg.h"
 
 #include <QComboBox>
+#include <QFile>
 #include <QLineEdit>
 #include <QPointer>
+#include <QPushButton>
+#include <QSignalSpy>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -33,7 +36,16 @@ std::string listed(const QStringList& list)
     return list.join(QStringLiteral("; ")).toStdString();
 }
 
-// The three checks every window must pass.
+// What a screen reader misses of what the window shows: labels whose text it does not hear and
+// drop-downs it cannot name.
+void expectShownTextSpoken(QWidget* window)
+{
+    const std::string title = window->windowTitle().toStdString();
+    EXPECT_EQ(listed(unspokenLabels(window)), "") << title;
+    EXPECT_EQ(listed(unlabelledDropDowns(window)), "") << title;
+}
+
+// The checks every window must pass.
 void expectSpokenAndReachable(QWidget* window)
 {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
@@ -41,6 +53,7 @@ void expectSpokenAndReachable(QWidget* window)
     EXPECT_EQ(listed(unnamed(window)), "") << title;
     EXPECT_EQ(listed(sharedNames(window)), "") << title;
     EXPECT_EQ(listed(unreachedByTab(window)), "") << title;
+    expectShownTextSpoken(window);
 }
 
 std::string nameOf(QWidget* window, const char* objectName)
@@ -162,6 +175,78 @@ TEST_F(AccessibleNames, BatchDialog)
     dialog.show();
     expectSpokenAndReachable(&dialog);
     EXPECT_EQ(nameOf(&dialog, "batchChooseSheet"), "选择表格");
+}
+
+// Labels whose text changes while the window is open say the new text: the sheet's summary,
+// the result of a run, the register's count and the selected entry; the bottom button of the
+// batch dialog is named by what it shows.
+TEST_F(AccessibleNames, LabelsSpeakTheirTextAsItChanges)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    QString error;
+    auto reg =
+        Register::CertificateRegister::open(dir.filePath(QStringLiteral("register.db")), &error);
+    ASSERT_TRUE(reg) << error.toStdString();
+    for (const char16_t* name : {u"张三", u"李四"}) {
+        Register::NewEntry entry;
+        entry.templateName = QStringLiteral("标准模板");
+        entry.templateText = QStringLiteral("兹证明【姓名】离职。");
+        entry.values = {{QStringLiteral("姓名"), QString::fromUtf16(name)}};
+        ASSERT_TRUE(reg->addEntry(
+            entry, [](const QString& number) { return QStringLiteral("证明 ") + number; },
+            &error))
+            << error.toStdString();
+    }
+    {
+        CRegisterDlg window(reg.get());
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+        EXPECT_EQ(nameOf(&window, "pageLabel"), "共 2 条，第 1–2 条");
+        for (int row : {0, 1}) {
+            window.list()->selectRow(row);
+            const QString name = window.list()->item(row, 1)->text();
+            EXPECT_NE(QString::fromStdString(nameOf(&window, "entryLabel")).indexOf(name), -1)
+                << name.toStdString();
+            expectShownTextSpoken(&window);
+        }
+        auto* search = window.findChild<QLineEdit*>(QStringLiteral("searchName"));
+        ASSERT_TRUE(search);
+        search->setText(QStringLiteral("李四"));
+        QTest::keyClick(search, Qt::Key_Return);
+        EXPECT_EQ(nameOf(&window, "pageLabel"), "共 1 条，第 1–1 条");
+    }
+
+    const QString sheet = dir.filePath(QStringLiteral("名单.csv"));
+    {
+        QFile file(sheet);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(QStringLiteral("姓名,离职日期\r\n张三,2024-05-31\r\n李四,2024-06-30\r\n"
+                                  "王五,2024-02-30\r\n赵六,2024-07-31\r\n钱七,2024-08-31\r\n")
+                       .toUtf8());
+    }
+    CBatchDlg::Setup setup;
+    setup.templateName = QStringLiteral("通用模板");
+    setup.templateText = QStringLiteral("兹证明【姓名】于【离职日期】离职。");
+    CBatchDlg dialog(nullptr, setup);
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    EXPECT_EQ(nameOf(&dialog, "batchSheetInfo"), "请选择表格文件。");
+    dialog.loadSheet(sheet);
+    EXPECT_NE(nameOf(&dialog, "batchSheetInfo").find("可生成 4 行，有问题 1 行"), std::string::npos)
+        << nameOf(&dialog, "batchSheetInfo");
+    expectShownTextSpoken(&dialog);
+
+    auto* folder = dialog.findChild<QLineEdit*>(QStringLiteral("batchFolder"));
+    ASSERT_TRUE(folder);
+    folder->setText(dir.filePath(QStringLiteral("证明")));
+    QSignalSpy finished(&dialog, &CBatchDlg::batchFinished);
+    QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("batchStart")), Qt::LeftButton);
+    ASSERT_TRUE(finished.wait(30000));
+    EXPECT_EQ(nameOf(&dialog, "batchSummary").rfind("已写入 4 份离职证明；跳过 1 行", 0), 0u)
+        << nameOf(&dialog, "batchSummary");
+    EXPECT_EQ(nameOf(&dialog, "batchCancel"), "关闭");
+    expectShownTextSpoken(&dialog);
 }
 
 TEST_F(AccessibleNames, PrintPreviewAndAboutBox)

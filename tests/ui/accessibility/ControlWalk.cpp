@@ -6,10 +6,14 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QHash>
+#include <QLabel>
+#include <QTextDocument>
 #include <QRadioButton>
 #include <QSet>
 #include <QTest>
 #include <QWidget>
+
+#include <algorithm>
 
 namespace ControlWalk {
 
@@ -161,6 +165,51 @@ QStringList unreachedByTab(QWidget* window)
     for (QWidget* w : enabled) {
         if (!reached.contains(w)) {
             result.append(describe(w));
+        }
+    }
+    return result;
+}
+
+QStringList unspokenLabels(QWidget* window)
+{
+    QStringList result;
+    for (QLabel* label : window->findChildren<QLabel*>()) {
+        if (label->window() != window || !label->isVisibleTo(window)) {
+            continue;
+        }
+        QString shown = label->text();
+        if (label->textFormat() == Qt::RichText ||
+            (label->textFormat() == Qt::AutoText && Qt::mightBeRichText(shown))) {
+            QTextDocument document;
+            document.setHtml(shown);
+            shown = document.toPlainText();
+        }
+        shown = shown.remove(u'&').trimmed();
+        // A mark (！) says nothing in words; its name says what it means.
+        if (std::none_of(shown.cbegin(), shown.cend(),
+                         [](QChar c) { return c.isLetterOrNumber(); })) {
+            continue;
+        }
+        QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(label);
+        const QString name = iface ? iface->text(QAccessible::Name) : QString();
+        const QString description = iface ? iface->text(QAccessible::Description) : QString();
+        if (!name.contains(shown) && !description.contains(shown)) {
+            result.append(label->objectName() + QStringLiteral(": ") + shown);
+        }
+    }
+    return result;
+}
+
+QStringList unlabelledDropDowns(QWidget* window)
+{
+    QStringList result;
+    for (QComboBox* box : window->findChildren<QComboBox*>()) {
+        if (box->window() != window || !box->isVisibleTo(window)) {
+            continue;
+        }
+        QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(box);
+        if (!iface || iface->relations(QAccessible::Label).isEmpty()) {
+            result.append(describe(box));
         }
     }
     return result;

@@ -30,4 +30,13 @@ QStringList sharedNames(QWidget* window);
 // A radio button whose group holds its check elsewhere is reached by the arrow keys instead.
 QStringList unreachedByTab(QWidget* window);
 
+// "<object name>: <text>" of each shown label whose text a screen reader does not hear: neither
+// its accessible name nor its description holds the text it shows. A label that says nothing in
+// words (empty, a picture, a mark such as "！") is not listed.
+QStringList unspokenLabels(QWidget* window);
+
+// "<class> <object name>" of each shown drop-down that no label is linked to. On Linux a screen
+// reader names a combo box by its current entry; the label relation says what the box is.
+QStringList unlabelledDropDowns(QWidget* window);
+
 } // namespace ControlWalk

@@ -6,6 +6,7 @@
 #include "ui/library/CModXxxDlg.h"
 
 #include <QLabel>
+#include <QStandardPaths>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -62,6 +63,25 @@ TEST(TemplateCompletenessLine, IsAHintAndNeverRefusesSaving)
     QTest::mouseClick(okButton(&editor), Qt::LeftButton);
     EXPECT_EQ(editor.result(), QDialog::Accepted);
     EXPECT_EQ(editor.m_strText, QStringLiteral("兹证明【姓名】已离职。"));
+    EXPECT_TRUE(notes.notices().isEmpty());
+}
+
+// Words of the template that state fault or dispute are named on the line; stating that there
+// is none is no hit.
+TEST(TemplateCompletenessLine, NamesWordingThatStatesFaultOrDispute)
+{
+    // Not the user's own phrase list: the delivered one.
+    QStandardPaths::setTestModeEnabled(true);
+    RecordingNotifier notes;
+    CAddXxxDlg editor;
+    openEditor(&editor, &editor, QStringLiteral("添加离职模板"));
+    QLabel* line = completenessLine(&editor);
+    typeText(textBox(&editor), QStringLiteral("【姓名】于【离职日期】离职，与我公司无未了结的劳动争议"));
+    EXPECT_EQ(line->text(), QStringLiteral("模板未写明：合同期限、工作岗位、工作年限"));
+    typeText(textBox(&editor), QStringLiteral("。因能力不足予以辞退，双方存在劳动争议"));
+    EXPECT_EQ(line->text(), QStringLiteral("模板未写明：合同期限、工作岗位、工作年限；"
+                                           "措辞提示：“能力不足”“辞退”“劳动争议”"));
+    EXPECT_TRUE(line->toolTip().contains(QStringLiteral("“辞退”：")));
     EXPECT_TRUE(notes.notices().isEmpty());
 }
 

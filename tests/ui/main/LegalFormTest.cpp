@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -233,6 +234,57 @@ TEST_F(LegalFormTest, TheRegisterKeepsTheNewValuesOnlyForATemplateThatStatesThem
               (Register::FormValue{QStringLiteral("合同终止日期"), QString()}));
     EXPECT_EQ(second->values.value(11),
               (Register::FormValue{QStringLiteral("无固定期限"), QStringLiteral("是")}));
+}
+
+// How far the box's text had to scroll for its cursor to reach the end of `text`: 0 when the
+// box shows the whole text. The box places its text when it paints.
+int scrolledToShowTheEnd(QLineEdit* box, const QString& text)
+{
+    box->setText(text);
+    box->setCursorPosition(0);
+    box->grab();
+    const int start = box->inputMethodQuery(Qt::ImCursorRectangle).toRect().x();
+    box->setCursorPosition(int(text.size()));
+    box->grab();
+    const int end = box->inputMethodQuery(Qt::ImCursorRectangle).toRect().x();
+    // Fractional advances may round a pixel either way.
+    return std::max(0, QFontMetrics(box->font()).horizontalAdvance(text) - (end - start) - 1);
+}
+
+// An 18-character ID number is seen whole, and its box leaves the next column's label alone.
+void expectWholeIdNumbers(CkavriDlg* window)
+{
+    auto* id = window->control<QLineEdit>(kIdNumber);
+    ASSERT_TRUE(id->isVisible());
+    for (const QString& number : {QStringLiteral("11010519491231002X"),
+                                  QStringLiteral("888888888888888888"),
+                                  QStringLiteral("44444444444444444X")}) {
+        EXPECT_EQ(scrolledToShowTheEnd(id, number), 0)
+            << number.toStdString() << " in a box " << id->width() << " wide";
+    }
+    // Beside it, or below: the company's label starts right of the box.
+    QWidget* company = window->control(kCompanyLabel);
+    if (company->y() == id->y()) {
+        EXPECT_GT(company->x(), id->geometry().right());
+    }
+    // The hint beside it ends where the next column starts.
+    id->setText(QStringLiteral("1101051949"));
+    auto* hint = window->control<QLabel>(kIdHint);
+    ASSERT_TRUE(hint->isVisible());
+    EXPECT_GE(hint->x(), id->geometry().right());
+    if (company->y() == id->y()) {
+        EXPECT_LE(hint->geometry().right(), company->x());
+    }
+}
+
+TEST_F(LegalFormTest, AnEighteenCharacterIdNumberIsSeenWholeInTheFirstColumn)
+{
+    expectWholeIdNumbers(openWithTemplate(QStringLiteral("【姓名】【性别】【身份证号】【公司名称】")));
+}
+
+TEST_F(LegalFormTest, AnEighteenCharacterIdNumberIsSeenWholeInTheSecondColumn)
+{
+    expectWholeIdNumbers(openWithTemplate(QStringLiteral("【姓名】【身份证号】【公司名称】")));
 }
 
 TEST_F(LegalFormTest, TheIdHintAppearsAndVanishesAsTheNumberIsTyped)

@@ -92,6 +92,22 @@ TEST_F(RegisterFromMainWindowTest, GenerateMakesANumberedDraftBesideTheLibrary)
                     .contains(QStringLiteral("LZ%1-000002").arg(QDate::currentDate().year())));
 }
 
+TEST_F(RegisterFromMainWindowTest, AControlCharacterInAFieldIsRefusedAndNothingIsNumbered)
+{
+    CkavriDlg* window = generate(QStringLiteral("张\u202E三fdp.exe"));
+    EXPECT_EQ(m_notifier.texts(),
+              QStringList{QStringLiteral("姓名中有不可见的文字方向控制符（U+202E），请删去后再试")});
+    EXPECT_EQ(GetCtrlText(window, kResult), QString());
+    EXPECT_FALSE(QFile::exists(registerPath()));
+
+    // Markup and placeholders in a field are text: the register and the box show them as typed.
+    generate(QStringLiteral("<br>【证明编号】"));
+    EXPECT_TRUE(GetCtrlText(window, kResult)
+                    .endsWith(QStringLiteral("编号") + firstNumber() +
+                              QStringLiteral("|<br>【证明编号】")))
+        << GetCtrlText(window, kResult).toStdString();
+}
+
 TEST_F(RegisterFromMainWindowTest, CopyPdfAndPrintAreEventsWithTheTextAsItLeft)
 {
     CkavriDlg* window = generate(QStringLiteral("张三"));

@@ -239,6 +239,71 @@ TEST_F(RegisterWindowTest, VerifyShowsWhereAPastedTextDiffers)
     EXPECT_EQ(notifier.texts().value(0), QStringLiteral("请输入证明编号，或粘贴证明全文。"));
 }
 
+TEST_F(RegisterWindowTest, VerifyOfATextWithoutANumberShowsTheClosestWithTheIdMasked)
+{
+    QString error;
+    const auto made = reg->addEntry(
+        person("赵六", "11010519491231002X", "2026年3月31日"),
+        [](const QString&) {
+            return QStringLiteral("离职证明\r\n\r\n兹证明赵六（身份证号：11010519491231002X）"
+                                  "于2026年3月31日离职。\r\n");
+        },
+        &error);
+    ASSERT_TRUE(made) << error.toStdString();
+    CVerifyDlg dlg(reg.get());
+    dlg.input()->setPlainText(QStringLiteral(
+        "离职证明\n\n兹证明赵六（身份证号：11010519491231002X）于2026年3月30日离职。\n"));
+    click(dlg, "verifyButton");
+    const QString report = dlg.report()->toPlainText();
+    EXPECT_TRUE(report.startsWith(QStringLiteral("文本中没有证明编号。按文本中的姓名和身份证号，"
+                                                 "最接近的是编号为 LZ2026-000003 的证明")))
+        << report.toStdString();
+    EXPECT_FALSE(report.contains(QStringLiteral("11010519491231002X")));
+    EXPECT_EQ(dlg.recorded()->toPlainText(),
+              QStringLiteral("离职证明\n\n兹证明赵六（身份证号：110105********002X）"
+                             "于2026年3月31日离职。\n"));
+
+    click(dlg, "showFullIdButton");
+    EXPECT_EQ(dlg.recorded()->toPlainText(),
+              QStringLiteral("离职证明\n\n兹证明赵六（身份证号：11010519491231002X）"
+                             "于2026年3月31日离职。\n"));
+    EXPECT_TRUE(dlg.report()->toPlainText().contains(QStringLiteral("身份证号：11010519491231002X")));
+    click(dlg, "showFullIdButton");
+    EXPECT_TRUE(dlg.recorded()->toPlainText().contains(QStringLiteral("110105********002X")));
+    EXPECT_TRUE(notifier.notices().isEmpty());
+}
+
+// The last column: how long after its leaving day a certificate first left, or how long a
+// draft has been due.
+TEST_F(RegisterWindowTest, TheListSaysHowLateEachCertificateFirstLeft)
+{
+    QString error;
+    clock = QDateTime(QDate(2026, 3, 30), QTime(10, 0));
+    const IssuedEntry late = add(person("赵六", "110101199001015678", "2026年3月31日"));
+    clock = QDateTime(QDate(2026, 4, 2), QTime(10, 0));
+    ASSERT_TRUE(reg->recordEvent(late.id, EventKind::Printed, late.text, &error));
+    clock = QDateTime(QDate(2026, 4, 9), QTime(10, 0));
+    ASSERT_TRUE(reg->recordEvent(late.id, EventKind::Printed, late.text, &error));
+    clock = QDateTime(QDate(2026, 12, 7), QTime(9, 30));
+
+    CRegisterDlg dlg(reg.get());
+    dlg.setToday(QDate(2026, 12, 8));
+    ASSERT_EQ(dlg.list()->rowCount(), 4);
+    // The list is in the order of the numbers, newest first.
+    const QStringList expected = {
+        QStringLiteral("LZ2026-000003|逾期 2 天"),           // 赵六, printed on 2026-04-02 first
+        QStringLiteral("LZ2026-000002|待出具，已过 278 天"), // 李四, leaving 2026-03-05
+        QStringLiteral("LZ2026-000001|逾期 277 天"),         // 张三, copied on 2026-12-07
+        QStringLiteral("LZ2023-000001|待出具，已过 1379 天"), // 王老五, leaving 2023-02-28
+    };
+    QStringList shown;
+    for (int row = 0; row < 4; ++row) {
+        shown << cell(dlg, row, 0) + u'|' + cell(dlg, row, 7);
+    }
+    EXPECT_EQ(shown, expected) << shown.join(u' ').toStdString();
+    EXPECT_EQ(dlg.list()->horizontalHeaderItem(7)->text(), QStringLiteral("出具时间"));
+}
+
 TEST_F(RegisterWindowTest, EveryControlHasAnAccessibleName)
 {
     CRegisterDlg dlg(reg.get());

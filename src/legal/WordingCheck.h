@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// The wording check of a certificate's text: phrases that state or suggest a fault or a dispute
+// (辞退, 开除, 劳动争议 ...) read as negative to the next employer and start disputes. The check
+// never blocks; it shows each hit in its context so that the clerk can decide.
+namespace Legal {
+
+// One phrase found in the text.
+struct WordingHit
+{
+    QString phrase;
+    qsizetype position = 0; // of the phrase in the text, in UTF-16 characters
+    QString context;        // the phrase with a few characters either side, on one line
+
+    bool operator==(const WordingHit&) const = default;
+};
+
+// The phrases kavri delivers, one per line as the office's file holds them (with its comment
+// lines); the office's own file starts as a copy of it.
+QString defaultWordingListText();
+
+// The phrases of a list file's text: one per line, blanks around a phrase dropped, empty lines
+// and lines starting with '#' skipped, each phrase once.
+QStringList parseWordingList(const QString& fileText);
+
+// Where the office's list is kept: kavri's folder under the user's configuration folder.
+QString wordingListPath();
+
+// The phrases of the office's list at `path`, or the delivered ones when there is no such file.
+// A file that exists but cannot be read gives the delivered phrases and a Chinese sentence in
+// *error (the caller shows it once).
+QStringList loadWordingList(const QString& path, QString* error);
+
+// Every place in `text` where one of `phrases` occurs, in the order of the text. A phrase whose
+// clause states an absence ("无未了结的劳动争议", "没有纠纷", "不存在劳动争议") is no hit. Where
+// phrases overlap (纠纷 inside 劳动纠纷) only the longest one found at a place counts.
+QList<WordingHit> checkWording(const QString& text, const QStringList& phrases);
+
+// The hits as the clerk reads them: one line per hit, "“劳动争议”：……双方存在劳动争议，……".
+QString describeWordingHits(const QList<WordingHit>& hits);
+
+} // namespace Legal

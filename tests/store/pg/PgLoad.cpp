@@ -125,22 +125,11 @@ int main(int argc, char** argv)
     if (at >= 0 && at + 1 < args.size()) {
         conninfo = args.at(at + 1);
     } else {
+        // The test clusters start without fsync; this one gets a production server's settings.
+        qputenv("KAVRI_PG_FSYNC", fsync ? "on" : "off");
         cluster = std::make_unique<PgOwnCluster>();
         if (!cluster->isValid()) {
             std::fprintf(stderr, "no cluster: %s\n", qPrintable(cluster->output()));
-            return 1;
-        }
-        // The test clusters start without fsync; this one gets a production server's settings.
-        QString error;
-        const auto super = PgConnection::open(
-            PgTestCluster::conninfo(cluster->info(), QStringLiteral("postgres")), &error);
-        if (!super ||
-            !super->execute(QStringLiteral("alter system set fsync = ") +
-                                (fsync ? QStringLiteral("on") : QStringLiteral("off")),
-                            &error) ||
-            !super->execute(QStringLiteral("alter system set synchronous_commit = on"), &error) ||
-            !super->execute(QStringLiteral("select pg_reload_conf()"), &error)) {
-            std::fprintf(stderr, "settings: %s\n", qPrintable(error));
             return 1;
         }
         db = std::make_unique<PgTestDatabase>(cluster->info());

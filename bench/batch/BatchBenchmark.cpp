@@ -10,9 +10,9 @@
 
 #include "app/RegisterBatchRecorder.h"
 #include "batch/BatchWriter.h"
+#include "print/FontSubstitutions.h"
 #include "register/CertificateRegister.h"
 #include "register/RegisterFiles.h"
-#include "ui/common/FontSubstitutions.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -93,8 +93,8 @@ int runCase(const QString& mode, int count, int threads)
     std::unique_ptr<RegisterBatchRecorder> recorder;
     if (mode == u"register") {
         QString error;
-        reg = Register::CertificateRegister::open(dir.filePath(Register::kRegisterFileName),
-                                                  &error);
+        reg =
+            Register::CertificateRegister::open(dir.filePath(Register::kRegisterFileName), &error);
         if (!reg) {
             std::fprintf(stderr, "no register: %s\n", qPrintable(error));
             return 1;

@@ -2,11 +2,11 @@
 #include "print/CertificatePageLayout.h"
 #include "print/CertificatePagePainting.h"
 #include "print/CertificatePdfExport.h"
+#include "print/FontSubstitutions.h"
 #include "print/PainterCanvas.h"
 #include "print/ParagraphBreaker.h"
-#include "ui/common/FontSubstitutions.h"
 
-#include <QApplication>
+#include <QGuiApplication>
 #include <QBuffer>
 #include <QPainter>
 #include <QPdfWriter>
@@ -151,7 +151,7 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
-    QApplication app(argc, argv);
+    QGuiApplication app(argc, argv);
     InstallFontSubstitutions();
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

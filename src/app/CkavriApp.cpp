@@ -4,10 +4,10 @@
 #include "app/RegisterBatchRecorder.h"
 #include "app/SessionEndWatcher.h"
 #include "backup/KavriBackup.h"
-#include "print/CMyFrame.h"
 #include "ui/common/ApplicationSetup.h"
 #include "ui/common/Notifier.h"
 #include "ui/main/CkavriDlg.h"
+#include "ui/print/CMyFrame.h"
 #include "ui/register/RegisterSession.h"
 
 CkavriApp::CkavriApp(int& argc, char** argv) : QApplication(argc, argv)

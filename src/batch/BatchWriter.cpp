@@ -4,8 +4,8 @@
 #include "batch/BatchIssueRecorder.h"
 #include "batch/CombinedCertificatePdf.h"
 #include "compose/CertificateComposer.h"
+#include "print/CertificateBody.h"
 #include "print/CertificatePdfExport.h"
-#include "print/PrintCommands.h"
 
 #include <QDir>
 #include <QThread>
@@ -170,7 +170,7 @@ void BatchWriter::writePerRow(const QList<BatchRecord>& records, const BatchOutp
         pending.text = issueText(record);
         pending.path = folder.filePath(names.takeNameFor(record));
         auto task = std::make_shared<std::packaged_task<QString()>>(
-            [path = pending.path, body = PrintCommands::CertificateBody(pending.text)] {
+            [path = pending.path, body = CertificateBody(pending.text)] {
                 QString error;
                 if (!ExportCertificatePdf(path, body, &error)) {
                     return error.isEmpty() ? QStringLiteral("无法写入文件") : error;
@@ -212,7 +212,7 @@ void BatchWriter::writeCombined(const QList<BatchRecord>& records, const BatchOu
     for (; next < records.size() && !isCancelled(); ++next) {
         const BatchRecord& record = records.at(next);
         texts << issueText(record);
-        pdf.addPage(PrintCommands::CertificateBody(texts.back()));
+        pdf.addPage(CertificateBody(texts.back()));
         if (m_progress) {
             m_progress(m_done + int(next) + 1, m_total);
         }

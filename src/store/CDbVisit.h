@@ -1,28 +1,24 @@
 #pragma once
 
+#include "store/LibraryStore.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
 #include <functional>
 #include <memory>
-#include <optional>
 #include <utility>
 
 class SqlConnection;
 class RecordSet;
 
-// One row of a library tree: an entry's listed text and its itemid.
-struct TreeRecord
-{
-    QString text;
-    qint32 itemId = 0;
-};
-
-// The one data-access object of the program: holds the connection to the library file and
-// offers every record operation. Each operation builds one statement, runs it and copies what
-// it needs out of the result; nothing is cached. A failing statement is reported to the user
-// here (through StoreFeedback: error description followed by the statement text) and the
-// operation then returns its empty result, so callers carry on as after success.
+// The data-access object the windows share: holds the connection to the library and offers
+// every record operation. Each operation is the library store's (LibraryStore: the file's
+// SqliteLibraryStore or a team server's PgLibraryStore, chosen by the connection); nothing is
+// cached. What the store hands back as failed goes to the user through StoreFeedback (the
+// window's message box; error description followed by the statement text), once, and the
+// operation then returns its empty result, so callers carry on as after success. Code that
+// wants the failures itself uses store() directly.
 //
 // The reads hand back texts and rows; putting them into a combo box, list view or tree is the
 // business of the adapters in ui/controls/RecordControls.h, which keep these operations' names.
@@ -52,7 +48,15 @@ public:
     // not the connect worked), else "".
     const QString& TeamConninfo() const { return m_strTeamConninfo; }
 
-    // Runs one statement on m_pConnection; null after a failure (already reported).
+    // The library's operations on m_pConnection as part of this object's write unit: they hand
+    // back their failures instead of reporting them. With no connection every statement fails
+    // as not connected.
+    std::unique_ptr<LibraryStore> store();
+    // Shows the failures of an operation (StoreFeedback), each once, in order.
+    static void report(const StoreOutcome& outcome);
+
+    // Runs one statement of the caller's own, in the back end's dialect, on m_pConnection; null
+    // after a failure (already reported).
     std::unique_ptr<RecordSet> ExecuteSql(const QString& statement);
     // Closes the connection if open; the pointer is null afterwards.
     void CloseConnection(std::shared_ptr<SqlConnection>& connection);
@@ -106,28 +110,6 @@ public:
 private:
     QString m_strLibraryTitle;
     QString m_strTeamConninfo;
-
-    struct WriteUnit
-    {
-        // Declared, not defaulted: clang cannot default-construct a nested class with member
-        // initializers inside std::optional while the enclosing class is still incomplete.
-        WriteUnit() {}
-        bool begun = false;
-        bool failed = false;
-        QString lastStatement;
-        // What the statements at hand carry, named for a person ("公司名称"); empty for none.
-        QString subject;
-    };
-    // Lets a statement of the open unit run (taking the write lock first); false when it is
-    // skipped, the failure already reported.
-    bool AdmitToUnit(SqlConnection* connection, const QString& statement);
-    // A Generate's bookkeeping on a team server, outside any open unit: one batch, one round
-    // trip (PgBookkeeping), even with no value to keep, so that a server gone away is noticed
-    // here. False when the server cannot be reached (reported).
-    bool RememberOnServer(SqlConnection* connection,
-                          const QList<std::pair<QString, QString>>& values);
-    // The text to report for a failed statement; marks the open unit failed.
-    QString FailureText(const QString& error);
-
-    std::optional<WriteUnit> m_unit;
+    // The write transaction the operations at hand belong to.
+    WriteUnit m_unit;
 };

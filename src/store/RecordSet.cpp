@@ -4,6 +4,16 @@
 
 #include <sqlite3.h>
 
+std::unique_ptr<RecordSet> RecordSet::fromFile(sqlite3_stmt* stmt, int stepResult)
+{
+    return std::unique_ptr<RecordSet>(new RecordSet(stmt, stepResult));
+}
+
+std::unique_ptr<RecordSet> RecordSet::fromServer(std::unique_ptr<PgRecordSet> rows)
+{
+    return std::unique_ptr<RecordSet>(new RecordSet(std::move(rows)));
+}
+
 RecordSet::RecordSet(sqlite3_stmt* stmt, int stepResult) : m_stmt(stmt)
 {
     const int count = sqlite3_column_count(m_stmt);
@@ -17,8 +27,7 @@ RecordSet::RecordSet(sqlite3_stmt* stmt, int stepResult) : m_stmt(stmt)
     takeStep(stepResult);
 }
 
-RecordSet::RecordSet(std::unique_ptr<PgRecordSet> rows)
-    : m_stmt(nullptr), m_server(std::move(rows))
+RecordSet::RecordSet(std::unique_ptr<PgRecordSet> rows) : m_stmt(nullptr), m_server(std::move(rows))
 {
     m_eof = m_server->isEof();
 }

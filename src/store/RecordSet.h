@@ -14,6 +14,11 @@ class PgRecordSet;
 class RecordSet
 {
 public:
+    // The rows of a statement on the library file: takes ownership of stmt; stepResult is the
+    // result of its first step.
+    static std::unique_ptr<RecordSet> fromFile(sqlite3_stmt* stmt, int stepResult);
+    // The rows of a server's result.
+    static std::unique_ptr<RecordSet> fromServer(std::unique_ptr<PgRecordSet> rows);
     ~RecordSet();
     RecordSet(const RecordSet&) = delete;
     RecordSet& operator=(const RecordSet&) = delete;
@@ -31,10 +36,7 @@ public:
     const QString& error() const { return m_error; }
 
 private:
-    friend class SqlConnection;
-    // Takes ownership of stmt; stepResult is the result of its first step.
     RecordSet(sqlite3_stmt* stmt, int stepResult);
-    // The rows of a server's result.
     explicit RecordSet(std::unique_ptr<PgRecordSet> rows);
     int columnIndex(const QString& column) const;
     void takeStep(int stepResult);

@@ -1,10 +1,8 @@
+// The library file: the SQLCipher connection behind SqlConnection::open.
 #include "store/SqlConnection.h"
 
-#include "store/JetDialect.h"
-#include "store/LibraryTables.h"
 #include "store/RecordSet.h"
-#include "store/pg/PgConnection.h"
-#include "store/pg/PgRecordSet.h"
+#include "store/SqliteLibraryStore.h"
 
 #include <QByteArray>
 #include <QFile>
@@ -95,17 +93,50 @@ std::chrono::steady_clock::time_point after(int ms)
 
 } // namespace
 
-SqlConnection::SqlConnection(sqlite3* db) : m_db(db), m_lockDeadline(after(kBusyTimeoutMs))
+// One open, keyed connection to the library file.
+class FileConnection : public SqlConnection
+{
+public:
+    explicit FileConnection(sqlite3* db);
+    ~FileConnection() override;
+
+    bool isOpen() const override { return m_db != nullptr; }
+    bool isReadOnly() const override;
+    void close() override;
+    std::unique_ptr<RecordSet> execute(const QString& statement, QString* error) override;
+    bool beginWrite(QString* error) override;
+    bool commit(QString* error) override;
+    void rollback() override;
+    bool inTransaction() const override;
+    std::unique_ptr<LibraryStore> libraryStore(WriteUnit& unit) override;
+
+private:
+    static int waitForLock(void* self, int attempt);
+    QString errorText() const;
+
+    sqlite3* m_db;
+    // Until when a statement keeps waiting for another program's lock.
+    std::chrono::steady_clock::time_point m_lockDeadline;
+};
+
+SqlConnection::~SqlConnection() = default;
+
+bool SqlConnection::isStorable(const QString& text)
+{
+    return QStringView(text).isValidUtf16() && !text.contains(QChar(0));
+}
+
+FileConnection::FileConnection(sqlite3* db) : m_db(db), m_lockDeadline(after(kBusyTimeoutMs))
 {
     // Replaces the plain busy timeout used while opening: the wait ends at a deadline that a
     // transaction sets once for all its statements.
-    sqlite3_busy_handler(m_db, &SqlConnection::waitForLock, this);
+    sqlite3_busy_handler(m_db, &FileConnection::waitForLock, this);
 }
 
-int SqlConnection::waitForLock(void* self, int attempt)
+int FileConnection::waitForLock(void* self, int attempt)
 {
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-        static_cast<SqlConnection*>(self)->m_lockDeadline - std::chrono::steady_clock::now());
+        static_cast<FileConnection*>(self)->m_lockDeadline - std::chrono::steady_clock::now());
     if (left.count() <= 0) {
         return 0;
     }
@@ -116,7 +147,7 @@ int SqlConnection::waitForLock(void* self, int attempt)
     return 1;
 }
 
-QString SqlConnection::errorText() const
+QString FileConnection::errorText() const
 {
     switch (sqlite3_errcode(m_db)) {
     case SQLITE_BUSY:
@@ -128,28 +159,14 @@ QString SqlConnection::errorText() const
     }
 }
 
-SqlConnection::SqlConnection(std::shared_ptr<PgConnection> server)
-    : m_db(nullptr), m_server(std::move(server)), m_lockDeadline(after(kBusyTimeoutMs))
-{
-}
-
-std::shared_ptr<SqlConnection> SqlConnection::openServer(const QString& conninfo, QString* error)
-{
-    std::shared_ptr<PgConnection> server = PgConnection::open(conninfo, error);
-    if (!server) {
-        return nullptr;
-    }
-    return std::shared_ptr<SqlConnection>(new SqlConnection(std::move(server)));
-}
-
-bool SqlConnection::isOpen() const
-{
-    return m_db != nullptr || (m_server && m_server->isOpen());
-}
-
-SqlConnection::~SqlConnection()
+FileConnection::~FileConnection()
 {
     close();
+}
+
+std::unique_ptr<LibraryStore> FileConnection::libraryStore(WriteUnit& unit)
+{
+    return std::make_unique<SqliteLibraryStore>(this, unit);
 }
 
 std::shared_ptr<SqlConnection> SqlConnection::open(const QString& path, const QString& password,
@@ -187,22 +204,16 @@ std::shared_ptr<SqlConnection> SqlConnection::open(const QString& path, const QS
         return nullptr;
     }
     useWriteAheadLog(db);
-    return std::shared_ptr<SqlConnection>(new SqlConnection(db));
+    return std::make_shared<FileConnection>(db);
 }
 
-bool SqlConnection::isReadOnly() const
+bool FileConnection::isReadOnly() const
 {
     return m_db && sqlite3_db_readonly(m_db, "main") == 1;
 }
 
-bool SqlConnection::beginWrite(QString* error)
+bool FileConnection::beginWrite(QString* error)
 {
-    if (m_server) {
-        // The five item tables are locked before the first read, so two clerks' bookkeeping
-        // runs one after the other and every library keeps one default.
-        using namespace LibraryTables;
-        return m_server->begin({kTemplate, kCompany, kDepartment, kPosition, kReason}, error);
-    }
     if (!m_db) {
         *error = kNotConnected;
         return false;
@@ -215,15 +226,8 @@ bool SqlConnection::beginWrite(QString* error)
     return true;
 }
 
-bool SqlConnection::commit(QString* error)
+bool FileConnection::commit(QString* error)
 {
-    if (m_server) {
-        if (!m_server->inTransaction()) {
-            *error = kNotConnected;
-            return false;
-        }
-        return m_server->commit(error);
-    }
     if (!inTransaction()) {
         *error = kNotConnected;
         return false;
@@ -236,30 +240,20 @@ bool SqlConnection::commit(QString* error)
     return true;
 }
 
-void SqlConnection::rollback()
+void FileConnection::rollback()
 {
-    if (m_server) {
-        m_server->rollback();
-        return;
-    }
     if (inTransaction()) {
         sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
     }
 }
 
-bool SqlConnection::inTransaction() const
+bool FileConnection::inTransaction() const
 {
-    if (m_server) {
-        return m_server->inTransaction();
-    }
     return m_db && sqlite3_get_autocommit(m_db) == 0;
 }
 
-void SqlConnection::close()
+void FileConnection::close()
 {
-    if (m_server) {
-        m_server->close();
-    }
     if (m_db) {
         // Everything this connection wrote goes from the log into the file itself, even while
         // another copy of the program keeps the file open: the file alone is then a complete
@@ -273,30 +267,24 @@ void SqlConnection::close()
     }
 }
 
-std::unique_ptr<RecordSet> SqlConnection::execute(const QString& statement, QString* error)
+std::unique_ptr<RecordSet> FileConnection::execute(const QString& statement, QString* error)
 {
     QString ignored;
     if (!error) {
         error = &ignored;
     }
-    if (!m_db && !m_server) {
+    if (!m_db) {
         *error = kNotConnected;
         return nullptr;
     }
-    // Half of a surrogate pair has no UTF-8 form: it would be stored as U+FFFD, a value other
-    // than the one given. A NUL would end the statement early. Such a statement is refused.
-    if (!QStringView(statement).isValidUtf16() || statement.contains(QChar(0))) {
+    if (!isStorable(statement)) {
         *error = kInvalidText;
         return nullptr;
-    }
-    if (m_server) {
-        std::unique_ptr<PgRecordSet> rows = m_server->execute(statement, error);
-        return rows ? std::unique_ptr<RecordSet>(new RecordSet(std::move(rows))) : nullptr;
     }
     if (!inTransaction()) {
         m_lockDeadline = after(kBusyTimeoutMs);
     }
-    const QByteArray text = TranslateJetStatement(statement).toUtf8();
+    const QByteArray text = statement.toUtf8();
     const char* begin = text.constData();
     const char* end = begin + text.size();
     sqlite3_stmt* stmt = nullptr;
@@ -322,5 +310,5 @@ std::unique_ptr<RecordSet> SqlConnection::execute(const QString& statement, QStr
         sqlite3_finalize(stmt);
         return nullptr;
     }
-    return std::unique_ptr<RecordSet>(new RecordSet(stmt, rc));
+    return RecordSet::fromFile(stmt, rc);
 }

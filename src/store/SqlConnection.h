@@ -1,17 +1,17 @@
 #pragma once
 
 #include <QString>
-#include <chrono>
 #include <memory>
 
-struct sqlite3;
+class LibraryStore;
 class PgConnection;
 class RecordSet;
+struct WriteUnit;
 
-// One open, keyed connection to the library file through SQLCipher, or, for a team, to the
-// library on a PostgreSQL server (openServer): the same statements, the same record sets. A
-// statement commits on its own unless a write transaction is open (beginWrite ... commit or
-// rollback).
+// One open connection to a library: the library file through SQLCipher (open), or a team's
+// library on a PostgreSQL server (openServer, in store/pg). A statement commits on its own
+// unless a write transaction is open (beginWrite ... commit or rollback). The library's
+// operations on the connection are those of its libraryStore().
 class SqlConnection
 {
 public:
@@ -27,31 +27,36 @@ public:
                                                QString* error);
     // Connects to a team library with a libpq connection text; null with the reason in *error.
     static std::shared_ptr<SqlConnection> openServer(const QString& conninfo, QString* error);
-    ~SqlConnection();
+    virtual ~SqlConnection();
     SqlConnection(const SqlConnection&) = delete;
     SqlConnection& operator=(const SqlConnection&) = delete;
 
-    bool isOpen() const;
-    // True for a team library on a server.
-    bool isServer() const { return m_server != nullptr; }
+    virtual bool isOpen() const = 0;
     // The server connection of a team library (null for the file).
-    PgConnection* server() const { return m_server.get(); }
-    bool isReadOnly() const;
-    void close();
+    virtual PgConnection* server() const { return nullptr; }
+    // True for a team library on a server.
+    bool isServer() const { return server() != nullptr; }
+    virtual bool isReadOnly() const = 0;
+    virtual void close() = 0;
 
-    // Runs exactly one statement, translated from the Jet dialect first. A text holding a
-    // second statement is refused without running anything. Null on failure, with *error set.
-    std::unique_ptr<RecordSet> execute(const QString& statement, QString* error);
+    // Runs exactly one statement of the caller's own, in the back end's dialect, as given. A
+    // text holding a second statement is refused without running anything. Null on failure,
+    // with *error set.
+    virtual std::unique_ptr<RecordSet> execute(const QString& statement, QString* error) = 0;
 
-    // A transaction that holds the write lock from its start (SQLite: BEGIN IMMEDIATE), so that
-    // what it reads cannot change under it before it writes. Every wait for another program's
-    // lock from here to commit or rollback shares one budget of kTransactionLockWaitMs.
-    bool beginWrite(QString* error);
+    // A transaction that holds the write lock from its start (the file: BEGIN IMMEDIATE; the
+    // server: the five item tables), so that what it reads cannot change under it before it
+    // writes. Every wait for another program's lock from here to commit or rollback shares one
+    // budget of kTransactionLockWaitMs.
+    virtual bool beginWrite(QString* error) = 0;
     // Ends the transaction; on failure the transaction is rolled back and *error is set.
-    bool commit(QString* error);
+    virtual bool commit(QString* error) = 0;
     // Undoes the transaction; does nothing when none is open.
-    void rollback();
-    bool inTransaction() const;
+    virtual void rollback() = 0;
+    virtual bool inTransaction() const = 0;
+
+    // The library's operations on this connection, as part of `unit`.
+    virtual std::unique_ptr<LibraryStore> libraryStore(WriteUnit& unit) = 0;
 
     static const QString kNotConnected;
     static const QString kSecondStatement;
@@ -60,14 +65,10 @@ public:
     static const QString kLocked;
     static const QString kDiskFull;
 
-private:
-    explicit SqlConnection(sqlite3* db);
-    explicit SqlConnection(std::shared_ptr<PgConnection> server);
-    static int waitForLock(void* self, int attempt);
-    QString errorText() const;
+    // Half of a surrogate pair has no UTF-8 form and would be stored as U+FFFD, a value other
+    // than the one given; a NUL would end the statement early. Such a text is refused.
+    static bool isStorable(const QString& text);
 
-    sqlite3* m_db;
-    std::shared_ptr<PgConnection> m_server;
-    // Until when a statement keeps waiting for another program's lock.
-    std::chrono::steady_clock::time_point m_lockDeadline;
+protected:
+    SqlConnection() = default;
 };

@@ -12,6 +12,27 @@ const QString kValues = QStringLiteral("[VALUES]");
 const QString kComma = QStringLiteral(",");
 const QString kQuote = QStringLiteral("'");
 
+const QString kLimitOne = QStringLiteral(" limit 1");
+
+// The read of one row by itemid: head, the number, then tail.
+QString oneById(const QString& head, const QString& table, qint32 itemId, const QString& tail)
+{
+    return substitute(head + number(itemId) + tail, kTable, table);
+}
+
+// The read of one row by a column's value: head, "<column>='<value>'", then tail. The quotes
+// around [FIELD_VALUE] belong to the fixed piece, so only the doubling of quotes inside the
+// value is added here.
+QString oneByValue(const QString& head, const QString& table, const QString& column,
+                   const QString& value, const QString& tail)
+{
+    QString doubled = value;
+    doubled.replace(kQuote, QStringLiteral("''"));
+    QString text = head + column + QStringLiteral("='[FIELD_VALUE]'") + tail;
+    text = substitute(text, kTable, table);
+    return substitute(text, kFieldValue, doubled);
+}
+
 QString insertInto(const QString& table, const QString& columns, const QString& values)
 {
     QString text =
@@ -54,21 +75,26 @@ QString selectTopLevel(const QString& table)
 
 QString selectById(const QString& table, qint32 itemId)
 {
-    const QString text =
-        QStringLiteral("select top 1 * from [TABLE_NAME] where itemid=") + number(itemId);
-    return substitute(text, kTable, table);
+    return oneById(QStringLiteral("select top 1 * from [TABLE_NAME] where itemid="), table, itemId,
+                   QString());
 }
 
 QString selectByValue(const QString& table, const QString& column, const QString& value)
 {
-    // The quotes around [FIELD_VALUE] belong to the fixed piece, so only the doubling of
-    // quotes inside the value is added here.
-    QString doubled = value;
-    doubled.replace(kQuote, QStringLiteral("''"));
-    QString text = QStringLiteral("select top 1 * from [TABLE_NAME] where ") + column +
-                   QStringLiteral("='[FIELD_VALUE]'");
-    text = substitute(text, kTable, table);
-    return substitute(text, kFieldValue, doubled);
+    return oneByValue(QStringLiteral("select top 1 * from [TABLE_NAME] where "), table, column,
+                      value, QString());
+}
+
+QString fileSelectById(const QString& table, qint32 itemId)
+{
+    return oneById(QStringLiteral("select * from [TABLE_NAME] where itemid="), table, itemId,
+                   kLimitOne);
+}
+
+QString fileSelectByValue(const QString& table, const QString& column, const QString& value)
+{
+    return oneByValue(QStringLiteral("select * from [TABLE_NAME] where "), table, column, value,
+                      kLimitOne);
 }
 
 QString insertPair(const QString& table, const QString& firstColumn, const QString& firstValue,

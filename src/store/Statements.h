@@ -4,7 +4,8 @@
 #include <QStringList>
 
 // The text of every statement the program sends to the library file, built from fixed pieces
-// in the Jet dialect. Table and column names go in as given; numbers as plain decimals; text
+// in the Jet dialect; these texts are also how a failed statement is named to the user, on
+// either back end. Table and column names go in as given; numbers as plain decimals; text
 // values between single quotes with every quote inside doubled, so a value is stored exactly
 // as typed and can never end its quoted text early.
 namespace Statements {
@@ -26,5 +27,10 @@ QString insertPair(const QString& table, const QString& firstColumn, const QStri
 QString insertItems(const QString& table, int count, const QStringList& texts, qint32 upid);
 QString update(const QString& table, const QString& column, const QString& value, qint32 itemId);
 QString deleteById(const QString& table, qint32 itemId);
+
+// The two reads of one row as the library file (SQLite, which has no "select top N") runs them:
+// the same fixed pieces with the row limit at the end, "select * from … limit 1".
+QString fileSelectById(const QString& table, qint32 itemId);
+QString fileSelectByValue(const QString& table, const QString& column, const QString& value);
 
 } // namespace Statements

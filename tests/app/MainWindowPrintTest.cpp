@@ -6,12 +6,12 @@
 #include "SampleCertificate.h"
 #include "TempLibrary.h"
 #include "app/CkavriApp.h"
-#include "print/CMyFrame.h"
 #include "store/CDbVisit.h"
 #include "ui/common/CtrlText.h"
 #include "ui/controls/LineWidth.h"
 #include "ui/main/CkavriDlg.h"
 #include "ui/main/MainDialogIds.h"
+#include "ui/print/CMyFrame.h"
 
 #include <QApplication>
 #include <QFile>

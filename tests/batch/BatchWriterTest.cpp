@@ -2,8 +2,8 @@
 #include "BatchFixtures.h"
 #include "PdfText.h"
 #include "batch/BatchIssueRecorder.h"
+#include "print/CertificateBody.h"
 #include "print/CertificatePdfExport.h"
-#include "print/PrintCommands.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -88,7 +88,7 @@ TEST(BatchWriterPerRow, FilesFromWorkerThreadsMatchTheSingleCertificateExport)
     // export draws on the main thread.
     const QString single = dir.filePath(QStringLiteral("single.pdf.ref"));
     ASSERT_TRUE(ExportCertificatePdf(
-        single, PrintCommands::CertificateBody(writer.certificateFor(records[5], QString()))));
+        single, CertificateBody(writer.certificateFor(records[5], QString()))));
     const QString fromWorker = report.written[5].file;
     EXPECT_EQ(QFileInfo(fromWorker).fileName(), QStringLiteral("员工5-2024年5月31日.pdf"));
     EXPECT_EQ(PdfPageCount(fromWorker), 1);

@@ -2,7 +2,7 @@
 #include "OfdReader.h"
 #include "SampleCertificate.h"
 #include "print/OfdPackage.h"
-#include "ui/common/FontSubstitutions.h"
+#include "print/FontSubstitutions.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,8 +1,8 @@
 #include "print/CertificatePdfExport.h"
 #include "PdfText.h"
 #include "SampleCertificate.h"
+#include "print/FontSubstitutions.h"
 #include "print/PainterCanvas.h"
-#include "ui/common/FontSubstitutions.h"
 
 #include <QDir>
 #include <QFile>

@@ -2,8 +2,8 @@
 #include "FakePageCanvas.h"
 #include "SampleCertificate.h"
 #include "compose/CertificateComposer.h"
+#include "print/CertificateBody.h"
 #include "print/CertificatePageLayout.h"
-#include "print/PrintCommands.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +15,7 @@ QStringList bodyLines(const QString& templateText, const CertificateValues& valu
     FakePageCanvas canvas(600, 600);
     CertificatePageLayout layout;
     layout.setPageRect(PageRect{0, 0, 4760, 6814});
-    layout.draw(canvas, PrintCommands::CertificateBody(certificate));
+    layout.draw(canvas, CertificateBody(certificate));
     QStringList lines;
     for (const FakePageCanvas::Draw& d : canvas.bodyDraws()) {
         lines << d.text;

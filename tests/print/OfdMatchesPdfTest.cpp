@@ -4,8 +4,8 @@
 #include "VariedCertificates.h"
 #include "print/CertificateOfdExport.h"
 #include "print/CertificatePdfExport.h"
-#include "print/PrintCommands.h"
-#include "ui/common/FontSubstitutions.h"
+#include "print/CertificateBody.h"
+#include "print/FontSubstitutions.h"
 
 #include <QImage>
 #include <QProcess>
@@ -59,7 +59,7 @@ TEST_F(OfdMatchesPdf, EveryLineHasThePdfsTextAndPlace)
     const QList<CertificateValues> leavers = VariedValues(20);
     double worst = 0;
     for (qsizetype i = 0; i < leavers.size(); ++i) {
-        const QString body = PrintCommands::CertificateBody(
+        const QString body = CertificateBody(
             Compose::ComposeCertificate(kVariedTemplate, leavers[i], 36));
         const QString pdf = dir.filePath(QStringLiteral("%1.pdf").arg(i));
         const QString ofd = dir.filePath(QStringLiteral("%1.ofd").arg(i));
@@ -95,7 +95,7 @@ TEST_F(OfdMatchesPdf, RenderedPagesShowTheSameInk)
 {
     CertificateValues leaver = VariedValues(1).first();
     leaver.name = QStringLiteral("𠮷伟");
-    const QString body = PrintCommands::CertificateBody(
+    const QString body = CertificateBody(
         Compose::ComposeCertificate(kVariedTemplate, leaver, 36));
     const QString pdf = dir.filePath(QStringLiteral("page.pdf"));
     const QString ofd = dir.filePath(QStringLiteral("page.ofd"));

@@ -1,7 +1,7 @@
 #include "resources/Bitmaps.h"
 
 #include "ArtworkMetrics.h"
-#include "ui/common/FontSubstitutions.h"
+#include "print/FontSubstitutions.h"
 
 #include <QImage>
 #include <QList>

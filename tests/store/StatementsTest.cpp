@@ -93,4 +93,33 @@ TEST(Statements, PlaceholderTextInsideAValueStaysAsTyped)
               "insert into t (item3,item8) values ('[VALUES]','[COLUMNS]')");
 }
 
+// What the library file itself receives for the two reads of one row: the row limit at the end,
+// since SQLite has no "select top N". These are the texts the file has always been sent.
+TEST(Statements, TheFileReadsOneRowWithATrailingLimit)
+{
+    struct Case
+    {
+        QString text;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {Statements::fileSelectById("reason_item_bable", 42),
+         "select * from reason_item_bable where itemid=42 limit 1"},
+        {Statements::fileSelectById("t", -1), "select * from t where itemid=-1 limit 1"},
+        {Statements::fileSelectByValue("moban_item_table", "item1", "默认"),
+         "select * from moban_item_table where item1='默认' limit 1"},
+        {Statements::fileSelectByValue("t", "item3", "a'b"),
+         "select * from t where item3='a''b' limit 1"},
+        // Words of SQL inside a value are the value's.
+        {Statements::fileSelectByValue("t", "item3", "select top 2 x limit 9"),
+         "select * from t where item3='select top 2 x limit 9' limit 1"},
+        {Statements::fileSelectByValue("t", "item3", "[TABLE_NAME][FIELD_VALUE]"),
+         "select * from t where item3='[TABLE_NAME][FIELD_VALUE]' limit 1"},
+        {Statements::fileSelectByValue("t", "item3", ""), "select * from t where item3='' limit 1"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(s(c.text), c.expected);
+    }
+}
+
 } // namespace

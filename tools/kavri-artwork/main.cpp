@@ -9,8 +9,8 @@
 #include "PanelArt.h"
 #include "SheetArt.h"
 
+#include "print/FontSubstitutions.h"
 #include "resources/Bitmaps.h"
-#include "ui/common/FontSubstitutions.h"
 
 #include <QDir>
 #include <QGuiApplication>

@@ -1,7 +1,7 @@
 #include "CliApplication.h"
 
 #include "CliInput.h"
-#include "ui/common/FontSubstitutions.h"
+#include "print/FontSubstitutions.h"
 
 namespace CliApplication {
 

@@ -5,9 +5,9 @@
 #include "CliOptions.h"
 #include "ComposeCommand.h"
 #include "LegalOptions.h"
+#include "print/CertificateBody.h"
 #include "print/CertificateOfdExport.h"
 #include "print/CertificatePdfExport.h"
-#include "print/PrintCommands.h"
 
 #include <memory>
 
@@ -51,7 +51,7 @@ int run(const QStringList& args)
     }
 
     const std::unique_ptr<QGuiApplication> app = CliApplication::offscreen();
-    const QString body = PrintCommands::CertificateBody(*certificate);
+    const QString body = CertificateBody(*certificate);
     const bool ofd = out.endsWith(QStringLiteral(".ofd"), Qt::CaseInsensitive);
     const bool written =
         ofd ? ExportCertificateOfd(

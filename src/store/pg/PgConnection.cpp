@@ -1,11 +1,7 @@
 #include "store/pg/PgConnection.h"
 
-#include "store/JetDialect.h"
-#include "store/LibraryTables.h"
 #include "store/pg/PgRecordSet.h"
 
-#include <QRegularExpression>
-#include <QSet>
 #include <algorithm>
 #include <libpq-fe.h>
 #include <mutex>
@@ -62,48 +58,7 @@ QString serviceName(const QString& conninfo)
     return service;
 }
 
-// The statement with every quoted value blanked out, so that words inside values are never
-// taken for SQL.
-QString withoutQuotedText(const QString& statement)
-{
-    QString text = statement;
-    bool quoted = false;
-    for (QChar& c : text) {
-        if (c == QLatin1Char('\'')) {
-            quoted = !quoted; // a doubled quote toggles twice
-        } else if (quoted) {
-            c = QLatin1Char('x');
-        }
-    }
-    return text;
-}
-
-const QSet<QString>& itemTables()
-{
-    static const QSet<QString> tables(LibraryTables::kAll.cbegin(), LibraryTables::kAll.cend());
-    return tables;
-}
-
 } // namespace
-
-QString TranslateForPostgres(const QString& statement)
-{
-    static const QRegularExpression readOfTable(
-        QStringLiteral("^\\s*select\\s+(top\\s+\\d+\\s+)?\\*\\s+from\\s+(\\w+)(\\s|$)"),
-        QRegularExpression::CaseInsensitiveOption);
-    static const QRegularExpression orderBy(QStringLiteral("\\border\\s+by\\b"),
-                                            QRegularExpression::CaseInsensitiveOption);
-    QString text = statement;
-    const QString bare = withoutQuotedText(statement);
-    const QRegularExpressionMatch read = readOfTable.match(bare);
-    // A server returns rows in no fixed order, and an update moves a row to the end of the heap;
-    // the library file returns them by itemid. Reads of an item table keep that order.
-    if (read.hasMatch() && itemTables().contains(read.captured(2).toLower()) &&
-        !orderBy.match(bare).hasMatch() && !bare.contains(QLatin1Char(';'))) {
-        text += QStringLiteral(" order by itemid");
-    }
-    return TranslateJetStatement(text);
-}
 
 void PgConnection::useDefaultConnectTimeout()
 {
@@ -267,7 +222,7 @@ std::unique_ptr<PgRecordSet> PgConnection::execute(const QString& statement, QSt
     if (!ensureConnected(error)) {
         return nullptr;
     }
-    const QByteArray text = TranslateForPostgres(statement).toUtf8();
+    const QByteArray text = statement.toUtf8();
     // The extended protocol takes one statement only: a second one in the text is refused.
     pg_result* result =
         PQexecParams(m_conn, text.constData(), 0, nullptr, nullptr, nullptr, nullptr, 0);

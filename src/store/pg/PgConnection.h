@@ -13,12 +13,11 @@ struct pg_conn;
 struct pg_result;
 class PgRecordSet;
 
-// One connection to a team library on a PostgreSQL server through libpq. Statements come in
-// the Jet dialect the data-access object writes and are translated here ("select top N" becomes
-// "limit N", and a plain read of an item table is ordered by itemid, the order in which the
-// library file returns its rows). Each statement commits on its own unless a transaction is
-// open. A connection that broke is opened again by the next statement outside a transaction;
-// inside one, the statement fails and the transaction is over.
+// One connection to a team library on a PostgreSQL server through libpq. Statements are
+// PostgreSQL's, sent as given; the library's operations write their own (PgLibraryStore).
+// Each statement commits on its own unless a transaction is open. A connection that broke is opened
+// again by the next statement outside a transaction; inside one, the statement fails and the
+// transaction is over.
 class PgConnection
 {
 public:
@@ -51,8 +50,8 @@ public:
     // The value libpq uses for one connection setting ("connect_timeout"); empty for none.
     QString setting(const char* keyword) const;
 
-    // Runs exactly one statement (a text holding two is refused by the server). Null on
-    // failure, with the server's primary message in *error.
+    // Runs exactly one statement as given (a text holding two is refused by the server). Null
+    // on failure, with the server's primary message in *error.
     std::unique_ptr<PgRecordSet> execute(const QString& statement, QString* error);
     // Runs one statement of the program's own in PostgreSQL's dialect, with $1, $2... bound to
     // `params` (sent apart from the text, so no value is ever read as SQL). No translation.
@@ -151,7 +150,3 @@ private:
     QHash<QByteArray, QByteArray> m_prepared;
     int m_preparedNames = 0;
 };
-
-// "select top N …" → "select … limit N", and a read of a whole item table without an order gets
-// "order by itemid". Quoted values are never looked into.
-QString TranslateForPostgres(const QString& statement);

@@ -1,6 +1,6 @@
 #include "ui/common/ApplicationSetup.h"
 
-#include "ui/common/FontSubstitutions.h"
+#include "print/FontSubstitutions.h"
 #include "ui/common/QtChineseTexts.h"
 
 #include <QApplication>

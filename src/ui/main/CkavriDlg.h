@@ -1,8 +1,8 @@
 #pragma once
 
-#include "print/CMyFrame.h"
 #include "ui/batch/CBatchDlg.h"
 #include "ui/main/ScrollStep.h"
+#include "ui/print/CMyFrame.h"
 
 #include <QDialog>
 #include <QIcon>

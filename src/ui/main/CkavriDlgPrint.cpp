@@ -1,9 +1,9 @@
 // The printing commands of the main window: the print preview and the PDF export.
 #include "ui/main/CkavriDlg.h"
 
-#include "print/PrintCommands.h"
 #include "ui/common/CtrlText.h"
 #include "ui/main/MainDialogIds.h"
+#include "ui/print/PrintCommands.h"
 #include "ui/register/RegisterSession.h"
 
 using namespace MainIds;

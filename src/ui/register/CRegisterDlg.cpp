@@ -1,14 +1,15 @@
 #include "ui/register/CRegisterDlg.h"
 
-#include "ui/common/Notifier.h"
-#include "print/CMyView.h"
-#include "print/PrintCommands.h"
-#include "ui/common/SaveFileDialog.h"
+#include "print/CertificateBody.h"
 #include "register/CertificateRegister.h"
 #include "register/IdMask.h"
 #include "register/LeaverDuties.h"
 #include "register/RegisterCsv.h"
 #include "register/VerifyReport.h"
+#include "ui/common/Notifier.h"
+#include "ui/common/SaveFileDialog.h"
+#include "ui/print/CMyView.h"
+#include "ui/print/PrintCommands.h"
 #include "ui/register/CVerifyDlg.h"
 
 #include <QCheckBox>
@@ -410,7 +411,7 @@ void CRegisterDlg::OnReprint()
         return;
     }
     const QString text = m_entry->versions.last().text;
-    const QString body = PrintCommands::CertificateBody(text);
+    const QString body = CertificateBody(text);
     CMyView view(&body);
     if (view.OnFilePrint(this)) {
         recordEvent(EventKind::Printed, text);

@@ -4,8 +4,8 @@
 
 #include "register/CertificateRegister.h"
 #include "store/CDbVisit.h"
-#include "store/pg/PgBookkeeping.h"
 #include "store/pg/PgConnection.h"
+#include "store/pg/PgLibraryStore.h"
 #include "store/pg/PgRecordSet.h"
 
 #include <gtest/gtest.h>
@@ -52,7 +52,7 @@ protected:
 
 TEST_F(PgFaultTest, ServerStoppedMidRunLeavesNoHalfDoneBookkeepingAndTheNextActionWorks)
 {
-    auto outcome = PgBookkeeping::remember(*m_connection, {{kCompany, "甲"}}, 2026);
+    auto outcome = PgLibraryStore::remember(*m_connection, {{kCompany, "甲"}}, 2026);
     ASSERT_TRUE(outcome.ok) << outcome.error.toStdString();
 
     // Stopped in the middle of a transaction: the default mark was cleared but not yet moved.
@@ -68,12 +68,12 @@ TEST_F(PgFaultTest, ServerStoppedMidRunLeavesNoHalfDoneBookkeepingAndTheNextActi
     EXPECT_FALSE(m_connection->commit(&error));
 
     // While it is down, an action fails with one message and no hang.
-    outcome = PgBookkeeping::remember(*m_connection, {{kCompany, "丙"}}, 2026);
+    outcome = PgLibraryStore::remember(*m_connection, {{kCompany, "丙"}}, 2026);
     EXPECT_FALSE(outcome.ok);
     EXPECT_FALSE(outcome.error.isEmpty());
 
     ASSERT_TRUE(m_cluster.resume());
-    outcome = PgBookkeeping::remember(*m_connection, {{kCompany, "丁"}}, 2026);
+    outcome = PgLibraryStore::remember(*m_connection, {{kCompany, "丁"}}, 2026);
     ASSERT_TRUE(outcome.ok) << outcome.error.toStdString();
     EXPECT_EQ(outcome.registerSeq, 2); // the failed runs used no number
     EXPECT_EQ(defaults(), QStringList{QStringLiteral("丁")});

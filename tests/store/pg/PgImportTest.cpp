@@ -50,7 +50,8 @@ protected:
 
     QStringList serverRows(const QString& table)
     {
-        auto records = m_server->execute(QStringLiteral("select * from ") + table, nullptr);
+        auto records = m_server->execute(
+            QStringLiteral("select * from %1 order by itemid").arg(table), nullptr);
         return dump(records);
     }
 

@@ -16,8 +16,8 @@
 #include "register/CertificateNumber.h"
 #include "register/CertificateRegister.h"
 #include "register/PgRegisterStorage.h"
-#include "store/pg/PgBookkeeping.h"
 #include "store/pg/PgConnection.h"
+#include "store/pg/PgLibraryStore.h"
 #include "store/pg/PgRecordSet.h"
 #include "store/pg/PgSchema.h"
 
@@ -60,7 +60,7 @@ void runClient(const QString& conninfo, int client, int generates, ClientResult*
     std::mt19937 random(1000 + client);
     std::uniform_int_distribution<int> pick(0, 39);
     for (int i = 0; i < generates; ++i) {
-        QList<PgBookkeeping::LibraryValue> values;
+        QList<PgLibraryStore::LibraryValue> values;
         for (int lib = 0; lib < kLibraries.size(); ++lib) {
             // A pool of 40 names per library: early Generates add, later ones mostly re-mark;
             // a quote in some names goes through the doubling.
@@ -76,7 +76,7 @@ void runClient(const QString& conninfo, int client, int generates, ClientResult*
         entry.values = {{QStringLiteral("姓名"), QStringLiteral("客户%1-%2").arg(client).arg(i)},
                         {QStringLiteral("公司名称"), values.first().value}};
         const auto start = std::chrono::steady_clock::now();
-        const auto outcome = PgBookkeeping::remember(*connection, values, 0);
+        const auto outcome = PgLibraryStore::remember(*connection, values, 0);
         const auto made = outcome.ok
                               ? reg.addEntry(
                                     entry, [](const QString& number) { return number; }, &error)

@@ -236,7 +236,8 @@ TEST_F(TeamWindowTest, GenerateWhileTheServerIsDownGivesOneNoticeAndTheNextOneCo
     EXPECT_EQ(entries, (QStringList{QStringLiteral("LZ%1-000001 张三").arg(year),
                                     QStringLiteral("LZ%1-000002 王五").arg(year)}));
     QStringList companies;
-    for (auto rows = admin->execute(QStringLiteral("select * from company_item_table"), &error);
+    for (auto rows = admin->execute(
+             QStringLiteral("select * from company_item_table order by itemid"), &error);
          rows && !rows->isEof(); rows->moveNext()) {
         companies << rows->collect(QStringLiteral("item3")) + QLatin1Char(':') +
                          rows->collect(QStringLiteral("item1"));

@@ -4,7 +4,6 @@
 #include "MainWindowFixture.h"
 #include "TempLibrary.h"
 
-#include "print/CMyFrame.h"
 #include "register/CertificateRegister.h"
 #include "ui/batch/CBatchDlg.h"
 #include "ui/controls/ListViewCtrl.h"
@@ -14,6 +13,7 @@
 #include "ui/library/LibraryConfiguration.h"
 #include "ui/main/CAboutDlg.h"
 #include "ui/main/MainDialogIds.h"
+#include "ui/print/CMyFrame.h"
 #include "ui/register/CRegisterDlg.h"
 #include "ui/register/CVerifyDlg.h"
 

@@ -6,11 +6,11 @@
 #include "MainWindowFixture.h"
 #include "TempLibrary.h"
 
-#include "print/CMyFrame.h"
 #include "register/CertificateRegister.h"
 #include "register/RegisterFiles.h"
 #include "ui/common/CtrlText.h"
 #include "ui/main/MainDialogIds.h"
+#include "ui/print/CMyFrame.h"
 #include "ui/register/CRegisterDlg.h"
 #include "ui/register/RegisterSession.h"
 

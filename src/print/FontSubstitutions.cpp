@@ -1,4 +1,4 @@
-#include "ui/common/FontSubstitutions.h"
+#include "print/FontSubstitutions.h"
 
 #include <QFont>
 #include <QStringList>

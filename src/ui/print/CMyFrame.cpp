@@ -1,7 +1,7 @@
-#include "print/CMyFrame.h"
+#include "ui/print/CMyFrame.h"
 
-#include "print/CMyPreviewView.h"
-#include "print/CMyView.h"
+#include "ui/print/CMyPreviewView.h"
+#include "ui/print/CMyView.h"
 
 #include <QAction>
 #include <QCloseEvent>

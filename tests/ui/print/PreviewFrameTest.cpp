@@ -1,10 +1,10 @@
 #include "FakePrinterServices.h"
 #include "PdfText.h"
 #include "SampleCertificate.h"
-#include "print/CMyFrame.h"
-#include "print/CMyPreviewView.h"
-#include "print/CMyView.h"
-#include "ui/common/FontSubstitutions.h"
+#include "ui/print/CMyFrame.h"
+#include "ui/print/CMyPreviewView.h"
+#include "ui/print/CMyView.h"
+#include "print/FontSubstitutions.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,11 +1,11 @@
 #include "FakePrinterServices.h"
 #include "PdfText.h"
 #include "SampleCertificate.h"
-#include "print/CMyView.h"
+#include "ui/print/CMyView.h"
 #include "print/CertificatePageLayout.h"
 #include "print/CertificatePagePainting.h"
 #include "print/CertificatePdfExport.h"
-#include "ui/common/FontSubstitutions.h"
+#include "print/FontSubstitutions.h"
 
 #include <QPainter>
 #include <QPdfWriter>

@@ -1,4 +1,4 @@
-#include "print/CMyView.h"
+#include "ui/print/CMyView.h"
 
 #include "print/CertificatePagePainting.h"
 #include "ui/common/PrinterServices.h"

@@ -1,7 +1,7 @@
 #include "PgServerTest.h"
 
-#include "store/pg/PgBookkeeping.h"
 #include "store/pg/PgConnection.h"
+#include "store/pg/PgLibraryStore.h"
 #include "store/pg/PgRecordSet.h"
 
 #include <gtest/gtest.h>
@@ -11,7 +11,7 @@ namespace {
 const QString kCompany = QStringLiteral("company_item_table");
 const QString kReason = QStringLiteral("reason_item_bable");
 
-class PgBookkeepingTest : public PgServerTest
+class PgLibraryStoreTest : public PgServerTest
 {
 protected:
     void SetUp() override
@@ -28,7 +28,8 @@ protected:
     QStringList rows(const QString& table)
     {
         QStringList result;
-        auto records = m_connection->execute(QStringLiteral("select * from ") + table, nullptr);
+        auto records = m_connection->execute(
+            QStringLiteral("select * from %1 order by itemid").arg(table), nullptr);
         for (; records && !records->isEof(); records->moveNext()) {
             result << records->collect(QStringLiteral("item3")) + QLatin1Char(':') +
                           records->collect(QStringLiteral("item1")) + QLatin1Char(':') +
@@ -38,32 +39,32 @@ protected:
     }
 };
 
-TEST_F(PgBookkeepingTest, KnownValueTakesTheMarkAndNewValueIsAddedOnce)
+TEST_F(PgLibraryStoreTest, KnownValueTakesTheMarkAndNewValueIsAddedOnce)
 {
-    auto outcome = PgBookkeeping::remember(
+    auto outcome = PgLibraryStore::remember(
         *m_connection,
         {{kCompany, QStringLiteral("乙")}, {kReason, QStringLiteral("个人原因（家庭）")}}, 0);
     ASSERT_TRUE(outcome.ok) << outcome.error.toStdString();
     EXPECT_EQ(rows(kCompany), (QStringList{"甲::0", "乙:默认:0"}));
     EXPECT_EQ(rows(kReason), QStringList{"个人原因（家庭）:默认:-1"});
     outcome =
-        PgBookkeeping::remember(*m_connection, {{kReason, QStringLiteral("个人原因（家庭）")}}, 0);
+        PgLibraryStore::remember(*m_connection, {{kReason, QStringLiteral("个人原因（家庭）")}}, 0);
     ASSERT_TRUE(outcome.ok);
     EXPECT_EQ(rows(kReason), QStringList{"个人原因（家庭）:默认:-1"});
 }
 
-TEST_F(PgBookkeepingTest, EmptyValueLeavesItsLibraryAlone)
+TEST_F(PgLibraryStoreTest, EmptyValueLeavesItsLibraryAlone)
 {
-    const auto outcome = PgBookkeeping::remember(*m_connection, {{kCompany, QString()}}, 0);
+    const auto outcome = PgLibraryStore::remember(*m_connection, {{kCompany, QString()}}, 0);
     ASSERT_TRUE(outcome.ok);
     EXPECT_EQ(rows(kCompany), (QStringList{"甲:默认:0", "乙::0"}));
 }
 
-TEST_F(PgBookkeepingTest, AFailureHalfwayLeavesEveryLibraryAsItWas)
+TEST_F(PgLibraryStoreTest, AFailureHalfwayLeavesEveryLibraryAsItWas)
 {
     // The company goes through, then a table without item columns fails: the company's change
     // goes too.
-    const auto outcome = PgBookkeeping::remember(
+    const auto outcome = PgLibraryStore::remember(
         *m_connection,
         {{kCompany, QStringLiteral("乙")}, {QStringLiteral("register_counter"), "x"}}, 0);
     EXPECT_FALSE(outcome.ok);
@@ -75,34 +76,34 @@ TEST_F(PgBookkeepingTest, AFailureHalfwayLeavesEveryLibraryAsItWas)
     EXPECT_FALSE(m_connection->inTransaction());
 }
 
-TEST_F(PgBookkeepingTest, RegisterNumbersFollowOnePerGenerate)
+TEST_F(PgLibraryStoreTest, RegisterNumbersFollowOnePerGenerate)
 {
     for (int expected = 1; expected <= 3; ++expected) {
         const auto outcome =
-            PgBookkeeping::remember(*m_connection, {{kCompany, QStringLiteral("丙")}}, 2026);
+            PgLibraryStore::remember(*m_connection, {{kCompany, QStringLiteral("丙")}}, 2026);
         ASSERT_TRUE(outcome.ok) << outcome.error.toStdString();
         EXPECT_EQ(outcome.registerSeq, expected);
     }
     EXPECT_EQ(rows(kCompany), (QStringList{"甲::0", "乙::0", "丙:默认:-1"}));
 }
 
-TEST_F(PgBookkeepingTest, QuotesAndBackslashesInValuesAreStoredAsTyped)
+TEST_F(PgLibraryStoreTest, QuotesAndBackslashesInValuesAreStoredAsTyped)
 {
     const QString value = QStringLiteral("O'Brien\\'; drop table company_item_table; --");
-    auto outcome = PgBookkeeping::remember(*m_connection, {{kCompany, value}}, 0);
+    auto outcome = PgLibraryStore::remember(*m_connection, {{kCompany, value}}, 0);
     ASSERT_TRUE(outcome.ok) << outcome.error.toStdString();
     // Once more: the entry is found by its name, not added twice.
-    outcome = PgBookkeeping::remember(*m_connection, {{kCompany, value}}, 0);
+    outcome = PgLibraryStore::remember(*m_connection, {{kCompany, value}}, 0);
     ASSERT_TRUE(outcome.ok) << outcome.error.toStdString();
     EXPECT_EQ(rows(kCompany), (QStringList{"甲::0", "乙::0", value + ":默认:-1"}));
 }
 
-TEST_F(PgBookkeepingTest, ALibraryLockedByAnotherClerkGivesUpAfterTheLockTimeoutChangingNothing)
+TEST_F(PgLibraryStoreTest, ALibraryLockedByAnotherClerkGivesUpAfterTheLockTimeoutChangingNothing)
 {
     QString error;
     const auto other = PgConnection::open(m_db.conninfo(), &error);
     ASSERT_TRUE(other && other->begin({kCompany}, &error)) << error.toStdString();
-    const auto outcome = PgBookkeeping::remember(*m_connection, {{kCompany, "乙"}}, 0);
+    const auto outcome = PgLibraryStore::remember(*m_connection, {{kCompany, "乙"}}, 0);
     EXPECT_FALSE(outcome.ok);
     EXPECT_EQ(outcome.error, PgConnection::kServerBusy);
     other->rollback();

@@ -1,5 +1,5 @@
 #include "print/PainterCanvas.h"
-#include "ui/common/FontSubstitutions.h"
+#include "print/FontSubstitutions.h"
 
 #include <QImage>
 #include <QPainter>

@@ -1,23 +1,17 @@
-#include "print/PrintCommands.h"
+#include "ui/print/PrintCommands.h"
 
-#include "print/CMyFrame.h"
-#include "print/CertificatePageLayout.h"
+#include "compose/CertificateComposer.h"
+#include "print/CertificateBody.h"
 #include "print/CertificatePdfExport.h"
 #include "ui/common/Notifier.h"
 #include "ui/common/PrinterServices.h"
 #include "ui/common/SaveFileDialog.h"
+#include "ui/print/CMyFrame.h"
 
 #include <QDir>
 #include <QStandardPaths>
 
 namespace PrintCommands {
-
-QString CertificateBody(const QString& resultText)
-{
-    const QString& title = Compose::kTitle;
-    const qsizetype at = resultText.indexOf(title);
-    return at < 0 ? resultText : resultText.mid(at + title.size());
-}
 
 CMyFrame* OpenPrintPreview(QWidget* dialog, const QString& resultText, QString* certText)
 {

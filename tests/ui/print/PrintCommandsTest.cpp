@@ -1,11 +1,11 @@
-#include "print/PrintCommands.h"
+#include "ui/print/PrintCommands.h"
 #include "FakePrinterServices.h"
 #include "FakeSaveFileDialog.h"
 #include "PdfText.h"
 #include "RecordingNotifier.h"
 #include "SampleCertificate.h"
-#include "print/CMyFrame.h"
-#include "ui/common/FontSubstitutions.h"
+#include "print/FontSubstitutions.h"
+#include "ui/print/CMyFrame.h"
 
 #include <QApplication>
 #include <QDir>
@@ -42,19 +42,6 @@ protected:
 };
 
 } // namespace
-
-TEST(CertificateBody, IsTheTextAfterTheFirstTitle)
-{
-    using PrintCommands::CertificateBody;
-    EXPECT_EQ(CertificateBody(QStringLiteral("　　离职证明\r\n\r\n\r\n兹证明")),
-              QStringLiteral("\r\n\r\n\r\n兹证明"));
-    EXPECT_EQ(CertificateBody(QStringLiteral("离职证明甲离职证明乙")),
-              QStringLiteral("甲离职证明乙"));
-    EXPECT_EQ(CertificateBody(QStringLiteral("离职证明")), QString());
-    EXPECT_EQ(CertificateBody(QString()), QString());
-    // The title edited away: the whole text, not the text from its fifth character on.
-    EXPECT_EQ(CertificateBody(QStringLiteral("兹证明张三")), QStringLiteral("兹证明张三"));
-}
 
 TEST_F(PrintCommandsTest, NoDefaultPrinterGivesTheNoticeAndNothingElse)
 {

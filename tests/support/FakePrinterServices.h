@@ -6,8 +6,8 @@
 #include <QPageLayout>
 #include <QPrinter>
 
-#include <optional>
 #include <QString>
+#include <optional>
 
 // Installs itself for its lifetime. Says whether a default printer exists, and answers the
 // printer dialog without showing it: cancel when no output file is set, otherwise print to

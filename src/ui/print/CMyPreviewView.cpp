@@ -1,6 +1,6 @@
-#include "print/CMyPreviewView.h"
+#include "ui/print/CMyPreviewView.h"
 
-#include "print/CMyView.h"
+#include "ui/print/CMyView.h"
 
 #include <QGraphicsView>
 

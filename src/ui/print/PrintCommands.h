@@ -13,10 +13,6 @@ inline const QString kNoPrinterMessage =
     QStringLiteral("没有默认打印机，或者没有安装打印机！无法执行打印相关操作");
 inline const QString kExportCaption = QStringLiteral("导出PDF");
 
-// What the page prints below its own title: the result text after its first "离职证明", or all
-// of it when the title was edited away.
-QString CertificateBody(const QString& resultText);
-
 // "打印预览": without a default printer, the notice and nothing else (nullptr). Otherwise stores
 // the body in `certText` and opens the preview frame, which owns itself.
 CMyFrame* OpenPrintPreview(QWidget* dialog, const QString& resultText, QString* certText);

@@ -118,7 +118,7 @@ fi
 
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
-for package in libqt6core6 libqt6gui6 libqt6widgets6 libqt6printsupport6 libsqlcipher0 \
+for package in libqt6core6 libqt6gui6 libqt6widgets6 libqt6printsupport6 libsqlcipher0 libssl3 \
     fonts-arphic-uming fonts-noto-cjk; do
     case ", $depends," in
         *", $package"[\ ,]*) pass "depends on $package" ;;

@@ -429,6 +429,7 @@ public:
     }
     bool failed() const override { return !m_rows; }
     QString text(int column) const override { return m_rows->text(column); }
+    QByteArrayView bytes(int column) const override { return m_rows->bytes(column); }
     qint64 integer(int column) const override { return m_rows->int64(column); }
     bool isNull(int column) const override { return m_rows->isNull(column); }
 

@@ -37,7 +37,21 @@ QByteArray encode(const QStringList& fields)
     return out;
 }
 
+void appendField(QByteArray& out, QByteArrayView utf8)
+{
+    char length[4];
+    qToBigEndian<quint32>(quint32(utf8.size()), length);
+    out.append(length, 4);
+    out.append(utf8);
+}
+
 QString link(const QString& previous, const QStringList& fields)
+{
+    return link(previous, fields, {});
+}
+
+QString link(const QString& previous, const QStringList& fields,
+             std::initializer_list<QByteArrayView> encodedTail)
 {
     // The audit links every row of the register: one hash object and one buffer per thread,
     // each field's UTF-8 bytes written into the buffer behind its length, nothing else copied.
@@ -55,6 +69,9 @@ QString link(const QString& previous, const QStringList& fields)
         char* const end = utf8.appendToBuffer(start + 4, f);
         qToBigEndian<quint32>(quint32(end - start - 4), start);
         hash.add(QByteArrayView(start, end - start));
+    }
+    for (const QByteArrayView encoded : encodedTail) {
+        hash.add(encoded);
     }
     return hash.resultHex();
 }
@@ -169,12 +186,19 @@ void Audit::entryProblem(qint64 position, const QString& problem)
 void Audit::addRow(qint64 position, const QString& storedLink, const QStringList& fields,
                    const QString& name, const QString& contentProblem)
 {
+    addRow(position, storedLink, fields, {}, [&name] { return name; }, contentProblem);
+}
+
+void Audit::addRow(qint64 position, const QString& storedLink, const QStringList& fields,
+                   std::initializer_list<QByteArrayView> encodedTail,
+                   const std::function<QString()>& name, const QString& contentProblem)
+{
     if (m_chainBroken) {
         return;
     }
     if (position <= 0 || position < m_expected) {
         fail(position > 0 ? position : m_expected,
-             QStringLiteral("%1 的链位置 %2 重复或无效").arg(name).arg(position));
+             QStringLiteral("%1 的链位置 %2 重复或无效").arg(name()).arg(position));
         m_chainBroken = true;
         return;
     }
@@ -190,14 +214,14 @@ void Audit::addRow(qint64 position, const QString& storedLink, const QStringList
         ++m_expected;
     }
     if (m_removed.contains(position)) {
-        fail(position, QStringLiteral("%1 仍在登记簿中，删除记录却说它已删除").arg(name));
+        fail(position, QStringLiteral("%1 仍在登记簿中，删除记录却说它已删除").arg(name()));
     }
-    const QString computed = link(m_previous, fields);
+    const QString computed = link(m_previous, fields, encodedTail);
     if (!contentProblem.isEmpty()) {
-        fail(position, QStringLiteral("%1：%2").arg(name, contentProblem));
+        fail(position, QStringLiteral("%1：%2").arg(name(), contentProblem));
     }
     if (computed != storedLink) {
-        fail(position, QStringLiteral("%1 的链接值与内容不符（它或它之前的记录被改动过）").arg(name));
+        fail(position, QStringLiteral("%1 的链接值与内容不符（它或它之前的记录被改动过）").arg(name()));
         m_chainBroken = true;
         return;
     }
@@ -323,6 +347,8 @@ AuditResult Audit::finish()
 
 namespace {
 
+// What the audit keeps of an entry while it walks the chain. The form values are kept only in
+// the chain's encoding (all that version 1's link needs) and the four the list repeats.
 struct AuditEntry
 {
     QString number;
@@ -337,7 +363,13 @@ struct AuditEntry
     QString leaveDate;
     QString lastEventKind;
     QString lastEventAt;
-    FormValues values;
+    QByteArray encodedValues;
+    // The first form value of each key the list repeats (empty when there is none).
+    QString formName;
+    QString formIdNumber;
+    QString formCompany;
+    QString formLeaveDate;
+    unsigned formSeen = 0;
     // The entry's latest event as the chain holds it, and the position of its version 1.
     QString latestKind;
     QString latestAt;
@@ -345,26 +377,31 @@ struct AuditEntry
     qint64 firstVersionPosition = 0;
 };
 
-QString valueOf(const FormValues& values, const QString& key)
+// What the list columns of an entry repeat from its form values must agree with them.
+QString listColumnsProblem(const AuditEntry& e)
 {
-    for (const FormValue& v : values) {
-        if (v.key == key) {
-            return v.value;
-        }
+    if (e.name != e.formName || e.idNumber != e.formIdNumber.trimmed().toUpper() ||
+        e.company != e.formCompany || e.leaveDate != e.formLeaveDate) {
+        return QStringLiteral("列表中的姓名、身份证号、公司或离职日期与登记的表单值不符");
     }
     return {};
 }
 
-// What the list columns of an entry repeat from its form values must agree with them.
-QString listColumnsProblem(const AuditEntry& e)
+// One form value of an entry: into its encoding, and into the list's four when it is one.
+void addFormValue(AuditEntry& entry, QByteArrayView key, QByteArrayView value)
 {
-    if (e.name != valueOf(e.values, Keys::kName) ||
-        e.idNumber != valueOf(e.values, Keys::kIdNumber).trimmed().toUpper() ||
-        e.company != valueOf(e.values, Keys::kCompany) ||
-        e.leaveDate != valueOf(e.values, Keys::kLeaveDate)) {
-        return QStringLiteral("列表中的姓名、身份证号、公司或离职日期与登记的表单值不符");
+    static const QByteArray listKeys[] = {Keys::kName.toUtf8(), Keys::kIdNumber.toUtf8(),
+                                          Keys::kCompany.toUtf8(), Keys::kLeaveDate.toUtf8()};
+    appendField(entry.encodedValues, key);
+    appendField(entry.encodedValues, value);
+    QString* const formSlots[] = {&entry.formName, &entry.formIdNumber, &entry.formCompany,
+                              &entry.formLeaveDate};
+    for (unsigned k = 0; k < 4; ++k) {
+        if (key == listKeys[k] && !(entry.formSeen & (1u << k))) {
+            entry.formSeen |= 1u << k;
+            *formSlots[k] = QString::fromUtf8(value);
+        }
     }
-    return {};
 }
 
 } // namespace
@@ -372,11 +409,18 @@ QString listColumnsProblem(const AuditEntry& e)
 std::optional<AuditResult> auditRegister(AuditInput& in, const QString& since)
 {
     Audit walk(since);
-    QHash<qint64, std::pair<QString, QString>> templates;
+    // Each template's name and text, encoded once for every version 1 that uses it.
+    QHash<qint64, QByteArray> templates;
     AuditCursor& t = in.templates;
     while (t.next()) {
-        templates.insert(t.integer(0), {t.text(1), t.text(2)});
+        QByteArray encoded;
+        appendField(encoded, t.bytes(1));
+        appendField(encoded, t.bytes(2));
+        templates.insert(t.integer(0), encoded);
     }
+    QByteArray noTemplate;
+    appendField(noTemplate, {});
+    appendField(noTemplate, {});
     QHash<qint64, AuditEntry> entries;
     AuditCursor& e = in.entries;
     while (e.next()) {
@@ -397,10 +441,18 @@ std::optional<AuditResult> auditRegister(AuditInput& in, const QString& since)
         entries.insert(e.integer(0), std::move(a));
     }
     AuditCursor& values = in.values;
+    AuditEntry* current = nullptr;
+    qint64 currentId = 0;
     while (values.next()) {
-        const auto it = entries.find(values.integer(0));
-        if (it != entries.end()) {
-            it->values << FormValue{values.text(1), values.text(2)};
+        // Values come by entry: one look-up per entry, not per value.
+        const qint64 id = values.integer(0);
+        if (!current || id != currentId) {
+            const auto it = entries.find(id);
+            current = it != entries.end() ? &it.value() : nullptr;
+            currentId = id;
+        }
+        if (current) {
+            addFormValue(*current, values.bytes(1), values.bytes(2));
         }
     }
     AuditCursor& counters = in.counters;
@@ -439,6 +491,7 @@ std::optional<AuditResult> auditRegister(AuditInput& in, const QString& since)
     const auto positionOf = [](const AuditCursor& s, int column) {
         return s.isNull(column) ? qint64(0) : s.integer(column);
     };
+    Sha256 hash;
     while (haveVersion || haveEvent || nextDeletion < deletions.size()) {
         const qint64 vp = haveVersion ? positionOf(versions, 8) : INT64_MAX;
         const qint64 ep = haveEvent ? positionOf(events, 7) : INT64_MAX;
@@ -447,48 +500,59 @@ std::optional<AuditResult> auditRegister(AuditInput& in, const QString& since)
         if (vp <= ep && vp <= dp) {
             const qint64 entryId = versions.integer(1);
             const int versionNo = int(versions.integer(2));
-            const QString text = versions.text(3);
+            const QByteArrayView text = versions.bytes(3);
             const QString sha = versions.text(4);
-            AuditEntry* entry = entries.contains(entryId) ? &entries[entryId] : nullptr;
+            const auto found = entries.find(entryId);
+            AuditEntry* entry = found != entries.end() ? &found.value() : nullptr;
             const QString number = entry ? entry->number : QString();
-            const QString name = QStringLiteral("%1 第 %2 版").arg(number).arg(versionNo);
             QStringList fields = versionFields(vp, number, versionNo, versions.text(6),
-                                                      versions.text(7), sha);
+                                               versions.text(7), sha);
             QString problem;
             if (!entry) {
                 problem = QStringLiteral("所属条目不见了");
             } else {
-                // A text without CR is its own normalized form: hashed once.
-                const QString plain = sha256Hex(text);
-                const QString normalized = text.contains(QLatin1Char('\r'))
-                                               ? sha256Hex(normalizeLineBreaks(text))
-                                               : plain;
+                // The stored bytes are hashed as they are; a text without CR is its own
+                // normalized form.
+                hash.add(text);
+                const QString plain = hash.resultHex();
+                const QString normalized =
+                    text.contains('\r')
+                        ? sha256Hex(normalizeLineBreaks(QString::fromUtf8(text)))
+                        : plain;
                 if (plain != sha || normalized != versions.text(5)) {
                     problem = QStringLiteral("文本与记录的 SHA-256 不符");
                 }
             }
+            QByteArrayView templateEncoded;
+            QByteArrayView valuesEncoded;
             if (entry && versionNo == 1) {
-                const auto tpl = templates.value(entry->templateId);
-                addEntryFields(fields, entry->createdAt, entry->operatorName, tpl.first,
-                                      tpl.second, entry->values);
+                fields << entry->createdAt << entry->operatorName;
+                const auto tpl = templates.constFind(entry->templateId);
+                templateEncoded = tpl != templates.cend() ? QByteArrayView(*tpl)
+                                                          : QByteArrayView(noTemplate);
+                valuesEncoded = entry->encodedValues;
                 entry->firstVersionPosition = vp;
                 if (problem.isEmpty()) {
                     problem = listColumnsProblem(*entry);
                 }
             }
-            walk.addRow(vp, versions.text(9), fields, name, problem);
+            walk.addRow(vp, versions.text(9), fields, {templateEncoded, valuesEncoded},
+                        [&number, versionNo] {
+                            return QStringLiteral("%1 第 %2 版").arg(number).arg(versionNo);
+                        },
+                        problem);
             haveVersion = versions.next();
         } else if (ep <= dp) {
             const qint64 entryId = events.integer(0);
-            AuditEntry* entry = entries.contains(entryId) ? &entries[entryId] : nullptr;
+            const auto found = entries.find(entryId);
+            AuditEntry* entry = found != entries.end() ? &found.value() : nullptr;
             const QString number = entry ? entry->number : QString();
             const QString kind = events.text(2);
             const QString at = events.text(3);
-            const QString name = QStringLiteral("%1 的出具记录（%2）").arg(number, kind);
             QString problem;
             if (!entry || events.isNull(1)) {
                 problem = QStringLiteral("所属条目或版本不见了");
-            } else if (events.text(5) != events.text(6)) {
+            } else if (events.bytes(5) != events.bytes(6)) {
                 problem = QStringLiteral("记录的 SHA-256 与其版本的文本不符");
             }
             if (entry && (at >= entry->latestAt || entry->latestPosition == 0)) {
@@ -498,8 +562,12 @@ std::optional<AuditResult> auditRegister(AuditInput& in, const QString& since)
             }
             walk.addRow(ep, events.text(8),
                         eventFields(ep, number, int(events.integer(1)), kind, at,
-                                           events.text(4), events.text(5)),
-                        name, problem);
+                                    events.text(4), events.text(5)),
+                        {},
+                        [&number, &kind] {
+                            return QStringLiteral("%1 的出具记录（%2）").arg(number, kind);
+                        },
+                        problem);
             haveEvent = events.next();
         } else {
             const Deletion& del = deletions[nextDeletion++];
@@ -517,7 +585,7 @@ std::optional<AuditResult> auditRegister(AuditInput& in, const QString& since)
             walk.problem(QStringLiteral("条目 %1 没有链中的第 1 版").arg(a.number));
         } else if (a.lastEventKind != a.latestKind || a.lastEventAt != a.latestAt) {
             walk.entryProblem(a.latestPosition ? a.latestPosition : a.firstVersionPosition,
-                            QStringLiteral("%1 列表中的最近出具与出具记录不符").arg(a.number));
+                              QStringLiteral("%1 列表中的最近出具与出具记录不符").arg(a.number));
         }
     }
     return walk.finish();

@@ -3,12 +3,16 @@
 #include "register/RegisterTypes.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QHash>
 #include <QList>
 #include <QMap>
 #include <QSet>
 #include <QString>
 #include <QStringList>
+
+#include <functional>
+#include <initializer_list>
 
 // The register's hash chain. Every version, every event and every deletion record is a row of
 // one chain, numbered 1, 2, 3 ... in the order it was linked, and carries
@@ -36,6 +40,11 @@ QString genesis();
 // The bytes a row's fields are hashed as.
 QByteArray encode(const QStringList& fields);
 QString link(const QString& previous, const QStringList& fields);
+// The same, with the row's later fields given already encoded (appendField), in order.
+QString link(const QString& previous, const QStringList& fields,
+             std::initializer_list<QByteArrayView> encodedTail);
+// Appends one field's UTF-8 bytes in the encoding above.
+void appendField(QByteArray& out, QByteArrayView utf8);
 
 // Times as the chain writes them.
 QString timeText(const QDateTime& t);
@@ -92,6 +101,11 @@ public:
     // and what is wrong with its content besides the link (empty: nothing).
     void addRow(qint64 position, const QString& storedLink, const QStringList& fields,
                 const QString& name, const QString& contentProblem = QString());
+    // The same for a row whose name is made only when a message needs it, and whose fields
+    // end in bytes already encoded.
+    void addRow(qint64 position, const QString& storedLink, const QStringList& fields,
+                std::initializer_list<QByteArrayView> encodedTail,
+                const std::function<QString()>& name, const QString& contentProblem);
     // A problem of a row that is not a link's: found before or after the row was walked.
     void rowProblem(qint64 position, const QString& problem);
     // A problem an entry shows at one of its rows (its list says another last event) that is
@@ -136,6 +150,8 @@ public:
     virtual bool next() = 0;
     virtual bool failed() const = 0;
     virtual QString text(int column) const = 0;
+    // The value's UTF-8 bytes, valid until the next call of next().
+    virtual QByteArrayView bytes(int column) const = 0;
     virtual qint64 integer(int column) const = 0;
     virtual bool isNull(int column) const = 0;
 };

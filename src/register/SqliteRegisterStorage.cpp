@@ -821,6 +821,7 @@ public:
     bool next() override { return m_statement.next(); }
     bool failed() const override { return m_statement.failed(); }
     QString text(int column) const override { return m_statement.text(column); }
+    QByteArrayView bytes(int column) const override { return m_statement.bytes(column); }
     qint64 integer(int column) const override { return m_statement.integer(column); }
     bool isNull(int column) const override { return m_statement.isNull(column); }
 

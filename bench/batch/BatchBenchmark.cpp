@@ -6,6 +6,7 @@
 //   batch_benchmark perrow N [T]    one case, in this process (T worker threads)
 //   batch_benchmark register N [T]  one PDF per row, every certificate entered in a register
 //   batch_benchmark combined N
+//   batch_benchmark perrow-ofd N [T], combined-ofd N   the same, written as OFD documents
 //   batch_benchmark cli N           N runs of `kavri-cli pdf`
 
 #include "app/RegisterBatchRecorder.h"
@@ -82,8 +83,13 @@ double cpuMs()
            double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
 }
 
-int runCase(const QString& mode, int count, int threads)
+int runCase(const QString& modeName, int count, int threads)
 {
+    // "-ofd" writes the same certificates as OFD documents.
+    const bool ofd = modeName.endsWith(QStringLiteral("-ofd"));
+    const QString mode = ofd ? modeName.chopped(4) : modeName;
+    const BatchOutput::Format format = ofd ? BatchOutput::Format::Ofd : BatchOutput::Format::Pdf;
+    const QString extension = ofd ? QStringLiteral("ofd") : QStringLiteral("pdf");
     QTemporaryDir dir;
     const QList<BatchRecord> records = makeRecords(count);
     BatchWriter writer(kTemplate, 32);
@@ -103,9 +109,10 @@ int runCase(const QString& mode, int count, int threads)
                                                            [](const QString&) {});
         writer.setRecorder(recorder.get());
     }
-    const BatchOutput output = mode == u"combined"
-                                   ? BatchOutput::combined(dir.filePath(QStringLiteral("all.pdf")))
-                                   : BatchOutput::perRow(dir.path());
+    const BatchOutput output =
+        mode == u"combined"
+            ? BatchOutput::combined(dir.filePath(QStringLiteral("all.") + extension), format)
+            : BatchOutput::perRow(dir.path(), {}, format);
     QElapsedTimer timer;
     timer.start();
     const double cpuBefore = cpuMs();
@@ -117,12 +124,13 @@ int runCase(const QString& mode, int count, int threads)
         return 1;
     }
     qint64 bytes = 0;
-    for (const QFileInfo& info : QDir(dir.path()).entryInfoList({QStringLiteral("*.pdf")})) {
+    for (const QFileInfo& info :
+         QDir(dir.path()).entryInfoList({QStringLiteral("*.") + extension})) {
         bytes += info.size();
     }
-    std::printf("%-9s %6d rows  %8.0f ms  %6.2f ms/%s  (CPU %6.2f ms/%s)  peak %6.1f MiB  "
+    std::printf("%-12s %6d rows  %8.0f ms  %6.2f ms/%s  (CPU %6.2f ms/%s)  peak %6.1f MiB  "
                 "output %.1f MiB\n",
-                qPrintable(mode), count, ms, ms / count, mode == u"combined" ? "page" : "cert",
+                qPrintable(modeName), count, ms, ms / count, mode == u"combined" ? "page" : "cert",
                 cpu / count, mode == u"combined" ? "page" : "cert", double(peakKiB()) / 1024.0,
                 double(bytes) / (1024.0 * 1024.0));
     return 0;
@@ -200,7 +208,7 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     const QString self = QCoreApplication::applicationFilePath();
     int status = 0;
-    for (const char* mode : {"perrow", "register", "combined"}) {
+    for (const char* mode : {"perrow", "perrow-ofd", "register", "combined", "combined-ofd"}) {
         for (const char* count : {"1000", "10000"}) {
             QProcess child;
             child.setProcessChannelMode(QProcess::ForwardedChannels);

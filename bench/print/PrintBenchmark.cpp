@@ -1,4 +1,5 @@
 #include "SampleCertificate.h"
+#include "print/CertificateOfdExport.h"
 #include "print/CertificatePageLayout.h"
 #include "print/CertificatePagePainting.h"
 #include "print/CertificatePdfExport.h"
@@ -94,6 +95,23 @@ void BM_ExportPdf(benchmark::State& state)
     }
 }
 BENCHMARK(BM_ExportPdf)->Unit(benchmark::kMillisecond);
+
+// The same page as an OFD document: layout, glyph positions, font subset, XML and zip.
+void BM_ExportOfd(benchmark::State& state)
+{
+    const QString body = SampleBody();
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("离职证明.ofd"));
+    const CertificateOfdInfo info{
+        QStringLiteral("示例公司"), {QStringLiteral("LZ2026-000001")}, {}};
+    for (auto _ : state) {
+        if (!ExportCertificateOfd(path, body, info)) {
+            state.SkipWithError("export failed");
+            break;
+        }
+    }
+}
+BENCHMARK(BM_ExportOfd)->Unit(benchmark::kMillisecond);
 
 void BM_LayoutLongParagraph(benchmark::State& state)
 {

@@ -96,14 +96,17 @@ QString RegisterBatchRecorder::reserve(const BatchRecord& record, const Composer
 void RegisterBatchRecorder::issued(const BatchRecord& record, const QString& text,
                                    const QString& file)
 {
-    (void)file;
+    // The batch names every file it writes with the extension of its format.
+    const Register::EventKind kind = file.endsWith(QStringLiteral(".ofd"), Qt::CaseInsensitive)
+                                         ? Register::EventKind::OfdExported
+                                         : Register::EventKind::PdfExported;
     onHomeThread([&] {
         const qint64 id = m_entries.value(record.line);
         if (!m_register || id == 0) {
             return;
         }
         QString error;
-        if (!m_register->recordEvent(id, Register::EventKind::PdfExported, text, &error)) {
+        if (!m_register->recordEvent(id, kind, text, &error)) {
             giveUp(error + QStringLiteral("\n批量生成照常进行，但从第 %1 行起的离职证明不再登记。")
                                .arg(record.line));
         }

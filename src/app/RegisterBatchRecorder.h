@@ -13,9 +13,10 @@ class CertificateRegister;
 
 // Puts every certificate of a batch in the register (出具登记簿): reserve() makes the entry with
 // its number (the certificate is composed with it, 【证明编号】 filled), issued() records that
-// the text left kavri as a PDF. A certificate reserved but never written (its file failed, or
-// 取消 stopped the batch first) keeps its entry as a draft (未出具): its number was given once
-// and is never given again, and the register shows that no certificate left with it.
+// the text left kavri as a PDF or an OFD document (told apart by the written file's extension).
+// A certificate reserved but never written (its file failed, or 取消 stopped the batch first)
+// keeps its entry as a draft (未出具): its number was given once and is never given again, and
+// the register shows that no certificate left with it.
 //
 // A register that cannot be opened or refuses an entry never stops the batch: the complaint is
 // made once per run and the remaining certificates are written without a number and without

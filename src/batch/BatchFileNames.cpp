@@ -36,9 +36,9 @@ QString safeStem(QString name)
 
 } // namespace
 
-BatchFileNames::BatchFileNames(QString pattern, QSet<QString> taken)
+BatchFileNames::BatchFileNames(QString pattern, QSet<QString> taken, QString extension)
     : m_pattern(pattern.trimmed().isEmpty() ? kDefaultPattern : std::move(pattern)),
-      m_taken(std::move(taken))
+      m_taken(std::move(taken)), m_extension(std::move(extension))
 {
 }
 
@@ -49,19 +49,21 @@ QString BatchFileNames::nameFor(const BatchRecord& record) const
         name.replace(QStringLiteral("{%1}").arg(batchFieldHeader(field)), record.value(field));
     }
     name.replace(QStringLiteral("{行号}"), QString::number(record.line));
-    if (name.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive)) {
-        name.chop(4);
+    for (const QString& extension : {QStringLiteral(".pdf"), m_extension}) {
+        if (name.endsWith(extension, Qt::CaseInsensitive)) {
+            name.chop(extension.size());
+        }
     }
-    return safeStem(name) + QStringLiteral(".pdf");
+    return safeStem(name) + m_extension;
 }
 
 QString BatchFileNames::takeNameFor(const BatchRecord& record)
 {
     const QString name = nameFor(record);
     QString candidate = name;
-    const QString stem = name.chopped(4);
+    const QString stem = name.chopped(m_extension.size());
     for (int n = 2; m_taken.contains(candidate); ++n) {
-        candidate = QStringLiteral("%1-%2.pdf").arg(stem).arg(n);
+        candidate = QStringLiteral("%1-%2").arg(stem).arg(n) + m_extension;
     }
     m_taken.insert(candidate);
     return candidate;

@@ -2,9 +2,11 @@
 
 #include "batch/BatchFileNames.h"
 #include "batch/BatchIssueRecorder.h"
+#include "batch/CombinedCertificateOfd.h"
 #include "batch/CombinedCertificatePdf.h"
 #include "compose/CertificateComposer.h"
 #include "print/CertificateBody.h"
+#include "print/CertificateOfdExport.h"
 #include "print/CertificatePdfExport.h"
 
 #include <QDir>
@@ -75,13 +77,20 @@ QString BatchWriter::certificateFor(const BatchRecord& record, const QString& nu
     return Compose::ComposeCertificate(m_templateText, values, m_width);
 }
 
-QString BatchWriter::issueText(const BatchRecord& record)
+QString BatchWriter::issueText(const BatchRecord& record, QString* number)
 {
+    if (number) {
+        number->clear();
+    }
     if (!m_recorder) {
         return certificateFor(record, QString());
     }
-    return m_recorder->reserve(
-        record, [this, &record](const QString& number) { return certificateFor(record, number); });
+    return m_recorder->reserve(record, [this, &record, number](const QString& given) {
+        if (number) {
+            *number = given;
+        }
+        return certificateFor(record, given);
+    });
 }
 
 void BatchWriter::reportProgress()
@@ -131,7 +140,8 @@ void BatchWriter::writePerRow(const QList<BatchRecord>& records, const BatchOutp
         }
         return;
     }
-    BatchFileNames names(output.pattern, BatchFileNames::namesIn(output.folder));
+    BatchFileNames names(output.pattern, BatchFileNames::namesIn(output.folder),
+                         output.extension());
     keepFreedMemoryForReuse();
 
     QThreadPool pool;
@@ -167,12 +177,18 @@ void BatchWriter::writePerRow(const QList<BatchRecord>& records, const BatchOutp
         const BatchRecord& record = records.at(next);
         PendingFile pending;
         pending.record = &record;
-        pending.text = issueText(record);
+        QString number;
+        pending.text = issueText(record, &number);
         pending.path = folder.filePath(names.takeNameFor(record));
         auto task = std::make_shared<std::packaged_task<QString()>>(
-            [path = pending.path, body = CertificateBody(pending.text)] {
+            [path = pending.path, body = CertificateBody(pending.text),
+             ofd = output.format == BatchOutput::Format::Ofd,
+             info =
+                 CertificateOfdInfo{record.value(BatchField::Company), {number}, m_runIssueDate}] {
                 QString error;
-                if (!ExportCertificatePdf(path, body, &error)) {
+                const bool written = ofd ? ExportCertificateOfd(path, body, info, &error)
+                                         : ExportCertificatePdf(path, body, &error);
+                if (!written) {
                     return error.isEmpty() ? QStringLiteral("无法写入文件") : error;
                 }
                 return QString();
@@ -193,10 +209,46 @@ void BatchWriter::writePerRow(const QList<BatchRecord>& records, const BatchOutp
     }
 }
 
+namespace {
+
+// The one file of a combined run, in the format asked for.
+class CombinedFile
+{
+public:
+    explicit CombinedFile(BatchOutput::Format format, QDate created)
+        : m_ofd(format == BatchOutput::Format::Ofd), m_created(created)
+    {
+    }
+    bool open(const QString& path, QString* error)
+    {
+        return m_ofd ? m_ofdFile.open(path, error) : m_pdfFile.open(path, error);
+    }
+    void addPage(QStringView body, const QString& number, const QString& company)
+    {
+        if (m_ofd) {
+            m_ofdFile.addPage(body, number, company);
+        } else {
+            m_pdfFile.addPage(body);
+        }
+    }
+    bool commit(QString* error)
+    {
+        return m_ofd ? m_ofdFile.commit(m_created, error) : m_pdfFile.commit(error);
+    }
+
+private:
+    bool m_ofd;
+    QDate m_created;
+    CombinedCertificatePdf m_pdfFile;
+    CombinedCertificateOfd m_ofdFile;
+};
+
+} // namespace
+
 void BatchWriter::writeCombined(const QList<BatchRecord>& records, const BatchOutput& output,
                                 BatchReport* report)
 {
-    CombinedCertificatePdf pdf;
+    CombinedFile pdf(output.format, m_runIssueDate);
     QString error;
     if (!pdf.open(output.combinedPath, &error)) {
         for (const BatchRecord& record : records) {
@@ -211,8 +263,9 @@ void BatchWriter::writeCombined(const QList<BatchRecord>& records, const BatchOu
     qsizetype next = 0;
     for (; next < records.size() && !isCancelled(); ++next) {
         const BatchRecord& record = records.at(next);
-        texts << issueText(record);
-        pdf.addPage(CertificateBody(texts.back()));
+        QString number;
+        texts << issueText(record, &number);
+        pdf.addPage(CertificateBody(texts.back()), number, record.value(BatchField::Company));
         if (m_progress) {
             m_progress(m_done + int(next) + 1, m_total);
         }

@@ -10,8 +10,8 @@
 
 class BatchIssueRecorder;
 
-// Where the certificates go: one PDF per row into a folder, file names from a pattern, or all
-// of them, a page each, into one PDF.
+// Where the certificates go: one file per row into a folder, file names from a pattern, or all
+// of them, a page each, into one file; as PDF, or as OFD documents (GB/T 33190).
 struct BatchOutput
 {
     enum class Kind
@@ -19,18 +19,30 @@ struct BatchOutput
         PerRow,
         Combined
     };
+    enum class Format
+    {
+        Pdf,
+        Ofd
+    };
     Kind kind = Kind::PerRow;
     QString folder;       // PerRow
     QString pattern;      // PerRow; empty for BatchFileNames::kDefaultPattern
     QString combinedPath; // Combined
+    Format format = Format::Pdf;
 
-    static BatchOutput perRow(const QString& folder, const QString& pattern = {})
+    static BatchOutput perRow(const QString& folder, const QString& pattern = {},
+                              Format format = Format::Pdf)
     {
-        return BatchOutput{Kind::PerRow, folder, pattern, {}};
+        return BatchOutput{Kind::PerRow, folder, pattern, {}, format};
     }
-    static BatchOutput combined(const QString& path)
+    static BatchOutput combined(const QString& path, Format format = Format::Pdf)
     {
-        return BatchOutput{Kind::Combined, {}, {}, path};
+        return BatchOutput{Kind::Combined, {}, {}, path, format};
+    }
+    // ".pdf" or ".ofd".
+    QString extension() const
+    {
+        return format == Format::Ofd ? QStringLiteral(".ofd") : QStringLiteral(".pdf");
     }
 };
 
@@ -58,11 +70,12 @@ struct BatchReport
 };
 
 // Writes the certificates of the accepted records, each page exactly as 导出PDF and
-// `kavri-cli pdf` draw it. One PDF per row uses a pool of worker threads (two per core);
-// every file appears whole or not at all, and a row that fails does not stop the others.
-// cancel() may be called from any thread: no new certificate is started, those being written
-// are finished, and the report lists what was not written. A combined PDF is one file: on
-// 取消 or a failure it is not written at all.
+// `kavri-cli pdf` draw it, as PDF or OFD. One file per row uses a pool of worker threads (two
+// per core); every file appears whole or not at all, and a row that fails does not stop the
+// others. cancel() may be called from any thread: no new certificate is started, those being
+// written are finished, and the report lists what was not written. A combined file is one
+// file: on 取消 or a failure it is not written at all. An OFD document names the company as its
+// author and keeps the certificate numbers of its pages.
 class BatchWriter
 {
 public:
@@ -88,8 +101,9 @@ public:
 
     // The certificate of one record as Generate composes it, with its number (empty for none).
     QString certificateFor(const BatchRecord& record, const QString& number) const;
-    // The certificate's text and, through the recorder when there is one, its number.
-    QString issueText(const BatchRecord& record);
+    // The certificate's text and, through the recorder when there is one, its number (left
+    // empty without one).
+    QString issueText(const BatchRecord& record, QString* number = nullptr);
 
 private:
     void writePerRow(const QList<BatchRecord>& records, const BatchOutput& output,

@@ -145,6 +145,13 @@ void CertificateOfd::State::appendLine(Ofd::Page* page, const PlacedText& placed
         }
     }
 
+    // Each character's pen position, once: the text objects' boundaries and DeltaX all read them.
+    QList<double> xOf(points.size() + 1);
+    for (qsizetype k = 0; k < points.size(); ++k) {
+        xOf[k] = line.cursorToX(int(points[k].index));
+    }
+    xOf[points.size()] = line.cursorToX(int(placed.text.size()));
+
     const int weight = placed.font.weight() >= QFont::DemiBold ? 700 : 400;
     for (qsizetype first = 0; first < points.size();) {
         const int font = fontOf[first];
@@ -159,15 +166,13 @@ void CertificateOfd::State::appendLine(Ofd::Page* page, const PlacedText& placed
             object.font = font;
             object.weight = weight;
             object.size = mmY(rawOf[first].pixelSize());
-            const double startX = line.cursorToX(int(points[first].index));
-            const double endX = line.cursorToX(
-                int(last + 1 < points.size() ? points[last + 1].index : placed.text.size()));
+            const double startX = xOf[first];
+            const double endX = xOf[last + 1];
             for (qsizetype k = first; k <= last; ++k) {
                 object.text += QStringView(placed.text).mid(points[k].index, points[k].length);
                 used.codepoints.insert(points[k].value);
                 if (k > first) {
-                    object.deltaX << mm(line.cursorToX(int(points[k].index)) -
-                                        line.cursorToX(int(points[k - 1].index)));
+                    object.deltaX << mm(xOf[k] - xOf[k - 1]);
                 }
             }
             object.boundary = QRectF(mm(placed.topLeft.x() + startX) - kBoundaryMargin,
@@ -233,8 +238,10 @@ bool CertificateOfd::document(const CertificateOfdInfo& info, Ofd::Document* doc
         font.name = embedded.isValid() ? embedded.familyName() : used.raw.familyName();
         font.family = font.name;
         // OpenType with CFF outlines starts with "OTTO"; TrueType outlines with 0x00010000.
-        font.fileName = QStringLiteral("font_%1%2").arg(i + 1).arg(
-            font.data.startsWith("OTTO") ? QStringLiteral(".otf") : QStringLiteral(".ttf"));
+        font.fileName = QStringLiteral("font_%1%2")
+                            .arg(i + 1)
+                            .arg(font.data.startsWith("OTTO") ? QStringLiteral(".otf")
+                                                              : QStringLiteral(".ttf"));
         doc.fonts.append(std::move(font));
     }
     doc.pages = d->pages;
@@ -242,14 +249,19 @@ bool CertificateOfd::document(const CertificateOfdInfo& info, Ofd::Document* doc
     return true;
 }
 
-bool CertificateOfd::write(const QString& path, const CertificateOfdInfo& info,
-                           QString* error) const
+QByteArray CertificateOfd::package(const CertificateOfdInfo& info, QString* error) const
 {
     Ofd::Document doc;
     if (!document(info, &doc, error)) {
-        return false;
+        return {};
     }
-    const QByteArray bytes = Ofd::PackageBytes(doc, error);
+    return Ofd::PackageBytes(doc, error);
+}
+
+bool CertificateOfd::write(const QString& path, const CertificateOfdInfo& info,
+                           QString* error) const
+{
+    const QByteArray bytes = package(info, error);
     if (bytes.isEmpty()) {
         return false;
     }

@@ -39,6 +39,9 @@ public:
     // The document as it stands, its fonts cut down; false with a reason when a font cannot be.
     bool document(const CertificateOfdInfo& info, Ofd::Document* document, QString* error) const;
 
+    // The document as the bytes of its package; empty with a reason when it cannot be made.
+    QByteArray package(const CertificateOfdInfo& info, QString* error) const;
+
     // Writes the document to `path`, whole or not at all: the file is written beside it under a
     // temporary name and renamed at the end; whatever stood under the name before is left as
     // it was when anything fails. False with a reason in `error`.

@@ -16,8 +16,8 @@ namespace {
 // The tables a document's font needs to draw and measure its glyphs. Layout tables, hinting and
 // embedded bitmaps stay behind: the document places every glyph itself and viewers scale it.
 constexpr std::array<const char*, 14> kKeptTables = {
-    "cmap", "head", "hhea", "hmtx", "maxp", "name", "OS/2", "post",
-    "glyf", "loca", "vhea", "vmtx", "CFF ", "VORG",
+    "cmap", "head", "hhea", "hmtx", "maxp", "name", "OS/2",
+    "post", "glyf", "loca", "vhea", "vmtx", "CFF ", "VORG",
 };
 
 hb_tag_t tagOf(const char* name)
@@ -55,8 +55,8 @@ FacePtr buildSourceFace(const QRawFont& font)
         }
         // HarfBuzz copies nothing here: the blob keeps its own reference to the bytes.
         auto* kept = new QByteArray(table);
-        BlobPtr blob(hb_blob_create(kept->constData(), uint(kept->size()),
-                                    HB_MEMORY_MODE_READONLY, kept,
+        BlobPtr blob(hb_blob_create(kept->constData(), uint(kept->size()), HB_MEMORY_MODE_READONLY,
+                                    kept,
                                     [](void* data) { delete static_cast<QByteArray*>(data); }));
         hb_face_builder_add_table(builder.get(), tagOf(name), blob.get());
     }
@@ -81,8 +81,8 @@ public:
         QMutexLocker lock(&m_mutex);
         auto it = m_faces.find(key);
         if (it == m_faces.end()) {
-            it = m_faces.insert(key, std::shared_ptr<hb_face_t>(buildSourceFace(font).release(),
-                                                                 FaceDeleter()));
+            it = m_faces.insert(
+                key, std::shared_ptr<hb_face_t>(buildSourceFace(font).release(), FaceDeleter()));
         }
         return it->get();
     }

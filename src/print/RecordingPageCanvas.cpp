@@ -44,8 +44,8 @@ void RecordingPageCanvas::drawText(int x, int y, QStringView text)
     if (text.isEmpty()) {
         return;
     }
-    m_texts.append(PlacedText{QPoint(x, y), m_metrics.ascent(), m_metrics.height(),
-                              text.toString(), m_font});
+    m_texts.append(
+        PlacedText{QPoint(x, y), m_metrics.ascent(), m_metrics.height(), text.toString(), m_font});
 }
 
 QList<PlacedText> RecordingPageCanvas::takeTexts()

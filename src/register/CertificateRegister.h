@@ -12,9 +12,9 @@
 namespace Register {
 
 // The certificate register (出具登记簿): every Generate makes an entry with its own number, every
-// time the certificate leaves kavri (printed, exported to PDF, copied) the entry records it with
-// the text as it left. Windows, kavri-cli and the batch run all go through this class. Every
-// failure comes back as a Chinese sentence in *error, for the caller to show once.
+// time the certificate leaves kavri (printed, exported to PDF or OFD, copied) the entry records
+// it with the text as it left. Windows, kavri-cli and the batch run all go through this class.
+// Every failure comes back as a Chinese sentence in *error, for the caller to show once.
 class CertificateRegister
 {
 public:

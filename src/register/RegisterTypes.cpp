@@ -11,13 +11,16 @@ QString eventKindKey(EventKind kind)
         return QStringLiteral("pdf");
     case EventKind::Copied:
         return QStringLiteral("copied");
+    case EventKind::OfdExported:
+        return QStringLiteral("ofd");
     }
     return {};
 }
 
 std::optional<EventKind> eventKindFromKey(const QString& key)
 {
-    for (EventKind k : {EventKind::Printed, EventKind::PdfExported, EventKind::Copied}) {
+    for (EventKind k :
+         {EventKind::Printed, EventKind::PdfExported, EventKind::Copied, EventKind::OfdExported}) {
         if (eventKindKey(k) == key) {
             return k;
         }
@@ -34,6 +37,8 @@ QString eventKindLabel(EventKind kind)
         return QStringLiteral("导出PDF");
     case EventKind::Copied:
         return QStringLiteral("复制");
+    case EventKind::OfdExported:
+        return QStringLiteral("导出OFD");
     }
     return {};
 }

@@ -49,6 +49,7 @@ enum class EventKind
     Printed,
     PdfExported,
     Copied,
+    OfdExported,
 };
 
 // Stored names of the event kinds, and the words the user sees.

@@ -96,6 +96,28 @@ protected:
     CBatchDlg::Setup setup;
 };
 
+TEST_F(BatchDialogTest, ProblemListNamesFiftyRowsAndCountsTheRest)
+{
+    QByteArray sheet = "姓名,性别,身份证号,公司名称,部门,职位,入职日期,离职日期,离职原因\r\n";
+    for (int i = 0; i < 57; ++i) {
+        sheet += QStringLiteral("员工%1,男,110101199003071233,星辰公司,研发部,工程师,2019-03-01,"
+                                "2024-02-30,个人原因\r\n")
+                     .arg(i)
+                     .toUtf8();
+    }
+    writeFile(chooser.sheet, sheet);
+    CBatchDlg dialog(nullptr, setup);
+    dialog.show();
+    QTest::mouseClick(child<QPushButton>(dialog, "batchChooseSheet"), Qt::LeftButton);
+
+    auto* problems = child<QListWidget>(dialog, "batchProblems");
+    ASSERT_EQ(problems->count(), 51);
+    EXPECT_TRUE(problems->item(0)->text().startsWith(QStringLiteral("第 2 行（员工0）：离职日期")))
+        << problems->item(0)->text().toStdString();
+    EXPECT_TRUE(problems->item(49)->text().startsWith(QStringLiteral("第 51 行（员工49）")));
+    EXPECT_EQ(problems->item(50)->text(), QStringLiteral("另有 7 行有同样的问题"));
+}
+
 TEST_F(BatchDialogTest, FromTheSheetThroughItsProblemsToTheSummary)
 {
     CBatchDlg dialog(nullptr, setup);

@@ -1,5 +1,6 @@
 #include "batch/BatchWriter.h"
 #include "BatchFixtures.h"
+#include "OfdReader.h"
 #include "PdfText.h"
 #include "batch/BatchIssueRecorder.h"
 #include "print/CertificateBody.h"
@@ -182,3 +183,111 @@ TEST(BatchWriterCombined, AnUnwritableFileFailsEveryRowWithTheReason)
 }
 
 } // namespace
+
+namespace {
+
+struct OfdFile
+{
+    OfdRead::Archive archive;
+    OfdRead::Document document;
+
+    explicit OfdFile(const QString& path)
+        : archive(OfdRead::ReadArchive(path)), document(OfdRead::ReadDocument(archive))
+    {
+    }
+    const OfdRead::Element* info() const
+    {
+        return document.ofd.child(QStringLiteral("DocBody"))->child(QStringLiteral("DocInfo"));
+    }
+    QStringList numbers() const
+    {
+        QStringList found;
+        if (const OfdRead::Element* data = info()->child(QStringLiteral("CustomDatas"))) {
+            for (const OfdRead::Element* datum :
+                 data->childrenNamed(QStringLiteral("CustomData"))) {
+                found << datum->text;
+            }
+        }
+        return found;
+    }
+    QString pageText(int page) const
+    {
+        QString text;
+        for (const OfdRead::Text& t : document.pages.value(page).texts) {
+            text += t.text;
+        }
+        return text;
+    }
+};
+
+} // namespace
+
+TEST(BatchWriterOfd, OneDocumentPerRowNamedOfdWithCompanyAndNumber)
+{
+    QTemporaryDir dir;
+    const QList<BatchRecord> records = RecordsNamed({"张三", "李四", "张三"});
+    BatchWriter writer(EveryFieldTemplate(), 32);
+    writer.setIssueDate(QDate(2026, 12, 8));
+    RecordingRecorder recorder;
+    writer.setRecorder(&recorder);
+    const BatchReport report =
+        writer.run(records, BatchOutput::perRow(dir.path(), {}, BatchOutput::Format::Ofd));
+
+    ASSERT_TRUE(report.allWritten());
+    // The default pattern's ".pdf" gives way to ".ofd"; a second 张三 gets "-2".
+    EXPECT_EQ(filesIn(dir.path()),
+              (QStringList{"张三-2024年5月31日-2.ofd", "张三-2024年5月31日.ofd",
+                           "李四-2024年5月31日.ofd"}));
+    const OfdFile li(dir.filePath(QStringLiteral("李四-2024年5月31日.ofd")));
+    ASSERT_TRUE(li.document.problems.isEmpty()) << li.document.problems.join(u'\n').toStdString();
+    ASSERT_EQ(li.document.pages.size(), 1);
+    EXPECT_TRUE(li.pageText(0).contains(QStringLiteral("兹证明李四")));
+    EXPECT_EQ(li.info()->child(QStringLiteral("Author"))->text,
+              QStringLiteral("北京星辰科技有限公司"));
+    EXPECT_EQ(li.info()->child(QStringLiteral("CreationDate"))->text, QStringLiteral("2026-12-08"));
+    EXPECT_EQ(li.numbers(), QStringList{QStringLiteral("No.3")});
+    // The recorder hears of the files as they are, .ofd names and all.
+    EXPECT_TRUE(recorder.calls.contains(QStringLiteral("issued 3 text 李四-2024年5月31日.ofd")))
+        << recorder.calls.join(u'\n').toStdString();
+}
+
+TEST(BatchWriterOfd, CombinedDocumentHasAPagePerRowAndEveryNumber)
+{
+    QTemporaryDir dir;
+    QList<BatchRecord> records = RecordsNamed({"张三", "李四", "王五"});
+    records[2].values[int(BatchField::Company)] = QStringLiteral("另一公司");
+    const QString path = dir.filePath(QStringLiteral("全部.ofd"));
+    BatchWriter writer(EveryFieldTemplate(), 32);
+    RecordingRecorder recorder;
+    writer.setRecorder(&recorder);
+    const BatchReport report =
+        writer.run(records, BatchOutput::combined(path, BatchOutput::Format::Ofd));
+
+    ASSERT_TRUE(report.allWritten());
+    EXPECT_EQ(filesIn(dir.path()), QStringList{"全部.ofd"});
+    const OfdFile all(path);
+    ASSERT_TRUE(all.document.problems.isEmpty());
+    ASSERT_EQ(all.document.pages.size(), 3);
+    EXPECT_TRUE(all.pageText(0).contains(QStringLiteral("兹证明张三")));
+    EXPECT_TRUE(all.pageText(2).contains(QStringLiteral("兹证明王五")));
+    EXPECT_TRUE(all.pageText(2).contains(QStringLiteral("另一公司")));
+    EXPECT_EQ(all.numbers(), (QStringList{"No.2", "No.3", "No.4"}));
+    EXPECT_EQ(all.info()->child(QStringLiteral("Author"))->text,
+              QStringLiteral("北京星辰科技有限公司、另一公司"));
+}
+
+TEST(BatchWriterOfd, AnUnwritableCombinedDocumentFailsEveryRowBeforeAnyIsNumbered)
+{
+    QTemporaryDir dir;
+    RecordingRecorder recorder;
+    BatchWriter writer(EveryFieldTemplate(), 32);
+    writer.setRecorder(&recorder);
+    const BatchReport report =
+        writer.run(RecordsNamed({"张三", "李四"}),
+                   BatchOutput::combined(dir.filePath(QStringLiteral("没有/这里.ofd")),
+                                         BatchOutput::Format::Ofd));
+    EXPECT_EQ(report.failed.size(), 2);
+    EXPECT_TRUE(report.written.isEmpty());
+    EXPECT_TRUE(recorder.calls.isEmpty()) << recorder.calls.join(u'\n').toStdString();
+    EXPECT_TRUE(filesIn(dir.path()).isEmpty());
+}

@@ -1,4 +1,5 @@
 #include "CliRun.h"
+#include "OfdReader.h"
 #include "PdfCommand.h"
 #include "PdfText.h"
 
@@ -84,6 +85,30 @@ TEST_F(KavriCliPdf, WritesTheCertificatePage)
     // Values are trimmed as Generate trims them.
     EXPECT_FALSE(text.contains(QStringLiteral("星期日")));
     EXPECT_FALSE(text.contains(QStringLiteral("家庭")));
+}
+
+TEST_F(KavriCliPdf, AnOfdNameWritesTheSamePageAsAnOfdDocument)
+{
+    const QString out = m_dir.filePath(QStringLiteral("张三.ofd"));
+    const CliRun run =
+        runCli(QStringList{"pdf", "--template", m_template, "--out", out} + values());
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    const OfdRead::Archive archive = OfdRead::ReadArchive(out);
+    ASSERT_TRUE(archive.error.isEmpty());
+    const OfdRead::Document document = OfdRead::ReadDocument(archive);
+    ASSERT_TRUE(document.problems.isEmpty()) << document.problems.join(u'\n').toStdString();
+    ASSERT_EQ(document.pages.size(), 1);
+    QString text;
+    for (const OfdRead::Text& line : document.pages[0].texts) {
+        text += line.text + QStringLiteral("\r\n");
+    }
+    EXPECT_TRUE(text.startsWith(QStringLiteral("离职证明\r\n")));
+    const QString certificate = compose(PdfCommand::kResultBoxWidth);
+    const QString body = certificate.mid(certificate.indexOf(QStringLiteral("离职证明")) + 4);
+    QString missing;
+    EXPECT_TRUE(HoldsLinesInOrder(text, body, &missing)) << missing.toStdString();
+    EXPECT_TRUE(QString::fromUtf8(archive.files.value(QStringLiteral("OFD.xml")))
+                    .contains(QStringLiteral("<ofd:Author>示例科技有限公司</ofd:Author>")));
 }
 
 TEST_F(KavriCliPdf, WidthDefaultsToTheResultBox)

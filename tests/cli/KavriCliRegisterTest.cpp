@@ -1,10 +1,12 @@
 // kavri-cli register on a register made here: list, show, export and verify with their exit
 // codes.
 #include "CliRun.h"
+#include "OfdReader.h"
 #include "ProgramCopy.h"
 #include "register/CertificateRegister.h"
 #include "register/RegisterFiles.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -73,7 +75,7 @@ TEST_F(KavriCliRegisterTest, ListsNewestFirstWithMaskedIds)
     EXPECT_TRUE(lines[0].startsWith(m_numbers[1] + QStringLiteral("\t李四\t320102********2222\t")));
     EXPECT_TRUE(lines[1].contains(QStringLiteral("\t已出具\t复制 ")));
     const CliRun full = run({QStringLiteral("list"), QStringLiteral("--name"), QStringLiteral("张"),
-                          QStringLiteral("--full-ids")});
+                             QStringLiteral("--full-ids")});
     EXPECT_TRUE(
         full.outText().startsWith(m_numbers[0] + QStringLiteral("\t张三\t110101199001011234")));
 }
@@ -182,7 +184,80 @@ TEST_F(KavriCliRegisterTest, RefusesAMissingRegisterAndBadOptions)
     EXPECT_EQ(action.status, 2);
     EXPECT_EQ(action.errText(),
               QStringLiteral("kavri-cli: register 没有“delete”这个操作（可用 list、show、export、"
-                             "verify、due、audit）\n"));
+                             "archive、verify、due、audit）\n"));
+}
+
+TEST_F(KavriCliRegisterTest, ArchiveWritesEveryIssuedCertificateOfThePeriodAsOfdWithAnIndex)
+{
+    const QString today = QDate::currentDate().toString(Qt::ISODate);
+    const QString folder = m_dir.filePath(QStringLiteral("归档"));
+    const CliRun r = run({QStringLiteral("archive"), QStringLiteral("--from"), today,
+                          QStringLiteral("--to"), today, QStringLiteral("--out"), folder});
+    ASSERT_EQ(r.status, 0) << r.errText().toStdString();
+    EXPECT_TRUE(r.errText().contains(QStringLiteral("已归档 1 份离职证明")))
+        << r.errText().toStdString();
+    // 李四's entry is a draft: nothing of it left kavri, so nothing of it is archived.
+    const QString file = m_numbers[0] + QStringLiteral(".ofd");
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files, QDir::Name),
+              (QStringList{file, QStringLiteral("归档索引.csv")}));
+
+    QFile index(QDir(folder).filePath(QStringLiteral("归档索引.csv")));
+    ASSERT_TRUE(index.open(QIODevice::ReadOnly));
+    const QByteArray bytes = index.readAll();
+    ASSERT_TRUE(bytes.startsWith("\xEF\xBB\xBF"));
+    const QStringList rows = QString::fromUtf8(bytes.mid(3)).split(QStringLiteral("\r\n"));
+    ASSERT_EQ(rows.size(), 3); // header, one row, the empty rest after the last CR LF
+    EXPECT_EQ(rows[0], QStringLiteral("证明编号,姓名,身份证号,离职日期,文件,SHA-256,登记簿链头"));
+    const QStringList fields = rows[1].split(u',');
+    ASSERT_EQ(fields.size(), 7);
+    EXPECT_EQ(fields[0], m_numbers[0]);
+    EXPECT_EQ(fields[1], QStringLiteral("张三"));
+    EXPECT_EQ(fields[2], QStringLiteral("110101********1234"));
+    EXPECT_EQ(fields[4], file);
+    // The index notes the register's head as the audit gives it, for a later audit --since.
+    const CliRun audited = run({QStringLiteral("audit")});
+    ASSERT_EQ(audited.status, 0);
+    EXPECT_EQ(fields[6], audited.outText().trimmed().right(64));
+    EXPECT_EQ(run({QStringLiteral("audit"), QStringLiteral("--since"), fields[6]}).status, 0);
+    QFile ofd(QDir(folder).filePath(file));
+    ASSERT_TRUE(ofd.open(QIODevice::ReadOnly));
+    EXPECT_EQ(fields[5],
+              QString::fromLatin1(
+                  QCryptographicHash::hash(ofd.readAll(), QCryptographicHash::Sha256).toHex()));
+    EXPECT_TRUE(rows[2].isEmpty());
+
+    // The file is the certificate's page, with its number kept in the document.
+    const OfdRead::Archive archive = OfdRead::ReadArchive(ofd.fileName());
+    const OfdRead::Document document = OfdRead::ReadDocument(archive);
+    ASSERT_TRUE(document.problems.isEmpty());
+    ASSERT_EQ(document.pages.size(), 1);
+    QStringList texts;
+    for (const OfdRead::Text& t : document.pages[0].texts) {
+        texts << t.text;
+    }
+    // The fixture's certificate: its number line, then the sentence about 张三.
+    EXPECT_EQ(texts.value(1), QStringLiteral("证明编号：") + m_numbers[0]);
+    EXPECT_TRUE(texts.value(2).startsWith(QStringLiteral("兹证明张三")))
+        << texts.join(u'|').toStdString();
+    EXPECT_TRUE(QString::fromUtf8(archive.files.value(QStringLiteral("OFD.xml")))
+                    .contains(QStringLiteral(">%1</ofd:CustomData>").arg(m_numbers[0])));
+}
+
+TEST_F(KavriCliRegisterTest, ArchiveOfAPeriodWithoutCertificatesIsAnIndexWithItsHeaderOnly)
+{
+    const QString tomorrow = QDate::currentDate().addDays(1).toString(Qt::ISODate);
+    const QString folder = m_dir.filePath(QStringLiteral("空"));
+    const CliRun r = run({QStringLiteral("archive"), QStringLiteral("--from"), tomorrow,
+                          QStringLiteral("--out"), folder});
+    ASSERT_EQ(r.status, 0) << r.errText().toStdString();
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files), QStringList{QStringLiteral("归档索引.csv")});
+    const CliRun noOut = run({QStringLiteral("archive")});
+    EXPECT_EQ(noOut.status, 2);
+    const CliRun badDate = run({QStringLiteral("archive"), QStringLiteral("--from"),
+                                QStringLiteral("昨天"), QStringLiteral("--out"), folder});
+    EXPECT_EQ(badDate.status, 2);
+    EXPECT_TRUE(badDate.errText().contains(QStringLiteral("--from“昨天”不是有效的日期")))
+        << badDate.errText().toStdString();
 }
 
 // register due on a register with drafts, late and on-time certificates: exactly the drafts whose

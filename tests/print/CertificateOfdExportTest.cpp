@@ -19,12 +19,13 @@ namespace {
 const QString kNs = QStringLiteral("http://www.ofdspec.org/2016");
 
 // A body whose lines are short enough that the page keeps them as they are.
-const QString kShortBody = QStringLiteral("\r\n\r\n\r\n兹证明张三同志于2024年6月30日离职。\r\n\r\n特此证明。");
+const QString kShortBody =
+    QStringLiteral("\r\n\r\n\r\n兹证明张三同志于2024年6月30日离职。\r\n\r\n特此证明。");
 
 CertificateOfdInfo sampleInfo()
 {
-    return CertificateOfdInfo{QStringLiteral("示例公司"), {QStringLiteral("LZ2026-000042")},
-                              QDate(2026, 12, 8)};
+    return CertificateOfdInfo{
+        QStringLiteral("示例公司"), {QStringLiteral("LZ2026-000042")}, QDate(2026, 12, 8)};
 }
 
 struct Written
@@ -52,8 +53,7 @@ protected:
         w.archive = OfdRead::ReadArchive(w.path);
         EXPECT_TRUE(w.archive.error.isEmpty()) << w.archive.error.toStdString();
         w.document = OfdRead::ReadDocument(w.archive);
-        EXPECT_TRUE(w.document.problems.isEmpty())
-            << w.document.problems.join(u'\n').toStdString();
+        EXPECT_TRUE(w.document.problems.isEmpty()) << w.document.problems.join(u'\n').toStdString();
         return w;
     }
 
@@ -65,8 +65,8 @@ protected:
             if (it.key().endsWith(QStringLiteral(".xml"))) {
                 QString error;
                 files.insert(it.key(), OfdRead::ParseXml(it.value(), &error));
-                EXPECT_TRUE(error.isEmpty()) << it.key().toStdString() << ": "
-                                             << error.toStdString();
+                EXPECT_TRUE(error.isEmpty())
+                    << it.key().toStdString() << ": " << error.toStdString();
             }
         }
         return files;
@@ -211,8 +211,8 @@ TEST_F(OfdExport, EveryReferencedFileIsInThePackageAndNothingElse)
     const QString publicRes =
         OfdRead::Resolve(w.document.docRoot, common->child(QStringLiteral("PublicRes"))->text);
     referenced << publicRes;
-    for (const OfdRead::Element* page :
-         w.document.document.child(QStringLiteral("Pages"))->childrenNamed(QStringLiteral("Page"))) {
+    for (const OfdRead::Element* page : w.document.document.child(QStringLiteral("Pages"))
+                                            ->childrenNamed(QStringLiteral("Page"))) {
         referenced << OfdRead::Resolve(w.document.docRoot,
                                        page->attributes.value(QStringLiteral("BaseLoc")));
     }
@@ -303,8 +303,8 @@ TEST_F(OfdExport, FullWidthCharactersAdvanceByOneEm)
     EXPECT_GT(line.size, 4.0);
     EXPECT_LT(line.size, 5.3);
     // The package writes equal steps as one "g" run.
-    const OfdRead::Element content = OfdRead::ParseXml(
-        w.archive.files.value(QStringLiteral("Doc_0/Pages/Page_0/Content.xml")));
+    const OfdRead::Element content =
+        OfdRead::ParseXml(w.archive.files.value(QStringLiteral("Doc_0/Pages/Page_0/Content.xml")));
     QStringList deltas;
     for (const OfdRead::Element* e : content.all()) {
         if (e->name == QLatin1String("TextCode")) {
@@ -370,7 +370,8 @@ TEST_F(OfdExport, EmbeddedFontIsASmallSubsetHoldingEveryCharacterUsed)
         }
     }
     // Characters the page does not use are not carried along.
-    for (const QString& absent : {QStringLiteral("龍"), QStringLiteral("鑫"), QStringLiteral("Q")}) {
+    for (const QString& absent :
+         {QStringLiteral("龍"), QStringLiteral("鑫"), QStringLiteral("Q")}) {
         EXPECT_FALSE(font.supportsCharacter(absent.at(0))) << absent.toStdString();
     }
 }
@@ -405,8 +406,8 @@ TEST_F(OfdExport, SeveralPagesShareOneFontAndKeepTheirOwnTexts)
     ASSERT_EQ(w.document.pages.size(), 3);
     EXPECT_EQ(pageTexts(w.document.pages[0]).value(1),
               QStringLiteral("兹证明张三同志于2024年6月30日离职。"));
-    EXPECT_EQ(pageTexts(w.document.pages[2]), (QStringList{QStringLiteral("离职证明"),
-                                                            QStringLiteral("第三页")}));
+    EXPECT_EQ(pageTexts(w.document.pages[2]),
+              (QStringList{QStringLiteral("离职证明"), QStringLiteral("第三页")}));
     QSet<QString> fonts;
     for (const OfdRead::Page& page : w.document.pages) {
         for (const OfdRead::Text& text : page.texts) {
@@ -450,9 +451,8 @@ TEST_F(OfdExport, ReplacesAnEarlierExport)
 TEST(OfdNumbers, LengthsAreMillimetresToThreePlaces)
 {
     const QList<QPair<double, QString>> cases = {
-        {0, "0"},         {10, "10"},          {3.5, "3.5"},       {19.518072, "19.518"},
-        {0.0004, "0"},    {-0.0004, "0"},      {-2.25, "-2.25"},   {297, "297"},
-        {4.2333, "4.233"}, {4.2336, "4.234"},
+        {0, "0"},       {10, "10"},       {3.5, "3.5"}, {19.518072, "19.518"}, {0.0004, "0"},
+        {-0.0004, "0"}, {-2.25, "-2.25"}, {297, "297"}, {4.2333, "4.233"},     {4.2336, "4.234"},
     };
     for (const auto& [mm, text] : cases) {
         EXPECT_EQ(Ofd::FormatLength(mm), text) << mm;

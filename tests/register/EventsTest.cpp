@@ -78,3 +78,37 @@ TEST_F(EventsTest, AnEventForAnUnknownEntryIsRefusedInChinese)
     EXPECT_FALSE(reg->recordEvent(999, EventKind::Copied, QStringLiteral("x"), &error));
     EXPECT_TRUE(error.startsWith(QStringLiteral("登记簿记录复制失败"))) << error.toStdString();
 }
+
+TEST(EventKinds, EveryKindHasItsStoredNameAndItsWords)
+{
+    const struct
+    {
+        EventKind kind;
+        const char* key;
+        const char* label;
+    } kinds[] = {
+        {EventKind::Printed, "printed", "打印"},
+        {EventKind::PdfExported, "pdf", "导出PDF"},
+        {EventKind::Copied, "copied", "复制"},
+        {EventKind::OfdExported, "ofd", "导出OFD"},
+    };
+    for (const auto& k : kinds) {
+        EXPECT_EQ(eventKindKey(k.kind), QString::fromUtf8(k.key));
+        EXPECT_EQ(eventKindFromKey(QString::fromUtf8(k.key)), k.kind);
+        EXPECT_EQ(eventKindLabel(k.kind), QString::fromUtf8(k.label));
+    }
+    EXPECT_FALSE(eventKindFromKey(QStringLiteral("OFD")).has_value());
+    EXPECT_FALSE(eventKindFromKey(QString()).has_value());
+}
+
+TEST_F(EventsTest, AnOfdExportIsStoredAndReadBackAsItsOwnKind)
+{
+    const IssuedEntry made = add(person("张三", "110101199001011234"));
+    QString error;
+    EXPECT_EQ(reg->recordEvent(made.id, EventKind::OfdExported, made.text, &error), 1);
+    const Entry e = load(*reg, made.id);
+    EXPECT_TRUE(e.summary.issued);
+    EXPECT_EQ(e.summary.lastEventKey, QStringLiteral("ofd"));
+    ASSERT_EQ(e.events.size(), 1);
+    EXPECT_EQ(e.events[0].kind, EventKind::OfdExported);
+}

@@ -56,9 +56,9 @@ QString WithoutBlanks(const QString& text)
 QList<QList<PageLine>> PdfPageLines(const QString& pdfPath, QString* error)
 {
     QProcess process;
-    process.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), QStringLiteral("-enc"),
-                                                QStringLiteral("UTF-8"), pdfPath,
-                                                QStringLiteral("-")});
+    process.start(QStringLiteral("pdftotext"),
+                  {QStringLiteral("-bbox"), QStringLiteral("-enc"), QStringLiteral("UTF-8"),
+                   pdfPath, QStringLiteral("-")});
     QList<QList<PageLine>> pages;
     if (!process.waitForFinished(60000) || process.exitCode() != 0) {
         if (error) {
@@ -112,9 +112,9 @@ QList<QList<PageLine>> OfdPageLines(const OfdRead::Archive& archive,
             const double advance =
                 glyph.isEmpty() ? 0 : font.advancesForGlyphIndexes(glyph).value(0).x() * em;
             const double baseline = first->origin.y();
-            gather(lines, {WithoutBlanks(text.text), first->origin.x(),
-                           baseline - font.ascent() * em, last->origin.x() + advance,
-                           baseline + font.descent() * em});
+            gather(lines,
+                   {WithoutBlanks(text.text), first->origin.x(), baseline - font.ascent() * em,
+                    last->origin.x() + advance, baseline + font.descent() * em});
         }
         sortByTop(lines);
         pages.append(lines);

@@ -65,7 +65,8 @@ Element readElement(QXmlStreamReader& xml)
     element.name = xml.name().toString();
     element.ns = xml.namespaceUri().toString();
     for (const QXmlStreamAttribute& attribute : xml.attributes()) {
-        element.attributes.insert(attribute.qualifiedName().toString(), attribute.value().toString());
+        element.attributes.insert(attribute.qualifiedName().toString(),
+                                  attribute.value().toString());
     }
     while (!xml.atEnd()) {
         xml.readNext();
@@ -282,8 +283,8 @@ Document ReadDocument(const Archive& archive)
                 doc.problems << QStringLiteral("text object %1 names no known font").arg(text.id);
             }
             text.size = element->attributes.value(QStringLiteral("Size")).toDouble();
-            text.weight = element->attributes.value(QStringLiteral("Weight"), QStringLiteral("400"))
-                              .toInt();
+            text.weight =
+                element->attributes.value(QStringLiteral("Weight"), QStringLiteral("400")).toInt();
             if (!boxOk) {
                 doc.problems << QStringLiteral("text object %1 has a bad Boundary").arg(text.id);
             }

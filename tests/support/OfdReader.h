@@ -58,7 +58,7 @@ struct Text
     QString fontFile; // path of the embedded font in the zip
     double size = 0;  // mm
     int weight = 400;
-    QString text;       // every TextCode's characters, in order
+    QString text;        // every TextCode's characters, in order
     QList<Glyph> glyphs; // one per character
 };
 

@@ -24,8 +24,7 @@ QImage RenderOfdPage(const OfdRead::Archive& archive, const OfdRead::Document& d
     painter.setRenderHint(QPainter::Antialiasing);
     for (const OfdRead::Text& text : document.pages.at(page).texts) {
         const double pixelSize = text.size * scale;
-        QRawFont font(archive.files.value(text.fontFile), pixelSize,
-                      QFont::PreferNoHinting);
+        QRawFont font(archive.files.value(text.fontFile), pixelSize, QFont::PreferNoHinting);
         if (!font.isValid()) {
             if (problems) {
                 *problems << QStringLiteral("font %1 does not load").arg(text.fontFile);
@@ -38,8 +37,8 @@ QImage RenderOfdPage(const OfdRead::Archive& archive, const OfdRead::Document& d
             const QList<quint32> indexes = font.glyphIndexesForString(glyph.character);
             if (indexes.size() != 1 || indexes.first() == 0) {
                 if (problems) {
-                    *problems << QStringLiteral("font %1 lacks %2").arg(text.fontFile,
-                                                                        glyph.character);
+                    *problems
+                        << QStringLiteral("font %1 lacks %2").arg(text.fontFile, glyph.character);
                 }
                 continue;
             }

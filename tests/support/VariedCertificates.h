@@ -28,7 +28,8 @@ inline QList<CertificateValues> VariedValues(int count)
         v.company = companies[i % companies.size()];
         v.department = departments[(i / 2) % departments.size()];
         v.position = positions[(i / 5) % positions.size()];
-        v.joinDate = QStringLiteral("20%1年%2月%3日").arg(10 + i % 12).arg(1 + i % 12).arg(1 + i % 28);
+        v.joinDate =
+            QStringLiteral("20%1年%2月%3日").arg(10 + i % 12).arg(1 + i % 12).arg(1 + i % 28);
         v.leaveDate = QStringLiteral("2024年%1月%2日").arg(1 + (i * 5) % 12).arg(1 + (i * 3) % 28);
         v.reason = reasons[(i / 7) % reasons.size()];
         list << v;

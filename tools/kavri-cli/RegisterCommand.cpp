@@ -3,6 +3,7 @@
 #include "CliApplication.h"
 #include "CliInput.h"
 #include "CliOptions.h"
+#include "RegisterArchive.h"
 #include "app/LibraryFilePath.h"
 #include "register/CertificateRegister.h"
 #include "register/DueList.h"
@@ -166,6 +167,31 @@ int exportCsv(CertificateRegister& reg, const CliOptions& options)
     return rows ? 0 : CliInput::refuse(error);
 }
 
+int archive(CertificateRegister& reg, const CliOptions& options)
+{
+    if (!options.has(QStringLiteral("out"))) {
+        return CliInput::refuse(CliInput::missingOption(QStringLiteral("out")));
+    }
+    QString error;
+    std::optional<SearchQuery> q = searchQuery(options, &error);
+    if (!q) {
+        return CliInput::refuse(error);
+    }
+    // The period is that of issuing unless --by says otherwise.
+    if (!options.has(QStringLiteral("by"))) {
+        q->dateField = DateField::Created;
+    }
+    const QString folder = options.value(QStringLiteral("out"));
+    const std::optional<qint64> archived = WriteRegisterArchive(reg, *q, folder, &error);
+    if (!archived) {
+        return CliInput::refuse(error);
+    }
+    CliInput::say(QStringLiteral("已归档 %1 份离职证明到“%2”，索引为 %3")
+                      .arg(*archived)
+                      .arg(folder, kArchiveIndexName));
+    return 0;
+}
+
 int verify(CertificateRegister& reg, const CliOptions& options)
 {
     QString input;
@@ -245,11 +271,15 @@ int due(CertificateRegister& reg, const CliOptions& options)
 QString synopsis()
 {
     return QStringLiteral(
-        "register list|show|export|verify|due|audit [--register FILE] ...\n"
+        "register list|show|export|archive|verify|due|audit [--register FILE] ...\n"
         "    list [--name X] [--id X] [--number X] [--from D] [--to D] [--by leaving|created]\n"
         "         [--full-ids]: the register's entries, newest first, tab-separated.\n"
         "    show --number N [--full-ids]: one entry with its events and texts.\n"
         "    export --out FILE.csv [search options of list] [--full-ids]: CSV (UTF-8, BOM).\n"
+        "    archive --out DIR [--from D] [--to D] [--by created|leaving]: every issued\n"
+        "         certificate of the period (issued in it, unless --by leaving) as an OFD\n"
+        "         file named by its number, and 归档索引.csv (UTF-8, BOM) with number, name,\n"
+        "         masked ID, leaving date, file, the file's SHA-256 and the head link.\n"
         "    verify --number N | --text FILE|-: whether the register holds the certificate;\n"
         "         exit 0 held, 1 held but the text differs, 3 not held.\n"
         "    audit [--since LINK]: walks the register's hash chain, every text against its\n"
@@ -266,7 +296,7 @@ int run(const QStringList& args)
 {
     if (args.isEmpty()) {
         return CliInput::refuse(
-            QStringLiteral("register 后面要写 list、show、export、verify、due 或 audit"));
+            QStringLiteral("register 后面要写 list、show、export、archive、verify、due 或 audit"));
     }
     const QString action = args.first();
     QStringList allowed = {QStringLiteral("register"), QStringLiteral("full-ids")};
@@ -276,6 +306,9 @@ int run(const QStringList& args)
         allowed << QStringLiteral("number");
     } else if (action == QLatin1String("export")) {
         allowed << kSearchOptions << QStringLiteral("out");
+    } else if (action == QLatin1String("archive")) {
+        allowed << QStringLiteral("from") << QStringLiteral("to") << QStringLiteral("by")
+                << QStringLiteral("out");
     } else if (action == QLatin1String("verify")) {
         allowed = {QStringLiteral("register"), QStringLiteral("number"), QStringLiteral("text")};
     } else if (action == QLatin1String("due")) {
@@ -284,7 +317,8 @@ int run(const QStringList& args)
         allowed = {QStringLiteral("register"), QStringLiteral("since")};
     } else {
         return CliInput::refuse(
-            QStringLiteral("register 没有“%1”这个操作（可用 list、show、export、verify、due、audit）")
+            QStringLiteral(
+                "register 没有“%1”这个操作（可用 list、show、export、archive、verify、due、audit）")
                 .arg(action));
     }
     // --full-ids is a switch: given without a value it takes the next "--" as a value otherwise.
@@ -299,7 +333,9 @@ int run(const QStringList& args)
     if (!options.parse(rest, allowed, &error)) {
         return CliInput::refuse(error);
     }
-    const std::unique_ptr<QCoreApplication> app = CliApplication::core();
+    // The archive lays pages out, which needs fonts.
+    const std::unique_ptr<QCoreApplication> app =
+        action == QLatin1String("archive") ? CliApplication::offscreen() : CliApplication::core();
     std::unique_ptr<CertificateRegister> reg = openRegister(options, &error);
     if (!reg) {
         return CliInput::refuse(error);
@@ -318,6 +354,9 @@ int run(const QStringList& args)
     }
     if (action == QLatin1String("audit")) {
         return audit(*reg, options);
+    }
+    if (action == QLatin1String("archive")) {
+        return archive(*reg, options);
     }
     if (action == QLatin1String("due")) {
         return due(*reg, options);

@@ -358,8 +358,16 @@ void CBatchDlg::refreshPreview()
         }
         m_tablePreview->setItem(row, 10, problems);
     }
+    // The first rows with problems one a line; the rest in one line, so that a sheet of
+    // thousands of bad rows neither floods the list nor hides how many there are.
+    qsizetype unlisted = 0;
     for (const BatchRecord& record : m_sheet->records) {
-        if (!record.accepted()) {
+        if (record.accepted() && record.warnings.isEmpty()) {
+            continue;
+        }
+        if (m_listProblems->count() >= kProblemRowsListed) {
+            ++unlisted;
+        } else if (!record.accepted()) {
             m_listProblems->addItem(QStringLiteral("第 %1 行（%2）：%3")
                                         .arg(record.line)
                                         .arg(record.value(BatchField::Name),
@@ -370,6 +378,9 @@ void CBatchDlg::refreshPreview()
                                         .arg(record.value(BatchField::Name),
                                              record.warnings.join(QStringLiteral("；"))));
         }
+    }
+    if (unlisted > 0) {
+        m_listProblems->addItem(QStringLiteral("另有 %1 行有同样的问题").arg(unlisted));
     }
     setIdle(true);
 }

@@ -42,6 +42,8 @@ public:
     };
 
     static constexpr int kPreviewRows = 20;
+    // Rows named one by one in the problem list before the rest are counted in one line.
+    static constexpr int kProblemRowsListed = 50;
 
     CBatchDlg(QWidget* parent, Setup setup);
     ~CBatchDlg() override;

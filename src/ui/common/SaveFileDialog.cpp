@@ -2,6 +2,7 @@
 #include "ui/common/Seam.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QRegularExpression>
 
 namespace {
@@ -15,11 +16,26 @@ public:
         QFileDialog dialog(parent, caption, suggestedPath, filter);
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setFileMode(QFileDialog::AnyFile);
-        // A name typed without the filter's extension (".pdf") still gets it, and the overwrite
-        // question asks about the file that will really be written.
-        const QRegularExpressionMatch suffix =
-            QRegularExpression(QStringLiteral("\\*\\.(\\w+)")).match(filter);
-        dialog.setDefaultSuffix(suffix.hasMatch() ? suffix.captured(1) : QStringLiteral("pdf"));
+        // A name typed without the chosen filter's extension (".pdf") still gets it, and the
+        // overwrite question asks about the file that will really be written.
+        const auto suffixOf = [](const QString& chosen) {
+            const QRegularExpressionMatch suffix =
+                QRegularExpression(QStringLiteral("\\*\\.(\\w+)")).match(chosen);
+            return suffix.hasMatch() ? suffix.captured(1) : QStringLiteral("pdf");
+        };
+        dialog.setDefaultSuffix(suffixOf(filter));
+        // Choosing another kind of file changes the extension of the name in the box with it.
+        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                         [&dialog, suffixOf](const QString& chosen) {
+                             const QString previous = dialog.defaultSuffix();
+                             const QString next = suffixOf(chosen);
+                             dialog.setDefaultSuffix(next);
+                             const QFileInfo typed(dialog.selectedFiles().value(0));
+                             if (!typed.fileName().isEmpty() &&
+                                 typed.suffix().compare(previous, Qt::CaseInsensitive) == 0) {
+                                 dialog.selectFile(typed.completeBaseName() + u'.' + next);
+                             }
+                         });
         dialog.selectFile(suggestedPath);
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
             return QString();

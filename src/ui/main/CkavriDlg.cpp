@@ -4,6 +4,8 @@
 #include "resources/StringTable.h"
 #include "store/CDbVisit.h"
 #include "store/LibraryTables.h"
+#include "store/SqlConnection.h"
+#include "store/pg/TeamConfig.h"
 #include "ui/common/CtrlText.h"
 #include "ui/controls/CButtonXp.h"
 #include "ui/controls/DialogBuilder.h"
@@ -145,6 +147,38 @@ bool CkavriDlg::OnInitDialog()
     PlaceLibraryButtons();
     SetUpScrollBar();
     return true;
+}
+
+void CkavriDlg::ReachTeamLibrary()
+{
+    const QString& conninfo = m_dbVisit.TeamConninfo();
+    // A configuration that names its server wrongly (a password in it) stays refused.
+    if (m_dbVisit.m_pConnection || conninfo.isEmpty() ||
+        !TeamConfig::checkConninfo(conninfo).isEmpty()) {
+        return;
+    }
+    QString error;
+    std::shared_ptr<SqlConnection> connection = SqlConnection::openServer(conninfo, &error);
+    if (!connection) {
+        return;
+    }
+    m_dbVisit.m_pConnection = std::move(connection);
+    // The four combo boxes take their libraries' defaults unless the user typed a value.
+    QList<std::pair<QComboBox*, QString>> typed;
+    for (const int id : {kCompany, kDepartment, kPosition, kReason}) {
+        auto* combo = control<QComboBox>(id);
+        typed.append({combo, combo->currentText()});
+    }
+    m_nShownTemplate = -1;
+    m_listTemplates->setRowCount(0);
+    SetUpTemplateList();
+    FillChoiceCombos();
+    for (const auto& [combo, text] : typed) {
+        if (!text.isEmpty()) {
+            combo->setEditText(text);
+        }
+    }
+    ShowSelectedTemplate();
 }
 
 void CkavriDlg::FillChoiceCombos()

@@ -135,6 +135,11 @@ private:
     void SetUpRegister();
     void SetUpTemplateList();
     void FillChoiceCombos();
+    // A team library that was out of reach when the window opened is tried again, quietly, at
+    // the next action (Generate, a library button, the register); once the server answers the
+    // form's lists are filled as at the start, what the user typed kept. The action then goes
+    // on as it would have: still out of reach, it gives its usual notice.
+    void ReachTeamLibrary();
     void PlaceSheet();
     void PlaceLibraryButtons();
     void SetUpScrollBar();

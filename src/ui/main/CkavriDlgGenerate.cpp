@@ -30,6 +30,7 @@ const QString CkavriDlg::kReadmePath = QStringLiteral("../share/doc/kavri/README
 
 void CkavriDlg::OnGenerate()
 {
+    ReachTeamLibrary();
     // A certificate cannot state a contract that ends before it starts: say so, and make,
     // remember and record nothing.
     const QString problem = m_pLegalFields->generateProblem(m_strTemplateText);

@@ -18,25 +18,30 @@ void RunLibraryBrowser(CDbVisit& dbVisit, QWidget* owner, const LibraryConfigura
 
 void CkavriDlg::OnCompanyLibrary()
 {
+    ReachTeamLibrary();
     RunLibraryBrowser(m_dbVisit, this, LibraryConfiguration::company());
 }
 
 void CkavriDlg::OnDepartmentLibrary()
 {
+    ReachTeamLibrary();
     RunLibraryBrowser(m_dbVisit, this, LibraryConfiguration::department());
 }
 
 void CkavriDlg::OnPositionLibrary()
 {
+    ReachTeamLibrary();
     RunLibraryBrowser(m_dbVisit, this, LibraryConfiguration::position());
 }
 
 void CkavriDlg::OnReasonLibrary()
 {
+    ReachTeamLibrary();
     RunLibraryBrowser(m_dbVisit, this, LibraryConfiguration::reason());
 }
 
 void CkavriDlg::OnTemplateLibrary()
 {
+    ReachTeamLibrary();
     RunLibraryBrowser(m_dbVisit, this, LibraryConfiguration::certificateTemplate());
 }

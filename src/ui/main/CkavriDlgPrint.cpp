@@ -1,4 +1,4 @@
-// The printing commands of the main window: the print preview and the PDF export.
+// The printing commands of the main window: the print preview and the PDF (or OFD) export.
 #include "ui/main/CkavriDlg.h"
 
 #include "ui/common/CtrlText.h"
@@ -23,7 +23,12 @@ void CkavriDlg::OnPrintPreview()
 void CkavriDlg::OnExportPdf()
 {
     const QString text = GetCtrlText(this, kResult);
-    if (PrintCommands::ExportPdf(this, text, GetCtrlText(this, kName))) {
-        m_pRegister->recordLeaving(this, Register::EventKind::PdfExported, text);
+    const CertificateOfdInfo info{GetCtrlText(this, kCompany), {m_pRegister->currentNumber()}, {}};
+    if (const auto format = PrintCommands::ExportPdf(this, text, GetCtrlText(this, kName), info)) {
+        m_pRegister->recordLeaving(this,
+                                   *format == PrintCommands::ExportFormat::Ofd
+                                       ? Register::EventKind::OfdExported
+                                       : Register::EventKind::PdfExported,
+                                   text);
     }
 }

@@ -20,6 +20,7 @@ void CkavriDlg::SetUpRegister()
 
 void CkavriDlg::OnRegister()
 {
+    ReachTeamLibrary();
     if (Register::CertificateRegister* reg = m_pRegister->reg(this)) {
         CRegisterDlg dlg(reg, this);
         dlg.exec();

@@ -42,21 +42,33 @@ QString SuggestedPdfPath(const QString& name)
     return QDir(folder).absoluteFilePath(file);
 }
 
-bool ExportPdf(QWidget* parent, const QString& resultText, const QString& name)
+ExportFormat ExportFormatOf(const QString& path)
 {
-    const QString path = SaveFileDialog::getSaveFileName(
-        parent, kExportCaption, SuggestedPdfPath(name), QStringLiteral("PDF 文件 (*.pdf)"));
+    return path.endsWith(QStringLiteral(".ofd"), Qt::CaseInsensitive) ? ExportFormat::Ofd
+                                                                      : ExportFormat::Pdf;
+}
+
+std::optional<ExportFormat> ExportPdf(QWidget* parent, const QString& resultText,
+                                      const QString& name, const CertificateOfdInfo& info)
+{
+    const QString path = SaveFileDialog::getSaveFileName(parent, kExportCaption,
+                                                         SuggestedPdfPath(name), kExportFilters);
     if (path.isEmpty()) {
-        return false;
+        return std::nullopt;
     }
     QString error;
-    if (!ExportCertificatePdf(path, CertificateBody(resultText), &error)) {
+    const ExportFormat format = ExportFormatOf(path);
+    const QString body = CertificateBody(resultText);
+    const bool written = format == ExportFormat::Ofd
+                             ? ExportCertificateOfd(path, body, info, &error)
+                             : ExportCertificatePdf(path, body, &error);
+    if (!written) {
         Notifier::information(
             parent,
             QStringLiteral("无法写入文件“%1”：%2").arg(QDir::toNativeSeparators(path), error));
-        return false;
+        return std::nullopt;
     }
-    return true;
+    return format;
 }
 
 } // namespace PrintCommands

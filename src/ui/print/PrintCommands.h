@@ -1,6 +1,9 @@
 #pragma once
 
+#include "print/CertificateOfdExport.h"
+
 #include <QString>
+#include <optional>
 
 class CMyFrame;
 class QWidget;
@@ -12,6 +15,16 @@ namespace PrintCommands {
 inline const QString kNoPrinterMessage =
     QStringLiteral("没有默认打印机，或者没有安装打印机！无法执行打印相关操作");
 inline const QString kExportCaption = QStringLiteral("导出PDF");
+// The kinds of file 导出PDF offers, PDF first.
+inline const QString kExportFilters = QStringLiteral("PDF 文件 (*.pdf);;OFD 文件 (*.ofd)");
+
+enum class ExportFormat
+{
+    Pdf,
+    Ofd
+};
+// OFD for a path ending in ".ofd" (any case), PDF for every other.
+ExportFormat ExportFormatOf(const QString& path);
 
 // "打印预览": without a default printer, the notice and nothing else (nullptr). Otherwise stores
 // the body in `certText` and opens the preview frame, which owns itself.
@@ -20,8 +33,11 @@ CMyFrame* OpenPrintPreview(QWidget* dialog, const QString& resultText, QString* 
 // "离职证明-<name>.pdf" in the user's documents folder; "离职证明.pdf" without a name.
 QString SuggestedPdfPath(const QString& name);
 
-// "导出PDF": asks for a file name and writes the page there as an A4 PDF. No printer needed. A
-// file that cannot be written gets a notice naming it. True when a file was written.
-bool ExportPdf(QWidget* parent, const QString& resultText, const QString& name);
+// "导出PDF": asks for a file name and writes the page there as an A4 PDF, or as an OFD document
+// when the name ends in ".ofd" (the dialog offers both); `info` is what an OFD document says
+// about itself. No printer needed. A file that cannot be written gets a notice naming it.
+// Returns what was written, nothing when no file was.
+std::optional<ExportFormat> ExportPdf(QWidget* parent, const QString& resultText,
+                                      const QString& name, const CertificateOfdInfo& info = {});
 
 } // namespace PrintCommands

@@ -424,8 +424,11 @@ void CRegisterDlg::OnReexportPdf()
         return;
     }
     const QString text = m_entry->versions.last().text;
-    if (PrintCommands::ExportPdf(this, text, m_entry->summary.name)) {
-        recordEvent(EventKind::PdfExported, text);
+    const CertificateOfdInfo info{m_entry->summary.company, {m_entry->summary.number}, {}};
+    if (const auto format = PrintCommands::ExportPdf(this, text, m_entry->summary.name, info)) {
+        recordEvent(*format == PrintCommands::ExportFormat::Ofd ? EventKind::OfdExported
+                                                                : EventKind::PdfExported,
+                    text);
     }
 }
 

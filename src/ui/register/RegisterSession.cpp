@@ -13,6 +13,7 @@ void RegisterSession::useServer(const QString& conninfo)
     m_reg.reset();
     m_failed = false;
     m_entry = 0;
+    m_number.clear();
 }
 
 Register::CertificateRegister* RegisterSession::reg(QWidget* parent)
@@ -38,6 +39,7 @@ QString RegisterSession::issue(QWidget* parent, const Register::NewEntry& entry,
                                const Composer& compose)
 {
     m_entry = 0;
+    m_number.clear();
     Register::CertificateRegister* r = reg(parent);
     if (!r) {
         return compose(QString());
@@ -49,6 +51,7 @@ QString RegisterSession::issue(QWidget* parent, const Register::NewEntry& entry,
         return compose(QString());
     }
     m_entry = made->id;
+    m_number = made->number;
     return made->text;
 }
 

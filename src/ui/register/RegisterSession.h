@@ -46,6 +46,8 @@ public:
     void recordLeaving(QWidget* parent, Register::EventKind kind, const QString& text);
 
     qint64 currentEntry() const { return m_entry; }
+    // The number the last Generate's entry was given; empty without one.
+    const QString& currentNumber() const { return m_number; }
 
 private:
     QString m_path;
@@ -53,4 +55,5 @@ private:
     std::unique_ptr<Register::CertificateRegister> m_reg;
     bool m_failed = false;
     qint64 m_entry = 0;
+    QString m_number;
 };

@@ -247,4 +247,58 @@ TEST_F(TeamWindowTest, GenerateWhileTheServerIsDownGivesOneNoticeAndTheNextOneCo
     m_window.reset();
 }
 
+// A desk started while its server was down: each action gives the notice it gives today until
+// the server answers; then the next one fills the form's lists and goes through, no restart.
+TEST_F(TeamWindowTest, ADeskStartedWhileTheServerWasDownConnectsAtTheNextAction)
+{
+    PgOwnCluster cluster;
+    ASSERT_TRUE(cluster.isValid()) << cluster.output().toStdString();
+    PgTestDatabase server(cluster.info());
+    ASSERT_TRUE(server.isValid());
+    QString error;
+    {
+        const auto admin = server.openInitialized(&error);
+        ASSERT_TRUE(admin) << error.toStdString();
+        ASSERT_TRUE(admin->execute(
+            QStringLiteral("insert into moban_item_table (item1, item3, item8) "
+                           "values ('默认', '编号模板', '【证明编号】|【姓名】|【公司名称】')"),
+            &error));
+        ASSERT_TRUE(admin->execute(QStringLiteral("insert into company_item_table (item1, item3) "
+                                                  "values ('默认', '甲公司')"),
+                                   &error));
+    }
+    configure(server.conninfo());
+    ASSERT_TRUE(cluster.halt());
+    CkavriDlg* window = open();
+    ASSERT_FALSE(m_notes.notices().isEmpty());
+    EXPECT_EQ(m_notes.notices().first().text, kConnectFailed);
+    EXPECT_EQ(templateRows(), 0);
+    auto* company = window->control<QComboBox>(MainIds::kCompany);
+    EXPECT_EQ(company->count(), 0);
+
+    const QString serverAway =
+        QStringLiteral("无法连接到团队资料库的服务器，本次操作未完成，没有写入任何内容。");
+    window->control<QLineEdit>(MainIds::kName)->setText(QStringLiteral("张三"));
+    m_notes.clear();
+    QTest::mouseClick(window->control(MainIds::kGenerate), Qt::LeftButton);
+    EXPECT_EQ(m_notes.texts(), QStringList{serverAway});
+    EXPECT_EQ(GetCtrlText(window, MainIds::kResult), QString());
+    EXPECT_EQ(templateRows(), 0);
+
+    ASSERT_TRUE(cluster.resume());
+    m_notes.clear();
+    QTest::mouseClick(window->control(MainIds::kGenerate), Qt::LeftButton);
+    EXPECT_TRUE(m_notes.notices().isEmpty()) << m_notes.texts().join('\n').toStdString();
+    EXPECT_EQ(templateRows(), 1);
+    EXPECT_EQ(window->control<QLineEdit>(MainIds::kTemplateName)->text(),
+              QStringLiteral("编号模板"));
+    EXPECT_EQ(company->count(), 1);
+    EXPECT_TRUE(GetCtrlText(window, MainIds::kResult)
+                    .endsWith(QStringLiteral("LZ%1-000001|张三|甲公司")
+                                  .arg(QDate::currentDate().year())))
+        << GetCtrlText(window, MainIds::kResult).toStdString();
+    m_window->close();
+    m_window.reset();
+}
+
 } // namespace

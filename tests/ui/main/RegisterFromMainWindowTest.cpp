@@ -4,6 +4,7 @@
 #include "FakeSaveFileDialog.h"
 #include "LibraryEditor.h"
 #include "MainWindowFixture.h"
+#include "OfdReader.h"
 #include "TempLibrary.h"
 
 #include "register/CertificateRegister.h"
@@ -90,6 +91,29 @@ TEST_F(RegisterFromMainWindowTest, GenerateMakesANumberedDraftBesideTheLibrary)
     generate(QStringLiteral("李四"));
     EXPECT_TRUE(GetCtrlText(window, kResult)
                     .contains(QStringLiteral("LZ%1-000002").arg(QDate::currentDate().year())));
+}
+
+TEST_F(RegisterFromMainWindowTest, AnOfdExportIsItsOwnEventAndTheDocumentCarriesTheNumber)
+{
+    CkavriDlg* window = generate(QStringLiteral("张三"));
+    FakeSaveFileDialog save;
+    save.answer = QDir(m_library.dirPath()).filePath(QStringLiteral("证明.ofd"));
+    QTest::mouseClick(window->control(kExportPdf), Qt::LeftButton);
+    ASSERT_TRUE(QFile::exists(save.answer));
+    EXPECT_TRUE(m_notifier.notices().isEmpty()) << m_notifier.texts().join('\n').toStdString();
+
+    const Register::Entry e = lastEntry(window);
+    ASSERT_EQ(e.events.size(), 1);
+    EXPECT_EQ(e.events[0].kind, Register::EventKind::OfdExported);
+    EXPECT_TRUE(e.summary.issued);
+    // The document names the company typed into the form and the entry's number.
+    const OfdRead::Archive archive = OfdRead::ReadArchive(save.answer);
+    const QString ofd = QString::fromUtf8(archive.files.value(QStringLiteral("OFD.xml")));
+    EXPECT_TRUE(ofd.contains(QStringLiteral(">%1</ofd:Author>").arg(e.summary.company)))
+        << ofd.toStdString();
+    EXPECT_FALSE(e.summary.company.isEmpty());
+    EXPECT_TRUE(ofd.contains(QStringLiteral(">%1</ofd:CustomData>").arg(e.summary.number)))
+        << ofd.toStdString();
 }
 
 TEST_F(RegisterFromMainWindowTest, AControlCharacterInAFieldIsRefusedAndNothingIsNumbered)

@@ -159,6 +159,37 @@ TEST_F(PrintCommandsTest, ExportWritesThePageWhereTheUserChose)
     EXPECT_TRUE(dialog.isVisible());
 }
 
+TEST_F(PrintCommandsTest, ExportOffersOfdBesidePdfAndWritesItForAnOfdName)
+{
+    files.answer = dir.filePath(QStringLiteral("证明.OFD"));
+    const CertificateOfdInfo info{
+        QStringLiteral("示例公司"), {QStringLiteral("LZ2026-000007")}, {}};
+    const std::optional<PrintCommands::ExportFormat> format =
+        PrintCommands::ExportPdf(&dialog, SampleCertificate(), QStringLiteral("张三"), info);
+    ASSERT_TRUE(format.has_value());
+    EXPECT_EQ(*format, PrintCommands::ExportFormat::Ofd);
+    EXPECT_EQ(files.filters.first(), QStringLiteral("PDF 文件 (*.pdf);;OFD 文件 (*.ofd)"));
+    // The suggestion stays a PDF: choosing OFD is the user's.
+    EXPECT_TRUE(files.suggested.first().endsWith(QStringLiteral(".pdf")));
+    EXPECT_TRUE(notifier.notices().isEmpty());
+    QFile written(files.answer);
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(written.read(4) == QByteArrayLiteral("PK\x03\x04")); // a zip package
+    EXPECT_EQ(PrintCommands::ExportFormatOf(QStringLiteral("a.pdf")),
+              PrintCommands::ExportFormat::Pdf);
+    EXPECT_EQ(PrintCommands::ExportFormatOf(QStringLiteral("a.ofd.pdf")),
+              PrintCommands::ExportFormat::Pdf);
+    EXPECT_EQ(PrintCommands::ExportFormatOf(QStringLiteral("a")), PrintCommands::ExportFormat::Pdf);
+}
+
+TEST_F(PrintCommandsTest, AnOfdThatCannotBeWrittenGetsANoticeAndReportsNothingWritten)
+{
+    files.answer = dir.filePath(QStringLiteral("没有这个文件夹/证明.ofd"));
+    EXPECT_FALSE(PrintCommands::ExportPdf(&dialog, SampleCertificate(), QStringLiteral("张三")));
+    ASSERT_EQ(notifier.notices().size(), 1);
+    EXPECT_TRUE(notifier.notices().first().text.contains(QDir::toNativeSeparators(files.answer)));
+}
+
 TEST_F(PrintCommandsTest, ExportWorksWithoutAnyPrinter)
 {
     printers.defaultPrinter = false;

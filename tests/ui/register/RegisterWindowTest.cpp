@@ -1,7 +1,8 @@
-#include "register/RegisterFixture.h"
 #include "FakePrinterServices.h"
 #include "FakeSaveFileDialog.h"
+#include "OfdReader.h"
 #include "RecordingNotifier.h"
+#include "register/RegisterFixture.h"
 
 #include "register/RegisterText.h"
 #include "ui/register/CRegisterDlg.h"
@@ -154,6 +155,33 @@ TEST_F(RegisterWindowTest, ReexportingAPdfRecordsItsEvent)
     ASSERT_EQ(e->events.size(), 2);
     EXPECT_EQ(e->events[1].kind, EventKind::PdfExported);
     EXPECT_EQ(dlg.eventList()->rowCount(), 2);
+}
+
+TEST_F(RegisterWindowTest, ReexportingAsOfdRecordsAnOfdEventAndNamesNumberAndCompany)
+{
+    FakeSaveFileDialog save;
+    save.answer = dirPath() + QStringLiteral("/again.ofd");
+    CRegisterDlg dlg(reg.get());
+    dlg.list()->selectRow(1);
+    ASSERT_EQ(dlg.shownEntry(), first.id);
+    click(dlg, "reexportPdfButton");
+    // The dialog offers both kinds of file.
+    ASSERT_EQ(save.filters.size(), 1);
+    EXPECT_TRUE(save.filters.first().contains(QStringLiteral("OFD 文件 (*.ofd)")));
+    EXPECT_TRUE(save.filters.first().contains(QStringLiteral("*.pdf")));
+
+    const OfdRead::Archive archive = OfdRead::ReadArchive(save.answer);
+    ASSERT_TRUE(archive.error.isEmpty());
+    const QString ofd = QString::fromUtf8(archive.files.value(QStringLiteral("OFD.xml")));
+    EXPECT_TRUE(ofd.contains(QStringLiteral(">北京星河科技有限公司</ofd:Author>")))
+        << ofd.toStdString();
+    EXPECT_TRUE(ofd.contains(QStringLiteral("Name=\"证明编号\">%1<").arg(first.number)))
+        << ofd.toStdString();
+    QString error;
+    const auto e = reg->entry(first.id, &error);
+    ASSERT_EQ(e->events.size(), 2);
+    EXPECT_EQ(e->events[1].kind, EventKind::OfdExported);
+    EXPECT_EQ(eventKindLabel(e->events[1].kind), QStringLiteral("导出OFD"));
 }
 
 TEST_F(RegisterWindowTest, DeletingOldEntriesAsksWithTheirCount)

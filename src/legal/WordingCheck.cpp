@@ -181,4 +181,23 @@ QString describeWordingHits(const QList<WordingHit>& hits)
     return lines.join(u'\n');
 }
 
+QString wordingNote(const QList<WordingHit>& hits)
+{
+    QStringList phrases;
+    for (const WordingHit& hit : hits) {
+        if (!phrases.contains(hit.phrase)) {
+            phrases.append(hit.phrase);
+        }
+    }
+    return phrases.isEmpty() ? QString()
+                             : QStringLiteral("措辞提示：") + phrases.join(QStringLiteral("、"));
+}
+
+QString wordingQuestion(const QList<WordingHit>& hits)
+{
+    return QStringLiteral("证明中有新单位可能读作过错或争议的措辞：\n%1\n\n"
+                          "若确有依据（如按第三十九条解除）可以照写。仍要继续吗？继续将记入登记簿。")
+        .arg(describeWordingHits(hits));
+}
+
 } // namespace Legal

@@ -43,4 +43,11 @@ QList<WordingHit> checkWording(const QString& text, const QStringList& phrases);
 // The hits as the clerk reads them: one line per hit, "“劳动争议”：……双方存在劳动争议，……".
 QString describeWordingHits(const QList<WordingHit>& hits);
 
+// What is recorded with a leaving the clerk let go on despite hits: "措辞提示：辞退、劳动争议"
+// (each phrase once, in the order of the text); empty when there are no hits.
+QString wordingNote(const QList<WordingHit>& hits);
+
+// The question put to the clerk before a certificate with hits leaves kavri.
+QString wordingQuestion(const QList<WordingHit>& hits);
+
 } // namespace Legal

@@ -1,6 +1,7 @@
 #include "register/CertificateRegister.h"
 
 #include "register/CertificateNumber.h"
+#include "register/DutyRecords.h"
 #include "register/PgRegisterStorage.h"
 #include "register/RegisterCsv.h"
 #include "register/RegisterText.h"
@@ -131,6 +132,46 @@ std::optional<int> CertificateRegister::recordEvent(qint64 entryId, EventKind ki
 {
     return worded(m_storage->recordEvent(entryId, kind, text, now(), error), error,
                   QStringLiteral("记录") + eventKindLabel(kind));
+}
+
+QDate CertificateRegister::today() const
+{
+    return now().toLocalTime().date();
+}
+
+bool CertificateRegister::recordDelivery(qint64 entryId, const Delivery& delivery,
+                                         QString* error)
+{
+    Delivery d = delivery;
+    d.waybill = d.waybill.trimmed().toUpper();
+    d.note = d.note.trimmed();
+    const std::optional<Entry> e = entry(entryId, error);
+    if (!e) {
+        return false;
+    }
+    if (const QString problem = deliveryProblem(d, firstLeavingDay(*e), today());
+        !problem.isEmpty()) {
+        *error = QStringLiteral("%1 不能记录送达：%2").arg(e->summary.number, problem);
+        return false;
+    }
+    return worded(m_storage->recordDuty(entryId, deliveryRecord(d), now(), error), error,
+                  QStringLiteral("记录送达"))
+        .has_value();
+}
+
+bool CertificateRegister::recordTransfer(qint64 entryId, const QDate& day, QString* error)
+{
+    const std::optional<Entry> e = entry(entryId, error);
+    if (!e) {
+        return false;
+    }
+    if (const QString problem = transferProblem(day, today()); !problem.isEmpty()) {
+        *error = QStringLiteral("%1 不能记录转移：%2").arg(e->summary.number, problem);
+        return false;
+    }
+    return worded(m_storage->recordDuty(entryId, transferRecord(day), now(), error), error,
+                  QStringLiteral("记录档案社保转移"))
+        .has_value();
 }
 
 std::optional<QList<EntrySummary>> CertificateRegister::search(const SearchQuery& query,

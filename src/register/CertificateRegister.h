@@ -43,6 +43,17 @@ public:
     std::optional<int> recordEvent(qint64 entryId, EventKind kind, const QString& text,
                                    QString* error);
 
+    // How the entry's certificate reached the person and, once known, when it was received; a
+    // later record of the same entry takes the place of the earlier one in the list, and both
+    // stay among the events. Refused (a Chinese sentence in *error) for a draft, for a posted
+    // certificate without its waybill, for a receipt after today or before the certificate
+    // first left.
+    bool recordDelivery(qint64 entryId, const Delivery& delivery, QString* error);
+    // The day the personnel file and the social insurance were transferred (not after today).
+    bool recordTransfer(qint64 entryId, const QDate& day, QString* error);
+    // The local calendar day of "now".
+    QDate today() const;
+
     std::optional<QList<EntrySummary>> search(const SearchQuery& query, QString* error);
     std::optional<qint64> count(const SearchQuery& query, QString* error);
     std::optional<Entry> entry(qint64 id, QString* error);

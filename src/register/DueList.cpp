@@ -1,6 +1,7 @@
 #include "register/DueList.h"
 
 #include "register/CertificateRegister.h"
+#include "register/DutyRecords.h"
 #include "register/LeaverDuties.h"
 
 #include <algorithm>
@@ -20,6 +21,11 @@ std::optional<DueLists> dueLists(CertificateRegister& reg, const QDate& today, Q
         if (!row.leaveDay.isValid()) {
             continue; // no leaving day, no deadline
         }
+        const std::optional<QDate> transferred =
+            row.transferDay.isValid() ? std::optional<QDate>(row.transferDay) : std::nullopt;
+        if (const int past = transferDaysOverdue(row.leaveDay, transferred, today); past > 0) {
+            lists.transfers.append({row, QDate(), past});
+        }
         if (!row.issued) {
             if (isOverdueDraft(row.issued, row.leaveDay, today)) {
                 lists.drafts.append({row, QDate(), int(row.leaveDay.daysTo(today))});
@@ -34,10 +40,10 @@ std::optional<DueLists> dueLists(CertificateRegister& reg, const QDate& today, Q
         if (!entry) {
             return std::nullopt;
         }
-        if (entry->events.isEmpty()) {
+        const QDate first = firstLeavingDay(*entry);
+        if (!first.isValid()) {
             continue;
         }
-        const QDate first = entry->events.first().at.toLocalTime().date();
         if (const int late = daysLate(row.leaveDay, first); late > 0) {
             lists.late.append({row, first, late});
         }
@@ -45,8 +51,9 @@ std::optional<DueLists> dueLists(CertificateRegister& reg, const QDate& today, Q
     std::stable_sort(lists.drafts.begin(), lists.drafts.end(), [](const auto& a, const auto& b) {
         return a.summary.leaveDay < b.summary.leaveDay;
     });
-    std::stable_sort(lists.late.begin(), lists.late.end(),
-                     [](const auto& a, const auto& b) { return a.daysLate > b.daysLate; });
+    const auto mostDaysFirst = [](const auto& a, const auto& b) { return a.daysLate > b.daysLate; };
+    std::stable_sort(lists.late.begin(), lists.late.end(), mostDaysFirst);
+    std::stable_sort(lists.transfers.begin(), lists.transfers.end(), mostDaysFirst);
     return lists;
 }
 
@@ -66,6 +73,17 @@ QString dueListsText(const DueLists& lists)
         lines << QStringList{line.summary.number, line.summary.name,
                              line.summary.leaveDay.toString(day), line.firstIssued.toString(day),
                              issueTimingText(line.summary.leaveDay, line.firstIssued)}
+                     .join(u'\t');
+    }
+    lines << QStringLiteral("档案和社保转移逾期（离职满 %1 天仍未记录转移）：%2 份")
+                 .arg(kTransferDays)
+                 .arg(lists.transfers.size());
+    for (const DueLine& line : lists.transfers) {
+        lines << QStringList{line.summary.number, line.summary.name,
+                             line.summary.leaveDay.toString(day),
+                             QStringLiteral("截止 ") +
+                                 transferDeadline(line.summary.leaveDay).toString(day),
+                             QStringLiteral("逾期 %1 天").arg(line.daysLate)}
                      .join(u'\t');
     }
     return lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");

@@ -94,13 +94,14 @@ bool copyHistory(PgConnection& server, qint64 serverId, const Entry& e, QString*
     }
     for (const Event& ev : e.events) {
         if (!server.query("insert into register_event (entry_id, version_id, kind, at, sha256,"
-                          " operator_name)"
-                          " select $1::bigint, v.id, $3, $4::timestamptz, $5, $6"
+                          " operator_name, detail)"
+                          " select $1::bigint, v.id, $3, $4::timestamptz, $5, $6, $7"
                           " from register_version v"
                           " where v.entry_id = $1::bigint and v.version_no = $2::integer",
                           {id, QString::number(ev.versionNo), eventKindKey(ev.kind),
                            timeText(ev.at), ev.sha256,
-                           ev.operatorName.isEmpty() ? e.operatorName : ev.operatorName},
+                           ev.operatorName.isEmpty() ? e.operatorName : ev.operatorName,
+                           ev.detail},
                           error)) {
             return false;
         }
@@ -111,6 +112,17 @@ bool copyHistory(PgConnection& server, qint64 serverId, const Entry& e, QString*
                       " (select kind, at from register_event where entry_id = $1::bigint"
                       "  order by at desc, id desc limit 1) where id = $1::bigint",
                       {id}, error)) {
+        return false;
+    }
+    const auto day = [](const QDate& d) { return d.isValid() ? Param(d.toString(Qt::ISODate)) : Param(); };
+    if ((e.summary.delivery || e.summary.transferDay.isValid()) &&
+        !server.query("update register_entry set delivery = $2, received_day = $3::date,"
+                      " transfer_day = $4::date where id = $1::bigint",
+                      {id,
+                       e.summary.delivery ? Param(deliveryDetail(*e.summary.delivery)) : Param(),
+                       day(e.summary.delivery ? e.summary.delivery->received : QDate()),
+                       day(e.summary.transferDay)},
+                      error)) {
         return false;
     }
     return true;

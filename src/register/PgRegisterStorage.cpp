@@ -43,7 +43,7 @@ QDateTime timeFrom(const PgRecordSet& row, int column)
 const char* const kSummaryColumns = "e.id, e.number, " KAVRI_MS(
     "e.created_at") ", e.name, e.id_number, e.company, e.leave_date,"
                     " to_char(e.leave_day, 'YYYY-MM-DD'), e.last_event_kind, " KAVRI_MS(
-                        "e.last_event_at");
+                        "e.last_event_at") ", e.delivery, to_char(e.transfer_day, 'YYYY-MM-DD')";
 
 EntrySummary readSummary(const PgRecordSet& row)
 {
@@ -59,6 +59,10 @@ EntrySummary readSummary(const PgRecordSet& row)
     e.issued = !row.isNull(8);
     e.lastEventKey = row.text(8);
     e.lastEventAt = timeFrom(row, 9);
+    if (!row.isNull(10)) {
+        e.delivery = deliveryFromDetail(row.text(10));
+    }
+    e.transferDay = QDate::fromString(row.text(11), Qt::ISODate);
     return e;
 }
 
@@ -107,6 +111,10 @@ Filter filterFor(const SearchQuery& q)
                 timeText(QDateTime(q.to.addDays(1), QTime(0, 0))));
         }
     }
+    if (q.undeliveredOnly) {
+        f.where += f.where.isEmpty() ? " where " : " and ";
+        f.where += "e.last_event_kind is not null and e.received_day is null";
+    }
     return f;
 }
 
@@ -124,8 +132,10 @@ const char* const kRecord =
     "select register_record($1::bigint, $2, $3, $4::text[], $5::text[], $6, $7, $8, $9,"
     " $10::date, $11)";
 const char* const kEvent = "select register_event($1::bigint, $2, $3)";
+const char* const kDuty = "select register_duty($1::bigint, $2, $3, $4::date)";
 const char* const kSeal = "select register_seal()";
 const char* const kDeleteExpired = "select register_delete_expired($1::date, $2::bigint)";
+
 
 // The row of statement i in a batch that went through; null when it failed or gave no row.
 const PgRecordSet* rowOf(const PgConnection::BatchOutcome& batch, size_t i)
@@ -250,6 +260,27 @@ std::optional<int> PgRegisterStorage::recordEvent(qint64 entryId, EventKind kind
     return versionNo;
 }
 
+std::optional<int> PgRegisterStorage::recordDuty(qint64 entryId, const DutyRecord& duty,
+                                                 const QDateTime& at, QString* error)
+{
+    // The server's clock gives the time, as for every event.
+    Q_UNUSED(at);
+    const PgConnection::BatchOutcome recorded = m_connection->runBatch(
+        {},
+        {{kDuty,
+          {QString::number(entryId), eventKindKey(duty.kind), duty.detail,
+           duty.day.isValid() ? Param(dayText(duty.day)) : Param()}}},
+        false);
+    const PgRecordSet* row = rowOf(recorded, 0);
+    if (!row) {
+        *error = recorded.ok ? PgConnection::kRolledBack : recorded.error;
+        return std::nullopt;
+    }
+    const int versionNo = int(row->int64(0));
+    seal();
+    return versionNo;
+}
+
 bool PgRegisterStorage::seal()
 {
     // Linking is a transaction of its own after the rows it links are committed: the chain's
@@ -308,9 +339,9 @@ std::optional<Entry> PgRegisterStorage::entry(qint64 id, QString* error)
     }
     Entry e;
     e.summary = readSummary(*summary);
-    e.operatorName = summary->text(10);
-    e.templateName = summary->text(11);
-    e.templateText = summary->text(12);
+    e.operatorName = summary->text(12);
+    e.templateName = summary->text(13);
+    e.templateText = summary->text(14);
     const auto values = m_connection->query(
         "select key, value from register_value where entry_id = $1::bigint order by position", key,
         error);
@@ -324,7 +355,8 @@ std::optional<Entry> PgRegisterStorage::entry(qint64 id, QString* error)
     const auto events =
         versions
             ? m_connection->query("select ev.id, ev.kind, " KAVRI_MS(
-                                      "ev.at") ", v.version_no, ev.sha256, ev.operator_name"
+                                      "ev.at") ", v.version_no, ev.sha256, ev.operator_name,"
+                                               " ev.detail"
                                                " from register_event ev join register_version v on "
                                                "v.id = ev.version_id"
                                                " where ev.entry_id = $1::bigint order by ev.id",
@@ -348,6 +380,7 @@ std::optional<Entry> PgRegisterStorage::entry(qint64 id, QString* error)
         ev.versionNo = int(events->int64(3));
         ev.sha256 = events->text(4);
         ev.operatorName = events->text(5);
+        ev.detail = events->text(6);
         e.events << ev;
     }
     return e;
@@ -472,7 +505,7 @@ std::optional<AuditResult> PgRegisterStorage::audit(const QString& since, QStrin
              " order by chain_pos");
     RecordCursor events =
         read("select ev.entry_id, v.version_no, ev.kind, register_time(ev.at), ev.operator_name,"
-             " ev.sha256, v.sha256, ev.chain_pos, ev.link from register_event ev"
+             " ev.sha256, v.sha256, ev.chain_pos, ev.link, ev.detail from register_event ev"
              " left join register_version v on v.id = ev.version_id order by ev.chain_pos");
     m_connection->query("commit", {}, nullptr);
     Chain::AuditInput input{templates, entries,  values,   counters,

@@ -100,10 +100,10 @@ void addEntryFields(QStringList& fields, const QString& entryAt, const QString& 
 
 QStringList eventFields(qint64 position, const QString& number, int versionNo,
                         const QString& kind, const QString& at, const QString& operatorName,
-                        const QString& sha256)
+                        const QString& sha256, const QString& detail)
 {
     return {QStringLiteral("event"), QString::number(position), number, QString::number(versionNo),
-            kind, at, operatorName, sha256};
+            kind, at, operatorName, sha256, detail};
 }
 
 QStringList deletionFields(const Deletion& d)
@@ -562,7 +562,7 @@ std::optional<AuditResult> auditRegister(AuditInput& in, const QString& since)
             }
             walk.addRow(ep, events.text(8),
                         eventFields(ep, number, int(events.integer(1)), kind, at,
-                                    events.text(4), events.text(5)),
+                                    events.text(4), events.text(5), events.text(9)),
                         {},
                         [&number, &kind] {
                             return QStringLiteral("%1 的出具记录（%2）").arg(number, kind);

@@ -28,7 +28,8 @@
 //             SHA-256 of the text; version 1 adds the entry's time, the entry's operator, the
 //             template's name, the template's text and each form value as key, value
 //   event     "event", position, certificate number, version number, kind, time, operator,
-//             SHA-256 of the text that left
+//             SHA-256 of the text the event refers to, the event's detail (a delivery record,
+//             a transfer day; empty for most kinds). Every kind of event is chained alike.
 //   deletion  "deletion", position, time, operator, reason, how many numbers, each number, then
 //             each removed row as its position and its link
 //
@@ -57,7 +58,7 @@ void addEntryFields(QStringList& fields, const QString& entryAt, const QString& 
                     const FormValues& values);
 QStringList eventFields(qint64 position, const QString& number, int versionNo,
                         const QString& kind, const QString& at, const QString& operatorName,
-                        const QString& sha256);
+                        const QString& sha256, const QString& detail);
 
 // Why numbers were taken out of (or never reached) the register.
 inline const QString kRetention = QStringLiteral("retention"); // deleted after two years
@@ -168,7 +169,7 @@ public:
 //   versions   id, entry_id, version_no, text, sha256, norm_sha256, created_at, operator,
 //              chain_pos, link (by chain_pos)
 //   events     entry_id, version_no, kind, at, operator, sha256, the version's sha256,
-//              chain_pos, link (by chain_pos)
+//              chain_pos, link, detail (by chain_pos)
 struct AuditInput
 {
     AuditCursor& templates;

@@ -82,6 +82,13 @@ CREATE INDEX entries_leave_day ON entries(leave_day);
 )sql";
 
 const char* const kMigrateV2toV3 = R"sql(
+ALTER TABLE events ADD COLUMN detail TEXT NOT NULL DEFAULT '';  -- kinds delivered, transferred
+ALTER TABLE entries ADD COLUMN delivery TEXT;      -- the newest delivery record; NULL: none
+ALTER TABLE entries ADD COLUMN received_day TEXT;  -- yyyy-MM-dd; NULL: receipt not confirmed
+ALTER TABLE entries ADD COLUMN transfer_day TEXT;  -- yyyy-MM-dd; NULL: not transferred yet
+)sql";
+
+const char* const kMigrateV3toV4 = R"sql(
 ALTER TABLE versions ADD COLUMN operator TEXT NOT NULL DEFAULT '';
 ALTER TABLE versions ADD COLUMN chain_pos INTEGER;
 ALTER TABLE versions ADD COLUMN link TEXT;
@@ -112,7 +119,7 @@ CREATE TABLE chain_head (
 );
 )sql";
 
-const char* const kSelectUnlinkedForV3 =
+const char* const kSelectUnlinkedForV4 =
     "SELECT 0, id, created_at FROM versions UNION ALL SELECT 1, id, at FROM events"
     " ORDER BY 3, 1, 2";
 const char* const kSetVersionLink = "UPDATE versions SET chain_pos = ?1, link = ?2 WHERE id = ?3";
@@ -159,9 +166,19 @@ const char* const kInsertEvent =
 const char* const kUpdateLastEvent =
     "UPDATE entries SET last_event_kind = ?1, last_event_at = ?2 WHERE id = ?3";
 
+const char* const kNewestVersion =
+    "SELECT id, version_no, sha256 FROM versions WHERE entry_id = ?1 ORDER BY version_no DESC"
+    " LIMIT 1";
+const char* const kInsertDutyEvent =
+    "INSERT INTO events(entry_id, version_id, kind, at, sha256, detail, operator, chain_pos, link)"
+    " VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9)";
+const char* const kUpdateDelivery =
+    "UPDATE entries SET delivery = ?1, received_day = ?2 WHERE id = ?3";
+const char* const kUpdateTransfer = "UPDATE entries SET transfer_day = ?1 WHERE id = ?2";
+
 const char* const kSummaryColumns =
     "e.id, e.number, e.created_at, e.name, e.id_number, e.company, e.leave_date, e.leave_day,"
-    " e.last_event_kind, e.last_event_at";
+    " e.last_event_kind, e.last_event_at, e.delivery, e.transfer_day";
 const char* const kSelectEntryDetail =
     "SELECT e.operator, t.name, t.text FROM entries e JOIN templates t ON t.id = e.template_id"
     " WHERE e.id = ?1";
@@ -171,7 +188,7 @@ const char* const kSelectVersions =
     "SELECT id, version_no, text, sha256, created_at, operator FROM versions WHERE entry_id = ?1"
     " ORDER BY version_no";
 const char* const kSelectEvents =
-    "SELECT ev.id, ev.kind, ev.at, v.version_no, ev.sha256, ev.operator FROM events ev"
+    "SELECT ev.id, ev.kind, ev.at, v.version_no, ev.sha256, ev.operator, ev.detail FROM events ev"
     " JOIN versions v ON v.id = ev.version_id WHERE ev.entry_id = ?1 ORDER BY ev.id";
 const char* const kFindByNumber = "SELECT id FROM entries WHERE number = ?1";
 const char* const kFindByNormalizedHash =
@@ -204,7 +221,7 @@ const char* const kAuditVersions =
     " link FROM versions ORDER BY chain_pos";
 const char* const kAuditEvents =
     "SELECT ev.entry_id, v.version_no, ev.kind, ev.at, ev.operator, ev.sha256, v.sha256,"
-    " ev.chain_pos, ev.link FROM events ev LEFT JOIN versions v ON v.id = ev.version_id"
+    " ev.chain_pos, ev.link, ev.detail FROM events ev LEFT JOIN versions v ON v.id = ev.version_id"
     " ORDER BY ev.chain_pos";
 
 } // namespace Register::Sql

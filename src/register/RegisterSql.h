@@ -8,7 +8,7 @@
 namespace Register::Sql {
 
 // The schema version a new file gets, and the one the program works with (PRAGMA user_version).
-inline constexpr int kCurrentVersion = 3;
+inline constexpr int kCurrentVersion = 4;
 
 // The whole schema of version 1 (the first release of the register). Kept so that the step to
 // version 2 can be tested on a real version-1 file.
@@ -21,12 +21,16 @@ extern const char* const kMigrateV1toV2;
 extern const char* const kSelectLeaveDatesForV2; // id, leave_date
 extern const char* const kSetLeaveDay;           // leave_day = ?1 where id = ?2
 
-// From version 2 to 3: the hash chain (see RegisterChain.h). Every version and event gets its
+// From version 2 to 3: the duties around a leaver. An event may carry a detail (a delivery
+// record, a transfer day, a note); the entry keeps its newest delivery record, the day the
+// receipt was confirmed and the transfer day for its list and the 未确认送达 search.
+extern const char* const kMigrateV2toV3;
+// From version 3 to 4: the hash chain (see RegisterChain.h). Every version and event gets its
 // operator, its position in the chain and its link; deletions are recorded in a table of their
 // own; chain_head keeps the last position and link for appending. The rows a file already
 // holds are linked by the program after this runs, oldest first.
-extern const char* const kMigrateV2toV3;
-extern const char* const kSelectUnlinkedForV3; // kind (0 version, 1 event), id, in time order
+extern const char* const kMigrateV3toV4;
+extern const char* const kSelectUnlinkedForV4; // kind (0 version, 1 event), id, in time order
 extern const char* const kSetVersionLink;      // chain_pos ?1, link ?2 where id ?3
 extern const char* const kSetEventLink;        // chain_pos ?1, link ?2 where id ?3
 
@@ -57,6 +61,13 @@ extern const char* const kFindVersion; // id, version_no where entry ?1 and sha2
 extern const char* const kMaxVersionNo;
 extern const char* const kInsertEvent; // ... sha256 ?5, operator ?6, chain_pos ?7, link ?8
 extern const char* const kUpdateLastEvent; // kind ?1, at ?2 where id ?3
+// Duties: the newest version (id, sha256) of entry ?1; the event with its detail; the entry's
+// columns of a delivery (detail ?1, receipt day ?2 where id ?3) and of a transfer (day ?1, id ?2).
+extern const char* const kNewestVersion;
+extern const char* const kInsertDutyEvent; // entry ?1, version ?2, kind ?3, at ?4, sha ?5,
+                                           // detail ?6, operator ?7, chain_pos ?8, link ?9
+extern const char* const kUpdateDelivery;
+extern const char* const kUpdateTransfer;
 
 // Reading.
 extern const char* const kSummaryColumns; // the column list of EntrySummary, prefixed e.

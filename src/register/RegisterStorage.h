@@ -1,5 +1,6 @@
 #pragma once
 
+#include "register/DutyRecords.h"
 #include "register/RegisterTypes.h"
 
 #include <QDate>
@@ -49,6 +50,13 @@ public:
     virtual std::optional<int> recordEvent(qint64 entryId, EventKind kind, const QString& text,
                                            const QDateTime& at, QString* error) = 0;
 
+    // Records a duty done for the entry's leaver (a delivery, a transfer) as an event of the
+    // entry that refers to its newest version; a delivery becomes the entry's delivery and
+    // receipt day, a transfer its transfer day. The entry's last leaving and its status stay as
+    // they were. Returns the version number the event refers to.
+    virtual std::optional<int> recordDuty(qint64 entryId, const DutyRecord& duty,
+                                          const QDateTime& at, QString* error) = 0;
+
     // Newest first. Creation dates are the local calendar days of the entries' times.
     virtual std::optional<QList<EntrySummary>> search(const SearchQuery& query, QString* error) = 0;
     virtual std::optional<qint64> count(const SearchQuery& query, QString* error) = 0;
@@ -95,6 +103,8 @@ public:
                                         QString* error) override;                                  \
     std::optional<int> recordEvent(qint64 entryId, EventKind kind, const QString& text,            \
                                    const QDateTime& at, QString* error) override;                  \
+    std::optional<int> recordDuty(qint64 entryId, const DutyRecord& duty, const QDateTime& at,     \
+                                  QString* error) override;                                        \
     std::optional<QList<EntrySummary>> search(const SearchQuery& query, QString* error) override;  \
     std::optional<qint64> count(const SearchQuery& query, QString* error) override;                \
     std::optional<Entry> entry(qint64 id, QString* error) override;                                \

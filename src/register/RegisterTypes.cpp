@@ -13,14 +13,18 @@ QString eventKindKey(EventKind kind)
         return QStringLiteral("copied");
     case EventKind::OfdExported:
         return QStringLiteral("ofd");
+    case EventKind::Delivered:
+        return QStringLiteral("delivered");
+    case EventKind::Transferred:
+        return QStringLiteral("transferred");
     }
     return {};
 }
 
 std::optional<EventKind> eventKindFromKey(const QString& key)
 {
-    for (EventKind k :
-         {EventKind::Printed, EventKind::PdfExported, EventKind::Copied, EventKind::OfdExported}) {
+    for (EventKind k : {EventKind::Printed, EventKind::PdfExported, EventKind::Copied,
+                        EventKind::OfdExported, EventKind::Delivered, EventKind::Transferred}) {
         if (eventKindKey(k) == key) {
             return k;
         }
@@ -39,8 +43,17 @@ QString eventKindLabel(EventKind kind)
         return QStringLiteral("复制");
     case EventKind::OfdExported:
         return QStringLiteral("导出OFD");
+    case EventKind::Delivered:
+        return QStringLiteral("送达");
+    case EventKind::Transferred:
+        return QStringLiteral("档案社保转移");
     }
     return {};
+}
+
+bool leavesKavri(EventKind kind)
+{
+    return kind != EventKind::Delivered && kind != EventKind::Transferred;
 }
 
 } // namespace Register

@@ -50,12 +50,40 @@ enum class EventKind
     PdfExported,
     Copied,
     OfdExported,
+    // Duties done for the leaver after the certificate was made, recorded as events of the entry
+    // like its leavings: how the certificate reached the person, and the day the personnel file
+    // and the social insurance were transferred.
+    Delivered,
+    Transferred,
 };
 
 // Stored names of the event kinds, and the words the user sees.
 QString eventKindKey(EventKind kind);
 std::optional<EventKind> eventKindFromKey(const QString& key);
 QString eventKindLabel(EventKind kind);
+// Whether the event is the certificate's text leaving kavri (printed, exported, copied), as
+// opposed to a duty recorded about it; only those make a draft issued.
+bool leavesKavri(EventKind kind);
+
+// How a certificate reached the person who left.
+enum class DeliveryMethod
+{
+    InPerson, // 当面签收
+    Post,     // 邮寄, with the waybill number
+    Email,    // 电子邮件
+    Other,    // 其他
+};
+
+// One delivery record: how, the waybill of a posted one, and the day the person received it
+// (invalid while the receipt is not confirmed).
+struct Delivery
+{
+    DeliveryMethod method = DeliveryMethod::InPerson;
+    QString waybill;
+    QDate received;
+    QString note;
+    bool operator==(const Delivery&) const = default;
+};
 
 // One line of the list.
 struct EntrySummary
@@ -71,6 +99,8 @@ struct EntrySummary
     bool issued = false;  // false: a draft (未出具)
     QString lastEventKey; // empty for drafts
     QDateTime lastEventAt;
+    std::optional<Delivery> delivery; // the newest delivery record, if any
+    QDate transferDay; // the personnel file and social insurance transferred; invalid: not yet
 };
 
 struct Version
@@ -91,6 +121,9 @@ struct Event
     int versionNo = 0;
     QString sha256;
     QString operatorName; // who recorded it; empty in registers older than the chain
+    // What the event records besides the text: a delivery record or a transfer day (see
+    // DutyRecords.h), or a note the user confirmed with the leaving; empty when nothing.
+    QString detail;
 };
 
 struct Entry
@@ -118,12 +151,14 @@ struct SearchQuery
     DateField dateField = DateField::Leaving;
     QDate from; // inclusive; invalid = open
     QDate to;   // inclusive; invalid = open
+    // Only certificates that left kavri and whose receipt is not confirmed (未确认送达).
+    bool undeliveredOnly = false;
     int offset = 0;
     int limit = 100; // <= 0: no limit
     bool isEmpty() const
     {
         return name.isEmpty() && idNumber.isEmpty() && number.isEmpty() && !from.isValid() &&
-               !to.isValid();
+               !to.isValid() && !undeliveredOnly;
     }
 };
 

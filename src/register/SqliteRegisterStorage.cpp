@@ -54,6 +54,10 @@ EntrySummary readSummary(const SqliteStatement& s)
     e.issued = !s.isNull(8);
     e.lastEventKey = s.text(8);
     e.lastEventAt = timeFrom(s.text(9));
+    if (!s.isNull(10)) {
+        e.delivery = deliveryFromDetail(s.text(10));
+    }
+    e.transferDay = QDate::fromString(s.text(11), Qt::ISODate);
     return e;
 }
 
@@ -100,6 +104,10 @@ Filter filterFor(const SearchQuery& q)
         if (q.to.isValid()) {
             add("e.created_at < ?", localDayStart(q.to.addDays(1)));
         }
+    }
+    if (q.undeliveredOnly) {
+        f.where += f.where.isEmpty() ? " WHERE " : " AND ";
+        f.where += "e.last_event_kind IS NOT NULL AND e.received_day IS NULL";
     }
     return f;
 }
@@ -274,8 +282,13 @@ bool SqliteRegisterStorage::migrate(int target, QString* error)
             }
             break;
         }
-        case 2: {
+        case 2:
             if (!sqliteExec(m_db, Sql::kMigrateV2toV3, error)) {
+                return false;
+            }
+            break;
+        case 3: {
+            if (!sqliteExec(m_db, Sql::kMigrateV3toV4, error)) {
                 return false;
             }
             const std::optional<qint64> linked = linkExistingRows(error);
@@ -353,20 +366,21 @@ std::optional<QStringList> SqliteRegisterStorage::storedEventFields(qint64 event
                                                                    qint64 position)
 {
     SqliteStatement ev(m_db, "SELECT e.number, v.version_no, ev.kind, ev.at, ev.operator,"
-                             " ev.sha256 FROM events ev JOIN versions v ON v.id = ev.version_id"
+                             " ev.sha256, ev.detail FROM events ev"
+                             " JOIN versions v ON v.id = ev.version_id"
                              " JOIN entries e ON e.id = ev.entry_id WHERE ev.id = ?1");
     if (!ev.bind(1, eventId).next()) {
         return std::nullopt;
     }
     return Chain::eventFields(position, ev.text(0), int(ev.integer(1)), ev.text(2), ev.text(3),
-                              ev.text(4), ev.text(5));
+                              ev.text(4), ev.text(5), ev.text(6));
 }
 
 std::optional<qint64> SqliteRegisterStorage::linkExistingRows(QString* error)
 {
     QList<std::pair<int, qint64>> rows;
     {
-        SqliteStatement all(m_db, Sql::kSelectUnlinkedForV3);
+        SqliteStatement all(m_db, Sql::kSelectUnlinkedForV4);
         while (all.next()) {
             rows.append({int(all.integer(0)), all.integer(1)});
         }
@@ -612,7 +626,8 @@ std::optional<int> SqliteRegisterStorage::recordEvent(qint64 entryId, EventKind 
     }
     const QString link = Chain::link(head->second,
                                      Chain::eventFields(head->first, number, versionNo,
-                                                        eventKindKey(kind), atText, m_operator, sha));
+                                                        eventKindKey(kind), atText, m_operator, sha,
+                                                        QString()));
     SqliteStatement event(m_db, Sql::kInsertEvent);
     event.bind(1, entryId)
         .bind(2, versionId)
@@ -625,6 +640,72 @@ std::optional<int> SqliteRegisterStorage::recordEvent(qint64 entryId, EventKind 
     SqliteStatement last(m_db, Sql::kUpdateLastEvent);
     last.bind(1, eventKindKey(kind)).bind(2, atText).bind(3, entryId);
     if (!event.run() || !last.run() || !setChainHead(head->first, link) || !tx.commit()) {
+        fail(m_db, error);
+        return std::nullopt;
+    }
+    return versionNo;
+}
+
+std::optional<int> SqliteRegisterStorage::recordDuty(qint64 entryId, const DutyRecord& duty,
+                                                     const QDateTime& at, QString* error)
+{
+    SqliteWriteTransaction tx(m_db);
+    if (!tx.begun()) {
+        fail(m_db, error);
+        return std::nullopt;
+    }
+    // The event refers to the text the entry has last: the one that was delivered.
+    SqliteStatement newest(m_db, Sql::kNewestVersion);
+    if (!newest.bind(1, entryId).next()) {
+        if (!newest.failed()) {
+            *error = QStringLiteral("no register entry %1").arg(entryId);
+        } else {
+            fail(m_db, error);
+        }
+        return std::nullopt;
+    }
+    const qint64 versionId = newest.integer(0);
+    const int versionNo = static_cast<int>(newest.integer(1));
+    const QString sha = newest.text(2);
+    SqliteStatement numbered(m_db, "SELECT number FROM entries WHERE id = ?1");
+    const auto head = chainHead();
+    if (!numbered.bind(1, entryId).next() || !head) {
+        fail(m_db, error);
+        return std::nullopt;
+    }
+    // Chained as every event is, its detail with it.
+    const QString atText = timeText(at);
+    const QString link = Chain::link(
+        head->second, Chain::eventFields(head->first, numbered.text(0), versionNo,
+                                         eventKindKey(duty.kind), atText, m_operator, sha,
+                                         duty.detail));
+    SqliteStatement event(m_db, Sql::kInsertDutyEvent);
+    event.bind(1, entryId)
+        .bind(2, versionId)
+        .bind(3, eventKindKey(duty.kind))
+        .bind(4, atText)
+        .bind(5, sha)
+        .bind(6, duty.detail)
+        .bind(7, m_operator)
+        .bind(8, head->first)
+        .bind(9, link);
+    if (!event.run() || !setChainHead(head->first, link)) {
+        fail(m_db, error);
+        return std::nullopt;
+    }
+    const bool delivery = duty.kind == EventKind::Delivered;
+    SqliteStatement columns(m_db, delivery ? Sql::kUpdateDelivery : Sql::kUpdateTransfer);
+    int next = 1;
+    if (delivery) {
+        columns.bind(next++, duty.detail);
+    }
+    if (duty.day.isValid()) {
+        columns.bind(next++, dayText(duty.day));
+    } else {
+        columns.bindNull(next++);
+    }
+    columns.bind(next, entryId);
+    if (!columns.run() || !tx.commit()) {
         fail(m_db, error);
         return std::nullopt;
     }
@@ -710,6 +791,7 @@ std::optional<Entry> SqliteRegisterStorage::entry(qint64 id, QString* error)
         ev.versionNo = static_cast<int>(events.integer(3));
         ev.sha256 = events.text(4);
         ev.operatorName = events.text(5);
+        ev.detail = events.text(5);
         e.events << ev;
     }
     if (values.failed() || versions.failed() || events.failed()) {

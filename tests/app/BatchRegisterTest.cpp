@@ -246,6 +246,10 @@ public:
     {
         return std::nullopt;
     }
+    std::optional<int> recordDuty(qint64, const DutyRecord&, const QDateTime&, QString*) override
+    {
+        return std::nullopt;
+    }
     std::optional<QList<EntrySummary>> search(const SearchQuery&, QString*) override
     {
         return std::nullopt;

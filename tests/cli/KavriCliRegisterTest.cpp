@@ -163,6 +163,79 @@ TEST_F(KavriCliRegisterTest, ShowsAndExports)
     EXPECT_EQ(QFileInfo(fullCsv).permissions() & kOthers, QFileDevice::Permissions());
 }
 
+TEST_F(KavriCliRegisterTest, RecordsDeliveriesAndTransfersAndListsTheUndelivered)
+{
+    const QString today = QDate::currentDate().toString(Qt::ISODate);
+    auto lines = [](const CliRun& r) {
+        return r.outText().split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    };
+    // 张三's certificate was copied, 李四's is a draft: only the first is awaiting delivery.
+    CliRun r = run({QStringLiteral("list"), QStringLiteral("--undelivered")});
+    ASSERT_EQ(r.status, 0) << r.errText().toStdString();
+    ASSERT_EQ(lines(r).size(), 1);
+    EXPECT_TRUE(lines(r)[0].startsWith(m_numbers[0] + QStringLiteral("\t张三\t")));
+
+    struct Refused
+    {
+        QStringList args;
+        QString message;
+    };
+    const Refused refused[] = {
+        {{QStringLiteral("--method"), QStringLiteral("邮寄")},
+         m_numbers[0] + QStringLiteral(" 不能记录送达：邮寄的证明要填写运单号。")},
+        {{QStringLiteral("--method"), QStringLiteral("快递")},
+         QStringLiteral("--method“快递”不是送达方式（可用 当面签收、邮寄、电子邮件、其他，或 "
+                        "in-person、post、email、other）")},
+        {{QStringLiteral("--method"), QStringLiteral("email"), QStringLiteral("--received"),
+          QStringLiteral("2026-02-30")},
+         QStringLiteral("--received“2026-02-30”不是有效的日期（可写作 2026-01-31）")},
+        {{QStringLiteral("--waybill"), QStringLiteral("SF1")}, QStringLiteral("缺少选项“--method”")},
+    };
+    for (const Refused& c : refused) {
+        const CliRun bad =
+            run(QStringList{QStringLiteral("deliver"), QStringLiteral("--number"), m_numbers[0]}
+                << c.args);
+        EXPECT_EQ(bad.status, 2) << c.args.join(u' ').toStdString();
+        EXPECT_EQ(bad.errText(), QStringLiteral("kavri-cli: ") + c.message + u'\n');
+    }
+    const CliRun draft = run({QStringLiteral("deliver"), QStringLiteral("--number"), m_numbers[1],
+                              QStringLiteral("--method"), QStringLiteral("当面签收")});
+    EXPECT_EQ(draft.status, 2);
+    EXPECT_EQ(draft.errText(), QStringLiteral("kavri-cli: %1 不能记录送达：这份证明还没有出具（打印、"
+                                              "导出或复制），没有可送达的证明。\n")
+                                   .arg(m_numbers[1]));
+
+    // Posted: still awaiting the receipt; then received today.
+    r = run({QStringLiteral("deliver"), QStringLiteral("--number"), m_numbers[0],
+             QStringLiteral("--method"), QStringLiteral("post"), QStringLiteral("--waybill"),
+             QStringLiteral("sf123")});
+    ASSERT_EQ(r.status, 0) << r.errText().toStdString();
+    EXPECT_EQ(r.outText(), m_numbers[0] + QStringLiteral(" 送达：邮寄 SF123，未确认签收\r\n"));
+    EXPECT_EQ(lines(run({QStringLiteral("list"), QStringLiteral("--undelivered")})).size(), 1);
+    r = run({QStringLiteral("deliver"), QStringLiteral("--number"), m_numbers[0],
+             QStringLiteral("--method"), QStringLiteral("邮寄"), QStringLiteral("--waybill"),
+             QStringLiteral("SF123"), QStringLiteral("--received"), today});
+    ASSERT_EQ(r.status, 0) << r.errText().toStdString();
+    EXPECT_EQ(r.outText(),
+              m_numbers[0] + QStringLiteral(" 送达：邮寄 SF123，%1 签收\r\n").arg(today));
+    r = run({QStringLiteral("list"), QStringLiteral("--undelivered")});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.outText(), QString());
+
+    r = run({QStringLiteral("transfer"), QStringLiteral("--number"), m_numbers[1],
+             QStringLiteral("--on"), QStringLiteral("2026-01-05")});
+    ASSERT_EQ(r.status, 0) << r.errText().toStdString();
+    const CliRun shownDraft = run({QStringLiteral("show"), QStringLiteral("--number"), m_numbers[1]});
+    EXPECT_TRUE(shownDraft.outText().contains(QStringLiteral("\r\n档案社保转移：2026-01-05\r\n")))
+        << shownDraft.outText().toStdString();
+    EXPECT_TRUE(shownDraft.outText().contains(QStringLiteral(" 档案社保转移 第1版 ")));
+    const CliRun shown = run({QStringLiteral("show"), QStringLiteral("--number"), m_numbers[0]});
+    EXPECT_TRUE(shown.outText().contains(
+        QStringLiteral("送达：邮寄 SF123，%1 签收\r\n").arg(today)))
+        << shown.outText().toStdString();
+    EXPECT_EQ(shown.outText().count(QStringLiteral(" 送达 第1版 ")), 2);
+}
+
 TEST_F(KavriCliRegisterTest, RefusesAMissingRegisterAndBadOptions)
 {
     const QString none = m_dir.filePath(QStringLiteral("none.db"));
@@ -184,7 +257,7 @@ TEST_F(KavriCliRegisterTest, RefusesAMissingRegisterAndBadOptions)
     EXPECT_EQ(action.status, 2);
     EXPECT_EQ(action.errText(),
               QStringLiteral("kavri-cli: register 没有“delete”这个操作（可用 list、show、export、"
-                             "archive、verify、due、audit）\n"));
+                             "archive、verify、due、deliver、transfer、audit）\n"));
 }
 
 TEST_F(KavriCliRegisterTest, ArchiveWritesEveryIssuedCertificateOfThePeriodAsOfdWithAnIndex)
@@ -316,8 +389,29 @@ TEST(KavriCliRegisterDue, ListsTheOverdueDraftsAndTheLateCertificates)
                              "LZ2026-000005\t钱七\t2026-04-01\t已过 9 天\r\n"
                              "逾期出具：2 份\r\n"
                              "LZ2026-000004\t赵六\t2026-02-28\t2026-03-17\t逾期 17 天\r\n"
-                             "LZ2026-000001\t张三\t2026-03-31\t2026-04-02\t逾期 2 天\r\n"))
+                             "LZ2026-000001\t张三\t2026-03-31\t2026-04-02\t逾期 2 天\r\n"
+                             "档案和社保转移逾期（离职满 15 天仍未记录转移）：2 份\r\n"
+                             "LZ2026-000004\t赵六\t2026-02-28\t截止 2026-03-15\t逾期 26 天\r\n"
+                             "LZ2026-000009\t郑一\t2026-03-15\t截止 2026-03-30\t逾期 11 天\r\n"))
         << r.outText().toStdString();
+
+    // The transfer recorded from outside takes the entry off the third list.
+    const CliRun transferred =
+        runCli({QStringLiteral("register"), QStringLiteral("transfer"), QStringLiteral("--register"),
+                path, QStringLiteral("--number"), QStringLiteral("lz2026-000004"),
+                QStringLiteral("--on"), QStringLiteral("2026-03-20")},
+               setup);
+    ASSERT_EQ(transferred.status, 0) << transferred.errText().toStdString();
+    EXPECT_EQ(transferred.outText(), QStringLiteral("LZ2026-000004 档案社保转移：2026-03-20\r\n"));
+    const CliRun after = runCli({QStringLiteral("register"), QStringLiteral("due"),
+                                 QStringLiteral("--register"), path, QStringLiteral("--today"),
+                                 QStringLiteral("2026-04-10")},
+                                setup);
+    ASSERT_EQ(after.status, 0) << after.errText().toStdString();
+    EXPECT_TRUE(after.outText().endsWith(
+        QStringLiteral("档案和社保转移逾期（离职满 15 天仍未记录转移）：1 份\r\n"
+                       "LZ2026-000009\t郑一\t2026-03-15\t截止 2026-03-30\t逾期 11 天\r\n")))
+        << after.outText().toStdString();
 
     const CliRun bad = runCli({QStringLiteral("register"), QStringLiteral("due"),
                                QStringLiteral("--register"), path, QStringLiteral("--today"),

@@ -67,6 +67,17 @@ TEST(WordingCheck, AHitShowsThePhraseInItsContext)
         << describeWordingHits(hits).toStdString();
 }
 
+TEST(WordingCheck, TheNoteRecordedWithALeavingNamesEachPhraseOnce)
+{
+    const QString text = QStringLiteral("双方存在劳动争议。公司予以辞退。双方的劳动争议仍在处理。");
+    const QList<WordingHit> hits = checkWording(text, delivered());
+    ASSERT_EQ(hits.size(), 3);
+    EXPECT_EQ(wordingNote(hits), QStringLiteral("措辞提示：劳动争议、辞退"));
+    EXPECT_EQ(wordingNote({}), QString());
+    EXPECT_TRUE(wordingQuestion(hits).contains(describeWordingHits(hits)));
+    EXPECT_TRUE(wordingQuestion(hits).endsWith(QStringLiteral("仍要继续吗？继续将记入登记簿。")));
+}
+
 TEST(WordingCheck, TheLongestPhraseAtAPlaceCountsOnce)
 {
     const QList<WordingHit> hits =

@@ -254,7 +254,7 @@ TEST_F(AuditTest, ARewrittenChainIsFoundOnlyByTheHeadNotedBefore)
     const QString at = QStringLiteral("2030-01-01T00:00:00.000Z");
     const QString link = Chain::link(
         prev, Chain::eventFields(9, QStringLiteral("LZ2026-000003"), 1, QStringLiteral("copied"),
-                                 at, op, sha));
+                                 at, op, sha, QString()));
     const QByteArray sql = QStringLiteral("UPDATE events SET at = '%1', link = '%2' WHERE chain_pos"
                                           " = 9; UPDATE chain_head SET link = '%2';"
                                           " UPDATE entries SET last_event_at = '%1' WHERE seq = 3")

@@ -71,7 +71,8 @@ def desk_rows(path, key):
         q("SELECT entry_id AS entry, key AS key, value AS value FROM entry_values"
           " ORDER BY entry_id, position"),
         q("SELECT ev.chain_pos AS pos, ev.link AS link, e.number AS number, v.version_no AS no,"
-          " ev.kind AS kind, ev.at AS at, ev.operator AS op, ev.sha256 AS sha256 FROM events ev"
+          " ev.kind AS kind, ev.at AS at, ev.operator AS op, ev.sha256 AS sha256,"
+          " ev.detail AS detail FROM events ev"
           " JOIN entries e ON e.id = ev.entry_id JOIN versions v ON v.id = ev.version_id"),
         q("SELECT chain_pos AS pos, link AS link, at AS at, operator AS op, reason AS reason,"
           " numbers AS numbers, removed AS removed FROM deletions"))
@@ -90,7 +91,7 @@ def server_rows(conninfo):
         q("select entry_id as entry, key, value from register_value"
           " order by entry_id, position"),
         q("select ev.chain_pos as pos, ev.link, e.number, v.version_no as no, ev.kind,"
-          " %s as at, ev.operator_name as op, ev.sha256 from register_event ev"
+          " %s as at, ev.operator_name as op, ev.sha256, ev.detail from register_event ev"
           " join register_entry e on e.id = ev.entry_id"
           " join register_version v on v.id = ev.version_id" % t("ev.at")),
         q("select chain_pos as pos, link, %s as at, operator_name as op, reason, numbers,"
@@ -119,7 +120,8 @@ def main():
         rows.append((v["pos"], v["link"], fields))
     for e in events:
         rows.append((e["pos"], e["link"], ["event", str(e["pos"]), e["number"], str(e["no"]),
-                                           e["kind"], e["at"], e["op"], e["sha256"]]))
+                                           e["kind"], e["at"], e["op"], e["sha256"],
+                                           e["detail"]]))
     for d in deletions:
         numbers = d["numbers"].split()
         pairs = d["removed"].split()

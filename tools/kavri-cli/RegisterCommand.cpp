@@ -7,6 +7,7 @@
 #include "app/LibraryFilePath.h"
 #include "register/CertificateRegister.h"
 #include "register/DueList.h"
+#include "register/DutyRecords.h"
 #include "register/IdMask.h"
 #include "register/RegisterCsv.h"
 #include "register/RegisterFiles.h"
@@ -87,6 +88,7 @@ std::optional<SearchQuery> searchQuery(const CliOptions& options, QString* error
     }
     q.from = *from;
     q.to = *to;
+    q.undeliveredOnly = options.has(QStringLiteral("undelivered"));
     q.limit = 0;
     return q;
 }
@@ -134,11 +136,26 @@ int show(CertificateRegister& reg, const CliOptions& options)
                  e->summary.leaveDate, statusLabel(e->summary),
                  e->summary.createdAt.toLocalTime().toString(Qt::ISODate), e->operatorName,
                  e->templateName);
+    if (e->summary.delivery) {
+        text += QStringLiteral("送达：%1\r\n").arg(deliveryLabel(*e->summary.delivery));
+    }
+    if (e->summary.transferDay.isValid()) {
+        text += QStringLiteral("档案社保转移：%1\r\n")
+                    .arg(e->summary.transferDay.toString(Qt::ISODate));
+    }
     for (const Event& ev : e->events) {
-        text += QStringLiteral("事件：%1 %2 第%3版 %4\r\n")
+        text += QStringLiteral("事件：%1 %2 第%3版 %4")
                     .arg(ev.at.toLocalTime().toString(Qt::ISODate), eventKindLabel(ev.kind))
                     .arg(ev.versionNo)
                     .arg(ev.sha256);
+        if (ev.kind == EventKind::Delivered) {
+            if (const std::optional<Delivery> d = deliveryFromDetail(ev.detail)) {
+                text += QLatin1Char(' ') + deliveryLabel(*d);
+            }
+        } else if (!ev.detail.isEmpty()) {
+            text += QLatin1Char(' ') + ev.detail;
+        }
+        text += QStringLiteral("\r\n");
     }
     // The recorded texts hold the number too: masked there as in the lines above.
     const QString& id = e->summary.idNumber;
@@ -266,14 +283,88 @@ int due(CertificateRegister& reg, const CliOptions& options)
     return CliInput::writeResult(dueListsText(*lists)) ? 0 : 1;
 }
 
+// The entry --number names, for a duty to be recorded on it; 0 (after the message) when none.
+qint64 entryNamed(CertificateRegister& reg, const CliOptions& options, QString* error)
+{
+    if (!options.has(QStringLiteral("number"))) {
+        *error = CliInput::missingOption(QStringLiteral("number"));
+        return 0;
+    }
+    const std::optional<Entry> e = reg.entryByNumber(options.value(QStringLiteral("number")), error);
+    return e ? e->summary.id : 0;
+}
+
+int deliver(CertificateRegister& reg, const CliOptions& options)
+{
+    QString error;
+    const qint64 id = entryNamed(reg, options, &error);
+    if (id == 0) {
+        return CliInput::refuse(error);
+    }
+    if (!options.has(QStringLiteral("method"))) {
+        return CliInput::refuse(CliInput::missingOption(QStringLiteral("method")));
+    }
+    const std::optional<DeliveryMethod> method =
+        deliveryMethodFrom(options.value(QStringLiteral("method")));
+    if (!method) {
+        return CliInput::refuse(
+            QStringLiteral("--method“%1”不是送达方式（可用 当面签收、邮寄、电子邮件、其他，或 "
+                           "in-person、post、email、other）")
+                .arg(options.value(QStringLiteral("method"))));
+    }
+    const std::optional<QDate> received = dateOption(options, QStringLiteral("received"), &error);
+    if (!received) {
+        return CliInput::refuse(error);
+    }
+    const Delivery d{*method, options.value(QStringLiteral("waybill")), *received,
+                     options.value(QStringLiteral("note"))};
+    if (!reg.recordDelivery(id, d, &error)) {
+        return CliInput::refuse(error);
+    }
+    const std::optional<Entry> e = reg.entry(id, &error);
+    if (!e || !e->summary.delivery) {
+        return CliInput::refuse(error);
+    }
+    return CliInput::writeResult(QStringLiteral("%1 送达：%2\r\n")
+                                     .arg(e->summary.number, deliveryLabel(*e->summary.delivery)))
+               ? 0
+               : 1;
+}
+
+int transfer(CertificateRegister& reg, const CliOptions& options)
+{
+    QString error;
+    const qint64 id = entryNamed(reg, options, &error);
+    if (id == 0) {
+        return CliInput::refuse(error);
+    }
+    if (!options.has(QStringLiteral("on"))) {
+        return CliInput::refuse(CliInput::missingOption(QStringLiteral("on")));
+    }
+    const std::optional<QDate> day = dateOption(options, QStringLiteral("on"), &error);
+    if (!day) {
+        return CliInput::refuse(error);
+    }
+    if (!reg.recordTransfer(id, *day, &error)) {
+        return CliInput::refuse(error);
+    }
+    return CliInput::writeResult(QStringLiteral("%1 档案社保转移：%2\r\n")
+                                     .arg(options.value(QStringLiteral("number")).trimmed().toUpper(),
+                                          day->toString(Qt::ISODate)))
+               ? 0
+               : 1;
+}
+
 } // namespace
 
 QString synopsis()
 {
     return QStringLiteral(
-        "register list|show|export|archive|verify|due|audit [--register FILE] ...\n"
+        "register list|show|export|archive|verify|due|deliver|transfer|audit [--register FILE]\n"
+        "    ...\n"
         "    list [--name X] [--id X] [--number X] [--from D] [--to D] [--by leaving|created]\n"
-        "         [--full-ids]: the register's entries, newest first, tab-separated.\n"
+        "         [--undelivered] [--full-ids]: the register's entries, newest first,\n"
+        "         tab-separated; --undelivered: only those whose receipt is not confirmed.\n"
         "    show --number N [--full-ids]: one entry with its events and texts.\n"
         "    export --out FILE.csv [search options of list] [--full-ids]: CSV (UTF-8, BOM).\n"
         "    archive --out DIR [--from D] [--to D] [--by created|leaving]: every issued\n"
@@ -287,7 +378,13 @@ QString synopsis()
         "         naming the first row that fails. --since: a head noted earlier must still\n"
         "         be in the chain.\n"
         "    due [--today D]: drafts whose leaving date has passed (待出具) and certificates\n"
-        "         that first left after the leaving date (逾期, with the days).\n"
+        "         that first left after the leaving date (逾期, with the days), entries 15 days\n"
+        "         past the leaving date without the file and insurance transfer.\n"
+        "    deliver --number N --method 当面签收|邮寄|电子邮件|其他 [--waybill W] [--received D]\n"
+        "         [--note X]: how the certificate was delivered (邮寄 needs the waybill) and the\n"
+        "         day it was received.\n"
+        "    transfer --number N --on D: the day the personnel file and social insurance were\n"
+        "         transferred.\n"
         "    ID numbers are masked unless --full-ids; D is yyyy-MM-dd; FILE defaults to the\n"
         "    register beside the library file.");
 }
@@ -296,7 +393,8 @@ int run(const QStringList& args)
 {
     if (args.isEmpty()) {
         return CliInput::refuse(
-            QStringLiteral("register 后面要写 list、show、export、archive、verify、due 或 audit"));
+            QStringLiteral("register 后面要写 list、show、export、archive、verify、due、deliver、"
+                           "transfer 或 audit"));
     }
     const QString action = args.first();
     QStringList allowed = {QStringLiteral("register"), QStringLiteral("full-ids")};
@@ -313,19 +411,27 @@ int run(const QStringList& args)
         allowed = {QStringLiteral("register"), QStringLiteral("number"), QStringLiteral("text")};
     } else if (action == QLatin1String("due")) {
         allowed = {QStringLiteral("register"), QStringLiteral("today")};
+    } else if (action == QLatin1String("deliver")) {
+        allowed = {QStringLiteral("register"), QStringLiteral("number"), QStringLiteral("method"),
+                   QStringLiteral("waybill"), QStringLiteral("received"), QStringLiteral("note")};
+    } else if (action == QLatin1String("transfer")) {
+        allowed = {QStringLiteral("register"), QStringLiteral("number"), QStringLiteral("on")};
     } else if (action == QLatin1String("audit")) {
         allowed = {QStringLiteral("register"), QStringLiteral("since")};
     } else {
-        return CliInput::refuse(
-            QStringLiteral(
-                "register 没有“%1”这个操作（可用 list、show、export、archive、verify、due、audit）")
-                .arg(action));
+        return CliInput::refuse(QStringLiteral("register 没有“%1”这个操作（可用 list、show、"
+                                               "export、archive、verify、due、deliver、transfer、"
+                                               "audit）")
+                                    .arg(action));
+    }
+    if (action == QLatin1String("list") || action == QLatin1String("export")) {
+        allowed << QStringLiteral("undelivered");
     }
     // --full-ids is a switch: given without a value it takes the next "--" as a value otherwise.
     QStringList rest = args.mid(1);
     for (QString& arg : rest) {
-        if (arg == QLatin1String("--full-ids")) {
-            arg = QStringLiteral("--full-ids=1");
+        if (arg == QLatin1String("--full-ids") || arg == QLatin1String("--undelivered")) {
+            arg += QStringLiteral("=1");
         }
     }
     CliOptions options;
@@ -360,6 +466,12 @@ int run(const QStringList& args)
     }
     if (action == QLatin1String("due")) {
         return due(*reg, options);
+    }
+    if (action == QLatin1String("deliver")) {
+        return deliver(*reg, options);
+    }
+    if (action == QLatin1String("transfer")) {
+        return transfer(*reg, options);
     }
     return verify(*reg, options);
 }

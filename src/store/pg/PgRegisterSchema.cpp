@@ -15,7 +15,8 @@ const char* const kTables = "register_counter, register_template, register_entry
 
 const char* const kClerkFunctions =
     "register_reserve(text), register_record(bigint, text, text, text[], text[], text, text,"
-    " text, text, date, text), register_event(bigint, text, text), register_seal()";
+    " text, text, date, text), register_event(bigint, text, text),"
+    " register_duty(bigint, text, text, date), register_seal()";
 const char* const kAdminFunctions = "register_delete_expired(date, bigint)";
 
 // Times as the chain writes them, the chain's link, and the fields of each kind of row: the
@@ -54,7 +55,7 @@ $$)sql",
     R"sql(create function register_event_fields(p_id bigint, p_pos bigint) returns text[]
 language sql stable as $$
     select array['event', p_pos::text, e.number, v.version_no::text, ev.kind,
-                 register_time(ev.at), ev.operator_name, ev.sha256]
+                 register_time(ev.at), ev.operator_name, ev.sha256, ev.detail]
     from register_event ev
     join register_entry e on e.id = ev.entry_id
     join register_version v on v.id = ev.version_id
@@ -285,6 +286,39 @@ begin
     update register_entry set last_event_kind = p_kind, last_event_at = t where id = p_entry;
     return vno;
 end $$)sql",
+    // A duty done for the leaver (a delivery, a transfer): an event with its detail on the
+    // entry's newest version, and the entry's columns of that duty. Its last leaving stays.
+    R"sql(create function register_duty(p_entry bigint, p_kind text, p_detail text, p_day date)
+returns integer
+language plpgsql security definer set search_path = %1 as $$
+declare
+    t timestamptz := date_trunc('milliseconds', now());
+    vid bigint;
+    vno integer;
+    vsha text;
+begin
+    if p_kind is null or p_kind not in ('delivered', 'transferred') then
+        raise exception '“%”不是送达或转移的记录。', p_kind using errcode = 'invalid_parameter_value';
+    end if;
+    perform from register_entry where id = p_entry for update;
+    if not found then
+        raise exception 'no register entry %', p_entry using errcode = 'no_data_found';
+    end if;
+    select id, version_no, sha256 into vid, vno, vsha from register_version
+        where entry_id = p_entry order by version_no desc limit 1;
+    if vid is null then
+        raise exception '条目还没有登记文本。' using errcode = 'no_data_found';
+    end if;
+    insert into register_event (entry_id, version_id, kind, at, sha256, operator_name, detail)
+        values (p_entry, vid, p_kind, t, vsha, session_user, coalesce(p_detail, ''));
+    if p_kind = 'delivered' then
+        update register_entry set delivery = coalesce(p_detail, ''), received_day = p_day
+            where id = p_entry;
+    else
+        update register_entry set transfer_day = p_day where id = p_entry;
+    end if;
+    return vno;
+end $$)sql",
     R"sql(create function register_seal() returns bigint
 language plpgsql security definer set search_path = %1 as $$
 declare
@@ -376,6 +410,12 @@ QString quoted(const QString& identifier)
 QStringList securityStatements(const QString& schema)
 {
     QStringList s;
+    // The duties' columns, for a database made before they were (already there in a new one).
+    s << QStringLiteral("alter table register_event add column if not exists detail text not null"
+                        " default ''")
+      << QStringLiteral("alter table register_entry add column if not exists delivery text,"
+                        " add column if not exists received_day date,"
+                        " add column if not exists transfer_day date");
     // The operator of a version and an event, the chain's position and link of each row.
     s << QStringLiteral("alter table register_version add column operator_name text not null"
                         " default '', add column chain_pos bigint unique, add column link text")

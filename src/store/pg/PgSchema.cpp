@@ -75,6 +75,9 @@ QStringList initStatements(const QString& schema)
                           "    leave_day date,\n"
                           "    last_event_kind text,\n"
                           "    last_event_at timestamptz,\n"
+                          "    delivery text,\n"
+                          "    received_day date,\n"
+                          "    transfer_day date,\n"
                           "    unique (year, seq)\n)")
         << QStringLiteral("create index register_entry_name on register_entry (name)")
         << QStringLiteral("create index register_entry_id_number on register_entry (id_number)")
@@ -106,7 +109,8 @@ QStringList initStatements(const QString& schema)
                "    version_id bigint not null references register_version on delete cascade,\n"
                "    kind text not null,\n"
                "    at timestamptz not null default now(),\n"
-               "    sha256 text not null\n)")
+               "    sha256 text not null,\n"
+               "    detail text not null default ''\n)")
         << QStringLiteral("create index register_event_entry on register_event (entry_id)")
         // The register must be kept for two years after the leaving and after the certificate
         // was made and last left kavri; the server holds to that whoever asks.

@@ -2,6 +2,7 @@
 
 #include "print/CertificateBody.h"
 #include "register/CertificateRegister.h"
+#include "register/DutyRecords.h"
 #include "register/IdMask.h"
 #include "register/LeaverDuties.h"
 #include "register/RegisterCsv.h"
@@ -17,12 +18,14 @@
 #include <QDateEdit>
 #include <QDir>
 #include <QGridLayout>
+#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QSplitter>
 #include <QStandardPaths>
 #include <QTableWidget>
@@ -128,6 +131,11 @@ void CRegisterDlg::buildControls()
     toLabel->setBuddy(m_to);
     search->addWidget(toLabel, 1, 4);
     search->addWidget(m_to, 1, 5);
+    // The office's duty: certificates that left and whose receipt nobody has confirmed yet.
+    m_undelivered = named(new QCheckBox(QStringLiteral("未确认送达"), this), "searchUndelivered",
+                          QStringLiteral("未确认送达"));
+    search->addWidget(m_undelivered, 2, 0);
+    connect(m_undelivered, &QCheckBox::toggled, this, &CRegisterDlg::OnSearch);
     auto* find = button(this, QStringLiteral("查询"), "searchButton");
     auto* clear = button(this, QStringLiteral("清除条件"), "clearSearchButton");
     search->addWidget(find, 0, 6);
@@ -136,11 +144,12 @@ void CRegisterDlg::buildControls()
     connect(find, &QPushButton::clicked, this, &CRegisterDlg::OnSearch);
     connect(clear, &QPushButton::clicked, this, &CRegisterDlg::OnClearSearch);
 
-    m_list = named(new QTableWidget(0, 8, this), "registerList", QStringLiteral("登记列表"));
+    m_list = named(new QTableWidget(0, 10, this), "registerList", QStringLiteral("登记列表"));
     m_list->setHorizontalHeaderLabels({QStringLiteral("证明编号"), QStringLiteral("姓名"),
                                        QStringLiteral("身份证号"), QStringLiteral("公司名称"),
                                        QStringLiteral("离职日期"), QStringLiteral("状态"),
-                                       QStringLiteral("最后事件"), QStringLiteral("出具时间")});
+                                       QStringLiteral("最后事件"), QStringLiteral("出具时间"),
+                                       QStringLiteral("送达"), QStringLiteral("档案社保转移")});
     m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
     // Tab goes on to the next control instead of through every cell; arrows move in the list.
     m_list->setTabKeyNavigation(false);
@@ -170,18 +179,22 @@ void CRegisterDlg::buildControls()
     m_entryLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_text = named(new QPlainTextEdit(detail), "entryText", QStringLiteral("登记的证明文本"));
     m_text->setReadOnly(true);
-    m_events = named(new QTableWidget(0, 4, detail), "entryEvents", QStringLiteral("出具记录"));
+    m_events = named(new QTableWidget(0, 5, detail), "entryEvents", QStringLiteral("出具记录"));
     m_events->setHorizontalHeaderLabels({QStringLiteral("时间"), QStringLiteral("事件"),
-                                         QStringLiteral("版本"), QStringLiteral("SHA-256")});
+                                         QStringLiteral("版本"), QStringLiteral("说明"),
+                                         QStringLiteral("SHA-256")});
     m_events->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_events->setTabKeyNavigation(false);
     m_events->verticalHeader()->setVisible(false);
     m_events->horizontalHeader()->setStretchLastSection(true);
+    // The record of a delivery is read whole; the hash may be cut.
+    m_events->horizontalHeader()->setSectionResizeMode(3, QHeaderView::ResizeToContents);
     auto* texts = new QSplitter(Qt::Horizontal, detail);
     texts->addWidget(m_text);
     texts->addWidget(m_events);
     detailLayout->addWidget(m_entryLabel);
     detailLayout->addWidget(texts, 1);
+    detailLayout->addWidget(buildDutyControls(detail));
 
     auto* split = new QSplitter(Qt::Vertical, this);
     auto* top = new QWidget(split);
@@ -219,6 +232,67 @@ void CRegisterDlg::buildControls()
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
 }
 
+QWidget* CRegisterDlg::buildDutyControls(QWidget* parent)
+{
+    // What the office did for the leaver after the certificate was made: how it was delivered
+    // and when it was received, and when the personnel file and social insurance went over.
+    auto* box = new QGroupBox(QStringLiteral("送达与转移"), parent);
+    auto* grid = new QGridLayout(box);
+    auto label = [box](const QString& text, QWidget* buddy) {
+        auto* l = new QLabel(text, box);
+        l->setBuddy(buddy);
+        return l;
+    };
+    m_deliveryMethod = named(new QComboBox(box), "deliveryMethod", QStringLiteral("送达方式"));
+    for (const DeliveryMethod m : kDeliveryMethods) {
+        m_deliveryMethod->addItem(deliveryMethodLabel(m), static_cast<int>(m));
+    }
+    m_waybill = named(new QLineEdit(box), "deliveryWaybill", QStringLiteral("运单号"));
+    m_waybill->setMaxLength(kMaxWaybillLength);
+    m_receivedKnown = named(new QCheckBox(QStringLiteral("已签收，日期："), box),
+                            "deliveryReceivedKnown", QStringLiteral("已签收"));
+    m_received = named(new QDateEdit(QDate::currentDate(), box), "deliveryReceived",
+                       QStringLiteral("签收日期"));
+    m_deliveryNote = named(new QLineEdit(box), "deliveryNote", QStringLiteral("送达备注"));
+    m_deliveryNote->setMaxLength(kMaxDutyNoteLength);
+    m_recordDelivery = button(box, QStringLiteral("记录送达"), "recordDeliveryButton");
+    m_transferDay = named(new QDateEdit(QDate::currentDate(), box), "transferDay",
+                          QStringLiteral("档案社保转移日期"));
+    m_recordTransfer = button(box, QStringLiteral("记录转移"), "recordTransferButton");
+    for (QDateEdit* d : {m_received, m_transferDay}) {
+        d->setCalendarPopup(true);
+        d->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+    }
+    m_received->setEnabled(false);
+    connect(m_receivedKnown, &QCheckBox::toggled, m_received, &QWidget::setEnabled);
+    // Only a posted certificate has a waybill.
+    m_waybill->setEnabled(false);
+    connect(m_deliveryMethod, &QComboBox::currentIndexChanged, this, [this] {
+        const bool post = m_deliveryMethod->currentData().toInt() ==
+                          static_cast<int>(DeliveryMethod::Post);
+        m_waybill->setEnabled(post);
+        if (!post) {
+            m_waybill->clear();
+        }
+    });
+    grid->addWidget(label(QStringLiteral("送达方式："), m_deliveryMethod), 0, 0);
+    grid->addWidget(m_deliveryMethod, 0, 1);
+    grid->addWidget(label(QStringLiteral("运单号："), m_waybill), 0, 2);
+    grid->addWidget(m_waybill, 0, 3);
+    grid->addWidget(m_receivedKnown, 0, 4);
+    grid->addWidget(m_received, 0, 5);
+    grid->addWidget(label(QStringLiteral("备注："), m_deliveryNote), 0, 6);
+    grid->addWidget(m_deliveryNote, 0, 7);
+    grid->addWidget(m_recordDelivery, 0, 8);
+    grid->addWidget(label(QStringLiteral("档案社保转移完成于："), m_transferDay), 1, 0, 1, 2);
+    grid->addWidget(m_transferDay, 1, 2);
+    grid->addWidget(m_recordTransfer, 1, 3);
+    grid->setColumnStretch(7, 1);
+    connect(m_recordDelivery, &QPushButton::clicked, this, &CRegisterDlg::OnRecordDelivery);
+    connect(m_recordTransfer, &QPushButton::clicked, this, &CRegisterDlg::OnRecordTransfer);
+    return box;
+}
+
 SearchQuery CRegisterDlg::queryFromForm() const
 {
     SearchQuery q;
@@ -230,6 +304,7 @@ SearchQuery CRegisterDlg::queryFromForm() const
         q.from = m_from->date();
         q.to = m_to->date();
     }
+    q.undeliveredOnly = m_undelivered->isChecked();
     q.limit = kPageSize;
     return q;
 }
@@ -254,9 +329,18 @@ void CRegisterDlg::reload()
     m_list->setRowCount(static_cast<int>(rows->size()));
     for (int i = 0; i < rows->size(); ++i) {
         const EntrySummary& r = rows->at(i);
-        const QStringList cells = {r.number,       r.name,           idText(r.idNumber),
-                                   r.company,      r.leaveDate,      statusLabel(r),
-                                   lastEventLabel(r), issueTiming(r)};
+        const QStringList cells = {r.number,
+                                   r.name,
+                                   idText(r.idNumber),
+                                   r.company,
+                                   r.leaveDate,
+                                   statusLabel(r),
+                                   lastEventLabel(r),
+                                   issueTiming(r),
+                                   r.delivery ? deliveryLabel(*r.delivery)
+                                   : r.issued ? QStringLiteral("未确认送达")
+                                              : QString(),
+                                   transferStatusText(r.leaveDay, r.transferDay, today())};
         for (int c = 0; c < cells.size(); ++c) {
             auto* item = new QTableWidgetItem(cells[c]);
             item->setData(Qt::UserRole, r.id);
@@ -283,9 +367,14 @@ void CRegisterDlg::setToday(const QDate& day)
     reload();
 }
 
+QDate CRegisterDlg::today() const
+{
+    return m_today.isValid() ? m_today : QDate::currentDate();
+}
+
 QString CRegisterDlg::issueTiming(const EntrySummary& r) const
 {
-    const QDate today = m_today.isValid() ? m_today : QDate::currentDate();
+    const QDate today = this->today();
     if (!r.issued) {
         return isOverdueDraft(r.issued, r.leaveDay, today)
                    ? QStringLiteral("待出具，已过 %1 天").arg(r.leaveDay.daysTo(today))
@@ -294,13 +383,13 @@ QString CRegisterDlg::issueTiming(const EntrySummary& r) const
     if (!r.leaveDay.isValid()) {
         return {};
     }
-    // The first time the certificate left: the entry's oldest event.
+    // The first time the certificate left: the entry's oldest leaving.
     QString error;
     const std::optional<Entry> e = m_reg->entry(r.id, &error);
-    if (!e || e->events.isEmpty()) {
+    if (!e) {
         return {};
     }
-    return issueTimingText(r.leaveDay, e->events.first().at.toLocalTime().date());
+    return issueTimingText(r.leaveDay, firstLeavingDay(*e));
 }
 
 void CRegisterDlg::OnSearch()
@@ -315,6 +404,10 @@ void CRegisterDlg::OnClearSearch()
     m_idNumber->clear();
     m_number->clear();
     m_byDate->setChecked(false);
+    {
+        const QSignalBlocker quiet(m_undelivered);
+        m_undelivered->setChecked(false);
+    }
     OnSearch();
 }
 
@@ -344,6 +437,8 @@ void CRegisterDlg::showEntry(qint64 id)
     m_entryLabel->clear();
     m_reprint->setEnabled(false);
     m_reexport->setEnabled(false);
+    m_recordDelivery->setEnabled(false);
+    m_recordTransfer->setEnabled(false);
     if (id == 0) {
         return;
     }
@@ -369,14 +464,72 @@ void CRegisterDlg::showEntry(qint64 id)
     m_events->setRowCount(static_cast<int>(e.events.size()));
     for (int i = 0; i < e.events.size(); ++i) {
         const Event& ev = e.events[i];
+        QString detail = ev.detail;
+        if (ev.kind == EventKind::Delivered) {
+            const std::optional<Delivery> d = deliveryFromDetail(ev.detail);
+            detail = d ? deliveryLabel(*d) + (d->note.isEmpty() ? QString()
+                                                                : QStringLiteral("（%1）").arg(d->note))
+                       : QString();
+        }
         const QStringList cells = {localTime(ev.at), eventKindLabel(ev.kind),
-                                   QStringLiteral("第 %1 版").arg(ev.versionNo), ev.sha256};
+                                   QStringLiteral("第 %1 版").arg(ev.versionNo), detail,
+                                   ev.sha256};
         for (int c = 0; c < cells.size(); ++c) {
             m_events->setItem(i, c, new QTableWidgetItem(cells[c]));
         }
     }
     m_reprint->setEnabled(!e.versions.isEmpty());
     m_reexport->setEnabled(!e.versions.isEmpty());
+    // Only a certificate that left can have been delivered; the transfer is due either way.
+    m_recordDelivery->setEnabled(e.summary.issued);
+    m_recordTransfer->setEnabled(true);
+}
+
+void CRegisterDlg::reloadKeeping(qint64 id)
+{
+    const int row = m_list->currentRow();
+    reload();
+    if (row >= 0 && row < m_list->rowCount() &&
+        m_list->item(row, 0)->data(Qt::UserRole).toLongLong() == id) {
+        m_list->selectRow(row);
+    }
+    showEntry(id);
+}
+
+void CRegisterDlg::OnRecordDelivery()
+{
+    if (!m_entry) {
+        return;
+    }
+    Delivery d;
+    d.method = static_cast<DeliveryMethod>(m_deliveryMethod->currentData().toInt());
+    d.waybill = m_waybill->text();
+    d.received = m_receivedKnown->isChecked() ? m_received->date() : QDate();
+    d.note = m_deliveryNote->text();
+    QString error;
+    const qint64 id = m_entry->summary.id;
+    if (!m_reg->recordDelivery(id, d, &error)) {
+        Notifier::information(this, error);
+        return;
+    }
+    m_waybill->clear();
+    m_deliveryNote->clear();
+    m_receivedKnown->setChecked(false);
+    reloadKeeping(id);
+}
+
+void CRegisterDlg::OnRecordTransfer()
+{
+    if (!m_entry) {
+        return;
+    }
+    QString error;
+    const qint64 id = m_entry->summary.id;
+    if (!m_reg->recordTransfer(id, m_transferDay->date(), &error)) {
+        Notifier::information(this, error);
+        return;
+    }
+    reloadKeeping(id);
 }
 
 void CRegisterDlg::OnShowFullId(bool full)

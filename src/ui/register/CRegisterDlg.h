@@ -52,6 +52,8 @@ public slots:
     void OnExportCsv();
     // Walks the register's hash chain and numbers and shows the verdict (完整 / 在第 N 条处被改动).
     void OnAudit();
+    void OnRecordDelivery();
+    void OnRecordTransfer();
 
 private:
     void buildControls();
@@ -63,6 +65,10 @@ private:
     // draft is overdue; empty when there is nothing to say.
     QString issueTiming(const Register::EntrySummary& r) const;
     void recordEvent(Register::EventKind kind, const QString& text);
+    QDate today() const;
+    // The list read again with the shown entry kept selected.
+    void reloadKeeping(qint64 id);
+    QWidget* buildDutyControls(QWidget* parent);
 
     Register::CertificateRegister* m_reg;
     Register::SearchQuery m_query;
@@ -87,4 +93,13 @@ private:
     QTableWidget* m_events = nullptr;
     QPushButton* m_reprint = nullptr;
     QPushButton* m_reexport = nullptr;
+    QCheckBox* m_undelivered = nullptr;
+    QComboBox* m_deliveryMethod = nullptr;
+    QLineEdit* m_waybill = nullptr;
+    QCheckBox* m_receivedKnown = nullptr;
+    QDateEdit* m_received = nullptr;
+    QLineEdit* m_deliveryNote = nullptr;
+    QPushButton* m_recordDelivery = nullptr;
+    QDateEdit* m_transferDay = nullptr;
+    QPushButton* m_recordTransfer = nullptr;
 };

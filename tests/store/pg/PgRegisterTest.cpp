@@ -130,6 +130,68 @@ TEST_F(PgRegisterTest, ClerkAddsEntriesAndEventsAndFindsThemAgain)
     EXPECT_EQ(verified->outcome, VerifyResult::Outcome::NotFound);
 }
 
+// A clerk records how a certificate was delivered and when the file was transferred, as on the
+// desk: events with their detail, the list's columns, the 未确认送达 search.
+TEST_F(PgRegisterTest, ClerkRecordsDeliveriesAndTransfers)
+{
+    QDateTime now = at(2026, 4, 2);
+    QString error;
+    const auto reg = CertificateRegister::openServer(m_clerk, &error);
+    ASSERT_TRUE(reg) << error.toStdString();
+    reg->setClock([&now] { return now; });
+    const auto posted = reg->addEntry(leaver(QStringLiteral("张三"), QStringLiteral("1"),
+                                             QStringLiteral("2026年3月31日")),
+                                      certificate(QStringLiteral("张三")), &error);
+    const auto draft = reg->addEntry(leaver(QStringLiteral("李四"), QStringLiteral("2"),
+                                            QStringLiteral("2026年3月31日")),
+                                     certificate(QStringLiteral("李四")), &error);
+    const auto handed = reg->addEntry(leaver(QStringLiteral("王五"), QStringLiteral("3"),
+                                             QStringLiteral("2026年3月31日")),
+                                      certificate(QStringLiteral("王五")), &error);
+    ASSERT_TRUE(posted && draft && handed) << error.toStdString();
+    for (const auto& e : {*posted, *handed}) {
+        ASSERT_TRUE(reg->recordEvent(e.id, EventKind::Printed, e.text, &error))
+            << error.toStdString();
+    }
+    now = at(2026, 4, 3);
+    ASSERT_TRUE(reg->recordDelivery(
+        posted->id, {DeliveryMethod::Post, QStringLiteral("SF1234567890"), QDate(), {}}, &error))
+        << error.toStdString();
+    ASSERT_TRUE(reg->recordDelivery(
+        handed->id, {DeliveryMethod::InPerson, {}, QDate(2026, 4, 2), QStringLiteral("本人")},
+        &error))
+        << error.toStdString();
+    EXPECT_FALSE(reg->recordDelivery(draft->id, {}, &error));
+    ASSERT_TRUE(reg->recordTransfer(draft->id, QDate(2026, 4, 3), &error)) << error.toStdString();
+
+    SearchQuery undelivered;
+    undelivered.undeliveredOnly = true;
+    const auto rows = reg->search(undelivered, &error);
+    ASSERT_TRUE(rows) << error.toStdString();
+    ASSERT_EQ(rows->size(), 1);
+    EXPECT_EQ(rows->at(0).name, QStringLiteral("张三"));
+    ASSERT_TRUE(rows->at(0).delivery);
+    EXPECT_EQ(rows->at(0).delivery->waybill, QStringLiteral("SF1234567890"));
+
+    const auto entry = reg->entry(handed->id, &error);
+    ASSERT_TRUE(entry) << error.toStdString();
+    EXPECT_EQ(entry->summary.delivery,
+              (Delivery{DeliveryMethod::InPerson, {}, QDate(2026, 4, 2), QStringLiteral("本人")}));
+    EXPECT_EQ(entry->summary.lastEventKey, QStringLiteral("printed"));
+    EXPECT_EQ(entry->templateName, QStringLiteral("标准模板"));
+    ASSERT_EQ(entry->events.size(), 2);
+    EXPECT_EQ(entry->events[1].kind, EventKind::Delivered);
+    EXPECT_EQ(entry->events[1].detail,
+              QStringLiteral("{\"method\":\"in-person\",\"note\":\"本人\",\"received\":\"2026-04-02\"}"));
+    const auto stillDraft = reg->entry(draft->id, &error);
+    ASSERT_TRUE(stillDraft);
+    EXPECT_FALSE(stillDraft->summary.issued);
+    EXPECT_EQ(stillDraft->summary.transferDay, QDate(2026, 4, 3));
+    ASSERT_EQ(stillDraft->events.size(), 1);
+    EXPECT_EQ(stillDraft->events[0].kind, EventKind::Transferred);
+    EXPECT_EQ(stillDraft->events[0].versionNo, 1);
+}
+
 TEST_F(PgRegisterTest, TwoClerksIssuingAtOnceGetDistinctNumbersWithoutGaps)
 {
     constexpr int kEach = 40;

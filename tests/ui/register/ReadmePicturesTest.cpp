@@ -88,10 +88,44 @@ TEST_F(ReadmePicturesTest, RegisterWindowAndAVerifyResult)
         }
         shown = *made;
     }
+    // What the office did afterwards: deliveries, some received, and two transfers.
+    clock = QDateTime(QDate(2026, 12, 5), QTime(17, 0));
+    struct Duty
+    {
+        const char* number;
+        Delivery delivery;
+        QDate transferred;
+    };
+    const Duty duties[] = {
+        {"LZ2026-000001", {DeliveryMethod::InPerson, {}, QDate(2026, 12, 1), {}}, QDate()},
+        {"LZ2026-000002",
+         {DeliveryMethod::Post, QStringLiteral("SF1402881937"), QDate(), {}},
+         QDate()},
+        {"LZ2026-000003",
+         {DeliveryMethod::Post, QStringLiteral("YT8826410035"), QDate(2026, 12, 4), {}},
+         QDate(2026, 11, 12)},
+        {"LZ2026-000005",
+         {DeliveryMethod::Email, {}, QDate(2026, 12, 2), {}},
+         QDate(2026, 10, 10)},
+    };
+    for (const Duty& d : duties) {
+        QString error;
+        const auto e = reg->entryByNumber(QString::fromLatin1(d.number), &error);
+        ASSERT_TRUE(e) << error.toStdString();
+        ASSERT_TRUE(reg->recordDelivery(e->summary.id, d.delivery, &error)) << error.toStdString();
+        if (d.transferred.isValid()) {
+            ASSERT_TRUE(reg->recordTransfer(e->summary.id, d.transferred, &error))
+                << error.toStdString();
+        }
+    }
     CRegisterDlg window(reg.get());
-    window.resize(1000, 640);
+    window.resize(1400, 760);
+    window.setToday(QDate(2026, 12, 8));
     EXPECT_EQ(window.list()->rowCount(), 6);
-    window.list()->selectRow(1);
+    EXPECT_EQ(window.list()->item(4, 8)->text(), QStringLiteral("邮寄 SF1402881937，未确认签收"));
+    EXPECT_EQ(window.list()->item(3, 9)->text(), QStringLiteral("2026-11-12 已转移"));
+    EXPECT_EQ(window.list()->item(0, 9)->text(), QStringLiteral("逾期 83 天未转移"));
+    window.list()->selectRow(4);
     saveForReadme(window, QStringLiteral("register-window.png"));
 
     // A presented certificate whose name was changed by hand.

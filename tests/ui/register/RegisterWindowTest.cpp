@@ -9,6 +9,7 @@
 #include "ui/register/CVerifyDlg.h"
 
 #include <QAbstractButton>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QFile>
@@ -330,6 +331,76 @@ TEST_F(RegisterWindowTest, TheListSaysHowLateEachCertificateFirstLeft)
     }
     EXPECT_EQ(shown, expected) << shown.join(u' ').toStdString();
     EXPECT_EQ(dlg.list()->horizontalHeaderItem(7)->text(), QStringLiteral("出具时间"));
+}
+
+// Delivery and transfer from the window: the two columns, the 未确认送达 filter, the records.
+TEST_F(RegisterWindowTest, RecordsDeliveriesAndTransfersAndFiltersTheUndelivered)
+{
+    CRegisterDlg dlg(reg.get());
+    dlg.setToday(QDate(2026, 12, 8));
+    EXPECT_EQ(dlg.list()->horizontalHeaderItem(8)->text(), QStringLiteral("送达"));
+    EXPECT_EQ(dlg.list()->horizontalHeaderItem(9)->text(), QStringLiteral("档案社保转移"));
+    auto row = [&](int r) {
+        return QStringList{cell(dlg, r, 1), cell(dlg, r, 8), cell(dlg, r, 9)}.join(u'|');
+    };
+    ASSERT_EQ(dlg.list()->rowCount(), 3);
+    EXPECT_EQ(row(0), QStringLiteral("李四||逾期 263 天未转移"));
+    EXPECT_EQ(row(1), QStringLiteral("张三|未确认送达|逾期 263 天未转移"));
+    EXPECT_EQ(row(2), QStringLiteral("王老五||逾期 1364 天未转移"));
+
+    auto* undelivered = dlg.findChild<QCheckBox*>(QStringLiteral("searchUndelivered"));
+    ASSERT_TRUE(undelivered);
+    undelivered->setChecked(true);
+    ASSERT_EQ(dlg.list()->rowCount(), 1);
+    EXPECT_EQ(dlg.shownEntry(), first.id);
+
+    // Posted: still unconfirmed.
+    auto* method = dlg.findChild<QComboBox*>(QStringLiteral("deliveryMethod"));
+    auto* waybill = dlg.findChild<QLineEdit*>(QStringLiteral("deliveryWaybill"));
+    auto* received = dlg.findChild<QCheckBox*>(QStringLiteral("deliveryReceivedKnown"));
+    auto* receivedOn = dlg.findChild<QDateEdit*>(QStringLiteral("deliveryReceived"));
+    ASSERT_TRUE(method && waybill && received && receivedOn);
+    EXPECT_FALSE(waybill->isEnabled());
+    method->setCurrentText(QStringLiteral("邮寄"));
+    EXPECT_TRUE(waybill->isEnabled());
+    waybill->setText(QStringLiteral("SF1234567890"));
+    click(dlg, "recordDeliveryButton");
+    ASSERT_EQ(dlg.list()->rowCount(), 1);
+    EXPECT_EQ(row(0), QStringLiteral("张三|邮寄 SF1234567890，未确认签收|逾期 263 天未转移"));
+
+    // A receipt after today is refused and nothing is recorded.
+    method->setCurrentText(QStringLiteral("邮寄"));
+    waybill->setText(QStringLiteral("SF1234567890"));
+    received->setChecked(true);
+    receivedOn->setDate(QDate(2026, 12, 9));
+    click(dlg, "recordDeliveryButton");
+    ASSERT_EQ(notifier.notices().size(), 1);
+    EXPECT_EQ(notifier.notices()[0].text,
+              QStringLiteral("LZ2026-000001 不能记录送达：签收日期 2026-12-09 晚于今天。"));
+    EXPECT_EQ(dlg.list()->rowCount(), 1);
+
+    // Received: the entry leaves the filtered list and stays shown with both records.
+    receivedOn->setDate(QDate(2026, 12, 7));
+    click(dlg, "recordDeliveryButton");
+    EXPECT_EQ(dlg.list()->rowCount(), 0);
+    EXPECT_EQ(dlg.shownEntry(), first.id);
+    ASSERT_EQ(dlg.eventList()->rowCount(), 3);
+    EXPECT_EQ(dlg.eventList()->item(2, 1)->text(), QStringLiteral("送达"));
+    EXPECT_EQ(dlg.eventList()->item(2, 3)->text(),
+              QStringLiteral("邮寄 SF1234567890，2026-12-07 签收"));
+
+    // A draft: no delivery, but the transfer is recorded.
+    undelivered->setChecked(false);
+    ASSERT_EQ(dlg.list()->rowCount(), 3);
+    dlg.list()->selectRow(0);
+    EXPECT_EQ(dlg.shownEntry(), second.id);
+    EXPECT_FALSE(dlg.findChild<QPushButton*>(QStringLiteral("recordDeliveryButton"))->isEnabled());
+    dlg.findChild<QDateEdit*>(QStringLiteral("transferDay"))->setDate(QDate(2026, 12, 1));
+    click(dlg, "recordTransferButton");
+    EXPECT_EQ(row(0), QStringLiteral("李四||2026-12-01 已转移"));
+    EXPECT_EQ(row(1), QStringLiteral("张三|邮寄 SF1234567890，2026-12-07 签收|逾期 263 天未转移"));
+    EXPECT_EQ(dlg.list()->item(0, 5)->text(), QStringLiteral("未出具"));
+    EXPECT_EQ(notifier.notices().size(), 1);
 }
 
 TEST_F(RegisterWindowTest, EveryControlHasAnAccessibleName)

@@ -1,0 +1,29 @@
+#include "ui/common/WordingPrompt.h"
+
+#include "legal/WordingCheck.h"
+#include "ui/common/Notifier.h"
+
+namespace WordingPrompt {
+
+std::optional<QString> confirm(QWidget* parent, const QString& text, const QString& phrasesFile)
+{
+    QString error;
+    const QStringList phrases = Legal::loadWordingList(
+        phrasesFile.isEmpty() ? Legal::wordingListPath() : phrasesFile, &error);
+    // An unreadable list is said once in a run, not at every print.
+    static bool told = false;
+    if (!error.isEmpty() && !told) {
+        told = true;
+        Notifier::information(parent, error);
+    }
+    const QList<Legal::WordingHit> hits = Legal::checkWording(text, phrases);
+    if (hits.isEmpty()) {
+        return QString();
+    }
+    if (!Notifier::askYesNo(parent, Legal::wordingQuestion(hits))) {
+        return std::nullopt;
+    }
+    return Legal::wordingNote(hits);
+}
+
+} // namespace WordingPrompt

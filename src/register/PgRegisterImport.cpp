@@ -110,6 +110,7 @@ bool copyHistory(PgConnection& server, qint64 serverId, const Entry& e, QString*
     if (!e.events.isEmpty() &&
         !server.query("update register_entry set (last_event_kind, last_event_at) ="
                       " (select kind, at from register_event where entry_id = $1::bigint"
+                      "  and kind not in ('delivered', 'transferred')"
                       "  order by at desc, id desc limit 1) where id = $1::bigint",
                       {id}, error)) {
         return false;

@@ -555,7 +555,11 @@ std::optional<AuditResult> auditRegister(AuditInput& in, const QString& since)
             } else if (events.bytes(5) != events.bytes(6)) {
                 problem = QStringLiteral("记录的 SHA-256 与其版本的文本不符");
             }
-            if (entry && (at >= entry->latestAt || entry->latestPosition == 0)) {
+            // The list shows the latest time the certificate left kavri; a duty recorded for
+            // the leaver (a delivery, a transfer) is no leaving.
+            const auto known = eventKindFromKey(kind);
+            const bool leaving = !known || leavesKavri(*known);
+            if (entry && leaving && (at >= entry->latestAt || entry->latestPosition == 0)) {
                 entry->latestKind = kind;
                 entry->latestAt = at;
                 entry->latestPosition = ep;

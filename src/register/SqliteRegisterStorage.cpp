@@ -791,7 +791,7 @@ std::optional<Entry> SqliteRegisterStorage::entry(qint64 id, QString* error)
         ev.versionNo = static_cast<int>(events.integer(3));
         ev.sha256 = events.text(4);
         ev.operatorName = events.text(5);
-        ev.detail = events.text(5);
+        ev.detail = events.text(6);
         e.events << ev;
     }
     if (values.failed() || versions.failed() || events.failed()) {

@@ -93,6 +93,28 @@ TEST_F(AuditTest, AnUntouchedRegisterIsIntactAndItsHeadIsTheLastLink)
     EXPECT_EQ(unknown.failedRow, 0);
 }
 
+// A delivery and a transfer are events like any other: chained with their detail, so that a
+// changed delivery record is found like a changed text.
+TEST_F(AuditTest, DutiesAreChainedWithTheirDetail)
+{
+    QString error;
+    ASSERT_TRUE(reg->recordDelivery(
+        1, {DeliveryMethod::Post, QStringLiteral("SF1234567890"), clock.date(), {}},
+        &error))
+        << error.toStdString();
+    tick();
+    ASSERT_TRUE(reg->recordTransfer(2, clock.date(), &error)) << error.toStdString();
+    const AuditResult r = audit();
+    EXPECT_TRUE(r.intact) << r.problem.toStdString();
+    EXPECT_EQ(r.rows, 11);
+    tamper("UPDATE events SET detail = replace(detail, 'SF1234567890', 'SF0000000000')"
+           " WHERE chain_pos = 10");
+    const AuditResult changed = audit();
+    EXPECT_FALSE(changed.intact);
+    EXPECT_EQ(changed.failedRow, 10);
+    EXPECT_TRUE(changed.problem.contains(QStringLiteral("delivered"))) << changed.problem.toStdString();
+}
+
 TEST_F(AuditTest, AnEmptyRegisterIsIntact)
 {
     reg.reset();

@@ -123,6 +123,7 @@ begin
     if (new.last_event_kind, new.last_event_at)
        is distinct from (old.last_event_kind, old.last_event_at) then
         select kind, at into latest from register_event where entry_id = old.id
+            and kind not in ('delivered', 'transferred')
         order by at desc, id desc limit 1;
         if not found or new.last_event_kind is distinct from latest.kind
            or new.last_event_at is distinct from latest.at then

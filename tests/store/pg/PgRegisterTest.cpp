@@ -134,11 +134,11 @@ TEST_F(PgRegisterTest, ClerkAddsEntriesAndEventsAndFindsThemAgain)
 // desk: events with their detail, the list's columns, the 未确认送达 search.
 TEST_F(PgRegisterTest, ClerkRecordsDeliveriesAndTransfers)
 {
-    QDateTime now = at(2026, 4, 2);
+    // The server's clock gives the events their times; the days recorded are the ones given.
+    const QDate today = QDate::currentDate();
     QString error;
     const auto reg = CertificateRegister::openServer(m_clerk, &error);
     ASSERT_TRUE(reg) << error.toStdString();
-    reg->setClock([&now] { return now; });
     const auto posted = reg->addEntry(leaver(QStringLiteral("张三"), QStringLiteral("1"),
                                              QStringLiteral("2026年3月31日")),
                                       certificate(QStringLiteral("张三")), &error);
@@ -153,16 +153,15 @@ TEST_F(PgRegisterTest, ClerkRecordsDeliveriesAndTransfers)
         ASSERT_TRUE(reg->recordEvent(e.id, EventKind::Printed, e.text, &error))
             << error.toStdString();
     }
-    now = at(2026, 4, 3);
     ASSERT_TRUE(reg->recordDelivery(
         posted->id, {DeliveryMethod::Post, QStringLiteral("SF1234567890"), QDate(), {}}, &error))
         << error.toStdString();
     ASSERT_TRUE(reg->recordDelivery(
-        handed->id, {DeliveryMethod::InPerson, {}, QDate(2026, 4, 2), QStringLiteral("本人")},
+        handed->id, {DeliveryMethod::InPerson, {}, today, QStringLiteral("本人")},
         &error))
         << error.toStdString();
     EXPECT_FALSE(reg->recordDelivery(draft->id, {}, &error));
-    ASSERT_TRUE(reg->recordTransfer(draft->id, QDate(2026, 4, 3), &error)) << error.toStdString();
+    ASSERT_TRUE(reg->recordTransfer(draft->id, today, &error)) << error.toStdString();
 
     SearchQuery undelivered;
     undelivered.undeliveredOnly = true;
@@ -176,20 +175,26 @@ TEST_F(PgRegisterTest, ClerkRecordsDeliveriesAndTransfers)
     const auto entry = reg->entry(handed->id, &error);
     ASSERT_TRUE(entry) << error.toStdString();
     EXPECT_EQ(entry->summary.delivery,
-              (Delivery{DeliveryMethod::InPerson, {}, QDate(2026, 4, 2), QStringLiteral("本人")}));
+              (Delivery{DeliveryMethod::InPerson, {}, today, QStringLiteral("本人")}));
     EXPECT_EQ(entry->summary.lastEventKey, QStringLiteral("printed"));
     EXPECT_EQ(entry->templateName, QStringLiteral("标准模板"));
     ASSERT_EQ(entry->events.size(), 2);
     EXPECT_EQ(entry->events[1].kind, EventKind::Delivered);
     EXPECT_EQ(entry->events[1].detail,
-              QStringLiteral("{\"method\":\"in-person\",\"note\":\"本人\",\"received\":\"2026-04-02\"}"));
+              QStringLiteral("{\"method\":\"in-person\",\"note\":\"本人\",\"received\":\"%1\"}")
+                  .arg(today.toString(Qt::ISODate)));
     const auto stillDraft = reg->entry(draft->id, &error);
     ASSERT_TRUE(stillDraft);
     EXPECT_FALSE(stillDraft->summary.issued);
-    EXPECT_EQ(stillDraft->summary.transferDay, QDate(2026, 4, 3));
+    EXPECT_EQ(stillDraft->summary.transferDay, today);
     ASSERT_EQ(stillDraft->events.size(), 1);
     EXPECT_EQ(stillDraft->events[0].kind, EventKind::Transferred);
     EXPECT_EQ(stillDraft->events[0].versionNo, 1);
+    // Written through the server's functions and chained like every event.
+    const auto audited = reg->audit({}, &error);
+    ASSERT_TRUE(audited) << error.toStdString();
+    EXPECT_TRUE(audited->intact) << audited->problem.toStdString();
+    EXPECT_EQ(audited->rows, 8); // three versions, two printings, two deliveries, one transfer
 }
 
 TEST_F(PgRegisterTest, TwoClerksIssuingAtOnceGetDistinctNumbersWithoutGaps)

@@ -62,7 +62,7 @@ if(KAVRI_DPKG_SHLIBDEPS)
     set(CPACK_DEBIAN_PACKAGE_DEPENDS "${kavri_runtime_depends}")
 else()
     set(CPACK_DEBIAN_PACKAGE_DEPENDS
-        "libc6, libstdc++6, libqt6core6, libqt6widgets6, libqt6printsupport6, libsqlcipher0, libssl3, libquazip1-qt6-1, libharfbuzz-subset0, libharfbuzz0b, libpq5, ${kavri_runtime_depends}")
+        "libc6, libstdc++6, libqt6core6, libqt6widgets6, libqt6printsupport6, libsqlcipher0, libquazip1-qt6-1, libharfbuzz-subset0, libharfbuzz0b, libpq5, libssl3, libqrencode4, libzxing2, libqt6pdf6, ${kavri_runtime_depends}")
 endif()
 set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/packaging/LinkIntoSystem.cmake)
 include(CPack)

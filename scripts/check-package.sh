@@ -118,8 +118,8 @@ fi
 
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
-for package in libqt6core6 libqt6gui6 libqt6widgets6 libqt6printsupport6 libsqlcipher0 libssl3 \
-    fonts-arphic-uming fonts-noto-cjk; do
+for package in libqt6core6 libqt6gui6 libqt6widgets6 libqt6printsupport6 libsqlcipher0 \
+    libssl3 libqrencode4 libzxing2 libqt6pdf6 fonts-arphic-uming fonts-noto-cjk; do
     case ", $depends," in
         *", $package"[\ ,]*) pass "depends on $package" ;;
         *) fail "does not depend on $package" ;;

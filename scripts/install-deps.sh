@@ -7,11 +7,13 @@ packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools
     libsqlcipher-dev sqlcipher
-    libpq-dev postgresql-15 openssl libssl-dev python3
+    libpq-dev postgresql-15 openssl python3
     libquazip1-qt6-dev libharfbuzz-dev
+    libssl-dev libqrencode-dev libzxing-dev qt6-pdf-dev
     fonts-arphic-uming fonts-noto-cjk qt6-translations-l10n
     libgtest-dev libgmock-dev libbenchmark-dev
     poppler-utils xvfb xauth
+    zbar-tools imagemagick
     clang libclang-rt-14-dev
 )
 

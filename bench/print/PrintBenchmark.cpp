@@ -28,6 +28,7 @@ public:
     int textHeight() const override { return m_real.textHeight(); }
     int externalLeading() const override { return m_real.externalLeading(); }
     void drawText(int, int, QStringView text) override { benchmark::DoNotOptimize(text.size()); }
+    void fillRect(int, int, int width, int) override { benchmark::DoNotOptimize(width); }
 
 private:
     PainterCanvas& m_real;

@@ -1,6 +1,7 @@
 #include "backup/KavriBackup.h"
 
 #include "register/RegisterFiles.h"
+#include "seal/SealFiles.h"
 #include "store/DatabaseBackup.h"
 #include "store/LibraryBackup.h"
 #include "store/LibraryFile.h"
@@ -31,6 +32,7 @@ namespace {
 const QString kLibraryMember = LibraryFile::kFileName;
 const QString kRegisterMember = Register::kRegisterFileName;
 const QString kKeyMember = QStringLiteral("kavri_register.key");
+const QString kSealKeyMember = Seal::kSealKeyFileName;
 
 constexpr QFileDevice::Permissions kUserOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
 
@@ -153,7 +155,7 @@ bool memberSizeIsPlausible(const QString& name, qint64 size, qint64 packed)
     if (size < 0 || packed < 0) {
         return false;
     }
-    if (name == kKeyMember) {
+    if (name == kKeyMember || name == kSealKeyMember) {
         return size <= kMaxKeyBytes;
     }
     return size <= kMaxDatabaseBytes &&
@@ -174,7 +176,7 @@ std::optional<QStringList> unpackArchive(const QString& path, const QString& fol
     // would unpack to gigabytes is refused as it stands.
     qint64 declaredTotal = 0;
     QHash<QString, qint64> declared;
-    for (const QString& name : {kLibraryMember, kRegisterMember, kKeyMember}) {
+    for (const QString& name : {kLibraryMember, kRegisterMember, kKeyMember, kSealKeyMember}) {
         QuaZipFileInfo64 info;
         if (!zip.setCurrentFile(name) || !zip.getCurrentFileInfo(&info)) {
             continue;
@@ -201,7 +203,7 @@ std::optional<QStringList> unpackArchive(const QString& path, const QString& fol
     }
 
     QStringList found;
-    for (const QString& name : {kLibraryMember, kRegisterMember, kKeyMember}) {
+    for (const QString& name : {kLibraryMember, kRegisterMember, kKeyMember, kSealKeyMember}) {
         if (!declared.contains(name) || !zip.setCurrentFile(name)) {
             continue;
         }
@@ -283,6 +285,36 @@ bool installKey(const QString& registerPath, const QByteArray& keyFileBytes,
     return true;
 }
 
+// Puts the signing key in place (private, whole or not at all); a different key it replaces is
+// kept beside it under a dated name, since certificates signed with it still name it.
+bool installSealKey(const QString& sealKeyPath, const QByteArray& keyFileBytes, QString* keptKey,
+                    QString* error)
+{
+    QFile current(sealKeyPath);
+    if (current.open(QIODevice::ReadOnly)) {
+        const QByteArray old = current.readAll();
+        current.close();
+        if (old == keyFileBytes) {
+            return true;
+        }
+        const QString kept = DatabaseBackup::keptCopyName(sealKeyPath, QDateTime::currentDateTime());
+        if (!QFile::copy(sealKeyPath, kept)) {
+            *error = QStringLiteral("无法保存原来的签名密钥 %1。").arg(native(kept));
+            return false;
+        }
+        QFile::setPermissions(kept, kUserOnly);
+        *keptKey = kept;
+    }
+    QSaveFile out(sealKeyPath);
+    if (!out.open(QIODevice::WriteOnly) || !out.setPermissions(kUserOnly) ||
+        out.write(keyFileBytes) != keyFileBytes.size() || !out.commit()) {
+        *error =
+            QStringLiteral("无法写入签名密钥 %1（%2）。").arg(native(sealKeyPath), out.errorString());
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 void removeLeftovers(const QString& target)
@@ -356,18 +388,35 @@ bool backup(const QString& libraryPath, const QString& target, QString* message)
             members << std::pair{kRegisterMember, registerCopy} << std::pair{kKeyMember, keyCopy};
         }
     }
+    // The certificate signing key beside the register, when this installation has made one.
+    const QString sealKeyPath = Seal::sealKeyPathBeside(registerPath);
+    bool withSealKey = false;
+    QString sealProblem;
+    if (QFileInfo::exists(sealKeyPath)) {
+        const QString sealKeyCopy = work.filePath(kSealKeyMember);
+        if (!Seal::loadOrCreateSealKey(sealKeyPath, false, &error) ||
+            !QFile::copy(sealKeyPath, sealKeyCopy)) {
+            sealProblem = QStringLiteral("证明签名密钥 %1 无法读取，未能备份。").arg(native(sealKeyPath));
+        } else {
+            members << std::pair{kSealKeyMember, sealKeyCopy};
+            withSealKey = true;
+        }
+    }
     if (!writeArchive(target, members, &error)) {
         return failed(error);
     }
     *message = QStringLiteral("资料库已备份到 %1。").arg(native(target));
-    if (members.size() > 1) {
+    if (members.size() > (withSealKey ? 2 : 1)) {
         *message += QStringLiteral("出具登记簿及其密钥已一并备份，请妥善保管备份文件。");
+    }
+    if (withSealKey) {
+        *message += QStringLiteral("证明签名密钥已一并备份。");
     }
     if (!registerProblem.isEmpty()) {
         *message += QStringLiteral("出具登记簿未能备份：%1").arg(registerProblem);
-        return false;
     }
-    return true;
+    *message += sealProblem;
+    return registerProblem.isEmpty() && sealProblem.isEmpty();
 }
 
 bool restore(const QString& backupFile, const QString& libraryPath, QString* message)
@@ -394,6 +443,7 @@ bool restore(const QString& backupFile, const QString& libraryPath, QString* mes
     const QString registerCopy = work.filePath(kRegisterMember);
     const QString keyCopy = work.filePath(kKeyMember);
     const bool withRegister = members->contains(kRegisterMember);
+    const bool withSealKey = members->contains(kSealKeyMember);
 
     // Everything is checked before anything is replaced.
     if (!DatabaseBackup::check(libraryCopy, LibraryBackup::expectation(), &error)) {
@@ -413,6 +463,34 @@ bool restore(const QString& backupFile, const QString& libraryPath, QString* mes
         }
     }
 
+    QByteArray sealKeyBytes;
+    if (withSealKey) {
+        QFile sealKeyFile(work.filePath(kSealKeyMember));
+        if (!Seal::loadOrCreateSealKey(sealKeyFile.fileName(), false, &error) ||
+            !sealKeyFile.open(QIODevice::ReadOnly)) {
+            return failed(QStringLiteral("备份中的证明签名密钥无法读取。"));
+        }
+        sealKeyBytes = sealKeyFile.readAll();
+    }
+    const auto restoreSealKey = [&]() {
+        if (!withSealKey) {
+            return true;
+        }
+        QString keptSealKey;
+        const QString sealKeyPath =
+            Seal::sealKeyPathBeside(Register::registerPathBeside(libraryPath));
+        if (!installSealKey(sealKeyPath, sealKeyBytes, &keptSealKey, &error)) {
+            *message += QStringLiteral("但证明签名密钥未能恢复：%1").arg(error);
+            return false;
+        }
+        *message += QStringLiteral("证明签名密钥已一并恢复");
+        if (!keptSealKey.isEmpty()) {
+            *message += QStringLiteral("，原来的签名密钥保存为 %1").arg(native(keptSealKey));
+        }
+        *message += QStringLiteral("。");
+        return true;
+    };
+
     QString keptLibrary;
     if (!DatabaseBackup::restore(libraryCopy, libraryPath, LibraryBackup::expectation(),
                                  &keptLibrary, &error)) {
@@ -424,7 +502,7 @@ bool restore(const QString& backupFile, const QString& libraryPath, QString* mes
     }
     if (!withRegister) {
         *message += QStringLiteral("备份中没有出具登记簿，登记簿未作更改。");
-        return true;
+        return restoreSealKey();
     }
 
     // The register: a live one under another key does not open with the backup's key, so
@@ -449,7 +527,7 @@ bool restore(const QString& backupFile, const QString& libraryPath, QString* mes
         }
     }
     *message += QStringLiteral("；已用过的证明编号不会再次使用。");
-    return true;
+    return restoreSealKey();
 }
 
 } // namespace KavriBackup

@@ -7,6 +7,7 @@
 //   bdsj_conn.dll        the library, copied online (consistent while kavri has it open)
 //   kavri_register.db    the register, copied the same way, encrypted with its own key
 //   kavri_register.key   that key (the register is unreadable without it)
+//   kavri_seal.key       the installation's certificate signing key, when it has made one
 // and is made readable by its owner only, as the key file itself is. The register's number
 // high-water mark (kavri_register.seq) is never restored, so that no number given after the
 // backup is given again after a restore.

@@ -48,7 +48,7 @@ bool CombinedCertificatePdf::open(const QString& path, QString* error)
     return true;
 }
 
-void CombinedCertificatePdf::addPage(QStringView body)
+void CombinedCertificatePdf::addPage(QStringView body, const Seal::QrMatrix& code)
 {
     if (!m_painter) {
         return;
@@ -57,6 +57,7 @@ void CombinedCertificatePdf::addPage(QStringView body)
         m_writer->newPage();
     }
     CertificatePageLayout layout;
+    layout.setVerificationCode(code);
     PaintCertificatePage(*m_painter, layout, body);
     ++m_pages;
 }

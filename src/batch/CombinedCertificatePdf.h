@@ -1,5 +1,7 @@
 #pragma once
 
+#include "seal/QrMatrix.h"
+
 #include <QString>
 #include <QStringView>
 #include <memory>
@@ -18,7 +20,8 @@ public:
     ~CombinedCertificatePdf();
 
     bool open(const QString& path, QString* error);
-    void addPage(QStringView body);
+    // A page; with a code, the page carries the certificate's QR code.
+    void addPage(QStringView body, const Seal::QrMatrix& code = {});
     int pageCount() const { return m_pages; }
     bool commit(QString* error);
 

@@ -129,6 +129,16 @@ QString RenderTemplatePreview(const QString& templateText, int width)
     return AlignRightBlock(text, width);
 }
 
+QString VerificationLine(const QString& certificateNumber)
+{
+    return QStringLiteral("证明编号 %1（扫描二维码可离线查验）").arg(certificateNumber);
+}
+
+bool HasVerificationCode(QStringView templateText)
+{
+    return findText(templateText, kVerificationMarker) >= 0;
+}
+
 namespace {
 
 // Every character that some placeholder or markup holds.
@@ -266,8 +276,12 @@ QString composeMarkedUp(const QString& templateText, const CertificateValues& va
 
 } // namespace
 
-QString ComposeCertificate(const QString& templateText, const CertificateValues& values, int width)
+QString ComposeCertificate(const QString& templateText, const CertificateValues& typed, int width)
 {
+    CertificateValues values = typed;
+    if (values.verificationLine.isEmpty()) {
+        values.verificationLine = VerificationLine(values.certificateNumber);
+    }
     const LiteralValues literal(templateText, values);
     if (!literal.needed()) {
         return composeMarkedUp(templateText, values, width);

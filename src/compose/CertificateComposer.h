@@ -42,6 +42,13 @@ QString TrimDateText(const QString& pickerText);
 // The reason up to its first "（", unless the text starts with one (then it stays whole).
 QString TrimReasonText(const QString& reason);
 
+// What 【查验码】 becomes: "证明编号 LZ2026-000123（扫描二维码可离线查验）". A template that holds
+// it gets the certificate's signed QR code on its page.
+inline const QString kVerificationMarker = QStringLiteral("【查验码】");
+QString VerificationLine(const QString& certificateNumber);
+// Whether the template asks for the QR code.
+bool HasVerificationCode(QStringView templateText);
+
 // Widths outside 0..kMaxLineWidth are taken as the nearest end of that range: a measured box
 // never reports more than the probe holds.
 

@@ -22,4 +22,7 @@ struct CertificateValues
     QString serviceYears;      // 【工作年限】
     QString issueDate;         // 【出具日期】
     QString certificateNumber; // 【证明编号】, the register's number of this certificate
+    // 【查验码】: the line under the certificate's QR code. Left empty, the composer makes it from
+    // the certificate number (Compose::VerificationLine).
+    QString verificationLine;
 };

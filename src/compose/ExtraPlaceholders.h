@@ -12,6 +12,7 @@ inline constexpr Placeholder kExtraPlaceholders[] = {
     {u"【工作年限】", &CertificateValues::serviceYears, u"＿＿＿＿"},
     {u"【出具日期】", &CertificateValues::issueDate, u"＿＿年＿月＿日"},
     {u"【证明编号】", &CertificateValues::certificateNumber, u"＿＿＿＿＿＿"},
+    {u"【查验码】", &CertificateValues::verificationLine, u"证明编号 ＿＿＿＿＿＿（扫描二维码可离线查验）"},
 };
 
 } // namespace Compose

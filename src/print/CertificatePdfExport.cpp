@@ -20,7 +20,8 @@ void SetUpCertificatePdfWriter(QPdfWriter& writer)
     writer.setCreator(QStringLiteral("kavri"));
 }
 
-bool ExportCertificatePdf(const QString& path, QStringView body, QString* error)
+bool ExportCertificatePdf(const QString& path, QStringView body, QString* error,
+                          const Seal::QrMatrix& code)
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
@@ -43,6 +44,7 @@ bool ExportCertificatePdf(const QString& path, QStringView body, QString* error)
             return false;
         }
         CertificatePageLayout layout;
+        layout.setVerificationCode(code);
         PaintCertificatePage(painter, layout, body);
         painter.end();
     }

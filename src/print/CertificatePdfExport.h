@@ -1,5 +1,7 @@
 #pragma once
 
+#include "seal/QrMatrix.h"
+
 #include <QString>
 #include <QStringView>
 
@@ -9,7 +11,9 @@ class QPdfWriter;
 // PDF at 600 dpi. The file appears under its name only when it is complete: it is written to a
 // temporary file beside it and renamed at the end. Returns false with a reason in `error` when
 // the file cannot be written; whatever stood under the name before is then left as it was.
-bool ExportCertificatePdf(const QString& path, QStringView body, QString* error = nullptr);
+// With a code, the page carries the certificate's QR code (see CertificatePageLayout).
+bool ExportCertificatePdf(const QString& path, QStringView body, QString* error = nullptr,
+                          const Seal::QrMatrix& code = {});
 
 inline constexpr int kPdfResolution = 600;
 

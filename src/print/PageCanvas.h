@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QList>
+#include <QRect>
 #include <QString>
 #include <QStringView>
 
@@ -14,7 +16,7 @@ struct PageFont
 };
 
 // What the page layout needs from a device: its resolution, measuring in the selected font and
-// drawing a string with its top-left corner at a device point. Everything is in device units.
+// drawing a string with its top-left corner at a device point, and filling a black rectangle. Everything is in device units.
 // A printer, a PDF file and the tests' fake device each supply one.
 class PageCanvas
 {
@@ -36,4 +38,14 @@ public:
 
     // Draws `text` in black with the top-left of its cell at (x, y).
     virtual void drawText(int x, int y, QStringView text) = 0;
+
+    // Fills the rectangle in black (the modules of the page's QR code).
+    virtual void fillRect(int x, int y, int width, int height) = 0;
+    // Fills every rectangle in black; a canvas that can fill them in one go does so.
+    virtual void fillRects(const QList<QRect>& rects)
+    {
+        for (const QRect& r : rects) {
+            fillRect(r.x(), r.y(), r.width(), r.height());
+        }
+    }
 };

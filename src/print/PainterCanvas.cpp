@@ -65,3 +65,22 @@ void PainterCanvas::drawText(int x, int y, QStringView text)
                                            Qt::RoundJoin));
     }
 }
+
+void PainterCanvas::fillRect(int x, int y, int width, int height)
+{
+    m_painter.fillRect(QRect(x, y, width, height), Qt::black);
+}
+
+// One fill of many rectangles: a PDF page gets one path of them, where a fill each costs the
+// painter's state changes every time (a QR code has several hundred runs of dark modules).
+void PainterCanvas::fillRects(const QList<QRect>& rects)
+{
+    if (rects.isEmpty()) {
+        return;
+    }
+    m_painter.save();
+    m_painter.setPen(Qt::NoPen);
+    m_painter.setBrush(Qt::black);
+    m_painter.drawRects(rects.constData(), int(rects.size()));
+    m_painter.restore();
+}

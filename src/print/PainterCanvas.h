@@ -25,6 +25,8 @@ public:
     int textHeight() const override;
     int externalLeading() const override;
     void drawText(int x, int y, QStringView text) override;
+    void fillRect(int x, int y, int width, int height) override;
+    void fillRects(const QList<QRect>& rects) override;
 
     const QFont& currentFont() const { return m_font; }
 

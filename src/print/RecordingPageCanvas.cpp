@@ -52,3 +52,13 @@ QList<PlacedText> RecordingPageCanvas::takeTexts()
 {
     return std::exchange(m_texts, {});
 }
+
+void RecordingPageCanvas::fillRect(int x, int y, int width, int height)
+{
+    m_fills.append(QRect(x, y, width, height));
+}
+
+QList<QRect> RecordingPageCanvas::takeFills()
+{
+    return std::exchange(m_fills, {});
+}

@@ -7,6 +7,7 @@
 #include <QHash>
 #include <QList>
 #include <QPoint>
+#include <QRect>
 
 class QPaintDevice;
 
@@ -37,10 +38,14 @@ public:
     int textHeight() const override;
     int externalLeading() const override;
     void drawText(int x, int y, QStringView text) override;
+    // The black rectangles of the page's QR code, kept likewise.
+    void fillRect(int x, int y, int width, int height) override;
 
     const QPaintDevice* device() const { return m_device; }
     // What was drawn since the last call, in drawing order.
     QList<PlacedText> takeTexts();
+    // The rectangles filled since the last call, in drawing order.
+    QList<QRect> takeFills();
 
 private:
     const QPaintDevice* m_device;
@@ -50,4 +55,5 @@ private:
     QFontMetrics m_metrics;
     QHash<QString, QFont> m_fitted;
     QList<PlacedText> m_texts;
+    QList<QRect> m_fills;
 };

@@ -4,6 +4,7 @@
 #include "TempLibrary.h"
 #include "register/CertificateRegister.h"
 #include "register/RegisterFiles.h"
+#include "seal/SealFiles.h"
 #include "store/CDbVisit.h"
 #include "store/DatabaseBackup.h"
 #include "store/LibraryBackup.h"
@@ -441,4 +442,56 @@ TEST_F(KavriBackupTest, AnArchiveThatWouldUnpackToFarMoreIsRefusedBeforeAnything
     EXPECT_EQ(temp.entries(), QStringList());
     EXPECT_EQ(contentsOf(libraryPath()), library);
     EXPECT_TRUE(keptCopies().isEmpty());
+}
+
+// The certificate signing key goes into the backup with the register and comes back with it;
+// a different key it replaces is kept, since certificates it signed still name it.
+TEST_F(KavriBackupTest, TheSigningKeyIsBackedUpAndRestoredAndAReplacedOneKept)
+{
+    const QString sealKeyPath = Seal::sealKeyPathBeside(registerPath());
+    QString error;
+    const std::optional<Seal::SealKey> original =
+        Seal::loadOrCreateSealKey(sealKeyPath, true, &error);
+    ASSERT_TRUE(original) << error.toStdString();
+    {
+        auto reg = openRegister(registerPath());
+        issue(*reg, QStringLiteral("张三"));
+    }
+    QString message;
+    ASSERT_TRUE(KavriBackup::backup(libraryPath(), backupPath(), &message)) << message.toStdString();
+    EXPECT_TRUE(message.endsWith(QStringLiteral("证明签名密钥已一并备份。"))) << message.toStdString();
+    EXPECT_EQ(membersOf(backupPath()), (QStringList{"bdsj_conn.dll", "kavri_register.db",
+                                                    "kavri_register.key", "kavri_seal.key"}));
+    const QByteArray originalBytes = contentsOf(sealKeyPath);
+
+    // A new key made since (say, on a reinstalled desk), then the restore.
+    ASSERT_TRUE(QFile::remove(sealKeyPath));
+    const std::optional<Seal::SealKey> newer = Seal::loadOrCreateSealKey(sealKeyPath, true, &error);
+    ASSERT_TRUE(newer);
+    ASSERT_NE(newer->keyId(), original->keyId());
+    ASSERT_TRUE(KavriBackup::restore(backupPath(), libraryPath(), &message)) << message.toStdString();
+    EXPECT_TRUE(message.contains(QStringLiteral("证明签名密钥已一并恢复，原来的签名密钥保存为")))
+        << message.toStdString();
+    EXPECT_EQ(contentsOf(sealKeyPath), originalBytes);
+    EXPECT_EQ(QFile::permissions(sealKeyPath) & 0x0077, QFileDevice::Permissions());
+    const QStringList kept = QDir(m_library.dirPath())
+                                 .entryList({QStringLiteral("kavri_seal.key.*")}, QDir::Files);
+    ASSERT_EQ(kept.size(), 1) << kept.join(u' ').toStdString();
+    const std::optional<Seal::SealKey> keptKey = Seal::loadOrCreateSealKey(
+        QDir(m_library.dirPath()).filePath(kept.first()), false, &error);
+    ASSERT_TRUE(keptKey);
+    EXPECT_EQ(keptKey->keyId(), newer->keyId());
+}
+
+TEST_F(KavriBackupTest, ADamagedSigningKeyInABackupChangesNothing)
+{
+    const QByteArray library = contentsOf(libraryPath());
+    writeZip(backupPath(), {{QStringLiteral("bdsj_conn.dll"), library},
+                            {QStringLiteral("kavri_seal.key"), QByteArray("not a key")}});
+    addCompany(QStringLiteral("备份之后"));
+    QString message;
+    EXPECT_FALSE(KavriBackup::restore(backupPath(), libraryPath(), &message));
+    EXPECT_EQ(message, QStringLiteral("资料库未恢复，原来的资料库未作更改：备份中的证明签名密钥无法读取。"));
+    EXPECT_EQ(companiesNamed(QStringLiteral("备份之后")), 1);
+    EXPECT_FALSE(QFileInfo::exists(Seal::sealKeyPathBeside(registerPath())));
 }

@@ -55,10 +55,24 @@ public:
         draws.append(Draw{x, y, text.toString(), m_font.height, m_font.weight});
     }
 
+    void fillRect(int x, int y, int width, int height) override
+    {
+        fills.append(Fill{x, y, width, height});
+    }
+
     // The body lines: everything drawn after the title.
     QList<Draw> bodyDraws() const { return draws.mid(1); }
 
+    struct Fill
+    {
+        int x;
+        int y;
+        int width;
+        int height;
+    };
+
     QList<Draw> draws;
+    QList<Fill> fills;
     int leading = 0;
     int extraHeight = 0;
     mutable int measureCount = 0;

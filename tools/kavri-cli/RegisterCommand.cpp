@@ -4,6 +4,7 @@
 #include "CliInput.h"
 #include "CliOptions.h"
 #include "RegisterArchive.h"
+#include "SealCommand.h"
 #include "app/LibraryFilePath.h"
 #include "register/CertificateRegister.h"
 #include "register/DueList.h"
@@ -360,8 +361,8 @@ int transfer(CertificateRegister& reg, const CliOptions& options)
 QString synopsis()
 {
     return QStringLiteral(
-        "register list|show|export|archive|verify|due|deliver|transfer|audit [--register FILE]\n"
-        "    ...\n"
+        "register list|show|export|archive|verify|due|deliver|transfer|audit|public-key\n"
+        "    [--register FILE] ...\n"
         "    list [--name X] [--id X] [--number X] [--from D] [--to D] [--by leaving|created]\n"
         "         [--undelivered] [--full-ids]: the register's entries, newest first,\n"
         "         tab-separated; --undelivered: only those whose receipt is not confirmed.\n"
@@ -385,6 +386,8 @@ QString synopsis()
         "         day it was received.\n"
         "    transfer --number N --on D: the day the personnel file and social insurance were\n"
         "         transferred.\n"
+        "    public-key [--name COMPANY]: this installation's certificate signing key (made on\n"
+        "         first use) as PEM with its key id, for the company to publish.\n"
         "    ID numbers are masked unless --full-ids; D is yyyy-MM-dd; FILE defaults to the\n"
         "    register beside the library file.");
 }
@@ -394,9 +397,12 @@ int run(const QStringList& args)
     if (args.isEmpty()) {
         return CliInput::refuse(
             QStringLiteral("register 后面要写 list、show、export、archive、verify、due、deliver、"
-                           "transfer 或 audit"));
+                           "transfer、audit 或 public-key"));
     }
     const QString action = args.first();
+    if (action == QLatin1String("public-key")) {
+        return SealCommand::publicKey(args.mid(1));
+    }
     QStringList allowed = {QStringLiteral("register"), QStringLiteral("full-ids")};
     if (action == QLatin1String("list")) {
         allowed << kSearchOptions;

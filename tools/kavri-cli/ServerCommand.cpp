@@ -2,13 +2,17 @@
 
 #include "CliInput.h"
 #include "CliOptions.h"
+#include "register/PgDeskKeys.h"
 #include "register/PgRegisterImport.h"
+#include "seal/SealKey.h"
 #include "store/LibraryFile.h"
 #include "store/pg/PgConnection.h"
 #include "store/pg/PgImport.h"
 #include "store/pg/PgRegisterSchema.h"
 #include "store/pg/PgSchema.h"
 #include "store/pg/TeamConfig.h"
+
+#include <QFileInfo>
 
 namespace ServerCommand {
 
@@ -129,6 +133,108 @@ int import(const QStringList& args)
     return 0;
 }
 
+// server trust-key FILE [--name DESK]: lists a desk's public key for every desk of the team.
+int trustKey(const QStringList& args)
+{
+    QStringList rest = args;
+    const QString file = rest.isEmpty() || rest.first().startsWith(QLatin1String("--"))
+                             ? QString()
+                             : rest.takeFirst();
+    CliOptions options;
+    QString error;
+    if (!options.parse(rest, {QStringLiteral("server"), QStringLiteral("name")}, &error)) {
+        return CliInput::refuse(error);
+    }
+    if (file.isEmpty()) {
+        return CliInput::refuse(QStringLiteral("server trust-key 后面要写公钥文件"));
+    }
+    const std::optional<QString> pem =
+        CliInput::readTextFile(file, QStringLiteral("公钥文件"), &error);
+    if (!pem) {
+        return CliInput::refuse(error);
+    }
+    const std::optional<Seal::SealKey> key = Seal::SealKey::fromPem(pem->toUtf8(), &error);
+    if (!key) {
+        return CliInput::refuse(QStringLiteral("文件 %1 中没有可用的公钥：%2").arg(file, error));
+    }
+    QString label = options.value(QStringLiteral("name")).trimmed();
+    if (label.isEmpty()) {
+        label = QFileInfo(file).completeBaseName();
+    }
+    int status = 0;
+    const auto server = connect(options, &status);
+    if (!server) {
+        return status;
+    }
+    const Register::PgDeskKeys::DeskKey desk{QString::fromLatin1(key->keyId().toHex()), label,
+                                             QString::fromLatin1(key->publicPem())};
+    if (!Register::PgDeskKeys::ensureTable(*server, &error) ||
+        !Register::PgDeskKeys::add(*server, desk, &error)) {
+        return fail(QStringLiteral("服务器拒绝登记该公钥：") + error);
+    }
+    CliInput::writeResult(QStringLiteral("已在服务器上登记“%1”的公钥，密钥编号 %2。\n")
+                              .arg(label, Seal::keyIdText(key->keyId())));
+    return 0;
+}
+
+// server untrust-key KEYID: takes a desk's key off the server's list.
+int untrustKey(const QStringList& args)
+{
+    QStringList rest = args;
+    const QString id = rest.isEmpty() || rest.first().startsWith(QLatin1String("--"))
+                           ? QString()
+                           : rest.takeFirst();
+    CliOptions options;
+    QString error;
+    if (!options.parse(rest, {QStringLiteral("server")}, &error)) {
+        return CliInput::refuse(error);
+    }
+    if (id.isEmpty()) {
+        return CliInput::refuse(QStringLiteral("server untrust-key 后面要写密钥编号"));
+    }
+    int status = 0;
+    const auto server = connect(options, &status);
+    if (!server) {
+        return status;
+    }
+    bool found = false;
+    const QString hex = id.toLower().remove(u' ');
+    if (!Register::PgDeskKeys::remove(*server, hex, &found, &error)) {
+        return fail(QStringLiteral("服务器拒绝删除该公钥：") + error);
+    }
+    if (!found) {
+        return fail(QStringLiteral("服务器上没有编号为 %1 的公钥").arg(id));
+    }
+    CliInput::writeResult(QStringLiteral("已从服务器上删除公钥 %1。\n").arg(id));
+    return 0;
+}
+
+// server keys: the desks' keys the server lists.
+int listKeys(const QStringList& args)
+{
+    CliOptions options;
+    QString error;
+    if (!options.parse(args, {QStringLiteral("server")}, &error)) {
+        return CliInput::refuse(error);
+    }
+    int status = 0;
+    const auto server = connect(options, &status);
+    if (!server) {
+        return status;
+    }
+    const auto keys = Register::PgDeskKeys::list(*server, &error);
+    if (!keys) {
+        return fail(QStringLiteral("无法读取服务器上的公钥：") + error);
+    }
+    QString text;
+    for (const Register::PgDeskKeys::DeskKey& key : *keys) {
+        text += Seal::keyIdText(QByteArray::fromHex(key.keyId.toLatin1())) + u'\t' + key.label +
+                u'\n';
+    }
+    CliInput::writeResult(text);
+    return 0;
+}
+
 } // namespace
 
 QString synopsis()
@@ -142,7 +248,10 @@ QString synopsis()
         "  kavri-cli server import [--library FILE] [--register FILE] [--server CONNINFO]\n"
         "    Copies a local library file and/or register up to the server's empty tables in\n"
         "    one transaction, keeping the order of the entries, their default marks and the\n"
-        "    register's numbers; new numbers continue above the highest one copied.");
+        "    register's numbers; new numbers continue above the highest one copied.\n"
+        "  kavri-cli server trust-key FILE [--name DESK] | untrust-key KEYID | keys [--server ..]\n"
+        "    The administrator lists (or takes off) a desk's certificate signing key on the\n"
+        "    server; every desk's verify-scan and 查验 then know it. keys prints the list.");
 }
 
 int run(const QStringList& args)
@@ -154,8 +263,17 @@ int run(const QStringList& args)
     if (action == QLatin1String("import")) {
         return import(args.mid(1));
     }
-    return CliInput::refuse(
-        QStringLiteral("server 后面要写 init 或 import（用法见 kavri-cli --help）"));
+    if (action == QLatin1String("trust-key")) {
+        return trustKey(args.mid(1));
+    }
+    if (action == QLatin1String("untrust-key")) {
+        return untrustKey(args.mid(1));
+    }
+    if (action == QLatin1String("keys")) {
+        return listKeys(args.mid(1));
+    }
+    return CliInput::refuse(QStringLiteral(
+        "server 后面要写 init、import、trust-key、untrust-key 或 keys（用法见 kavri-cli --help）"));
 }
 
 } // namespace ServerCommand

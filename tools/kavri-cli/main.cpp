@@ -5,6 +5,7 @@
 #include "LibraryCommand.h"
 #include "PdfCommand.h"
 #include "PreviewCommand.h"
+#include "SealCommand.h"
 #include "ServerCommand.h"
 #include "RegisterCommand.h"
 
@@ -23,7 +24,7 @@ struct Command
 };
 
 // A new subcommand is one more file pair and one more row here.
-const std::array<Command, 8> kCommands = {{
+const std::array<Command, 10> kCommands = {{
     {"compose", &ComposeCommand::synopsis, &ComposeCommand::run},
     {"preview", &PreviewCommand::synopsis, &PreviewCommand::run},
     {"pdf", &PdfCommand::synopsis, &PdfCommand::run},
@@ -32,6 +33,8 @@ const std::array<Command, 8> kCommands = {{
     {"register", &RegisterCommand::synopsis, &RegisterCommand::run},
     {"library", &LibraryCommand::synopsis, &LibraryCommand::run},
     {"check-id", &CheckIdCommand::synopsis, &CheckIdCommand::run},
+    {"verify-scan", &SealCommand::verifyScanSynopsis, &SealCommand::verifyScan},
+    {"trust-key", &SealCommand::trustKeySynopsis, &SealCommand::trustKey},
 }};
 
 QString usage()

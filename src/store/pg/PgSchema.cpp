@@ -133,10 +133,24 @@ QStringList initStatements(const QString& schema)
         << createRoleIfMissing(kClerkRole) << createRoleIfMissing(kAdminRole)
         << QStringLiteral("grant %1 to %2").arg(kClerkRole, kAdminRole)
         << QStringLiteral("grant select, insert, update, delete on %1 to %2")
-               .arg(itemTables().join(QStringLiteral(", ")), kClerkRole);
+               .arg(itemTables().join(QStringLiteral(", ")), kClerkRole)
+        << deskKeyStatements();
     // The register: read by the team, written through its functions only, chained.
     statements << PgRegisterSchema::securityStatements(schema);
     return statements;
+}
+
+QStringList deskKeyStatements()
+{
+    return {
+        QStringLiteral("create table if not exists desk_seal_key (\n"
+                       "    key_id text primary key check (key_id ~ '^[0-9a-f]{16}$'),\n"
+                       "    label text not null,\n"
+                       "    pem text not null,\n"
+                       "    added_at timestamptz not null default now()\n)"),
+        QStringLiteral("grant select on desk_seal_key to %1").arg(kClerkRole),
+        QStringLiteral("grant insert, update, delete on desk_seal_key to %1").arg(kAdminRole),
+    };
 }
 
 bool init(PgConnection& connection, QString* error)

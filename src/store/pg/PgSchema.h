@@ -18,6 +18,10 @@ const QStringList& itemTables();
 inline const QString kClerkRole = QStringLiteral("kavri_clerk");
 inline const QString kAdminRole = QStringLiteral("kavri_admin");
 
+// The table of the desks' certificate signing keys (public keys the administrator lists, clerks
+// read) and its grants; part of the set-up, and run alone on a server set up before it existed.
+QStringList deskKeyStatements();
+
 // Every statement of the set-up, in order; `schema` is where the tables go.
 QStringList initStatements(const QString& schema);
 

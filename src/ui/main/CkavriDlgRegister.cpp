@@ -23,6 +23,7 @@ void CkavriDlg::OnRegister()
     ReachTeamLibrary();
     if (Register::CertificateRegister* reg = m_pRegister->reg(this)) {
         CRegisterDlg dlg(reg, this);
+        dlg.setKeyFolder(m_pRegister->path());
         dlg.exec();
     }
 }

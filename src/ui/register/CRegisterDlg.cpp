@@ -588,6 +588,7 @@ void CRegisterDlg::OnReexportPdf()
 void CRegisterDlg::OnVerify()
 {
     CVerifyDlg verify(m_reg, this);
+    verify.setKeyFolder(m_keyFolder);
     verify.exec();
 }
 

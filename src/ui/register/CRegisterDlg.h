@@ -28,6 +28,9 @@ public:
     static constexpr int kPageSize = 100;
 
     explicit CRegisterDlg(Register::CertificateRegister* reg, QWidget* parent = nullptr);
+    // The register file beside which this desk's signing key and trusted keys lie (for 查验 by
+    // scan).
+    void setKeyFolder(const QString& registerPath) { m_keyFolder = registerPath; }
 
     QTableWidget* list() const { return m_list; }
     QPlainTextEdit* textView() const { return m_text; }
@@ -70,6 +73,7 @@ private:
     void reloadKeeping(qint64 id);
     QWidget* buildDutyControls(QWidget* parent);
 
+    QString m_keyFolder;
     Register::CertificateRegister* m_reg;
     Register::SearchQuery m_query;
     qint64 m_total = 0;

@@ -4,12 +4,23 @@
 #include "register/CertificateRegister.h"
 #include "register/IdMask.h"
 #include "register/VerifyReport.h"
+#include "scan/ScanVerify.h"
+#include "seal/SealFiles.h"
+#include "ui/common/OpenFileDialog.h"
+#include "ui/common/WaitCursor.h"
+
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QMimeData>
+#include <QUrl>
 
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QHBoxLayout>
 #include <QVBoxLayout>
 
 namespace {
@@ -41,6 +52,11 @@ CVerifyDlg::CVerifyDlg(Register::CertificateRegister* reg, QWidget* parent)
     verify->setObjectName(QStringLiteral("verifyButton"));
     verify->setAccessibleName(QStringLiteral("查验"));
     verify->setAutoDefault(false);
+    auto* scan = new QPushButton(QStringLiteral("扫描件查验(&S)…"), this);
+    scan->setObjectName(QStringLiteral("verifyScanButton"));
+    scan->setAccessibleName(QStringLiteral("扫描件查验"));
+    scan->setToolTip(QStringLiteral("选择证明的扫描件、照片或 PDF 文件，按其二维码查验；也可把文件拖到本窗口"));
+    scan->setAutoDefault(false);
     m_fullId = new QPushButton(QStringLiteral("显示完整身份证号"), this);
     m_fullId->setObjectName(QStringLiteral("showFullIdButton"));
     m_fullId->setAccessibleName(QStringLiteral("显示完整身份证号"));
@@ -48,6 +64,7 @@ CVerifyDlg::CVerifyDlg(Register::CertificateRegister* reg, QWidget* parent)
     m_fullId->setCheckable(true);
     auto* commands = new QHBoxLayout;
     commands->addWidget(verify);
+    commands->addWidget(scan);
     commands->addWidget(m_fullId);
     commands->addStretch(1);
     layout->addLayout(commands);
@@ -65,6 +82,8 @@ CVerifyDlg::CVerifyDlg(Register::CertificateRegister* reg, QWidget* parent)
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(verify, &QPushButton::clicked, this, &CVerifyDlg::OnVerify);
     connect(m_fullId, &QPushButton::toggled, this, &CVerifyDlg::showResult);
+    connect(scan, &QPushButton::clicked, this, &CVerifyDlg::OnVerifyScan);
+    setAcceptDrops(true);
     resize(720, 640);
 }
 
@@ -112,5 +131,78 @@ void CVerifyDlg::showResult()
                 m_recorded->setPlainText(full ? v.text : Register::maskIdNumberIn(v.text, id));
             }
         }
+    }
+}
+
+void CVerifyDlg::OnVerifyScan()
+{
+    const QString path = OpenFileDialog::getOpenFileName(
+        this, QStringLiteral("选择证明的扫描件"), QString(),
+        QStringLiteral("扫描件或 PDF (*.png *.jpg *.jpeg *.pdf);;所有文件 (*)"));
+    if (!path.isEmpty()) {
+        verifyScanFile(path);
+    }
+}
+
+void CVerifyDlg::verifyScanFile(const QString& path)
+{
+    m_result.reset();
+    m_report->clear();
+    m_recorded->clear();
+    const WaitCursor wait;
+    QString error;
+    std::optional<Seal::SealKey> own;
+    QList<Seal::TrustedKey> trusted;
+    if (!m_registerPath.isEmpty()) {
+        own = Seal::loadOrCreateSealKey(Seal::sealKeyPathBeside(m_registerPath), false, &error);
+        trusted = Seal::readTrustFolder(Seal::trustFolderBeside(m_registerPath));
+    }
+    const Seal::SealChecker checker(own ? &*own : nullptr, &trusted);
+    const Scan::ScanReport report = Scan::verifyFile(path, checker, m_reg);
+    if (!report.error.isEmpty()) {
+        Notifier::information(this, report.error + QStringLiteral("。"));
+        return;
+    }
+    m_report->setPlainText(Scan::reportLines(report).join(u'\n'));
+    if (report.agreement == Scan::RegisterAgreement::Agrees && m_reg != nullptr) {
+        QString ignored;
+        if (const auto entry = m_reg->entryByNumber(report.check.facts.number, &ignored)) {
+            for (const Register::Version& v : entry->versions) {
+                if (v.versionNo == report.agreeingVersion) {
+                    m_recorded->setPlainText(
+                        m_fullId->isChecked()
+                            ? v.text
+                            : Register::maskIdNumberIn(v.text, entry->summary.idNumber));
+                }
+            }
+        }
+    }
+}
+
+namespace {
+// The one local file a drag carries, or nothing.
+QString droppedFile(const QMimeData* data)
+{
+    if (data == nullptr || !data->hasUrls() || data->urls().size() != 1 ||
+        !data->urls().first().isLocalFile()) {
+        return {};
+    }
+    return data->urls().first().toLocalFile();
+}
+} // namespace
+
+void CVerifyDlg::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!droppedFile(event->mimeData()).isEmpty()) {
+        event->acceptProposedAction();
+    }
+}
+
+void CVerifyDlg::dropEvent(QDropEvent* event)
+{
+    const QString path = droppedFile(event->mimeData());
+    if (!path.isEmpty()) {
+        event->acceptProposedAction();
+        verifyScanFile(path);
     }
 }

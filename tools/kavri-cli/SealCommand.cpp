@@ -1,0 +1,177 @@
+#include "SealCommand.h"
+
+#include "CliApplication.h"
+#include "CliInput.h"
+#include "CliOptions.h"
+#include "app/LibraryFilePath.h"
+#include "register/CertificateRegister.h"
+#include "register/PgDeskKeys.h"
+#include "register/RegisterFiles.h"
+#include "scan/ScanVerify.h"
+#include "seal/SealFiles.h"
+#include "store/pg/PgConnection.h"
+#include "store/pg/TeamConfig.h"
+
+#include <QFileInfo>
+#include <memory>
+
+namespace SealCommand {
+
+namespace {
+
+// The register file the keys lie beside: --register, else the one beside the library file.
+QString registerPath(const CliOptions& options)
+{
+    return options.has(QStringLiteral("register")) ? options.value(QStringLiteral("register"))
+                                                   : Register::registerPathBeside(DefaultLibraryFilePath());
+}
+
+// The register to compare a scanned certificate with, when there is one; never made anew.
+std::unique_ptr<Register::CertificateRegister> openRegisterIfAny(const CliOptions& options)
+{
+    QString error;
+    if (!options.has(QStringLiteral("register"))) {
+        if (const TeamConfig::Choice team = TeamConfig::read(); team.team) {
+            return Register::CertificateRegister::openServer(team.conninfo, &error);
+        }
+    }
+    const QString path = registerPath(options);
+    if (!QFileInfo::exists(path)) {
+        return nullptr;
+    }
+    return Register::CertificateRegister::open(path, &error);
+}
+
+// In a team, the desks' keys the server lists: each desk signs with its own.
+void addTeamKeys(const CliOptions& options, QList<Seal::TrustedKey>* trusted)
+{
+    if (options.has(QStringLiteral("register"))) {
+        return;
+    }
+    const TeamConfig::Choice team = TeamConfig::read();
+    if (!team.team) {
+        return;
+    }
+    QString error;
+    const auto server = PgConnection::open(team.conninfo, &error);
+    const auto keys = server ? Register::PgDeskKeys::list(*server, &error) : std::nullopt;
+    if (!keys) {
+        CliInput::say(QStringLiteral("无法读取服务器上各工作站的公钥：") + error);
+        return;
+    }
+    for (const Register::PgDeskKeys::DeskKey& desk : *keys) {
+        if (auto key = Seal::SealKey::fromPem(desk.pem.toLatin1(), &error)) {
+            trusted->append({desk.label, std::move(*key)});
+        }
+    }
+}
+
+} // namespace
+
+QString verifyScanSynopsis()
+{
+    return QStringLiteral(
+        "verify-scan FILE [--register FILE]\n"
+        "    Checks the signed QR code on a certificate: FILE is a PNG or JPEG scan or photo, or\n"
+        "    a PDF. Prints the verdict, the facts the code carries and, where the register holds\n"
+        "    the number, whether its certificate agrees. Exit 0 genuine, 1 signature invalid or\n"
+        "    facts altered, 2 no code found, 3 signed by an unknown key (see trust-key).");
+}
+
+int verifyScan(const QStringList& args)
+{
+    if (args.isEmpty() || args.first().startsWith(QLatin1String("--"))) {
+        CliInput::say(QStringLiteral("verify-scan 后面要写图片或 PDF 文件"));
+        return kNoCode;
+    }
+    const QString file = args.first();
+    CliOptions options;
+    QString error;
+    if (!options.parse(args.mid(1), {QStringLiteral("register")}, &error)) {
+        CliInput::say(error);
+        return kNoCode;
+    }
+    const std::unique_ptr<QGuiApplication> app = CliApplication::offscreen();
+    const QString regPath = registerPath(options);
+    std::optional<Seal::SealKey> own =
+        Seal::loadOrCreateSealKey(Seal::sealKeyPathBeside(regPath), false, &error);
+    QList<Seal::TrustedKey> trusted = Seal::readTrustFolder(Seal::trustFolderBeside(regPath));
+    addTeamKeys(options, &trusted);
+    const Seal::SealChecker checker(own ? &*own : nullptr, &trusted);
+    const std::unique_ptr<Register::CertificateRegister> reg = openRegisterIfAny(options);
+    const Scan::ScanReport report = Scan::verifyFile(file, checker, reg.get());
+    if (!report.error.isEmpty()) {
+        CliInput::say(report.error);
+        return kNoCode;
+    }
+    if (!CliInput::writeResult(Scan::reportLines(report).join(QStringLiteral("\r\n")) +
+                               QStringLiteral("\r\n"))) {
+        return kAltered;
+    }
+    return int(report.outcome);
+}
+
+QString trustKeySynopsis()
+{
+    return QStringLiteral(
+        "trust-key FILE [--name COMPANY] [--register FILE] | trust-key --remove KEYID\n"
+        "    Adds the public key another company published (PEM) to the keys verify-scan and\n"
+        "    查验 know, under the company's name; --remove takes one away again.");
+}
+
+int trustKey(const QStringList& args)
+{
+    CliOptions options;
+    QString error;
+    QStringList rest = args;
+    QString file;
+    if (!rest.isEmpty() && !rest.first().startsWith(QLatin1String("--"))) {
+        file = rest.takeFirst();
+    }
+    if (!options.parse(rest, {QStringLiteral("name"), QStringLiteral("register"), QStringLiteral("remove")},
+                       &error)) {
+        return CliInput::refuse(error);
+    }
+    if (file.isEmpty() == !options.has(QStringLiteral("remove"))) {
+        return CliInput::refuse(QStringLiteral("trust-key 后面要写公钥文件，或“--remove 密钥编号”"));
+    }
+    const std::unique_ptr<QCoreApplication> app = CliApplication::core();
+    const QString folder = Seal::trustFolderBeside(registerPath(options));
+    if (options.has(QStringLiteral("remove"))) {
+        const QString id = options.value(QStringLiteral("remove"));
+        if (!Seal::removeTrustedKey(folder, id)) {
+            return CliInput::refuse(QStringLiteral("受信任的公钥中没有编号为 %1 的密钥").arg(id));
+        }
+        return CliInput::writeResult(QStringLiteral("已删除受信任的公钥 %1。\r\n").arg(id)) ? 0 : 1;
+    }
+    const std::optional<QByteArray> id =
+        Seal::addTrustedKey(folder, file, options.value(QStringLiteral("name")), &error);
+    if (!id) {
+        return CliInput::refuse(error);
+    }
+    return CliInput::writeResult(
+               QStringLiteral("已添加受信任的公钥，密钥编号 %1。\r\n").arg(Seal::keyIdText(*id)))
+               ? 0
+               : 1;
+}
+
+int publicKey(const QStringList& args)
+{
+    CliOptions options;
+    QString error;
+    if (!options.parse(args, {QStringLiteral("register"), QStringLiteral("name")}, &error)) {
+        return CliInput::refuse(error);
+    }
+    const std::unique_ptr<QCoreApplication> app = CliApplication::core();
+    const QString keyPath = Seal::sealKeyPathBeside(registerPath(options));
+    const std::optional<Seal::SealKey> key = Seal::loadOrCreateSealKey(keyPath, true, &error);
+    if (!key) {
+        return CliInput::refuse(error);
+    }
+    const QString text = QStringLiteral("# 密钥编号 %1\n").arg(Seal::keyIdText(key->keyId())) +
+                         QString::fromUtf8(
+                             Seal::labelledPublicPem(*key, options.value(QStringLiteral("name"))));
+    return CliInput::writeResult(text) ? 0 : 1;
+}
+
+} // namespace SealCommand

@@ -190,14 +190,19 @@ CertificateOfd::CertificateOfd() : d(std::make_unique<State>()) {}
 
 CertificateOfd::~CertificateOfd() = default;
 
-void CertificateOfd::addPage(QStringView body)
+void CertificateOfd::addPage(QStringView body, const Seal::QrMatrix& code)
 {
     CertificatePageLayout layout;
     layout.setPageRect(PageRect{0, 0, d->writer.width(), d->writer.height()});
+    layout.setVerificationCode(code);
     layout.draw(d->canvas, body);
     Ofd::Page page;
     for (const PlacedText& placed : d->canvas.takeTexts()) {
         d->appendLine(&page, placed);
+    }
+    for (const QRect& fill : d->canvas.takeFills()) {
+        page.fills.append(QRectF(d->mm(fill.x()), d->mmY(fill.y()), d->mm(fill.width()),
+                                 d->mmY(fill.height())));
     }
     d->pages.append(std::move(page));
 }
@@ -277,9 +282,9 @@ bool CertificateOfd::write(const QString& path, const CertificateOfdInfo& info,
 }
 
 bool ExportCertificateOfd(const QString& path, QStringView body, const CertificateOfdInfo& info,
-                          QString* error)
+                          QString* error, const Seal::QrMatrix& code)
 {
     CertificateOfd ofd;
-    ofd.addPage(body);
+    ofd.addPage(body, code);
     return ofd.write(path, info, error);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "print/OfdPackage.h"
+#include "seal/QrMatrix.h"
 
 #include <QDate>
 #include <QString>
@@ -32,8 +33,9 @@ public:
     CertificateOfd(const CertificateOfd&) = delete;
     CertificateOfd& operator=(const CertificateOfd&) = delete;
 
-    // Lays out one more page: `body` is the certificate after its title, CR LF line breaks.
-    void addPage(QStringView body);
+    // Lays out one more page: `body` is the certificate after its title, CR LF line breaks;
+    // with a code, the page carries the certificate's QR code where the PDF's page has it.
+    void addPage(QStringView body, const Seal::QrMatrix& code = {});
     int pageCount() const;
 
     // The document as it stands, its fonts cut down; false with a reason when a font cannot be.
@@ -54,4 +56,4 @@ private:
 
 // One certificate as a one-page OFD file, the page the PDF export draws.
 bool ExportCertificateOfd(const QString& path, QStringView body, const CertificateOfdInfo& info,
-                          QString* error = nullptr);
+                          QString* error = nullptr, const Seal::QrMatrix& code = {});

@@ -42,7 +42,7 @@ struct Ids
             pages << next++;
             layers << next++;
             firstText << next;
-            next += int(page.texts.size());
+            next += int(page.texts.size()) + (page.fills.isEmpty() ? 0 : 1);
         }
         max = next - 1;
     }
@@ -205,6 +205,39 @@ QByteArray contentXml(const Page& page, qsizetype index, const Ids& ids)
         xml->writeCharacters(text.text);
         xml.end(); // TextCode
         xml.end(); // TextObject
+    }
+    if (!page.fills.isEmpty()) {
+        // One path of closed rectangles, filled, in the coordinates of its boundary.
+        QRectF bounds;
+        for (const QRectF& r : page.fills) {
+            bounds = bounds.united(r);
+        }
+        QString data;
+        data.reserve(page.fills.size() * 64);
+        const auto point = [&data, &bounds](const char* op, double x, double y) {
+            if (!data.isEmpty()) {
+                data += u' ';
+            }
+            data += QLatin1String(op) + u' ' + FormatLength(x - bounds.x()) + u' ' +
+                    FormatLength(y - bounds.y());
+        };
+        for (const QRectF& r : page.fills) {
+            point("M", r.left(), r.top());
+            point("L", r.right(), r.top());
+            point("L", r.right(), r.bottom());
+            point("L", r.left(), r.bottom());
+            data += QLatin1String(" C");
+        }
+        xml.start("PathObject");
+        xml->writeAttribute(QStringLiteral("ID"), QString::number(id++));
+        xml->writeAttribute(QStringLiteral("Boundary"), box(bounds));
+        xml->writeAttribute(QStringLiteral("Stroke"), QStringLiteral("false"));
+        xml->writeAttribute(QStringLiteral("Fill"), QStringLiteral("true"));
+        xml.start("FillColor");
+        xml->writeAttribute(QStringLiteral("Value"), QStringLiteral("0 0 0"));
+        xml.end();
+        xml.element("AbbreviatedData", data);
+        xml.end(); // PathObject
     }
     xml.end(); // Layer
     xml.end(); // Content

@@ -31,6 +31,9 @@ struct TextObject
 struct Page
 {
     QList<TextObject> texts;
+    // Black rectangles on the page (the modules of the certificate's QR code), written as one
+    // filled path object after the texts.
+    QList<QRectF> fills;
 };
 
 // An embedded font file and the names a viewer knows it by.

@@ -182,6 +182,57 @@ QStringList codePoints(const QString& text)
 
 } // namespace
 
+namespace {
+
+// A filled path of straight lines (M, L and C of AbbreviatedData): its closed sub-paths moved
+// onto the page by its boundary. Curves and a path that is not filled are reported.
+void readPath(const Element& element, Page* page, QStringList* problems)
+{
+    const QString id = element.attributes.value(QStringLiteral("ID"));
+    if (element.attributes.value(QStringLiteral("Fill")) != QLatin1String("true")) {
+        *problems << QStringLiteral("path object %1 is not filled").arg(id);
+        return;
+    }
+    bool boxOk = false;
+    const QRectF boundary = rectOf(element.attributes.value(QStringLiteral("Boundary")), &boxOk);
+    const Element* data = element.child(QStringLiteral("AbbreviatedData"));
+    if (!boxOk || data == nullptr) {
+        *problems << QStringLiteral("path object %1 has no Boundary or no data").arg(id);
+        return;
+    }
+    const QStringList words = data->text.split(u' ', Qt::SkipEmptyParts);
+    QPolygonF current;
+    for (qsizetype i = 0; i < words.size();) {
+        const QString op = words.at(i++);
+        if (op == QLatin1String("C")) {
+            if (!current.isEmpty()) {
+                page->filled << current;
+            }
+            current.clear();
+            continue;
+        }
+        bool xOk = false;
+        bool yOk = false;
+        const double x = i < words.size() ? words.at(i).toDouble(&xOk) : 0;
+        const double y = i + 1 < words.size() ? words.at(i + 1).toDouble(&yOk) : 0;
+        i += 2;
+        if ((op != QLatin1String("M") && op != QLatin1String("L")) || !xOk || !yOk) {
+            *problems << QStringLiteral("path object %1: cannot follow \"%2\"").arg(id, op);
+            return;
+        }
+        if (op == QLatin1String("M") && !current.isEmpty()) {
+            *problems << QStringLiteral("path object %1: a sub-path left open").arg(id);
+            current.clear();
+        }
+        current << boundary.topLeft() + QPointF(x, y);
+    }
+    if (!current.isEmpty()) {
+        *problems << QStringLiteral("path object %1: a sub-path left open").arg(id);
+    }
+}
+
+} // namespace
+
 Document ReadDocument(const Archive& archive)
 {
     Document doc;
@@ -270,6 +321,10 @@ Document ReadDocument(const Archive& archive)
             continue;
         }
         for (const Element* element : content.all()) {
+            if (element->name == QLatin1String("PathObject")) {
+                readPath(*element, &page, &doc.problems);
+                continue;
+            }
             if (element->name != QLatin1String("TextObject")) {
                 continue;
             }

@@ -4,6 +4,7 @@
 #include <QList>
 #include <QMap>
 #include <QPointF>
+#include <QPolygonF>
 #include <QRectF>
 #include <QString>
 #include <QStringList>
@@ -66,6 +67,8 @@ struct Page
 {
     QString loc; // path of its Content.xml in the zip
     QList<Text> texts;
+    // The closed sub-paths of every filled path object, each as a polygon on the page (mm).
+    QList<QPolygonF> filled;
 };
 
 struct Document

@@ -57,6 +57,15 @@ QImage RenderOfdPage(const OfdRead::Archive& archive, const OfdRead::Document& d
             painter.drawGlyphRun(QPointF(-pixelSize / 41.0, 0), run);
         }
     }
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(Qt::black);
+    for (const QPolygonF& filled : document.pages.at(page).filled) {
+        QPolygonF scaled;
+        for (const QPointF& point : filled) {
+            scaled << point * scale;
+        }
+        painter.drawPolygon(scaled);
+    }
     painter.end();
     return image;
 }

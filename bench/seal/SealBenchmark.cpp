@@ -124,15 +124,16 @@ int sign(int count)
         codes << Seal::sealCertificate(*key, valuesFor(i), texts[i], kIssued, &error)->code;
     }
     watch.restart();
+    StagedFile drawn(dir.filePath("drawn.pdf"));
     CombinedCertificatePdf pdf;
     QString error;
-    if (!pdf.open(dir.filePath("drawn.pdf"), &error)) {
+    if (!pdf.open(&drawn, &error)) {
         return 1;
     }
     for (int i = 0; i < count; ++i) {
         pdf.addPage(texts[i], codes[i]);
     }
-    if (!pdf.commit(&error)) {
+    if (!pdf.finish(&error) || !drawn.place(&error)) {
         return 1;
     }
     std::printf("  of which drawing the codes %+.2f ms per page (processor %+.2f ms)\n",

@@ -1,14 +1,11 @@
 #include "app/CkavriApp.h"
 
-#include "app/LibraryFilePath.h"
-#include "app/RegisterBatchRecorder.h"
+#include "store/LibraryFilePath.h"
 #include "app/SessionEndWatcher.h"
 #include "backup/KavriBackup.h"
 #include "ui/common/ApplicationSetup.h"
-#include "ui/common/Notifier.h"
 #include "ui/main/CkavriDlg.h"
 #include "ui/print/CMyFrame.h"
-#include "ui/register/RegisterSession.h"
 
 CkavriApp::CkavriApp(int& argc, char** argv) : QApplication(argc, argv)
 {
@@ -45,15 +42,6 @@ void CkavriApp::ConnectMainWindow(CkavriDlg& dlg)
         m_pMainWnd = frame;
         connect(frame, &CMyFrame::previewClosed, this, [this, window] { m_pMainWnd = window; });
     });
-    // Every certificate of a 批量生成 goes into the register the main window's Generate uses;
-    // the recorder lives and dies with the window.
-    dlg.setBatchRecorder(
-        new RegisterBatchRecorder([&dlg] { return dlg.registerSession().reg(&dlg); },
-                                  [&dlg](const QString& message) {
-                                      QWidget* shown = QApplication::activeModalWidget();
-                                      Notifier::information(shown ? shown : &dlg, message);
-                                  },
-                                  &dlg));
 }
 
 QString CkavriApp::libraryFilePath() const

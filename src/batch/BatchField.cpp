@@ -1,5 +1,7 @@
 #include "batch/BatchField.h"
 
+#include "compose/FormFields.h"
+
 const std::array<BatchField, kBatchFieldCount> kBatchFields = {
     BatchField::Name,          BatchField::Gender,      BatchField::IdNumber,
     BatchField::Company,       BatchField::Department,  BatchField::Position,
@@ -9,31 +11,20 @@ const std::array<BatchField, kBatchFieldCount> kBatchFields = {
 
 QString batchFieldHeader(BatchField field)
 {
+    // The nine are the form's fields, under their labels.
+    const int index = static_cast<int>(field);
+    if (index < Compose::kFormFieldCount) {
+        return Compose::fieldLabel(Compose::kFormFields[size_t(index)]);
+    }
     switch (field) {
-    case BatchField::Name:
-        return QStringLiteral("姓名");
-    case BatchField::Gender:
-        return QStringLiteral("性别");
-    case BatchField::IdNumber:
-        return QStringLiteral("身份证号");
-    case BatchField::Company:
-        return QStringLiteral("公司名称");
-    case BatchField::Department:
-        return QStringLiteral("部门");
-    case BatchField::Position:
-        return QStringLiteral("职位");
-    case BatchField::JoinDate:
-        return QStringLiteral("入职日期");
-    case BatchField::LeaveDate:
-        return QStringLiteral("离职日期");
-    case BatchField::Reason:
-        return QStringLiteral("离职原因");
     case BatchField::ContractStart:
         return QStringLiteral("合同起始日期");
     case BatchField::ContractEnd:
         return QStringLiteral("合同终止日期");
     case BatchField::OpenEnded:
         return QStringLiteral("无固定期限");
+    default:
+        break;
     }
     return QString();
 }

@@ -1,10 +1,13 @@
 #pragma once
 
+#include "compose/FormFields.h"
+
 #include <QString>
 #include <array>
 #include <optional>
 
-// The columns a batch sheet may have, each named by the header the clerk writes over it.
+// The columns a batch sheet may have, each named by the header the clerk writes over it: the
+// form's fields in the order of Compose::kFormFields, then the contract's.
 enum class BatchField
 {
     Name,
@@ -22,6 +25,8 @@ enum class BatchField
 };
 
 inline constexpr int kBatchFieldCount = 12;
+static_assert(static_cast<int>(BatchField::ContractStart) == Compose::kFormFieldCount,
+              "the form's fields come first, in the table's order");
 
 // Every field in the form's order, then the contract fields.
 extern const std::array<BatchField, kBatchFieldCount> kBatchFields;

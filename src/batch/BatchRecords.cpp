@@ -2,6 +2,7 @@
 
 #include "batch/BatchDates.h"
 #include "compose/CertificateComposer.h"
+#include "compose/FormFields.h"
 #include "compose/ValueCharacters.h"
 #include "legal/ContractTerm.h"
 #include "legal/IdNumberCheck.h"
@@ -123,26 +124,22 @@ Legal::LegalDates BatchRecord::legalDates(QDate issued) const
             issued};
 }
 
+Issue::Request BatchRecord::request(const QString& templateName, const QString& templateText,
+                                    QDate issued) const
+{
+    Issue::Request request;
+    request.templateName = templateName;
+    request.templateText = templateText;
+    for (size_t i = 0; i < request.fields.size(); ++i) {
+        request.fields[i] = values[i];
+    }
+    request.dates = legalDates(issued);
+    return request;
+}
+
 CertificateValues BatchRecord::certificateValues(QDate issued) const
 {
-    CertificateValues v;
-    v.name = value(BatchField::Name);
-    v.gender = value(BatchField::Gender);
-    v.idNumber = value(BatchField::IdNumber);
-    v.company = value(BatchField::Company);
-    v.department = value(BatchField::Department);
-    v.position = value(BatchField::Position);
-    v.joinDate = value(BatchField::JoinDate);
-    v.leaveDate = value(BatchField::LeaveDate);
-    v.reason = value(BatchField::Reason);
-    const Legal::LegalDates dates = legalDates(issued);
-    if (!value(BatchField::ContractStart).isEmpty()) {
-        v.contractTerm =
-            Legal::contractTermText(dates.contractStart, dates.contractEnd, dates.openEnded);
-    }
-    v.serviceYears = Legal::serviceYears(dates.joined, dates.left).text;
-    v.issueDate = Legal::longDate(issued);
-    return v;
+    return Issue::CertificateIssuer::valuesOf(request({}, {}, issued));
 }
 
 int BatchSheet::acceptedCount() const
@@ -250,8 +247,8 @@ BatchRecord prepareBatchRecord(const SheetRow& row, const BatchColumns& columns,
     }
 
     // A value the template asks for must be there: a certificate with a gap is no use.
-    for (int i = 0; i < 9; ++i) {
-        const BatchField field = kBatchFields[i];
+    for (int i = 0; i < Compose::kFormFieldCount; ++i) {
+        const BatchField field = kBatchFields[size_t(i)];
         const QString marker = QStringLiteral("【%1】").arg(batchFieldHeader(field));
         if (record.value(field).isEmpty() && templateText.contains(marker)) {
             bool alreadyReported = false;
@@ -278,13 +275,9 @@ std::optional<BatchSheet> prepareBatchSheet(const SheetTable& table, const QStri
     sheet.columns = matchBatchColumns(table.header);
     if (!sheet.columns.has(BatchField::Name)) {
         if (error) {
-            *error = QStringLiteral("表头（第一行）中没有“姓名”列。表头应写作：%1")
-                         .arg(QStringList{QStringLiteral("姓名"), QStringLiteral("性别"),
-                                          QStringLiteral("身份证号"), QStringLiteral("公司名称"),
-                                          QStringLiteral("部门"), QStringLiteral("职位"),
-                                          QStringLiteral("入职日期"), QStringLiteral("离职日期"),
-                                          QStringLiteral("离职原因")}
-                                  .join(QStringLiteral("、")));
+            *error = QStringLiteral("表头（第一行）中没有“%1”列。表头应写作：%2")
+                         .arg(batchFieldHeader(BatchField::Name),
+                              Compose::fieldLabels(QStringLiteral("、")));
         }
         return std::nullopt;
     }

@@ -3,6 +3,7 @@
 #include "batch/BatchField.h"
 #include "batch/SheetTable.h"
 #include "compose/CertificateValues.h"
+#include "issue/CertificateIssuer.h"
 #include "legal/RecordedValues.h"
 
 #include <QDate>
@@ -56,6 +57,9 @@ struct BatchRecord
     // The composer's values: the nine, the contract term, the years of service computed from the
     // two dates, and `issued` as the date of issue.
     CertificateValues certificateValues(QDate issued = QDate::currentDate()) const;
+    // What the row asks the issuer for: a certificate of the template with its values.
+    Issue::Request request(const QString& templateName, const QString& templateText,
+                           QDate issued) const;
     // The row's contract and service dates, with `issued` as the date of issue.
     Legal::LegalDates legalDates(QDate issued) const;
 };

@@ -1,10 +1,11 @@
 #include "batch/BatchWriter.h"
 
 #include "batch/BatchFileNames.h"
-#include "batch/BatchIssueRecorder.h"
 #include "batch/CombinedCertificateOfd.h"
 #include "batch/CombinedCertificatePdf.h"
 #include "compose/CertificateComposer.h"
+#include "issue/CertificateIssuer.h"
+#include "issue/StagedFile.h"
 #include "print/CertificateBody.h"
 #include "print/CertificateOfdExport.h"
 #include "print/CertificatePdfExport.h"
@@ -25,19 +26,24 @@ namespace {
 const QString kCancelledReason = QStringLiteral("已取消，未写入");
 
 BatchOutcome outcomeOf(const BatchRecord& record, const QString& file = {},
-                       const QString& reason = {})
+                       const QString& reason = {}, const QString& number = {})
 {
-    return BatchOutcome{record.line, record.value(BatchField::Name), file, reason};
+    return BatchOutcome{record.line, record.value(BatchField::Name), file, reason, number};
 }
 
 // One certificate on its way to a file on a worker thread.
 struct PendingFile
 {
     const BatchRecord* record = nullptr;
+    qint64 entryId = 0;
+    QString number;
     QString text;
-    QString path;
+    std::shared_ptr<StagedFile> file;
     std::future<QString> error; // empty when the file was written
 };
+
+// Why a row was not written when the register stopped the batch.
+const QString kRegisterStopReason = QStringLiteral("登记簿无法使用，未写入");
 
 // Every PDF document allocates and frees large blocks inside Qt's PDF engine: to embed the
 // font subset it copies the face's whole glyph table (17 MiB for AR PL UMing), besides the
@@ -59,38 +65,40 @@ void keepFreedMemoryForReuse()
 
 } // namespace
 
+int BatchReport::numberedCount() const
+{
+    int count = 0;
+    for (const BatchOutcome& o : written) {
+        count += o.number.isEmpty() ? 0 : 1;
+    }
+    return count;
+}
+
 BatchWriter::BatchWriter(QString templateText, int width)
     : m_templateText(std::move(templateText)), m_width(width)
 {
 }
+
+BatchWriter::~BatchWriter() = default;
 
 QDate BatchWriter::issueDate() const
 {
     return m_issueDate.isValid() ? m_issueDate : QDate::currentDate();
 }
 
-QString BatchWriter::certificateFor(const BatchRecord& record, const QString& number) const
+QString BatchWriter::certificateFor(const BatchRecord& record) const
 {
-    CertificateValues values =
-        record.certificateValues(m_runIssueDate.isValid() ? m_runIssueDate : issueDate());
-    values.certificateNumber = number;
-    return Compose::ComposeCertificate(m_templateText, values, m_width);
+    const QDate issued = m_runIssueDate.isValid() ? m_runIssueDate : issueDate();
+    return Compose::ComposeCertificate(m_templateText, record.certificateValues(issued), m_width);
 }
 
-QString BatchWriter::issueText(const BatchRecord& record, QString* number)
+Issue::Issued BatchWriter::issue(const BatchRecord& record)
 {
-    if (number) {
-        number->clear();
+    if (m_rowStarting) {
+        m_rowStarting(record.line);
     }
-    if (!m_recorder) {
-        return certificateFor(record, QString());
-    }
-    return m_recorder->reserve(record, [this, &record, number](const QString& given) {
-        if (number) {
-            *number = given;
-        }
-        return certificateFor(record, given);
-    });
+    return m_issuer->issue(record.request(m_templateName, m_templateText, m_runIssueDate),
+                           m_width);
 }
 
 void BatchWriter::reportProgress()
@@ -107,9 +115,14 @@ BatchReport BatchWriter::run(const QList<BatchRecord>& records, const BatchOutpu
     m_done = 0;
     m_total = int(records.size());
     m_runIssueDate = issueDate();
-    if (m_recorder) {
-        m_recorder->begin(m_templateName, m_templateText, m_runIssueDate);
+    if (!m_issuer) {
+        if (!m_unregistered) {
+            m_unregistered = std::make_unique<Issue::CertificateIssuer>();
+            m_unregistered->setRegisterUse(Issue::RegisterUse::None);
+        }
+        m_issuer = m_unregistered.get();
     }
+    report.unregistered = m_issuer->registerUse() == Issue::RegisterUse::None;
     QList<BatchRecord> accepted;
     for (const BatchRecord& record : records) {
         if (record.accepted()) {
@@ -125,6 +138,9 @@ BatchReport BatchWriter::run(const QList<BatchRecord>& records, const BatchOutpu
         writeCombined(accepted, output, &report);
     }
     report.cancelled = isCancelled();
+    if (m_issuer == m_unregistered.get()) {
+        m_issuer = nullptr;
+    }
     return report;
 }
 
@@ -145,27 +161,40 @@ void BatchWriter::writePerRow(const QList<BatchRecord>& records, const BatchOutp
     keepFreedMemoryForReuse();
 
     QThreadPool pool;
-    // Two workers per core: QSaveFile syncs every finished file to disk, and while one worker
-    // waits for that, the other keeps the core busy.
+    // Two workers per core: every finished file is synced to disk, and while one worker waits
+    // for that, the other keeps the core busy.
     const int threads = m_threads > 0 ? m_threads : 2 * qMax(1, QThread::idealThreadCount());
     pool.setMaxThreadCount(threads);
     // A few certificates queued per worker keeps every core busy while the memory held stays
     // the same however long the sheet is.
     const size_t maxInFlight = size_t(threads) * 2;
     std::deque<PendingFile> inFlight;
+    bool stopped = false;
+    const bool ofd = output.format == BatchOutput::Format::Ofd;
+    const Issue::LeavingKind leaving = ofd ? Issue::LeavingKind::Ofd : Issue::LeavingKind::Batch;
 
+    // A written file goes in place only together with its record in the register.
     const auto finishOldest = [&] {
         PendingFile& pending = inFlight.front();
         const QString error = pending.error.get();
-        if (error.isEmpty()) {
-            report->written << outcomeOf(*pending.record, pending.path);
-            if (m_recorder) {
-                m_recorder->issued(*pending.record, pending.text, pending.path);
-            }
+        const BatchRecord& record = *pending.record;
+        if (!error.isEmpty()) {
+            // The entry stays a draft: its number was given once, and no certificate left
+            // with it.
+            report->failed << outcomeOf(record, {}, error);
+        } else if (stopped) {
+            report->notWritten << outcomeOf(record, {}, kRegisterStopReason);
         } else {
-            report->failed << outcomeOf(*pending.record, {}, error);
-            if (m_recorder) {
-                m_recorder->withdraw(*pending.record);
+            const Issue::Left left = m_issuer->leave(pending.entryId, leaving, pending.text,
+                                                     pending.file.get());
+            if (left) {
+                report->written << outcomeOf(record, pending.file->target(), {}, pending.number);
+            } else if (left.registerFailed) {
+                stopped = true;
+                report->registerStop = left.error;
+                report->notWritten << outcomeOf(record, {}, kRegisterStopReason);
+            } else {
+                report->failed << outcomeOf(record, {}, left.error);
             }
         }
         inFlight.pop_front();
@@ -173,21 +202,41 @@ void BatchWriter::writePerRow(const QList<BatchRecord>& records, const BatchOutp
     };
 
     qsizetype next = 0;
-    for (; next < records.size() && !isCancelled(); ++next) {
+    for (; next < records.size() && !isCancelled() && !stopped; ++next) {
         const BatchRecord& record = records.at(next);
+        const Issue::Issued issued = issue(record);
+        if (!issued.made()) {
+            if (issued.refusal == Issue::Issued::Refusal::Register) {
+                stopped = true;
+                report->registerStop = issued.problems.join(u'\n');
+                break;
+            }
+            report->rejected << outcomeOf(record, {}, issued.problems.join(QStringLiteral("；")));
+            reportProgress();
+            continue;
+        }
         PendingFile pending;
         pending.record = &record;
-        QString number;
-        pending.text = issueText(record, &number);
-        pending.path = folder.filePath(names.takeNameFor(record));
+        pending.entryId = issued.entryId;
+        pending.number = issued.number;
+        pending.text = issued.text;
+        pending.file = std::make_shared<StagedFile>(folder.filePath(names.takeNameFor(record)));
         auto task = std::make_shared<std::packaged_task<QString()>>(
-            [path = pending.path, body = CertificateBody(pending.text),
-             ofd = output.format == BatchOutput::Format::Ofd,
-             info =
-                 CertificateOfdInfo{record.value(BatchField::Company), {number}, m_runIssueDate}] {
+            [file = pending.file, body = CertificateBody(pending.text), ofd,
+             info = CertificateOfdInfo{record.value(BatchField::Company), {issued.number},
+                                       m_runIssueDate}] {
                 QString error;
-                const bool written = ofd ? ExportCertificateOfd(path, body, info, &error)
-                                         : ExportCertificatePdf(path, body, &error);
+                const bool written =
+                    ofd ? file->writeAt(
+                              [&](const QString& path, QString* why) {
+                                  return ExportCertificateOfd(path, body, info, why);
+                              },
+                              &error)
+                        : file->write(
+                              [&body](QFile& device, QString* why) {
+                                  return WriteCertificatePdf(&device, body, why);
+                              },
+                              &error);
                 if (!written) {
                     return error.isEmpty() ? QStringLiteral("无法写入文件") : error;
                 }
@@ -204,7 +253,8 @@ void BatchWriter::writePerRow(const QList<BatchRecord>& records, const BatchOutp
         finishOldest();
     }
     for (; next < records.size(); ++next) {
-        report->notWritten << outcomeOf(records.at(next), {}, kCancelledReason);
+        report->notWritten << outcomeOf(records.at(next), {},
+                                        stopped ? kRegisterStopReason : kCancelledReason);
         reportProgress();
     }
 }
@@ -219,9 +269,9 @@ public:
         : m_ofd(format == BatchOutput::Format::Ofd), m_created(created)
     {
     }
-    bool open(const QString& path, QString* error)
+    bool open(StagedFile* file, QString* error)
     {
-        return m_ofd ? m_ofdFile.open(path, error) : m_pdfFile.open(path, error);
+        return m_ofd ? m_ofdFile.open(file, error) : m_pdfFile.open(file, error);
     }
     void addPage(QStringView body, const QString& number, const QString& company)
     {
@@ -231,9 +281,10 @@ public:
             m_pdfFile.addPage(body);
         }
     }
-    bool commit(QString* error)
+    // Ends the document and writes it whole to the staged file.
+    bool finish(QString* error)
     {
-        return m_ofd ? m_ofdFile.commit(m_created, error) : m_pdfFile.commit(error);
+        return m_ofd ? m_ofdFile.finish(m_created, error) : m_pdfFile.finish(error);
     }
 
 private:
@@ -248,9 +299,10 @@ private:
 void BatchWriter::writeCombined(const QList<BatchRecord>& records, const BatchOutput& output,
                                 BatchReport* report)
 {
+    StagedFile file(output.combinedPath);
     CombinedFile pdf(output.format, m_runIssueDate);
     QString error;
-    if (!pdf.open(output.combinedPath, &error)) {
+    if (!pdf.open(&file, &error)) {
         for (const BatchRecord& record : records) {
             report->failed << outcomeOf(
                 record, {}, QStringLiteral("无法写入 %1：%2").arg(output.combinedPath, error));
@@ -258,40 +310,75 @@ void BatchWriter::writeCombined(const QList<BatchRecord>& records, const BatchOu
         }
         return;
     }
-    QStringList texts;
-    texts.reserve(records.size());
+    // The rows that get a page, with their issued certificates.
+    QList<const BatchRecord*> paged;
+    QList<Issue::CertificateIssuer::Page> pages;
+    QStringList numbers;
+    bool stopped = false;
     qsizetype next = 0;
     for (; next < records.size() && !isCancelled(); ++next) {
         const BatchRecord& record = records.at(next);
-        QString number;
-        texts << issueText(record, &number);
-        pdf.addPage(CertificateBody(texts.back()), number, record.value(BatchField::Company));
+        const Issue::Issued issued = issue(record);
+        if (!issued.made()) {
+            if (issued.refusal == Issue::Issued::Refusal::Register) {
+                stopped = true;
+                report->registerStop = issued.problems.join(u'\n');
+                break;
+            }
+            report->rejected << outcomeOf(record, {}, issued.problems.join(QStringLiteral("；")));
+            ++m_done;
+            continue;
+        }
+        paged << &record;
+        pages << Issue::CertificateIssuer::Page{issued.entryId, issued.text};
+        numbers << issued.number;
+        pdf.addPage(CertificateBody(issued.text), issued.number, record.value(BatchField::Company));
         if (m_progress) {
-            m_progress(m_done + int(next) + 1, m_total);
+            m_progress(m_done + int(paged.size()), m_total);
         }
     }
 
-    // One file: it is written whole with every page, or not at all.
-    const bool cancelled = isCancelled();
-    const bool committed = !cancelled && pdf.commit(&error);
-    for (qsizetype i = 0; i < records.size(); ++i) {
-        const BatchRecord& record = records.at(i);
-        if (committed) {
-            report->written << outcomeOf(record, output.combinedPath);
-            if (m_recorder) {
-                m_recorder->issued(record, texts.at(i), output.combinedPath);
+    // One file: it is written whole with every page, and put in place together with the
+    // register's record of every page, or not at all.
+    const bool cancelled = isCancelled() && !stopped;
+    bool written = false;
+    bool registerFailed = false;
+    if (!stopped && !cancelled) {
+        if (pdf.finish(&error)) {
+            const Issue::Left left =
+                m_issuer->leaveTogether(pages,
+                                        output.format == BatchOutput::Format::Ofd
+                                            ? Issue::LeavingKind::Ofd
+                                            : Issue::LeavingKind::Batch,
+                                        &file);
+            written = bool(left);
+            registerFailed = left.registerFailed;
+            if (!left) {
+                error = left.error;
+                if (registerFailed) {
+                    report->registerStop = left.error;
+                }
             }
         } else {
-            if (cancelled) {
-                report->notWritten << outcomeOf(record, {}, kCancelledReason);
-            } else {
-                report->failed << outcomeOf(
-                    record, {}, QStringLiteral("无法写入 %1：%2").arg(output.combinedPath, error));
-            }
-            if (m_recorder && i < texts.size()) {
-                m_recorder->withdraw(record);
-            }
+            error = QStringLiteral("无法写入 %1：%2").arg(output.combinedPath, error);
         }
     }
-    m_done += int(records.size());
+    for (qsizetype i = 0; i < paged.size(); ++i) {
+        const BatchRecord& record = *paged.at(i);
+        if (written) {
+            report->written << outcomeOf(record, output.combinedPath, {}, numbers.at(i));
+        } else if (stopped || registerFailed) {
+            report->notWritten << outcomeOf(record, {}, kRegisterStopReason);
+        } else if (cancelled) {
+            report->notWritten << outcomeOf(record, {}, kCancelledReason);
+        } else {
+            report->failed << outcomeOf(record, {}, error);
+        }
+    }
+    for (; next < records.size(); ++next) {
+        report->notWritten << outcomeOf(records.at(next), {},
+                                        stopped ? kRegisterStopReason : kCancelledReason);
+    }
+    // Every row has been counted, whether it was paged, refused or left.
+    m_done = m_total;
 }

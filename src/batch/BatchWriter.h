@@ -7,8 +7,12 @@
 #include <QString>
 #include <atomic>
 #include <functional>
+#include <memory>
 
-class BatchIssueRecorder;
+namespace Issue {
+class CertificateIssuer;
+struct Issued;
+} // namespace Issue
 
 // Where the certificates go: one file per row into a folder, file names from a pattern, or all
 // of them, a page each, into one file; as PDF, or as OFD documents (GB/T 33190).
@@ -53,6 +57,7 @@ struct BatchOutcome
     QString name;
     QString file;   // the file written (PerRow) or the combined file
     QString reason; // why it was not written
+    QString number; // the register's number of a certificate written; empty for none
 };
 
 struct BatchReport
@@ -60,8 +65,15 @@ struct BatchReport
     QList<BatchOutcome> written;
     QList<BatchOutcome> rejected;   // rows whose values failed the checks
     QList<BatchOutcome> failed;     // rows whose file could not be written
-    QList<BatchOutcome> notWritten; // rows left when 取消 stopped the batch
+    QList<BatchOutcome> notWritten; // rows left when 取消 or the register stopped the batch
     bool cancelled = false;
+    // Why the register stopped the batch (in Chinese); empty when it did not.
+    QString registerStop;
+    // The run asked for no register: nothing was numbered or recorded.
+    bool unregistered = false;
+
+    // How many certificates written carry a number of the register.
+    int numberedCount() const;
 
     bool allWritten() const
     {
@@ -70,19 +82,25 @@ struct BatchReport
 };
 
 // Writes the certificates of the accepted records, each page exactly as 导出PDF and
-// `kavri-cli pdf` draw it, as PDF or OFD. One file per row uses a pool of worker threads (two
-// per core); every file appears whole or not at all, and a row that fails does not stop the
-// others. cancel() may be called from any thread: no new certificate is started, those being
-// written are finished, and the report lists what was not written. A combined file is one
-// file: on 取消 or a failure it is not written at all. An OFD document names the company as its
-// author and keeps the certificate numbers of its pages.
+// `kavri-cli pdf` draw it, as PDF or OFD, every one issued through a CertificateIssuer
+// (numbered and recorded in its register, unless the issuer uses none). One file per row uses a
+// pool of worker threads (two per core); every file appears whole or not at all, and only once
+// the register holds it: a row whose file fails does not stop the others, a register that
+// cannot be used stops the batch (the rows left are listed as not written). cancel() may be
+// called from any thread: no new certificate is started, those being written are finished, and
+// the report lists what was not written. A combined file is one file: on 取消 or a failure it is
+// not written at all. An OFD document names the company as its author and keeps the
+// certificate numbers of its pages.
 class BatchWriter
 {
 public:
     BatchWriter(QString templateText, int width);
+    ~BatchWriter();
 
-    void setRecorder(BatchIssueRecorder* recorder) { m_recorder = recorder; }
-    // The template's name as the library lists it, for the recorder.
+    // The issuer the certificates go through; without one they are issued unregistered. The
+    // issuer is used on the thread that runs run().
+    void setIssuer(Issue::CertificateIssuer* issuer) { m_issuer = issuer; }
+    // The template's name as the library lists it, for the register.
     void setTemplateName(const QString& name) { m_templateName = name; }
     void setThreadCount(int threads) { m_threads = threads; }
     // The date every certificate of a run states as its date of issue, and the register keeps:
@@ -94,22 +112,26 @@ public:
         m_progress = std::move(progress);
     }
 
+    // Called on the running thread as each accepted row is begun, with its line.
+    void setRowStarting(std::function<void(int line)> starting)
+    {
+        m_rowStarting = std::move(starting);
+    }
+
     void cancel() { m_cancelled.store(true); }
     bool isCancelled() const { return m_cancelled.load(); }
 
     BatchReport run(const QList<BatchRecord>& records, const BatchOutput& output);
 
-    // The certificate of one record as Generate composes it, with its number (empty for none).
-    QString certificateFor(const BatchRecord& record, const QString& number) const;
-    // The certificate's text and, through the recorder when there is one, its number (left
-    // empty without one).
-    QString issueText(const BatchRecord& record, QString* number = nullptr);
+    // The certificate of one record as Generate composes it, without a number.
+    QString certificateFor(const BatchRecord& record) const;
 
 private:
     void writePerRow(const QList<BatchRecord>& records, const BatchOutput& output,
                      BatchReport* report);
     void writeCombined(const QList<BatchRecord>& records, const BatchOutput& output,
                        BatchReport* report);
+    Issue::Issued issue(const BatchRecord& record);
     void reportProgress();
     QDate issueDate() const;
 
@@ -119,8 +141,10 @@ private:
     QDate m_runIssueDate; // the date of the run under way
     int m_width;
     int m_threads = 0;
-    BatchIssueRecorder* m_recorder = nullptr;
+    Issue::CertificateIssuer* m_issuer = nullptr;
+    std::unique_ptr<Issue::CertificateIssuer> m_unregistered;
     std::function<void(int, int)> m_progress;
+    std::function<void(int)> m_rowStarting;
     std::atomic<bool> m_cancelled{false};
     int m_done = 0;
     int m_total = 0;

@@ -1,26 +1,25 @@
 #include "batch/CombinedCertificateOfd.h"
 
+#include "issue/StagedFile.h"
 #include "print/CertificateOfdExport.h"
 
-#include <QSaveFile>
+#include <QFile>
 
 CombinedCertificateOfd::CombinedCertificateOfd() = default;
 
 CombinedCertificateOfd::~CombinedCertificateOfd()
 {
     if (m_file) {
-        m_file->cancelWriting();
+        m_file.reset();
+        m_staged->discard();
     }
 }
 
-bool CombinedCertificateOfd::open(const QString& path, QString* error)
+bool CombinedCertificateOfd::open(StagedFile* file, QString* error)
 {
-    m_file = std::make_unique<QSaveFile>(path);
-    if (!m_file->open(QIODevice::WriteOnly)) {
-        if (error) {
-            *error = m_file->errorString();
-        }
-        m_file.reset();
+    m_staged = file;
+    m_file = file->create(error);
+    if (!m_file) {
         return false;
     }
     m_document = std::make_unique<CertificateOfd>();
@@ -45,7 +44,7 @@ int CombinedCertificateOfd::pageCount() const
     return m_document ? m_document->pageCount() : 0;
 }
 
-bool CombinedCertificateOfd::commit(QDate created, QString* error)
+bool CombinedCertificateOfd::finish(QDate created, QString* error)
 {
     if (!m_file || !m_document) {
         if (error) {
@@ -55,17 +54,19 @@ bool CombinedCertificateOfd::commit(QDate created, QString* error)
     }
     const QByteArray bytes = m_document->package(
         CertificateOfdInfo{m_companies.join(QStringLiteral("、")), m_numbers, created}, error);
-    bool ok = !bytes.isEmpty();
-    if (ok && (m_file->write(bytes) != bytes.size() || !m_file->commit())) {
+    m_document.reset();
+    if (bytes.isEmpty()) {
+        m_file.reset();
+        m_staged->discard();
+        return false;
+    }
+    if (m_file->write(bytes) != bytes.size()) {
         if (error) {
             *error = m_file->errorString();
         }
-        ok = false;
+        m_file.reset();
+        m_staged->discard();
+        return false;
     }
-    if (!ok) {
-        m_file->cancelWriting();
-    }
-    m_file.reset();
-    m_document.reset();
-    return ok;
+    return m_staged->finish(std::move(m_file), error);
 }

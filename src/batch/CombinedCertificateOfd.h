@@ -7,26 +7,29 @@
 #include <memory>
 
 class CertificateOfd;
-class QSaveFile;
+class QFile;
+class StagedFile;
 
 // One OFD document with a page per certificate, each page as the one-page export draws it. Like
-// the combined PDF, the file is opened (under a temporary name beside it) at open(), so that a
-// place that cannot be written is found before any certificate is made, and appears under its
-// name only at commit(). The document names the companies of its pages as its author and keeps
-// every page's certificate number.
+// the combined PDF, it is written into a staged file, opened at open() so that a place that
+// cannot be written is found before any certificate is made; the file appears under its name
+// only when the staged file is put in place, after finish(). The document names the companies
+// of its pages as its author and keeps every page's certificate number.
 class CombinedCertificateOfd
 {
 public:
     CombinedCertificateOfd();
     ~CombinedCertificateOfd();
 
-    bool open(const QString& path, QString* error);
+    bool open(StagedFile* file, QString* error);
     void addPage(QStringView body, const QString& number, const QString& company);
     int pageCount() const;
-    bool commit(QDate created, QString* error);
+    // Packs the document and writes it whole to the staged file.
+    bool finish(QDate created, QString* error);
 
 private:
-    std::unique_ptr<QSaveFile> m_file;
+    StagedFile* m_staged = nullptr;
+    std::unique_ptr<QFile> m_file;
     std::unique_ptr<CertificateOfd> m_document;
     QStringList m_numbers;
     QStringList m_companies;

@@ -1,12 +1,13 @@
 #include "batch/CombinedCertificatePdf.h"
 
+#include "issue/StagedFile.h"
 #include "print/CertificatePageLayout.h"
 #include "print/CertificatePagePainting.h"
 #include "print/CertificatePdfExport.h"
 
+#include <QFile>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
 
 CombinedCertificatePdf::CombinedCertificatePdf() = default;
 
@@ -18,18 +19,16 @@ CombinedCertificatePdf::~CombinedCertificatePdf()
     m_painter.reset();
     m_writer.reset();
     if (m_file) {
-        m_file->cancelWriting();
+        m_file.reset();
+        m_staged->discard();
     }
 }
 
-bool CombinedCertificatePdf::open(const QString& path, QString* error)
+bool CombinedCertificatePdf::open(StagedFile* file, QString* error)
 {
-    m_file = std::make_unique<QSaveFile>(path);
-    if (!m_file->open(QIODevice::WriteOnly)) {
-        if (error) {
-            *error = m_file->errorString();
-        }
-        m_file.reset();
+    m_staged = file;
+    m_file = file->create(error);
+    if (!m_file) {
         return false;
     }
     m_writer = std::make_unique<QPdfWriter>(m_file.get());
@@ -41,8 +40,8 @@ bool CombinedCertificatePdf::open(const QString& path, QString* error)
         }
         m_painter.reset();
         m_writer.reset();
-        m_file->cancelWriting();
         m_file.reset();
+        m_staged->discard();
         return false;
     }
     return true;
@@ -62,7 +61,7 @@ void CombinedCertificatePdf::addPage(QStringView body, const Seal::QrMatrix& cod
     ++m_pages;
 }
 
-bool CombinedCertificatePdf::commit(QString* error)
+bool CombinedCertificatePdf::finish(QString* error)
 {
     if (!m_painter) {
         if (error) {
@@ -73,10 +72,5 @@ bool CombinedCertificatePdf::commit(QString* error)
     m_painter->end();
     m_painter.reset();
     m_writer.reset();
-    const bool ok = m_file->commit();
-    if (!ok && error) {
-        *error = m_file->errorString();
-    }
-    m_file.reset();
-    return ok;
+    return m_staged->finish(std::move(m_file), error);
 }

@@ -1,6 +1,7 @@
 #include "compose/CertificateComposer.h"
 
 #include "compose/ExtraPlaceholders.h"
+#include "compose/FormFields.h"
 
 #include <QHash>
 #include <QSet>
@@ -10,17 +11,14 @@
 
 namespace Compose {
 
-const std::array<Placeholder, 9> kPlaceholders = {{
-    {u"【姓名】", &CertificateValues::name, u"＿＿＿"},
-    {u"【性别】", &CertificateValues::gender, u"＿＿"},
-    {u"【身份证号】", &CertificateValues::idNumber, u"＿＿＿＿＿＿＿＿"},
-    {u"【公司名称】", &CertificateValues::company, u"＿＿＿＿＿＿"},
-    {u"【部门】", &CertificateValues::department, u"＿＿＿＿"},
-    {u"【职位】", &CertificateValues::position, u"＿＿＿＿"},
-    {u"【入职日期】", &CertificateValues::joinDate, u"＿＿年＿月＿日"},
-    {u"【离职日期】", &CertificateValues::leaveDate, u"＿＿年＿月＿日"},
-    {u"【离职原因】", &CertificateValues::reason, u"＿＿＿＿＿"},
-}};
+// The nine come from the form's field table, in its order.
+constexpr std::array<Placeholder, 9> kPlaceholders = [] {
+    std::array<Placeholder, 9> placeholders{};
+    for (size_t i = 0; i < placeholders.size(); ++i) {
+        placeholders[i] = {kFormFields[i].marker, kFormFields[i].value, kFormFields[i].blank};
+    }
+    return placeholders;
+}();
 
 namespace {
 

@@ -20,6 +20,25 @@ void SetUpCertificatePdfWriter(QPdfWriter& writer)
     writer.setCreator(QStringLiteral("kavri"));
 }
 
+bool WriteCertificatePdf(QIODevice* device, QStringView body, QString* error,
+                         const Seal::QrMatrix& code)
+{
+    QPdfWriter writer(device);
+    SetUpCertificatePdfWriter(writer);
+    QPainter painter;
+    if (!painter.begin(&writer)) {
+        if (error) {
+            *error = QStringLiteral("无法开始绘制 PDF 页面");
+        }
+        return false;
+    }
+    CertificatePageLayout layout;
+    layout.setVerificationCode(code);
+    PaintCertificatePage(painter, layout, body);
+    painter.end();
+    return true;
+}
+
 bool ExportCertificatePdf(const QString& path, QStringView body, QString* error,
                           const Seal::QrMatrix& code)
 {
@@ -30,25 +49,10 @@ bool ExportCertificatePdf(const QString& path, QStringView body, QString* error,
         }
         return false;
     }
-
-    {
-        QPdfWriter writer(&file);
-        SetUpCertificatePdfWriter(writer);
-
-        QPainter painter;
-        if (!painter.begin(&writer)) {
-            file.cancelWriting();
-            if (error) {
-                *error = QStringLiteral("无法开始绘制 PDF 页面");
-            }
-            return false;
-        }
-        CertificatePageLayout layout;
-        layout.setVerificationCode(code);
-        PaintCertificatePage(painter, layout, body);
-        painter.end();
+    if (!WriteCertificatePdf(&file, body, error, code)) {
+        file.cancelWriting();
+        return false;
     }
-
     if (!file.commit()) {
         if (error) {
             *error = file.errorString();

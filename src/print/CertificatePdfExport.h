@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringView>
 
+class QIODevice;
 class QPdfWriter;
 
 // Writes the certificate page, drawn by the same layout as the printed page, as a one-page A4
@@ -14,6 +15,11 @@ class QPdfWriter;
 // With a code, the page carries the certificate's QR code (see CertificatePageLayout).
 bool ExportCertificatePdf(const QString& path, QStringView body, QString* error = nullptr,
                           const Seal::QrMatrix& code = {});
+
+// The same page written to an open device (a file being staged); false with a reason in `error`
+// when it cannot be drawn or written.
+bool WriteCertificatePdf(QIODevice* device, QStringView body, QString* error = nullptr,
+                         const Seal::QrMatrix& code = {});
 
 inline constexpr int kPdfResolution = 600;
 

@@ -130,7 +130,20 @@ std::optional<IssuedEntry> CertificateRegister::addEntry(const NewEntry& entry,
 std::optional<int> CertificateRegister::recordEvent(qint64 entryId, EventKind kind,
                                                     const QString& text, QString* error)
 {
-    return worded(m_storage->recordEvent(entryId, kind, text, now(), error), error,
+    const std::optional<QList<int>> versions =
+        recordEvents({Leaving{entryId, kind, text}}, {}, error);
+    if (!versions) {
+        return std::nullopt;
+    }
+    return versions->value(0);
+}
+
+std::optional<QList<int>>
+CertificateRegister::recordEvents(const QList<Leaving>& leavings,
+                                  const RegisterStorage::BeforeCommit& beforeCommit, QString* error)
+{
+    const EventKind kind = leavings.isEmpty() ? EventKind::Copied : leavings.first().kind;
+    return worded(m_storage->recordEvents(leavings, now(), beforeCommit, error), error,
                   QStringLiteral("记录") + eventKindLabel(kind));
 }
 

@@ -42,6 +42,13 @@ public:
     // The text left kavri as `kind`. Returns the version it was recorded under.
     std::optional<int> recordEvent(qint64 entryId, EventKind kind, const QString& text,
                                    QString* error);
+    // Several texts left kavri together (the pages of one file), recorded in one transaction;
+    // `beforeCommit` runs last inside it (it puts the file in place), and when it fails nothing
+    // is recorded. Returns the version each was recorded under.
+    using Leaving = RegisterStorage::Leaving;
+    std::optional<QList<int>> recordEvents(const QList<Leaving>& leavings,
+                                           const RegisterStorage::BeforeCommit& beforeCommit,
+                                           QString* error);
 
     // How the entry's certificate reached the person and, once known, when it was received; a
     // later record of the same entry takes the place of the earlier one in the list, and both

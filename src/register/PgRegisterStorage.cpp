@@ -131,7 +131,7 @@ const char* const kReserve = "select reserved_id, reserved_number from register_
 const char* const kRecord =
     "select register_record($1::bigint, $2, $3, $4::text[], $5::text[], $6, $7, $8, $9,"
     " $10::date, $11)";
-const char* const kEvent = "select register_event($1::bigint, $2, $3)";
+const char* const kEvent = "select register_event($1::bigint, $2, $3, $4)";
 const char* const kDuty = "select register_duty($1::bigint, $2, $3, $4::date)";
 const char* const kSeal = "select register_seal()";
 const char* const kDeleteExpired = "select register_delete_expired($1::date, $2::bigint)";
@@ -242,22 +242,50 @@ std::optional<IssuedEntry> PgRegisterStorage::addEntry(const EntryRecord& r,
     return issued;
 }
 
-std::optional<int> PgRegisterStorage::recordEvent(qint64 entryId, EventKind kind,
-                                                  const QString& text, const QDateTime& at,
-                                                  QString* error)
+std::optional<QList<int>> PgRegisterStorage::recordEvents(const QList<Leaving>& leavings,
+                                                         const QDateTime& at,
+                                                         const BeforeCommit& beforeCommit,
+                                                         QString* error)
 {
-    // The server's clock gives the time.
+    // The server's clock gives the time, and each leaving goes through the server's function.
     Q_UNUSED(at);
-    const PgConnection::BatchOutcome recorded = m_connection->runBatch(
-        {}, {{kEvent, {QString::number(entryId), eventKindKey(kind), text}}}, false);
-    const PgRecordSet* row = rowOf(recorded, 0);
-    if (!row) {
-        *error = recorded.ok ? PgConnection::kRolledBack : recorded.error;
+    if (!m_connection->begin({}, error)) {
         return std::nullopt;
     }
-    const int versionNo = int(row->int64(0));
+    QList<int> versions;
+    for (const Leaving& leaving : leavings) {
+        const std::optional<int> version = recordOneEvent(leaving, error);
+        if (!version) {
+            m_connection->rollback();
+            return std::nullopt;
+        }
+        versions << *version;
+    }
+    if (beforeCommit && !beforeCommit(error)) {
+        m_connection->rollback();
+        return std::nullopt;
+    }
+    if (!m_connection->commit(error)) {
+        return std::nullopt;
+    }
     seal();
-    return versionNo;
+    return versions;
+}
+
+std::optional<int> PgRegisterStorage::recordOneEvent(const Leaving& leaving, QString* error)
+{
+    const auto row = m_connection->query(kEvent,
+                                         {QString::number(leaving.entryId),
+                                          eventKindKey(leaving.kind), leaving.text, leaving.detail},
+                                         error);
+    if (!row) {
+        return std::nullopt;
+    }
+    if (row->isEof()) {
+        *error = PgConnection::kRolledBack;
+        return std::nullopt;
+    }
+    return int(row->int64(0));
 }
 
 std::optional<int> PgRegisterStorage::recordDuty(qint64 entryId, const DutyRecord& duty,

@@ -32,6 +32,8 @@ private:
     // Links what was written since into the server's chain; false when the server did not (the
     // next call, or the audit, links it then).
     bool seal();
+    // One leaving of recordEvents, inside its transaction.
+    std::optional<int> recordOneEvent(const Leaving& leaving, QString* error);
 
     std::shared_ptr<PgConnection> m_connection;
 };

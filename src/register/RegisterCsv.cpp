@@ -37,25 +37,49 @@ QString lastEventLabel(const EntrySummary& row)
            row.lastEventAt.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm"));
 }
 
+QStringList listHeadings()
+{
+    QStringList headings{QStringLiteral("证明编号")};
+    for (const Compose::FormField& field : Compose::kFormFields) {
+        if (field.column != Compose::RegisterColumn::None) {
+            headings << Compose::fieldLabel(field);
+        }
+    }
+    return headings << QStringLiteral("状态") << QStringLiteral("最后事件");
+}
+
+QStringList listCells(const EntrySummary& row, bool fullIds)
+{
+    QStringList cells{row.number};
+    for (const Compose::FormField& field : Compose::kFormFields) {
+        switch (field.column) {
+        case Compose::RegisterColumn::None:
+            break;
+        case Compose::RegisterColumn::Name:
+            cells << row.name;
+            break;
+        case Compose::RegisterColumn::IdNumber:
+            cells << (fullIds ? row.idNumber : maskIdNumber(row.idNumber));
+            break;
+        case Compose::RegisterColumn::Company:
+            cells << row.company;
+            break;
+        case Compose::RegisterColumn::LeaveDate:
+            cells << row.leaveDate;
+            break;
+        }
+    }
+    return cells << statusLabel(row) << lastEventLabel(row);
+}
+
 QByteArray registerCsv(const QList<EntrySummary>& rows, bool fullIds)
 {
-    const QStringList header = {
-        QStringLiteral("证明编号"), QStringLiteral("姓名"),     QStringLiteral("身份证号"),
-        QStringLiteral("公司名称"), QStringLiteral("离职日期"), QStringLiteral("状态"),
-        QStringLiteral("最后事件"), QStringLiteral("生成时间"),
-    };
+    const QStringList header = listHeadings() << QStringLiteral("生成时间");
     QString text = header.join(QLatin1Char(',')) + QStringLiteral("\r\n");
     for (const EntrySummary& r : rows) {
-        const QStringList fields = {
-            r.number,
-            r.name,
-            fullIds ? r.idNumber : maskIdNumber(r.idNumber),
-            r.company,
-            r.leaveDate,
-            statusLabel(r),
-            lastEventLabel(r),
-            r.createdAt.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
-        };
+        const QStringList fields =
+            listCells(r, fullIds)
+            << r.createdAt.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
         QStringList quoted;
         for (const QString& f : fields) {
             quoted << csvField(f);

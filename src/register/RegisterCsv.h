@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 namespace Register {
 
@@ -16,6 +17,12 @@ QByteArray registerCsv(const QList<EntrySummary>& rows, bool fullIds);
 // A field starting with '=', '+', '-', '@', tab or CR gets an apostrophe in front, so that a
 // spreadsheet program opening the file shows it as text rather than running it as a formula.
 QString csvField(const QString& value);
+
+// The list's columns: the number, the form's fields the register lists (in the form's order),
+// the status and the last event.
+QStringList listHeadings();
+// One entry's cells under those headings; the ID number masked unless `fullIds`.
+QStringList listCells(const EntrySummary& row, bool fullIds);
 
 // What the list shows in its status column: "已出具" or "未出具".
 QString statusLabel(const EntrySummary& row);

@@ -161,17 +161,14 @@ const char* const kFindVersion =
 const char* const kMaxVersionNo =
     "SELECT coalesce(max(version_no), 0) FROM versions WHERE entry_id = ?1";
 const char* const kInsertEvent =
-    "INSERT INTO events(entry_id, version_id, kind, at, sha256, operator, chain_pos, link)"
-    " VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)";
+    "INSERT INTO events(entry_id, version_id, kind, at, sha256, detail, operator, chain_pos, link)"
+    " VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9)";
 const char* const kUpdateLastEvent =
     "UPDATE entries SET last_event_kind = ?1, last_event_at = ?2 WHERE id = ?3";
 
 const char* const kNewestVersion =
     "SELECT id, version_no, sha256 FROM versions WHERE entry_id = ?1 ORDER BY version_no DESC"
     " LIMIT 1";
-const char* const kInsertDutyEvent =
-    "INSERT INTO events(entry_id, version_id, kind, at, sha256, detail, operator, chain_pos, link)"
-    " VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9)";
 const char* const kUpdateDelivery =
     "UPDATE entries SET delivery = ?1, received_day = ?2 WHERE id = ?3";
 const char* const kUpdateTransfer = "UPDATE entries SET transfer_day = ?1 WHERE id = ?2";

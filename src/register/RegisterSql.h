@@ -59,13 +59,12 @@ extern const char* const kInsertValue; // entry ?1, position ?2, key ?3, value ?
 extern const char* const kInsertVersion; // ... created_at ?6, operator ?7, chain_pos ?8, link ?9
 extern const char* const kFindVersion; // id, version_no where entry ?1 and sha256 ?2
 extern const char* const kMaxVersionNo;
-extern const char* const kInsertEvent; // ... sha256 ?5, operator ?6, chain_pos ?7, link ?8
+// ... sha256 ?5, detail ?6, operator ?7, chain_pos ?8, link ?9
+extern const char* const kInsertEvent;
 extern const char* const kUpdateLastEvent; // kind ?1, at ?2 where id ?3
 // Duties: the newest version (id, sha256) of entry ?1; the event with its detail; the entry's
 // columns of a delivery (detail ?1, receipt day ?2 where id ?3) and of a transfer (day ?1, id ?2).
 extern const char* const kNewestVersion;
-extern const char* const kInsertDutyEvent; // entry ?1, version ?2, kind ?3, at ?4, sha ?5,
-                                           // detail ?6, operator ?7, chain_pos ?8, link ?9
 extern const char* const kUpdateDelivery;
 extern const char* const kUpdateTransfer;
 

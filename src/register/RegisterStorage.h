@@ -45,10 +45,25 @@ public:
     virtual std::optional<IssuedEntry> addEntry(const EntryRecord& record, const Composer& compose,
                                                 QString* error) = 0;
 
-    // Records that `text` left kavri. A text the entry already has adds only the event; another
-    // text becomes the entry's next version. Returns the version number the event refers to.
-    virtual std::optional<int> recordEvent(qint64 entryId, EventKind kind, const QString& text,
-                                           const QDateTime& at, QString* error) = 0;
+    // One text that left kavri, and how.
+    struct Leaving
+    {
+        qint64 entryId = 0;
+        EventKind kind = EventKind::Copied;
+        QString text;
+    };
+    // Runs inside the transaction that records leavings, after they are all written and just
+    // before it commits (putting the file they describe in place); false, with *error set, undoes
+    // them all.
+    using BeforeCommit = std::function<bool(QString* error)>;
+
+    // Records that each text left kavri, all in one transaction. A text the entry already has
+    // adds only the event; another text becomes the entry's next version. Returns the version
+    // number each event refers to, in the order given.
+    virtual std::optional<QList<int>> recordEvents(const QList<Leaving>& leavings,
+                                                   const QDateTime& at,
+                                                   const BeforeCommit& beforeCommit,
+                                                   QString* error) = 0;
 
     // Records a duty done for the entry's leaver (a delivery, a transfer) as an event of the
     // entry that refers to its newest version; a delivery becomes the entry's delivery and
@@ -101,8 +116,9 @@ public:
 #define KAVRI_REGISTER_STORAGE_OPERATIONS                                                          \
     std::optional<IssuedEntry> addEntry(const EntryRecord& record, const Composer& compose,        \
                                         QString* error) override;                                  \
-    std::optional<int> recordEvent(qint64 entryId, EventKind kind, const QString& text,            \
-                                   const QDateTime& at, QString* error) override;                  \
+    std::optional<QList<int>> recordEvents(const QList<Leaving>& leavings, const QDateTime& at,    \
+                                           const BeforeCommit& beforeCommit, QString* error)       \
+        override;                                                                                  \
     std::optional<int> recordDuty(qint64 entryId, const DutyRecord& duty, const QDateTime& at,     \
                                   QString* error) override;                                        \
     std::optional<QList<EntrySummary>> search(const SearchQuery& query, QString* error) override;  \

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "compose/FormFields.h"
+
 #include <QDate>
 #include <QDateTime>
 #include <QList>
@@ -20,12 +22,17 @@ struct FormValue
 };
 using FormValues = QList<FormValue>;
 
-// The keys the register reads for its list and search columns.
+// The keys the register reads for its list and search columns: the labels of the form's fields
+// that the list shows.
 namespace Keys {
-inline const QString kName = QStringLiteral("姓名");
-inline const QString kIdNumber = QStringLiteral("身份证号");
-inline const QString kCompany = QStringLiteral("公司名称");
-inline const QString kLeaveDate = QStringLiteral("离职日期");
+inline const QString kName =
+    Compose::fieldOfColumn(Compose::RegisterColumn::Name).label.toString();
+inline const QString kIdNumber =
+    Compose::fieldOfColumn(Compose::RegisterColumn::IdNumber).label.toString();
+inline const QString kCompany =
+    Compose::fieldOfColumn(Compose::RegisterColumn::Company).label.toString();
+inline const QString kLeaveDate =
+    Compose::fieldOfColumn(Compose::RegisterColumn::LeaveDate).label.toString();
 } // namespace Keys
 
 // What Generate knows before the number is given.

@@ -565,15 +565,40 @@ std::optional<IssuedEntry> SqliteRegisterStorage::addEntry(const EntryRecord& r,
     return issued;
 }
 
-std::optional<int> SqliteRegisterStorage::recordEvent(qint64 entryId, EventKind kind,
-                                                      const QString& text, const QDateTime& at,
-                                                      QString* error)
+std::optional<QList<int>> SqliteRegisterStorage::recordEvents(const QList<Leaving>& leavings,
+                                                             const QDateTime& at,
+                                                             const BeforeCommit& beforeCommit,
+                                                             QString* error)
 {
     SqliteWriteTransaction tx(m_db);
     if (!tx.begun()) {
         fail(m_db, error);
         return std::nullopt;
     }
+    QList<int> versions;
+    for (const Leaving& leaving : leavings) {
+        const std::optional<int> version = recordOneEvent(leaving, at, error);
+        if (!version) {
+            return std::nullopt;
+        }
+        versions << *version;
+    }
+    if (beforeCommit && !beforeCommit(error)) {
+        return std::nullopt;
+    }
+    if (!tx.commit()) {
+        fail(m_db, error);
+        return std::nullopt;
+    }
+    return versions;
+}
+
+std::optional<int> SqliteRegisterStorage::recordOneEvent(const Leaving& leaving,
+                                                         const QDateTime& at, QString* error)
+{
+    const qint64 entryId = leaving.entryId;
+    const EventKind kind = leaving.kind;
+    const QString& text = leaving.text;
     SqliteStatement exists(m_db, "SELECT number FROM entries WHERE id = ?1");
     if (!exists.bind(1, entryId).next()) {
         if (!exists.failed()) {
@@ -627,19 +652,20 @@ std::optional<int> SqliteRegisterStorage::recordEvent(qint64 entryId, EventKind 
     const QString link = Chain::link(head->second,
                                      Chain::eventFields(head->first, number, versionNo,
                                                         eventKindKey(kind), atText, m_operator, sha,
-                                                        QString()));
+                                                        leaving.detail));
     SqliteStatement event(m_db, Sql::kInsertEvent);
     event.bind(1, entryId)
         .bind(2, versionId)
         .bind(3, eventKindKey(kind))
         .bind(4, atText)
         .bind(5, sha)
-        .bind(6, m_operator)
-        .bind(7, head->first)
-        .bind(8, link);
+        .bind(6, leaving.detail)
+        .bind(7, m_operator)
+        .bind(8, head->first)
+        .bind(9, link);
     SqliteStatement last(m_db, Sql::kUpdateLastEvent);
     last.bind(1, eventKindKey(kind)).bind(2, atText).bind(3, entryId);
-    if (!event.run() || !last.run() || !setChainHead(head->first, link) || !tx.commit()) {
+    if (!event.run() || !last.run() || !setChainHead(head->first, link)) {
         fail(m_db, error);
         return std::nullopt;
     }
@@ -679,7 +705,7 @@ std::optional<int> SqliteRegisterStorage::recordDuty(qint64 entryId, const DutyR
         head->second, Chain::eventFields(head->first, numbered.text(0), versionNo,
                                          eventKindKey(duty.kind), atText, m_operator, sha,
                                          duty.detail));
-    SqliteStatement event(m_db, Sql::kInsertDutyEvent);
+    SqliteStatement event(m_db, Sql::kInsertEvent);
     event.bind(1, entryId)
         .bind(2, versionId)
         .bind(3, eventKindKey(duty.kind))

@@ -41,6 +41,8 @@ public:
 private:
     SqliteRegisterStorage(sqlite3* db, QString path);
     bool migrate(int target, QString* error);
+    // One leaving of recordEvents, inside its transaction.
+    std::optional<int> recordOneEvent(const Leaving& leaving, const QDateTime& at, QString* error);
     std::optional<qint64> templateId(const QString& name, const QString& text);
     // The next position of the chain and the previous link; inside a write transaction.
     std::optional<std::pair<qint64, QString>> chainHead();

@@ -1,12 +1,13 @@
 // A batch run into a real register file: every certificate written is an issued entry with its
 // own number in the text and the file, what was reserved but not written stays a draft, and a
-// register that fails never stops the batch.
+// register that cannot be used stops the batch with nothing written unrecorded.
 #include "BatchFixtures.h"
 #include "PdfText.h"
 #include "RecordingNotifier.h"
+#include "RegisterLock.h"
 #include "TempLibrary.h"
 #include "app/CkavriApp.h"
-#include "app/RegisterBatchRecorder.h"
+#include "issue/CertificateIssuer.h"
 #include "batch/BatchWriter.h"
 #include "register/CertificateRegister.h"
 #include "register/RegisterFiles.h"
@@ -75,15 +76,23 @@ protected:
         return result;
     }
 
-    std::unique_ptr<RegisterBatchRecorder> makeRecorder()
+    // An issuer that numbers every certificate in the test's register.
+    std::unique_ptr<Issue::CertificateIssuer> makeIssuer()
     {
-        return std::make_unique<RegisterBatchRecorder>(
-            [this] { return m_register.get(); }, [this](const QString& m) { m_complaints << m; });
+        auto issuer = std::make_unique<Issue::CertificateIssuer>();
+        issuer->useRegister(m_register.get());
+        issuer->setRegisterUse(Issue::RegisterUse::Required);
+        return issuer;
+    }
+
+    // The files of the output folder, temporary ones included.
+    QStringList filesOut() const
+    {
+        return QDir(outFolder()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
     }
 
     QTemporaryDir m_dir;
     std::unique_ptr<CertificateRegister> m_register;
-    QStringList m_complaints;
 };
 
 QString valueOf(const Entry& entry, const QString& key)
@@ -98,9 +107,9 @@ QString valueOf(const Entry& entry, const QString& key)
 
 TEST_F(BatchRegisterTest, EveryWrittenCertificateIsAnIssuedEntryWithTheNumberInItsFile)
 {
-    const auto recorder = makeRecorder();
+    const auto issuer = makeIssuer();
     BatchWriter writer(NumberedTemplate(), 32);
-    writer.setRecorder(recorder.get());
+    writer.setIssuer(issuer.get());
     writer.setTemplateName(QStringLiteral("标准模板"));
     writer.setThreadCount(2);
     QList<BatchRecord> records = RecordsNamed({"张三", "李四", "王五", "赵六"});
@@ -131,24 +140,38 @@ TEST_F(BatchRegisterTest, EveryWrittenCertificateIsAnIssuedEntryWithTheNumberInI
         // The file carries the same number.
         EXPECT_TRUE(PdfText(report.written[i].file).contains(numbers[i]))
             << report.written[i].file.toStdString();
+        EXPECT_EQ(report.written[i].number, numbers[i]);
     }
-    EXPECT_TRUE(m_complaints.isEmpty());
+    EXPECT_EQ(report.numberedCount(), 3);
+    EXPECT_TRUE(report.registerStop.isEmpty());
+    EXPECT_EQ(filesOut().size(), 3);
 }
 
-TEST_F(BatchRegisterTest, ARowWhoseFileFailsStaysADraftAndItsNumberIsNotGivenAgain)
+TEST_F(BatchRegisterTest, ARowWhoseFileCannotBePutInPlaceStaysADraftWithoutAFile)
 {
-    // A folder stands where 李四's file would go.
-    ASSERT_TRUE(QDir().mkpath(outFolder() + QStringLiteral("/李四-2024年5月31日.pdf")));
-    const auto recorder = makeRecorder();
+    // A folder that holds a file stands where 李四's file would go: the PDF is written under its
+    // temporary name, but the rename onto the folder is refused.
+    const QString blocked = outFolder() + QStringLiteral("/李四-2024年5月31日.pdf");
+    ASSERT_TRUE(QDir().mkpath(blocked));
+    QFile inside(blocked + QStringLiteral("/keep"));
+    ASSERT_TRUE(inside.open(QIODevice::WriteOnly));
+    inside.close();
+    const auto issuer = makeIssuer();
     BatchWriter writer(NumberedTemplate(), 32);
-    writer.setRecorder(recorder.get());
+    writer.setIssuer(issuer.get());
     const BatchReport report =
         writer.run(RecordsNamed({"张三", "李四", "王五"}), BatchOutput::perRow(outFolder()));
     ASSERT_EQ(report.failed.size(), 1);
+    EXPECT_EQ(report.failed[0].name, QStringLiteral("李四"));
+    EXPECT_TRUE(report.registerStop.isEmpty());
+    EXPECT_EQ(report.written.size(), 2);
+    // Two PDFs and nothing half written beside them.
+    EXPECT_EQ(filesOut(), (QStringList{QStringLiteral("张三-2024年5月31日.pdf"),
+                                       QStringLiteral("王五-2024年5月31日.pdf")}));
 
     // The next batch goes on after the draft's number.
     BatchWriter again(NumberedTemplate(), 32);
-    again.setRecorder(recorder.get());
+    again.setIssuer(issuer.get());
     again.run(RecordsNamed({"钱七"}),
               BatchOutput::combined(m_dir.filePath(QStringLiteral("钱七.pdf"))));
 
@@ -167,9 +190,9 @@ TEST_F(BatchRegisterTest, ARowWhoseFileFailsStaysADraftAndItsNumberIsNotGivenAga
 
 TEST_F(BatchRegisterTest, ACancelledCombinedFileLeavesOnlyDrafts)
 {
-    const auto recorder = makeRecorder();
+    const auto issuer = makeIssuer();
     BatchWriter writer(NumberedTemplate(), 32);
-    writer.setRecorder(recorder.get());
+    writer.setIssuer(issuer.get());
     writer.setProgress([&](int done, int) {
         if (done == 2) {
             writer.cancel();
@@ -184,23 +207,23 @@ TEST_F(BatchRegisterTest, ACancelledCombinedFileLeavesOnlyDrafts)
     for (const Entry& e : list) {
         EXPECT_FALSE(e.summary.issued) << e.summary.name.toStdString();
     }
+    EXPECT_EQ(QDir(m_dir.path()).entryList({QStringLiteral("全部.pdf*")}, QDir::Files | QDir::Hidden),
+              QStringList());
 }
 
-TEST_F(BatchRegisterTest, FromAWorkerThreadTheEntriesAreMadeOnTheRegistersThread)
+TEST_F(BatchRegisterTest, OnAWorkerThreadTheEntriesAreMadeThereWithoutTheCallersLoop)
 {
-    const auto recorder = makeRecorder();
+    const auto issuer = makeIssuer();
     BatchWriter writer(NumberedTemplate(), 32);
-    writer.setRecorder(recorder.get());
+    writer.setIssuer(issuer.get());
     const QList<BatchRecord> records = RecordsNamed({"张三", "李四", "王五", "赵六", "孙八"});
     const QString combined = m_dir.filePath(QStringLiteral("全部.pdf"));
     BatchReport report;
     // As the batch dialog runs it: the writer on a worker, this thread's event loop running.
     QThread* worker =
         QThread::create([&] { report = writer.run(records, BatchOutput::combined(combined)); });
-    QEventLoop loop;
-    QObject::connect(worker, &QThread::finished, &loop, &QEventLoop::quit);
+    // No event loop runs here: nothing waits for this thread.
     worker->start();
-    loop.exec();
     worker->wait();
     delete worker;
 
@@ -214,20 +237,130 @@ TEST_F(BatchRegisterTest, FromAWorkerThreadTheEntriesAreMadeOnTheRegistersThread
     EXPECT_TRUE(text.contains(QStringLiteral("LZ2025-000005")));
 }
 
-TEST_F(BatchRegisterTest, WithoutARegisterTheCertificatesAreWrittenWithoutANumber)
+TEST_F(BatchRegisterTest, ARegisterLockedHalfWayStopsTheBatchAndEveryFileWrittenIsIssued)
 {
-    RegisterBatchRecorder recorder([]() -> CertificateRegister* { return nullptr; },
-                                   [this](const QString& m) { m_complaints << m; });
+    const auto issuer = makeIssuer();
     BatchWriter writer(NumberedTemplate(), 32);
-    writer.setRecorder(&recorder);
+    writer.setIssuer(issuer.get());
+    writer.setThreadCount(1);
+    RegisterLock lock(registerPath());
+    bool locked = false;
+    writer.setProgress([&](int done, int) {
+        if (done == 2 && !locked) {
+            locked = lock.take();
+        }
+    });
+    const QList<BatchRecord> records =
+        RecordsNamed({"张一", "张二", "张三", "张四", "张五", "张六", "张七", "张八"});
+    const BatchReport report = writer.run(records, BatchOutput::perRow(outFolder()));
+    lock.release();
+    ASSERT_TRUE(locked);
+
+    EXPECT_FALSE(report.registerStop.isEmpty());
+    EXPECT_FALSE(report.allWritten());
+    EXPECT_GE(report.written.size(), 2);
+    EXPECT_LT(report.written.size(), records.size());
+    EXPECT_TRUE(report.failed.isEmpty());
+    EXPECT_EQ(report.written.size() + report.notWritten.size(), records.size());
+    for (const BatchOutcome& o : report.notWritten) {
+        EXPECT_EQ(o.reason, QStringLiteral("登记簿无法使用，未写入"));
+    }
+
+    // Every file written is an issued entry with its number, and every issued entry has its
+    // file; what was numbered but not written stays a draft, and no half-written file is left.
+    QStringList issuedFiles;
+    for (const Entry& e : entries()) {
+        if (!e.summary.issued) {
+            EXPECT_TRUE(e.events.isEmpty()) << e.summary.name.toStdString();
+            continue;
+        }
+        const QString file = e.summary.name + QStringLiteral("-2024年5月31日.pdf");
+        issuedFiles << file;
+        EXPECT_TRUE(PdfText(QDir(outFolder()).filePath(file)).contains(e.summary.number))
+            << file.toStdString();
+    }
+    issuedFiles.sort();
+    EXPECT_EQ(filesOut(), issuedFiles);
+    EXPECT_EQ(issuedFiles.size(), report.written.size());
+}
+
+TEST_F(BatchRegisterTest, ARegisterLockedBeforeACombinedFileIsWrittenLeavesNoFile)
+{
+    const auto issuer = makeIssuer();
+    BatchWriter writer(NumberedTemplate(), 32);
+    writer.setIssuer(issuer.get());
+    RegisterLock lock(registerPath());
+    bool locked = false;
+    // The last page is drawn: the lock comes before the pages are recorded and the file is put
+    // in place.
+    writer.setProgress([&](int done, int total) {
+        if (done == total && !locked) {
+            locked = lock.take();
+        }
+    });
+    const QString combined = m_dir.filePath(QStringLiteral("全部.pdf"));
+    const BatchReport report =
+        writer.run(RecordsNamed({"张三", "李四", "王五"}), BatchOutput::combined(combined));
+    lock.release();
+    ASSERT_TRUE(locked);
+    EXPECT_TRUE(report.written.isEmpty());
+    EXPECT_EQ(report.notWritten.size(), 3);
+    EXPECT_FALSE(report.registerStop.isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(combined));
+    EXPECT_EQ(QDir(m_dir.path()).entryList({QStringLiteral("全部.pdf*")}, QDir::Files | QDir::Hidden),
+              QStringList());
+    for (const Entry& e : entries()) {
+        EXPECT_FALSE(e.summary.issued) << e.summary.name.toStdString();
+    }
+}
+
+TEST_F(BatchRegisterTest, ARegisterThatCannotBeOpenedStopsTheBatchBeforeAnyFile)
+{
+    // A folder where the register file should be.
+    const QString blocked = m_dir.filePath(QStringLiteral("blocked.db"));
+    ASSERT_TRUE(QDir().mkpath(blocked));
+    Issue::CertificateIssuer issuer;
+    issuer.useRegisterFile(blocked);
+    issuer.setRegisterUse(Issue::RegisterUse::Required);
+    BatchWriter writer(EveryFieldTemplate(), 32);
+    writer.setIssuer(&issuer);
+    const BatchReport report =
+        writer.run(RecordsNamed({"张三", "李四"}), BatchOutput::perRow(outFolder()));
+    EXPECT_TRUE(report.written.isEmpty());
+    ASSERT_EQ(report.notWritten.size(), 2);
+    EXPECT_EQ(report.notWritten[0].reason, QStringLiteral("登记簿无法使用，未写入"));
+    EXPECT_TRUE(report.registerStop.startsWith(QStringLiteral("无法打开出具登记簿")))
+        << report.registerStop.toStdString();
+    EXPECT_FALSE(report.allWritten());
+    EXPECT_TRUE(filesOut().isEmpty());
+}
+
+TEST_F(BatchRegisterTest, AnUnregisteredRunWritesWithoutNumbersAndRecordsNothing)
+{
+    Issue::CertificateIssuer issuer;
+    issuer.useRegister(m_register.get());
+    issuer.setRegisterUse(Issue::RegisterUse::None);
+    BatchWriter writer(EveryFieldTemplate(), 32);
+    writer.setIssuer(&issuer);
     const QString combined = m_dir.filePath(QStringLiteral("全部.pdf"));
     const BatchReport report =
         writer.run(RecordsNamed({"张三", "李四"}), BatchOutput::combined(combined));
     EXPECT_EQ(report.written.size(), 2);
-    EXPECT_EQ(recorder.recordedCount(), 0);
-    EXPECT_FALSE(PdfText(combined).contains(QStringLiteral("LZ")));
+    EXPECT_TRUE(report.unregistered);
+    EXPECT_EQ(report.numberedCount(), 0);
     EXPECT_TRUE(PdfText(combined).contains(QStringLiteral("张三")));
     EXPECT_TRUE(entries().isEmpty());
+
+    // A template that prints the number is not written without one.
+    BatchWriter numbered(NumberedTemplate(), 32);
+    numbered.setIssuer(&issuer);
+    const QString second = m_dir.filePath(QStringLiteral("编号.pdf"));
+    const BatchReport refused =
+        numbered.run(RecordsNamed({"王五"}), BatchOutput::combined(second));
+    EXPECT_TRUE(refused.written.isEmpty());
+    EXPECT_EQ(refused.notWritten.size(), 1);
+    EXPECT_TRUE(refused.registerStop.contains(QStringLiteral("【证明编号】")));
+    EXPECT_FALSE(QFileInfo::exists(second));
 }
 
 // A storage that refuses every entry, as a full disk or a locked file would.
@@ -241,8 +374,8 @@ public:
         *error = QStringLiteral("登记簿写入失败：磁盘已满");
         return std::nullopt;
     }
-    std::optional<int> recordEvent(qint64, EventKind, const QString&, const QDateTime&,
-                                   QString*) override
+    std::optional<QList<int>> recordEvents(const QList<Leaving>&, const QDateTime&,
+                                           const BeforeCommit&, QString*) override
     {
         return std::nullopt;
     }
@@ -269,28 +402,28 @@ public:
     int attempts = 0;
 };
 
-TEST_F(BatchRegisterTest, ARegisterThatRefusesAnEntryIsComplainedAboutOnceAndTheBatchGoesOn)
+TEST_F(BatchRegisterTest, ARegisterThatRefusesAnEntryStopsTheBatchAndTheRestIsNotWritten)
 {
     auto storage = std::make_unique<RefusingStorage>();
     RefusingStorage* refusing = storage.get();
     CertificateRegister failing(std::move(storage));
-    RegisterBatchRecorder recorder([&failing] { return &failing; },
-                                   [this](const QString& m) { m_complaints << m; });
+    Issue::CertificateIssuer issuer;
+    issuer.useRegister(&failing);
+    issuer.setRegisterUse(Issue::RegisterUse::Required);
     BatchWriter writer(NumberedTemplate(), 32);
-    writer.setRecorder(&recorder);
+    writer.setIssuer(&issuer);
     const BatchReport report =
         writer.run(RecordsNamed({"张三", "李四", "王五"}), BatchOutput::perRow(outFolder()));
 
-    EXPECT_EQ(report.written.size(), 3);
+    EXPECT_TRUE(report.written.isEmpty());
+    EXPECT_EQ(report.notWritten.size(), 3);
     EXPECT_EQ(refusing->attempts, 1);
-    ASSERT_EQ(m_complaints.size(), 1);
-    EXPECT_TRUE(m_complaints[0].contains(QStringLiteral("磁盘已满")));
-    EXPECT_TRUE(m_complaints[0].contains(QStringLiteral("从第 2 行起")));
+    EXPECT_TRUE(report.registerStop.contains(QStringLiteral("磁盘已满")));
+    EXPECT_TRUE(filesOut().isEmpty());
 
     // A new run asks the register again.
     writer.run(RecordsNamed({"赵六"}), BatchOutput::perRow(outFolder()));
     EXPECT_EQ(refusing->attempts, 2);
-    EXPECT_EQ(m_complaints.size(), 2);
 }
 
 TEST(BatchRegisterWiring, TheMainWindowsBatchRecordsInTheRegisterItsGenerateUses)
@@ -305,9 +438,13 @@ TEST(BatchRegisterWiring, TheMainWindowsBatchRecordsInTheRegisterItsGenerateUses
     window.OnInitDialog();
 
     const CBatchDlg::Setup setup = window.BatchSetup();
-    ASSERT_NE(setup.recorder, nullptr);
+    EXPECT_EQ(setup.registerPath, registerPathBeside(library.path()));
+    EXPECT_TRUE(setup.registerServer.isEmpty());
+    Issue::CertificateIssuer issuer;
+    issuer.useRegisterFile(setup.registerPath);
+    issuer.setRegisterUse(Issue::RegisterUse::Required);
     BatchWriter writer(NumberedTemplate(), 32);
-    writer.setRecorder(setup.recorder);
+    writer.setIssuer(&issuer);
     writer.setTemplateName(setup.templateName);
     QTemporaryDir out;
     const BatchReport report =
@@ -338,9 +475,9 @@ TEST(BatchRegisterWiring, TheMainWindowsBatchRecordsInTheRegisterItsGenerateUses
 TEST_F(BatchRegisterTest, ARowIsEnteredWithTheValuesGenerateEntersForTheSameInputs)
 {
     const QString legalTemplate = QStringLiteral("【姓名】【合同期限】【工作年限】【出具日期】");
-    const auto recorder = makeRecorder();
+    const auto issuer = makeIssuer();
     BatchWriter writer(legalTemplate, 32);
-    writer.setRecorder(recorder.get());
+    writer.setIssuer(issuer.get());
     writer.setIssueDate(QDate(2025, 6, 2));
     QList<BatchRecord> records = RecordsNamed({"张三", "李四"});
     records[0].values[int(BatchField::ContractStart)] = QStringLiteral("2019年3月1日");
@@ -407,7 +544,7 @@ TEST_F(BatchRegisterTest, ARowIsEnteredWithTheValuesGenerateEntersForTheSameInpu
     ASSERT_TRUE(generated) << error.toStdString();
 
     BatchWriter today(legalTemplate, 32);
-    today.setRecorder(recorder.get());
+    today.setIssuer(issuer.get());
     ASSERT_EQ(today.run({records[0]}, BatchOutput::perRow(outFolder())).written.size(), 1);
     const QList<Entry> after = entries();
     ASSERT_EQ(after.size(), 3);

@@ -1,19 +1,49 @@
 #!/usr/bin/env python3
 """Fails when a file of a room in src/ includes a header of a room it may not use.
 
-usage: check-includes.py <rooms file> <src folder>
+usage: check-includes.py <rooms file> <src folder> [--widget-free ROOM... --widget-headers DIR...]
 
 The rooms file is written by CMake from the kavri_room() lines of src/CMakeLists.txt, one line
 per room: "<folder>: <allowed folders...>". A header belongs to the room whose folder is the
 longest prefix of its path; a file may include headers of its own room and of the rooms listed
 for it. Includes that name no room (Qt, the standard library, a header beside the file) are not
 this check's business. Files in src/ outside every room (main.cpp) may include any room.
+
+With --widget-free, the rooms named after it must not include a header of Qt's widget modules:
+any <Name> or <QtModule/Name> found in one of the --widget-headers folders (QtWidgets,
+QtPrintSupport) counts as one.
 """
 import re
 import sys
 from pathlib import Path
 
 INCLUDE = re.compile(r'^\s*#\s*include\s*"([^"]+)"')
+SYSTEM_INCLUDE = re.compile(r'^\s*#\s*include\s*<([^>]+)>')
+
+
+def parse_options(args):
+    options = {"--widget-free": [], "--widget-headers": []}
+    current = None
+    for arg in args:
+        if arg in options:
+            current = arg
+        elif current is None:
+            raise SystemExit("unexpected argument " + arg)
+        else:
+            options[current].append(arg)
+    return options
+
+
+def widget_header_names(folders):
+    names = set()
+    for folder in folders:
+        path = Path(folder)
+        if not path.is_dir():
+            raise SystemExit("no such folder of widget headers: " + folder)
+        for header in path.iterdir():
+            names.add(header.name)
+            names.add(path.name + "/" + header.name)
+    return names
 
 
 def read_rooms(path):
@@ -36,10 +66,21 @@ def room_of(relative, rooms):
 
 
 def main():
-    if len(sys.argv) != 3:
+    if len(sys.argv) < 3:
         print(__doc__, file=sys.stderr)
         return 2
+    options = parse_options(sys.argv[3:])
+    widget_free = set(options["--widget-free"])
+    widget_headers = widget_header_names(options["--widget-headers"])
+    if widget_free and not widget_headers:
+        print("--widget-free needs --widget-headers", file=sys.stderr)
+        return 2
     rooms = read_rooms(sys.argv[1])
+    unknown = widget_free - set(rooms)
+    if unknown:
+        print("widget-free rooms that are not declared: " + " ".join(sorted(unknown)),
+              file=sys.stderr)
+        return 2
     src = Path(sys.argv[2])
     if not rooms:
         print("no rooms declared in " + sys.argv[1], file=sys.stderr)
@@ -54,6 +95,13 @@ def main():
         if room is None:
             continue
         for number, line in enumerate(file.read_text(encoding="utf-8").splitlines(), 1):
+            system = SYSTEM_INCLUDE.match(line)
+            if system and room in widget_free:
+                checked += 1
+                if system.group(1) in widget_headers:
+                    faults.append(f"src/{relative}:{number}: room {room} includes the widget "
+                                  f"header <{system.group(1)}>, and it uses no widget")
+                continue
             match = INCLUDE.match(line)
             if not match:
                 continue

@@ -2,6 +2,7 @@
 #include "CliRun.h"
 #include "HostileSheets.h"
 #include "PdfText.h"
+#include "RegisterLock.h"
 #include "TempLibrary.h"
 #include "register/CertificateRegister.h"
 #include "register/RegisterFiles.h"
@@ -10,6 +11,7 @@
 #include "store/SqlConnection.h"
 
 #include <QDir>
+#include <QMap>
 #include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
@@ -249,20 +251,120 @@ TEST_F(BatchCli, AnUnknownTemplateNameIsRefusedInChineseWithStatus2)
     EXPECT_FALSE(QFileInfo::exists(out));
 }
 
-TEST_F(BatchCli, ARegisterThatCannotBeOpenedIsSaidOnceAndEveryRowIsWritten)
+TEST_F(BatchCli, ARegisterThatCannotBeOpenedStopsTheBatchBeforeAnyFileWithStatus1)
 {
     // A folder where the register file should be.
     const QString blocked = dir.filePath(QStringLiteral("blocked.db"));
     ASSERT_TRUE(QDir().mkpath(blocked));
     const QString out = dir.filePath(QStringLiteral("out"));
-    const CliRun run = runBatch({"--data", singleLineSheet(), "--template", templatePath, "--out",
-                                 out, "--register", blocked});
-    EXPECT_EQ(run.status, 1) << run.errText().toStdString(); // only 王五's refused row
-    EXPECT_EQ(run.errText().count(QStringLiteral("登记簿")), 1) << run.errText().toStdString();
-    EXPECT_TRUE(run.errText().contains(QStringLiteral("无法打开出具登记簿")))
+    const CliRun run = runBatch({"--data", singleLineSheet(), "--template",
+                                 templatePath, "--out", out, "--register", blocked});
+    EXPECT_EQ(run.status, 1) << run.errText().toStdString();
+    const QStringList lines = run.errText().split(u'\n');
+    EXPECT_TRUE(run.errText().contains(QStringLiteral("kavri-cli: 无法打开出具登记簿")))
         << run.errText().toStdString();
-    EXPECT_TRUE(run.errText().contains(QStringLiteral("证明照常生成，但本次不登记")));
+    EXPECT_FALSE(run.errText().contains(QStringLiteral("证明照常生成")));
+    EXPECT_TRUE(lines.contains(QStringLiteral("kavri-cli: 登记簿无法使用，已停止：从第 2 行起，2 行未写入")))
+        << run.errText().toStdString();
+    EXPECT_TRUE(lines.contains(QStringLiteral(
+        "kavri-cli: 已写入 0 份离职证明；跳过 1 行，写入失败 0 行，未写入 2 行")));
+    EXPECT_EQ(QDir(out).entryList(QDir::Files | QDir::Hidden).size(), 0);
+}
+
+// Every entry of the register at `path`: name -> issued.
+QMap<QString, bool> issuedByName(const QString& path)
+{
+    QString error;
+    const auto reg = Register::CertificateRegister::open(path, &error);
+    EXPECT_TRUE(reg) << error.toStdString();
+    QMap<QString, bool> out;
+    if (!reg) {
+        return out;
+    }
+    Register::SearchQuery all;
+    all.limit = 0;
+    for (const Register::EntrySummary& s :
+         reg->search(all, &error).value_or(QList<Register::EntrySummary>())) {
+        out.insert(s.name, s.issued);
+    }
+    return out;
+}
+
+TEST_F(BatchCli, ARegisterLockedByAnotherProgramStopsTheBatchWithNothingWritten)
+{
+    const QString registerPath = dir.filePath(Register::kRegisterFileName);
+    {
+        QString error;
+        ASSERT_TRUE(Register::CertificateRegister::open(registerPath, &error));
+    }
+    RegisterLock lock(registerPath);
+    ASSERT_TRUE(lock.take());
+    const QString out = dir.filePath(QStringLiteral("out"));
+    const CliRun run = runBatch(withRegister(
+        {"--data", singleLineSheet(), "--template", templatePath, "--out", out}));
+    lock.release();
+    EXPECT_EQ(run.status, 1) << run.errText().toStdString();
+    EXPECT_TRUE(run.errText().split(u'\n').contains(
+        QStringLiteral("kavri-cli: 登记簿无法使用，已停止：从第 2 行起，2 行未写入")))
+        << run.errText().toStdString();
+    EXPECT_EQ(QDir(out).entryList(QDir::Files | QDir::Hidden).size(), 0);
+    for (const bool issued : issuedByName(registerPath)) {
+        EXPECT_FALSE(issued);
+    }
+}
+
+TEST_F(BatchCli, ACombinedFileThatCannotBePutInPlaceLeavesDraftsAndNoFile)
+{
+    // A folder holding a file stands at the combined file's name: the PDF is written under a
+    // temporary name, but the rename onto the folder is refused.
+    const QString combined = dir.filePath(QStringLiteral("all.pdf"));
+    ASSERT_TRUE(QDir().mkpath(combined));
+    QFile keep(combined + QStringLiteral("/keep"));
+    ASSERT_TRUE(keep.open(QIODevice::WriteOnly));
+    keep.close();
+    const CliRun run = runBatch(withRegister({"--data", singleLineSheet(),
+                                              "--template", templatePath, "--combined",
+                                              combined}));
+    EXPECT_EQ(run.status, 1) << run.errText().toStdString();
+    EXPECT_TRUE(run.errText().contains(QStringLiteral("写入失败")));
+    EXPECT_TRUE(run.errText().endsWith(QStringLiteral("kavri-cli: 0 份已编号，记入登记簿 %1\n")
+                                           .arg(dir.filePath(Register::kRegisterFileName))))
+        << run.errText().toStdString();
+    EXPECT_TRUE(QFileInfo(combined).isDir());
+    EXPECT_EQ(QDir(dir.path()).entryList({QStringLiteral("all.pdf*")}, QDir::Files | QDir::Hidden),
+              QStringList());
+    const QMap<QString, bool> entries = issuedByName(dir.filePath(Register::kRegisterFileName));
+    EXPECT_EQ(entries.size(), 2);
+    for (const bool issued : entries) {
+        EXPECT_FALSE(issued);
+    }
+}
+
+TEST_F(BatchCli, AnUnregisteredRunIsAskedForAndSaidAndATemplateWithTheNumberIsRefused)
+{
+    const QString blocked = dir.filePath(QStringLiteral("blocked.db"));
+    ASSERT_TRUE(QDir().mkpath(blocked));
+    const QString out = dir.filePath(QStringLiteral("out"));
+    CliRun run = runBatch({"--data", singleLineSheet(), "--template",
+                           templatePath, "--out", out, "--register", blocked, "--no-register"});
+    EXPECT_EQ(run.status, 1) << run.errText().toStdString(); // only 王五's refused row
+    EXPECT_TRUE(run.errText().endsWith(
+        QStringLiteral("kavri-cli: 本次不登记：离职证明没有编号，登记簿中没有记录\n")))
+        << run.errText().toStdString();
+    EXPECT_FALSE(run.errText().contains(QStringLiteral("无法打开出具登记簿")));
     EXPECT_EQ(QDir(out).entryList(QDir::Files).size(), 2);
+
+    QFile numbered(templatePath);
+    ASSERT_TRUE(numbered.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    numbered.write(QStringLiteral("编号【证明编号】兹证明【姓名】离职。").toUtf8());
+    numbered.close();
+    const QString again = dir.filePath(QStringLiteral("again"));
+    run = runBatch({"--data", singleLineSheet(), "--template", templatePath,
+                    "--out", again, "--no-register"});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.errText(), QStringLiteral("kavri-cli: 模板中有【证明编号】，不登记就没有编号："
+                                            "这样的离职证明不能生成\n"));
+    EXPECT_FALSE(QFileInfo::exists(again));
 }
 
 TEST_F(BatchCli, ADoubtfulIdNumberIsSaidForItsRowAndTheRowIsWritten)

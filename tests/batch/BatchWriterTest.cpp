@@ -2,11 +2,13 @@
 #include "BatchFixtures.h"
 #include "OfdReader.h"
 #include "PdfText.h"
-#include "batch/BatchIssueRecorder.h"
+#include "issue/CertificateIssuer.h"
 #include "print/CertificateBody.h"
 #include "print/CertificatePdfExport.h"
+#include "register/CertificateRegister.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -17,28 +19,33 @@ QStringList filesIn(const QString& folder)
     return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
 }
 
-class RecordingRecorder : public BatchIssueRecorder
+// A register of the test's own and an issuer that numbers every certificate in it.
+struct TestRegister
 {
-public:
-    QString reserve(const BatchRecord& record, const Composer& compose) override
+    TestRegister()
     {
-        calls << QStringLiteral("reserve %1").arg(record.line);
-        // What the register keeps: the text as written, marked here so that the test sees
-        // that this text, not another, reaches the file.
-        return compose(QStringLiteral("No.%1").arg(record.line)) + QStringLiteral("（登记）");
+        QString error;
+        reg = Register::CertificateRegister::open(dir.filePath(QStringLiteral("register.db")),
+                                                  &error);
+        issuer.useRegister(reg.get());
+        issuer.setRegisterUse(Issue::RegisterUse::Required);
     }
-    void issued(const BatchRecord& record, const QString& text, const QString& file) override
+    // Name -> issued, oldest first.
+    QList<std::pair<QString, bool>> entries()
     {
-        calls << QStringLiteral("issued %1 %2 %3")
-                     .arg(record.line)
-                     .arg(text.endsWith(QStringLiteral("（登记）")) ? "text" : "other",
-                          QFileInfo(file).fileName());
+        QString error;
+        Register::SearchQuery all;
+        all.limit = 0;
+        QList<std::pair<QString, bool>> out;
+        for (const Register::EntrySummary& s : reg->search(all, &error).value_or(
+                 QList<Register::EntrySummary>())) {
+            out.prepend({s.name, s.issued});
+        }
+        return out;
     }
-    void withdraw(const BatchRecord& record) override
-    {
-        calls << QStringLiteral("withdraw %1").arg(record.line);
-    }
-    QStringList calls;
+    QTemporaryDir dir;
+    std::unique_ptr<Register::CertificateRegister> reg;
+    Issue::CertificateIssuer issuer;
 };
 
 TEST(BatchWriterCombined, OnePagePerAcceptedRowWithEveryName)
@@ -89,7 +96,7 @@ TEST(BatchWriterPerRow, FilesFromWorkerThreadsMatchTheSingleCertificateExport)
     // export draws on the main thread.
     const QString single = dir.filePath(QStringLiteral("single.pdf.ref"));
     ASSERT_TRUE(ExportCertificatePdf(
-        single, CertificateBody(writer.certificateFor(records[5], QString()))));
+        single, CertificateBody(writer.certificateFor(records[5]))));
     const QString fromWorker = report.written[5].file;
     EXPECT_EQ(QFileInfo(fromWorker).fileName(), QStringLiteral("员工5-2024年5月31日.pdf"));
     EXPECT_EQ(PdfPageCount(fromWorker), 1);
@@ -102,9 +109,9 @@ TEST(BatchWriterPerRow, ARowThatCannotBeWrittenDoesNotStopTheOthers)
     QTemporaryDir dir;
     // A folder stands where the second certificate's file would go.
     ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("李四-2024年5月31日.pdf")));
-    RecordingRecorder recorder;
-    BatchWriter writer(EveryFieldTemplate(), 32);
-    writer.setRecorder(&recorder);
+    TestRegister numbering;
+    BatchWriter writer(QStringLiteral("编号【证明编号】") + EveryFieldTemplate(), 32);
+    writer.setIssuer(&numbering.issuer);
     writer.setThreadCount(2);
     const BatchReport report =
         writer.run(RecordsNamed({"张三", "李四", "王五"}), BatchOutput::perRow(dir.path()));
@@ -113,10 +120,14 @@ TEST(BatchWriterPerRow, ARowThatCannotBeWrittenDoesNotStopTheOthers)
     ASSERT_EQ(report.failed.size(), 1);
     EXPECT_EQ(report.failed[0].name, QStringLiteral("李四"));
     EXPECT_FALSE(report.failed[0].reason.isEmpty());
-    EXPECT_EQ(recorder.calls, (QStringList{"reserve 2", "reserve 3", "reserve 4",
-                                           "issued 2 text 张三-2024年5月31日.pdf", "withdraw 3",
-                                           "issued 4 text 王五-2024年5月31日.pdf"}));
-    EXPECT_TRUE(PdfText(report.written[1].file).contains(QStringLiteral("（登记）")));
+    // The failed row keeps its number as a draft; the others are issued, each file with its own
+    // number.
+    EXPECT_EQ(numbering.entries(), (QList<std::pair<QString, bool>>{{QStringLiteral("张三"), true},
+                                                                     {QStringLiteral("李四"), false},
+                                                                     {QStringLiteral("王五"), true}}));
+    EXPECT_TRUE(PdfText(report.written[1].file).contains(QStringLiteral("-000003")));
+    EXPECT_EQ(filesIn(dir.path()), (QStringList{QStringLiteral("张三-2024年5月31日.pdf"),
+                                                 QStringLiteral("王五-2024年5月31日.pdf")}));
 }
 
 TEST(BatchWriterCancel, HalfWayLeavesOnlyWholeFilesAndListsTheRest)
@@ -152,9 +163,9 @@ TEST(BatchWriterCancel, HalfWayLeavesOnlyWholeFilesAndListsTheRest)
 TEST(BatchWriterCancel, ACancelledCombinedFileIsNotWrittenAtAll)
 {
     QTemporaryDir dir;
-    RecordingRecorder recorder;
+    TestRegister numbering;
     BatchWriter writer(EveryFieldTemplate(), 32);
-    writer.setRecorder(&recorder);
+    writer.setIssuer(&numbering.issuer);
     writer.setProgress([&](int done, int) {
         if (done == 2) {
             writer.cancel();
@@ -168,7 +179,9 @@ TEST(BatchWriterCancel, ACancelledCombinedFileIsNotWrittenAtAll)
     EXPECT_TRUE(report.written.isEmpty());
     EXPECT_EQ(report.notWritten.size(), 4);
     EXPECT_TRUE(filesIn(dir.path()).isEmpty());
-    EXPECT_EQ(recorder.calls, (QStringList{"reserve 2", "reserve 3", "withdraw 2", "withdraw 3"}));
+    // Two were numbered before 取消; both stay drafts.
+    EXPECT_EQ(numbering.entries(), (QList<std::pair<QString, bool>>{{QStringLiteral("张三"), false},
+                                                                     {QStringLiteral("李四"), false}}));
 }
 
 TEST(BatchWriterCombined, AnUnwritableFileFailsEveryRowWithTheReason)
@@ -220,6 +233,19 @@ struct OfdFile
     }
 };
 
+// The kinds of event the register holds for a number, oldest first.
+QList<Register::EventKind> eventsOf(TestRegister& numbering, const QString& number)
+{
+    QString error;
+    QList<Register::EventKind> kinds;
+    if (const auto entry = numbering.reg->entryByNumber(number, &error)) {
+        for (const Register::Event& event : entry->events) {
+            kinds << event.kind;
+        }
+    }
+    return kinds;
+}
+
 } // namespace
 
 TEST(BatchWriterOfd, OneDocumentPerRowNamedOfdWithCompanyAndNumber)
@@ -228,8 +254,8 @@ TEST(BatchWriterOfd, OneDocumentPerRowNamedOfdWithCompanyAndNumber)
     const QList<BatchRecord> records = RecordsNamed({"张三", "李四", "张三"});
     BatchWriter writer(EveryFieldTemplate(), 32);
     writer.setIssueDate(QDate(2026, 12, 8));
-    RecordingRecorder recorder;
-    writer.setRecorder(&recorder);
+    TestRegister numbering;
+    writer.setIssuer(&numbering.issuer);
     const BatchReport report =
         writer.run(records, BatchOutput::perRow(dir.path(), {}, BatchOutput::Format::Ofd));
 
@@ -245,10 +271,14 @@ TEST(BatchWriterOfd, OneDocumentPerRowNamedOfdWithCompanyAndNumber)
     EXPECT_EQ(li.info()->child(QStringLiteral("Author"))->text,
               QStringLiteral("北京星辰科技有限公司"));
     EXPECT_EQ(li.info()->child(QStringLiteral("CreationDate"))->text, QStringLiteral("2026-12-08"));
-    EXPECT_EQ(li.numbers(), QStringList{QStringLiteral("No.3")});
-    // The recorder hears of the files as they are, .ofd names and all.
-    EXPECT_TRUE(recorder.calls.contains(QStringLiteral("issued 3 text 李四-2024年5月31日.ofd")))
-        << recorder.calls.join(u'\n').toStdString();
+    // The document keeps the number its row was given, and the register holds it as an OFD.
+    ASSERT_EQ(report.written.size(), 3);
+    const BatchOutcome& second = report.written[1];
+    EXPECT_EQ(QFileInfo(second.file).fileName(), QStringLiteral("李四-2024年5月31日.ofd"));
+    ASSERT_FALSE(second.number.isEmpty());
+    EXPECT_EQ(li.numbers(), QStringList{second.number});
+    EXPECT_EQ(eventsOf(numbering, second.number),
+              QList<Register::EventKind>{Register::EventKind::OfdExported});
 }
 
 TEST(BatchWriterOfd, CombinedDocumentHasAPagePerRowAndEveryNumber)
@@ -258,8 +288,8 @@ TEST(BatchWriterOfd, CombinedDocumentHasAPagePerRowAndEveryNumber)
     records[2].values[int(BatchField::Company)] = QStringLiteral("另一公司");
     const QString path = dir.filePath(QStringLiteral("全部.ofd"));
     BatchWriter writer(EveryFieldTemplate(), 32);
-    RecordingRecorder recorder;
-    writer.setRecorder(&recorder);
+    TestRegister numbering;
+    writer.setIssuer(&numbering.issuer);
     const BatchReport report =
         writer.run(records, BatchOutput::combined(path, BatchOutput::Format::Ofd));
 
@@ -271,7 +301,15 @@ TEST(BatchWriterOfd, CombinedDocumentHasAPagePerRowAndEveryNumber)
     EXPECT_TRUE(all.pageText(0).contains(QStringLiteral("兹证明张三")));
     EXPECT_TRUE(all.pageText(2).contains(QStringLiteral("兹证明王五")));
     EXPECT_TRUE(all.pageText(2).contains(QStringLiteral("另一公司")));
-    EXPECT_EQ(all.numbers(), (QStringList{"No.2", "No.3", "No.4"}));
+    ASSERT_EQ(report.written.size(), 3);
+    QStringList numbers;
+    for (const BatchOutcome& written : report.written) {
+        numbers << written.number;
+        EXPECT_EQ(eventsOf(numbering, written.number),
+                  QList<Register::EventKind>{Register::EventKind::OfdExported});
+    }
+    EXPECT_EQ(numbers.size(), 3);
+    EXPECT_EQ(all.numbers(), numbers);
     EXPECT_EQ(all.info()->child(QStringLiteral("Author"))->text,
               QStringLiteral("北京星辰科技有限公司、另一公司"));
 }
@@ -279,15 +317,15 @@ TEST(BatchWriterOfd, CombinedDocumentHasAPagePerRowAndEveryNumber)
 TEST(BatchWriterOfd, AnUnwritableCombinedDocumentFailsEveryRowBeforeAnyIsNumbered)
 {
     QTemporaryDir dir;
-    RecordingRecorder recorder;
+    TestRegister numbering;
     BatchWriter writer(EveryFieldTemplate(), 32);
-    writer.setRecorder(&recorder);
+    writer.setIssuer(&numbering.issuer);
     const BatchReport report =
         writer.run(RecordsNamed({"张三", "李四"}),
                    BatchOutput::combined(dir.filePath(QStringLiteral("没有/这里.ofd")),
                                          BatchOutput::Format::Ofd));
     EXPECT_EQ(report.failed.size(), 2);
     EXPECT_TRUE(report.written.isEmpty());
-    EXPECT_TRUE(recorder.calls.isEmpty()) << recorder.calls.join(u'\n').toStdString();
+    EXPECT_TRUE(numbering.entries().isEmpty());
     EXPECT_TRUE(filesIn(dir.path()).isEmpty());
 }

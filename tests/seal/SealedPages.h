@@ -5,6 +5,7 @@
 // composed, sealed and written as one PDF with a page each.
 
 #include "batch/CombinedCertificatePdf.h"
+#include "issue/StagedFile.h"
 #include "compose/CertificateComposer.h"
 #include "register/RegisterFiles.h"
 #include "seal/CertificateSeal.h"
@@ -67,9 +68,10 @@ inline double writePages(const Seal::SealKey& key, int count, const QString& out
 {
     QElapsedTimer timer;
     timer.start();
+    StagedFile file(out);
     CombinedCertificatePdf pdf;
     QString error;
-    if (!pdf.open(out, &error)) {
+    if (!pdf.open(&file, &error)) {
         std::fprintf(stderr, "%s\n", qPrintable(error));
         return -1;
     }
@@ -88,7 +90,7 @@ inline double writePages(const Seal::SealKey& key, int count, const QString& out
         }
         pdf.addPage(text, code);
     }
-    if (!pdf.commit(&error)) {
+    if (!pdf.finish(&error) || !file.place(&error)) {
         std::fprintf(stderr, "%s\n", qPrintable(error));
         return -1;
     }

@@ -5,14 +5,14 @@
 #include "CliInput.h"
 #include "CliOptions.h"
 #include "PdfCommand.h"
-#include "app/LibraryFilePath.h"
-#include "app/RegisterBatchRecorder.h"
+#include "store/LibraryFilePath.h"
 #include "batch/BatchDates.h"
 #include "batch/BatchFileNames.h"
 #include "batch/BatchRecords.h"
 #include "batch/BatchWriter.h"
 #include "batch/SheetFile.h"
 #include "compose/ValueCharacters.h"
+#include "issue/CertificateIssuer.h"
 #include "register/CertificateRegister.h"
 #include "register/RegisterFiles.h"
 #include "store/CDbVisit.h"
@@ -47,20 +47,10 @@ extern "C" void stopOnInterrupt(int)
 // in the batch dialog: "--company 某公司" gives every row without a company that one.
 std::optional<BatchFallback> fallbackFrom(const CliOptions& options, QString* error)
 {
-    const std::array<std::pair<const char*, BatchField>, 9> names = {{
-        {"name", BatchField::Name},
-        {"gender", BatchField::Gender},
-        {"id", BatchField::IdNumber},
-        {"company", BatchField::Company},
-        {"department", BatchField::Department},
-        {"position", BatchField::Position},
-        {"joined", BatchField::JoinDate},
-        {"left", BatchField::LeaveDate},
-        {"reason", BatchField::Reason},
-    }};
     BatchFallback fallback;
-    for (const auto& [option, field] : names) {
-        const QString name = QString::fromLatin1(option);
+    for (size_t i = 0; i < Compose::kFormFields.size(); ++i) {
+        const QString name = Compose::kFormFields[i].key.toString();
+        const auto field = static_cast<BatchField>(i);
         if (!options.has(name)) {
             continue;
         }
@@ -142,21 +132,22 @@ QString synopsis()
                "      (--out DIR [--pattern P] | --combined FILE.pdf) [--format pdf|ofd]\n"
                "      [--width W] [--sheet NAME]\n"
                "      [--encoding gb18030|utf-8] [--report FILE.csv] [--library PATH]\n"
-               "      [--register PATH] [value options of compose]\n"
+               "      [--register PATH | --no-register] [value options of compose]\n"
                "    One certificate per row of an .xlsx or .csv sheet whose first row names the\n"
-               "    columns (姓名, 性别, 身份证号, 公司名称, 部门, 职位, 入职日期, 离职日期,\n"
-               "    离职原因). --out writes one PDF per row named by the pattern (default\n"
+               "    columns (%3). --out writes one PDF per row named by the pattern (default\n"
                "    %1); --combined one PDF with a page per row. --format ofd writes OFD\n"
                "    documents (GB/T 33190) instead, named .ofd. A value option fills\n"
                "    what a row leaves empty. Rows with problems are skipped and listed on\n"
                "    stderr and in the report. --template-name takes the template from the\n"
                "    library (PATH, default: the one kavri opens). Every certificate written\n"
                "    is numbered and recorded in the register beside the library (or the one\n"
-               "    --register names); without a register the batch goes on unrecorded.\n"
+               "    --register names); when the register cannot be used the batch stops.\n"
+               "    --no-register writes them without numbers and records nothing.\n"
                "    Exit 0: every row written; 1: some were not; 2: bad input.\n"
                "    Width %2 unless given.")
         .arg(BatchFileNames::kDefaultPattern)
-        .arg(PdfCommand::kResultBoxWidth);
+        .arg(PdfCommand::kResultBoxWidth)
+        .arg(Compose::fieldLabels(u", "));
 }
 
 int run(const QStringList& args)
@@ -167,11 +158,11 @@ int run(const QStringList& args)
             << QStringLiteral("combined") << QStringLiteral("pattern") << QStringLiteral("width")
             << QStringLiteral("sheet") << QStringLiteral("encoding") << QStringLiteral("report")
             << QStringLiteral("library") << QStringLiteral("register") << QStringLiteral("format");
-    CliOptions options;
-    QString error;
-    if (!options.parse(args, allowed, &error)) {
-        return CliInput::refuse(error);
+    CliOptions options(allowed, {QStringLiteral("no-register")});
+    if (const std::optional<int> end = options.parse(args, synopsis())) {
+        return *end;
     }
+    QString error;
     const QString data = options.value(QStringLiteral("data"));
     if (data.isEmpty()) {
         return CliInput::refuse(CliInput::missingOption(QStringLiteral("data")));
@@ -221,6 +212,12 @@ int run(const QStringList& args)
     }
     if (!templateText) {
         return CliInput::refuse(error);
+    }
+    // A template that prints the number is never written without one.
+    const bool unregistered = options.has(QStringLiteral("no-register"));
+    if (unregistered && Issue::CertificateIssuer::printsNumber(*templateText)) {
+        return CliInput::refuse(
+            QStringLiteral("模板中有【证明编号】，不登记就没有编号：这样的离职证明不能生成"));
     }
     int width = PdfCommand::kResultBoxWidth;
     if (options.has(QStringLiteral("width"))) {
@@ -277,24 +274,25 @@ int run(const QStringList& args)
     }
     sayRows(warned);
 
-    // The register beside the library, or a team's on its server as for the program; one that
-    // cannot be opened is said once, and the certificates are written all the same.
+    // The register beside the library, or a team's on its server as for the program. Every
+    // certificate is numbered and recorded in it; when it cannot be used the batch stops, unless
+    // the run was asked to be unregistered.
     const TeamConfig::Choice team =
         options.has(QStringLiteral("register")) ? TeamConfig::Choice{} : TeamConfig::read();
     const QString registerPath = team.team ? TeamConfig::displayName(team.conninfo)
                                  : options.has(QStringLiteral("register"))
                                      ? options.value(QStringLiteral("register"))
                                      : Register::registerPathBeside(libraryPath);
-    std::unique_ptr<Register::CertificateRegister> reg =
-        team.team ? Register::CertificateRegister::openServer(team.conninfo, &error)
-                  : Register::CertificateRegister::open(registerPath, &error);
-    if (!reg) {
-        CliInput::say(error + u'\n' + Register::kIssuedWithoutRegister);
+    Issue::CertificateIssuer issuer;
+    if (team.team) {
+        issuer.useRegisterServer(team.conninfo);
+    } else {
+        issuer.useRegisterFile(registerPath);
     }
-    RegisterBatchRecorder recorder([&reg] { return reg.get(); }, CliInput::say);
+    issuer.setRegisterUse(unregistered ? Issue::RegisterUse::None : Issue::RegisterUse::Required);
 
     BatchWriter writer(*templateText, width);
-    writer.setRecorder(&recorder);
+    writer.setIssuer(&issuer);
     writer.setTemplateName(templateName.isEmpty()
                                ? QFileInfo(options.value(QStringLiteral("template"))).fileName()
                                : templateName);
@@ -333,7 +331,12 @@ int run(const QStringList& args)
         failed << QStringLiteral("第 %1 行（%2）写入失败：%3").arg(o.line).arg(o.name, o.reason);
     }
     sayRows(failed);
-    if (!report.notWritten.isEmpty()) {
+    if (!report.registerStop.isEmpty()) {
+        CliInput::say(report.registerStop);
+        CliInput::say(QStringLiteral("登记簿无法使用，已停止：从第 %1 行起，%2 行未写入")
+                          .arg(report.notWritten.first().line)
+                          .arg(report.notWritten.size()));
+    } else if (!report.notWritten.isEmpty()) {
         CliInput::say(QStringLiteral("已中断：从第 %1 行起，%2 行未写入")
                           .arg(report.notWritten.first().line)
                           .arg(report.notWritten.size()));
@@ -343,9 +346,11 @@ int run(const QStringList& args)
                       .arg(report.rejected.size())
                       .arg(report.failed.size())
                       .arg(report.notWritten.size()));
-    if (reg) {
+    if (unregistered) {
+        CliInput::say(QStringLiteral("本次不登记：离职证明没有编号，登记簿中没有记录"));
+    } else if (report.registerStop.isEmpty() || report.numberedCount() > 0) {
         CliInput::say(QStringLiteral("%1 份已编号，记入登记簿 %2")
-                          .arg(recorder.recordedCount())
+                          .arg(report.numberedCount())
                           .arg(registerPath));
     }
 

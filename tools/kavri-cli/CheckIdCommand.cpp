@@ -1,6 +1,7 @@
 #include "CheckIdCommand.h"
 
 #include "CliInput.h"
+#include "CliOptions.h"
 #include "legal/IdNumberCheck.h"
 
 namespace CheckIdCommand {
@@ -16,10 +17,15 @@ QString synopsis()
 
 int run(const QStringList& args)
 {
-    if (args.size() != 1) {
+    // Any count of numbers is read; all but one are refused below.
+    CliOptions options({}, {}, int(args.size()));
+    if (const std::optional<int> end = options.parse(args, synopsis())) {
+        return *end;
+    }
+    if (options.arguments().size() != 1) {
         return CliInput::refuse(QStringLiteral("check-id 后面要有一个号码，且只要一个"));
     }
-    const Legal::IdCheck check = Legal::checkIdNumber(args.at(0));
+    const Legal::IdCheck check = Legal::checkIdNumber(options.arguments().at(0));
     QString line;
     if (check.verdict == Legal::IdVerdict::Valid) {
         line =

@@ -2,6 +2,7 @@
 
 #include "CliOptions.h"
 #include "compose/CertificateComposer.h"
+#include "compose/FormFields.h"
 #include "compose/ValueCharacters.h"
 
 #include <QFile>
@@ -32,9 +33,11 @@ std::optional<QString> decodeUtf8(const QByteArray& bytes)
 
 QStringList valueOptionNames()
 {
-    return {QStringLiteral("name"),    QStringLiteral("gender"),     QStringLiteral("id"),
-            QStringLiteral("company"), QStringLiteral("department"), QStringLiteral("position"),
-            QStringLiteral("joined"),  QStringLiteral("left"),       QStringLiteral("reason")};
+    QStringList names;
+    for (const Compose::FormField& field : Compose::kFormFields) {
+        names << field.key.toString();
+    }
+    return names;
 }
 
 std::optional<QString> decodeArgument(const QByteArray& bytes)
@@ -103,15 +106,18 @@ std::optional<int> parseWidth(const QString& text, QString* error)
     return width;
 }
 
-std::optional<TemplateJob> templateJob(const CliOptions& options, QString* error)
+std::optional<TemplateJob> templateJob(const CliOptions& options, QString* error,
+                                       std::optional<int> defaultWidth)
 {
     for (const QString& name : {QStringLiteral("template"), QStringLiteral("width")}) {
-        if (!options.has(name)) {
+        if (!options.has(name) && !(name == u"width" && defaultWidth)) {
             *error = missingOption(name);
             return std::nullopt;
         }
     }
-    const std::optional<int> width = parseWidth(options.value(QStringLiteral("width")), error);
+    const std::optional<int> width = options.has(QStringLiteral("width"))
+                                         ? parseWidth(options.value(QStringLiteral("width")), error)
+                                         : defaultWidth;
     if (!width) {
         return std::nullopt;
     }
@@ -123,18 +129,12 @@ std::optional<TemplateJob> templateJob(const CliOptions& options, QString* error
     return TemplateJob{std::move(*text), *width};
 }
 
-CertificateValues certificateValues(const CliOptions& options)
+Compose::FieldValues fieldValues(const CliOptions& options)
 {
-    CertificateValues values;
-    values.name = options.value(QStringLiteral("name"));
-    values.gender = options.value(QStringLiteral("gender"));
-    values.idNumber = options.value(QStringLiteral("id"));
-    values.company = options.value(QStringLiteral("company"));
-    values.department = options.value(QStringLiteral("department"));
-    values.position = options.value(QStringLiteral("position"));
-    values.joinDate = Compose::TrimDateText(options.value(QStringLiteral("joined")));
-    values.leaveDate = Compose::TrimDateText(options.value(QStringLiteral("left")));
-    values.reason = Compose::TrimReasonText(options.value(QStringLiteral("reason")));
+    Compose::FieldValues values;
+    for (size_t i = 0; i < Compose::kFormFields.size(); ++i) {
+        values[i] = options.value(Compose::kFormFields[i].key.toString());
+    }
     return values;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "compose/CertificateValues.h"
+#include "compose/FormFields.h"
 
 #include <QByteArray>
 #include <QString>
@@ -35,17 +35,17 @@ QString missingOption(const QString& name);
 std::optional<int> parseWidth(const QString& text, QString* error);
 
 // What every template subcommand needs: the text of --template and the number of --width, both
-// required.
+// required unless a default width is given.
 struct TemplateJob
 {
     QString templateText;
     int width = 0;
 };
-std::optional<TemplateJob> templateJob(const CliOptions& options, QString* error);
+std::optional<TemplateJob> templateJob(const CliOptions& options, QString* error,
+                                       std::optional<int> defaultWidth = std::nullopt);
 
-// The form values as Generate hands them to the composer: dates and reason trimmed, a missing
-// option empty.
-CertificateValues certificateValues(const CliOptions& options);
+// The form values as the options give them, untrimmed; a missing option empty.
+Compose::FieldValues fieldValues(const CliOptions& options);
 
 // false with `error` when a value option holds a control or text-direction character, naming
 // the option.

@@ -3,7 +3,7 @@
 #include "CliInput.h"
 #include "CliOptions.h"
 #include "LegalOptions.h"
-#include "compose/CertificateComposer.h"
+#include "issue/CertificateIssuer.h"
 
 namespace ComposeCommand {
 
@@ -27,29 +27,41 @@ QStringList optionNames()
            LegalOptions::valueOptionNames();
 }
 
-std::optional<QString> certificate(const CliOptions& options, QString* error)
+std::optional<QString> certificate(const CliOptions& options, QString* error,
+                                   std::optional<int> defaultWidth)
 {
-    const std::optional<CliInput::TemplateJob> job = CliInput::templateJob(options, error);
+    const std::optional<CliInput::TemplateJob> job =
+        CliInput::templateJob(options, error, defaultWidth);
     if (!job) {
         return std::nullopt;
     }
-    CertificateValues values = CliInput::certificateValues(options);
+    Issue::Request request;
+    request.templateText = job->templateText;
+    request.fields = CliInput::fieldValues(options);
     if (!CliInput::checkValueCharacters(options, error)) {
         return std::nullopt;
     }
-    if (!LegalOptions::completeValues(options, job->templateText, &values, error)) {
+    if (!LegalOptions::completeDates(options, job->templateText, &request.dates, error)) {
         return std::nullopt;
     }
-    return Compose::ComposeCertificate(job->templateText, values, job->width);
+    // Made as every certificate is made, without a register: nothing numbered or recorded.
+    Issue::CertificateIssuer issuer;
+    issuer.setRegisterUse(Issue::RegisterUse::None);
+    const Issue::Issued issued = issuer.issue(request, job->width);
+    if (!issued.made()) {
+        *error = issued.problems.join(QStringLiteral("；"));
+        return std::nullopt;
+    }
+    return issued.text;
 }
 
 int run(const QStringList& args)
 {
-    CliOptions options;
-    QString error;
-    if (!options.parse(args, optionNames(), &error, LegalOptions::flagNames())) {
-        return CliInput::refuse(error);
+    CliOptions options(optionNames(), LegalOptions::flagNames());
+    if (const std::optional<int> end = options.parse(args, synopsis())) {
+        return *end;
     }
+    QString error;
     const std::optional<QString> text = certificate(options, &error);
     if (!text) {
         return CliInput::refuse(error);

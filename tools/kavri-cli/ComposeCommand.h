@@ -12,9 +12,10 @@ namespace ComposeCommand {
 QString synopsis();
 int run(const QStringList& args);
 
-// The options compose takes, for the commands that take them too.
+// The value options compose takes, for the commands that take them too.
 QStringList optionNames();
 // The certificate that the parsed options describe, as compose prints it; nullopt with `error`
-// set for what compose refuses.
-std::optional<QString> certificate(const CliOptions& options, QString* error);
+// set for what compose refuses. Without --width, `defaultWidth` when given, else refused.
+std::optional<QString> certificate(const CliOptions& options, QString* error,
+                                   std::optional<int> defaultWidth = std::nullopt);
 } // namespace ComposeCommand

@@ -66,8 +66,8 @@ std::optional<QDate> parseDate(const QString& text)
     return std::nullopt;
 }
 
-bool fillValues(const CliOptions& options, const QString& templateText, QDate today,
-                CertificateValues* values, QStringList* notes, QString* error)
+bool fillDates(const CliOptions& options, const QString& templateText, QDate today,
+               Legal::LegalDates* dates, QStringList* notes, QString* error)
 {
     std::optional<QDate> start;
     std::optional<QDate> end;
@@ -87,7 +87,9 @@ bool fillValues(const CliOptions& options, const QString& templateText, QDate to
         return false;
     }
     if (start) {
-        values->contractTerm = Legal::contractTermText(*start, end.value_or(QDate()), openEnded);
+        dates->contractStart = *start;
+        dates->contractEnd = end.value_or(QDate());
+        dates->openEnded = openEnded;
         // A term no certificate can state is bad input, as in the form and the batch.
         const QString problem = Legal::contractTermHint(*start, end.value_or(QDate()), openEnded);
         if (!problem.isEmpty()) {
@@ -109,21 +111,22 @@ bool fillValues(const CliOptions& options, const QString& templateText, QDate to
             return false;
         }
         const Legal::ServiceYears years = Legal::serviceYears(*joined, *left);
-        values->serviceYears = years.text;
+        dates->joined = *joined;
+        dates->left = *left;
         if (!years.hint.isEmpty()) {
             notes->append(years.hint);
         }
     }
 
-    values->issueDate = Legal::longDate(issued.value_or(today));
+    dates->issued = issued.value_or(today);
     return true;
 }
 
-bool completeValues(const CliOptions& options, const QString& templateText,
-                    CertificateValues* values, QString* error)
+bool completeDates(const CliOptions& options, const QString& templateText,
+                   Legal::LegalDates* dates, QString* error)
 {
     QStringList notes;
-    if (!fillValues(options, templateText, QDate::currentDate(), values, &notes, error)) {
+    if (!fillDates(options, templateText, QDate::currentDate(), dates, &notes, error)) {
         return false;
     }
     for (const QString& note : notes) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "compose/CertificateValues.h"
+#include "legal/RecordedValues.h"
 
 #include <QDate>
 #include <QString>
@@ -21,17 +21,17 @@ QStringList flagNames();
 // the calendar does not have.
 std::optional<QDate> parseDate(const QString& text);
 
-// Fills the contract term, the years of service and the date of issue of `values` for
+// Fills the dates of the contract term, the years of service and the date of issue for
 // `templateText`. The years of service come from --joined and --left, read as dates only when
-// the template asks for them; without both they stay empty. The date of issue is `today` unless
-// --issued names another. False with `error` set for a date that cannot be read, a term that
-// lacks its end or one that ends before it starts. `notes` receives hints that do not stop the
-// certificate (leaving before joining).
-bool fillValues(const CliOptions& options, const QString& templateText, QDate today,
-                CertificateValues* values, QStringList* notes, QString* error);
+// the template asks for them; without both they stay invalid. The date of issue is `today`
+// unless --issued names another. False with `error` set for a date that cannot be read, a term
+// that lacks its end or one that ends before it starts. `notes` receives hints that do not stop
+// the certificate (leaving before joining).
+bool fillDates(const CliOptions& options, const QString& templateText, QDate today,
+               Legal::LegalDates* dates, QStringList* notes, QString* error);
 
-// fillValues for the date of today, with the notes written to stderr as "kavri-cli: …".
-bool completeValues(const CliOptions& options, const QString& templateText,
-                    CertificateValues* values, QString* error);
+// fillDates for the date of today, with the notes written to stderr as "kavri-cli: …".
+bool completeDates(const CliOptions& options, const QString& templateText,
+                   Legal::LegalDates* dates, QString* error);
 
 } // namespace LegalOptions

@@ -5,10 +5,13 @@
 #include "CliOptions.h"
 #include "ComposeCommand.h"
 #include "LegalOptions.h"
+#include "issue/CertificateIssuer.h"
+#include "issue/StagedFile.h"
 #include "print/CertificateBody.h"
 #include "print/CertificateOfdExport.h"
 #include "print/CertificatePdfExport.h"
 
+#include <QFile>
 #include <memory>
 
 namespace PdfCommand {
@@ -25,42 +28,54 @@ QString synopsis()
 
 int run(const QStringList& args)
 {
-    const QStringList allowed = ComposeCommand::optionNames() << QStringLiteral("out");
-    CliOptions options;
+    CliOptions options(ComposeCommand::optionNames() << QStringLiteral("out"),
+                       LegalOptions::flagNames());
+    if (const std::optional<int> end = options.parse(args, synopsis())) {
+        return *end;
+    }
     QString error;
-    if (!options.parse(args, allowed, &error, LegalOptions::flagNames())) {
-        return CliInput::refuse(error);
-    }
-    if (!options.has(QStringLiteral("width"))) {
-        QStringList withWidth = args;
-        withWidth << QStringLiteral("--width") << QString::number(kResultBoxWidth);
-        options = CliOptions();
-        if (!options.parse(withWidth, allowed, &error, LegalOptions::flagNames())) {
-            return CliInput::refuse(error);
-        }
-    }
     const QString out = options.value(QStringLiteral("out"));
     if (out.isEmpty()) {
         return CliInput::refuse(options.has(QStringLiteral("out"))
                                     ? QStringLiteral("选项“--out”缺少文件名")
                                     : CliInput::missingOption(QStringLiteral("out")));
     }
-    const std::optional<QString> certificate = ComposeCommand::certificate(options, &error);
+    const std::optional<QString> certificate =
+        ComposeCommand::certificate(options, &error, kResultBoxWidth);
     if (!certificate) {
         return CliInput::refuse(error);
     }
 
     const std::unique_ptr<QGuiApplication> app = CliApplication::offscreen();
+    const auto cannotWrite = [&out](const QString& why) {
+        return CliInput::refuse(
+            QStringLiteral("无法写入“%1”（%2）").arg(out, CliInput::whyNotWritten(out, why)));
+    };
+    StagedFile file(out);
     const QString body = CertificateBody(*certificate);
     const bool ofd = out.endsWith(QStringLiteral(".ofd"), Qt::CaseInsensitive);
     const bool written =
-        ofd ? ExportCertificateOfd(
-                  out, body, CertificateOfdInfo{options.value(QStringLiteral("company")), {}, {}},
+        ofd ? file.writeAt(
+                  [&](const QString& path, QString* why) {
+                      return ExportCertificateOfd(
+                          path, body,
+                          CertificateOfdInfo{options.value(QStringLiteral("company")), {}, {}},
+                          why);
+                  },
                   &error)
-            : ExportCertificatePdf(out, body, &error);
+            : file.write([&body](QFile& device,
+                                 QString* why) { return WriteCertificatePdf(&device, body, why); },
+                         &error);
     if (!written) {
-        return CliInput::refuse(
-            QStringLiteral("无法写入“%1”（%2）").arg(out, CliInput::whyNotWritten(out, error)));
+        return cannotWrite(error);
+    }
+    // Out of kavri the way every certificate leaves, unrecorded: this command has no register.
+    Issue::CertificateIssuer issuer;
+    issuer.setRegisterUse(Issue::RegisterUse::None);
+    const Issue::Left left = issuer.leave(
+        0, ofd ? Issue::LeavingKind::Ofd : Issue::LeavingKind::Pdf, *certificate, &file);
+    if (!left) {
+        return cannotWrite(left.reason.isEmpty() ? left.error : left.reason);
     }
     return 0;
 }

@@ -18,19 +18,19 @@ QString synopsis()
 
 int run(const QStringList& args)
 {
-    CliOptions options;
-    QString error;
-    QStringList allowed = {QStringLiteral("template"), QStringLiteral("width")};
-    allowed << LegalOptions::valueOptionNames();
-    if (!options.parse(args, allowed, &error, LegalOptions::flagNames())) {
-        return CliInput::refuse(error);
+    CliOptions options(QStringList{QStringLiteral("template"), QStringLiteral("width")} +
+                           LegalOptions::valueOptionNames(),
+                       LegalOptions::flagNames());
+    if (const std::optional<int> end = options.parse(args, synopsis())) {
+        return *end;
     }
+    QString error;
     const std::optional<CliInput::TemplateJob> job = CliInput::templateJob(options, &error);
     if (!job) {
         return CliInput::refuse(error);
     }
-    CertificateValues unused;
-    if (!LegalOptions::completeValues(options, job->templateText, &unused, &error)) {
+    Legal::LegalDates unused;
+    if (!LegalOptions::completeDates(options, job->templateText, &unused, &error)) {
         return CliInput::refuse(error);
     }
     return CliInput::writeResult(Compose::RenderTemplatePreview(job->templateText, job->width)) ? 0

@@ -5,7 +5,7 @@
 #include "CliOptions.h"
 #include "RegisterArchive.h"
 #include "SealCommand.h"
-#include "app/LibraryFilePath.h"
+#include "store/LibraryFilePath.h"
 #include "register/CertificateRegister.h"
 #include "register/DueList.h"
 #include "register/DutyRecords.h"
@@ -17,6 +17,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <array>
 #include <memory>
 
 using namespace Register;
@@ -358,6 +359,88 @@ int transfer(CertificateRegister& reg, const CliOptions& options)
 
 } // namespace
 
+namespace {
+
+// Each operation's options and usage.
+struct Operation
+{
+    const char* name;
+    QStringList valueNames;
+    QStringList flagNames;
+    const char* usage;
+};
+
+const QString kCommonNote = QStringLiteral(
+    "\n    ID numbers are masked unless --full-ids; D is yyyy-MM-dd; FILE defaults to the\n"
+    "    register beside the library file.");
+
+const std::array<Operation, 9>& operations()
+{
+    static const QStringList search = kSearchOptions;
+    static const std::array<Operation, 9> all = {{
+        {"list", QStringList{QStringLiteral("register")} + search,
+         {QStringLiteral("full-ids"), QStringLiteral("undelivered")},
+         "register list [--register FILE] [--name X] [--id X] [--number X] [--from D] [--to D]\n"
+         "         [--by leaving|created] [--undelivered] [--full-ids]\n"
+         "    The register's entries, newest first, tab-separated; --undelivered: only those\n"
+         "    whose receipt is not confirmed."},
+        {"show", {QStringLiteral("register"), QStringLiteral("number")},
+         {QStringLiteral("full-ids")},
+         "register show --number N [--register FILE] [--full-ids]\n"
+         "    One entry with its events and texts."},
+        {"export",
+         QStringList{QStringLiteral("register"), QStringLiteral("out")} + search,
+         {QStringLiteral("full-ids"), QStringLiteral("undelivered")},
+         "register export --out FILE.csv [--register FILE] [search options of list]\n"
+         "         [--full-ids]\n"
+         "    The entries as CSV (UTF-8, BOM)."},
+        {"archive",
+         {QStringLiteral("register"), QStringLiteral("out"), QStringLiteral("from"),
+          QStringLiteral("to"), QStringLiteral("by")},
+         {},
+         "register archive --out DIR [--from D] [--to D] [--by created|leaving] [--register FILE]\n"
+         "    Every issued certificate of the period (issued in it, unless --by leaving) as an\n"
+         "    OFD file named by its number, and 归档索引.csv (UTF-8, BOM) with number, name,\n"
+         "    masked ID, leaving date, file, the file's SHA-256 and the head link."},
+        {"verify",
+         {QStringLiteral("register"), QStringLiteral("number"), QStringLiteral("text")},
+         {},
+         "register verify --number N | --text FILE|- [--register FILE]\n"
+         "    Whether the register holds the certificate; exit 0 held, 1 held but the text\n"
+         "    differs, 3 not held."},
+        {"due",
+         {QStringLiteral("register"), QStringLiteral("today")},
+         {},
+         "register due [--today D] [--register FILE]\n"
+         "    Drafts whose leaving date has passed (待出具), certificates that first left\n"
+         "    after the leaving date (逾期, with the days), and entries 15 days past the leaving\n"
+         "    date without the file and insurance transfer."},
+        {"deliver",
+         {QStringLiteral("register"), QStringLiteral("number"), QStringLiteral("method"),
+          QStringLiteral("waybill"), QStringLiteral("received"), QStringLiteral("note")},
+         {},
+         "register deliver --number N --method 当面签收|邮寄|电子邮件|其他 [--waybill W]\n"
+         "         [--received D] [--note X] [--register FILE]\n"
+         "    How the certificate was delivered (邮寄 needs the waybill) and the day it was\n"
+         "    received."},
+        {"transfer",
+         {QStringLiteral("register"), QStringLiteral("number"), QStringLiteral("on")},
+         {},
+         "register transfer --number N --on D [--register FILE]\n"
+         "    The day the personnel file and social insurance were transferred."},
+        {"audit",
+         {QStringLiteral("register"), QStringLiteral("since")},
+         {},
+         "register audit [--since LINK] [--register FILE]\n"
+         "    Walks the register's hash chain, every text against its SHA-256 and each year's\n"
+         "    numbers; exit 0 and the head link when intact, exit 1 naming the first row that\n"
+         "    fails. --since: a head noted earlier must still be in the chain."},
+    }};
+    return all;
+}
+
+} // namespace
+
 QString synopsis()
 {
     return QStringLiteral(
@@ -387,64 +470,44 @@ QString synopsis()
         "    transfer --number N --on D: the day the personnel file and social insurance were\n"
         "         transferred.\n"
         "    public-key [--name COMPANY]: this installation's certificate signing key (made on\n"
-        "         first use) as PEM with its key id, for the company to publish.\n"
-        "    ID numbers are masked unless --full-ids; D is yyyy-MM-dd; FILE defaults to the\n"
-        "    register beside the library file.");
+        "         first use) as PEM with its key id, for the company to publish.") +
+           kCommonNote;
 }
 
 int run(const QStringList& args)
 {
+    const QString action = args.value(0);
+    if (args.size() == 1 && (action == u"--help" || action == u"-h")) {
+        CliOptions::printUsage(synopsis());
+        return 0;
+    }
     if (args.isEmpty()) {
         return CliInput::refuse(
             QStringLiteral("register 后面要写 list、show、export、archive、verify、due、deliver、"
                            "transfer、audit 或 public-key"));
     }
-    const QString action = args.first();
     if (action == QLatin1String("public-key")) {
         return SealCommand::publicKey(args.mid(1));
     }
-    QStringList allowed = {QStringLiteral("register"), QStringLiteral("full-ids")};
-    if (action == QLatin1String("list")) {
-        allowed << kSearchOptions;
-    } else if (action == QLatin1String("show")) {
-        allowed << QStringLiteral("number");
-    } else if (action == QLatin1String("export")) {
-        allowed << kSearchOptions << QStringLiteral("out");
-    } else if (action == QLatin1String("archive")) {
-        allowed << QStringLiteral("from") << QStringLiteral("to") << QStringLiteral("by")
-                << QStringLiteral("out");
-    } else if (action == QLatin1String("verify")) {
-        allowed = {QStringLiteral("register"), QStringLiteral("number"), QStringLiteral("text")};
-    } else if (action == QLatin1String("due")) {
-        allowed = {QStringLiteral("register"), QStringLiteral("today")};
-    } else if (action == QLatin1String("deliver")) {
-        allowed = {QStringLiteral("register"), QStringLiteral("number"), QStringLiteral("method"),
-                   QStringLiteral("waybill"), QStringLiteral("received"), QStringLiteral("note")};
-    } else if (action == QLatin1String("transfer")) {
-        allowed = {QStringLiteral("register"), QStringLiteral("number"), QStringLiteral("on")};
-    } else if (action == QLatin1String("audit")) {
-        allowed = {QStringLiteral("register"), QStringLiteral("since")};
-    } else {
-        return CliInput::refuse(QStringLiteral("register 没有“%1”这个操作（可用 list、show、"
-                                               "export、archive、verify、due、deliver、transfer、"
-                                               "audit）")
-                                    .arg(action));
-    }
-    if (action == QLatin1String("list") || action == QLatin1String("export")) {
-        allowed << QStringLiteral("undelivered");
-    }
-    // --full-ids is a switch: given without a value it takes the next "--" as a value otherwise.
-    QStringList rest = args.mid(1);
-    for (QString& arg : rest) {
-        if (arg == QLatin1String("--full-ids") || arg == QLatin1String("--undelivered")) {
-            arg += QStringLiteral("=1");
+    const Operation* operation = nullptr;
+    for (const Operation& o : operations()) {
+        if (action == QLatin1String(o.name)) {
+            operation = &o;
         }
     }
-    CliOptions options;
-    QString error;
-    if (!options.parse(rest, allowed, &error)) {
-        return CliInput::refuse(error);
+    if (!operation) {
+        return CliInput::refuse(
+            QStringLiteral(
+                "register 没有“%1”这个操作（可用 list、show、export、archive、verify、due、deliver、"
+                "transfer、audit）")
+                .arg(action));
     }
+    CliOptions options(operation->valueNames, operation->flagNames);
+    if (const std::optional<int> end =
+            options.parse(args.mid(1), QString::fromUtf8(operation->usage) + kCommonNote)) {
+        return *end;
+    }
+    QString error;
     // The archive lays pages out, which needs fonts.
     const std::unique_ptr<QCoreApplication> app =
         action == QLatin1String("archive") ? CliApplication::offscreen() : CliApplication::core();

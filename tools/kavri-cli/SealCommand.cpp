@@ -3,7 +3,7 @@
 #include "CliApplication.h"
 #include "CliInput.h"
 #include "CliOptions.h"
-#include "app/LibraryFilePath.h"
+#include "store/LibraryFilePath.h"
 #include "register/CertificateRegister.h"
 #include "register/PgDeskKeys.h"
 #include "register/RegisterFiles.h"
@@ -80,17 +80,16 @@ QString verifyScanSynopsis()
 
 int verifyScan(const QStringList& args)
 {
-    if (args.isEmpty() || args.first().startsWith(QLatin1String("--"))) {
+    CliOptions options({QStringLiteral("register")}, {}, 1);
+    if (const std::optional<int> end = options.parse(args, verifyScanSynopsis())) {
+        return *end == 0 ? 0 : kNoCode;
+    }
+    const QString file = options.arguments().value(0);
+    if (file.isEmpty()) {
         CliInput::say(QStringLiteral("verify-scan 后面要写图片或 PDF 文件"));
         return kNoCode;
     }
-    const QString file = args.first();
-    CliOptions options;
     QString error;
-    if (!options.parse(args.mid(1), {QStringLiteral("register")}, &error)) {
-        CliInput::say(error);
-        return kNoCode;
-    }
     const std::unique_ptr<QGuiApplication> app = CliApplication::offscreen();
     const QString regPath = registerPath(options);
     std::optional<Seal::SealKey> own =
@@ -121,17 +120,13 @@ QString trustKeySynopsis()
 
 int trustKey(const QStringList& args)
 {
-    CliOptions options;
+    CliOptions options(
+        {QStringLiteral("name"), QStringLiteral("register"), QStringLiteral("remove")}, {}, 1);
+    if (const std::optional<int> end = options.parse(args, trustKeySynopsis())) {
+        return *end;
+    }
     QString error;
-    QStringList rest = args;
-    QString file;
-    if (!rest.isEmpty() && !rest.first().startsWith(QLatin1String("--"))) {
-        file = rest.takeFirst();
-    }
-    if (!options.parse(rest, {QStringLiteral("name"), QStringLiteral("register"), QStringLiteral("remove")},
-                       &error)) {
-        return CliInput::refuse(error);
-    }
+    const QString file = options.arguments().value(0);
     if (file.isEmpty() == !options.has(QStringLiteral("remove"))) {
         return CliInput::refuse(QStringLiteral("trust-key 后面要写公钥文件，或“--remove 密钥编号”"));
     }
@@ -157,11 +152,14 @@ int trustKey(const QStringList& args)
 
 int publicKey(const QStringList& args)
 {
-    CliOptions options;
-    QString error;
-    if (!options.parse(args, {QStringLiteral("register"), QStringLiteral("name")}, &error)) {
-        return CliInput::refuse(error);
+    CliOptions options({QStringLiteral("register"), QStringLiteral("name")});
+    if (const std::optional<int> end = options.parse(
+            args, QStringLiteral("register public-key [--name COMPANY] [--register FILE]\n"
+                                 "    This installation's certificate signing key (made on first\n"
+                                 "    use) as PEM with its key id, for the company to publish."))) {
+        return *end;
     }
+    QString error;
     const std::unique_ptr<QCoreApplication> app = CliApplication::core();
     const QString keyPath = Seal::sealKeyPathBeside(registerPath(options));
     const std::optional<Seal::SealKey> key = Seal::loadOrCreateSealKey(keyPath, true, &error);

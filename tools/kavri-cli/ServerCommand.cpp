@@ -27,7 +27,8 @@ int fail(const QString& message)
     return kServerFailed;
 }
 
-// The server named by --server, else the one of kavri.conf.
+// The server named by --server, else the one of kavri.conf. A password is never taken from
+// either: it belongs in ~/.pgpass or pg_service.conf, where the program finds it too.
 std::shared_ptr<PgConnection> connect(const CliOptions& options, int* status)
 {
     QString conninfo = options.value(QStringLiteral("server"));
@@ -38,7 +39,15 @@ std::shared_ptr<PgConnection> connect(const CliOptions& options, int* status)
                 "没有指定服务器：请用 --server 'service=名称' 给出，或在 kavri.conf 中写明"));
             return nullptr;
         }
+        if (!choice.error.isEmpty()) {
+            *status = CliInput::refuse(choice.error);
+            return nullptr;
+        }
         conninfo = choice.conninfo;
+    } else if (QString problem = TeamConfig::checkConninfo(conninfo); !problem.isEmpty()) {
+        problem.replace(QStringLiteral("kavri.conf 中"), QStringLiteral("--server 中"));
+        *status = CliInput::refuse(problem);
+        return nullptr;
     }
     QString error;
     auto connection = PgConnection::open(conninfo, &error);
@@ -48,15 +57,44 @@ std::shared_ptr<PgConnection> connect(const CliOptions& options, int* status)
     return connection;
 }
 
-int init(QStringList args)
+QString initUsage()
 {
-    // --upgrade is a switch: given without a value it would take the next option as one.
-    const bool upgrade = args.removeAll(QStringLiteral("--upgrade")) > 0;
-    CliOptions options;
-    QString error;
-    if (!options.parse(args, {QStringLiteral("server")}, &error)) {
-        return CliInput::refuse(error);
+    return QStringLiteral(
+        "server init [--upgrade] [--server CONNINFO]\n"
+        "    Creates the team library's tables and the roles kavri_clerk and kavri_admin on\n"
+        "    the server (default: the one kavri.conf names). Run once, as the database owner.\n"
+        "    --upgrade brings a database set up by an older kavri to the current register\n"
+        "    (clerks write through the server's functions; the hash chain) in one transaction.");
+}
+
+QString importUsage()
+{
+    return QStringLiteral(
+        "server import [--library FILE] [--register FILE] [--server CONNINFO]\n"
+        "    Copies a local library file and/or register up to the server's empty tables in\n"
+        "    one transaction, keeping the order of the entries, their default marks and the\n"
+        "    register's numbers; new numbers continue above the highest one copied.");
+}
+
+QString keysUsage()
+{
+    return QStringLiteral(
+        "server trust-key FILE [--name DESK] | untrust-key KEYID | keys [--server CONNINFO]\n"
+        "    The administrator lists (or takes off) a desk's certificate signing key on the\n"
+        "    server; every desk's verify-scan and 查验 then know it. keys prints the list.");
+}
+
+const QString kPasswordNote = QStringLiteral(
+    "\n    CONNINFO holds no password: it belongs in ~/.pgpass or pg_service.conf.");
+
+int init(const QStringList& args)
+{
+    CliOptions options({QStringLiteral("server")}, {QStringLiteral("upgrade")});
+    if (const std::optional<int> end = options.parse(args, initUsage() + kPasswordNote)) {
+        return *end;
     }
+    const bool upgrade = options.has(QStringLiteral("upgrade"));
+    QString error;
     int status = 0;
     const auto server = connect(options, &status);
     if (!server) {
@@ -85,13 +123,12 @@ int init(QStringList args)
 
 int import(const QStringList& args)
 {
-    CliOptions options;
-    QString error;
-    if (!options.parse(
-            args, {QStringLiteral("server"), QStringLiteral("library"), QStringLiteral("register")},
-            &error)) {
-        return CliInput::refuse(error);
+    CliOptions options(
+        {QStringLiteral("server"), QStringLiteral("library"), QStringLiteral("register")});
+    if (const std::optional<int> end = options.parse(args, importUsage() + kPasswordNote)) {
+        return *end;
     }
+    QString error;
     const QString library = options.value(QStringLiteral("library"));
     const QString registerFile = options.value(QStringLiteral("register"));
     if (library.isEmpty() && registerFile.isEmpty()) {
@@ -136,15 +173,12 @@ int import(const QStringList& args)
 // server trust-key FILE [--name DESK]: lists a desk's public key for every desk of the team.
 int trustKey(const QStringList& args)
 {
-    QStringList rest = args;
-    const QString file = rest.isEmpty() || rest.first().startsWith(QLatin1String("--"))
-                             ? QString()
-                             : rest.takeFirst();
-    CliOptions options;
-    QString error;
-    if (!options.parse(rest, {QStringLiteral("server"), QStringLiteral("name")}, &error)) {
-        return CliInput::refuse(error);
+    CliOptions options({QStringLiteral("server"), QStringLiteral("name")}, {}, 1);
+    if (const std::optional<int> end = options.parse(args, keysUsage() + kPasswordNote)) {
+        return *end;
     }
+    QString error;
+    const QString file = options.arguments().value(0);
     if (file.isEmpty()) {
         return CliInput::refuse(QStringLiteral("server trust-key 后面要写公钥文件"));
     }
@@ -180,15 +214,12 @@ int trustKey(const QStringList& args)
 // server untrust-key KEYID: takes a desk's key off the server's list.
 int untrustKey(const QStringList& args)
 {
-    QStringList rest = args;
-    const QString id = rest.isEmpty() || rest.first().startsWith(QLatin1String("--"))
-                           ? QString()
-                           : rest.takeFirst();
-    CliOptions options;
-    QString error;
-    if (!options.parse(rest, {QStringLiteral("server")}, &error)) {
-        return CliInput::refuse(error);
+    CliOptions options({QStringLiteral("server")}, {}, 1);
+    if (const std::optional<int> end = options.parse(args, keysUsage() + kPasswordNote)) {
+        return *end;
     }
+    QString error;
+    const QString id = options.arguments().value(0);
     if (id.isEmpty()) {
         return CliInput::refuse(QStringLiteral("server untrust-key 后面要写密钥编号"));
     }
@@ -212,11 +243,11 @@ int untrustKey(const QStringList& args)
 // server keys: the desks' keys the server lists.
 int listKeys(const QStringList& args)
 {
-    CliOptions options;
-    QString error;
-    if (!options.parse(args, {QStringLiteral("server")}, &error)) {
-        return CliInput::refuse(error);
+    CliOptions options({QStringLiteral("server")});
+    if (const std::optional<int> end = options.parse(args, keysUsage() + kPasswordNote)) {
+        return *end;
     }
+    QString error;
     int status = 0;
     const auto server = connect(options, &status);
     if (!server) {
@@ -239,24 +270,17 @@ int listKeys(const QStringList& args)
 
 QString synopsis()
 {
-    return QStringLiteral(
-        "server init [--upgrade] [--server CONNINFO]\n"
-        "    Creates the team library's tables and the roles kavri_clerk and kavri_admin on\n"
-        "    the server (default: the one kavri.conf names). Run once, as the database owner.\n"
-        "    --upgrade brings a database set up by an older kavri to the current register\n"
-        "    (clerks write through the server's functions; the hash chain) in one transaction.\n"
-        "  kavri-cli server import [--library FILE] [--register FILE] [--server CONNINFO]\n"
-        "    Copies a local library file and/or register up to the server's empty tables in\n"
-        "    one transaction, keeping the order of the entries, their default marks and the\n"
-        "    register's numbers; new numbers continue above the highest one copied.\n"
-        "  kavri-cli server trust-key FILE [--name DESK] | untrust-key KEYID | keys [--server ..]\n"
-        "    The administrator lists (or takes off) a desk's certificate signing key on the\n"
-        "    server; every desk's verify-scan and 查验 then know it. keys prints the list.");
+    return initUsage() + QStringLiteral("\n  kavri-cli ") + importUsage() +
+           QStringLiteral("\n  kavri-cli ") + keysUsage() + kPasswordNote;
 }
 
 int run(const QStringList& args)
 {
     const QString action = args.value(0);
+    if (args.size() == 1 && (action == u"--help" || action == u"-h")) {
+        CliOptions::printUsage(synopsis());
+        return 0;
+    }
     if (action == QLatin1String("init")) {
         return init(args.mid(1));
     }

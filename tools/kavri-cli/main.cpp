@@ -45,7 +45,8 @@ QString usage()
     for (const Command& command : kCommands) {
         text += QStringLiteral("  kavri-cli ") + command.synopsis() + u'\n';
     }
-    text += QStringLiteral("  kavri-cli --help\n    Prints this text.\n");
+    text += QStringLiteral("  kavri-cli --help\n    Prints this text.\n"
+                           "  kavri-cli COMMAND --help\n    Prints the command's usage.\n");
     return text;
 }
 
@@ -61,12 +62,9 @@ int main(int argc, char** argv)
         }
         args << *arg;
     }
-    // "--help" as the command or as the command's first option; further on it could be the
-    // value of an option ("--name --help").
-    const auto isHelp = [](const QString& arg) {
-        return arg == QLatin1String("--help") || arg == QLatin1String("-h");
-    };
-    if ((args.size() >= 1 && isHelp(args.at(0))) || (args.size() >= 2 && isHelp(args.at(1)))) {
+    // "--help" as the command: every command's usage. After a command, the command's own.
+    if (!args.isEmpty() &&
+        (args.at(0) == QLatin1String("--help") || args.at(0) == QLatin1String("-h"))) {
         std::fputs(usage().toUtf8().constData(), stdout);
         return 0;
     }

@@ -15,7 +15,7 @@ const char* const kTables = "register_counter, register_template, register_entry
 
 const char* const kClerkFunctions =
     "register_reserve(text), register_record(bigint, text, text, text[], text[], text, text,"
-    " text, text, date, text), register_event(bigint, text, text),"
+    " text, text, date, text), register_event(bigint, text, text, text),"
     " register_duty(bigint, text, text, date), register_seal()";
 const char* const kAdminFunctions = "register_delete_expired(date, bigint)";
 
@@ -251,7 +251,8 @@ begin
                    'hex'),
             date_trunc('milliseconds', now()), session_user);
 end $$)sql",
-    R"sql(create function register_event(p_entry bigint, p_kind text, p_text text)
+    R"sql(create function register_event(p_entry bigint, p_kind text, p_text text,
+                               p_detail text)
 returns integer
 language plpgsql security definer set search_path = %1 as $$
 declare
@@ -282,8 +283,8 @@ begin
         from register_version where entry_id = p_entry
         returning id, version_no into vid, vno;
     end if;
-    insert into register_event (entry_id, version_id, kind, at, sha256, operator_name)
-        values (p_entry, vid, p_kind, t, sha, session_user);
+    insert into register_event (entry_id, version_id, kind, at, sha256, detail, operator_name)
+        values (p_entry, vid, p_kind, t, sha, coalesce(p_detail, ''), session_user);
     update register_entry set last_event_kind = p_kind, last_event_at = t where id = p_entry;
     return vno;
 end $$)sql",

@@ -237,6 +237,11 @@ QWidget* CBatchDlg::buildOutputGroup()
     grid->addWidget(m_radioCombined, 2, 0);
     grid->addWidget(m_editCombined, 2, 1);
     grid->addWidget(chooseCombined, 2, 2);
+    // Asked for on purpose only: the certificates are then neither numbered nor recorded.
+    m_checkUnregistered =
+        named(new QCheckBox(QStringLiteral("本次不登记（证明不编号）"), group),
+              "batchUnregistered", QStringLiteral("本次不登记"));
+    grid->addWidget(m_checkUnregistered, 3, 0, 1, 3);
     grid->setColumnStretch(1, 1);
     connect(chooseFolder, &QPushButton::clicked, this, &CBatchDlg::OnChooseFolder);
     connect(chooseCombined, &QPushButton::clicked, this, &CBatchDlg::OnChooseCombined);
@@ -411,8 +416,8 @@ void CBatchDlg::setIdle(bool idle)
     const bool canStart = idle && m_sheet && m_sheet->acceptedCount() > 0;
     m_btnStart->setEnabled(canStart);
     // While the worker writes, nothing that decides what it writes can change.
-    const QList<QWidget*> settings = {m_editPattern, m_editFolder, m_editCombined, m_radioPerRow,
-                                      m_radioCombined};
+    const QList<QWidget*> settings = {m_editPattern,  m_editFolder,    m_editCombined,
+                                      m_radioPerRow,  m_radioCombined, m_checkUnregistered};
     for (QWidget* w : settings) {
         w->setEnabled(idle);
     }

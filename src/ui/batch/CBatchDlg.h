@@ -5,10 +5,13 @@
 
 #include <QDialog>
 #include <QList>
+#include <functional>
 #include <memory>
 #include <optional>
 
-class BatchIssueRecorder;
+namespace Issue {
+class CertificateIssuer;
+}
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -37,8 +40,14 @@ public:
         // The main window's current values (dates in the long form); a row borrows one only
         // where the clerk ticks its field.
         std::array<QString, kBatchFieldCount> windowValues;
-        // Told about every certificate written; called on the worker thread.
-        BatchIssueRecorder* recorder = nullptr;
+        // The register every certificate written is numbered and recorded in: a file, or a
+        // team's server (libpq connection text) when one is named. The run opens it on its own
+        // thread.
+        QString registerPath;
+        QString registerServer;
+        // Called on the worker thread as each row is begun, with its line (tests hold a run
+        // there); may be empty.
+        std::function<void(int line)> rowStarting;
     };
 
     static constexpr int kPreviewRows = 20;
@@ -98,6 +107,7 @@ private:
     QLineEdit* m_editFolder = nullptr;
     QLineEdit* m_editPattern = nullptr;
     QLineEdit* m_editCombined = nullptr;
+    QCheckBox* m_checkUnregistered = nullptr;
     QProgressBar* m_progress = nullptr;
     QLabel* m_labelSummary = nullptr;
     QListWidget* m_listSkipped = nullptr;
@@ -105,6 +115,7 @@ private:
     QPushButton* m_btnCancel = nullptr;
     QPushButton* m_btnOpenFolder = nullptr;
 
+    std::unique_ptr<Issue::CertificateIssuer> m_issuer;
     std::unique_ptr<BatchWriter> m_writer;
     QThread* m_thread = nullptr;
     BatchReport m_report;

@@ -1,9 +1,11 @@
 #include "ui/batch/CBatchDlg.h"
 
+#include "issue/CertificateIssuer.h"
 #include "ui/common/Notifier.h"
 #include "ui/batch/BatchFileChooser.h"
 #include "ui/common/WidgetText.h"
 
+#include <QCheckBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
@@ -62,8 +64,27 @@ void CBatchDlg::OnStart()
     m_progress->setRange(0, int(m_sheet->records.size()));
     m_progress->setValue(0);
 
+    // A run numbers every certificate in the register, or, asked for, none.
+    const bool unregistered = m_checkUnregistered->isChecked();
+    if (unregistered && Issue::CertificateIssuer::printsNumber(m_setup.templateText)) {
+        Notifier::information(this, QStringLiteral("模板中有【证明编号】，不登记就没有编号：这样的"
+                                                   "离职证明不能生成。"));
+        setIdle(true);
+        return;
+    }
+    m_issuer = std::make_unique<Issue::CertificateIssuer>();
+    if (!m_setup.registerServer.isEmpty()) {
+        m_issuer->useRegisterServer(m_setup.registerServer);
+    } else {
+        m_issuer->useRegisterFile(m_setup.registerPath);
+    }
+    const bool noRegister =
+        unregistered || (m_setup.registerServer.isEmpty() && m_setup.registerPath.isEmpty());
+    m_issuer->setRegisterUse(noRegister ? Issue::RegisterUse::None
+                                        : Issue::RegisterUse::Required);
     m_writer = std::make_unique<BatchWriter>(m_setup.templateText, kCertificateWidth);
-    m_writer->setRecorder(m_setup.recorder);
+    m_writer->setIssuer(m_issuer.get());
+    m_writer->setRowStarting(m_setup.rowStarting);
     m_writer->setTemplateName(m_setup.templateName);
     m_writer->setProgress([this](int done, int total) {
         QMetaObject::invokeMethod(
@@ -110,6 +131,8 @@ void CBatchDlg::showSummary()
     m_thread->wait();
     delete m_thread;
     m_thread = nullptr;
+    // The register's connection was made on the run's thread and goes with the run.
+    m_issuer.reset();
     m_btnCancel->setEnabled(true);
     SetButtonCaption(m_btnCancel, QStringLiteral("关闭"));
     m_btnStart->setEnabled(m_sheet && m_sheet->acceptedCount() > 0);
@@ -124,8 +147,13 @@ void CBatchDlg::showSummary()
     if (!r.failed.isEmpty()) {
         text += QStringLiteral("；%1 行写入失败").arg(r.failed.size());
     }
-    if (r.cancelled) {
+    if (!r.registerStop.isEmpty()) {
+        text += QStringLiteral("；登记簿无法使用，已停止，%1 行未写入").arg(r.notWritten.size());
+    } else if (r.cancelled) {
         text += QStringLiteral("；已取消，%1 行未写入").arg(r.notWritten.size());
+    }
+    if (m_checkUnregistered->isChecked()) {
+        text += QStringLiteral("；本次不登记，证明没有编号");
     }
     text += QStringLiteral("。保存在 %1").arg(QDir::toNativeSeparators(m_outputFolder));
     m_labelSummary->setText(text);
@@ -144,6 +172,10 @@ void CBatchDlg::showSummary()
     m_listSkipped->setVisible(m_listSkipped->count() > 0);
     m_btnOpenFolder->setVisible(!r.written.isEmpty());
     m_progress->setValue(m_progress->maximum());
+    // The register's own words, once, after the summary that says what it stopped.
+    if (!r.registerStop.isEmpty()) {
+        Notifier::information(this, r.registerStop);
+    }
     emit batchFinished();
     if (m_closeWhenDone) {
         QDialog::reject();

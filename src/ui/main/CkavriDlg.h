@@ -11,7 +11,6 @@
 #include <QString>
 #include <memory>
 
-class BatchIssueRecorder;
 class CButtonXp;
 class CDbVisit;
 class LegalFormFields;
@@ -74,8 +73,6 @@ public:
     QAction* aboutAction() const { return m_pAboutAction; }
     // 批量生成… in the context menu, beside the about box.
     QAction* batchAction() const { return m_pBatchAction; }
-    // Told about every certificate a batch writes (the register); may stay null.
-    void setBatchRecorder(BatchIssueRecorder* recorder) { m_pBatchRecorder = recorder; }
     // What the batch dialog starts from: the template shown and the form's values.
     CBatchDlg::Setup BatchSetup() const;
     // 备份资料库 and 恢复资料库, offered beside the about box in the context menu.
@@ -167,7 +164,6 @@ private:
     QSize m_templateSize;
     QAction* m_pAboutAction = nullptr;
     QAction* m_pBatchAction = nullptr;
-    BatchIssueRecorder* m_pBatchRecorder = nullptr;
     LibraryBackupActions* m_pBackupActions = nullptr;
     QAction* m_pRegisterAction = nullptr;
     std::unique_ptr<RegisterSession> m_pRegister;

@@ -3,10 +3,12 @@
 #include "ui/main/CkavriDlg.h"
 
 #include "batch/BatchField.h"
-#include "compose/CertificateComposer.h"
+#include "compose/FormFields.h"
 #include "ui/batch/CBatchDlg.h"
 #include "ui/common/CtrlText.h"
+#include "ui/main/FormControls.h"
 #include "ui/main/MainDialogIds.h"
+#include "ui/register/RegisterSession.h"
 
 using namespace MainIds;
 
@@ -16,17 +18,18 @@ CBatchDlg::Setup CkavriDlg::BatchSetup() const
     CBatchDlg::Setup setup;
     setup.templateName = GetCtrlText(self, kTemplateName);
     setup.templateText = m_strTemplateText;
-    const auto set = [&setup](BatchField field, const QString& value) {
-        setup.windowValues[static_cast<int>(field)] = value;
-    };
-    set(BatchField::Gender, GetCtrlText(self, kGender));
-    set(BatchField::Company, GetCtrlText(self, kCompany));
-    set(BatchField::Department, GetCtrlText(self, kDepartment));
-    set(BatchField::Position, GetCtrlText(self, kPosition));
-    set(BatchField::JoinDate, Compose::TrimDateText(GetCtrlText(self, kJoinDate)));
-    set(BatchField::LeaveDate, Compose::TrimDateText(GetCtrlText(self, kLeaveDate)));
-    set(BatchField::Reason, Compose::TrimReasonText(GetCtrlText(self, kReason)));
-    setup.recorder = m_pBatchRecorder;
+    // Every field but the two that name the person, cleaned as Generate cleans them.
+    for (size_t i = 0; i < kFormControls.size(); ++i) {
+        const auto field = static_cast<Compose::FieldIndex>(i);
+        if (field == Compose::FieldIndex::Name || field == Compose::FieldIndex::IdNumber) {
+            continue;
+        }
+        setup.windowValues[i] = Compose::trimmedValue(Compose::kFormFields[i],
+                                                      GetCtrlText(self, kFormControls[i].input));
+    }
+    // The batch numbers its certificates in the register the window's Generate uses.
+    setup.registerPath = m_pRegister->path();
+    setup.registerServer = m_pRegister->server();
     return setup;
 }
 

@@ -3,11 +3,12 @@
 // products divided by 100, truncated toward zero.
 #include "ui/main/CkavriDlg.h"
 
-#include "compose/CertificateComposer.h"
+#include "compose/FormFields.h"
 #include "resources/Bitmaps.h"
 #include "ui/controls/CButtonXp.h"
 #include "ui/controls/LineWidth.h"
 #include "ui/controls/ListViewCtrl.h"
+#include "ui/main/FormControls.h"
 #include "ui/main/LegalFormFields.h"
 #include "ui/main/MainDialogIds.h"
 
@@ -22,22 +23,6 @@
 using namespace MainIds;
 
 namespace {
-
-struct FormPair
-{
-    int label;
-    int input;
-};
-
-// One label/input pair per placeholder of the composer, in the composer's order; a pair is
-// shown when the template holds its placeholder.
-constexpr FormPair kFormPairs[] = {
-    {kNameLabel, kName},         {kGenderLabel, kGender},         {kIdNumberLabel, kIdNumber},
-    {kCompanyLabel, kCompany},   {kDepartmentLabel, kDepartment}, {kPositionLabel, kPosition},
-    {kJoinDateLabel, kJoinDate}, {kLeaveDateLabel, kLeaveDate},   {kReasonLabel, kReason},
-};
-static_assert(std::size(kFormPairs) == std::tuple_size_v<decltype(Compose::kPlaceholders)>,
-              "every placeholder of the composer has its form field");
 
 const QColor kSheetColour(223, 241, 234);
 
@@ -89,9 +74,9 @@ void CkavriDlg::LayoutFormFields(const QString& templateText)
 
     // The nine pairs, then the inputs for the placeholders added since, in one flow.
     QList<LegalFormFields::Pair> pairs;
-    for (size_t i = 0; i < std::size(kFormPairs); ++i) {
-        pairs.append({control(kFormPairs[i].label), control(kFormPairs[i].input),
-                      Compose::kPlaceholders[i].marker});
+    for (size_t i = 0; i < kFormControls.size(); ++i) {
+        pairs.append({control(kFormControls[i].label), control(kFormControls[i].input),
+                      Compose::kFormFields[i].marker});
     }
     pairs.append(m_pLegalFields->pairs());
 

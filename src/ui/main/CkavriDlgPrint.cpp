@@ -1,4 +1,5 @@
-// The printing commands of the main window: the print preview and the PDF (or OFD) export.
+// The printing commands of the main window: the print preview and the PDF (or OFD) export. Both
+// send out the certificate the issuing session keeps (the last Generate's, with the user's edits).
 #include "ui/main/CkavriDlg.h"
 
 #include "ui/common/CtrlText.h"
@@ -10,11 +11,11 @@ using namespace MainIds;
 
 void CkavriDlg::OnPrintPreview()
 {
-    const QString text = GetCtrlText(this, kResult);
+    const QString text = m_pRegister->currentText();
     if (CMyFrame* frame = PrintCommands::OpenPrintPreview(this, text, &m_strCertText)) {
         // Each print from the preview is recorded with the text the preview was opened with.
         connect(frame, &CMyFrame::printed, this, [this, text] {
-            m_pRegister->recordLeaving(this, Register::EventKind::Printed, text);
+            m_pRegister->leave(this, Issue::LeavingKind::Printed, text);
         });
         emit previewOpened(frame);
     }
@@ -22,13 +23,16 @@ void CkavriDlg::OnPrintPreview()
 
 void CkavriDlg::OnExportPdf()
 {
-    const QString text = GetCtrlText(this, kResult);
+    const QString text = m_pRegister->currentText();
     const CertificateOfdInfo info{GetCtrlText(this, kCompany), {m_pRegister->currentNumber()}, {}};
-    if (const auto format = PrintCommands::ExportPdf(this, text, GetCtrlText(this, kName), info)) {
-        m_pRegister->recordLeaving(this,
-                                   *format == PrintCommands::ExportFormat::Ofd
-                                       ? Register::EventKind::OfdExported
-                                       : Register::EventKind::PdfExported,
-                                   text);
-    }
+    // The file appears only together with its record in the register.
+    PrintCommands::ExportPdf(this, text, GetCtrlText(this, kName), info,
+                             [this, text](StagedFile* file, PrintCommands::ExportFormat format) {
+                                 return m_pRegister->leave(
+                                     this,
+                                     format == PrintCommands::ExportFormat::Ofd
+                                         ? Issue::LeavingKind::Ofd
+                                         : Issue::LeavingKind::Pdf,
+                                     text, file);
+                             });
 }

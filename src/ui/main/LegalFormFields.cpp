@@ -166,35 +166,10 @@ void LegalFormFields::placeBesideInputs(int width, int idGrowth)
     m_openEnded->setVisible(m_contractEnd->isVisibleTo(m_openEnded->parentWidget()));
 }
 
-QString LegalFormFields::generateProblem(QStringView templateText) const
+Legal::LegalDates LegalFormFields::dates(QDate issued) const
 {
-    if (!templateText.contains(Legal::kContractTermMarker)) {
-        return QString();
-    }
-    // The same words as kavri-cli and the batch use for such a contract.
-    const QString hint = Legal::contractTermHint(m_contractStart->date(), m_contractEnd->date(),
-                                                 m_openEnded->isChecked());
-    return hint.isEmpty() ? QString() : hint + QStringLiteral("，请改正后再生成离职证明。");
-}
-
-void LegalFormFields::fillValues(CertificateValues* values, QDate issued) const
-{
-    values->contractTerm = Legal::contractTermText(m_contractStart->date(), m_contractEnd->date(),
-                                                   m_openEnded->isChecked());
-    values->serviceYears = Legal::serviceYears(m_joinDate->date(), m_leaveDate->date()).text;
-    values->issueDate = Legal::longDate(issued);
-}
-
-Register::FormValues LegalFormFields::registerValues(QStringView templateText, QDate issued) const
-{
-    const Legal::LegalDates dates{m_contractStart->date(),  m_contractEnd->date(),
-                                  m_openEnded->isChecked(), m_joinDate->date(),
-                                  m_leaveDate->date(),      issued};
-    Register::FormValues out;
-    for (const auto& [key, value] : Legal::recordedValues(templateText, dates)) {
-        out.append({key, value});
-    }
-    return out;
+    return {m_contractStart->date(), m_contractEnd->date(), m_openEnded->isChecked(),
+            m_joinDate->date(),      m_leaveDate->date(),   issued};
 }
 
 QList<QWidget*> LegalFormFields::focusChain() const

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "register/RegisterTypes.h"
+#include "legal/RecordedValues.h"
 
 #include <QDate>
 #include <QList>
@@ -8,7 +8,6 @@
 #include <QString>
 #include <QStringView>
 
-struct CertificateValues;
 class QCheckBox;
 class QComboBox;
 class QDateEdit;
@@ -44,17 +43,9 @@ public:
     // The hint is `idGrowth` narrower: what the ID input grew by beyond an input's width.
     void placeBesideInputs(int width, int idGrowth = 0);
 
-    // Why Generate must not make a certificate of `templateText` from these inputs: the contract
-    // ends before it starts while the template states the term. Empty when nothing is wrong.
-    QString generateProblem(QStringView templateText) const;
-
-    // The contract term, the years of service and the date of issue, as Generate puts them in.
-    void fillValues(CertificateValues* values, QDate issued) const;
-
-    // What the register keeps of them for a certificate of `templateText`: 合同起始日期,
-    // 合同终止日期 and 无固定期限 when it states the contract term, 工作年限 and 出具日期 when it
-    // states those; nothing for a template without them.
-    Register::FormValues registerValues(QStringView templateText, QDate issued) const;
+    // The dates the placeholders beyond the nine are made from, as the pickers hold them, with
+    // `issued` as the date of issue.
+    Legal::LegalDates dates(QDate issued) const;
 
     // The inputs that take the focus, in tab order.
     QList<QWidget*> focusChain() const;

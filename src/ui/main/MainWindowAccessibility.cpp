@@ -1,5 +1,6 @@
 #include "ui/main/MainWindowAccessibility.h"
 
+#include "ui/main/FormControls.h"
 #include "ui/main/MainDialogIds.h"
 
 #include <QComboBox>
@@ -41,18 +42,6 @@ constexpr Named kNames[] = {
     {kTemplateLibrary, u"离职模板库管理"},
 };
 
-struct LabelledInput
-{
-    int label;
-    int input;
-};
-
-constexpr LabelledInput kInputs[] = {
-    {kNameLabel, kName},         {kGenderLabel, kGender},         {kIdNumberLabel, kIdNumber},
-    {kCompanyLabel, kCompany},   {kDepartmentLabel, kDepartment}, {kPositionLabel, kPosition},
-    {kJoinDateLabel, kJoinDate}, {kLeaveDateLabel, kLeaveDate},   {kReasonLabel, kReason},
-};
-
 constexpr int kMarginLeft = 1010;
 constexpr int kMarginRight = 1032;
 
@@ -65,7 +54,7 @@ void SetUpMainWindowAccessibility(QWidget* content)
             w->setAccessibleName(QString::fromUtf16(n.name));
         }
     }
-    for (const LabelledInput& pair : kInputs) {
+    for (const FormControl& pair : kFormControls) {
         auto* label = qobject_cast<QLabel*>(child(content, pair.label));
         QWidget* input = child(content, pair.input);
         if (!label || !input) {

@@ -1,6 +1,7 @@
 #include "ui/print/PrintCommands.h"
 
 #include "compose/CertificateComposer.h"
+#include "issue/StagedFile.h"
 #include "print/CertificateBody.h"
 #include "print/CertificatePdfExport.h"
 #include "ui/common/Notifier.h"
@@ -9,6 +10,7 @@
 #include "ui/print/CMyFrame.h"
 
 #include <QDir>
+#include <QFile>
 #include <QStandardPaths>
 
 namespace PrintCommands {
@@ -49,23 +51,42 @@ ExportFormat ExportFormatOf(const QString& path)
 }
 
 std::optional<ExportFormat> ExportPdf(QWidget* parent, const QString& resultText,
-                                      const QString& name, const CertificateOfdInfo& info)
+                                      const QString& name, const CertificateOfdInfo& info,
+                                      const PlaceExport& place)
 {
     const QString path = SaveFileDialog::getSaveFileName(parent, kExportCaption,
                                                          SuggestedPdfPath(name), kExportFilters);
     if (path.isEmpty()) {
         return std::nullopt;
     }
-    QString error;
-    const ExportFormat format = ExportFormatOf(path);
-    const QString body = CertificateBody(resultText);
-    const bool written = format == ExportFormat::Ofd
-                             ? ExportCertificateOfd(path, body, info, &error)
-                             : ExportCertificatePdf(path, body, &error);
-    if (!written) {
+    const auto notice = [&](const QString& error) {
         Notifier::information(
             parent,
             QStringLiteral("无法写入文件“%1”：%2").arg(QDir::toNativeSeparators(path), error));
+    };
+    StagedFile file(path);
+    QString error;
+    const ExportFormat format = ExportFormatOf(path);
+    const QString body = CertificateBody(resultText);
+    const bool written =
+        format == ExportFormat::Ofd
+            ? file.writeAt(
+                  [&](const QString& staged, QString* why) {
+                      return ExportCertificateOfd(staged, body, info, why);
+                  },
+                  &error)
+            : file.write([&body](QFile& device,
+                                 QString* why) { return WriteCertificatePdf(&device, body, why); },
+                         &error);
+    if (!written) {
+        notice(error);
+        return std::nullopt;
+    }
+    if (place) {
+        return place(&file, format) ? std::optional<ExportFormat>(format) : std::nullopt;
+    }
+    if (!file.place(&error)) {
+        notice(error);
         return std::nullopt;
     }
     return format;

@@ -3,9 +3,11 @@
 #include "print/CertificateOfdExport.h"
 
 #include <QString>
+#include <functional>
 #include <optional>
 
 class CMyFrame;
+class StagedFile;
 class QWidget;
 
 // The main window's printing commands, kept apart from the window so that they can be driven
@@ -33,11 +35,17 @@ CMyFrame* OpenPrintPreview(QWidget* dialog, const QString& resultText, QString* 
 // "离职证明-<name>.pdf" in the user's documents folder; "离职证明.pdf" without a name.
 QString SuggestedPdfPath(const QString& name);
 
+// Puts a written file in place; false (after its own notice) when it did not.
+using PlaceExport = std::function<bool(StagedFile* file, ExportFormat format)>;
+
 // "导出PDF": asks for a file name and writes the page there as an A4 PDF, or as an OFD document
 // when the name ends in ".ofd" (the dialog offers both); `info` is what an OFD document says
-// about itself. No printer needed. A file that cannot be written gets a notice naming it.
-// Returns what was written, nothing when no file was.
+// about itself. No printer needed. The page is written under a temporary name and put in place
+// by `place` (the register records it and renames it in one step), by a plain rename without
+// one. A file that cannot be written gets a notice naming it. Returns what was put in place,
+// nothing when no file was.
 std::optional<ExportFormat> ExportPdf(QWidget* parent, const QString& resultText,
-                                      const QString& name, const CertificateOfdInfo& info = {});
+                                      const QString& name, const CertificateOfdInfo& info = {},
+                                      const PlaceExport& place = {});
 
 } // namespace PrintCommands

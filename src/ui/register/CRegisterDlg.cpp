@@ -1,5 +1,6 @@
 #include "ui/register/CRegisterDlg.h"
 
+#include "issue/CertificateIssuer.h"
 #include "print/CertificateBody.h"
 #include "register/CertificateRegister.h"
 #include "register/DutyRecords.h"
@@ -144,12 +145,12 @@ void CRegisterDlg::buildControls()
     connect(find, &QPushButton::clicked, this, &CRegisterDlg::OnSearch);
     connect(clear, &QPushButton::clicked, this, &CRegisterDlg::OnClearSearch);
 
-    m_list = named(new QTableWidget(0, 10, this), "registerList", QStringLiteral("登记列表"));
-    m_list->setHorizontalHeaderLabels({QStringLiteral("证明编号"), QStringLiteral("姓名"),
-                                       QStringLiteral("身份证号"), QStringLiteral("公司名称"),
-                                       QStringLiteral("离职日期"), QStringLiteral("状态"),
-                                       QStringLiteral("最后事件"), QStringLiteral("出具时间"),
-                                       QStringLiteral("送达"), QStringLiteral("档案社保转移")});
+    const QStringList headings = listHeadings() << QStringLiteral("出具时间")
+                                                << QStringLiteral("送达")
+                                                << QStringLiteral("档案社保转移");
+    m_list = named(new QTableWidget(0, int(headings.size()), this), "registerList",
+                   QStringLiteral("登记列表"));
+    m_list->setHorizontalHeaderLabels(headings);
     m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
     // Tab goes on to the next control instead of through every cell; arrows move in the list.
     m_list->setTabKeyNavigation(false);
@@ -329,18 +330,12 @@ void CRegisterDlg::reload()
     m_list->setRowCount(static_cast<int>(rows->size()));
     for (int i = 0; i < rows->size(); ++i) {
         const EntrySummary& r = rows->at(i);
-        const QStringList cells = {r.number,
-                                   r.name,
-                                   idText(r.idNumber),
-                                   r.company,
-                                   r.leaveDate,
-                                   statusLabel(r),
-                                   lastEventLabel(r),
-                                   issueTiming(r),
-                                   r.delivery ? deliveryLabel(*r.delivery)
-                                   : r.issued ? QStringLiteral("未确认送达")
-                                              : QString(),
-                                   transferStatusText(r.leaveDay, r.transferDay, today())};
+        const QStringList cells = listCells(r, m_fullIds)
+                                  << issueTiming(r)
+                                  << (r.delivery ? deliveryLabel(*r.delivery)
+                                      : r.issued ? QStringLiteral("未确认送达")
+                                                 : QString())
+                                  << transferStatusText(r.leaveDay, r.transferDay, today());
         for (int c = 0; c < cells.size(); ++c) {
             auto* item = new QTableWidgetItem(cells[c]);
             item->setData(Qt::UserRole, r.id);
@@ -542,20 +537,18 @@ void CRegisterDlg::OnShowFullId(bool full)
     }
 }
 
-void CRegisterDlg::recordEvent(EventKind kind, const QString& text)
+bool CRegisterDlg::leave(Issue::LeavingKind kind, const QString& text, StagedFile* file)
 {
-    QString error;
-    if (!m_reg->recordEvent(m_entry->summary.id, kind, text, &error)) {
-        Notifier::information(this, error);
-        return;
+    // Through the issuer, as every certificate that leaves kavri.
+    Issue::CertificateIssuer issuer;
+    issuer.useRegister(m_reg);
+    const Issue::Left left = issuer.leave(m_entry->summary.id, kind, text, file);
+    if (!left) {
+        Notifier::information(this, left.error);
+        return false;
     }
-    const qint64 id = m_entry->summary.id;
-    const int row = m_list->currentRow();
-    reload();
-    if (row >= 0 && row < m_list->rowCount()) {
-        m_list->selectRow(row);
-    }
-    showEntry(id);
+    reloadKeeping(m_entry->summary.id);
+    return true;
 }
 
 void CRegisterDlg::OnReprint()
@@ -567,7 +560,7 @@ void CRegisterDlg::OnReprint()
     const QString body = CertificateBody(text);
     CMyView view(&body);
     if (view.OnFilePrint(this)) {
-        recordEvent(EventKind::Printed, text);
+        leave(Issue::LeavingKind::Printed, text);
     }
 }
 
@@ -578,11 +571,13 @@ void CRegisterDlg::OnReexportPdf()
     }
     const QString text = m_entry->versions.last().text;
     const CertificateOfdInfo info{m_entry->summary.company, {m_entry->summary.number}, {}};
-    if (const auto format = PrintCommands::ExportPdf(this, text, m_entry->summary.name, info)) {
-        recordEvent(*format == PrintCommands::ExportFormat::Ofd ? EventKind::OfdExported
-                                                                : EventKind::PdfExported,
-                    text);
-    }
+    PrintCommands::ExportPdf(this, text, m_entry->summary.name, info,
+                             [this, text](StagedFile* file, PrintCommands::ExportFormat format) {
+                                 return leave(format == PrintCommands::ExportFormat::Ofd
+                                                  ? Issue::LeavingKind::Ofd
+                                                  : Issue::LeavingKind::Pdf,
+                                              text, file);
+                             });
 }
 
 void CRegisterDlg::OnVerify()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "issue/CertificateIssuer.h"
 #include "register/RegisterTypes.h"
 
 #include <QDate>
@@ -67,7 +68,9 @@ private:
     // When the certificate first left, against its leaving day ("逾期 2 天"), or how long a
     // draft is overdue; empty when there is nothing to say.
     QString issueTiming(const Register::EntrySummary& r) const;
-    void recordEvent(Register::EventKind kind, const QString& text);
+    // The entry shown left kavri as `kind` (with `file`, put in place with its record); false
+    // after a notice when it did not. The list and the entry then show the event.
+    bool leave(Issue::LeavingKind kind, const QString& text, StagedFile* file = nullptr);
     QDate today() const;
     // The list read again with the shown entry kept selected.
     void reloadKeeping(qint64 id);

@@ -3,65 +3,77 @@
 #include "register/CertificateRegister.h"
 #include "ui/common/Notifier.h"
 
-RegisterSession::RegisterSession(QString registerPath) : m_path(std::move(registerPath)) {}
+RegisterSession::RegisterSession(QString registerPath) : m_path(std::move(registerPath))
+{
+    m_issuer.useRegisterFile(m_path);
+    m_issuer.setRegisterUse(Issue::RegisterUse::WhenAvailable);
+}
 
 RegisterSession::~RegisterSession() = default;
 
 void RegisterSession::useServer(const QString& conninfo)
 {
     m_server = conninfo;
-    m_reg.reset();
-    m_failed = false;
+    m_issuer.useRegisterServer(conninfo);
     m_entry = 0;
     m_number.clear();
 }
 
 Register::CertificateRegister* RegisterSession::reg(QWidget* parent)
 {
-    if (!m_reg && !m_failed) {
-        QString error;
-        m_reg = m_server.isEmpty() ? Register::CertificateRegister::open(m_path, &error)
-                                   : Register::CertificateRegister::openServer(m_server, &error);
-        if (!m_reg) {
-            // A file that cannot be opened stays so for the run; a server may come back.
-            m_failed = m_server.isEmpty();
-            Notifier::information(parent, error + u'\n' + Register::kIssuedWithoutRegister);
-        } else if (const QString notice = m_reg->openingNotice(); !notice.isEmpty()) {
-            // An older register carried forward says so, once: the next opening has nothing
-            // left to carry.
-            Notifier::information(parent, notice);
-        }
-    }
-    return m_reg.get();
-}
-
-QString RegisterSession::issue(QWidget* parent, const Register::NewEntry& entry,
-                               const Composer& compose)
-{
-    m_entry = 0;
-    m_number.clear();
-    Register::CertificateRegister* r = reg(parent);
-    if (!r) {
-        return compose(QString());
-    }
     QString error;
-    const std::optional<Register::IssuedEntry> made = r->addEntry(entry, compose, &error);
-    if (!made) {
+    Register::CertificateRegister* r = m_issuer.reg(&error);
+    if (!r && !error.isEmpty()) {
         Notifier::information(parent, error + u'\n' + Register::kIssuedWithoutRegister);
-        return compose(QString());
     }
-    m_entry = made->id;
-    m_number = made->number;
-    return made->text;
+    tellOpeningNotice(parent);
+    return r;
 }
 
-void RegisterSession::recordLeaving(QWidget* parent, Register::EventKind kind, const QString& text)
+void RegisterSession::tellOpeningNotice(QWidget* parent)
 {
-    if (m_entry == 0 || !m_reg) {
-        return;
+    // An older register carried forward says so, once: the next opening has nothing left to
+    // carry.
+    if (const QString notice = m_issuer.takeOpeningNotice(); !notice.isEmpty()) {
+        Notifier::information(parent, notice);
     }
-    QString error;
-    if (!m_reg->recordEvent(m_entry, kind, text, &error)) {
-        Notifier::information(parent, error);
+}
+
+bool RegisterSession::issue(QWidget* parent, const Issue::Request& request, int width)
+{
+    const Issue::Issued issued = m_issuer.issue(request, width);
+    tellOpeningNotice(parent);
+    switch (issued.refusal) {
+    case Issue::Issued::Refusal::None:
+        break;
+    case Issue::Issued::Refusal::Values:
+        Notifier::information(parent, issued.problems.join(QStringLiteral("；")) +
+                                          QStringLiteral("，请改正后再生成离职证明。"));
+        return false;
+    case Issue::Issued::Refusal::Characters:
+    case Issue::Issued::Refusal::Register:
+        Notifier::information(parent, issued.problems.join(u'\n'));
+        return false;
+    case Issue::Issued::Refusal::Library:
+        // The library's notice has been given.
+        return false;
     }
+    if (!issued.notice.isEmpty()) {
+        Notifier::information(parent, issued.notice);
+    }
+    m_entry = issued.entryId;
+    m_number = issued.number;
+    m_text = issued.text;
+    return true;
+}
+
+bool RegisterSession::leave(QWidget* parent, Issue::LeavingKind kind, const QString& text,
+                            StagedFile* file)
+{
+    const Issue::Left left = m_issuer.leave(m_entry, kind, text, file);
+    if (!left) {
+        Notifier::information(parent, left.error);
+        return false;
+    }
+    return true;
 }

@@ -1,10 +1,8 @@
 #pragma once
 
-#include "register/RegisterTypes.h"
+#include "issue/CertificateIssuer.h"
 
 #include <QString>
-#include <functional>
-#include <memory>
 
 class QWidget;
 
@@ -12,15 +10,13 @@ namespace Register {
 class CertificateRegister;
 }
 
-// The register as the main window uses it during one run: opened at the first need, the entry of
-// the last Generate remembered, and every text that leaves recorded against it. A register that
-// cannot be opened never stops a certificate: the user is told once, and from then on the
-// certificates are made without a number and without being recorded.
+// The main window's issuing session: the issuer with the register beside the library (or a
+// team's), and the certificate of the last Generate, kept with its entry, which every print,
+// export and copy sends out (with the edits the user made to it in the result box). What the
+// issuer has to say is shown here, once, as notices over the window that asked.
 class RegisterSession
 {
 public:
-    using Composer = std::function<QString(const QString& number)>;
-
     explicit RegisterSession(QString registerPath);
     ~RegisterSession();
     RegisterSession(const RegisterSession&) = delete;
@@ -29,31 +25,40 @@ public:
     const QString& path() const { return m_path; }
 
     // The register is the one on a team's server (libpq connection text) instead of the file.
-    // A server that cannot be reached is tried again at the next need, and each certificate
-    // made without it says so: the next action after the server is back records again.
+    // A server that cannot be reached is tried again at the next need.
     void useServer(const QString& conninfo);
     bool usesServer() const { return !m_server.isEmpty(); }
+    const QString& server() const { return m_server; }
+
+    Issue::CertificateIssuer& issuer() { return m_issuer; }
 
     // The open register; null (after one notice to `parent`) when it cannot be opened.
     Register::CertificateRegister* reg(QWidget* parent);
 
-    // Generate: makes the entry and returns the text `compose` made with its number. Without a
-    // register the text is composed with an empty number and nothing is recorded.
-    QString issue(QWidget* parent, const Register::NewEntry& entry, const Composer& compose);
+    // Generate: issues the certificate and keeps it. False (after the notice that says why)
+    // when nothing was made; the certificate kept before stays.
+    bool issue(QWidget* parent, const Issue::Request& request, int width);
 
-    // The result box's text left kavri as `kind`; recorded against the last Generate's entry.
-    // Nothing is recorded before the first Generate of the run.
-    void recordLeaving(QWidget* parent, Register::EventKind kind, const QString& text);
-
+    // The certificate kept: its register entry (0: none) and its text as the user has it.
     qint64 currentEntry() const { return m_entry; }
-    // The number the last Generate's entry was given; empty without one.
+    const QString& currentText() const { return m_text; }
+    // The number the kept certificate's entry was given; empty without one.
     const QString& currentNumber() const { return m_number; }
+    // The user edited the certificate.
+    void setCurrentText(const QString& text) { m_text = text; }
+
+    // The kept certificate left kavri as `kind`, holding `text` (with `file`, put in place only
+    // together with its record). False after a notice to `parent` when it did not leave.
+    bool leave(QWidget* parent, Issue::LeavingKind kind, const QString& text,
+               StagedFile* file = nullptr);
 
 private:
+    void tellOpeningNotice(QWidget* parent);
+
     QString m_path;
     QString m_server;
-    std::unique_ptr<Register::CertificateRegister> m_reg;
-    bool m_failed = false;
+    Issue::CertificateIssuer m_issuer;
     qint64 m_entry = 0;
+    QString m_text;
     QString m_number;
 };

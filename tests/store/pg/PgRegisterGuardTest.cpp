@@ -174,7 +174,7 @@ TEST_F(PgRegisterGuardTest, TheClerksFunctionsSetTheOperatorAndTheServersTime)
     EXPECT_FALSE(clerk->query("select register_record($1::bigint, '模板', '【姓名】',"
                               " '{姓名}', '{赵六}', '赵六', '', '', '', null, '别的')",
                               {id}, &error));
-    const auto version = clerk->query("select register_event($1::bigint, 'pdf', '王五的证明')",
+    const auto version = clerk->query("select register_event($1::bigint, 'pdf', '王五的证明', '')",
                                       {id}, &error);
     ASSERT_TRUE(version && !version->isEof()) << error.toStdString();
     EXPECT_EQ(version->int64(0), 1);

@@ -169,7 +169,7 @@ TEST_F(RegisterFromMainWindowTest, CopyPdfAndPrintAreEventsWithTheTextAsItLeft)
     EXPECT_TRUE(e.summary.issued);
 }
 
-TEST_F(RegisterFromMainWindowTest, ADamagedRegisterIsReportedOnceAndCertificatesStillWork)
+TEST_F(RegisterFromMainWindowTest, ADamagedRegisterRefusesANumberedTemplateAndAPlainOneIsMade)
 {
     {
         QString error;
@@ -180,15 +180,26 @@ TEST_F(RegisterFromMainWindowTest, ADamagedRegisterIsReportedOnceAndCertificates
     damaged.write(QByteArray(4096, 'x'));
     damaged.close();
 
+    // The template prints the number: no certificate without it, each time said why.
     CkavriDlg* window = generate(QStringLiteral("张三"));
-    EXPECT_TRUE(GetCtrlText(window, kResult).endsWith(QStringLiteral("编号|张三")));
+    EXPECT_TRUE(GetCtrlText(window, kResult).isEmpty())
+        << GetCtrlText(window, kResult).toStdString() << m_notifier.texts().join(u'|').toStdString();
     generate(QStringLiteral("李四"));
-    EXPECT_TRUE(GetCtrlText(window, kResult).endsWith(QStringLiteral("编号|李四")));
+    EXPECT_TRUE(GetCtrlText(window, kResult).isEmpty());
+    // A template without the number is made as ever, without another notice.
+    window->m_strTemplateText = QStringLiteral("【姓名】");
+    generate(QStringLiteral("王五"));
+    EXPECT_TRUE(GetCtrlText(window, kResult).endsWith(QStringLiteral("王五")));
     QTest::mouseClick(window->control(kCopyText), Qt::LeftButton);
     const QStringList texts = m_notifier.texts();
-    ASSERT_EQ(texts.size(), 2) << texts.join('\n').toStdString();
-    EXPECT_TRUE(texts[0].startsWith(QStringLiteral("无法打开出具登记簿")));
-    EXPECT_EQ(texts[1], QStringLiteral("已将生成的离职证明复制到剪切板上！"));
+    ASSERT_EQ(texts.size(), 3) << texts.join('\n').toStdString();
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_TRUE(texts[i].startsWith(QStringLiteral("无法打开出具登记簿"))) << i;
+        EXPECT_TRUE(texts[i].endsWith(
+            QStringLiteral("\n模板中有【证明编号】，登记簿无法使用时不能生成离职证明。")))
+            << texts[i].toStdString();
+    }
+    EXPECT_EQ(texts[2], QStringLiteral("已将生成的离职证明复制到剪切板上！"));
     EXPECT_EQ(QFile(registerPath()).size(), 4096);
 }
 

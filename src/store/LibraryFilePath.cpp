@@ -1,6 +1,6 @@
-#include "app/LibraryFilePath.h"
+#include "store/LibraryFilePath.h"
 
-#include "app/LibraryLocation.h"
+#include "store/LibraryLocation.h"
 
 #include <QCoreApplication>
 

@@ -1,4 +1,4 @@
-#include "app/LibraryLocation.h"
+#include "store/LibraryLocation.h"
 
 #include <QDir>
 #include <QFile>

@@ -4,8 +4,11 @@
 
 #include "ui/common/CtrlText.h"
 #include "ui/main/MainDialogIds.h"
+#include "ui/print/CMyPreviewView.h"
 #include "ui/print/PrintCommands.h"
 #include "ui/register/RegisterSession.h"
+
+#include <memory>
 
 using namespace MainIds;
 
@@ -13,9 +16,20 @@ void CkavriDlg::OnPrintPreview()
 {
     const QString text = m_pRegister->currentText();
     if (CMyFrame* frame = PrintCommands::OpenPrintPreview(this, text, &m_strCertText)) {
+        // Looking at the page sends nothing out: the wording is checked when 打印 is chosen,
+        // before the printer dialog, and what the clerk went on with is recorded with the print.
+        auto note = std::make_shared<Register::LeavingNote>();
+        frame->previewView()->setBeforePrint([frame, text, note] {
+            const std::optional<Register::LeavingNote> checked =
+                RegisterSession::confirmWording(frame, text);
+            if (checked) {
+                *note = *checked;
+            }
+            return checked.has_value();
+        });
         // Each print from the preview is recorded with the text the preview was opened with.
-        connect(frame, &CMyFrame::printed, this, [this, text] {
-            m_pRegister->leave(this, Issue::LeavingKind::Printed, text);
+        connect(frame, &CMyFrame::printed, this, [this, text, note] {
+            m_pRegister->leave(this, Issue::LeavingKind::Printed, text, nullptr, *note);
         });
         emit previewOpened(frame);
     }
@@ -25,14 +39,19 @@ void CkavriDlg::OnExportPdf()
 {
     const QString text = m_pRegister->currentText();
     const CertificateOfdInfo info{GetCtrlText(this, kCompany), {m_pRegister->currentNumber()}, {}};
+    // Checked before a file name is asked for: stopped there, no file is written.
+    const std::optional<Register::LeavingNote> note = RegisterSession::confirmWording(this, text);
+    if (!note) {
+        return;
+    }
     // The file appears only together with its record in the register.
-    PrintCommands::ExportPdf(this, text, GetCtrlText(this, kName), info,
-                             [this, text](StagedFile* file, PrintCommands::ExportFormat format) {
-                                 return m_pRegister->leave(
-                                     this,
-                                     format == PrintCommands::ExportFormat::Ofd
-                                         ? Issue::LeavingKind::Ofd
-                                         : Issue::LeavingKind::Pdf,
-                                     text, file);
-                             });
+    PrintCommands::ExportPdf(
+        this, text, GetCtrlText(this, kName), info,
+        [this, text, note = *note](StagedFile* file, PrintCommands::ExportFormat format) {
+            return m_pRegister->leave(this,
+                                      format == PrintCommands::ExportFormat::Ofd
+                                          ? Issue::LeavingKind::Ofd
+                                          : Issue::LeavingKind::Pdf,
+                                      text, file, note);
+        });
 }

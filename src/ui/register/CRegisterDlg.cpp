@@ -6,13 +6,16 @@
 #include "register/DutyRecords.h"
 #include "register/IdMask.h"
 #include "register/LeaverDuties.h"
+#include "register/LeavingNote.h"
 #include "register/RegisterCsv.h"
+#include "register/RegisterText.h"
 #include "register/VerifyReport.h"
 #include "ui/common/Notifier.h"
 #include "ui/common/SaveFileDialog.h"
 #include "ui/print/CMyView.h"
 #include "ui/print/PrintCommands.h"
 #include "ui/register/CVerifyDlg.h"
+#include "ui/register/RegisterSession.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -459,16 +462,9 @@ void CRegisterDlg::showEntry(qint64 id)
     m_events->setRowCount(static_cast<int>(e.events.size()));
     for (int i = 0; i < e.events.size(); ++i) {
         const Event& ev = e.events[i];
-        QString detail = ev.detail;
-        if (ev.kind == EventKind::Delivered) {
-            const std::optional<Delivery> d = deliveryFromDetail(ev.detail);
-            detail = d ? deliveryLabel(*d) + (d->note.isEmpty() ? QString()
-                                                                : QStringLiteral("（%1）").arg(d->note))
-                       : QString();
-        }
         const QStringList cells = {localTime(ev.at), eventKindLabel(ev.kind),
-                                   QStringLiteral("第 %1 版").arg(ev.versionNo), detail,
-                                   ev.sha256};
+                                   QStringLiteral("第 %1 版").arg(ev.versionNo),
+                                   eventDetailLabel(ev), ev.sha256};
         for (int c = 0; c < cells.size(); ++c) {
             m_events->setItem(i, c, new QTableWidgetItem(cells[c]));
         }
@@ -537,12 +533,13 @@ void CRegisterDlg::OnShowFullId(bool full)
     }
 }
 
-bool CRegisterDlg::leave(Issue::LeavingKind kind, const QString& text, StagedFile* file)
+bool CRegisterDlg::leave(Issue::LeavingKind kind, const QString& text, StagedFile* file,
+                         const Register::LeavingNote& note)
 {
     // Through the issuer, as every certificate that leaves kavri.
     Issue::CertificateIssuer issuer;
     issuer.useRegister(m_reg);
-    const Issue::Left left = issuer.leave(m_entry->summary.id, kind, text, file);
+    const Issue::Left left = issuer.leave(m_entry->summary.id, kind, text, file, note);
     if (!left) {
         Notifier::information(this, left.error);
         return false;
@@ -557,10 +554,15 @@ void CRegisterDlg::OnReprint()
         return;
     }
     const QString text = m_entry->versions.last().text;
+    // The wording is checked before the printer dialog: stopped there, nothing is printed.
+    const std::optional<LeavingNote> note = RegisterSession::confirmWording(this, text);
+    if (!note) {
+        return;
+    }
     const QString body = CertificateBody(text);
     CMyView view(&body);
     if (view.OnFilePrint(this)) {
-        leave(Issue::LeavingKind::Printed, text);
+        leave(Issue::LeavingKind::Printed, text, nullptr, *note);
     }
 }
 
@@ -571,13 +573,18 @@ void CRegisterDlg::OnReexportPdf()
     }
     const QString text = m_entry->versions.last().text;
     const CertificateOfdInfo info{m_entry->summary.company, {m_entry->summary.number}, {}};
-    PrintCommands::ExportPdf(this, text, m_entry->summary.name, info,
-                             [this, text](StagedFile* file, PrintCommands::ExportFormat format) {
-                                 return leave(format == PrintCommands::ExportFormat::Ofd
-                                                  ? Issue::LeavingKind::Ofd
-                                                  : Issue::LeavingKind::Pdf,
-                                              text, file);
-                             });
+    // Checked before a file name is asked for: stopped there, no file is written.
+    const std::optional<LeavingNote> note = RegisterSession::confirmWording(this, text);
+    if (!note) {
+        return;
+    }
+    PrintCommands::ExportPdf(
+        this, text, m_entry->summary.name, info,
+        [this, text, note = *note](StagedFile* file, PrintCommands::ExportFormat format) {
+            return leave(format == PrintCommands::ExportFormat::Ofd ? Issue::LeavingKind::Ofd
+                                                                    : Issue::LeavingKind::Pdf,
+                         text, file, note);
+        });
 }
 
 void CRegisterDlg::OnVerify()

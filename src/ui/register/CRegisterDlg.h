@@ -70,7 +70,8 @@ private:
     QString issueTiming(const Register::EntrySummary& r) const;
     // The entry shown left kavri as `kind` (with `file`, put in place with its record); false
     // after a notice when it did not. The list and the entry then show the event.
-    bool leave(Issue::LeavingKind kind, const QString& text, StagedFile* file = nullptr);
+    bool leave(Issue::LeavingKind kind, const QString& text, StagedFile* file = nullptr,
+               const Register::LeavingNote& note = {});
     QDate today() const;
     // The list read again with the shown entry kept selected.
     void reloadKeeping(qint64 id);

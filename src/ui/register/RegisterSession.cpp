@@ -2,6 +2,7 @@
 
 #include "register/CertificateRegister.h"
 #include "ui/common/Notifier.h"
+#include "ui/common/WordingPrompt.h"
 
 RegisterSession::RegisterSession(QString registerPath) : m_path(std::move(registerPath))
 {
@@ -67,10 +68,22 @@ bool RegisterSession::issue(QWidget* parent, const Issue::Request& request, int 
     return true;
 }
 
-bool RegisterSession::leave(QWidget* parent, Issue::LeavingKind kind, const QString& text,
-                            StagedFile* file)
+std::optional<Register::LeavingNote> RegisterSession::confirmWording(QWidget* parent,
+                                                                    const QString& text)
 {
-    const Issue::Left left = m_issuer.leave(m_entry, kind, text, file);
+    const std::optional<QStringList> wording = WordingPrompt::confirm(parent, text);
+    if (!wording) {
+        return std::nullopt;
+    }
+    Register::LeavingNote note;
+    note.wording = *wording;
+    return note;
+}
+
+bool RegisterSession::leave(QWidget* parent, Issue::LeavingKind kind, const QString& text,
+                            StagedFile* file, const Register::LeavingNote& note)
+{
+    const Issue::Left left = m_issuer.leave(m_entry, kind, text, file, note);
     if (!left) {
         Notifier::information(parent, left.error);
         return false;

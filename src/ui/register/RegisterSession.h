@@ -1,8 +1,10 @@
 #pragma once
 
 #include "issue/CertificateIssuer.h"
+#include "register/LeavingNote.h"
 
 #include <QString>
+#include <optional>
 
 class QWidget;
 
@@ -47,10 +49,18 @@ public:
     // The user edited the certificate.
     void setCurrentText(const QString& text) { m_text = text; }
 
+    // The wording check just before a certificate holding `text` leaves kavri: asked over
+    // `parent` when the text holds phrases of the office's list. The note to record with the
+    // leaving (its wording empty when nothing was found); nothing when the clerk stopped, and
+    // then nothing may leave.
+    static std::optional<Register::LeavingNote> confirmWording(QWidget* parent,
+                                                               const QString& text);
+
     // The kept certificate left kavri as `kind`, holding `text` (with `file`, put in place only
-    // together with its record). False after a notice to `parent` when it did not leave.
+    // together with its record), with `note` recorded with it. False after a notice to `parent`
+    // when it did not leave.
     bool leave(QWidget* parent, Issue::LeavingKind kind, const QString& text,
-               StagedFile* file = nullptr);
+               StagedFile* file = nullptr, const Register::LeavingNote& note = {});
 
 private:
     void tellOpeningNotice(QWidget* parent);

@@ -12,6 +12,7 @@
 namespace Issue {
 class CertificateIssuer;
 struct Issued;
+struct SealSubject;
 } // namespace Issue
 
 // Where the certificates go: one file per row into a folder, file names from a pattern, or all
@@ -132,6 +133,7 @@ private:
     void writeCombined(const QList<BatchRecord>& records, const BatchOutput& output,
                        BatchReport* report);
     Issue::Issued issue(const BatchRecord& record);
+    Issue::SealSubject sealSubjectOf(const Issue::Issued& issued) const;
     void reportProgress();
     QDate issueDate() const;
 

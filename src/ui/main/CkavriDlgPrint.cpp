@@ -12,7 +12,13 @@ using namespace MainIds;
 void CkavriDlg::OnPrintPreview()
 {
     const QString text = m_pRegister->currentText();
-    if (CMyFrame* frame = PrintCommands::OpenPrintPreview(this, text, &m_strCertText)) {
+    // Signed once as the preview opens: every print from it carries that code.
+    const std::optional<Issue::Sealed> sealed = m_pRegister->seal(this, text);
+    if (!sealed) {
+        return;
+    }
+    if (CMyFrame* frame =
+            PrintCommands::OpenPrintPreview(this, text, &m_strCertText, sealed->code)) {
         // Each print from the preview is recorded with the text the preview was opened with.
         connect(frame, &CMyFrame::printed, this, [this, text] {
             m_pRegister->leave(this, Issue::LeavingKind::Printed, text);
@@ -24,6 +30,10 @@ void CkavriDlg::OnPrintPreview()
 void CkavriDlg::OnExportPdf()
 {
     const QString text = m_pRegister->currentText();
+    const std::optional<Issue::Sealed> sealed = m_pRegister->seal(this, text);
+    if (!sealed) {
+        return;
+    }
     const CertificateOfdInfo info{GetCtrlText(this, kCompany), {m_pRegister->currentNumber()}, {}};
     // The file appears only together with its record in the register.
     PrintCommands::ExportPdf(this, text, GetCtrlText(this, kName), info,
@@ -34,5 +44,6 @@ void CkavriDlg::OnExportPdf()
                                          ? Issue::LeavingKind::Ofd
                                          : Issue::LeavingKind::Pdf,
                                      text, file);
-                             });
+                             },
+                             sealed->code);
 }

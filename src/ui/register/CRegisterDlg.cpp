@@ -7,6 +7,7 @@
 #include "register/IdMask.h"
 #include "register/LeaverDuties.h"
 #include "register/RegisterCsv.h"
+#include "seal/SealFiles.h"
 #include "ui/common/Notifier.h"
 #include "ui/common/SaveFileDialog.h"
 #include "ui/print/CMyView.h"
@@ -534,6 +535,21 @@ void CRegisterDlg::OnShowFullId(bool full)
     }
 }
 
+std::optional<Issue::Sealed> CRegisterDlg::seal(const QString& text)
+{
+    // Signed again as it leaves again, with this desk's key, from what the register holds.
+    Issue::CertificateIssuer issuer;
+    if (!m_keyFolder.isEmpty()) {
+        issuer.useSealKeyFile(Seal::sealKeyPathBeside(m_keyFolder));
+    }
+    Issue::Sealed sealed = issuer.seal(Issue::sealSubjectOf(*m_entry), text);
+    if (sealed.failed()) {
+        Notifier::information(this, sealed.error);
+        return std::nullopt;
+    }
+    return sealed;
+}
+
 bool CRegisterDlg::leave(Issue::LeavingKind kind, const QString& text, StagedFile* file)
 {
     // Through the issuer, as every certificate that leaves kavri.
@@ -554,8 +570,13 @@ void CRegisterDlg::OnReprint()
         return;
     }
     const QString text = m_entry->versions.last().text;
+    const std::optional<Issue::Sealed> sealed = seal(text);
+    if (!sealed) {
+        return;
+    }
     const QString body = CertificateBody(text);
     CMyView view(&body);
+    view.setVerificationCode(sealed->code);
     if (view.OnFilePrint(this)) {
         leave(Issue::LeavingKind::Printed, text);
     }
@@ -567,6 +588,10 @@ void CRegisterDlg::OnReexportPdf()
         return;
     }
     const QString text = m_entry->versions.last().text;
+    const std::optional<Issue::Sealed> sealed = seal(text);
+    if (!sealed) {
+        return;
+    }
     const CertificateOfdInfo info{m_entry->summary.company, {m_entry->summary.number}, {}};
     PrintCommands::ExportPdf(this, text, m_entry->summary.name, info,
                              [this, text](StagedFile* file, PrintCommands::ExportFormat format) {
@@ -574,7 +599,8 @@ void CRegisterDlg::OnReexportPdf()
                                                   ? Issue::LeavingKind::Ofd
                                                   : Issue::LeavingKind::Pdf,
                                               text, file);
-                             });
+                             },
+                             sealed->code);
 }
 
 void CRegisterDlg::OnVerify()

@@ -3,6 +3,7 @@
 #include "issue/CertificateIssuer.h"
 
 #include <QString>
+#include <optional>
 
 class QWidget;
 
@@ -47,6 +48,11 @@ public:
     // The user edited the certificate.
     void setCurrentText(const QString& text) { m_text = text; }
 
+    // The seal of `text` leaving now as the kept certificate, made before its page is drawn
+    // (see Issue::CertificateIssuer::seal); nullopt after a notice to `parent` when it cannot be
+    // signed, and then the certificate must not leave.
+    std::optional<Issue::Sealed> seal(QWidget* parent, const QString& text);
+
     // The kept certificate left kavri as `kind`, holding `text` (with `file`, put in place only
     // together with its record). False after a notice to `parent` when it did not leave.
     bool leave(QWidget* parent, Issue::LeavingKind kind, const QString& text,
@@ -59,4 +65,5 @@ private:
     qint64 m_entry = 0;
     QString m_text;
     QString m_number;
+    Issue::SealSubject m_subject; // what the kept certificate is signed from
 };

@@ -275,9 +275,9 @@ Issued CertificateIssuer::issue(const Request& request, int width)
 }
 
 Left CertificateIssuer::leave(qint64 entryId, LeavingKind kind, const QString& text,
-                             StagedFile* file)
+                             StagedFile* file, const Register::LeavingNote& note)
 {
-    return leaveTogether({Page{entryId, text}}, kind, file);
+    return leaveTogether({Page{entryId, text, note}}, kind, file);
 }
 
 Left CertificateIssuer::leaveTogether(const QList<Page>& pages, LeavingKind kind,
@@ -291,7 +291,8 @@ Left CertificateIssuer::leaveTogether(const QList<Page>& pages, LeavingKind kind
     QList<Register::CertificateRegister::Leaving> leavings;
     for (const Page& page : pages) {
         if (page.entryId != 0) {
-            leavings.append({page.entryId, eventKindOf(kind), page.text});
+            leavings.append(
+                {page.entryId, eventKindOf(kind), page.text, Register::leavingDetail(page.note)});
         }
     }
     if (leavings.isEmpty()) {

@@ -5,6 +5,7 @@
 #include "issue/LeavingSeal.h"
 #include "issue/StagedFile.h"
 #include "legal/RecordedValues.h"
+#include "register/LeavingNote.h"
 #include "register/RegisterTypes.h"
 
 #include <QList>
@@ -162,13 +163,15 @@ public:
     // The certificate `entryId` (0: none) left kavri as `kind`, holding `text`: the one place
     // every leaving passes through. With a file, the file is put in place inside the register's
     // transaction, as its last step: either the file is there and the register holds the
-    // leaving, or neither (the staged file is then removed).
-    Left leave(qint64 entryId, LeavingKind kind, const QString& text, StagedFile* file = nullptr);
+    // leaving, or neither (the staged file is then removed). The note is kept with the event.
+    Left leave(qint64 entryId, LeavingKind kind, const QString& text, StagedFile* file = nullptr,
+               const Register::LeavingNote& note = {});
     // Several certificates left in one file (the pages of a combined PDF), recorded together.
     struct Page
     {
         qint64 entryId = 0;
         QString text;
+        Register::LeavingNote note;
     };
     Left leaveTogether(const QList<Page>& pages, LeavingKind kind, StagedFile* file);
 

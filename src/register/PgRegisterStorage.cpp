@@ -159,8 +159,8 @@ const char* const kInsertVersion =
     " from register_version where entry_id = $1::bigint returning id, version_no";
 
 const char* const kInsertEvent =
-    "with ev as (insert into register_event (entry_id, version_id, kind, at, sha256)"
-    "            values ($1::bigint, $2::bigint, $3, $4::timestamptz, $5))"
+    "with ev as (insert into register_event (entry_id, version_id, kind, at, sha256, detail)"
+    "            values ($1::bigint, $2::bigint, $3, $4::timestamptz, $5, $6))"
     " update register_entry set last_event_kind = $3, last_event_at = $4::timestamptz"
     " where id = $1::bigint";
 
@@ -375,7 +375,7 @@ std::optional<int> PgRegisterStorage::recordOneEvent(const Leaving& leaving, con
     }
     if (!m_connection->query(kInsertEvent,
                              {id, QString::number(versionId), eventKindKey(leaving.kind),
-                              timeText(at), sha},
+                              timeText(at), sha, leaving.detail},
                              error)) {
         return std::nullopt;
     }

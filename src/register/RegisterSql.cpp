@@ -114,7 +114,8 @@ const char* const kFindVersion =
 const char* const kMaxVersionNo =
     "SELECT coalesce(max(version_no), 0) FROM versions WHERE entry_id = ?1";
 const char* const kInsertEvent =
-    "INSERT INTO events(entry_id, version_id, kind, at, sha256) VALUES (?1, ?2, ?3, ?4, ?5)";
+    "INSERT INTO events(entry_id, version_id, kind, at, sha256, detail)"
+    " VALUES (?1, ?2, ?3, ?4, ?5, ?6)";
 const char* const kUpdateLastEvent =
     "UPDATE entries SET last_event_kind = ?1, last_event_at = ?2 WHERE id = ?3";
 

@@ -51,6 +51,8 @@ public:
         qint64 entryId = 0;
         EventKind kind = EventKind::Copied;
         QString text;
+        // Kept with the event: what else left with the text (LeavingNote.h); empty when nothing.
+        QString detail;
     };
     // Runs inside the transaction that records leavings, after they are all written and just
     // before it commits (putting the file they describe in place); false, with *error set, undoes

@@ -469,7 +469,8 @@ std::optional<int> SqliteRegisterStorage::recordOneEvent(const Leaving& leaving,
         .bind(2, versionId)
         .bind(3, eventKindKey(kind))
         .bind(4, timeText(at))
-        .bind(5, sha);
+        .bind(5, sha)
+        .bind(6, leaving.detail);
     SqliteStatement last(m_db, Sql::kUpdateLastEvent);
     last.bind(1, eventKindKey(kind)).bind(2, timeText(at)).bind(3, entryId);
     if (!event.run() || !last.run()) {

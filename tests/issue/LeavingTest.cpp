@@ -155,6 +155,30 @@ TEST_F(LeavingTest, ThePagesOfOneFileAreRecordedTogetherOrNotAtAll)
     EXPECT_TRUE(QFileInfo::exists(path(QStringLiteral("合并.pdf"))));
 }
 
+TEST_F(LeavingTest, EachPageKeepsItsOwnNoteWithItsEvent)
+{
+    const Issue::Issued a = issueOne(QStringLiteral("张三"));
+    const Issue::Issued b = issueOne(QStringLiteral("李四"));
+    Register::LeavingNote noted{QStringLiteral("U0VBTA=="), {QStringLiteral("……予以辞退。")}};
+    StagedFile file(path(QStringLiteral("合并.pdf")));
+    ASSERT_TRUE(writeBytes(file, "%PDF"));
+    ASSERT_TRUE(issuer.leaveTogether({{a.entryId, a.text, noted}, {b.entryId, b.text, {}}},
+                                     LeavingKind::Batch, &file));
+    ASSERT_TRUE(issuer.leave(a.entryId, LeavingKind::Printed, a.text));
+
+    const QList<Register::Entry> all = entries();
+    ASSERT_EQ(all.size(), 2);
+    for (const Register::Entry& e : all) {
+        SCOPED_TRACE(e.summary.name.toStdString());
+        const bool first = e.summary.name == QStringLiteral("张三");
+        ASSERT_EQ(e.events.size(), first ? 2 : 1);
+        EXPECT_EQ(Register::leavingNoteFromDetail(e.events[0].detail),
+                  first ? noted : Register::LeavingNote{});
+        // A leaving without a note stores what it always did.
+        EXPECT_TRUE(e.events.back().detail.isEmpty());
+    }
+}
+
 TEST_F(LeavingTest, WithoutAnEntryTheFileIsSimplyPutInPlace)
 {
     issuer.setRegisterUse(Issue::RegisterUse::None);

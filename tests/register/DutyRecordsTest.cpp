@@ -7,6 +7,7 @@
 #include "register/SqliteRegisterStorage.h"
 
 #include <QFile>
+#include <sqlite3.h>
 
 using namespace Register;
 
@@ -317,15 +318,29 @@ TEST_F(DutyRegisterTest, AVersionTwoFileIsCarriedForwardWithItsEvents)
         auto v2 = SqliteRegisterStorage::open(path(), &error, 2);
         ASSERT_TRUE(v2) << error.toStdString();
         EXPECT_EQ(v2->schemaVersion(), 2);
-        CertificateRegister old(std::move(v2));
-        old.setClock([] { return QDateTime(QDate(2026, 4, 2), QTime(9, 0)); });
-        const auto made = old.addEntry(
-            person(QStringLiteral("孙八"), QStringLiteral("1"), QStringLiteral("2026年3月31日")),
-            [](const QString& number) { return QStringLiteral("证明 ") + number; }, &error);
-        ASSERT_TRUE(made) << error.toStdString();
-        id = made->id;
-        ASSERT_TRUE(old.recordEvent(id, EventKind::Printed, made->text, &error))
-            << error.toStdString();
+    }
+    {
+        // The rows as that release wrote them (its statements, not this one's).
+        const auto key = loadOrCreateKey(keyPathFor(path()), false, &error);
+        ASSERT_TRUE(key) << error.toStdString();
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(QFile::encodeName(path()).constData(), &db), SQLITE_OK);
+        ASSERT_EQ(sqlite3_key(db, key->constData(), int(key->size())), SQLITE_OK);
+        const char* rows =
+            "INSERT INTO templates VALUES (1, '模板', '证明 【证明编号】');"
+            "INSERT INTO entries(id, number, year, seq, created_at, operator, template_id, name,"
+            " id_number, company, leave_date, leave_day) VALUES (1, 'LZ2026-000001', 2026, 1,"
+            " '2026-04-02T09:00:00.000Z', 'hr', 1, '孙八', '', '', '2026年3月31日', '2026-03-31');"
+            "INSERT INTO entry_values VALUES (1, 0, '姓名', '孙八');"
+            "INSERT INTO versions VALUES (1, 1, 1, '证明 LZ2026-000001',"
+            " 'a1', 'a1', '2026-04-02T09:00:00.000Z');"
+            "INSERT INTO events VALUES (1, 1, 1, 'printed', '2026-04-02T09:00:00.000Z', 'a1');"
+            "UPDATE entries SET last_event_kind = 'printed', last_event_at ="
+            " '2026-04-02T09:00:00.000Z' WHERE id = 1;"
+            "INSERT INTO sequences VALUES (2026, 1);";
+        ASSERT_EQ(sqlite3_exec(db, rows, nullptr, nullptr, nullptr), SQLITE_OK);
+        sqlite3_close(db);
+        id = 1;
     }
     {
         auto storage = SqliteRegisterStorage::open(path(), &error);

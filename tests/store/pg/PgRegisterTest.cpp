@@ -231,6 +231,28 @@ TEST_F(PgRegisterTest, ClerkRecordsDeliveriesAndTransfers)
     EXPECT_EQ(stillDraft->events[0].versionNo, 1);
 }
 
+// What left with a text (the page's signed code, the phrases let go) is kept with its event.
+TEST_F(PgRegisterTest, ALeavingKeepsItsNoteWithTheEvent)
+{
+    QString error;
+    const auto reg = CertificateRegister::openServer(m_clerk, &error);
+    ASSERT_TRUE(reg) << error.toStdString();
+    const auto made = reg->addEntry(leaver(QStringLiteral("张三"), QStringLiteral("1"),
+                                           QStringLiteral("2026年3月31日")),
+                                    certificate(QStringLiteral("张三")), &error);
+    ASSERT_TRUE(made) << error.toStdString();
+    const QString detail = QStringLiteral(R"({"seal":"U0VBTA==","wording":["予以辞退"]})");
+    ASSERT_TRUE(reg->recordEvents({{made->id, EventKind::PdfExported, made->text, detail},
+                                   {made->id, EventKind::Printed, made->text, {}}},
+                                  {}, &error))
+        << error.toStdString();
+    const auto entry = reg->entry(made->id, &error);
+    ASSERT_TRUE(entry) << error.toStdString();
+    ASSERT_EQ(entry->events.size(), 2);
+    EXPECT_EQ(entry->events[0].detail, detail);
+    EXPECT_TRUE(entry->events[1].detail.isEmpty());
+}
+
 TEST_F(PgRegisterTest, TwoClerksIssuingAtOnceGetDistinctNumbersWithoutGaps)
 {
     constexpr int kEach = 40;

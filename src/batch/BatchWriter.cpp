@@ -192,7 +192,8 @@ void BatchWriter::writePerRow(const QList<BatchRecord>& records, const BatchOutp
             report->notWritten << outcomeOf(record, {}, kRegisterStopReason);
         } else {
             const Issue::Left left = m_issuer->leave(pending.entryId, leaving, pending.text,
-                                                     pending.file.get());
+                                                     pending.file.get(),
+                                                     Register::LeavingNote{pending.seal, {}});
             if (left) {
                 report->written << outcomeOf(record, pending.file->target(), {}, pending.number);
             } else if (left.registerFailed) {
@@ -355,7 +356,8 @@ void BatchWriter::writeCombined(const QList<BatchRecord>& records, const BatchOu
             break;
         }
         paged << &record;
-        pages << Issue::CertificateIssuer::Page{issued.entryId, issued.text};
+        pages << Issue::CertificateIssuer::Page{issued.entryId, issued.text,
+                                                Register::LeavingNote{sealed.seal, {}}};
         numbers << issued.number;
         pdf.addPage(CertificateBody(issued.text), issued.number, record.value(BatchField::Company),
                     sealed.code);

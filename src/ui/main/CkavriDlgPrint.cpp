@@ -20,8 +20,9 @@ void CkavriDlg::OnPrintPreview()
     if (CMyFrame* frame =
             PrintCommands::OpenPrintPreview(this, text, &m_strCertText, sealed->code)) {
         // Each print from the preview is recorded with the text the preview was opened with.
-        connect(frame, &CMyFrame::printed, this, [this, text] {
-            m_pRegister->leave(this, Issue::LeavingKind::Printed, text);
+        connect(frame, &CMyFrame::printed, this, [this, text, seal = sealed->seal] {
+            m_pRegister->leave(this, Issue::LeavingKind::Printed, text, nullptr,
+                               Register::LeavingNote{seal, {}});
         });
         emit previewOpened(frame);
     }
@@ -37,13 +38,14 @@ void CkavriDlg::OnExportPdf()
     const CertificateOfdInfo info{GetCtrlText(this, kCompany), {m_pRegister->currentNumber()}, {}};
     // The file appears only together with its record in the register.
     PrintCommands::ExportPdf(this, text, GetCtrlText(this, kName), info,
-                             [this, text](StagedFile* file, PrintCommands::ExportFormat format) {
+                             [this, text, seal = sealed->seal](StagedFile* file,
+                                                               PrintCommands::ExportFormat format) {
                                  return m_pRegister->leave(
                                      this,
                                      format == PrintCommands::ExportFormat::Ofd
                                          ? Issue::LeavingKind::Ofd
                                          : Issue::LeavingKind::Pdf,
-                                     text, file);
+                                     text, file, Register::LeavingNote{seal, {}});
                              },
                              sealed->code);
 }

@@ -550,12 +550,13 @@ std::optional<Issue::Sealed> CRegisterDlg::seal(const QString& text)
     return sealed;
 }
 
-bool CRegisterDlg::leave(Issue::LeavingKind kind, const QString& text, StagedFile* file)
+bool CRegisterDlg::leave(Issue::LeavingKind kind, const QString& text, StagedFile* file,
+                         const Register::LeavingNote& note)
 {
     // Through the issuer, as every certificate that leaves kavri.
     Issue::CertificateIssuer issuer;
     issuer.useRegister(m_reg);
-    const Issue::Left left = issuer.leave(m_entry->summary.id, kind, text, file);
+    const Issue::Left left = issuer.leave(m_entry->summary.id, kind, text, file, note);
     if (!left) {
         Notifier::information(this, left.error);
         return false;
@@ -578,7 +579,7 @@ void CRegisterDlg::OnReprint()
     CMyView view(&body);
     view.setVerificationCode(sealed->code);
     if (view.OnFilePrint(this)) {
-        leave(Issue::LeavingKind::Printed, text);
+        leave(Issue::LeavingKind::Printed, text, nullptr, Register::LeavingNote{sealed->seal, {}});
     }
 }
 
@@ -594,11 +595,12 @@ void CRegisterDlg::OnReexportPdf()
     }
     const CertificateOfdInfo info{m_entry->summary.company, {m_entry->summary.number}, {}};
     PrintCommands::ExportPdf(this, text, m_entry->summary.name, info,
-                             [this, text](StagedFile* file, PrintCommands::ExportFormat format) {
+                             [this, text, seal = sealed->seal](StagedFile* file,
+                                                               PrintCommands::ExportFormat format) {
                                  return leave(format == PrintCommands::ExportFormat::Ofd
                                                   ? Issue::LeavingKind::Ofd
                                                   : Issue::LeavingKind::Pdf,
-                                              text, file);
+                                              text, file, Register::LeavingNote{seal, {}});
                              },
                              sealed->code);
 }

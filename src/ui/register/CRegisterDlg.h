@@ -68,7 +68,8 @@ private:
     QString issueTiming(const Register::EntrySummary& r) const;
     // The entry shown left kavri as `kind` (with `file`, put in place with its record); false
     // after a notice when it did not. The list and the entry then show the event.
-    bool leave(Issue::LeavingKind kind, const QString& text, StagedFile* file = nullptr);
+    bool leave(Issue::LeavingKind kind, const QString& text, StagedFile* file = nullptr,
+               const Register::LeavingNote& note = {});
     // The shown entry's seal as `text` leaves again (see Issue::CertificateIssuer::seal);
     // nullopt after a notice when it cannot be signed.
     std::optional<Issue::Sealed> seal(const QString& text);

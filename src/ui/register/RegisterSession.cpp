@@ -68,9 +68,9 @@ std::optional<Issue::Sealed> RegisterSession::seal(QWidget* parent, const QStrin
 }
 
 bool RegisterSession::leave(QWidget* parent, Issue::LeavingKind kind, const QString& text,
-                            StagedFile* file)
+                            StagedFile* file, const Register::LeavingNote& note)
 {
-    const Issue::Left left = m_issuer.leave(m_entry, kind, text, file);
+    const Issue::Left left = m_issuer.leave(m_entry, kind, text, file, note);
     if (!left) {
         Notifier::information(parent, left.error);
         return false;

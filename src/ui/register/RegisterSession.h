@@ -55,8 +55,9 @@ public:
 
     // The kept certificate left kavri as `kind`, holding `text` (with `file`, put in place only
     // together with its record). False after a notice to `parent` when it did not leave.
+    // The note (the page's signed code, the wording let go) is kept with the event.
     bool leave(QWidget* parent, Issue::LeavingKind kind, const QString& text,
-               StagedFile* file = nullptr);
+               StagedFile* file = nullptr, const Register::LeavingNote& note = {});
 
 private:
     QString m_path;

@@ -6,11 +6,13 @@
 #include "compose/CertificateComposer.h"
 #include "issue/CertificateIssuer.h"
 #include "issue/StagedFile.h"
+#include "legal/WordingCheck.h"
 #include "print/CertificateBody.h"
 #include "print/CertificateOfdExport.h"
 #include "print/CertificatePdfExport.h"
 
 #include <QDir>
+#include <algorithm>
 #include <QThread>
 #include <QThreadPool>
 #include <deque>
@@ -26,9 +28,11 @@ namespace {
 const QString kCancelledReason = QStringLiteral("已取消，未写入");
 
 BatchOutcome outcomeOf(const BatchRecord& record, const QString& file = {},
-                       const QString& reason = {}, const QString& number = {})
+                       const QString& reason = {}, const QString& number = {},
+                       const QStringList& wording = {})
 {
-    return BatchOutcome{record.line, record.value(BatchField::Name), file, reason, number};
+    return BatchOutcome{record.line, record.value(BatchField::Name), file, reason, number,
+                        wording};
 }
 
 // One certificate on its way to a file on a worker thread.
@@ -38,7 +42,7 @@ struct PendingFile
     qint64 entryId = 0;
     QString number;
     QString text;
-    QString seal; // the signed code the page carries, as the register records it
+    Register::LeavingNote note;
     std::shared_ptr<StagedFile> file;
     std::future<QString> error; // empty when the file was written
 };
@@ -75,8 +79,38 @@ int BatchReport::numberedCount() const
     return count;
 }
 
+int BatchReport::wordingCount() const
+{
+    int count = 0;
+    for (const BatchOutcome& o : written) {
+        count += o.wording.isEmpty() ? 0 : 1;
+    }
+    return count;
+}
+
+QStringList batchWordingRows(const BatchReport& report)
+{
+    QList<const BatchOutcome*> rows;
+    for (const BatchOutcome& o : report.written) {
+        if (!o.wording.isEmpty()) {
+            rows.append(&o);
+        }
+    }
+    // Per-row files are finished in the order they are written, not always the sheet's.
+    std::stable_sort(rows.begin(), rows.end(),
+                     [](const BatchOutcome* a, const BatchOutcome* b) { return a->line < b->line; });
+    QStringList lines;
+    for (const BatchOutcome* o : rows) {
+        lines.append(QStringLiteral("第 %1 行（%2）：%3")
+                         .arg(o->line)
+                         .arg(o->name, o->wording.join(QStringLiteral("；"))));
+    }
+    return lines;
+}
+
 BatchWriter::BatchWriter(QString templateText, int width)
-    : m_templateText(std::move(templateText)), m_width(width)
+    : m_templateText(std::move(templateText)),
+      m_phrases(Legal::parseWordingList(Legal::defaultWordingListText())), m_width(width)
 {
 }
 
@@ -105,6 +139,11 @@ Issue::Issued BatchWriter::issue(const BatchRecord& record)
     }
     return m_issuer->issue(record.request(m_templateName, m_templateText, m_runIssueDate),
                            m_width);
+}
+
+QStringList BatchWriter::wordingOf(const QString& text) const
+{
+    return Legal::wordingLines(Legal::checkWording(text, m_phrases));
 }
 
 void BatchWriter::reportProgress()
@@ -192,10 +231,10 @@ void BatchWriter::writePerRow(const QList<BatchRecord>& records, const BatchOutp
             report->notWritten << outcomeOf(record, {}, kRegisterStopReason);
         } else {
             const Issue::Left left = m_issuer->leave(pending.entryId, leaving, pending.text,
-                                                     pending.file.get(),
-                                                     Register::LeavingNote{pending.seal, {}});
+                                                     pending.file.get(), pending.note);
             if (left) {
-                report->written << outcomeOf(record, pending.file->target(), {}, pending.number);
+                report->written << outcomeOf(record, pending.file->target(), {}, pending.number,
+                                             pending.note.wording);
             } else if (left.registerFailed) {
                 stopped = true;
                 report->registerStop = left.error;
@@ -234,7 +273,8 @@ void BatchWriter::writePerRow(const QList<BatchRecord>& records, const BatchOutp
         pending.entryId = issued.entryId;
         pending.number = issued.number;
         pending.text = issued.text;
-        pending.seal = sealed.seal;
+        pending.note.seal = sealed.seal;
+        pending.note.wording = wordingOf(issued.text);
         pending.file = std::make_shared<StagedFile>(folder.filePath(names.takeNameFor(record)));
         auto task = std::make_shared<std::packaged_task<QString()>>(
             [file = pending.file, body = CertificateBody(pending.text), ofd, code = sealed.code,
@@ -356,8 +396,10 @@ void BatchWriter::writeCombined(const QList<BatchRecord>& records, const BatchOu
             break;
         }
         paged << &record;
-        pages << Issue::CertificateIssuer::Page{issued.entryId, issued.text,
-                                                Register::LeavingNote{sealed.seal, {}}};
+        Issue::CertificateIssuer::Page page{issued.entryId, issued.text};
+        page.note.seal = sealed.seal;
+        page.note.wording = wordingOf(issued.text);
+        pages << page;
         numbers << issued.number;
         pdf.addPage(CertificateBody(issued.text), issued.number, record.value(BatchField::Company),
                     sealed.code);
@@ -396,7 +438,8 @@ void BatchWriter::writeCombined(const QList<BatchRecord>& records, const BatchOu
     for (qsizetype i = 0; i < paged.size(); ++i) {
         const BatchRecord& record = *paged.at(i);
         if (written) {
-            report->written << outcomeOf(record, output.combinedPath, {}, numbers.at(i));
+            report->written << outcomeOf(record, output.combinedPath, {}, numbers.at(i),
+                                         pages.at(i).note.wording);
         } else if (stopped || registerFailed) {
             report->notWritten << outcomeOf(record, {}, kRegisterStopReason);
         } else if (cancelled) {

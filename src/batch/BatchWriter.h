@@ -5,6 +5,7 @@
 #include <QDate>
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <atomic>
 #include <functional>
 #include <memory>
@@ -59,6 +60,9 @@ struct BatchOutcome
     QString file;   // the file written (PerRow) or the combined file
     QString reason; // why it was not written
     QString number; // the register's number of a certificate written; empty for none
+    // The wording check's hits in the certificate, each in its context ("“辞退”：……予以辞退。");
+    // recorded with its leaving in the register.
+    QStringList wording;
 };
 
 struct BatchReport
@@ -75,12 +79,18 @@ struct BatchReport
 
     // How many certificates written carry a number of the register.
     int numberedCount() const;
+    // How many certificates written hold wording the check found.
+    int wordingCount() const;
 
     bool allWritten() const
     {
         return rejected.isEmpty() && failed.isEmpty() && notWritten.isEmpty();
     }
 };
+
+// The certificates written with wording hits, one line each in the sheet's order:
+// "第 3 行（张三）：“辞退”：……予以辞退。；“开除”：……".
+QStringList batchWordingRows(const BatchReport& report);
 
 // Writes the certificates of the accepted records, each page exactly as 导出PDF and
 // `kavri-cli pdf` draw it, as PDF or OFD, every one issued through a CertificateIssuer
@@ -104,6 +114,10 @@ public:
     // The template's name as the library lists it, for the register.
     void setTemplateName(const QString& name) { m_templateName = name; }
     void setThreadCount(int threads) { m_threads = threads; }
+    // The phrases of the wording check every certificate passes before it leaves (the office's
+    // list); kavri's own list unless set. A hit never stops a certificate: it is recorded with
+    // its leaving and listed in the report.
+    void setWordingPhrases(QStringList phrases) { m_phrases = std::move(phrases); }
     // The date every certificate of a run states as its date of issue, and the register keeps:
     // the day the run starts unless set.
     void setIssueDate(QDate date) { m_issueDate = date; }
@@ -136,9 +150,12 @@ private:
     Issue::SealSubject sealSubjectOf(const Issue::Issued& issued) const;
     void reportProgress();
     QDate issueDate() const;
+    // The wording check's hits in a certificate's text, each in its context.
+    QStringList wordingOf(const QString& text) const;
 
     QString m_templateText;
     QString m_templateName;
+    QStringList m_phrases;
     QDate m_issueDate;
     QDate m_runIssueDate; // the date of the run under way
     int m_width;

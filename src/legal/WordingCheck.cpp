@@ -65,10 +65,8 @@ QString contextOf(const QString& text, qsizetype position, qsizetype length)
     constexpr qsizetype kAround = 10;
     const qsizetype from = std::max<qsizetype>(0, position - kAround);
     const qsizetype to = std::min(text.size(), position + length + kAround);
-    QString context = text.mid(from, to - from);
-    context.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
-    context.replace(u'\n', u' ');
-    context.replace(u'\r', u' ');
+    // On one line: line breaks and the blanks of a title or an indent become one space each run.
+    QString context = text.mid(from, to - from).simplified();
     if (from > 0) {
         context.prepend(QStringLiteral("……"));
     }
@@ -172,13 +170,18 @@ QList<WordingHit> checkWording(const QString& text, const QStringList& phrases)
     return hits;
 }
 
-QString describeWordingHits(const QList<WordingHit>& hits)
+QStringList wordingLines(const QList<WordingHit>& hits)
 {
     QStringList lines;
     for (const WordingHit& hit : hits) {
         lines.append(QStringLiteral("“%1”：%2").arg(hit.phrase, hit.context));
     }
-    return lines.join(u'\n');
+    return lines;
+}
+
+QString describeWordingHits(const QList<WordingHit>& hits)
+{
+    return wordingLines(hits).join(u'\n');
 }
 
 QString wordingNote(const QList<WordingHit>& hits)

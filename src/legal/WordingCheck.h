@@ -14,7 +14,8 @@ struct WordingHit
 {
     QString phrase;
     qsizetype position = 0; // of the phrase in the text, in UTF-16 characters
-    QString context;        // the phrase with a few characters either side, on one line
+    QString context;        // the phrase with a few characters either side, on one line, each
+                            // run of blanks and line breaks one space
 
     bool operator==(const WordingHit&) const = default;
 };
@@ -40,7 +41,10 @@ QStringList loadWordingList(const QString& path, QString* error);
 // phrases overlap (纠纷 inside 劳动纠纷) only the longest one found at a place counts.
 QList<WordingHit> checkWording(const QString& text, const QStringList& phrases);
 
-// The hits as the clerk reads them: one line per hit, "“劳动争议”：……双方存在劳动争议，……".
+// Each hit as the clerk reads it and the register keeps it: "“劳动争议”：……双方存在劳动争议，……".
+QStringList wordingLines(const QList<WordingHit>& hits);
+
+// The hits one a line (wordingLines joined by line breaks).
 QString describeWordingHits(const QList<WordingHit>& hits);
 
 // What is recorded with a leaving the clerk let go on despite hits: "措辞提示：辞退、劳动争议"

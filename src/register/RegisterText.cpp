@@ -1,5 +1,8 @@
 #include "register/RegisterText.h"
 
+#include "register/DutyRecords.h"
+#include "register/LeavingNote.h"
+
 #include <QCryptographicHash>
 #include <QRegularExpression>
 
@@ -66,6 +69,32 @@ QDate parseFormDate(const QString& text)
         return {};
     }
     return QDate(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt());
+}
+
+QString eventDetailLabel(const Event& event)
+{
+    if (event.detail.isEmpty()) {
+        return {};
+    }
+    if (event.kind == EventKind::Delivered) {
+        const std::optional<Delivery> d = deliveryFromDetail(event.detail);
+        if (!d) {
+            return {};
+        }
+        return deliveryLabel(*d) +
+               (d->note.isEmpty() ? QString() : QStringLiteral("（%1）").arg(d->note));
+    }
+    if (leavesKavri(event.kind)) {
+        // The seal a note also holds is the page's own code, read by 查验, not by people.
+        const std::optional<LeavingNote> note = leavingNoteFromDetail(event.detail);
+        if (!note) {
+            return event.detail;
+        }
+        return note->wording.isEmpty()
+                   ? QString()
+                   : QStringLiteral("措辞提示：") + note->wording.join(QStringLiteral("；"));
+    }
+    return event.detail;
 }
 
 } // namespace Register

@@ -19,6 +19,11 @@ QString normalizeLineBreaks(const QString& text);
 // characters of each text from a little before the place on.
 std::optional<Difference> firstDifference(const QString& recorded, const QString& presented);
 
+// How an event's detail reads in the register window and in `register show`: a delivery as
+// deliveryLabel with its note in brackets, a leaving's wording note as
+// "措辞提示：“辞退”：……予以辞退。；…", any other detail as stored; empty without one.
+QString eventDetailLabel(const Event& event);
+
 // The leaving date as the form held it ("2024年3月5日", "2024-03-05", "2024/3/5"); invalid
 // when the text holds no date.
 QDate parseFormDate(const QString& text);

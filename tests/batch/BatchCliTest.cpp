@@ -1,6 +1,7 @@
 #include "BatchFixtures.h"
 #include "CliRun.h"
 #include "HostileSheets.h"
+#include "OfficeWordingList.h"
 #include "PdfText.h"
 #include "RegisterLock.h"
 #include "TempLibrary.h"
@@ -496,4 +497,120 @@ TEST_F(BatchCli, ControlCharactersInCellsRefuseTheRowAndNeverReachTheTerminal)
         EXPECT_FALSE(c.unicode() < 0x20 && c != u'\n') << "raw control " << int(c.unicode());
         EXPECT_NE(c.unicode(), 0x202E);
     }
+}
+
+namespace {
+
+// A sheet of leavers whose reasons a new employer may read as fault (李四, and 王五 by the
+// office's own phrase), one that states an absence (赵六) and a plain one (张三).
+const char kWordingSheet[] = "姓名,离职日期,离职原因\n"
+                             "张三,2024-05-31,个人原因\n"
+                             "李四,2024-06-30,严重违纪被辞退\n"
+                             "王五,2024-07-01,试用期不合格\n"
+                             "赵六,2024-07-15,合同到期，双方无劳动争议\n";
+
+struct WordingRun
+{
+    const char* name;
+    QStringList output; // --out or --combined
+};
+
+} // namespace
+
+// No question in a batch: every certificate is written, and the hits of each are said in the
+// summary and kept with its leaving in the register, where `register show` prints them.
+TEST_F(BatchCli, WordingHitsAreSaidInTheSummaryAndRecordedWithEachLeaving)
+{
+    OfficeWordingList office;
+    office.write(QStringLiteral("违纪\n辞退\n试用期不合格\n劳动争议\n"));
+    CliSetup setup;
+    setup.environment.insert(QStringLiteral("XDG_CONFIG_HOME"), office.configHome());
+    const QString sheet = dir.filePath(QStringLiteral("wording.csv"));
+    ASSERT_TRUE(writeUtf8(sheet, QString::fromUtf8(kWordingSheet)));
+    QFile simple(templatePath);
+    ASSERT_TRUE(simple.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    simple.write("兹证明【姓名】于【离职日期】因【离职原因】离职。");
+    simple.close();
+
+    const WordingRun runs[] = {
+        {"per-row", {"--out", dir.filePath(QStringLiteral("out"))}},
+        {"combined", {"--combined", dir.filePath(QStringLiteral("all.pdf"))}},
+    };
+    for (const WordingRun& r : runs) {
+        SCOPED_TRACE(r.name);
+        const QString registerPath = dir.filePath(QStringLiteral("%1.db").arg(r.name));
+        const CliRun run = runCli(QStringList{"batch", "--data", sheet, "--template", templatePath,
+                                              "--register", registerPath} +
+                                      r.output,
+                                  setup);
+        EXPECT_EQ(run.status, 0) << run.errText().toStdString();
+        const QStringList lines = run.errText().split(u'\n');
+        const qsizetype at = lines.indexOf(
+            QStringLiteral("kavri-cli: 2 份离职证明有措辞提示（新单位可能读作过错或争议，已照写，"
+                           "记入登记簿）："));
+        ASSERT_GE(at, 0) << run.errText().toStdString();
+        ASSERT_GT(lines.size(), at + 3);
+        EXPECT_EQ(lines[at + 1],
+                  QStringLiteral("kavri-cli: 第 3 行（李四）：“违纪”：……4年6月30日因严重违纪被辞退"
+                                 "离职。；“辞退”：……月30日因严重违纪被辞退离职。"));
+        EXPECT_EQ(lines[at + 2], QStringLiteral("kavri-cli: 第 4 行（王五）：“试用期不合格”：……"
+                                                "2024年7月1日因试用期不合格离职。"));
+        EXPECT_TRUE(lines[at + 3].startsWith(QStringLiteral("kavri-cli: 4 份已编号"))) << lines[at + 3].toStdString();
+
+        const QString year = QString::number(QDate::currentDate().year());
+        const CliRun shown = runCli({"register", "show", "--number",
+                                     QStringLiteral("LZ%1-000002").arg(year), "--register",
+                                     registerPath},
+                                    setup);
+        ASSERT_EQ(shown.status, 0) << shown.errText().toStdString();
+        const QStringList events = shown.outText().split(QStringLiteral("\r\n")).filter(
+            QStringLiteral("事件："));
+        ASSERT_EQ(events.size(), 1) << shown.outText().toStdString();
+        EXPECT_TRUE(events[0].endsWith(
+            QStringLiteral(" 措辞提示：“违纪”：……4年6月30日因严重违纪被辞退离职。；"
+                           "“辞退”：……月30日因严重违纪被辞退离职。")))
+            << events[0].toStdString();
+        // The plain certificate and the one stating an absence carry no note.
+        for (const char* plain : {"000001", "000004"}) {
+            const CliRun other = runCli({"register", "show", "--number",
+                                         QStringLiteral("LZ%1-%2").arg(year, QString::fromLatin1(plain)),
+                                         "--register", registerPath},
+                                        setup);
+            EXPECT_FALSE(other.outText().contains(QStringLiteral("措辞提示"))) << plain;
+        }
+    }
+}
+
+// Many certificates with hits: the first ten are named, the rest counted; an unregistered run
+// says that nothing went into a register.
+TEST_F(BatchCli, ManyWordingHitsAreNamedTenTimesThenCounted)
+{
+    OfficeWordingList kavrisOwnList;
+    CliSetup setup;
+    setup.environment.insert(QStringLiteral("XDG_CONFIG_HOME"), kavrisOwnList.configHome());
+    QString csv = QStringLiteral("姓名,离职日期,离职原因\n");
+    for (int i = 1; i <= 13; ++i) {
+        csv += QStringLiteral("员工%1,2024-05-31,公司予以辞退\n").arg(i);
+    }
+    const QString sheet = dir.filePath(QStringLiteral("many.csv"));
+    ASSERT_TRUE(writeUtf8(sheet, csv));
+    QFile simple(templatePath);
+    ASSERT_TRUE(simple.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    simple.write("【姓名】因【离职原因】离职。");
+    simple.close();
+
+    const CliRun run = runCli({"batch", "--data", sheet, "--template", templatePath, "--out",
+                               dir.filePath(QStringLiteral("out")), "--no-register"},
+                              setup);
+    EXPECT_EQ(run.status, 0) << run.errText().toStdString();
+    const QStringList lines = run.errText().split(u'\n');
+    const qsizetype at = lines.indexOf(QStringLiteral(
+        "kavri-cli: 13 份离职证明有措辞提示（新单位可能读作过错或争议，已照写）："));
+    ASSERT_GE(at, 0) << run.errText().toStdString();
+    ASSERT_GT(lines.size(), at + 11);
+    EXPECT_EQ(lines[at + 1], QStringLiteral("kavri-cli: 第 2 行（员工1）：“辞退”：……员工1因公司予以辞退离职。"));
+    EXPECT_EQ(lines[at + 10],
+              QStringLiteral("kavri-cli: 第 11 行（员工10）：“辞退”：……员工10因公司予以辞退离职。"));
+    EXPECT_EQ(lines[at + 11], QStringLiteral("kavri-cli: 另有 3 份有措辞提示"));
+    EXPECT_EQ(QDir(dir.filePath(QStringLiteral("out"))).entryList(QDir::Files).size(), 13);
 }

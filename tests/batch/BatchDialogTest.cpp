@@ -1,7 +1,9 @@
 #include "BatchFixtures.h"
 #include "FakeSaveFileDialog.h"
 #include "PdfText.h"
+#include "OfficeWordingList.h"
 #include "RecordingNotifier.h"
+#include "register/CertificateRegister.h"
 #include "ui/batch/BatchFileChooser.h"
 #include "ui/batch/CBatchDlg.h"
 #include "ui/common/OpenFileDialog.h"
@@ -266,6 +268,60 @@ TEST_F(BatchDialogTest, CancelHalfWayKeepsOnlyWholeFilesAndSaysWhatWasNotWritten
     EXPECT_TRUE(cancel->isEnabled());
     EXPECT_TRUE(child<QPushButton>(dialog, "batchOpenFolder")->isVisible());
     EXPECT_TRUE(notifier.notices().isEmpty());
+}
+
+// A batch asks nothing about wording: every certificate is written, the summary counts those
+// with hits and the list names the first fifty with their phrases, the rest counted; each
+// one's phrases are in the register with its leaving.
+TEST_F(BatchDialogTest, WordingHitsAreCountedListedAndRecordedWithoutAQuestion)
+{
+    OfficeWordingList kavrisOwnList;
+    QByteArray sheet = "姓名,离职日期,离职原因\r\n";
+    for (int i = 1; i <= 52; ++i) {
+        sheet += QStringLiteral("员工%1,2024/5/31,公司予以辞退\r\n").arg(i).toUtf8();
+    }
+    sheet += "员工53,2024/5/31,个人原因\r\n";
+    writeFile(chooser.sheet, sheet);
+    setup.templateText = QStringLiteral("【姓名】因【离职原因】离职。");
+    setup.registerPath = dir.filePath(QStringLiteral("kavri_register.db"));
+    CBatchDlg dialog(nullptr, setup);
+    dialog.show();
+    dialog.loadSheet(chooser.sheet);
+    QTest::mouseClick(child<QPushButton>(dialog, "batchChooseFolder"), Qt::LeftButton);
+    QSignalSpy finished(&dialog, &CBatchDlg::batchFinished);
+    QTest::mouseClick(child<QPushButton>(dialog, "batchStart"), Qt::LeftButton);
+    ASSERT_TRUE(finished.wait(60000));
+
+    EXPECT_TRUE(notifier.notices().isEmpty()) << notifier.texts().join(u'\n').toStdString();
+    auto* summary = child<QLabel>(dialog, "batchSummary");
+    EXPECT_TRUE(summary->text().startsWith(
+        QStringLiteral("已写入 53 份离职证明；52 份有措辞提示（已照写，记入登记簿）。保存在 ")))
+        << summary->text().toStdString();
+    auto* wording = child<QListWidget>(dialog, "batchWording");
+    EXPECT_EQ(wording->accessibleName(), QStringLiteral("有措辞提示的证明"));
+    EXPECT_TRUE(wording->isVisible());
+    ASSERT_EQ(wording->count(), 51);
+    EXPECT_EQ(wording->item(0)->text(),
+              QStringLiteral("第 2 行（员工1）：“辞退”：……员工1因公司予以辞退离职。"));
+    EXPECT_EQ(wording->item(49)->text(),
+              QStringLiteral("第 51 行（员工50）：“辞退”：……员工50因公司予以辞退离职。"));
+    EXPECT_EQ(wording->item(50)->text(), QStringLiteral("另有 2 份有措辞提示"));
+    EXPECT_FALSE(child<QListWidget>(dialog, "batchSkipped")->isVisible());
+
+    QString error;
+    const auto reg = Register::CertificateRegister::open(setup.registerPath, &error);
+    ASSERT_TRUE(reg) << error.toStdString();
+    const QString year = QString::number(QDate::currentDate().year());
+    const auto first = reg->entryByNumber(QStringLiteral("LZ%1-000001").arg(year), &error);
+    ASSERT_TRUE(first) << error.toStdString();
+    ASSERT_EQ(first->events.size(), 1);
+    const auto note = Register::leavingNoteFromDetail(first->events[0].detail);
+    ASSERT_TRUE(note) << first->events[0].detail.toStdString();
+    EXPECT_EQ(note->wording, QStringList{QStringLiteral("“辞退”：……员工1因公司予以辞退离职。")});
+    const auto plain = reg->entryByNumber(QStringLiteral("LZ%1-000053").arg(year), &error);
+    ASSERT_TRUE(plain) << error.toStdString();
+    ASSERT_EQ(plain->events.size(), 1);
+    EXPECT_TRUE(plain->events[0].detail.isEmpty()) << plain->events[0].detail.toStdString();
 }
 
 } // namespace

@@ -6,8 +6,10 @@
 #include "print/CertificateBody.h"
 #include "print/CertificatePdfExport.h"
 #include "register/CertificateRegister.h"
+#include "register/LeavingNote.h"
 
 #include <QDir>
+#include <QMap>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -328,4 +330,79 @@ TEST(BatchWriterOfd, AnUnwritableCombinedDocumentFailsEveryRowBeforeAnyIsNumbere
     EXPECT_TRUE(report.written.isEmpty());
     EXPECT_TRUE(numbering.entries().isEmpty());
     EXPECT_TRUE(filesIn(dir.path()).isEmpty());
+}
+
+namespace {
+
+struct WordingOutput
+{
+    const char* name;
+    bool combined;
+};
+
+} // namespace
+
+// Every certificate of a batch passes the wording check without a question: each one's hits
+// go with its own leaving into the register and into the report, in the sheet's order whatever
+// order the workers finished in.
+TEST(BatchWriterWording, EachCertificatesHitsAreRecordedWithItsLeavingAndReported)
+{
+    for (const WordingOutput& out : {WordingOutput{"per-row", false}, WordingOutput{"combined", true}}) {
+        SCOPED_TRACE(out.name);
+        QTemporaryDir dir;
+        TestRegister numbering;
+        QList<BatchRecord> records = RecordsNamed({"张三", "李四", "王五", "赵六"});
+        records[1].values[int(BatchField::Reason)] = QStringLiteral("旷工被开除");
+        records[2].values[int(BatchField::Reason)] = QStringLiteral("不胜任");
+        records[3].values[int(BatchField::Reason)] = QStringLiteral("合同到期，没有纠纷");
+        BatchWriter writer(QStringLiteral("【姓名】因【离职原因】离职。"), 32);
+        writer.setIssuer(&numbering.issuer);
+        writer.setThreadCount(3);
+        const BatchReport report =
+            writer.run(records, out.combined ? BatchOutput::combined(dir.filePath("all.pdf"))
+                                             : BatchOutput::perRow(dir.path()));
+        ASSERT_EQ(report.written.size(), 4);
+        EXPECT_EQ(report.wordingCount(), 2);
+        EXPECT_EQ(batchWordingRows(report),
+                  (QStringList{QStringLiteral("第 3 行（李四）：“旷工”：……明 李四因旷工被开除离职。；"
+                                              "“开除”：……李四因旷工被开除离职。"),
+                               QStringLiteral("第 4 行（王五）：“不胜任”：……明 王五因不胜任离职。")}));
+
+        // The register holds each note with that certificate's leaving and no other.
+        QString error;
+        Register::SearchQuery all;
+        all.limit = 0;
+        QMap<QString, QStringList> noted;
+        const auto entries = numbering.reg->search(all, &error);
+        ASSERT_TRUE(entries) << error.toStdString();
+        ASSERT_EQ(entries->size(), 4);
+        for (const Register::EntrySummary& s : *entries) {
+            const auto e = numbering.reg->entry(s.id, &error);
+            ASSERT_TRUE(e) << error.toStdString();
+            ASSERT_EQ(e->events.size(), 1) << s.name.toStdString();
+            const auto note = Register::leavingNoteFromDetail(e->events[0].detail);
+            noted[s.name] = note ? note->wording : QStringList();
+        }
+        EXPECT_EQ(noted.value(QStringLiteral("张三")), QStringList());
+        EXPECT_EQ(noted.value(QStringLiteral("李四")),
+                  (QStringList{QStringLiteral("“旷工”：……明 李四因旷工被开除离职。"),
+                               QStringLiteral("“开除”：……李四因旷工被开除离职。")}));
+        EXPECT_EQ(noted.value(QStringLiteral("王五")),
+                  QStringList{QStringLiteral("“不胜任”：……明 王五因不胜任离职。")});
+        EXPECT_EQ(noted.value(QStringLiteral("赵六")), QStringList());
+    }
+}
+
+// The office's list replaces kavri's: only its phrases are hits.
+TEST(BatchWriterWording, TheListSetIsTheOneChecked)
+{
+    QTemporaryDir dir;
+    QList<BatchRecord> records = RecordsNamed({"张三", "李四"});
+    records[0].values[int(BatchField::Reason)] = QStringLiteral("试用期不合格");
+    records[1].values[int(BatchField::Reason)] = QStringLiteral("被开除");
+    BatchWriter writer(QStringLiteral("【姓名】因【离职原因】离职。"), 32);
+    writer.setWordingPhrases({QStringLiteral("试用期不合格")});
+    const BatchReport report = writer.run(records, BatchOutput::combined(dir.filePath("all.pdf")));
+    EXPECT_EQ(batchWordingRows(report),
+              QStringList{QStringLiteral("第 2 行（张三）：“试用期不合格”：……明 张三因试用期不合格离职。")});
 }

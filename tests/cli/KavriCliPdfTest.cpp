@@ -1,5 +1,6 @@
 #include "CliRun.h"
 #include "OfdReader.h"
+#include "OfficeWordingList.h"
 #include "PdfCommand.h"
 #include "PdfText.h"
 
@@ -109,6 +110,35 @@ TEST_F(KavriCliPdf, AnOfdNameWritesTheSamePageAsAnOfdDocument)
     EXPECT_TRUE(HoldsLinesInOrder(text, body, &missing)) << missing.toStdString();
     EXPECT_TRUE(QString::fromUtf8(archive.files.value(QStringLiteral("OFD.xml")))
                     .contains(QStringLiteral("<ofd:Author>示例科技有限公司</ofd:Author>")));
+}
+
+// A command line asks nothing: the file is written, the wording check's hits are said.
+TEST_F(KavriCliPdf, WordingHitsAreSaidAndTheFileIsWritten)
+{
+    OfficeWordingList kavrisOwnList;
+    CliSetup setup;
+    setup.environment.insert(QStringLiteral("XDG_CONFIG_HOME"), kavrisOwnList.configHome());
+    const struct
+    {
+        const char* reason;
+        QStringList said;
+    } cases[] = {
+        {"严重违纪",
+         {QStringLiteral("kavri-cli: 措辞提示（新单位可能读作过错或争议，已照写）："),
+          QStringLiteral("kavri-cli: “违纪”：……4年6月30日因严重违纪原因离职。 特此证……")}},
+        {"个人发展", {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.reason);
+        const QString out = m_dir.filePath(QStringLiteral("%1.pdf").arg(QString::fromUtf8(c.reason)));
+        QStringList args = QStringList{"pdf", "--template", m_template, "--out", out} + values();
+        args[args.indexOf(QStringLiteral("--reason")) + 1] = QString::fromUtf8(c.reason);
+        const CliRun run = runCli(args, setup);
+        EXPECT_EQ(run.status, 0) << run.errText().toStdString();
+        EXPECT_TRUE(QFile::exists(out));
+        QStringList said = run.errText().split(u'\n', Qt::SkipEmptyParts);
+        EXPECT_EQ(said, c.said) << run.errText().toStdString();
+    }
 }
 
 TEST_F(KavriCliPdf, WidthDefaultsToTheResultBox)

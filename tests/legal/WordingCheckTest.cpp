@@ -1,6 +1,7 @@
 #include "legal/WordingCheck.h"
 
 #include <QFile>
+#include <QMap>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -65,6 +66,27 @@ TEST(WordingCheck, AHitShowsThePhraseInItsContext)
               QStringLiteral("“违反规章制度”：……公司任职。 因严重违反规章制度，公司予以辞退。\n"
                              "“辞退”：……反规章制度，公司予以辞退。"))
         << describeWordingHits(hits).toStdString();
+}
+
+// The context is one line: the blanks of a title, an indent and the blank lines under a title
+// become one space each run, and none at either end.
+TEST(WordingCheck, TheContextIsOneLineWithoutRunsOfBlanks)
+{
+    const struct
+    {
+        const char16_t* text;
+        QStringList lines;
+    } cases[] = {
+        {u"　　　　离职证明\r\n\r\n\r\n张三因违纪被辞退。",
+         {QStringLiteral("“违纪”：……明 张三因违纪被辞退。"),
+          QStringLiteral("“辞退”：……张三因违纪被辞退。")}},
+        {u"　　兹证明张三被开除。", {QStringLiteral("“开除”：兹证明张三被开除。")}},
+        {u"张三\t\t被开除\n\n", {QStringLiteral("“开除”：张三 被开除")}},
+    };
+    for (const auto& c : cases) {
+        const QString text = QString::fromUtf16(c.text);
+        EXPECT_EQ(wordingLines(checkWording(text, delivered())), c.lines) << text.toStdString();
+    }
 }
 
 TEST(WordingCheck, TheNoteRecordedWithALeavingNamesEachPhraseOnce)
@@ -139,4 +161,33 @@ TEST(WordingCheck, NoDeliveredTemplateRaisesAHit)
             << text.toStdString();
     }
     EXPECT_GE(templates, 6);
+}
+
+// What else kavri delivers into a certificate raises none either: the sample template and the
+// library's entries (reasons, companies, departments, positions), which fill its placeholders.
+TEST(WordingCheck, NoDeliveredSampleOrLibraryEntryRaisesAHit)
+{
+    QFile sample(QStringLiteral(KAVRI_SAMPLE_TEMPLATE));
+    ASSERT_TRUE(sample.open(QIODevice::ReadOnly));
+    const QString sampleText = QString::fromUtf8(sample.readAll());
+    EXPECT_TRUE(sampleText.contains(QStringLiteral("兹证明")));
+    EXPECT_EQ(describeWordingHits(checkWording(sampleText, delivered())), QString());
+
+    QFile sql(QStringLiteral(KAVRI_LIBRARY_SQL));
+    ASSERT_TRUE(sql.open(QIODevice::ReadOnly));
+    const QString script = QString::fromUtf8(sql.readAll());
+    // VALUES (0, '默认', '', 'the entry', ...
+    static const QRegularExpression entry(
+        QStringLiteral("INSERT INTO (\\w+) .*VALUES \\(0, '[^']*', '[^']*', '([^']*)'"));
+    QMap<QString, int> perTable;
+    for (auto it = entry.globalMatch(script); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        ++perTable[m.captured(1)];
+        EXPECT_EQ(describeWordingHits(checkWording(m.captured(2), delivered())), QString())
+            << m.captured(2).toStdString();
+    }
+    for (const char* table : {"company_item_table", "department_item_table",
+                              "position_item_table", "reason_item_bable"}) {
+        EXPECT_GE(perTable.value(QString::fromLatin1(table)), 5) << table;
+    }
 }

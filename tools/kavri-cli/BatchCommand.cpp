@@ -13,6 +13,7 @@
 #include "batch/SheetFile.h"
 #include "compose/ValueCharacters.h"
 #include "issue/CertificateIssuer.h"
+#include "legal/WordingCheck.h"
 #include "seal/SealFiles.h"
 #include "register/CertificateRegister.h"
 #include "register/RegisterFiles.h"
@@ -92,6 +93,10 @@ void sayRows(const QStringList& lines)
     }
 }
 
+// Certificates with wording hits said one a line up to this many; they were written, so a
+// few show what to look at and the register has them all.
+constexpr int kWordingRowsShown = 10;
+
 // What the library says when it cannot be opened or a statement fails, as one line on stderr.
 class SayStoreFeedback : public StoreFeedback::Backend
 {
@@ -144,6 +149,9 @@ QString synopsis()
                "    is numbered and recorded in the register beside the library (or the one\n"
                "    --register names); when the register cannot be used the batch stops.\n"
                "    --no-register writes them without numbers and records nothing.\n"
+               "    Certificates holding phrases of the office's wording list are written all\n"
+               "    the same; the phrases go into the register with each one's leaving, and\n"
+               "    the summary names the first ten of them.\n"
                "    Exit 0: every row written; 1: some were not; 2: bad input.\n"
                "    Width %2 unless given.")
         .arg(BatchFileNames::kDefaultPattern)
@@ -298,6 +306,13 @@ int run(const QStringList& args)
 
     BatchWriter writer(*templateText, width);
     writer.setIssuer(&issuer);
+    // The office's phrase list, as the window uses it; one that cannot be read is said and
+    // kavri's own list is used.
+    writer.setWordingPhrases(Legal::loadWordingList(Legal::wordingListPath(), &error));
+    if (!error.isEmpty()) {
+        CliInput::say(error);
+        error.clear();
+    }
     writer.setTemplateName(templateName.isEmpty()
                                ? QFileInfo(options.value(QStringLiteral("template"))).fileName()
                                : templateName);
@@ -351,6 +366,18 @@ int run(const QStringList& args)
                       .arg(report.rejected.size())
                       .arg(report.failed.size())
                       .arg(report.notWritten.size()));
+    if (const QStringList wording = batchWordingRows(report); !wording.isEmpty()) {
+        CliInput::say(QStringLiteral("%1 份离职证明有措辞提示（新单位可能读作过错或争议，已照写%2）：")
+                          .arg(wording.size())
+                          .arg(unregistered ? QString() : QStringLiteral("，记入登记簿")));
+        for (qsizetype i = 0; i < wording.size() && i < kWordingRowsShown; ++i) {
+            CliInput::say(wording.at(i));
+        }
+        if (wording.size() > kWordingRowsShown) {
+            CliInput::say(
+                QStringLiteral("另有 %1 份有措辞提示").arg(wording.size() - kWordingRowsShown));
+        }
+    }
     if (unregistered) {
         CliInput::say(QStringLiteral("本次不登记：离职证明没有编号，登记簿中没有记录"));
     } else if (report.registerStop.isEmpty() || report.numberedCount() > 0) {

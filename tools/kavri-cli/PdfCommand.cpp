@@ -7,6 +7,7 @@
 #include "LegalOptions.h"
 #include "issue/CertificateIssuer.h"
 #include "issue/StagedFile.h"
+#include "legal/WordingCheck.h"
 #include "print/CertificateBody.h"
 #include "print/CertificateOfdExport.h"
 #include "print/CertificatePdfExport.h"
@@ -28,7 +29,10 @@ QString synopsis()
                "    OFD (GB/T 33190) when FILE ends in .ofd. Without --width the certificate is\n"
                "    composed %1 characters wide, as the main window's result box holds it.\n"
                "    A template with 【查验码】 gets its QR code signed with the key beside the\n"
-               "    register (--register, else the one beside the library file).")
+               "    register (--register, else the one beside the library file).\n"
+               "    Phrases of the office's wording list (~/.config/kavri/wording.txt) found in\n"
+               "    the certificate are said on stderr, each in its context; the file is\n"
+               "    written all the same.")
         .arg(kResultBoxWidth);
 }
 
@@ -95,6 +99,19 @@ int run(const QStringList& args)
         0, ofd ? Issue::LeavingKind::Ofd : Issue::LeavingKind::Pdf, certificate, &file);
     if (!left) {
         return cannotWrite(left.reason.isEmpty() ? left.error : left.reason);
+    }
+    // No question on a command line: the wording check's hits are said, the file stays.
+    QString listError;
+    const QStringList hits = Legal::wordingLines(Legal::checkWording(
+        certificate, Legal::loadWordingList(Legal::wordingListPath(), &listError)));
+    if (!listError.isEmpty()) {
+        CliInput::say(listError);
+    }
+    if (!hits.isEmpty()) {
+        CliInput::say(QStringLiteral("措辞提示（新单位可能读作过错或争议，已照写）："));
+        for (const QString& hit : hits) {
+            CliInput::say(hit);
+        }
     }
     return 0;
 }

@@ -12,6 +12,7 @@
 #include "register/IdMask.h"
 #include "register/RegisterCsv.h"
 #include "register/RegisterFiles.h"
+#include "register/RegisterText.h"
 #include "register/VerifyReport.h"
 #include "store/pg/TeamConfig.h"
 
@@ -150,12 +151,8 @@ int show(CertificateRegister& reg, const CliOptions& options)
                     .arg(ev.at.toLocalTime().toString(Qt::ISODate), eventKindLabel(ev.kind))
                     .arg(ev.versionNo)
                     .arg(ev.sha256);
-        if (ev.kind == EventKind::Delivered) {
-            if (const std::optional<Delivery> d = deliveryFromDetail(ev.detail)) {
-                text += QLatin1Char(' ') + deliveryLabel(*d);
-            }
-        } else if (!ev.detail.isEmpty()) {
-            text += QLatin1Char(' ') + ev.detail;
+        if (const QString detail = eventDetailLabel(ev); !detail.isEmpty()) {
+            text += QLatin1Char(' ') + detail;
         }
         text += QStringLiteral("\r\n");
     }

@@ -105,6 +105,11 @@ void CBatchDlg::buildWindow()
     m_listSkipped->setMaximumHeight(90);
     m_listSkipped->hide();
     layout->addWidget(m_listSkipped);
+    m_listWording = named(new QListWidget(this), "batchWording",
+                          QStringLiteral("有措辞提示的证明"));
+    m_listWording->setMaximumHeight(90);
+    m_listWording->hide();
+    layout->addWidget(m_listWording);
 
     auto* buttons = new QHBoxLayout;
     m_btnOpenFolder = makeButton(QStringLiteral("打开文件夹"), "batchOpenFolder", this);

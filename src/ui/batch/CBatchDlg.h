@@ -111,6 +111,7 @@ private:
     QProgressBar* m_progress = nullptr;
     QLabel* m_labelSummary = nullptr;
     QListWidget* m_listSkipped = nullptr;
+    QListWidget* m_listWording = nullptr; // the certificates written with wording hits
     QPushButton* m_btnStart = nullptr;
     QPushButton* m_btnCancel = nullptr;
     QPushButton* m_btnOpenFolder = nullptr;

@@ -4,6 +4,7 @@
 #include "ui/common/Notifier.h"
 #include "ui/batch/BatchFileChooser.h"
 #include "ui/common/WidgetText.h"
+#include "ui/common/WordingPrompt.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -58,6 +59,7 @@ void CBatchDlg::OnStart()
     }
     m_labelSummary->hide();
     m_listSkipped->hide();
+    m_listWording->hide();
     m_btnOpenFolder->hide();
     setIdle(false);
     SetButtonCaption(m_btnCancel, QStringLiteral("取消"));
@@ -86,6 +88,9 @@ void CBatchDlg::OnStart()
     m_writer->setIssuer(m_issuer.get());
     m_writer->setRowStarting(m_setup.rowStarting);
     m_writer->setTemplateName(m_setup.templateName);
+    // No question in a batch: each certificate's wording hits go into the register with it and
+    // are listed when the run is done.
+    m_writer->setWordingPhrases(WordingPrompt::officePhrases(this));
     m_writer->setProgress([this](int done, int total) {
         QMetaObject::invokeMethod(
             this, [this, done, total] { showProgress(done, total); }, Qt::QueuedConnection);
@@ -152,6 +157,11 @@ void CBatchDlg::showSummary()
     } else if (r.cancelled) {
         text += QStringLiteral("；已取消，%1 行未写入").arg(r.notWritten.size());
     }
+    if (const int wording = r.wordingCount(); wording > 0) {
+        text += m_checkUnregistered->isChecked()
+                    ? QStringLiteral("；%1 份有措辞提示（已照写）").arg(wording)
+                    : QStringLiteral("；%1 份有措辞提示（已照写，记入登记簿）").arg(wording);
+    }
     if (m_checkUnregistered->isChecked()) {
         text += QStringLiteral("；本次不登记，证明没有编号");
     }
@@ -170,6 +180,18 @@ void CBatchDlg::showSummary()
     list(r.failed);
     list(r.notWritten);
     m_listSkipped->setVisible(m_listSkipped->count() > 0);
+    // The first certificates with wording hits one a line, the rest counted, as the rows with
+    // problems are.
+    m_listWording->clear();
+    const QStringList wording = batchWordingRows(r);
+    for (qsizetype i = 0; i < wording.size() && i < kProblemRowsListed; ++i) {
+        m_listWording->addItem(wording.at(i));
+    }
+    if (wording.size() > kProblemRowsListed) {
+        m_listWording->addItem(
+            QStringLiteral("另有 %1 份有措辞提示").arg(wording.size() - kProblemRowsListed));
+    }
+    m_listWording->setVisible(m_listWording->count() > 0);
     m_btnOpenFolder->setVisible(!r.written.isEmpty());
     m_progress->setValue(m_progress->maximum());
     // The register's own words, once, after the summary that says what it stopped.

@@ -5,7 +5,7 @@
 
 namespace WordingPrompt {
 
-std::optional<QString> confirm(QWidget* parent, const QString& text, const QString& phrasesFile)
+QStringList officePhrases(QWidget* parent, const QString& phrasesFile)
 {
     QString error;
     const QStringList phrases = Legal::loadWordingList(
@@ -16,14 +16,21 @@ std::optional<QString> confirm(QWidget* parent, const QString& text, const QStri
         told = true;
         Notifier::information(parent, error);
     }
-    const QList<Legal::WordingHit> hits = Legal::checkWording(text, phrases);
+    return phrases;
+}
+
+std::optional<QStringList> confirm(QWidget* parent, const QString& text,
+                                   const QString& phrasesFile)
+{
+    const QList<Legal::WordingHit> hits =
+        Legal::checkWording(text, officePhrases(parent, phrasesFile));
     if (hits.isEmpty()) {
-        return QString();
+        return QStringList();
     }
     if (!Notifier::askYesNo(parent, Legal::wordingQuestion(hits))) {
         return std::nullopt;
     }
-    return Legal::wordingNote(hits);
+    return Legal::wordingLines(hits);
 }
 
 } // namespace WordingPrompt

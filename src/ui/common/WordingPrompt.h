@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 class QWidget;
@@ -12,11 +13,14 @@ class QWidget;
 // leaving.
 namespace WordingPrompt {
 
-// Empty string: go on, nothing to record. A note ("措辞提示：辞退"): go on and record it with the
-// leaving. Nothing: the clerk stopped, the certificate does not leave. `phrasesFile` is the
-// office's list (empty: the usual place); a list that cannot be read is said once and kavri's
-// own list is used.
-std::optional<QString> confirm(QWidget* parent, const QString& text,
-                               const QString& phrasesFile = QString());
+// The office's phrases (`phrasesFile`, empty: the usual place). A list that cannot be read is
+// said once in a run, to `parent`, and kavri's own list is used.
+QStringList officePhrases(QWidget* parent, const QString& phrasesFile = QString());
+
+// An empty list: go on, nothing to record. Hits ("“辞退”：……予以辞退。"): the clerk chose to go
+// on, and they are recorded with the leaving. Nothing: the clerk stopped, the certificate does
+// not leave.
+std::optional<QStringList> confirm(QWidget* parent, const QString& text,
+                                   const QString& phrasesFile = QString());
 
 } // namespace WordingPrompt

@@ -48,8 +48,14 @@ void CkavriDlg::OnGenerate()
 void CkavriDlg::OnCopyText()
 {
     UpdateData(true);
+    // Checked before it reaches the clipboard: stopped there, nothing leaves.
+    const std::optional<Register::LeavingNote> note =
+        RegisterSession::confirmWording(this, m_strResult);
+    if (!note) {
+        return;
+    }
     QGuiApplication::clipboard()->setText(m_strResult);
-    m_pRegister->leave(this, Issue::LeavingKind::Copied, m_strResult);
+    m_pRegister->leave(this, Issue::LeavingKind::Copied, m_strResult, nullptr, *note);
     Notifier::information(this, QStringLiteral("已将生成的离职证明复制到剪切板上！"));
 }
 

@@ -19,6 +19,9 @@ CMyPreviewView::CMyPreviewView(CMyView* printView, QWidget* parent)
 
 void CMyPreviewView::OnPreviewPrint()
 {
+    if (m_beforePrint && !m_beforePrint()) {
+        return;
+    }
     if (m_pPrintView->OnFilePrint(this)) {
         emit printed();
         // The printer dialog may have changed paper or printer: show the page as it is now.

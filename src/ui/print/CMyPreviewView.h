@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPrintPreviewWidget>
+#include <functional>
 
 class CMyView;
 
@@ -11,6 +12,9 @@ class CMyPreviewView : public QPrintPreviewWidget
     Q_OBJECT
 public:
     CMyPreviewView(CMyView* printView, QWidget* parent = nullptr);
+
+    // Asked before the printer dialog opens; false: nothing is printed.
+    void setBeforePrint(std::function<bool()> check) { m_beforePrint = std::move(check); }
 
 public slots:
     // The printer dialog and one page; the preview stays open and shows any new page setup.
@@ -24,4 +28,5 @@ signals:
 
 private:
     CMyView* m_pPrintView;
+    std::function<bool()> m_beforePrint;
 };

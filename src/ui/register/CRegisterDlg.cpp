@@ -6,13 +6,16 @@
 #include "register/DutyRecords.h"
 #include "register/IdMask.h"
 #include "register/LeaverDuties.h"
+#include "register/LeavingNote.h"
 #include "register/RegisterCsv.h"
+#include "register/RegisterText.h"
 #include "seal/SealFiles.h"
 #include "ui/common/Notifier.h"
 #include "ui/common/SaveFileDialog.h"
 #include "ui/print/CMyView.h"
 #include "ui/print/PrintCommands.h"
 #include "ui/register/CVerifyDlg.h"
+#include "ui/register/RegisterSession.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -457,16 +460,9 @@ void CRegisterDlg::showEntry(qint64 id)
     m_events->setRowCount(static_cast<int>(e.events.size()));
     for (int i = 0; i < e.events.size(); ++i) {
         const Event& ev = e.events[i];
-        QString detail = ev.detail;
-        if (ev.kind == EventKind::Delivered) {
-            const std::optional<Delivery> d = deliveryFromDetail(ev.detail);
-            detail = d ? deliveryLabel(*d) + (d->note.isEmpty() ? QString()
-                                                                : QStringLiteral("（%1）").arg(d->note))
-                       : QString();
-        }
         const QStringList cells = {localTime(ev.at), eventKindLabel(ev.kind),
-                                   QStringLiteral("第 %1 版").arg(ev.versionNo), detail,
-                                   ev.sha256};
+                                   QStringLiteral("第 %1 版").arg(ev.versionNo),
+                                   eventDetailLabel(ev), ev.sha256};
         for (int c = 0; c < cells.size(); ++c) {
             m_events->setItem(i, c, new QTableWidgetItem(cells[c]));
         }
@@ -571,6 +567,11 @@ void CRegisterDlg::OnReprint()
         return;
     }
     const QString text = m_entry->versions.last().text;
+    // The wording is checked before the printer dialog: stopped there, nothing is printed.
+    std::optional<LeavingNote> note = RegisterSession::confirmWording(this, text);
+    if (!note) {
+        return;
+    }
     const std::optional<Issue::Sealed> sealed = seal(text);
     if (!sealed) {
         return;
@@ -579,7 +580,8 @@ void CRegisterDlg::OnReprint()
     CMyView view(&body);
     view.setVerificationCode(sealed->code);
     if (view.OnFilePrint(this)) {
-        leave(Issue::LeavingKind::Printed, text, nullptr, Register::LeavingNote{sealed->seal, {}});
+        note->seal = sealed->seal;
+        leave(Issue::LeavingKind::Printed, text, nullptr, *note);
     }
 }
 
@@ -589,20 +591,25 @@ void CRegisterDlg::OnReexportPdf()
         return;
     }
     const QString text = m_entry->versions.last().text;
+    const CertificateOfdInfo info{m_entry->summary.company, {m_entry->summary.number}, {}};
+    // Checked before a file name is asked for: stopped there, no file is written.
+    std::optional<LeavingNote> note = RegisterSession::confirmWording(this, text);
+    if (!note) {
+        return;
+    }
     const std::optional<Issue::Sealed> sealed = seal(text);
     if (!sealed) {
         return;
     }
-    const CertificateOfdInfo info{m_entry->summary.company, {m_entry->summary.number}, {}};
-    PrintCommands::ExportPdf(this, text, m_entry->summary.name, info,
-                             [this, text, seal = sealed->seal](StagedFile* file,
-                                                               PrintCommands::ExportFormat format) {
-                                 return leave(format == PrintCommands::ExportFormat::Ofd
-                                                  ? Issue::LeavingKind::Ofd
-                                                  : Issue::LeavingKind::Pdf,
-                                              text, file, Register::LeavingNote{seal, {}});
-                             },
-                             sealed->code);
+    note->seal = sealed->seal;
+    PrintCommands::ExportPdf(
+        this, text, m_entry->summary.name, info,
+        [this, text, note = *note](StagedFile* file, PrintCommands::ExportFormat format) {
+            return leave(format == PrintCommands::ExportFormat::Ofd ? Issue::LeavingKind::Ofd
+                                                                    : Issue::LeavingKind::Pdf,
+                         text, file, note);
+        },
+        sealed->code);
 }
 
 void CRegisterDlg::OnVerify()

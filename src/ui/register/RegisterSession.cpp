@@ -2,6 +2,7 @@
 
 #include "register/CertificateRegister.h"
 #include "ui/common/Notifier.h"
+#include "ui/common/WordingPrompt.h"
 
 RegisterSession::RegisterSession(QString registerPath) : m_path(std::move(registerPath))
 {
@@ -65,6 +66,18 @@ std::optional<Issue::Sealed> RegisterSession::seal(QWidget* parent, const QStrin
         return std::nullopt;
     }
     return sealed;
+}
+
+std::optional<Register::LeavingNote> RegisterSession::confirmWording(QWidget* parent,
+                                                                    const QString& text)
+{
+    const std::optional<QStringList> wording = WordingPrompt::confirm(parent, text);
+    if (!wording) {
+        return std::nullopt;
+    }
+    Register::LeavingNote note;
+    note.wording = *wording;
+    return note;
 }
 
 bool RegisterSession::leave(QWidget* parent, Issue::LeavingKind kind, const QString& text,

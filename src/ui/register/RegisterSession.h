@@ -1,6 +1,7 @@
 #pragma once
 
 #include "issue/CertificateIssuer.h"
+#include "register/LeavingNote.h"
 
 #include <QString>
 #include <optional>
@@ -53,9 +54,16 @@ public:
     // signed, and then the certificate must not leave.
     std::optional<Issue::Sealed> seal(QWidget* parent, const QString& text);
 
+    // The wording check just before a certificate holding `text` leaves kavri: asked over
+    // `parent` when the text holds phrases of the office's list. The note to record with the
+    // leaving (its wording empty when nothing was found); nothing when the clerk stopped, and
+    // then nothing may leave.
+    static std::optional<Register::LeavingNote> confirmWording(QWidget* parent,
+                                                               const QString& text);
+
     // The kept certificate left kavri as `kind`, holding `text` (with `file`, put in place only
-    // together with its record). False after a notice to `parent` when it did not leave.
-    // The note (the page's signed code, the wording let go) is kept with the event.
+    // together with its record), with `note` (the page's signed code, the wording let go)
+    // recorded with it. False after a notice to `parent` when it did not leave.
     bool leave(QWidget* parent, Issue::LeavingKind kind, const QString& text,
                StagedFile* file = nullptr, const Register::LeavingNote& note = {});
 

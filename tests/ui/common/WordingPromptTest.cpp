@@ -27,7 +27,8 @@ protected:
 TEST_F(WordingPromptTest, ATextWithoutHitsGoesOnWithoutAQuestion)
 {
     for (const char* text : {"兹证明张三因个人原因离职。", "双方无未了结的劳动争议。", ""}) {
-        EXPECT_EQ(WordingPrompt::confirm(nullptr, QString::fromUtf8(text), phrases()), QString())
+        EXPECT_EQ(WordingPrompt::confirm(nullptr, QString::fromUtf8(text), phrases()),
+                  QStringList())
             << text;
     }
     EXPECT_TRUE(notifier.notices().isEmpty());
@@ -39,8 +40,10 @@ TEST_F(WordingPromptTest, AHitIsShownInContextAndTheAnswerDecides)
     notifier.queueAnswer(Notifier::Answer::No);
     EXPECT_EQ(WordingPrompt::confirm(nullptr, text, phrases()), std::nullopt);
     notifier.queueAnswer(Notifier::Answer::Yes);
+    // Going on gives each hit in its context, to be recorded with the leaving.
     EXPECT_EQ(WordingPrompt::confirm(nullptr, text, phrases()),
-              QStringLiteral("措辞提示：劳动争议、辞退"));
+              (QStringList{QStringLiteral("“劳动争议”：……明张三离职。双方存在劳动争议，公司予以辞退。"),
+                           QStringLiteral("“辞退”：……在劳动争议，公司予以辞退。")}));
     ASSERT_EQ(notifier.notices().size(), 2);
     const Notifier::Notice& asked = notifier.notices()[0];
     EXPECT_EQ(asked.buttons, Notifier::Buttons::YesNo);
@@ -57,9 +60,9 @@ TEST_F(WordingPromptTest, AnUnreadableListIsSaidOnceAndKavrisOwnListIsUsed)
     ASSERT_TRUE(QDir().mkpath(folder));
     notifier.queueAnswer(Notifier::Answer::Yes);
     EXPECT_EQ(WordingPrompt::confirm(nullptr, QStringLiteral("公司予以开除。"), folder),
-              QStringLiteral("措辞提示：开除"));
+              QStringList{QStringLiteral("“开除”：公司予以开除。")});
     EXPECT_EQ(WordingPrompt::confirm(nullptr, QStringLiteral("因个人原因离职。"), folder),
-              QString());
+              QStringList());
     ASSERT_EQ(notifier.notices().size(), 2);
     EXPECT_TRUE(notifier.notices()[0].text.contains(QStringLiteral("本次使用 kavri 自带的词表")))
         << notifier.notices()[0].text.toStdString();

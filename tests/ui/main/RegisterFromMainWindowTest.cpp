@@ -5,6 +5,7 @@
 #include "LibraryEditor.h"
 #include "MainWindowFixture.h"
 #include "OfdReader.h"
+#include "OfficeWordingList.h"
 #include "TempLibrary.h"
 
 #include "register/CertificateRegister.h"
@@ -21,6 +22,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QFile>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -281,4 +283,153 @@ TEST_F(RegisterFromMainWindowTest, TheContextMenuOpensTheRegisterWindow)
     });
     action->trigger();
     EXPECT_EQ(rows, 1);
+}
+
+namespace {
+
+// The ways a certificate leaves the main window, each driven as the clerk drives it. `send`
+// returns whether anything left: the clipboard holds the text, the file is there, the page
+// was printed.
+struct WayOut
+{
+    const char* name;
+    Register::EventKind kind;
+    bool (*send)(CkavriDlg* window, const QString& folder);
+};
+
+bool copyOut(CkavriDlg* window, const QString&)
+{
+    QGuiApplication::clipboard()->setText(QStringLiteral("剪贴板上原有的文字"));
+    QTest::mouseClick(window->control(kCopyText), Qt::LeftButton);
+    return QGuiApplication::clipboard()->text() == GetCtrlText(window, kResult);
+}
+
+bool exportOut(CkavriDlg* window, const QString& folder)
+{
+    FakeSaveFileDialog save;
+    save.answer = QDir(folder).filePath(QStringLiteral("证明.pdf"));
+    QTest::mouseClick(window->control(kExportPdf), Qt::LeftButton);
+    // Stopped at the question, no file name is even asked for.
+    EXPECT_EQ(save.suggested.size(), QFile::exists(save.answer) ? 1 : 0);
+    return QFile::exists(save.answer);
+}
+
+bool printOut(CkavriDlg* window, const QString& folder)
+{
+    FakePrinterServices printer;
+    printer.nextOutputFile = QDir(folder).filePath(QStringLiteral("printed.pdf"));
+    CMyFrame* frame = nullptr;
+    const QMetaObject::Connection opened = QObject::connect(
+        window, &CkavriDlg::previewOpened, [&frame](CMyFrame* f) { frame = f; });
+    QTest::mouseClick(window->control(kPrintPreview), Qt::LeftButton);
+    QObject::disconnect(opened);
+    EXPECT_TRUE(frame);
+    if (!frame) {
+        return false;
+    }
+    frame->printAction()->trigger();
+    CMyFrame::ClosePreviewProc(frame);
+    // Stopped at the question, the printer dialog never opens.
+    EXPECT_EQ(printer.dialogsShown, QFile::exists(printer.nextOutputFile) ? 1 : 0);
+    return QFile(printer.nextOutputFile).size() > 0;
+}
+
+const WayOut kWaysOut[] = {
+    {"copy", Register::EventKind::Copied, copyOut},
+    {"export", Register::EventKind::PdfExported, exportOut},
+    {"print", Register::EventKind::Printed, printOut},
+};
+
+} // namespace
+
+// A certificate whose wording a new employer may read as fault is checked as it leaves: the
+// clerk sees each phrase in its context; No sends nothing out and records nothing, Yes sends it
+// and the register keeps the phrases with the leaving.
+TEST_F(RegisterFromMainWindowTest, WordingThatSuggestsFaultIsAskedAboutAsTheCertificateLeaves)
+{
+    OfficeWordingList kavrisOwnList;
+    const QStringList expectedNote = {QStringLiteral("“违纪”：……张三因严重违纪，公司予以辞退。"),
+                                      QStringLiteral("“辞退”：……因严重违纪，公司予以辞退。")};
+    for (const WayOut& way : kWaysOut) {
+        for (const bool goOn : {false, true}) {
+            SCOPED_TRACE(std::string(way.name) + (goOn ? " yes" : " no"));
+            const QString folder =
+                QDir(m_library.dirPath()).filePath(QStringLiteral("%1-%2").arg(way.name).arg(goOn));
+            ASSERT_TRUE(QDir().mkpath(folder));
+            CkavriDlg* window = m_window ? m_window.get() : openWindow(m_library.path());
+            window->m_strTemplateText = QStringLiteral("【姓名】因严重违纪，公司予以辞退。");
+            generate(QStringLiteral("张三"));
+            ASSERT_TRUE(GetCtrlText(window, kResult)
+                            .endsWith(QStringLiteral("\r\n张三因严重违纪，公司予以辞退。")));
+            m_notifier.clear();
+            m_notifier.queueAnswer(goOn ? Notifier::Answer::Yes : Notifier::Answer::No);
+
+            EXPECT_EQ(way.send(window, folder), goOn);
+
+            const QList<Notifier::Notice> asked = m_notifier.notices();
+            ASSERT_GE(asked.size(), 1);
+            EXPECT_EQ(asked[0].buttons, Notifier::Buttons::YesNo);
+            EXPECT_TRUE(asked[0].text.contains(expectedNote.join(u'\n')))
+                << asked[0].text.toStdString();
+            const Register::Entry e = lastEntry(window);
+            if (!goOn) {
+                EXPECT_TRUE(e.events.isEmpty());
+                EXPECT_FALSE(e.summary.issued);
+                continue;
+            }
+            ASSERT_EQ(e.events.size(), 1);
+            EXPECT_EQ(e.events[0].kind, way.kind);
+            const std::optional<Register::LeavingNote> note =
+                Register::leavingNoteFromDetail(e.events[0].detail);
+            ASSERT_TRUE(note) << e.events[0].detail.toStdString();
+            EXPECT_EQ(note->wording, expectedNote);
+        }
+    }
+}
+
+// Plain wording leaves without a question, and nothing is noted with the leaving.
+TEST_F(RegisterFromMainWindowTest, PlainWordingLeavesWithoutAQuestionOrANote)
+{
+    OfficeWordingList kavrisOwnList;
+    for (const WayOut& way : kWaysOut) {
+        SCOPED_TRACE(way.name);
+        const QString folder = QDir(m_library.dirPath()).filePath(QString::fromLatin1(way.name));
+        ASSERT_TRUE(QDir().mkpath(folder));
+        CkavriDlg* window = m_window ? m_window.get() : openWindow(m_library.path());
+        window->m_strTemplateText =
+            QStringLiteral("【姓名】因个人原因离职，与我公司无未了结的劳动争议。");
+        generate(QStringLiteral("李四"));
+        m_notifier.clear();
+        m_notifier.queueAnswer(Notifier::Answer::No); // a question would stop it
+        EXPECT_TRUE(way.send(window, folder));
+        for (const Notifier::Notice& n : m_notifier.notices()) {
+            EXPECT_NE(n.buttons, Notifier::Buttons::YesNo) << n.text.toStdString();
+        }
+        const Register::Entry e = lastEntry(window);
+        ASSERT_EQ(e.events.size(), 1);
+        const std::optional<Register::LeavingNote> note =
+            Register::leavingNoteFromDetail(e.events[0].detail);
+        EXPECT_TRUE(!note || note->wording.isEmpty()) << e.events[0].detail.toStdString();
+    }
+}
+
+// The office's own list is the one checked against: its phrase is asked about, one kavri lists
+// but the office took out is not.
+TEST_F(RegisterFromMainWindowTest, TheOfficesListDecidesWhatIsAskedAbout)
+{
+    OfficeWordingList office;
+    office.write(QStringLiteral("# 本公司的词表\n试用期不合格\n"));
+    CkavriDlg* window = openWindow(m_library.path());
+    window->m_strTemplateText = QStringLiteral("【姓名】试用期不合格，公司予以辞退。");
+    generate(QStringLiteral("王五"));
+    m_notifier.clear();
+    m_notifier.queueAnswer(Notifier::Answer::Yes);
+    EXPECT_TRUE(copyOut(window, m_library.dirPath()));
+    const Register::Entry e = lastEntry(window);
+    ASSERT_EQ(e.events.size(), 1);
+    const std::optional<Register::LeavingNote> note =
+        Register::leavingNoteFromDetail(e.events[0].detail);
+    ASSERT_TRUE(note);
+    EXPECT_EQ(note->wording,
+              QStringList{QStringLiteral("“试用期不合格”：……证明 王五试用期不合格，公司予以辞退。")});
 }

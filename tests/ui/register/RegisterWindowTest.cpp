@@ -1,9 +1,11 @@
 #include "FakePrinterServices.h"
 #include "FakeSaveFileDialog.h"
 #include "OfdReader.h"
+#include "OfficeWordingList.h"
 #include "RecordingNotifier.h"
 #include "register/RegisterFixture.h"
 
+#include "register/LeavingNote.h"
 #include "register/RegisterText.h"
 #include "ui/register/CRegisterDlg.h"
 #include "ui/register/CVerifyDlg.h"
@@ -397,5 +399,97 @@ TEST_F(RegisterWindowTest, EveryControlHasAnAccessibleName)
             }
         }
         EXPECT_GT(checked, 4);
+    }
+}
+
+namespace {
+
+// 打印 and 重新导出 in the register window, each driven as the clerk does it; true when the
+// page was printed or the file written.
+struct RegisterWayOut
+{
+    const char* name;
+    EventKind kind;
+    bool (*send)(CRegisterDlg& dlg, const QString& folder);
+};
+
+bool reprintOut(CRegisterDlg& dlg, const QString& folder)
+{
+    FakePrinterServices printer;
+    printer.nextOutputFile = folder + QStringLiteral("/printed.pdf");
+    QTest::mouseClick(dlg.findChild<QAbstractButton*>(QStringLiteral("reprintButton")),
+                      Qt::LeftButton);
+    // Stopped at the question, the printer dialog never opens.
+    EXPECT_EQ(printer.dialogsShown, QFile::exists(printer.nextOutputFile) ? 1 : 0);
+    return QFile(printer.nextOutputFile).size() > 0;
+}
+
+bool reexportOut(CRegisterDlg& dlg, const QString& folder)
+{
+    FakeSaveFileDialog save;
+    save.answer = folder + QStringLiteral("/again.pdf");
+    QTest::mouseClick(dlg.findChild<QAbstractButton*>(QStringLiteral("reexportPdfButton")),
+                      Qt::LeftButton);
+    EXPECT_EQ(save.suggested.size(), QFile::exists(save.answer) ? 1 : 0);
+    return QFile::exists(save.answer);
+}
+
+const RegisterWayOut kRegisterWaysOut[] = {
+    {"reprint", EventKind::Printed, reprintOut},
+    {"reexport", EventKind::PdfExported, reexportOut},
+};
+
+} // namespace
+
+// The recorded text is checked again each time it leaves from the register window: No prints
+// or writes nothing and records nothing; Yes records the phrases with the event, and the event
+// list shows them.
+TEST_F(RegisterWindowTest, PrintingOrExportingAgainAsksAboutWordingAndKeepsTheAnswer)
+{
+    OfficeWordingList kavrisOwnList;
+    for (const RegisterWayOut& way : kRegisterWaysOut) {
+        for (const bool goOn : {false, true}) {
+            SCOPED_TRACE(std::string(way.name) + (goOn ? " yes" : " no"));
+            QString error;
+            clock = clock.addSecs(60); // the newest entry, shown when the window opens
+            const auto fired = reg->addEntry(
+                person("赵六", "110101198503031234"),
+                [](const QString& n) {
+                    return QStringLiteral("赵六因旷工被开除。\r\n编号：%1").arg(n);
+                },
+                &error);
+            ASSERT_TRUE(fired) << error.toStdString();
+            const QString folder = dirPath() + QStringLiteral("/%1-%2").arg(way.name).arg(goOn);
+            ASSERT_TRUE(QDir().mkpath(folder));
+            CRegisterDlg dlg(reg.get());
+            ASSERT_EQ(dlg.shownEntry(), fired->id);
+            notifier.clear();
+            notifier.queueAnswer(goOn ? Notifier::Answer::Yes : Notifier::Answer::No);
+
+            EXPECT_EQ(way.send(dlg, folder), goOn);
+
+            ASSERT_GE(notifier.notices().size(), 1);
+            EXPECT_EQ(notifier.notices()[0].buttons, Notifier::Buttons::YesNo);
+            const auto e = reg->entry(fired->id, &error);
+            ASSERT_TRUE(e) << error.toStdString();
+            if (!goOn) {
+                EXPECT_TRUE(e->events.isEmpty());
+                EXPECT_EQ(dlg.eventList()->rowCount(), 0);
+                continue;
+            }
+            const QStringList expected = {
+                QStringLiteral("“旷工”：赵六因旷工被开除。 编号：L……"),
+                QStringLiteral("“开除”：赵六因旷工被开除。 编号：LZ20……"),
+            };
+            ASSERT_EQ(e->events.size(), 1);
+            EXPECT_EQ(e->events[0].kind, way.kind);
+            const std::optional<LeavingNote> note = leavingNoteFromDetail(e->events[0].detail);
+            ASSERT_TRUE(note) << e->events[0].detail.toStdString();
+            EXPECT_EQ(note->wording, expected);
+            ASSERT_EQ(dlg.eventList()->rowCount(), 1);
+            EXPECT_EQ(dlg.eventList()->item(0, 3)->text(),
+                      QStringLiteral("措辞提示：“旷工”：赵六因旷工被开除。 编号：L……；"
+                                     "“开除”：赵六因旷工被开除。 编号：LZ20……"));
+        }
     }
 }

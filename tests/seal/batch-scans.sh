@@ -4,7 +4,9 @@
 # run's own); each page is rendered at 300 dpi (pdftoppm) and again rotated by 3 degrees,
 # blurred and saved as a JPEG of quality 70 (ImageMagick); every image goes through
 # kavri-cli verify-scan. Prints how many files ended with each exit status (0 genuine,
-# 1 altered, 2 no code, 3 unknown key) and lists the files that did not verify.
+# 1 altered, 2 no code, 3 unknown key) and lists the files that did not verify. Every check's
+# result is also appended to WORK_DIR/results.txt as it is made ("page-0001.png 0"), so that a run
+# stopped half-way can still be counted.
 #
 # Not part of ctest: a thousand pages take hours on a shared machine. One page at a time, one
 # thread each; run it at low priority:
@@ -61,6 +63,7 @@ check() { # FILE KIND: verify-scan's exit status counted under KIND
     else
         photographed[$status]=$(( ${photographed[$status]:-0} + 1 ))
     fi
+    echo "$(basename "$1") $status" >> "$work/results.txt"
     if [ $status -ne 0 ]; then
         cp "$1" "$work/failed/"
         echo "$(basename "$1"): exit $status: $(head -1 "$work/verdict.txt")" >> "$work/failed/list.txt"

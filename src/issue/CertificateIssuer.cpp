@@ -104,6 +104,9 @@ Register::CertificateRegister* CertificateIssuer::reg(QString* error)
                                    : Register::CertificateRegister::openServer(m_server, error);
         // A file that cannot be opened stays so for this issuer's life; a server may come back.
         m_fileFailed = !m_reg && m_server.isEmpty();
+        if (m_reg) {
+            m_openingNotice = m_reg->openingNotice();
+        }
     } else if (!m_reg) {
         error->clear();
     }
@@ -122,6 +125,11 @@ Sealed CertificateIssuer::seal(const SealSubject& subject, const QString& text)
 {
     m_sealer.useKeyFile(sealKeyFile());
     return m_sealer.seal(subject, text);
+}
+
+QString CertificateIssuer::takeOpeningNotice()
+{
+    return std::exchange(m_openingNotice, QString());
 }
 
 bool CertificateIssuer::printsNumber(const QString& templateText)

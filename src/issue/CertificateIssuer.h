@@ -140,6 +140,9 @@ public:
     // opened is not tried again in this issuer's life (`error` is then empty after the first
     // time); a server is tried again at each call.
     Register::CertificateRegister* reg(QString* error);
+    // What the register had to say when this issuer opened it (an older file carried forward),
+    // handed out once; empty when nothing.
+    QString takeOpeningNotice();
 
     // Checks the values, notes them in the library, takes the register's next number and
     // composes the certificate `width` characters wide.
@@ -181,6 +184,7 @@ private:
     Register::CertificateRegister* m_external = nullptr;
     std::unique_ptr<Register::CertificateRegister> m_reg;
     bool m_fileFailed = false;
+    QString m_openingNotice;
     RegisterUse m_use = RegisterUse::WhenAvailable;
     CDbVisit* m_library = nullptr;
     QString m_sealKeyPath;

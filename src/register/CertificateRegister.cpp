@@ -91,6 +91,18 @@ std::unique_ptr<CertificateRegister> CertificateRegister::openServer(const QStri
 CertificateRegister::CertificateRegister(std::unique_ptr<RegisterStorage> storage)
     : m_storage(std::move(storage)), m_operator(currentLoginName()), m_prefix(kDefaultNumberPrefix)
 {
+    m_storage->setOperatorName(m_operator);
+}
+
+void CertificateRegister::setOperatorName(const QString& name)
+{
+    m_operator = name;
+    m_storage->setOperatorName(name);
+}
+
+std::optional<AuditResult> CertificateRegister::audit(const QString& since, QString* error)
+{
+    return worded(m_storage->audit(since, error), error, QStringLiteral("校验"));
 }
 
 QDateTime CertificateRegister::now() const

@@ -32,7 +32,7 @@ public:
 
     // For tests and tools: what "now" is, who the operator is, which prefix numbers get.
     void setClock(std::function<QDateTime()> clock) { m_clock = std::move(clock); }
-    void setOperatorName(const QString& name) { m_operator = name; }
+    void setOperatorName(const QString& name);
     void setNumberPrefix(const QString& prefix) { m_prefix = prefix; }
 
     // Makes the entry of one Generate: the number first, then `compose` with it, then everything
@@ -85,6 +85,12 @@ public:
     // whole or not at all. Returns how many rows were written.
     std::optional<qint64> exportCsv(const QString& path, const SearchQuery& query, bool fullIds,
                                     QString* error);
+
+    // register audit: every link of the chain, every text against its SHA-256, the numbers of
+    // every year; `since` a head noted earlier that must still be in the chain.
+    std::optional<AuditResult> audit(const QString& since, QString* error);
+    // What opening the register has to tell the user once; empty when nothing.
+    QString openingNotice() const { return m_storage->openingNotice(); }
 
     RegisterStorage& storage() { return *m_storage; }
 

@@ -1,6 +1,7 @@
 #include "register/PgRegisterStorage.h"
 
 #include "register/CertificateNumber.h"
+#include "register/RegisterChain.h"
 #include "register/RegisterText.h"
 #include "store/pg/PgConnection.h"
 #include "store/pg/PgRecordSet.h"
@@ -123,61 +124,18 @@ const char* const kRetentionWhere =
     " and e.created_at < ($1::date)::timestamp at time zone 'UTC'"
     " and coalesce(e.last_event_at, '-infinity') < ($1::date)::timestamp at time zone 'UTC'";
 
-// The template is stored once per (name, text): the id of the one stored, made when missing.
-const char* const kTemplateId =
-    "with found as (select id from register_template where name = $1 and text = $2"
-    "               order by id limit 1),"
-    " made as (insert into register_template (name, text) select $1, $2"
-    "          where not exists (select from found) returning id)"
-    " select id from found union all select id from made";
+// A clerk writes only through the server's functions (see store/pg/PgRegisterSchema.h), which
+// take the operator and the time themselves.
+const char* const kAsynchronous = "select set_config('synchronous_commit', 'off', true)";
+const char* const kReserve = "select reserved_id, reserved_number from register_reserve($1)";
+const char* const kRecord =
+    "select register_record($1::bigint, $2, $3, $4::text[], $5::text[], $6, $7, $8, $9,"
+    " $10::date, $11)";
+const char* const kEvent = "select register_event($1::bigint, $2, $3, $4)";
+const char* const kDuty = "select register_duty($1::bigint, $2, $3, $4::date)";
+const char* const kSeal = "select register_seal()";
+const char* const kDeleteExpired = "select register_delete_expired($1::date, $2::bigint)";
 
-// The entry, its form values (two arrays of the same length, in form order) and its first
-// version, in one statement.
-const char* const kInsertEntry =
-    "with e as (insert into register_entry (number, year, seq, created_at, operator_name,"
-    "        template_id, name, id_number, company, leave_date, leave_day)"
-    "       values ($1, $2::integer, $3::integer, $4::timestamptz, $5, $6::bigint, $7, $8, $9,"
-    "              $10, $11::date) returning id),"
-    " v as (insert into register_value (entry_id, position, key, value)"
-    "       select e.id, x.ord - 1, x.k, x.v"
-    "       from e, unnest($12::text[], $13::text[]) with ordinality as x(k, v, ord)),"
-    " ver as (insert into register_version (entry_id, version_no, text, sha256, norm_sha256,"
-    "         created_at) select e.id, 1, $14, $15, $16, $4::timestamptz from e)"
-    " select id from e";
-
-// The entry, locked for this transaction so that two clerks recording a new text of the same
-// certificate at once give it two version numbers one after the other, and the version that
-// already has this text, if any.
-const char* const kLockEntryFindVersion =
-    "select e.id, v.id, v.version_no from register_entry e"
-    " left join register_version v on v.entry_id = e.id and v.sha256 = $2"
-    " where e.id = $1::bigint for update of e";
-
-const char* const kInsertVersion =
-    "insert into register_version (entry_id, version_no, text, sha256, norm_sha256, created_at)"
-    " select $1::bigint, coalesce(max(version_no), 0) + 1, $2, $3, $4, $5::timestamptz"
-    " from register_version where entry_id = $1::bigint returning id, version_no";
-
-const char* const kInsertEvent =
-    "with ev as (insert into register_event (entry_id, version_id, kind, at, sha256, detail)"
-    "            values ($1::bigint, $2::bigint, $3, $4::timestamptz, $5, $6))"
-    " update register_entry set last_event_kind = $3, last_event_at = $4::timestamptz"
-    " where id = $1::bigint";
-
-// A duty: the event refers to the entry's newest version, and the entry's columns of the
-// duty are set ($6 the kind: a delivery sets the record and its receipt day $7, a transfer
-// its day $7).
-const char* const kInsertDutyEvent =
-    "with v as (select id, version_no, sha256 from register_version where entry_id = $1::bigint"
-    "           order by version_no desc limit 1),"
-    " ev as (insert into register_event (entry_id, version_id, kind, at, sha256, detail)"
-    "        select $1::bigint, v.id, $2, $3::timestamptz, v.sha256, $4 from v),"
-    " e as (update register_entry set"
-    "       delivery = case when $2 = 'delivered' then $4 else delivery end,"
-    "       received_day = case when $2 = 'delivered' then $5::date else received_day end,"
-    "       transfer_day = case when $2 = 'transferred' then $5::date else transfer_day end"
-    "       where id = $1::bigint and exists (select from v))"
-    " select version_no from v";
 
 // The row of statement i in a batch that went through; null when it failed or gave no row.
 const PgRecordSet* rowOf(const PgConnection::BatchOutcome& batch, size_t i)
@@ -242,81 +200,45 @@ PgRegisterStorage::PgRegisterStorage(std::shared_ptr<PgConnection> connection)
 
 PgRegisterStorage::~PgRegisterStorage() = default;
 
-qint64 PgRegisterStorage::insertEntry(PgConnection& connection, const EntryRecord& r,
-                                      const QString& number, qint64 sequence, const QString& text,
-                                      QString* error)
+std::optional<IssuedEntry> PgRegisterStorage::addEntry(const EntryRecord& r,
+                                                       const Composer& compose, QString* error)
 {
-    const auto templateId =
-        connection.query(kTemplateId, {r.entry.templateName, r.entry.templateText}, error);
-    if (!templateId || templateId->isEof()) {
-        return 0;
+    // The number is reserved in a transaction of its own that holds the year's counter row only
+    // while the server runs it, and commits without waiting for the disk: the entry that follows
+    // is committed synchronously, and the server writes its log in order, so once the entry is
+    // safe its number is too. A reservation whose entry never comes stays a draft (未出具) with
+    // that number, and the year's numbers keep no gap.
+    // Sent again once over a connection found broken (the server restarted since the last
+    // Generate): at worst a number is taken twice and the first stays a draft.
+    PgConnection::BatchOutcome reserved =
+        m_connection->runBatch({}, {{kAsynchronous, {}}, {kReserve, {r.numberPrefix}}}, true);
+    const PgRecordSet* row = rowOf(reserved, 1);
+    if (!row) {
+        *error = reserved.ok ? PgConnection::kRolledBack : reserved.error;
+        return std::nullopt;
     }
-    const auto made = connection.query(
-        kInsertEntry, entryParams(r, templateId->int64(0), number, sequence, text), error);
-    return made && !made->isEof() ? made->int64(0) : 0;
-}
-
-QList<std::optional<QString>> PgRegisterStorage::entryParams(const EntryRecord& r,
-                                                             qint64 templateId,
-                                                             const QString& number, qint64 sequence,
-                                                             const QString& text)
-{
+    IssuedEntry issued;
+    issued.id = row->int64(0);
+    issued.number = row->text(1);
+    issued.text = compose ? compose(issued.number) : QString();
     QStringList keys;
     QStringList values;
     for (const FormValue& v : r.entry.values) {
         keys << v.key;
         values << v.value;
     }
-    const QList<Param> params{
-        number,
-        QString::number(r.year),
-        QString::number(sequence),
-        timeText(r.createdAt),
-        r.operatorName,
-        QString::number(templateId),
-        r.name,
-        r.idNumber,
-        r.company,
-        r.leaveDate,
-        r.leaveDay.isValid() ? Param(dayText(r.leaveDay)) : Param(),
-        pgTextArray(keys),
-        pgTextArray(values),
-        text,
-        sha256Hex(text),
-        sha256Hex(normalizeLineBreaks(text)),
-    };
-    return params;
-}
-
-std::optional<IssuedEntry> PgRegisterStorage::addEntry(const EntryRecord& r,
-                                                       const Composer& compose, QString* error)
-{
-    // From the number to the commit the year's counter row is this clerk's and the next one
-    // waits, so the number is the last thing the first round trip does (after the template,
-    // which needs no number), and the entry goes with the COMMIT in the second.
-    PgConnection::BatchOutcome opened =
-        m_connection->beginBatch({}, {{kTemplateId, {r.entry.templateName, r.entry.templateText}},
-                                      {PgSchema::kNextRegisterSequence, {QString::number(r.year)}}});
-    const PgRecordSet* templateRow = rowOf(opened, 0);
-    const PgRecordSet* next = rowOf(opened, 1);
-    if (!templateRow || !next) {
-        m_connection->rollback();
-        *error = opened.ok ? PgConnection::kRolledBack : opened.error;
+    const PgConnection::BatchOutcome recorded = m_connection->runBatch(
+        {},
+        {{kRecord,
+          {QString::number(issued.id), r.entry.templateName, r.entry.templateText,
+           pgTextArray(keys), pgTextArray(values), r.name, r.idNumber, r.company, r.leaveDate,
+           r.leaveDay.isValid() ? Param(dayText(r.leaveDay)) : Param(), issued.text}}},
+        false);
+    if (!recorded.ok) {
+        *error = recorded.error;
         return std::nullopt;
     }
-    IssuedEntry issued;
-    const qint64 sequence = next->int64(0);
-    issued.number = formatNumber(r.numberPrefix, r.year, sequence);
-    issued.text = compose ? compose(issued.number) : QString();
-    const PgConnection::BatchOutcome made = m_connection->commitBatch(
-        {{kInsertEntry,
-          entryParams(r, templateRow->int64(0), issued.number, sequence, issued.text)}});
-    const PgRecordSet* entryRow = rowOf(made, 0);
-    if (!entryRow) {
-        *error = made.ok ? PgConnection::kRolledBack : made.error;
-        return std::nullopt;
-    }
-    issued.id = entryRow->int64(0);
+    seal();
     return issued;
 }
 
@@ -325,12 +247,14 @@ std::optional<QList<int>> PgRegisterStorage::recordEvents(const QList<Leaving>& 
                                                          const BeforeCommit& beforeCommit,
                                                          QString* error)
 {
+    // The server's clock gives the time, and each leaving goes through the server's function.
+    Q_UNUSED(at);
     if (!m_connection->begin({}, error)) {
         return std::nullopt;
     }
     QList<int> versions;
     for (const Leaving& leaving : leavings) {
-        const std::optional<int> version = recordOneEvent(leaving, at, error);
+        const std::optional<int> version = recordOneEvent(leaving, error);
         if (!version) {
             m_connection->rollback();
             return std::nullopt;
@@ -344,60 +268,53 @@ std::optional<QList<int>> PgRegisterStorage::recordEvents(const QList<Leaving>& 
     if (!m_connection->commit(error)) {
         return std::nullopt;
     }
+    seal();
     return versions;
 }
 
-std::optional<int> PgRegisterStorage::recordOneEvent(const Leaving& leaving, const QDateTime& at,
-                                                     QString* error)
+std::optional<int> PgRegisterStorage::recordOneEvent(const Leaving& leaving, QString* error)
 {
-    const qint64 entryId = leaving.entryId;
-    const QString& text = leaving.text;
-    const QString id = QString::number(entryId);
-    const QString sha = sha256Hex(text);
-    const auto found = m_connection->query(kLockEntryFindVersion, {id, sha}, error);
-    if (!found || found->isEof()) {
-        if (found) {
-            *error = QStringLiteral("no register entry %1").arg(entryId);
-        }
+    const auto row = m_connection->query(kEvent,
+                                         {QString::number(leaving.entryId),
+                                          eventKindKey(leaving.kind), leaving.text, leaving.detail},
+                                         error);
+    if (!row) {
         return std::nullopt;
     }
-    qint64 versionId = found->int64(1);
-    int versionNo = int(found->int64(2));
-    if (found->isNull(1)) {
-        const auto made = m_connection->query(
-            kInsertVersion, {id, text, sha, sha256Hex(normalizeLineBreaks(text)), timeText(at)},
-            error);
-        if (!made || made->isEof()) {
-            return std::nullopt;
-        }
-        versionId = made->int64(0);
-        versionNo = int(made->int64(1));
-    }
-    if (!m_connection->query(kInsertEvent,
-                             {id, QString::number(versionId), eventKindKey(leaving.kind),
-                              timeText(at), sha, leaving.detail},
-                             error)) {
+    if (row->isEof()) {
+        *error = PgConnection::kRolledBack;
         return std::nullopt;
     }
-    return versionNo;
+    return int(row->int64(0));
 }
 
 std::optional<int> PgRegisterStorage::recordDuty(qint64 entryId, const DutyRecord& duty,
                                                  const QDateTime& at, QString* error)
 {
-    const auto made = m_connection->query(
-        kInsertDutyEvent,
-        {QString::number(entryId), eventKindKey(duty.kind), timeText(at), duty.detail,
-         duty.day.isValid() ? Param(dayText(duty.day)) : Param()},
-        error);
-    if (!made) {
+    // The server's clock gives the time, as for every event.
+    Q_UNUSED(at);
+    const PgConnection::BatchOutcome recorded = m_connection->runBatch(
+        {},
+        {{kDuty,
+          {QString::number(entryId), eventKindKey(duty.kind), duty.detail,
+           duty.day.isValid() ? Param(dayText(duty.day)) : Param()}}},
+        false);
+    const PgRecordSet* row = rowOf(recorded, 0);
+    if (!row) {
+        *error = recorded.ok ? PgConnection::kRolledBack : recorded.error;
         return std::nullopt;
     }
-    if (made->isEof()) {
-        *error = QStringLiteral("no register entry %1").arg(entryId);
-        return std::nullopt;
-    }
-    return int(made->int64(0));
+    const int versionNo = int(row->int64(0));
+    seal();
+    return versionNo;
+}
+
+bool PgRegisterStorage::seal()
+{
+    // Linking is a transaction of its own after the rows it links are committed: the chain's
+    // head is locked only while the server links, never while a commit waits for the disk. If
+    // it is lost, the next one links the same rows.
+    return m_connection->runBatch({}, {{kAsynchronous, {}}, {kSeal, {}}}, true).ok;
 }
 
 std::optional<QList<EntrySummary>> PgRegisterStorage::search(const SearchQuery& query,
@@ -458,7 +375,7 @@ std::optional<Entry> PgRegisterStorage::entry(qint64 id, QString* error)
         error);
     const auto versions =
         values ? m_connection->query("select id, version_no, text, sha256, " KAVRI_MS(
-                                         "created_at") " from register_version"
+                                         "created_at") ", operator_name from register_version"
                                                        " where entry_id = $1::bigint"
                                                        " order by version_no",
                                      key, error)
@@ -466,7 +383,8 @@ std::optional<Entry> PgRegisterStorage::entry(qint64 id, QString* error)
     const auto events =
         versions
             ? m_connection->query("select ev.id, ev.kind, " KAVRI_MS(
-                                      "ev.at") ", v.version_no, ev.sha256, ev.detail"
+                                      "ev.at") ", v.version_no, ev.sha256, ev.operator_name,"
+                                               " ev.detail"
                                                " from register_event ev join register_version v on "
                                                "v.id = ev.version_id"
                                                " where ev.entry_id = $1::bigint order by ev.id",
@@ -480,7 +398,7 @@ std::optional<Entry> PgRegisterStorage::entry(qint64 id, QString* error)
     }
     for (; !versions->isEof(); versions->moveNext()) {
         e.versions << Version{versions->int64(0), int(versions->int64(1)), versions->text(2),
-                              versions->text(3), timeFrom(*versions, 4)};
+                              versions->text(3), timeFrom(*versions, 4), versions->text(5)};
     }
     for (; !events->isEof(); events->moveNext()) {
         Event ev;
@@ -489,7 +407,8 @@ std::optional<Entry> PgRegisterStorage::entry(qint64 id, QString* error)
         ev.at = timeFrom(*events, 2);
         ev.versionNo = int(events->int64(3));
         ev.sha256 = events->text(4);
-        ev.detail = events->text(5);
+        ev.operatorName = events->text(5);
+        ev.detail = events->text(6);
         e.events << ev;
     }
     return e;
@@ -535,33 +454,91 @@ std::optional<qint64> PgRegisterStorage::countExpired(const QDate& cutoff, QStri
 std::optional<qint64> PgRegisterStorage::deleteExpired(const QDate& cutoff, qint64 expected,
                                                        QString* error)
 {
-    if (!m_connection->begin({}, error)) {
+    const PgConnection::BatchOutcome deleted = m_connection->runBatch(
+        {}, {{kDeleteExpired, {dayText(cutoff), QString::number(expected)}}}, false);
+    const PgRecordSet* row = rowOf(deleted, 0);
+    if (!row) {
+        *error = deleteFailure(*m_connection, deleted.ok ? PgConnection::kRolledBack
+                                                         : deleted.error);
         return std::nullopt;
     }
-    const std::optional<qint64> now = countExpired(cutoff, error);
-    if (!now) {
-        m_connection->rollback();
+    seal();
+    return row->int64(0);
+}
+
+} // namespace Register
+
+namespace Register {
+
+namespace {
+
+// A server's answer as the audit reads it.
+class RecordCursor final : public Chain::AuditCursor
+{
+public:
+    explicit RecordCursor(std::unique_ptr<PgRecordSet> rows) : m_rows(std::move(rows)) {}
+    bool next() override
+    {
+        if (!m_rows) {
+            return false;
+        }
+        if (m_started) {
+            m_rows->moveNext();
+        }
+        m_started = true;
+        return !m_rows->isEof();
+    }
+    bool failed() const override { return !m_rows; }
+    QString text(int column) const override { return m_rows->text(column); }
+    QByteArrayView bytes(int column) const override { return m_rows->bytes(column); }
+    qint64 integer(int column) const override { return m_rows->int64(column); }
+    bool isNull(int column) const override { return m_rows->isNull(column); }
+
+private:
+    std::unique_ptr<PgRecordSet> m_rows;
+    bool m_started = false;
+};
+
+} // namespace
+
+std::optional<AuditResult> PgRegisterStorage::audit(const QString& since, QString* error)
+{
+    // What was written and not yet linked (a desk that lost its connection in between) is linked
+    // first, and waited for: a head the audit prints is one the server keeps.
+    if (!m_connection->query(kSeal, {}, error)) {
         return std::nullopt;
     }
-    if (*now != expected) {
-        m_connection->rollback();
-        *error = QStringLiteral("expected %1 expired entries, found %2").arg(expected).arg(*now);
+    // Every table from one snapshot, however the clerks write meanwhile.
+    if (!m_connection->query("begin isolation level repeatable read read only", {}, error)) {
         return std::nullopt;
     }
-    const auto deleted =
-        m_connection->query(QByteArray("with d as (delete from register_entry e") +
-                                kRetentionWhere + " returning 1) select count(*) from d",
-                            {dayText(cutoff)}, error);
-    if (!deleted || deleted->isEof()) {
-        *error = deleteFailure(*m_connection, *error);
-        m_connection->rollback();
-        return std::nullopt;
-    }
-    const qint64 count = deleted->int64(0);
-    if (!m_connection->commit(error)) {
-        return std::nullopt;
-    }
-    return count;
+    const auto read = [this, error](const char* sql) {
+        return RecordCursor(m_connection->query(sql, {}, error));
+    };
+    RecordCursor templates = read("select id, name, text from register_template");
+    RecordCursor entries =
+        read("select id, number, year, seq, register_time(created_at), operator_name,"
+             " coalesce(template_id, 0), name, id_number, company, leave_date, last_event_kind,"
+             " register_time(last_event_at) from register_entry");
+    RecordCursor values =
+        read("select entry_id, key, value from register_value order by entry_id, position");
+    RecordCursor counters = read("select year, last_seq from register_counter");
+    RecordCursor deletions =
+        read("select chain_pos, link, register_time(at), operator_name, reason, numbers, removed"
+             " from register_deletion order by chain_pos");
+    RecordCursor head = read("select pos, link from register_chain_head");
+    RecordCursor versions =
+        read("select id, entry_id, version_no, text, sha256, norm_sha256,"
+             " register_time(created_at), operator_name, chain_pos, link from register_version"
+             " order by chain_pos");
+    RecordCursor events =
+        read("select ev.entry_id, v.version_no, ev.kind, register_time(ev.at), ev.operator_name,"
+             " ev.sha256, v.sha256, ev.chain_pos, ev.link, ev.detail from register_event ev"
+             " left join register_version v on v.id = ev.version_id order by ev.chain_pos");
+    m_connection->query("commit", {}, nullptr);
+    Chain::AuditInput input{templates, entries,  values,   counters,
+                            deletions, head,     versions, events};
+    return Chain::auditRegister(input, since);
 }
 
 } // namespace Register

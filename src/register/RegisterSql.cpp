@@ -88,6 +88,53 @@ ALTER TABLE entries ADD COLUMN received_day TEXT;  -- yyyy-MM-dd; NULL: receipt 
 ALTER TABLE entries ADD COLUMN transfer_day TEXT;  -- yyyy-MM-dd; NULL: not transferred yet
 )sql";
 
+const char* const kMigrateV3toV4 = R"sql(
+ALTER TABLE versions ADD COLUMN operator TEXT NOT NULL DEFAULT '';
+ALTER TABLE versions ADD COLUMN chain_pos INTEGER;
+ALTER TABLE versions ADD COLUMN link TEXT;
+ALTER TABLE events ADD COLUMN operator TEXT NOT NULL DEFAULT '';
+ALTER TABLE events ADD COLUMN chain_pos INTEGER;
+ALTER TABLE events ADD COLUMN link TEXT;
+CREATE UNIQUE INDEX versions_chain ON versions(chain_pos);
+CREATE UNIQUE INDEX events_chain ON events(chain_pos);
+
+-- Entries taken out of the register, and numbers given that never reached it: who, when,
+-- which numbers, and the position and link of every chain row that went with them.
+CREATE TABLE deletions (
+    id        INTEGER PRIMARY KEY,
+    chain_pos INTEGER NOT NULL UNIQUE,
+    link      TEXT NOT NULL,
+    at        TEXT NOT NULL,
+    operator  TEXT NOT NULL,
+    reason    TEXT NOT NULL,              -- retention | skipped | imported
+    numbers   TEXT NOT NULL,              -- separated by spaces
+    removed   TEXT NOT NULL               -- "position link" pairs, separated by spaces
+);
+
+-- The chain's last position and link, so that appending reads one row.
+CREATE TABLE chain_head (
+    id   INTEGER PRIMARY KEY CHECK (id = 1),
+    pos  INTEGER NOT NULL,
+    link TEXT NOT NULL
+);
+)sql";
+
+const char* const kSelectUnlinkedForV4 =
+    "SELECT 0, id, created_at FROM versions UNION ALL SELECT 1, id, at FROM events"
+    " ORDER BY 3, 1, 2";
+const char* const kSetVersionLink = "UPDATE versions SET chain_pos = ?1, link = ?2 WHERE id = ?3";
+const char* const kSetEventLink = "UPDATE events SET chain_pos = ?1, link = ?2 WHERE id = ?3";
+
+const char* const kSelectHead = "SELECT pos, link FROM chain_head WHERE id = 1";
+const char* const kUpsertHead = "INSERT OR REPLACE INTO chain_head(id, pos, link) VALUES (1, ?1, ?2)";
+const char* const kInsertDeletion =
+    "INSERT INTO deletions(chain_pos, link, at, operator, reason, numbers, removed)"
+    " VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7)";
+const char* const kVersionChainData =
+    "SELECT e.number, e.created_at, e.operator, t.name, t.text FROM entries e"
+    " JOIN templates t ON t.id = e.template_id WHERE e.id = ?1";
+const char* const kSelectSequenceRow = "SELECT last FROM sequences WHERE year = ?1";
+
 const char* const kSelectLeaveDatesForV2 = "SELECT id, leave_date FROM entries";
 const char* const kSetLeaveDay = "UPDATE entries SET leave_day = ?1 WHERE id = ?2";
 
@@ -107,24 +154,21 @@ const char* const kInsertEntry =
 const char* const kInsertValue =
     "INSERT INTO entry_values(entry_id, position, key, value) VALUES (?1, ?2, ?3, ?4)";
 const char* const kInsertVersion =
-    "INSERT INTO versions(entry_id, version_no, text, sha256, norm_sha256, created_at)"
-    " VALUES (?1, ?2, ?3, ?4, ?5, ?6)";
+    "INSERT INTO versions(entry_id, version_no, text, sha256, norm_sha256, created_at, operator,"
+    " chain_pos, link) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9)";
 const char* const kFindVersion =
     "SELECT id, version_no FROM versions WHERE entry_id = ?1 AND sha256 = ?2";
 const char* const kMaxVersionNo =
     "SELECT coalesce(max(version_no), 0) FROM versions WHERE entry_id = ?1";
 const char* const kInsertEvent =
-    "INSERT INTO events(entry_id, version_id, kind, at, sha256, detail)"
-    " VALUES (?1, ?2, ?3, ?4, ?5, ?6)";
+    "INSERT INTO events(entry_id, version_id, kind, at, sha256, detail, operator, chain_pos, link)"
+    " VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9)";
 const char* const kUpdateLastEvent =
     "UPDATE entries SET last_event_kind = ?1, last_event_at = ?2 WHERE id = ?3";
 
 const char* const kNewestVersion =
     "SELECT id, version_no, sha256 FROM versions WHERE entry_id = ?1 ORDER BY version_no DESC"
     " LIMIT 1";
-const char* const kInsertDutyEvent =
-    "INSERT INTO events(entry_id, version_id, kind, at, sha256, detail)"
-    " VALUES (?1, ?2, ?3, ?4, ?5, ?6)";
 const char* const kUpdateDelivery =
     "UPDATE entries SET delivery = ?1, received_day = ?2 WHERE id = ?3";
 const char* const kUpdateTransfer = "UPDATE entries SET transfer_day = ?1 WHERE id = ?2";
@@ -138,10 +182,10 @@ const char* const kSelectEntryDetail =
 const char* const kSelectValues =
     "SELECT key, value FROM entry_values WHERE entry_id = ?1 ORDER BY position";
 const char* const kSelectVersions =
-    "SELECT id, version_no, text, sha256, created_at FROM versions WHERE entry_id = ?1"
+    "SELECT id, version_no, text, sha256, created_at, operator FROM versions WHERE entry_id = ?1"
     " ORDER BY version_no";
 const char* const kSelectEvents =
-    "SELECT ev.id, ev.kind, ev.at, v.version_no, ev.sha256, ev.detail FROM events ev"
+    "SELECT ev.id, ev.kind, ev.at, v.version_no, ev.sha256, ev.operator, ev.detail FROM events ev"
     " JOIN versions v ON v.id = ev.version_id WHERE ev.entry_id = ?1 ORDER BY ev.id";
 const char* const kFindByNumber = "SELECT id FROM entries WHERE number = ?1";
 const char* const kFindByNormalizedHash =
@@ -151,5 +195,30 @@ const char* const kFindByNormalizedHash =
 const char* const kRetentionWhere =
     " WHERE leave_day IS NOT NULL AND leave_day < ?1 AND created_at < ?1"
     " AND coalesce(last_event_at, '') < ?1";
+
+const char* const kSelectChainOfExpired =
+    "SELECT v.chain_pos, v.link FROM versions v JOIN entries e ON e.id = v.entry_id"
+    " WHERE e.id IN (SELECT id FROM entries [WHERE])"
+    " UNION ALL SELECT ev.chain_pos, ev.link FROM events ev"
+    " WHERE ev.entry_id IN (SELECT id FROM entries [WHERE]) ORDER BY 1";
+const char* const kSelectNumbersOfExpired = "SELECT number FROM entries [WHERE] ORDER BY year, seq";
+
+const char* const kAuditTemplates = "SELECT id, name, text FROM templates";
+const char* const kAuditEntries =
+    "SELECT id, number, year, seq, created_at, operator, template_id, name, id_number, company,"
+    " leave_date, last_event_kind, last_event_at FROM entries";
+const char* const kAuditValues =
+    "SELECT entry_id, key, value FROM entry_values ORDER BY entry_id, position";
+const char* const kAuditSequences = "SELECT year, last FROM sequences";
+const char* const kAuditDeletions =
+    "SELECT chain_pos, link, at, operator, reason, numbers, removed FROM deletions"
+    " ORDER BY chain_pos";
+const char* const kAuditVersions =
+    "SELECT id, entry_id, version_no, text, sha256, norm_sha256, created_at, operator, chain_pos,"
+    " link FROM versions ORDER BY chain_pos";
+const char* const kAuditEvents =
+    "SELECT ev.entry_id, v.version_no, ev.kind, ev.at, ev.operator, ev.sha256, v.sha256,"
+    " ev.chain_pos, ev.link, ev.detail FROM events ev LEFT JOIN versions v ON v.id = ev.version_id"
+    " ORDER BY ev.chain_pos";
 
 } // namespace Register::Sql

@@ -92,6 +92,22 @@ public:
     // returns how many went.
     virtual std::optional<qint64> deleteExpired(const QDate& cutoff, qint64 expected,
                                                 QString* error) = 0;
+
+    // Walks the whole hash chain and the numbers of every year (see RegisterChain.h); `since` is
+    // a head noted earlier that must still be in the chain (empty: none). A storage without a
+    // chain says so.
+    virtual std::optional<AuditResult> audit(const QString& since, QString* error)
+    {
+        Q_UNUSED(since);
+        *error = QStringLiteral("这个登记簿没有链式校验");
+        return std::nullopt;
+    }
+
+    // Who records the events and versions from now on, where the storage is the one to say.
+    virtual void setOperatorName(const QString& name) { Q_UNUSED(name); }
+    // What opening the storage has to tell the user once (a register carried forward); empty
+    // when nothing.
+    virtual QString openingNotice() const { return {}; }
 };
 
 } // namespace Register

@@ -3,8 +3,9 @@
 #include "register/DutyRecords.h"
 #include "register/LeavingNote.h"
 
-#include <QCryptographicHash>
 #include <QRegularExpression>
+
+#include <openssl/evp.h>
 
 namespace Register {
 
@@ -24,10 +25,68 @@ QString excerpt(const QString& text, qsizetype at)
 }
 } // namespace
 
+namespace {
+
+// The algorithm is looked up once for the process, not at every message.
+const EVP_MD* sha256Algorithm()
+{
+    static EVP_MD* const md = EVP_MD_fetch(nullptr, "SHA256", nullptr);
+    return md;
+}
+
+} // namespace
+
+struct Sha256::Context
+{
+    EVP_MD_CTX* ctx = EVP_MD_CTX_new();
+    ~Context() { EVP_MD_CTX_free(ctx); }
+};
+
+Sha256::Sha256() : m_context(std::make_unique<Context>())
+{
+    if (!m_context->ctx || !sha256Algorithm() ||
+        EVP_DigestInit_ex(m_context->ctx, sha256Algorithm(), nullptr) != 1) {
+        qFatal("OpenSSL cannot compute SHA-256");
+    }
+}
+
+Sha256::~Sha256() = default;
+
+void Sha256::add(QByteArrayView bytes)
+{
+    if (!bytes.isEmpty()) {
+        EVP_DigestUpdate(m_context->ctx, bytes.data(), size_t(bytes.size()));
+    }
+}
+
+QByteArray Sha256::result()
+{
+    QByteArray digest(32, Qt::Uninitialized);
+    unsigned int length = 0;
+    EVP_DigestFinal_ex(m_context->ctx, reinterpret_cast<unsigned char*>(digest.data()), &length);
+    EVP_DigestInit_ex(m_context->ctx, sha256Algorithm(), nullptr);
+    return digest;
+}
+
+QString Sha256::resultHex()
+{
+    static const char kHex[] = "0123456789abcdef";
+    const QByteArray digest = result();
+    QString hex(64, Qt::Uninitialized);
+    QChar* out = hex.data();
+    for (const char c : digest) {
+        const auto b = static_cast<unsigned char>(c);
+        *out++ = QLatin1Char(kHex[b >> 4]);
+        *out++ = QLatin1Char(kHex[b & 15]);
+    }
+    return hex;
+}
+
 QString sha256Hex(const QString& text)
 {
-    return QString::fromLatin1(
-        QCryptographicHash::hash(text.toUtf8(), QCryptographicHash::Sha256).toHex());
+    thread_local Sha256 hash;
+    hash.add(text.toUtf8());
+    return hash.resultHex();
 }
 
 QString normalizeLineBreaks(const QString& text)

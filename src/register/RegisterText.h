@@ -2,12 +2,36 @@
 
 #include "register/RegisterTypes.h"
 
+#include <QByteArrayView>
 #include <QDate>
 #include <QString>
+
+#include <memory>
 
 // Text helpers of the register: hashes, line-break normalising, the first difference between a
 // recorded and a presented text, and reading the form's leaving date.
 namespace Register {
+
+// SHA-256 over bytes given piece by piece, through OpenSSL (which uses the processor's SHA
+// instructions where it has them). One object hashes many messages: result() starts the next.
+class Sha256
+{
+public:
+    Sha256();
+    ~Sha256();
+    Sha256(const Sha256&) = delete;
+    Sha256& operator=(const Sha256&) = delete;
+
+    void add(QByteArrayView bytes);
+    // The 32 bytes of the digest of everything added since the last result().
+    QByteArray result();
+    // The same as 64 lower-case hex digits.
+    QString resultHex();
+
+private:
+    struct Context;
+    std::unique_ptr<Context> m_context;
+};
 
 // SHA-256 of the text's UTF-8 bytes, lower-case hex.
 QString sha256Hex(const QString& text);

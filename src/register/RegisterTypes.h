@@ -117,6 +117,7 @@ struct Version
     QString text;
     QString sha256; // hex, of the text's UTF-8 bytes
     QDateTime createdAt;
+    QString operatorName; // who recorded it; empty in registers older than the chain
 };
 
 struct Event
@@ -126,6 +127,7 @@ struct Event
     QDateTime at;
     int versionNo = 0;
     QString sha256;
+    QString operatorName; // who recorded it; empty in registers older than the chain
     // What the event records besides the text: a delivery record or a transfer day (see
     // DutyRecords.h), or a note the user confirmed with the leaving; empty when nothing.
     QString detail;
@@ -202,6 +204,16 @@ struct VerifyResult
     std::optional<Entry> entry;
     int matchedVersion = 0;               // for Match
     std::optional<Difference> difference; // for Mismatch, against the closest version
+};
+
+// The verdict of walking the register's hash chain and its numbers (register audit).
+struct AuditResult
+{
+    bool intact = false;
+    qint64 rows = 0; // rows of the chain walked
+    QString head;    // the last link (hex); what a later audit can be given as "since"
+    qint64 failedRow = 0; // position of the first row that fails; 0 when it is no row
+    QString problem;      // what failed, in Chinese; empty when intact
 };
 
 } // namespace Register

@@ -1,6 +1,7 @@
 #include "register/SqliteRegisterStorage.h"
 
 #include "register/CertificateNumber.h"
+#include "register/RegisterChain.h"
 #include "register/RegisterFiles.h"
 #include "register/RegisterSql.h"
 #include "register/RegisterText.h"
@@ -286,6 +287,21 @@ bool SqliteRegisterStorage::migrate(int target, QString* error)
                 return false;
             }
             break;
+        case 3: {
+            if (!sqliteExec(m_db, Sql::kMigrateV3toV4, error)) {
+                return false;
+            }
+            const std::optional<qint64> linked = linkExistingRows(error);
+            if (!linked) {
+                return false;
+            }
+            if (*linked > 0) {
+                m_notice = QStringLiteral("出具登记簿已加上防改动的链式校验：原有的 %1 条版本和出具记录"
+                                          "已按时间顺序连入链中（连入之前的改动无从发现）。")
+                               .arg(*linked);
+            }
+            break;
+        }
         default:
             *error = QStringLiteral("no migration from register schema version %1").arg(version);
             return false;
@@ -297,6 +313,136 @@ bool SqliteRegisterStorage::migrate(int target, QString* error)
         }
     }
     return tx.commit() || fail(m_db, error);
+}
+
+std::optional<std::pair<qint64, QString>> SqliteRegisterStorage::chainHead()
+{
+    SqliteStatement head(m_db, Sql::kSelectHead);
+    if (head.next()) {
+        return std::make_pair(head.integer(0) + 1, head.text(1));
+    }
+    if (head.failed()) {
+        return std::nullopt;
+    }
+    return std::make_pair(qint64(1), Chain::genesis());
+}
+
+bool SqliteRegisterStorage::setChainHead(qint64 position, const QString& link)
+{
+    return SqliteStatement(m_db, Sql::kUpsertHead).bind(1, position).bind(2, link).run();
+}
+
+std::optional<QStringList> SqliteRegisterStorage::storedVersionFields(qint64 versionId,
+                                                                     qint64 position)
+{
+    SqliteStatement v(m_db, "SELECT entry_id, version_no, created_at, operator, sha256"
+                            " FROM versions WHERE id = ?1");
+    if (!v.bind(1, versionId).next()) {
+        return std::nullopt;
+    }
+    const qint64 entryId = v.integer(0);
+    SqliteStatement e(m_db, Sql::kVersionChainData);
+    if (!e.bind(1, entryId).next()) {
+        return std::nullopt;
+    }
+    QStringList fields = Chain::versionFields(position, e.text(0), int(v.integer(1)), v.text(2),
+                                              v.text(3), v.text(4));
+    if (v.integer(1) == 1) {
+        FormValues values;
+        SqliteStatement rows(m_db, Sql::kSelectValues);
+        rows.bind(1, entryId);
+        while (rows.next()) {
+            values << FormValue{rows.text(0), rows.text(1)};
+        }
+        if (rows.failed()) {
+            return std::nullopt;
+        }
+        Chain::addEntryFields(fields, e.text(1), e.text(2), e.text(3), e.text(4), values);
+    }
+    return fields;
+}
+
+std::optional<QStringList> SqliteRegisterStorage::storedEventFields(qint64 eventId,
+                                                                   qint64 position)
+{
+    SqliteStatement ev(m_db, "SELECT e.number, v.version_no, ev.kind, ev.at, ev.operator,"
+                             " ev.sha256, ev.detail FROM events ev"
+                             " JOIN versions v ON v.id = ev.version_id"
+                             " JOIN entries e ON e.id = ev.entry_id WHERE ev.id = ?1");
+    if (!ev.bind(1, eventId).next()) {
+        return std::nullopt;
+    }
+    return Chain::eventFields(position, ev.text(0), int(ev.integer(1)), ev.text(2), ev.text(3),
+                              ev.text(4), ev.text(5), ev.text(6));
+}
+
+std::optional<qint64> SqliteRegisterStorage::linkExistingRows(QString* error)
+{
+    QList<std::pair<int, qint64>> rows;
+    {
+        SqliteStatement all(m_db, Sql::kSelectUnlinkedForV4);
+        while (all.next()) {
+            rows.append({int(all.integer(0)), all.integer(1)});
+        }
+        if (all.failed()) {
+            fail(m_db, error);
+            return std::nullopt;
+        }
+    }
+    QString previous = Chain::genesis();
+    qint64 position = 0;
+    for (const auto& [kind, id] : rows) {
+        ++position;
+        const std::optional<QStringList> fields =
+            kind == 0 ? storedVersionFields(id, position) : storedEventFields(id, position);
+        if (!fields) {
+            fail(m_db, error);
+            return std::nullopt;
+        }
+        previous = Chain::link(previous, *fields);
+        SqliteStatement set(m_db, kind == 0 ? Sql::kSetVersionLink : Sql::kSetEventLink);
+        if (!set.bind(1, position).bind(2, previous).bind(3, id).run()) {
+            fail(m_db, error);
+            return std::nullopt;
+        }
+    }
+    if (position > 0 && !setChainHead(position, previous)) {
+        fail(m_db, error);
+        return std::nullopt;
+    }
+    return position;
+}
+
+bool SqliteRegisterStorage::recordDeletion(const QString& reason, const QStringList& numbers,
+                                           const QList<std::pair<qint64, QString>>& removed,
+                                           QString* error)
+{
+    const auto head = chainHead();
+    if (!head) {
+        return fail(m_db, error);
+    }
+    Chain::Deletion d;
+    d.position = head->first;
+    d.at = Chain::timeText(QDateTime::currentDateTimeUtc());
+    d.operatorName = m_operator;
+    d.reason = reason;
+    d.numbers = numbers;
+    for (const auto& [pos, link] : removed) {
+        d.removed << Chain::RemovedRow{pos, link};
+    }
+    d.link = Chain::link(head->second, Chain::deletionFields(d));
+    SqliteStatement insert(m_db, Sql::kInsertDeletion);
+    insert.bind(1, d.position)
+        .bind(2, d.link)
+        .bind(3, d.at)
+        .bind(4, d.operatorName)
+        .bind(5, d.reason)
+        .bind(6, Chain::numbersText(d.numbers))
+        .bind(7, Chain::removedText(d.removed));
+    if (!insert.run() || !setChainHead(d.position, d.link)) {
+        return fail(m_db, error);
+    }
+    return true;
 }
 
 std::optional<qint64> SqliteRegisterStorage::templateId(const QString& name, const QString& text)
@@ -332,8 +478,19 @@ std::optional<IssuedEntry> SqliteRegisterStorage::addEntry(const EntryRecord& r,
         return std::nullopt;
     }
     const QString seqPath = sequencePathFor(m_path);
-    const qint64 sequence =
-        std::max(last.integer(0), readHighWaterMarks(seqPath).value(r.year)) + 1;
+    const qint64 stored = last.integer(0);
+    const qint64 sequence = std::max(stored, readHighWaterMarks(seqPath).value(r.year)) + 1;
+    // Numbers given before but never stored here (a failed commit, an older copy of the file put
+    // back) are recorded as such, so that the year's numbers stay accounted for.
+    if (sequence > stored + 1) {
+        QStringList skipped;
+        for (qint64 s = stored + 1; s < sequence; ++s) {
+            skipped << formatNumber(r.numberPrefix, r.year, s);
+        }
+        if (!recordDeletion(Chain::kSkipped, skipped, {}, error)) {
+            return std::nullopt;
+        }
+    }
     // Raised before the commit: a failed commit then only skips a number, never reuses one.
     if (!raiseHighWaterMark(seqPath, r.year, sequence, error)) {
         return std::nullopt;
@@ -380,14 +537,28 @@ std::optional<IssuedEntry> SqliteRegisterStorage::addEntry(const EntryRecord& r,
             return std::nullopt;
         }
     }
+    const auto head = chainHead();
+    if (!head) {
+        fail(m_db, error);
+        return std::nullopt;
+    }
+    const QString at = timeText(r.createdAt);
+    const QString sha = sha256Hex(issued.text);
+    QStringList fields = Chain::versionFields(head->first, issued.number, 1, at, r.operatorName, sha);
+    Chain::addEntryFields(fields, at, r.operatorName, r.entry.templateName, r.entry.templateText,
+                          r.entry.values);
+    const QString link = Chain::link(head->second, fields);
     SqliteStatement version(m_db, Sql::kInsertVersion);
     version.bind(1, issued.id)
         .bind(2, qint64(1))
         .bind(3, issued.text)
-        .bind(4, sha256Hex(issued.text))
+        .bind(4, sha)
         .bind(5, sha256Hex(normalizeLineBreaks(issued.text)))
-        .bind(6, timeText(r.createdAt));
-    if (!version.run() || !tx.commit()) {
+        .bind(6, at)
+        .bind(7, r.operatorName)
+        .bind(8, head->first)
+        .bind(9, link);
+    if (!version.run() || !setChainHead(head->first, link) || !tx.commit()) {
         fail(m_db, error);
         return std::nullopt;
     }
@@ -428,7 +599,7 @@ std::optional<int> SqliteRegisterStorage::recordOneEvent(const Leaving& leaving,
     const qint64 entryId = leaving.entryId;
     const EventKind kind = leaving.kind;
     const QString& text = leaving.text;
-    SqliteStatement exists(m_db, "SELECT 1 FROM entries WHERE id = ?1");
+    SqliteStatement exists(m_db, "SELECT number FROM entries WHERE id = ?1");
     if (!exists.bind(1, entryId).next()) {
         if (!exists.failed()) {
             *error = QStringLiteral("no register entry %1").arg(entryId);
@@ -437,7 +608,14 @@ std::optional<int> SqliteRegisterStorage::recordOneEvent(const Leaving& leaving,
         }
         return std::nullopt;
     }
+    const QString number = exists.text(0);
     const QString sha = sha256Hex(text);
+    const QString atText = timeText(at);
+    auto head = chainHead();
+    if (!head) {
+        fail(m_db, error);
+        return std::nullopt;
+    }
     qint64 versionId = 0;
     int versionNo = 0;
     SqliteStatement find(m_db, Sql::kFindVersion);
@@ -451,29 +629,43 @@ std::optional<int> SqliteRegisterStorage::recordOneEvent(const Leaving& leaving,
             return std::nullopt;
         }
         versionNo = static_cast<int>(max.integer(0)) + 1;
+        const QString link = Chain::link(
+            head->second,
+            Chain::versionFields(head->first, number, versionNo, atText, m_operator, sha));
         SqliteStatement insert(m_db, Sql::kInsertVersion);
         insert.bind(1, entryId)
             .bind(2, qint64(versionNo))
             .bind(3, text)
             .bind(4, sha)
             .bind(5, sha256Hex(normalizeLineBreaks(text)))
-            .bind(6, timeText(at));
+            .bind(6, atText)
+            .bind(7, m_operator)
+            .bind(8, head->first)
+            .bind(9, link);
         if (!insert.run()) {
             fail(m_db, error);
             return std::nullopt;
         }
         versionId = sqlite3_last_insert_rowid(m_db);
+        head = std::make_pair(head->first + 1, link);
     }
+    const QString link = Chain::link(head->second,
+                                     Chain::eventFields(head->first, number, versionNo,
+                                                        eventKindKey(kind), atText, m_operator, sha,
+                                                        leaving.detail));
     SqliteStatement event(m_db, Sql::kInsertEvent);
     event.bind(1, entryId)
         .bind(2, versionId)
         .bind(3, eventKindKey(kind))
-        .bind(4, timeText(at))
+        .bind(4, atText)
         .bind(5, sha)
-        .bind(6, leaving.detail);
+        .bind(6, leaving.detail)
+        .bind(7, m_operator)
+        .bind(8, head->first)
+        .bind(9, link);
     SqliteStatement last(m_db, Sql::kUpdateLastEvent);
-    last.bind(1, eventKindKey(kind)).bind(2, timeText(at)).bind(3, entryId);
-    if (!event.run() || !last.run()) {
+    last.bind(1, eventKindKey(kind)).bind(2, atText).bind(3, entryId);
+    if (!event.run() || !last.run() || !setChainHead(head->first, link)) {
         fail(m_db, error);
         return std::nullopt;
     }
@@ -500,14 +692,30 @@ std::optional<int> SqliteRegisterStorage::recordDuty(qint64 entryId, const DutyR
     }
     const qint64 versionId = newest.integer(0);
     const int versionNo = static_cast<int>(newest.integer(1));
-    SqliteStatement event(m_db, Sql::kInsertDutyEvent);
+    const QString sha = newest.text(2);
+    SqliteStatement numbered(m_db, "SELECT number FROM entries WHERE id = ?1");
+    const auto head = chainHead();
+    if (!numbered.bind(1, entryId).next() || !head) {
+        fail(m_db, error);
+        return std::nullopt;
+    }
+    // Chained as every event is, its detail with it.
+    const QString atText = timeText(at);
+    const QString link = Chain::link(
+        head->second, Chain::eventFields(head->first, numbered.text(0), versionNo,
+                                         eventKindKey(duty.kind), atText, m_operator, sha,
+                                         duty.detail));
+    SqliteStatement event(m_db, Sql::kInsertEvent);
     event.bind(1, entryId)
         .bind(2, versionId)
         .bind(3, eventKindKey(duty.kind))
-        .bind(4, timeText(at))
-        .bind(5, newest.text(2))
-        .bind(6, duty.detail);
-    if (!event.run()) {
+        .bind(4, atText)
+        .bind(5, sha)
+        .bind(6, duty.detail)
+        .bind(7, m_operator)
+        .bind(8, head->first)
+        .bind(9, link);
+    if (!event.run() || !setChainHead(head->first, link)) {
         fail(m_db, error);
         return std::nullopt;
     }
@@ -596,7 +804,8 @@ std::optional<Entry> SqliteRegisterStorage::entry(qint64 id, QString* error)
     versions.bind(1, id);
     while (versions.next()) {
         e.versions << Version{versions.integer(0), static_cast<int>(versions.integer(1)),
-                              versions.text(2), versions.text(3), timeFrom(versions.text(4))};
+                              versions.text(2), versions.text(3), timeFrom(versions.text(4)),
+                              versions.text(5)};
     }
     SqliteStatement events(m_db, Sql::kSelectEvents);
     events.bind(1, id);
@@ -607,7 +816,8 @@ std::optional<Entry> SqliteRegisterStorage::entry(qint64 id, QString* error)
         ev.at = timeFrom(events.text(2));
         ev.versionNo = static_cast<int>(events.integer(3));
         ev.sha256 = events.text(4);
-        ev.detail = events.text(5);
+        ev.operatorName = events.text(5);
+        ev.detail = events.text(6);
         e.events << ev;
     }
     if (values.failed() || versions.failed() || events.failed()) {
@@ -670,17 +880,90 @@ std::optional<qint64> SqliteRegisterStorage::deleteExpired(const QDate& cutoff, 
         *error = QStringLiteral("expected %1 expired entries, found %2").arg(expected).arg(*now);
         return std::nullopt;
     }
+    // What goes is recorded first: its numbers, and the position and link of each chain row
+    // that goes with it, so that the chain can still be walked across the hole.
+    const QByteArray where(Sql::kRetentionWhere);
+    QStringList numbers;
+    QList<std::pair<qint64, QString>> removed;
+    SqliteStatement numberRows(m_db, QByteArray(Sql::kSelectNumbersOfExpired).replace("[WHERE]", where));
+    numberRows.bind(1, dayText(cutoff));
+    while (numberRows.next()) {
+        numbers << numberRows.text(0);
+    }
+    SqliteStatement chainRows(m_db, QByteArray(Sql::kSelectChainOfExpired).replace("[WHERE]", where));
+    chainRows.bind(1, dayText(cutoff));
+    while (chainRows.next()) {
+        removed.append({chainRows.integer(0), chainRows.text(1)});
+    }
+    if (numberRows.failed() || chainRows.failed()) {
+        fail(m_db, error);
+        return std::nullopt;
+    }
     SqliteStatement del(m_db, QByteArray("DELETE FROM entries") + Sql::kRetentionWhere);
     if (!del.bind(1, dayText(cutoff)).run()) {
         fail(m_db, error);
         return std::nullopt;
     }
     const qint64 deleted = sqlite3_changes(m_db);
+    if (!recordDeletion(Chain::kRetention, numbers, removed, error)) {
+        return std::nullopt;
+    }
     if (!tx.commit()) {
         fail(m_db, error);
         return std::nullopt;
     }
     return deleted;
+}
+
+} // namespace Register
+
+namespace Register {
+
+namespace {
+
+// A statement as the audit reads it.
+class StatementCursor final : public Chain::AuditCursor
+{
+public:
+    StatementCursor(sqlite3* db, const char* sql) : m_statement(db, sql) {}
+    bool next() override { return m_statement.next(); }
+    bool failed() const override { return m_statement.failed(); }
+    QString text(int column) const override { return m_statement.text(column); }
+    QByteArrayView bytes(int column) const override { return m_statement.bytes(column); }
+    qint64 integer(int column) const override { return m_statement.integer(column); }
+    bool isNull(int column) const override { return m_statement.isNull(column); }
+
+private:
+    SqliteStatement m_statement;
+};
+
+} // namespace
+
+std::optional<AuditResult> SqliteRegisterStorage::audit(const QString& since, QString* error)
+{
+    // One read transaction: the whole walk sees one state of the file.
+    if (!sqliteExec(m_db, "BEGIN", error)) {
+        return std::nullopt;
+    }
+    std::optional<AuditResult> result;
+    {
+        StatementCursor templates(m_db, Sql::kAuditTemplates);
+        StatementCursor entries(m_db, Sql::kAuditEntries);
+        StatementCursor values(m_db, Sql::kAuditValues);
+        StatementCursor counters(m_db, Sql::kAuditSequences);
+        StatementCursor deletions(m_db, Sql::kAuditDeletions);
+        StatementCursor head(m_db, Sql::kSelectHead);
+        StatementCursor versions(m_db, Sql::kAuditVersions);
+        StatementCursor events(m_db, Sql::kAuditEvents);
+        Chain::AuditInput input{templates, entries,  values,   counters,
+                                deletions, head,     versions, events};
+        result = Chain::auditRegister(input, since);
+        if (!result) {
+            fail(m_db, error);
+        }
+    }
+    sqliteExec(m_db, "ROLLBACK", nullptr);
+    return result;
 }
 
 } // namespace Register

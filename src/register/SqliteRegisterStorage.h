@@ -34,6 +34,9 @@ public:
     const QString& path() const { return m_path; }
 
     KAVRI_REGISTER_STORAGE_OPERATIONS
+    std::optional<AuditResult> audit(const QString& since, QString* error) override;
+    void setOperatorName(const QString& name) override { m_operator = name; }
+    QString openingNotice() const override { return m_notice; }
 
 private:
     SqliteRegisterStorage(sqlite3* db, QString path);
@@ -41,9 +44,22 @@ private:
     // One leaving of recordEvents, inside its transaction.
     std::optional<int> recordOneEvent(const Leaving& leaving, const QDateTime& at, QString* error);
     std::optional<qint64> templateId(const QString& name, const QString& text);
+    // The next position of the chain and the previous link; inside a write transaction.
+    std::optional<std::pair<qint64, QString>> chainHead();
+    bool setChainHead(qint64 position, const QString& link);
+    // The fields of a version as the chain hashes them, read from the file (migration).
+    std::optional<QStringList> storedVersionFields(qint64 versionId, qint64 position);
+    std::optional<QStringList> storedEventFields(qint64 eventId, qint64 position);
+    // Links the rows an older file holds, oldest first; how many.
+    std::optional<qint64> linkExistingRows(QString* error);
+    // Records numbers that went (or never came) with the chain rows that went with them.
+    bool recordDeletion(const QString& reason, const QStringList& numbers,
+                        const QList<std::pair<qint64, QString>>& removed, QString* error);
 
     sqlite3* m_db;
     QString m_path;
+    QString m_operator;
+    QString m_notice;
 };
 
 } // namespace Register

@@ -79,6 +79,12 @@ QString SqliteStatement::text(int column) const
     return QString::fromUtf8(data, sqlite3_column_bytes(m_stmt, column));
 }
 
+QByteArrayView SqliteStatement::bytes(int column) const
+{
+    const auto* data = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, column));
+    return QByteArrayView(data, sqlite3_column_bytes(m_stmt, column));
+}
+
 qint64 SqliteStatement::integer(int column) const
 {
     return sqlite3_column_int64(m_stmt, column);

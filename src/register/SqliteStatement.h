@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QString>
 
 struct sqlite3;
@@ -30,6 +31,8 @@ public:
     bool failed() const { return m_failed; }
 
     QString text(int column) const;
+    // The value's UTF-8 bytes as SQLite holds them, valid until the next step.
+    QByteArrayView bytes(int column) const;
     qint64 integer(int column) const;
     bool isNull(int column) const;
 

@@ -65,4 +65,23 @@ QString verifyReport(const VerifyResult& r)
     return {};
 }
 
+QString auditVerdict(const AuditResult& result)
+{
+    if (result.intact) {
+        return QStringLiteral("完整");
+    }
+    return result.failedRow > 0 ? QStringLiteral("在第 %1 条处被改动").arg(result.failedRow)
+                                : QStringLiteral("被改动");
+}
+
+QString auditReport(const AuditResult& result)
+{
+    if (result.intact) {
+        return QStringLiteral("完整：链中 %1 条记录，链头 %2")
+            .arg(result.rows)
+            .arg(result.head.isEmpty() ? QStringLiteral("（空）") : result.head);
+    }
+    return auditVerdict(result) + QStringLiteral("：") + result.problem;
+}
+
 } // namespace Register

@@ -11,4 +11,10 @@ namespace Register {
 // where it first differs).
 QString verifyReport(const VerifyResult& result);
 
+// The audit's verdict in a few words: "完整", "在第 N 条处被改动" (N the chain row), or "被改动"
+// when what failed is no row (a number, a counter).
+QString auditVerdict(const AuditResult& result);
+// The verdict with the head link (intact) or what failed.
+QString auditReport(const AuditResult& result);
+
 } // namespace Register

@@ -75,8 +75,9 @@ INSTANTIATE_TEST_SUITE_P(
         HelpCase{"RegisterDue", {"register", "due"}, "register due [--today D]"},
         HelpCase{"RegisterDeliver", {"register", "deliver"}, "register deliver --number N"},
         HelpCase{"RegisterTransfer", {"register", "transfer"}, "register transfer --number N"},
-        HelpCase{"Server", {"server"}, "server init [--server CONNINFO]"},
-        HelpCase{"ServerInit", {"server", "init"}, "server init [--server CONNINFO]"},
+        HelpCase{"RegisterAudit", {"register", "audit"}, "register audit [--since LINK]"},
+        HelpCase{"Server", {"server"}, "server init [--upgrade] [--server CONNINFO]"},
+        HelpCase{"ServerInit", {"server", "init"}, "server init [--upgrade] [--server CONNINFO]"},
         HelpCase{"ServerImport", {"server", "import"}, "server import [--library FILE]"}),
     [](const auto& info) { return std::string(info.param.label); });
 

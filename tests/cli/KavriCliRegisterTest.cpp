@@ -9,6 +9,7 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -77,6 +78,39 @@ TEST_F(KavriCliRegisterTest, ListsNewestFirstWithMaskedIds)
                              QStringLiteral("--full-ids")});
     EXPECT_TRUE(
         full.outText().startsWith(m_numbers[0] + QStringLiteral("\t张三\t110101199001011234")));
+}
+
+TEST_F(KavriCliRegisterTest, AuditPrintsTheHeadOrNamesTheFirstChangedRow)
+{
+    const CliRun whole = run({QStringLiteral("audit")});
+    ASSERT_EQ(whole.status, 0) << whole.errText().toStdString();
+    const QString out = whole.outText();
+    EXPECT_TRUE(out.startsWith(QStringLiteral("完整：链中 3 条记录，链头 "))) << out.toStdString();
+    const QString head = out.trimmed().right(64);
+    // The head noted now is still in the chain later; a head that never was is refused.
+    EXPECT_EQ(run({QStringLiteral("audit"), QStringLiteral("--since"), head}).status, 0);
+    const CliRun unknown =
+        run({QStringLiteral("audit"), QStringLiteral("--since"), QString(64, QLatin1Char('b'))});
+    EXPECT_EQ(unknown.status, 1);
+    EXPECT_TRUE(unknown.outText().startsWith(QStringLiteral("被改动：先前记下的链头")))
+        << unknown.outText().toStdString();
+    EXPECT_EQ(run({QStringLiteral("audit"), QStringLiteral("--name"), QStringLiteral("x")}).status,
+              2);
+
+    // The copy event's time moved with the sqlcipher shell and the key.
+    QFile keyFile(keyPathFor(path()));
+    ASSERT_TRUE(keyFile.open(QIODevice::ReadOnly));
+    QProcess shell;
+    shell.start(QStringLiteral("sqlcipher"), {path()});
+    ASSERT_TRUE(shell.waitForStarted());
+    shell.write("PRAGMA key = \"x'" + keyFile.readAll().trimmed() +
+                "'\";\nUPDATE events SET at = '2020-01-01T00:00:00.000Z';\n");
+    shell.closeWriteChannel();
+    ASSERT_TRUE(shell.waitForFinished());
+    const CliRun changed = run({QStringLiteral("audit")});
+    EXPECT_EQ(changed.status, 1);
+    EXPECT_TRUE(changed.outText().startsWith(QStringLiteral("在第 3 条处被改动：")))
+        << changed.outText().toStdString();
 }
 
 TEST_F(KavriCliRegisterTest, VerifiesByNumberAndByText)
@@ -223,7 +257,7 @@ TEST_F(KavriCliRegisterTest, RefusesAMissingRegisterAndBadOptions)
     EXPECT_EQ(action.status, 2);
     EXPECT_EQ(action.errText(),
               QStringLiteral("kavri-cli: register 没有“delete”这个操作（可用 list、show、export、"
-                             "archive、verify、due、deliver、transfer）\n"));
+                             "archive、verify、due、deliver、transfer、audit）\n"));
 }
 
 TEST_F(KavriCliRegisterTest, ArchiveWritesEveryIssuedCertificateOfThePeriodAsOfdWithAnIndex)
@@ -253,6 +287,11 @@ TEST_F(KavriCliRegisterTest, ArchiveWritesEveryIssuedCertificateOfThePeriodAsOfd
     EXPECT_EQ(fields[1], QStringLiteral("张三"));
     EXPECT_EQ(fields[2], QStringLiteral("110101********1234"));
     EXPECT_EQ(fields[4], file);
+    // The index notes the register's head as the audit gives it, for a later audit --since.
+    const CliRun audited = run({QStringLiteral("audit")});
+    ASSERT_EQ(audited.status, 0);
+    EXPECT_EQ(fields[6], audited.outText().trimmed().right(64));
+    EXPECT_EQ(run({QStringLiteral("audit"), QStringLiteral("--since"), fields[6]}).status, 0);
     QFile ofd(QDir(folder).filePath(file));
     ASSERT_TRUE(ofd.open(QIODevice::ReadOnly));
     EXPECT_EQ(fields[5],

@@ -4,6 +4,7 @@
 
 #include "register/DueList.h"
 #include "register/DutyRecords.h"
+#include "register/RegisterSql.h"
 #include "register/SqliteRegisterStorage.h"
 
 #include <QFile>
@@ -345,7 +346,7 @@ TEST_F(DutyRegisterTest, AVersionTwoFileIsCarriedForwardWithItsEvents)
     {
         auto storage = SqliteRegisterStorage::open(path(), &error);
         ASSERT_TRUE(storage) << error.toStdString();
-        EXPECT_EQ(storage->schemaVersion(), 3);
+        EXPECT_EQ(storage->schemaVersion(), Sql::kCurrentVersion);
     }
     reopen();
     EXPECT_EQ(undelivered(), QStringList{QStringLiteral("孙八")});

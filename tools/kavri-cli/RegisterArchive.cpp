@@ -36,12 +36,14 @@ bool writeWhole(const QString& path, const QByteArray& bytes, QString* error)
     return false;
 }
 
-// The last link of the register's hash chain, which a later audit can be given to show that
-// nothing before it changed. This register keeps no chain yet: the column stays empty.
+// The last link of the register's hash chain, which a later audit can be given (--since) to
+// show that nothing before it changed. Noted only from a register whose audit is intact: a head
+// of a register already changed would vouch for the change. Empty otherwise.
 QString RegisterHeadLink(CertificateRegister& reg)
 {
-    (void)reg;
-    return QString();
+    QString ignored;
+    const std::optional<AuditResult> audited = reg.audit(QString(), &ignored);
+    return audited && audited->intact ? audited->head : QString();
 }
 
 } // namespace

@@ -253,6 +253,20 @@ int verify(CertificateRegister& reg, const CliOptions& options)
     return kNotHeld;
 }
 
+// The verdict as one line: what the register window shows, with the row and what failed.
+int audit(CertificateRegister& reg, const CliOptions& options)
+{
+    QString error;
+    const auto result = reg.audit(options.value(QStringLiteral("since")), &error);
+    if (!result) {
+        return CliInput::refuse(error);
+    }
+    if (!CliInput::writeResult(auditReport(*result) + QStringLiteral("\r\n"))) {
+        return 1;
+    }
+    return result->intact ? 0 : kTampered;
+}
+
 int due(CertificateRegister& reg, const CliOptions& options)
 {
     QString error;
@@ -357,10 +371,10 @@ const QString kCommonNote = QStringLiteral(
     "\n    ID numbers are masked unless --full-ids; D is yyyy-MM-dd; FILE defaults to the\n"
     "    register beside the library file.");
 
-const std::array<Operation, 8>& operations()
+const std::array<Operation, 9>& operations()
 {
     static const QStringList search = kSearchOptions;
-    static const std::array<Operation, 8> all = {{
+    static const std::array<Operation, 9> all = {{
         {"list", QStringList{QStringLiteral("register")} + search,
          {QStringLiteral("full-ids"), QStringLiteral("undelivered")},
          "register list [--register FILE] [--name X] [--id X] [--number X] [--from D] [--to D]\n"
@@ -411,6 +425,13 @@ const std::array<Operation, 8>& operations()
          {},
          "register transfer --number N --on D [--register FILE]\n"
          "    The day the personnel file and social insurance were transferred."},
+        {"audit",
+         {QStringLiteral("register"), QStringLiteral("since")},
+         {},
+         "register audit [--since LINK] [--register FILE]\n"
+         "    Walks the register's hash chain, every text against its SHA-256 and each year's\n"
+         "    numbers; exit 0 and the head link when intact, exit 1 naming the first row that\n"
+         "    fails. --since: a head noted earlier must still be in the chain."},
     }};
     return all;
 }
@@ -420,7 +441,8 @@ const std::array<Operation, 8>& operations()
 QString synopsis()
 {
     return QStringLiteral(
-        "register list|show|export|archive|verify|due|deliver|transfer|public-key [--register FILE] ...\n"
+        "register list|show|export|archive|verify|due|deliver|transfer|audit|public-key\n"
+        "    [--register FILE] ...\n"
         "    list [--name X] [--id X] [--number X] [--from D] [--to D] [--by leaving|created]\n"
         "         [--undelivered] [--full-ids]: the register's entries, newest first,\n"
         "         tab-separated; --undelivered: only those whose receipt is not confirmed.\n"
@@ -432,6 +454,10 @@ QString synopsis()
         "         masked ID, leaving date, file, the file's SHA-256 and the head link.\n"
         "    verify --number N | --text FILE|-: whether the register holds the certificate;\n"
         "         exit 0 held, 1 held but the text differs, 3 not held.\n"
+        "    audit [--since LINK]: walks the register's hash chain, every text against its\n"
+        "         SHA-256 and each year's numbers; exit 0 and the head link when intact, exit 1\n"
+        "         naming the first row that fails. --since: a head noted earlier must still\n"
+        "         be in the chain.\n"
         "    due [--today D]: drafts whose leaving date has passed (待出具) and certificates\n"
         "         that first left after the leaving date (逾期, with the days), entries 15 days\n"
         "         past the leaving date without the file and insurance transfer.\n"
@@ -455,7 +481,7 @@ int run(const QStringList& args)
     if (args.isEmpty()) {
         return CliInput::refuse(
             QStringLiteral("register 后面要写 list、show、export、archive、verify、due、deliver、"
-                           "transfer 或 public-key"));
+                           "transfer、audit 或 public-key"));
     }
     if (action == QLatin1String("public-key")) {
         return SealCommand::publicKey(args.mid(1));
@@ -470,7 +496,7 @@ int run(const QStringList& args)
         return CliInput::refuse(
             QStringLiteral(
                 "register 没有“%1”这个操作（可用 list、show、export、archive、verify、due、deliver、"
-                "transfer）")
+                "transfer、audit）")
                 .arg(action));
     }
     CliOptions options(operation->valueNames, operation->flagNames);
@@ -486,6 +512,9 @@ int run(const QStringList& args)
     if (!reg) {
         return CliInput::refuse(error);
     }
+    if (const QString notice = reg->openingNotice(); !notice.isEmpty()) {
+        CliInput::say(notice);
+    }
     if (action == QLatin1String("list")) {
         return list(*reg, options);
     }
@@ -494,6 +523,9 @@ int run(const QStringList& args)
     }
     if (action == QLatin1String("export")) {
         return exportCsv(*reg, options);
+    }
+    if (action == QLatin1String("audit")) {
+        return audit(*reg, options);
     }
     if (action == QLatin1String("archive")) {
         return archive(*reg, options);

@@ -10,6 +10,8 @@ namespace RegisterCommand {
 // does not hold the certificate at all.
 inline constexpr int kTextDiffers = 1;
 inline constexpr int kNotHeld = 3;
+// Exit status of audit when the register was changed.
+inline constexpr int kTampered = 1;
 
 QString synopsis();
 int run(const QStringList& args);

@@ -8,6 +8,7 @@
 #include "store/LibraryFile.h"
 #include "store/pg/PgConnection.h"
 #include "store/pg/PgImport.h"
+#include "store/pg/PgRegisterSchema.h"
 #include "store/pg/PgSchema.h"
 #include "store/pg/TeamConfig.h"
 
@@ -59,9 +60,11 @@ std::shared_ptr<PgConnection> connect(const CliOptions& options, int* status)
 QString initUsage()
 {
     return QStringLiteral(
-        "server init [--server CONNINFO]\n"
+        "server init [--upgrade] [--server CONNINFO]\n"
         "    Creates the team library's tables and the roles kavri_clerk and kavri_admin on\n"
-        "    the server (default: the one kavri.conf names). Run once, as the database owner.");
+        "    the server (default: the one kavri.conf names). Run once, as the database owner.\n"
+        "    --upgrade brings a database set up by an older kavri to the current register\n"
+        "    (clerks write through the server's functions; the hash chain) in one transaction.");
 }
 
 QString importUsage()
@@ -86,15 +89,28 @@ const QString kPasswordNote = QStringLiteral(
 
 int init(const QStringList& args)
 {
-    CliOptions options({QStringLiteral("server")});
+    CliOptions options({QStringLiteral("server")}, {QStringLiteral("upgrade")});
     if (const std::optional<int> end = options.parse(args, initUsage() + kPasswordNote)) {
         return *end;
     }
+    const bool upgrade = options.has(QStringLiteral("upgrade"));
     QString error;
     int status = 0;
     const auto server = connect(options, &status);
     if (!server) {
         return status;
+    }
+    if (upgrade) {
+        const qint64 linked = PgRegisterSchema::upgrade(*server, &error);
+        if (linked < 0) {
+            return fail(QStringLiteral("升级被拒绝，什么也没有改变：") + error);
+        }
+        CliInput::writeResult(
+            QStringLiteral("已将 %1 的登记簿升级：职员只能通过服务器函数登记，原有的 %2 条版本和"
+                           "出具记录已按时间顺序连入链中\n")
+                .arg(server->libraryName())
+                .arg(linked));
+        return 0;
     }
     if (!PgSchema::init(*server, &error)) {
         return fail(QStringLiteral("建立被拒绝，什么也没有创建：") + error);

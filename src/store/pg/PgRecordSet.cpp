@@ -77,6 +77,15 @@ QString PgRecordSet::text(int column) const
                              PQgetlength(m_result, m_row, column));
 }
 
+QByteArrayView PgRecordSet::bytes(int column) const
+{
+    if (isNull(column)) {
+        return {};
+    }
+    return QByteArrayView(PQgetvalue(m_result, m_row, column),
+                          PQgetlength(m_result, m_row, column));
+}
+
 qint64 PgRecordSet::int64(int column) const
 {
     if (isNull(column)) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QHash>
 #include <QString>
 
@@ -30,6 +31,8 @@ public:
     // By position, for the program's own statements: the value as text (NULL as ""), whether it
     // is NULL, and as a 64-bit integer (0 for NULL or no number).
     QString text(int column) const;
+    // The value's bytes as the server sent them (UTF-8 text), valid while the set lives.
+    QByteArrayView bytes(int column) const;
     bool isNull(int column) const;
     qint64 int64(int column) const;
 

@@ -3,6 +3,7 @@
 #include "store/LibraryTables.h"
 #include "store/pg/PgConnection.h"
 #include "store/pg/PgRecordSet.h"
+#include "store/pg/PgRegisterSchema.h"
 
 namespace PgSchema {
 
@@ -39,14 +40,9 @@ QString createRoleIfMissing(const QString& role)
         .arg(role);
 }
 
-const QString kRegisterTables = QStringLiteral(
-    "register_template, register_entry, register_value, register_version, register_event");
-const QString kRegisterDeletable =
-    QStringLiteral("register_entry, register_value, register_version, register_event");
-
 } // namespace
 
-QStringList initStatements()
+QStringList initStatements(const QString& schema)
 {
     QStringList statements;
     for (const QString& table : itemTables()) {
@@ -138,13 +134,9 @@ QStringList initStatements()
         << QStringLiteral("grant %1 to %2").arg(kClerkRole, kAdminRole)
         << QStringLiteral("grant select, insert, update, delete on %1 to %2")
                .arg(itemTables().join(QStringLiteral(", ")), kClerkRole)
-        << QStringLiteral("grant select, insert, update on register_counter to %1").arg(kClerkRole)
-        << QStringLiteral("grant select, insert on %1 to %2").arg(kRegisterTables, kClerkRole)
-        << QStringLiteral("grant update (last_event_kind, last_event_at, delivery, received_day,"
-                          " transfer_day) on register_entry to %1")
-               .arg(kClerkRole)
-        << QStringLiteral("grant delete on %1 to %2").arg(kRegisterDeletable, kAdminRole)
         << deskKeyStatements();
+    // The register: read by the team, written through its functions only, chained.
+    statements << PgRegisterSchema::securityStatements(schema);
     return statements;
 }
 
@@ -167,10 +159,17 @@ bool init(PgConnection& connection, QString* error)
     if (!error) {
         error = &ignored;
     }
+    const auto schema = connection.query("select current_schema()", {}, error);
+    if (!schema || schema->isEof() || schema->isNull(0)) {
+        if (schema) {
+            *error = QStringLiteral("no schema to create the tables in (search_path)");
+        }
+        return false;
+    }
     if (!connection.begin({}, error)) {
         return false;
     }
-    for (const QString& statement : initStatements()) {
+    for (const QString& statement : initStatements(schema->text(0))) {
         if (!connection.execute(statement, error)) {
             connection.rollback();
             return false;

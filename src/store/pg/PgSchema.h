@@ -12,8 +12,9 @@ namespace PgSchema {
 // The five item tables, in the library's order.
 const QStringList& itemTables();
 
-// Group roles. Clerks read and write the five libraries and add to the register; only the
-// administrator role may delete register entries, and only entries older than two years.
+// Group roles. Clerks read and write the five libraries, read the register and add to it through
+// its functions; only the administrator role may delete register entries, through a function,
+// and only entries older than two years (see PgRegisterSchema.h).
 inline const QString kClerkRole = QStringLiteral("kavri_clerk");
 inline const QString kAdminRole = QStringLiteral("kavri_admin");
 
@@ -21,8 +22,8 @@ inline const QString kAdminRole = QStringLiteral("kavri_admin");
 // read) and its grants; part of the set-up, and run alone on a server set up before it existed.
 QStringList deskKeyStatements();
 
-// Every statement of the set-up, in order.
-QStringList initStatements();
+// Every statement of the set-up, in order; `schema` is where the tables go.
+QStringList initStatements(const QString& schema);
 
 // Runs the set-up in one transaction: all of it or nothing. Refuses a database that already
 // holds one of the tables. False with the reason in *error.

@@ -9,6 +9,7 @@
 #include "register/LeavingNote.h"
 #include "register/RegisterCsv.h"
 #include "register/RegisterText.h"
+#include "register/VerifyReport.h"
 #include "seal/SealFiles.h"
 #include "ui/common/Notifier.h"
 #include "ui/common/SaveFileDialog.h"
@@ -218,8 +219,9 @@ void CRegisterDlg::buildControls()
     auto* verify = button(this, QStringLiteral("查验"), "verifyButton");
     auto* expire = button(this, QStringLiteral("删除两年前的记录"), "deleteExpiredButton");
     auto* csv = button(this, QStringLiteral("导出CSV"), "exportCsvButton");
+    auto* audit = button(this, QStringLiteral("校验完整性"), "auditButton");
     auto* close = button(this, QStringLiteral("关闭"), "closeButton");
-    for (QPushButton* b : {m_reprint, m_reexport, fullId, verify, expire, csv}) {
+    for (QPushButton* b : {m_reprint, m_reexport, fullId, verify, expire, csv, audit}) {
         commands->addWidget(b);
     }
     commands->addStretch(1);
@@ -231,6 +233,7 @@ void CRegisterDlg::buildControls()
     connect(verify, &QPushButton::clicked, this, &CRegisterDlg::OnVerify);
     connect(expire, &QPushButton::clicked, this, &CRegisterDlg::OnDeleteExpired);
     connect(csv, &QPushButton::clicked, this, &CRegisterDlg::OnExportCsv);
+    connect(audit, &QPushButton::clicked, this, &CRegisterDlg::OnAudit);
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
 }
 
@@ -464,7 +467,12 @@ void CRegisterDlg::showEntry(qint64 id)
                                    QStringLiteral("第 %1 版").arg(ev.versionNo),
                                    eventDetailLabel(ev), ev.sha256};
         for (int c = 0; c < cells.size(); ++c) {
-            m_events->setItem(i, c, new QTableWidgetItem(cells[c]));
+            auto* item = new QTableWidgetItem(cells[c]);
+            // A wording note can be wider than the list: whole under the pointer.
+            if (c == 3) {
+                item->setToolTip(cells[c]);
+            }
+            m_events->setItem(i, c, item);
         }
     }
     m_reprint->setEnabled(!e.versions.isEmpty());
@@ -649,6 +657,17 @@ void CRegisterDlg::OnDeleteExpired()
     Notifier::information(this, QStringLiteral("已删除 %1 条记录。").arg(*deleted));
     m_query.offset = 0;
     reload();
+}
+
+void CRegisterDlg::OnAudit()
+{
+    QString error;
+    const std::optional<AuditResult> result = m_reg->audit(QString(), &error);
+    if (!result) {
+        Notifier::information(this, error);
+        return;
+    }
+    Notifier::information(this, QStringLiteral("登记簿") + auditReport(*result));
 }
 
 void CRegisterDlg::OnExportCsv()

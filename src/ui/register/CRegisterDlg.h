@@ -54,6 +54,8 @@ public slots:
     void OnVerify();
     void OnDeleteExpired();
     void OnExportCsv();
+    // Walks the register's hash chain and numbers and shows the verdict (完整 / 在第 N 条处被改动).
+    void OnAudit();
     void OnRecordDelivery();
     void OnRecordTransfer();
 

@@ -27,12 +27,23 @@ Register::CertificateRegister* RegisterSession::reg(QWidget* parent)
     if (!r && !error.isEmpty()) {
         Notifier::information(parent, error + u'\n' + Register::kIssuedWithoutRegister);
     }
+    tellOpeningNotice(parent);
     return r;
+}
+
+void RegisterSession::tellOpeningNotice(QWidget* parent)
+{
+    // An older register carried forward says so, once: the next opening has nothing left to
+    // carry.
+    if (const QString notice = m_issuer.takeOpeningNotice(); !notice.isEmpty()) {
+        Notifier::information(parent, notice);
+    }
 }
 
 bool RegisterSession::issue(QWidget* parent, const Issue::Request& request, int width)
 {
     const Issue::Issued issued = m_issuer.issue(request, width);
+    tellOpeningNotice(parent);
     switch (issued.refusal) {
     case Issue::Issued::Refusal::None:
         break;
@@ -69,7 +80,7 @@ std::optional<Issue::Sealed> RegisterSession::seal(QWidget* parent, const QStrin
 }
 
 std::optional<Register::LeavingNote> RegisterSession::confirmWording(QWidget* parent,
-                                                                    const QString& text)
+                                                                     const QString& text)
 {
     const std::optional<QStringList> wording = WordingPrompt::confirm(parent, text);
     if (!wording) {

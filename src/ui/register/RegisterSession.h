@@ -68,6 +68,8 @@ public:
                StagedFile* file = nullptr, const Register::LeavingNote& note = {});
 
 private:
+    void tellOpeningNotice(QWidget* parent);
+
     QString m_path;
     QString m_server;
     Issue::CertificateIssuer m_issuer;

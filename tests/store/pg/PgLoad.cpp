@@ -1,13 +1,16 @@
 // Many clerks against one team server: each client does what a Generate does on a team library
 // again and again: the bookkeeping of four libraries (one transaction) and the register entry
-// with its number (another, on the register's own connection, as in the program). Prints the
-// latency of a Generate and then checks what the server holds: exactly one default per library,
-// every value used present exactly once, register numbers of each year unique and without gaps.
+// with its number (on the register's own connection, as in the program: the reservation, the
+// entry, the link into the chain). Prints the latency of a Generate and then checks what the
+// server holds: exactly one default per library, every value used present exactly once,
+// register numbers unique and without gaps, and the register's audit intact.
 //
-//   kavri_pg_load [--clients N] [--generates M] [--conninfo TEXT [--init]]
+//   kavri_pg_load [--clients N] [--generates M] [--fsync on|off] [--conninfo TEXT [--init]]
 //
-// Without --conninfo it uses the test cluster of the CTest fixture, in a database of its own;
-// --init sets up the tables in the (empty) database that --conninfo names.
+// Without --conninfo it starts a private cluster of its own with a real server's durability:
+// fsync and synchronous_commit on (--fsync off for comparison), so that every commit of a
+// Generate waits for this machine's disk. --init sets up the tables in the (empty) database that
+// --conninfo names.
 #include "PgTestCluster.h"
 
 #include "register/CertificateNumber.h"
@@ -54,8 +57,6 @@ void runClient(const QString& conninfo, int client, int generates, ClientResult*
         return;
     }
     Register::CertificateRegister reg(std::move(storage));
-    QDateTime now;
-    reg.setClock([&now] { return now; });
     std::mt19937 random(1000 + client);
     std::uniform_int_distribution<int> pick(0, 39);
     for (int i = 0; i < generates; ++i) {
@@ -69,8 +70,6 @@ void runClient(const QString& conninfo, int client, int generates, ClientResult*
             values.append({kLibraries.at(lib), value});
             result->used[lib].insert(value);
         }
-        const int year = i % 5 == 0 ? 2027 : 2026;
-        now = QDateTime(QDate(year, 3, 1), QTime(9, 0));
         Register::NewEntry entry;
         entry.templateName = QStringLiteral("负载模板");
         entry.templateText = QStringLiteral("【姓名】【证明编号】");
@@ -91,7 +90,8 @@ void runClient(const QString& conninfo, int client, int generates, ClientResult*
         }
         result->latenciesMs.push_back(
             std::chrono::duration<double, std::milli>(end - start).count());
-        result->seqsByYear[year].push_back(int(Register::parseNumber(made->number)->sequence));
+        const auto number = Register::parseNumber(made->number);
+        result->seqsByYear[number->year].push_back(int(number->sequence));
     }
 }
 
@@ -117,14 +117,24 @@ int main(int argc, char** argv)
     const int generates = intArg(args, QStringLiteral("--generates"), 500);
     const int at = args.indexOf(QStringLiteral("--conninfo"));
 
+    const int fsyncAt = args.indexOf(QStringLiteral("--fsync"));
+    const bool fsync = fsyncAt < 0 || args.value(fsyncAt + 1) != QLatin1String("off");
+    std::unique_ptr<PgOwnCluster> cluster;
     std::unique_ptr<PgTestDatabase> db;
     QString conninfo;
     if (at >= 0 && at + 1 < args.size()) {
         conninfo = args.at(at + 1);
     } else {
-        db = std::make_unique<PgTestDatabase>();
+        // The test clusters start without fsync; this one gets a production server's settings.
+        qputenv("KAVRI_PG_FSYNC", fsync ? "on" : "off");
+        cluster = std::make_unique<PgOwnCluster>();
+        if (!cluster->isValid()) {
+            std::fprintf(stderr, "no cluster: %s\n", qPrintable(cluster->output()));
+            return 1;
+        }
+        db = std::make_unique<PgTestDatabase>(cluster->info());
         if (!db->isValid()) {
-            std::fprintf(stderr, "no test cluster: run through ctest (fixture pg_cluster)\n");
+            std::fprintf(stderr, "no database on the private cluster\n");
             return 1;
         }
         conninfo = db->conninfo();
@@ -177,6 +187,14 @@ int main(int argc, char** argv)
     const auto quantile = [&](double q) {
         return latencies.empty() ? 0.0 : latencies[size_t(q * double(latencies.size() - 1))];
     };
+    const auto setting = [&admin](const char* name) {
+        auto rows = admin->execute(QStringLiteral("select current_setting('%1') as v")
+                                       .arg(QString::fromLatin1(name)),
+                                   nullptr);
+        return rows && !rows->isEof() ? rows->collect(QStringLiteral("v")) : QString();
+    };
+    std::printf("server settings: fsync=%s synchronous_commit=%s\n", qPrintable(setting("fsync")),
+                qPrintable(setting("synchronous_commit")));
     std::printf("clients %d x generates %d: %zu done, %d failed, %.1f s, %.0f Generates/s\n",
                 clients, generates, latencies.size(), failures, seconds,
                 double(latencies.size()) / seconds);
@@ -226,6 +244,23 @@ int main(int argc, char** argv)
                     entries);
         ok = ok && duplicates == 0 && gaps == 0 && counter == int(list.size()) &&
              entries == int(list.size());
+    }
+    // The whole register through the audit, as a clerk runs it.
+    {
+        const auto auditStart = std::chrono::steady_clock::now();
+        auto storage = Register::PgRegisterStorage::open(clientInfo, &error);
+        std::optional<Register::AuditResult> audit;
+        if (storage) {
+            Register::CertificateRegister reg(std::move(storage));
+            audit = reg.audit({}, &error);
+        }
+        const double auditSeconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - auditStart).count();
+        std::printf("register audit: %s, %lld rows, %.2f s\n",
+                    audit ? qPrintable(audit->intact ? QStringLiteral("intact") : audit->problem)
+                          : qPrintable(error),
+                    audit ? qlonglong(audit->rows) : 0LL, auditSeconds);
+        ok = ok && audit && audit->intact;
     }
     std::printf("%s\n", ok ? "OK" : "FAILED");
     return ok ? 0 : 1;

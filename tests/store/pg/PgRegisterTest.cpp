@@ -1,6 +1,6 @@
 // The register of a team on its server: entries, versions and events, numbers from the server
 // for several clerks at once, and deleting left to the administrator.
-#include "PgTestCluster.h"
+#include "PgRegisterFixture.h"
 
 #include "register/CertificateRegister.h"
 #include "register/PgRegisterStorage.h"
@@ -39,53 +39,10 @@ CertificateRegister::Composer certificate(const QString& name)
     };
 }
 
-QDateTime at(int y, int m, int d)
+const QString kYear = QString::number(QDate::currentDate().year());
+
+class PgRegisterTest : public PgRegisterFixture
 {
-    return QDateTime(QDate(y, m, d), QTime(10, 0), Qt::UTC);
-}
-
-class PgRegisterTest : public ::testing::Test
-{
-protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(m_db.isValid()) << "no test cluster (fixture pg_cluster)";
-        QString error;
-        ASSERT_TRUE(m_db.openInitialized(&error)) << error.toStdString();
-        // The passwords are where a clerk keeps them, never in the connection text.
-        const QString clerk =
-            m_db.addLogin(QStringLiteral("clerk"), QStringLiteral("c"), PgSchema::kClerkRole);
-        const QString admin =
-            m_db.addLogin(QStringLiteral("admin"), QStringLiteral("a"), PgSchema::kAdminRole);
-        ASSERT_TRUE(m_home.isValid());
-        QFile pgpass(m_home.filePath(QStringLiteral("pgpass")));
-        ASSERT_TRUE(pgpass.open(QIODevice::WriteOnly));
-        pgpass.write(QStringLiteral("*:*:*:%1:c\n*:*:*:%2:a\n").arg(clerk, admin).toUtf8());
-        pgpass.close();
-        pgpass.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
-        qputenv("PGPASSFILE", QFile::encodeName(pgpass.fileName()));
-        m_clerk = m_db.conninfo(clerk, QString());
-        m_admin = m_db.conninfo(admin, QString());
-    }
-
-    void TearDown() override { qunsetenv("PGPASSFILE"); }
-
-    std::unique_ptr<CertificateRegister> open(const QString& conninfo,
-                                              const QDateTime& now = QDateTime())
-    {
-        QString error;
-        auto reg = CertificateRegister::openServer(conninfo, &error);
-        EXPECT_TRUE(reg) << error.toStdString();
-        if (reg && now.isValid()) {
-            reg->setClock([now] { return now; });
-        }
-        return reg;
-    }
-
-    PgTestDatabase m_db;
-    QTemporaryDir m_home;
-    QString m_clerk;
-    QString m_admin;
 };
 
 TEST(PgTextArray, QuotesEveryItemAndEscapesQuotesAndBackslashes)
@@ -97,7 +54,8 @@ TEST(PgTextArray, QuotesEveryItemAndEscapesQuotesAndBackslashes)
 
 TEST_F(PgRegisterTest, ClerkAddsEntriesAndEventsAndFindsThemAgain)
 {
-    const auto reg = open(m_clerk, at(2026, 3, 1));
+    const QDateTime before = QDateTime::currentDateTimeUtc().addSecs(-1);
+    const auto reg = open(m_clerk);
     ASSERT_TRUE(reg);
     QString error;
     const auto first =
@@ -105,13 +63,14 @@ TEST_F(PgRegisterTest, ClerkAddsEntriesAndEventsAndFindsThemAgain)
                              QStringLiteral("2026年2月28日")),
                       certificate(QStringLiteral("张三")), &error);
     ASSERT_TRUE(first) << error.toStdString();
-    EXPECT_EQ(first->number, QStringLiteral("LZ2026-000001"));
-    EXPECT_EQ(first->text, QStringLiteral("离职证明\r\n\r\n兹证明张三已离职。编号：LZ2026-000001"));
+    EXPECT_EQ(first->number, QStringLiteral("LZ%1-000001").arg(kYear));
+    EXPECT_EQ(first->text,
+              QStringLiteral("离职证明\r\n\r\n兹证明张三已离职。编号：LZ%1-000001").arg(kYear));
     const auto second =
         reg->addEntry(leaver(QStringLiteral("李四"), QStringLiteral("123"), QStringLiteral("不详")),
                       certificate(QStringLiteral("李四")), &error);
     ASSERT_TRUE(second) << error.toStdString();
-    EXPECT_EQ(second->number, QStringLiteral("LZ2026-000002"));
+    EXPECT_EQ(second->number, QStringLiteral("LZ%1-000002").arg(kYear));
 
     // Drafts until a text leaves; the same text again is an event only, an edited one a version.
     auto stored = reg->entry(first->id, &error);
@@ -119,7 +78,9 @@ TEST_F(PgRegisterTest, ClerkAddsEntriesAndEventsAndFindsThemAgain)
     EXPECT_FALSE(stored->summary.issued);
     EXPECT_EQ(stored->summary.idNumber, QStringLiteral("11010119900101123X"));
     EXPECT_EQ(stored->summary.leaveDay, QDate(2026, 2, 28));
-    EXPECT_EQ(stored->summary.createdAt, at(2026, 3, 1));
+    // The server's clock, not the desk's.
+    EXPECT_GE(stored->summary.createdAt, before);
+    EXPECT_LE(stored->summary.createdAt, QDateTime::currentDateTimeUtc().addSecs(1));
     EXPECT_EQ(stored->templateName, QStringLiteral("标准模板"));
     ASSERT_EQ(stored->values.size(), 5);
     EXPECT_EQ(stored->values[4].value, QStringLiteral("含\"引号\"与\\反斜杠,逗号{}"));
@@ -145,7 +106,7 @@ TEST_F(PgRegisterTest, ClerkAddsEntriesAndEventsAndFindsThemAgain)
     const auto hits = reg->search(byName, &error);
     ASSERT_TRUE(hits) << error.toStdString();
     ASSERT_EQ(hits->size(), 1);
-    EXPECT_EQ(hits->at(0).number, QStringLiteral("LZ2026-000001"));
+    EXPECT_EQ(hits->at(0).number, QStringLiteral("LZ%1-000001").arg(kYear));
     SearchQuery byWholeId;
     byWholeId.idNumber = QStringLiteral("11010119900101123x");
     EXPECT_EQ(reg->count(byWholeId, &error), 1);
@@ -157,7 +118,7 @@ TEST_F(PgRegisterTest, ClerkAddsEntriesAndEventsAndFindsThemAgain)
     const auto newestFirst = reg->search(all, &error);
     ASSERT_TRUE(newestFirst);
     ASSERT_EQ(newestFirst->size(), 2);
-    EXPECT_EQ(newestFirst->at(0).number, QStringLiteral("LZ2026-000002"));
+    EXPECT_EQ(newestFirst->at(0).number, QStringLiteral("LZ%1-000002").arg(kYear));
 
     // 查验 on the server's entries: the edited text matches its version, line breaks aside.
     auto verified = reg->verify(QString(edited).replace(QStringLiteral("\r\n"), "\n"), &error);
@@ -173,11 +134,11 @@ TEST_F(PgRegisterTest, ClerkAddsEntriesAndEventsAndFindsThemAgain)
 // desk: events with their detail, the list's columns, the 未确认送达 search.
 TEST_F(PgRegisterTest, ClerkRecordsDeliveriesAndTransfers)
 {
-    QDateTime now = at(2026, 4, 2);
+    // The server's clock gives the events their times; the days recorded are the ones given.
+    const QDate today = QDate::currentDate();
     QString error;
     const auto reg = CertificateRegister::openServer(m_clerk, &error);
     ASSERT_TRUE(reg) << error.toStdString();
-    reg->setClock([&now] { return now; });
     const auto posted = reg->addEntry(leaver(QStringLiteral("张三"), QStringLiteral("1"),
                                              QStringLiteral("2026年3月31日")),
                                       certificate(QStringLiteral("张三")), &error);
@@ -192,16 +153,15 @@ TEST_F(PgRegisterTest, ClerkRecordsDeliveriesAndTransfers)
         ASSERT_TRUE(reg->recordEvent(e.id, EventKind::Printed, e.text, &error))
             << error.toStdString();
     }
-    now = at(2026, 4, 3);
     ASSERT_TRUE(reg->recordDelivery(
         posted->id, {DeliveryMethod::Post, QStringLiteral("SF1234567890"), QDate(), {}}, &error))
         << error.toStdString();
     ASSERT_TRUE(reg->recordDelivery(
-        handed->id, {DeliveryMethod::InPerson, {}, QDate(2026, 4, 2), QStringLiteral("本人")},
+        handed->id, {DeliveryMethod::InPerson, {}, today, QStringLiteral("本人")},
         &error))
         << error.toStdString();
     EXPECT_FALSE(reg->recordDelivery(draft->id, {}, &error));
-    ASSERT_TRUE(reg->recordTransfer(draft->id, QDate(2026, 4, 3), &error)) << error.toStdString();
+    ASSERT_TRUE(reg->recordTransfer(draft->id, today, &error)) << error.toStdString();
 
     SearchQuery undelivered;
     undelivered.undeliveredOnly = true;
@@ -215,20 +175,26 @@ TEST_F(PgRegisterTest, ClerkRecordsDeliveriesAndTransfers)
     const auto entry = reg->entry(handed->id, &error);
     ASSERT_TRUE(entry) << error.toStdString();
     EXPECT_EQ(entry->summary.delivery,
-              (Delivery{DeliveryMethod::InPerson, {}, QDate(2026, 4, 2), QStringLiteral("本人")}));
+              (Delivery{DeliveryMethod::InPerson, {}, today, QStringLiteral("本人")}));
     EXPECT_EQ(entry->summary.lastEventKey, QStringLiteral("printed"));
     EXPECT_EQ(entry->templateName, QStringLiteral("标准模板"));
     ASSERT_EQ(entry->events.size(), 2);
     EXPECT_EQ(entry->events[1].kind, EventKind::Delivered);
     EXPECT_EQ(entry->events[1].detail,
-              QStringLiteral("{\"method\":\"in-person\",\"note\":\"本人\",\"received\":\"2026-04-02\"}"));
+              QStringLiteral("{\"method\":\"in-person\",\"note\":\"本人\",\"received\":\"%1\"}")
+                  .arg(today.toString(Qt::ISODate)));
     const auto stillDraft = reg->entry(draft->id, &error);
     ASSERT_TRUE(stillDraft);
     EXPECT_FALSE(stillDraft->summary.issued);
-    EXPECT_EQ(stillDraft->summary.transferDay, QDate(2026, 4, 3));
+    EXPECT_EQ(stillDraft->summary.transferDay, today);
     ASSERT_EQ(stillDraft->events.size(), 1);
     EXPECT_EQ(stillDraft->events[0].kind, EventKind::Transferred);
     EXPECT_EQ(stillDraft->events[0].versionNo, 1);
+    // Written through the server's functions and chained like every event.
+    const auto audited = reg->audit({}, &error);
+    ASSERT_TRUE(audited) << error.toStdString();
+    EXPECT_TRUE(audited->intact) << audited->problem.toStdString();
+    EXPECT_EQ(audited->rows, 8); // three versions, two printings, two deliveries, one transfer
 }
 
 // What left with a text (the page's signed code, the phrases let go) is kept with its event.
@@ -266,9 +232,6 @@ TEST_F(PgRegisterTest, TwoClerksIssuingAtOnceGetDistinctNumbersWithoutGaps)
             return;
         }
         for (int i = 0; i < kEach; ++i) {
-            // Every fourth one falls into the next year, whose numbers start again at 1.
-            const QDateTime now = at(i % 4 == 0 ? 2027 : 2026, 6, 1);
-            reg->setClock([now] { return now; });
             const auto made = reg->addEntry(leaver(QStringLiteral("王五"), QString(), QString()),
                                             certificate(QStringLiteral("王五")), &error);
             if (!made) {
@@ -293,34 +256,37 @@ TEST_F(PgRegisterTest, TwoClerksIssuingAtOnceGetDistinctNumbersWithoutGaps)
         }
     }
     QSet<QString> expected;
-    for (int i = 1; i <= 60; ++i) {
-        expected.insert(QStringLiteral("LZ2026-%1").arg(i, 6, 10, QLatin1Char('0')));
-    }
-    for (int i = 1; i <= 20; ++i) {
-        expected.insert(QStringLiteral("LZ2027-%1").arg(i, 6, 10, QLatin1Char('0')));
+    for (int i = 1; i <= 2 * kEach; ++i) {
+        expected.insert(QStringLiteral("LZ%1-%2").arg(kYear).arg(i, 6, 10, QLatin1Char('0')));
     }
     EXPECT_EQ(given, expected);
+    QString error;
+    const auto audited = open(m_clerk)->audit({}, &error);
+    ASSERT_TRUE(audited) << error.toStdString();
+    EXPECT_TRUE(audited->intact) << audited->problem.toStdString();
+    EXPECT_EQ(audited->rows, 2 * kEach);
 }
 
 TEST_F(PgRegisterTest, OnlyTheAdministratorDeletesAndOnlyEntriesPastTheirTwoYears)
 {
-    // Made by the owner long ago: one left alone since, one printed again last year.
-    const QDateTime now = QDateTime::currentDateTimeUtc();
-    const auto old = open(m_db.conninfo(), now.addYears(-4));
-    ASSERT_TRUE(old);
-    QString error;
-    const auto expired = old->addEntry(
-        leaver(QStringLiteral("赵六"), QString(), now.addYears(-4).date().toString(Qt::ISODate)),
-        certificate(QStringLiteral("赵六")), &error);
-    const auto reprinted = old->addEntry(
-        leaver(QStringLiteral("钱七"), QString(), now.addYears(-4).date().toString(Qt::ISODate)),
-        certificate(QStringLiteral("钱七")), &error);
-    ASSERT_TRUE(expired && reprinted) << error.toStdString();
-    old->setClock([now] { return now.addYears(-1); });
-    ASSERT_TRUE(old->recordEvent(reprinted->id, EventKind::Printed, reprinted->text, &error));
-
     const auto clerk = open(m_clerk);
     ASSERT_TRUE(clerk);
+    QString error;
+    const auto expired = clerk->addEntry(leaver(QStringLiteral("赵六"), QString(), QString()),
+                                         certificate(QStringLiteral("赵六")), &error);
+    const auto reprinted = clerk->addEntry(leaver(QStringLiteral("钱七"), QString(), QString()),
+                                           certificate(QStringLiteral("钱七")), &error);
+    ASSERT_TRUE(expired && reprinted) << error.toStdString();
+    ASSERT_TRUE(clerk->recordEvent(reprinted->id, EventKind::Printed, reprinted->text, &error));
+    // Both made and left four years ago; 钱七's printed again last year.
+    asSuperuser(QStringLiteral(
+                    "update register_entry set created_at = created_at - interval '4 years',"
+                    " leave_day = current_date - 1500;"
+                    " update register_version set created_at = created_at - interval '4 years';"
+                    " update register_event set at = at - interval '1 year';"
+                    " update register_entry e set last_event_at = ev.at from register_event ev"
+                    " where ev.entry_id = e.id"),
+                true);
     EXPECT_EQ(clerk->countExpired(&error), 1);
     EXPECT_FALSE(clerk->deleteExpired(1, &error));
     EXPECT_TRUE(error.contains(QStringLiteral("kavri_admin"))) << error.toStdString();
@@ -334,19 +300,21 @@ TEST_F(PgRegisterTest, OnlyTheAdministratorDeletesAndOnlyEntriesPastTheirTwoYear
     EXPECT_TRUE(admin->entry(reprinted->id, &error));
 
     // The server itself refuses a young entry, whatever the program asks.
-    const auto direct = PgConnection::open(m_admin, &error);
+    const auto direct = PgConnection::open(m_db.conninfo(), &error);
     ASSERT_TRUE(direct);
     EXPECT_FALSE(
         direct->query("delete from register_entry where number = $1", {reprinted->number}, &error));
     EXPECT_TRUE(error.contains(QStringLiteral("未满两年"))) << error.toStdString();
 
     // The deleted number (the year's first) is never given again.
-    old->setClock([now] { return now.addYears(-4); });
-    const auto next = old->addEntry(leaver(QStringLiteral("孙八"), QString(), QString()),
-                                    certificate(QStringLiteral("孙八")), &error);
+    const auto next = clerk->addEntry(leaver(QStringLiteral("孙八"), QString(), QString()),
+                                      certificate(QStringLiteral("孙八")), &error);
     ASSERT_TRUE(next) << error.toStdString();
     EXPECT_EQ(expired->number.right(7), QStringLiteral("-000001"));
     EXPECT_EQ(next->number.right(7), QStringLiteral("-000003"));
+    const auto audited = clerk->audit({}, &error);
+    ASSERT_TRUE(audited) << error.toStdString();
+    EXPECT_TRUE(audited->intact) << audited->problem.toStdString();
 }
 
 TEST_F(PgRegisterTest, ServerWithoutRegisterTablesIsNamedInTheMessage)

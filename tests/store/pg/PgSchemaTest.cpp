@@ -72,7 +72,7 @@ TEST_F(PgSchemaTest, SecondInitIsRefusedAndChangesNothing)
     EXPECT_EQ(count(QStringLiteral("company_item_table")), 1);
 }
 
-TEST_F(PgSchemaTest, ClerkWritesLibrariesAndAddsToTheRegisterButCannotDelete)
+TEST_F(PgSchemaTest, ClerkWritesLibrariesAndAddsToTheRegisterOnlyThroughItsFunctions)
 {
     const auto clerk = login(PgSchema::kClerkRole);
     ASSERT_TRUE(clerk);
@@ -83,14 +83,16 @@ TEST_F(PgSchemaTest, ClerkWritesLibrariesAndAddsToTheRegisterButCannotDelete)
     EXPECT_TRUE(
         clerk->execute(QStringLiteral("delete from reason_item_bable where itemid=1"), &error))
         << error.toStdString();
-    ASSERT_TRUE(clerk->begin({QStringLiteral("register_counter")}, &error));
-    const int seq = PgSchema::nextRegisterSequence(*clerk, 2026, &error);
-    EXPECT_EQ(seq, 1) << error.toStdString();
-    EXPECT_TRUE(clerk->execute(QStringLiteral("insert into register_entry (number, year, seq) "
-                                              "values ('2026-000001', 2026, 1)"),
+    // The counter and the entries are the server functions' to write.
+    EXPECT_EQ(PgSchema::nextRegisterSequence(*clerk, 2026, &error), -1);
+    EXPECT_EQ(error, QStringLiteral("permission denied for table register_counter"));
+    EXPECT_FALSE(clerk->execute(QStringLiteral("insert into register_entry (number, year, seq) "
+                                               "values ('2026-000001', 2026, 1)"),
+                                &error));
+    EXPECT_EQ(error, QStringLiteral("permission denied for table register_entry"));
+    EXPECT_TRUE(clerk->execute(QStringLiteral("select reserved_number from register_reserve('LZ')"),
                                &error))
         << error.toStdString();
-    EXPECT_TRUE(clerk->commit(&error)) << error.toStdString();
 
     addEntry(QStringLiteral("2020-000001"), QStringLiteral("3 years"));
     EXPECT_FALSE(clerk->execute(QStringLiteral("delete from register_entry where number="
@@ -100,17 +102,22 @@ TEST_F(PgSchemaTest, ClerkWritesLibrariesAndAddsToTheRegisterButCannotDelete)
     EXPECT_EQ(count(QStringLiteral("register_entry")), 2);
 }
 
-TEST_F(PgSchemaTest, AdminDeletesOnlyEntriesOlderThanTwoYears)
+TEST_F(PgSchemaTest, NoOneDeletesAnEntryYoungerThanTwoYears)
 {
     const auto admin = login(PgSchema::kAdminRole);
     ASSERT_TRUE(admin);
     addEntry(QStringLiteral("2020-000001"), QStringLiteral("25 months"));
     addEntry(QStringLiteral("2020-000002"), QStringLiteral("23 months"));
     QString error;
-    EXPECT_TRUE(admin->execute(
+    // The administrator deletes only through the function; the owner's own statement meets the
+    // two-year rule.
+    EXPECT_FALSE(admin->execute(
+        QStringLiteral("delete from register_entry where number='2020-000001'"), &error));
+    EXPECT_EQ(error, QStringLiteral("permission denied for table register_entry"));
+    EXPECT_TRUE(m_connection->execute(
         QStringLiteral("delete from register_entry where number='2020-000001'"), &error))
         << error.toStdString();
-    EXPECT_FALSE(admin->execute(
+    EXPECT_FALSE(m_connection->execute(
         QStringLiteral("delete from register_entry where number='2020-000002'"), &error));
     EXPECT_EQ(error, QStringLiteral("登记簿条目 2020-000002 离职、登记或出具未满两年，不能删除。"));
     EXPECT_EQ(count(QStringLiteral("register_entry")), 1);

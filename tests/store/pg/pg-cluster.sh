@@ -62,8 +62,9 @@ info_value() {
     sed -n "s/^$1=//p" "$info"
 }
 
+# KAVRI_PG_FSYNC=on gives the cluster a real server's durability (the load test asks for it).
 server_options() {
-    echo "-k $1 -p $2 -c listen_addresses='' -c fsync=off -c max_connections=60"
+    echo "-k $1 -p $2 -c listen_addresses='' -c fsync=${KAVRI_PG_FSYNC:-off} -c max_connections=60"
 }
 
 halt() {

@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
@@ -200,6 +201,36 @@ TEST_F(RegisterWindowTest, DeletingOldEntriesAsksWithTheirCount)
     EXPECT_EQ(dlg.list()->rowCount(), 2);
     click(dlg, "deleteExpiredButton");
     EXPECT_TRUE(notifier.texts().last().startsWith(QStringLiteral("没有可以删除的记录")));
+}
+
+// 校验完整性 shows the audit's verdict; a text changed with the sqlcipher shell and the key is
+// named by its row.
+TEST_F(RegisterWindowTest, TheAuditButtonShowsWhetherTheRegisterIsWhole)
+{
+    {
+        CRegisterDlg dlg(reg.get());
+        click(dlg, "auditButton");
+        ASSERT_EQ(notifier.texts().size(), 1);
+        EXPECT_TRUE(notifier.texts()[0].startsWith(QStringLiteral("登记簿完整：链中 4 条记录，链头 ")))
+            << notifier.texts()[0].toStdString();
+    }
+    reg.reset();
+    QFile keyFile(keyPathFor(path()));
+    ASSERT_TRUE(keyFile.open(QIODevice::ReadOnly));
+    QProcess shell;
+    shell.start(QStringLiteral("sqlcipher"), {path()});
+    ASSERT_TRUE(shell.waitForStarted());
+    shell.write("PRAGMA key = \"x'" + keyFile.readAll().trimmed() +
+                "'\";\nUPDATE versions SET text = replace(text, '张三', '张叁');\n");
+    shell.closeWriteChannel();
+    ASSERT_TRUE(shell.waitForFinished());
+    ASSERT_EQ(shell.exitCode(), 0);
+    reopen();
+    CRegisterDlg dlg(reg.get());
+    click(dlg, "auditButton");
+    ASSERT_EQ(notifier.texts().size(), 2);
+    EXPECT_TRUE(notifier.texts()[1].startsWith(QStringLiteral("登记簿在第 2 条处被改动：")))
+        << notifier.texts()[1].toStdString();
 }
 
 TEST_F(RegisterWindowTest, ExportsTheSearchResultAsCsv)

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class PgConnection;
+
+// The register's part of a team server: who may change what, the functions through which the
+// clerks write, and the hash chain (the same chain as the desk's register file; the encoding is
+// in register/RegisterChain.h and README.md).
+//
+// No role but the database's owner has INSERT, UPDATE or DELETE on a register table. Clerks
+// write through SECURITY DEFINER functions that take the operator from session_user and the time
+// from the server's clock:
+//   register_reserve(prefix)         the next number of the year: its own short transaction
+//                                    (the counter row is locked only inside it); the entry is a
+//                                    draft until its text is recorded
+//   register_record(entry, ...)      the draft's template, form values and first version
+//   register_event(entry, kind, text) a text that left kavri, as an event (and a new version
+//                                    when the text is new); returns the version number
+//   register_seal()                  links the rows written since the last call into the chain
+//                                    (run in a transaction of its own, after the commit of the
+//                                    rows it links, so that the chain's head is never held
+//                                    across a commit that waits for the disk)
+// and the administrator deletes entries past their two years only through
+//   register_delete_expired(cutoff, expected)
+// which takes each entry out whole and records who, when, which numbers and the position and
+// link of every chain row that went. Triggers hold to the same rules whoever writes: an event or
+// a version is never changed (only its link filled in once), nothing is deleted but with its
+// entry, an entry only after its two years, and the counter moves by one or over numbers that
+// are accounted for.
+namespace PgRegisterSchema {
+
+// The statements that bring the register tables made by the base set-up up to the rules above,
+// in order; `schema` is where the tables are (the functions' search path).
+QStringList securityStatements(const QString& schema);
+
+// True when the database already has the register's functions and chain.
+bool isCurrent(PgConnection& connection, QString* error);
+
+// Brings an older team database up to the rules above in one transaction and links the rows it
+// holds into the chain, oldest first. Returns how many rows were linked; -1 and *error on
+// failure (then nothing changed).
+qint64 upgrade(PgConnection& connection, QString* error);
+
+} // namespace PgRegisterSchema

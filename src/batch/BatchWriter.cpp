@@ -12,9 +12,9 @@
 #include "print/CertificatePdfExport.h"
 
 #include <QDir>
-#include <algorithm>
 #include <QThread>
 #include <QThreadPool>
+#include <algorithm>
 #include <deque>
 #include <future>
 #include <memory>
@@ -31,8 +31,7 @@ BatchOutcome outcomeOf(const BatchRecord& record, const QString& file = {},
                        const QString& reason = {}, const QString& number = {},
                        const QStringList& wording = {})
 {
-    return BatchOutcome{record.line, record.value(BatchField::Name), file, reason, number,
-                        wording};
+    return BatchOutcome{record.line, record.value(BatchField::Name), file, reason, number, wording};
 }
 
 // One certificate on its way to a file on a worker thread.
@@ -97,8 +96,9 @@ QStringList batchWordingRows(const BatchReport& report)
         }
     }
     // Per-row files are finished in the order they are written, not always the sheet's.
-    std::stable_sort(rows.begin(), rows.end(),
-                     [](const BatchOutcome* a, const BatchOutcome* b) { return a->line < b->line; });
+    std::stable_sort(rows.begin(), rows.end(), [](const BatchOutcome* a, const BatchOutcome* b) {
+        return a->line < b->line;
+    });
     QStringList lines;
     for (const BatchOutcome* o : rows) {
         lines.append(QStringLiteral("第 %1 行（%2）：%3")

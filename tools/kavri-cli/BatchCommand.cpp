@@ -362,9 +362,10 @@ int run(const QStringList& args)
                       .arg(report.failed.size())
                       .arg(report.notWritten.size()));
     if (const QStringList wording = batchWordingRows(report); !wording.isEmpty()) {
-        CliInput::say(QStringLiteral("%1 份离职证明有措辞提示（新单位可能读作过错或争议，已照写%2）：")
-                          .arg(wording.size())
-                          .arg(unregistered ? QString() : QStringLiteral("，记入登记簿")));
+        CliInput::say(
+            QStringLiteral("%1 份离职证明有措辞提示（新单位可能读作过错或争议，已照写%2）：")
+                .arg(wording.size())
+                .arg(unregistered ? QString() : QStringLiteral("，记入登记簿")));
         for (qsizetype i = 0; i < wording.size() && i < kWordingRowsShown; ++i) {
             CliInput::say(wording.at(i));
         }

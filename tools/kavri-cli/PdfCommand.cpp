@@ -20,7 +20,8 @@ namespace PdfCommand {
 QString synopsis()
 {
     return QStringLiteral(
-               "pdf --template FILE --out FILE.pdf|FILE.ofd [--width W] [value options of compose]\n"
+               "pdf --template FILE --out FILE.pdf|FILE.ofd [--width W] [value options of "
+               "compose]\n"
                "    Writes the certificate as the one A4 page that 导出PDF writes, as PDF, or as\n"
                "    OFD (GB/T 33190) when FILE ends in .ofd. Without --width the certificate is\n"
                "    composed %1 characters wide, as the main window's result box holds it.\n"

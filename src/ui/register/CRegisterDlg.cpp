@@ -466,7 +466,12 @@ void CRegisterDlg::showEntry(qint64 id)
                                    QStringLiteral("第 %1 版").arg(ev.versionNo),
                                    eventDetailLabel(ev), ev.sha256};
         for (int c = 0; c < cells.size(); ++c) {
-            m_events->setItem(i, c, new QTableWidgetItem(cells[c]));
+            auto* item = new QTableWidgetItem(cells[c]);
+            // A wording note can be wider than the list: whole under the pointer.
+            if (c == 3) {
+                item->setToolTip(cells[c]);
+            }
+            m_events->setItem(i, c, item);
         }
     }
     m_reprint->setEnabled(!e.versions.isEmpty());

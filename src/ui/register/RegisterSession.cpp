@@ -69,7 +69,7 @@ bool RegisterSession::issue(QWidget* parent, const Issue::Request& request, int 
 }
 
 std::optional<Register::LeavingNote> RegisterSession::confirmWording(QWidget* parent,
-                                                                    const QString& text)
+                                                                     const QString& text)
 {
     const std::optional<QStringList> wording = WordingPrompt::confirm(parent, text);
     if (!wording) {

@@ -257,8 +257,8 @@ bool printOut(CkavriDlg* window, const QString& folder)
     FakePrinterServices printer;
     printer.nextOutputFile = QDir(folder).filePath(QStringLiteral("printed.pdf"));
     CMyFrame* frame = nullptr;
-    const QMetaObject::Connection opened = QObject::connect(
-        window, &CkavriDlg::previewOpened, [&frame](CMyFrame* f) { frame = f; });
+    const QMetaObject::Connection opened =
+        QObject::connect(window, &CkavriDlg::previewOpened, [&frame](CMyFrame* f) { frame = f; });
     QTest::mouseClick(window->control(kPrintPreview), Qt::LeftButton);
     QObject::disconnect(opened);
     EXPECT_TRUE(frame);
@@ -368,6 +368,6 @@ TEST_F(RegisterFromMainWindowTest, TheOfficesListDecidesWhatIsAskedAbout)
     const std::optional<Register::LeavingNote> note =
         Register::leavingNoteFromDetail(e.events[0].detail);
     ASSERT_TRUE(note);
-    EXPECT_EQ(note->wording,
-              QStringList{QStringLiteral("“试用期不合格”：……证明 王五试用期不合格，公司予以辞退。")});
+    EXPECT_EQ(note->wording, QStringList{QStringLiteral(
+                                 "“试用期不合格”：……证明 王五试用期不合格，公司予以辞退。")});
 }

@@ -539,8 +539,9 @@ TEST_F(BatchCli, WordingHitsAreSaidInTheSummaryAndRecordedWithEachLeaving)
     for (const WordingRun& r : runs) {
         SCOPED_TRACE(r.name);
         const QString registerPath = dir.filePath(QStringLiteral("%1.db").arg(r.name));
+        const QString reportPath = dir.filePath(QStringLiteral("%1.csv").arg(r.name));
         const CliRun run = runCli(QStringList{"batch", "--data", sheet, "--template", templatePath,
-                                              "--register", registerPath} +
+                                              "--register", registerPath, "--report", reportPath} +
                                       r.output,
                                   setup);
         EXPECT_EQ(run.status, 0) << run.errText().toStdString();
@@ -555,16 +556,32 @@ TEST_F(BatchCli, WordingHitsAreSaidInTheSummaryAndRecordedWithEachLeaving)
                                  "离职。；“辞退”：……月30日因严重违纪被辞退离职。"));
         EXPECT_EQ(lines[at + 2], QStringLiteral("kavri-cli: 第 4 行（王五）：“试用期不合格”：……"
                                                 "2024年7月1日因试用期不合格离职。"));
-        EXPECT_TRUE(lines[at + 3].startsWith(QStringLiteral("kavri-cli: 4 份已编号"))) << lines[at + 3].toStdString();
+        EXPECT_TRUE(lines[at + 3].startsWith(QStringLiteral("kavri-cli: 4 份已编号")))
+            << lines[at + 3].toStdString();
+
+        // The report file has every certificate's phrases as its reason.
+        QFile reportFile(reportPath);
+        ASSERT_TRUE(reportFile.open(QIODevice::ReadOnly));
+        const QStringList report =
+            QString::fromUtf8(reportFile.readAll()).split(QStringLiteral("\r\n"));
+        ASSERT_EQ(report.size(), 6) << report.join(u'|').toStdString(); // header, 4 rows, ""
+        EXPECT_TRUE(report[1].startsWith(QStringLiteral("2,张三,已写入,,")))
+            << report[1].toStdString();
+        EXPECT_TRUE(report[2].startsWith(
+            QStringLiteral("3,李四,已写入,措辞提示：“违纪”：……4年6月30日因严重违纪被辞退离职。；"
+                           "“辞退”：……月30日因严重违纪被辞退离职。,")))
+            << report[2].toStdString();
+        EXPECT_TRUE(report[4].startsWith(QStringLiteral("5,赵六,已写入,,")))
+            << report[4].toStdString();
 
         const QString year = QString::number(QDate::currentDate().year());
-        const CliRun shown = runCli({"register", "show", "--number",
-                                     QStringLiteral("LZ%1-000002").arg(year), "--register",
-                                     registerPath},
-                                    setup);
+        const CliRun shown =
+            runCli({"register", "show", "--number", QStringLiteral("LZ%1-000002").arg(year),
+                    "--register", registerPath},
+                   setup);
         ASSERT_EQ(shown.status, 0) << shown.errText().toStdString();
-        const QStringList events = shown.outText().split(QStringLiteral("\r\n")).filter(
-            QStringLiteral("事件："));
+        const QStringList events =
+            shown.outText().split(QStringLiteral("\r\n")).filter(QStringLiteral("事件："));
         ASSERT_EQ(events.size(), 1) << shown.outText().toStdString();
         EXPECT_TRUE(events[0].endsWith(
             QStringLiteral(" 措辞提示：“违纪”：……4年6月30日因严重违纪被辞退离职。；"
@@ -572,10 +589,11 @@ TEST_F(BatchCli, WordingHitsAreSaidInTheSummaryAndRecordedWithEachLeaving)
             << events[0].toStdString();
         // The plain certificate and the one stating an absence carry no note.
         for (const char* plain : {"000001", "000004"}) {
-            const CliRun other = runCli({"register", "show", "--number",
-                                         QStringLiteral("LZ%1-%2").arg(year, QString::fromLatin1(plain)),
-                                         "--register", registerPath},
-                                        setup);
+            const CliRun other =
+                runCli({"register", "show", "--number",
+                        QStringLiteral("LZ%1-%2").arg(year, QString::fromLatin1(plain)),
+                        "--register", registerPath},
+                       setup);
             EXPECT_FALSE(other.outText().contains(QStringLiteral("措辞提示"))) << plain;
         }
     }
@@ -604,13 +622,15 @@ TEST_F(BatchCli, ManyWordingHitsAreNamedTenTimesThenCounted)
                               setup);
     EXPECT_EQ(run.status, 0) << run.errText().toStdString();
     const QStringList lines = run.errText().split(u'\n');
-    const qsizetype at = lines.indexOf(QStringLiteral(
-        "kavri-cli: 13 份离职证明有措辞提示（新单位可能读作过错或争议，已照写）："));
+    const qsizetype at = lines.indexOf(
+        QStringLiteral("kavri-cli: 13 份离职证明有措辞提示（新单位可能读作过错或争议，已照写）："));
     ASSERT_GE(at, 0) << run.errText().toStdString();
     ASSERT_GT(lines.size(), at + 11);
-    EXPECT_EQ(lines[at + 1], QStringLiteral("kavri-cli: 第 2 行（员工1）：“辞退”：……员工1因公司予以辞退离职。"));
-    EXPECT_EQ(lines[at + 10],
-              QStringLiteral("kavri-cli: 第 11 行（员工10）：“辞退”：……员工10因公司予以辞退离职。"));
+    EXPECT_EQ(lines[at + 1],
+              QStringLiteral("kavri-cli: 第 2 行（员工1）：“辞退”：……员工1因公司予以辞退离职。"));
+    EXPECT_EQ(
+        lines[at + 10],
+        QStringLiteral("kavri-cli: 第 11 行（员工10）：“辞退”：……员工10因公司予以辞退离职。"));
     EXPECT_EQ(lines[at + 11], QStringLiteral("kavri-cli: 另有 3 份有措辞提示"));
     EXPECT_EQ(QDir(dir.filePath(QStringLiteral("out"))).entryList(QDir::Files).size(), 13);
 }

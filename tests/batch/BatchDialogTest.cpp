@@ -1,7 +1,7 @@
 #include "BatchFixtures.h"
 #include "FakeSaveFileDialog.h"
-#include "PdfText.h"
 #include "OfficeWordingList.h"
+#include "PdfText.h"
 #include "RecordingNotifier.h"
 #include "register/CertificateRegister.h"
 #include "ui/batch/BatchFileChooser.h"

@@ -9,8 +9,8 @@
 #include "register/LeavingNote.h"
 
 #include <QDir>
-#include <QMap>
 #include <QFileInfo>
+#include <QMap>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -347,7 +347,8 @@ struct WordingOutput
 // order the workers finished in.
 TEST(BatchWriterWording, EachCertificatesHitsAreRecordedWithItsLeavingAndReported)
 {
-    for (const WordingOutput& out : {WordingOutput{"per-row", false}, WordingOutput{"combined", true}}) {
+    for (const WordingOutput& out :
+         {WordingOutput{"per-row", false}, WordingOutput{"combined", true}}) {
         SCOPED_TRACE(out.name);
         QTemporaryDir dir;
         TestRegister numbering;
@@ -363,10 +364,11 @@ TEST(BatchWriterWording, EachCertificatesHitsAreRecordedWithItsLeavingAndReporte
                                              : BatchOutput::perRow(dir.path()));
         ASSERT_EQ(report.written.size(), 4);
         EXPECT_EQ(report.wordingCount(), 2);
-        EXPECT_EQ(batchWordingRows(report),
-                  (QStringList{QStringLiteral("第 3 行（李四）：“旷工”：……明 李四因旷工被开除离职。；"
-                                              "“开除”：……李四因旷工被开除离职。"),
-                               QStringLiteral("第 4 行（王五）：“不胜任”：……明 王五因不胜任离职。")}));
+        EXPECT_EQ(
+            batchWordingRows(report),
+            (QStringList{QStringLiteral("第 3 行（李四）：“旷工”：……明 李四因旷工被开除离职。；"
+                                        "“开除”：……李四因旷工被开除离职。"),
+                         QStringLiteral("第 4 行（王五）：“不胜任”：……明 王五因不胜任离职。")}));
 
         // The register holds each note with that certificate's leaving and no other.
         QString error;
@@ -404,5 +406,6 @@ TEST(BatchWriterWording, TheListSetIsTheOneChecked)
     writer.setWordingPhrases({QStringLiteral("试用期不合格")});
     const BatchReport report = writer.run(records, BatchOutput::combined(dir.filePath("all.pdf")));
     EXPECT_EQ(batchWordingRows(report),
-              QStringList{QStringLiteral("第 2 行（张三）：“试用期不合格”：……明 张三因试用期不合格离职。")});
+              QStringList{QStringLiteral(
+                  "第 2 行（张三）：“试用期不合格”：……明 张三因试用期不合格离职。")});
 }

@@ -130,7 +130,8 @@ TEST_F(KavriCliPdf, WordingHitsAreSaidAndTheFileIsWritten)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.reason);
-        const QString out = m_dir.filePath(QStringLiteral("%1.pdf").arg(QString::fromUtf8(c.reason)));
+        const QString out =
+            m_dir.filePath(QStringLiteral("%1.pdf").arg(QString::fromUtf8(c.reason)));
         QStringList args = QStringList{"pdf", "--template", m_template, "--out", out} + values();
         args[args.indexOf(QStringLiteral("--reason")) + 1] = QString::fromUtf8(c.reason);
         const CliRun run = runCli(args, setup);

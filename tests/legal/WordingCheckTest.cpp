@@ -186,8 +186,8 @@ TEST(WordingCheck, NoDeliveredSampleOrLibraryEntryRaisesAHit)
         EXPECT_EQ(describeWordingHits(checkWording(m.captured(2), delivered())), QString())
             << m.captured(2).toStdString();
     }
-    for (const char* table : {"company_item_table", "department_item_table",
-                              "position_item_table", "reason_item_bable"}) {
+    for (const char* table : {"company_item_table", "department_item_table", "position_item_table",
+                              "reason_item_bable"}) {
         EXPECT_GE(perTable.value(QString::fromLatin1(table)), 5) << table;
     }
 }

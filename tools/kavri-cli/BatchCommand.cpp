@@ -14,6 +14,7 @@
 #include "compose/ValueCharacters.h"
 #include "issue/CertificateIssuer.h"
 #include "legal/WordingCheck.h"
+#include "seal/SealFiles.h"
 #include "register/CertificateRegister.h"
 #include "register/RegisterFiles.h"
 #include "store/CDbVisit.h"
@@ -298,6 +299,10 @@ int run(const QStringList& args)
         issuer.useRegisterFile(registerPath);
     }
     issuer.setRegisterUse(unregistered ? Issue::RegisterUse::None : Issue::RegisterUse::Required);
+    // The desk's own signing key lies beside its register file, in a team as well.
+    issuer.useSealKeyFile(Seal::sealKeyPathBeside(
+        options.has(QStringLiteral("register")) ? options.value(QStringLiteral("register"))
+                                                : Register::registerPathBeside(libraryPath)));
 
     BatchWriter writer(*templateText, width);
     writer.setIssuer(&issuer);
@@ -362,9 +367,10 @@ int run(const QStringList& args)
                       .arg(report.failed.size())
                       .arg(report.notWritten.size()));
     if (const QStringList wording = batchWordingRows(report); !wording.isEmpty()) {
-        CliInput::say(QStringLiteral("%1 份离职证明有措辞提示（新单位可能读作过错或争议，已照写%2）：")
-                          .arg(wording.size())
-                          .arg(unregistered ? QString() : QStringLiteral("，记入登记簿")));
+        CliInput::say(
+            QStringLiteral("%1 份离职证明有措辞提示（新单位可能读作过错或争议，已照写%2）：")
+                .arg(wording.size())
+                .arg(unregistered ? QString() : QStringLiteral("，记入登记簿")));
         for (qsizetype i = 0; i < wording.size() && i < kWordingRowsShown; ++i) {
             CliInput::say(wording.at(i));
         }

@@ -21,6 +21,12 @@ bool WriteBatchReportFile(const QString& path, const BatchReport& report, QStrin
     for (const BatchOutcome& o : report.written) {
         lines << Line{&o, QStringLiteral("已写入")};
     }
+    // A certificate written with wording hits has them as its reason, every one of them.
+    const auto reasonOf = [](const BatchOutcome& o) {
+        return o.wording.isEmpty()
+                   ? o.reason
+                   : QStringLiteral("措辞提示：") + o.wording.join(QStringLiteral("；"));
+    };
     for (const BatchOutcome& o : report.rejected) {
         lines << Line{&o, QStringLiteral("已跳过")};
     }
@@ -36,11 +42,11 @@ bool WriteBatchReportFile(const QString& path, const BatchReport& report, QStrin
 
     QString text = QStringLiteral("行号,姓名,结果,原因,文件\r\n");
     for (const Line& line : lines) {
-        text +=
-            QStringList{QString::number(line.outcome->line), CsvField(line.outcome->name),
-                        line.result, CsvField(line.outcome->reason), CsvField(line.outcome->file)}
-                .join(u',') +
-            QStringLiteral("\r\n");
+        text += QStringList{QString::number(line.outcome->line), CsvField(line.outcome->name),
+                            line.result, CsvField(reasonOf(*line.outcome)),
+                            CsvField(line.outcome->file)}
+                    .join(u',') +
+                QStringLiteral("\r\n");
     }
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {

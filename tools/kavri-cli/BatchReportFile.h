@@ -6,7 +6,8 @@
 
 // The outcome of a batch as CSV (UTF-8 with a byte-order mark, so that spreadsheet programs on
 // a Chinese system read it right): 行号,姓名,结果,原因,文件, one line per row in the sheet's
-// order. Written whole or not at all.
+// order; a certificate written with wording hits has them as its 原因 ("措辞提示：“辞退”：……").
+// Written whole or not at all.
 bool WriteBatchReportFile(const QString& path, const BatchReport& report, QString* error);
 
 // One field quoted as RFC 4180 wants it when it holds a separator, a quote or a line break, with

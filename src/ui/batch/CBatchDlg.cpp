@@ -105,8 +105,8 @@ void CBatchDlg::buildWindow()
     m_listSkipped->setMaximumHeight(90);
     m_listSkipped->hide();
     layout->addWidget(m_listSkipped);
-    m_listWording = named(new QListWidget(this), "batchWording",
-                          QStringLiteral("有措辞提示的证明"));
+    m_listWording =
+        named(new QListWidget(this), "batchWording", QStringLiteral("有措辞提示的证明"));
     m_listWording->setMaximumHeight(90);
     m_listWording->hide();
     layout->addWidget(m_listWording);

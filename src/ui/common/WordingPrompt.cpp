@@ -19,8 +19,7 @@ QStringList officePhrases(QWidget* parent, const QString& phrasesFile)
     return phrases;
 }
 
-std::optional<QStringList> confirm(QWidget* parent, const QString& text,
-                                   const QString& phrasesFile)
+std::optional<QStringList> confirm(QWidget* parent, const QString& text, const QString& phrasesFile)
 {
     const QList<Legal::WordingHit> hits =
         Legal::checkWording(text, officePhrases(parent, phrasesFile));

@@ -41,9 +41,10 @@ TEST_F(WordingPromptTest, AHitIsShownInContextAndTheAnswerDecides)
     EXPECT_EQ(WordingPrompt::confirm(nullptr, text, phrases()), std::nullopt);
     notifier.queueAnswer(Notifier::Answer::Yes);
     // Going on gives each hit in its context, to be recorded with the leaving.
-    EXPECT_EQ(WordingPrompt::confirm(nullptr, text, phrases()),
-              (QStringList{QStringLiteral("“劳动争议”：……明张三离职。双方存在劳动争议，公司予以辞退。"),
-                           QStringLiteral("“辞退”：……在劳动争议，公司予以辞退。")}));
+    EXPECT_EQ(
+        WordingPrompt::confirm(nullptr, text, phrases()),
+        (QStringList{QStringLiteral("“劳动争议”：……明张三离职。双方存在劳动争议，公司予以辞退。"),
+                     QStringLiteral("“辞退”：……在劳动争议，公司予以辞退。")}));
     ASSERT_EQ(notifier.notices().size(), 2);
     const Notifier::Notice& asked = notifier.notices()[0];
     EXPECT_EQ(asked.buttons, Notifier::Buttons::YesNo);

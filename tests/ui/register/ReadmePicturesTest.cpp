@@ -1,8 +1,10 @@
 // The README's pictures of the register window and of a 查验 result. When KAVRI_SCREENSHOT_DIR
 // names a folder (scripts/screenshots.sh runs this under Xvfb), the windows are saved there.
-#include "register/RegisterFixture.h"
 #include "RecordingNotifier.h"
 #include "compose/CertificateComposer.h"
+#include "legal/WordingCheck.h"
+#include "register/LeavingNote.h"
+#include "register/RegisterFixture.h"
 
 #include "ui/register/CRegisterDlg.h"
 #include "ui/register/CVerifyDlg.h"
@@ -46,10 +48,13 @@ TEST_F(ReadmePicturesTest, RegisterWindowAndAVerifyResult)
         const char16_t* leave;
         const char16_t* company;
         int leaves; // 0 draft, 1 printed, 2 printed and copied
+        // A ground a new employer reads as fault: printed after the wording check was let go.
+        const char16_t* reason = u"个人原因";
     };
     const Person people[] = {
         {u"陈思远", "110105198703152318", u"2026年11月30日", u"北京星河科技有限公司", 2},
-        {u"林晓雯", "310104199210086424", u"2026年11月15日", u"上海青禾文化传媒有限公司", 1},
+        {u"林晓雯", "310104199210086424", u"2026年11月15日", u"上海青禾文化传媒有限公司", 1,
+         u"严重违纪"},
         {u"王建国", "440106198501237719", u"2026年10月31日", u"广州南岭贸易有限公司", 1},
         {u"赵敏", "510107199407264826", u"2026年10月8日", u"成都锦江软件有限公司", 0},
         {u"周子航", "330106199011300035", u"2026年9月30日", u"杭州西溪网络科技有限公司", 2},
@@ -70,7 +75,7 @@ TEST_F(ReadmePicturesTest, RegisterWindowAndAVerifyResult)
         values.position = QStringLiteral("市场专员");
         values.joinDate = QStringLiteral("2021年3月1日");
         values.leaveDate = QString::fromUtf16(p.leave);
-        values.reason = QStringLiteral("个人原因");
+        values.reason = QString::fromUtf16(p.reason);
         QString error;
         const auto made = reg->addEntry(
             e,
@@ -81,10 +86,17 @@ TEST_F(ReadmePicturesTest, RegisterWindowAndAVerifyResult)
             },
             &error);
         ASSERT_TRUE(made) << error.toStdString();
+        // The phrases the clerk let go when it was printed go with the print.
+        LeavingNote note;
+        note.wording = Legal::wordingLines(Legal::checkWording(
+            made->text, Legal::parseWordingList(Legal::defaultWordingListText())));
         for (int i = 0; i < p.leaves; ++i) {
             clock = clock.addSecs(120);
-            ASSERT_TRUE(reg->recordEvent(made->id, i == 0 ? EventKind::Printed : EventKind::Copied,
-                                         made->text, &error));
+            ASSERT_TRUE(
+                reg->recordEvents({{made->id, i == 0 ? EventKind::Printed : EventKind::Copied,
+                                    made->text, leavingDetail(note)}},
+                                  {}, &error))
+                << error.toStdString();
         }
         shown = *made;
     }
@@ -126,6 +138,9 @@ TEST_F(ReadmePicturesTest, RegisterWindowAndAVerifyResult)
     EXPECT_EQ(window.list()->item(3, 9)->text(), QStringLiteral("2026-11-12 已转移"));
     EXPECT_EQ(window.list()->item(0, 9)->text(), QStringLiteral("逾期 83 天未转移"));
     window.list()->selectRow(4);
+    ASSERT_EQ(window.eventList()->rowCount(), 2);
+    EXPECT_EQ(window.eventList()->item(0, 3)->text(),
+              QStringLiteral("措辞提示：“违纪”：……年11月15日因严重违纪离职，已办妥离职手续……"));
     saveForReadme(window, QStringLiteral("register-window.png"));
 
     // A presented certificate whose name was changed by hand.

@@ -127,6 +127,11 @@ QString BatchWriter::certificateFor(const BatchRecord& record) const
     return Compose::ComposeCertificate(m_templateText, record.certificateValues(issued), m_width);
 }
 
+Issue::SealSubject BatchWriter::sealSubjectOf(const Issue::Issued& issued) const
+{
+    return Issue::SealSubject{m_templateText, issued.values, m_runIssueDate};
+}
+
 Issue::Issued BatchWriter::issue(const BatchRecord& record)
 {
     if (m_rowStarting) {
@@ -256,27 +261,35 @@ void BatchWriter::writePerRow(const QList<BatchRecord>& records, const BatchOutp
             reportProgress();
             continue;
         }
+        // Signed here, once, with the text as it leaves; the worker draws the code.
+        const Issue::Sealed sealed = m_issuer->seal(sealSubjectOf(issued), issued.text);
+        if (sealed.failed()) {
+            report->failed << outcomeOf(record, {}, sealed.error);
+            reportProgress();
+            continue;
+        }
         PendingFile pending;
         pending.record = &record;
         pending.entryId = issued.entryId;
         pending.number = issued.number;
         pending.text = issued.text;
+        pending.note.seal = sealed.seal;
         pending.note.wording = wordingOf(issued.text);
         pending.file = std::make_shared<StagedFile>(folder.filePath(names.takeNameFor(record)));
         auto task = std::make_shared<std::packaged_task<QString()>>(
-            [file = pending.file, body = CertificateBody(pending.text), ofd,
+            [file = pending.file, body = CertificateBody(pending.text), ofd, code = sealed.code,
              info = CertificateOfdInfo{record.value(BatchField::Company), {issued.number},
                                        m_runIssueDate}] {
                 QString error;
                 const bool written =
                     ofd ? file->writeAt(
                               [&](const QString& path, QString* why) {
-                                  return ExportCertificateOfd(path, body, info, why);
+                                  return ExportCertificateOfd(path, body, info, why, code);
                               },
                               &error)
                         : file->write(
-                              [&body](QFile& device, QString* why) {
-                                  return WriteCertificatePdf(&device, body, why);
+                              [&body, &code](QFile& device, QString* why) {
+                                  return WriteCertificatePdf(&device, body, why, code);
                               },
                               &error);
                 if (!written) {
@@ -315,12 +328,13 @@ public:
     {
         return m_ofd ? m_ofdFile.open(file, error) : m_pdfFile.open(file, error);
     }
-    void addPage(QStringView body, const QString& number, const QString& company)
+    void addPage(QStringView body, const QString& number, const QString& company,
+                 const Seal::QrMatrix& code)
     {
         if (m_ofd) {
-            m_ofdFile.addPage(body, number, company);
+            m_ofdFile.addPage(body, number, company, code);
         } else {
-            m_pdfFile.addPage(body);
+            m_pdfFile.addPage(body, code);
         }
     }
     // Ends the document and writes it whole to the staged file.
@@ -357,6 +371,7 @@ void BatchWriter::writeCombined(const QList<BatchRecord>& records, const BatchOu
     QList<Issue::CertificateIssuer::Page> pages;
     QStringList numbers;
     bool stopped = false;
+    QString sealError; // a page could not be signed: the file cannot be made
     qsizetype next = 0;
     for (; next < records.size() && !isCancelled(); ++next) {
         const BatchRecord& record = records.at(next);
@@ -371,12 +386,23 @@ void BatchWriter::writeCombined(const QList<BatchRecord>& records, const BatchOu
             ++m_done;
             continue;
         }
+        const Issue::Sealed sealed = m_issuer->seal(sealSubjectOf(issued), issued.text);
+        if (sealed.failed()) {
+            // One file: without this page's code it cannot be made at all.
+            sealError = sealed.error;
+            paged << &record;
+            numbers << issued.number;
+            ++next;
+            break;
+        }
         paged << &record;
         Issue::CertificateIssuer::Page page{issued.entryId, issued.text};
+        page.note.seal = sealed.seal;
         page.note.wording = wordingOf(issued.text);
         pages << page;
         numbers << issued.number;
-        pdf.addPage(CertificateBody(issued.text), issued.number, record.value(BatchField::Company));
+        pdf.addPage(CertificateBody(issued.text), issued.number, record.value(BatchField::Company),
+                    sealed.code);
         if (m_progress) {
             m_progress(m_done + int(paged.size()), m_total);
         }
@@ -387,7 +413,9 @@ void BatchWriter::writeCombined(const QList<BatchRecord>& records, const BatchOu
     const bool cancelled = isCancelled() && !stopped;
     bool written = false;
     bool registerFailed = false;
-    if (!stopped && !cancelled) {
+    if (!sealError.isEmpty()) {
+        error = QStringLiteral("无法写入 %1：%2").arg(output.combinedPath, sealError);
+    } else if (!stopped && !cancelled) {
         if (pdf.finish(&error)) {
             const Issue::Left left =
                 m_issuer->leaveTogether(pages,
@@ -421,8 +449,12 @@ void BatchWriter::writeCombined(const QList<BatchRecord>& records, const BatchOu
         }
     }
     for (; next < records.size(); ++next) {
-        report->notWritten << outcomeOf(records.at(next), {},
-                                        stopped ? kRegisterStopReason : kCancelledReason);
+        if (!sealError.isEmpty()) {
+            report->failed << outcomeOf(records.at(next), {}, error);
+        } else {
+            report->notWritten << outcomeOf(records.at(next), {},
+                                            stopped ? kRegisterStopReason : kCancelledReason);
+        }
     }
     // Every row has been counted, whether it was paged, refused or left.
     m_done = m_total;

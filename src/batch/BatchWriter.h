@@ -13,6 +13,7 @@
 namespace Issue {
 class CertificateIssuer;
 struct Issued;
+struct SealSubject;
 } // namespace Issue
 
 // Where the certificates go: one file per row into a folder, file names from a pattern, or all
@@ -146,6 +147,7 @@ private:
     void writeCombined(const QList<BatchRecord>& records, const BatchOutput& output,
                        BatchReport* report);
     Issue::Issued issue(const BatchRecord& record);
+    Issue::SealSubject sealSubjectOf(const Issue::Issued& issued) const;
     void reportProgress();
     QDate issueDate() const;
     // The wording check's hits in a certificate's text, each in its context.

@@ -27,12 +27,12 @@ bool CombinedCertificateOfd::open(StagedFile* file, QString* error)
 }
 
 void CombinedCertificateOfd::addPage(QStringView body, const QString& number,
-                                     const QString& company)
+                                     const QString& company, const Seal::QrMatrix& code)
 {
     if (!m_document) {
         return;
     }
-    m_document->addPage(body);
+    m_document->addPage(body, code);
     m_numbers << number;
     if (!company.isEmpty() && !m_companies.contains(company)) {
         m_companies << company;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "seal/QrMatrix.h"
+
 #include <QDate>
 #include <QString>
 #include <QStringList>
@@ -22,7 +24,9 @@ public:
     ~CombinedCertificateOfd();
 
     bool open(StagedFile* file, QString* error);
-    void addPage(QStringView body, const QString& number, const QString& company);
+    // A page; with a code, the page carries the certificate's QR code.
+    void addPage(QStringView body, const QString& number, const QString& company,
+                 const Seal::QrMatrix& code = {});
     int pageCount() const;
     // Packs the document and writes it whole to the staged file.
     bool finish(QDate created, QString* error);

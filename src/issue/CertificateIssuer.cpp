@@ -8,6 +8,7 @@
 #include "legal/LongDate.h"
 #include "legal/ServiceYears.h"
 #include "register/CertificateRegister.h"
+#include "seal/SealFiles.h"
 #include "store/CDbVisit.h"
 #include "store/LibraryTables.h"
 #include "store/pg/TeamConfig.h"
@@ -110,6 +111,20 @@ Register::CertificateRegister* CertificateIssuer::reg(QString* error)
         error->clear();
     }
     return m_reg.get();
+}
+
+QString CertificateIssuer::sealKeyFile() const
+{
+    if (!m_sealKeyPath.isEmpty() || m_registerPath.isEmpty()) {
+        return m_sealKeyPath;
+    }
+    return Seal::sealKeyPathBeside(m_registerPath);
+}
+
+Sealed CertificateIssuer::seal(const SealSubject& subject, const QString& text)
+{
+    m_sealer.useKeyFile(sealKeyFile());
+    return m_sealer.seal(subject, text);
 }
 
 QString CertificateIssuer::takeOpeningNotice()

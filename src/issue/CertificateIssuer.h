@@ -2,6 +2,7 @@
 
 #include "compose/CertificateValues.h"
 #include "compose/FormFields.h"
+#include "issue/LeavingSeal.h"
 #include "issue/StagedFile.h"
 #include "legal/RecordedValues.h"
 #include "register/LeavingNote.h"
@@ -130,6 +131,11 @@ public:
     // is (CDbVisit::RememberLibraryValues).
     void setLibrary(CDbVisit* library) { m_library = library; }
 
+    // The installation's signing key for the certificates that carry a QR code; by default the
+    // key beside the register file.
+    void useSealKeyFile(const QString& path) { m_sealKeyPath = path; }
+    QString sealKeyFile() const;
+
     // The open register; null with `error` set when it cannot be opened. A file that cannot be
     // opened is not tried again in this issuer's life (`error` is then empty after the first
     // time); a server is tried again at each call.
@@ -151,6 +157,11 @@ public:
     static Register::FormValues registerValuesOf(const Request& request);
     // True when the template prints the certificate's number.
     static bool printsNumber(const QString& templateText);
+
+    // The seal of `text` about to leave kavri, made before its page is drawn: the code the page
+    // draws, and what leave() records with the leaving. Nothing for a template without
+    // 【查验码】; a failure (in Chinese) means the certificate must not leave.
+    Sealed seal(const SealSubject& subject, const QString& text);
 
     // The certificate `entryId` (0: none) left kavri as `kind`, holding `text`: the one place
     // every leaving passes through. With a file, the file is put in place inside the register's
@@ -176,6 +187,8 @@ private:
     QString m_openingNotice;
     RegisterUse m_use = RegisterUse::WhenAvailable;
     CDbVisit* m_library = nullptr;
+    QString m_sealKeyPath;
+    LeavingSealer m_sealer;
 };
 
 } // namespace Issue

@@ -150,6 +150,9 @@ void CertificatePageLayout::drawCode(PageCanvas& canvas, const Seal::QrMatrix& c
     if (code.isNull() || side <= 0) {
         return;
     }
+    if (canvas.drawModules(code, QRect(x, y, side, side))) {
+        return;
+    }
     // Module edges are rounded from exact fractions, so that the modules tile the square
     // without gaps and differ in size by one device unit at most.
     const auto edge = [&](int origin, int i) {

@@ -53,7 +53,8 @@ public:
 
     static constexpr double kCodeSideMm = 25.0;
 
-    // Draws the modules of `code` into the square at (x, y) of `side` device units, one black
+    // Draws the modules of `code` into the square at (x, y) of `side` device units: as one
+    // picture where the canvas can draw one (see PageCanvas::drawModules), else one black
     // rectangle per run of dark modules in a row. Every page writer draws the code through this.
     static void drawCode(PageCanvas& canvas, const Seal::QrMatrix& code, int x, int y, int side);
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "seal/QrMatrix.h"
+
 #include <QList>
 #include <QRect>
 #include <QString>
@@ -47,5 +49,12 @@ public:
         for (const QRect& r : rects) {
             fillRect(r.x(), r.y(), r.width(), r.height());
         }
+    }
+    // Draws a QR code's modules over `square` as one picture, a module to a pixel stretched
+    // without smoothing, dark modules black and light ones white; false when this canvas
+    // cannot, and the caller then fills the dark modules' runs.
+    virtual bool drawModules(const Seal::QrMatrix& /*code*/, const QRect& /*square*/)
+    {
+        return false;
     }
 };

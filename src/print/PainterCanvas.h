@@ -27,6 +27,7 @@ public:
     void drawText(int x, int y, QStringView text) override;
     void fillRect(int x, int y, int width, int height) override;
     void fillRects(const QList<QRect>& rects) override;
+    bool drawModules(const Seal::QrMatrix& code, const QRect& square) override;
 
     const QFont& currentFont() const { return m_font; }
 

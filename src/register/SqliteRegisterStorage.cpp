@@ -649,27 +649,35 @@ std::optional<int> SqliteRegisterStorage::recordOneEvent(const Leaving& leaving,
         versionId = sqlite3_last_insert_rowid(m_db);
         head = std::make_pair(head->first + 1, link);
     }
-    const QString link = Chain::link(head->second,
-                                     Chain::eventFields(head->first, number, versionNo,
-                                                        eventKindKey(kind), atText, m_operator, sha,
-                                                        leaving.detail));
-    SqliteStatement event(m_db, Sql::kInsertEvent);
-    event.bind(1, entryId)
-        .bind(2, versionId)
-        .bind(3, eventKindKey(kind))
-        .bind(4, atText)
-        .bind(5, sha)
-        .bind(6, leaving.detail)
-        .bind(7, m_operator)
-        .bind(8, head->first)
-        .bind(9, link);
     SqliteStatement last(m_db, Sql::kUpdateLastEvent);
     last.bind(1, eventKindKey(kind)).bind(2, atText).bind(3, entryId);
-    if (!event.run() || !last.run() || !setChainHead(head->first, link)) {
+    if (!appendEvent({entryId, number, versionId, versionNo, kind, atText, sha, leaving.detail},
+                     *head) ||
+        !last.run()) {
         fail(m_db, error);
         return std::nullopt;
     }
     return versionNo;
+}
+
+bool SqliteRegisterStorage::appendEvent(const EventRow& row,
+                                        const std::pair<qint64, QString>& head)
+{
+    const QString kind = eventKindKey(row.kind);
+    const QString link = Chain::link(
+        head.second, Chain::eventFields(head.first, row.number, row.versionNo, kind, row.at,
+                                        m_operator, row.sha256, row.detail));
+    SqliteStatement event(m_db, Sql::kInsertEvent);
+    event.bind(1, row.entryId)
+        .bind(2, row.versionId)
+        .bind(3, kind)
+        .bind(4, row.at)
+        .bind(5, row.sha256)
+        .bind(6, row.detail)
+        .bind(7, m_operator)
+        .bind(8, head.first)
+        .bind(9, link);
+    return event.run() && setChainHead(head.first, link);
 }
 
 std::optional<int> SqliteRegisterStorage::recordDuty(qint64 entryId, const DutyRecord& duty,
@@ -700,22 +708,9 @@ std::optional<int> SqliteRegisterStorage::recordDuty(qint64 entryId, const DutyR
         return std::nullopt;
     }
     // Chained as every event is, its detail with it.
-    const QString atText = timeText(at);
-    const QString link = Chain::link(
-        head->second, Chain::eventFields(head->first, numbered.text(0), versionNo,
-                                         eventKindKey(duty.kind), atText, m_operator, sha,
-                                         duty.detail));
-    SqliteStatement event(m_db, Sql::kInsertEvent);
-    event.bind(1, entryId)
-        .bind(2, versionId)
-        .bind(3, eventKindKey(duty.kind))
-        .bind(4, atText)
-        .bind(5, sha)
-        .bind(6, duty.detail)
-        .bind(7, m_operator)
-        .bind(8, head->first)
-        .bind(9, link);
-    if (!event.run() || !setChainHead(head->first, link)) {
+    if (!appendEvent({entryId, numbered.text(0), versionId, versionNo, duty.kind, timeText(at),
+                      sha, duty.detail},
+                     *head)) {
         fail(m_db, error);
         return std::nullopt;
     }

@@ -47,6 +47,20 @@ private:
     // The next position of the chain and the previous link; inside a write transaction.
     std::optional<std::pair<qint64, QString>> chainHead();
     bool setChainHead(qint64 position, const QString& link);
+    // An event as the chain links it.
+    struct EventRow
+    {
+        qint64 entryId = 0;
+        QString number;
+        qint64 versionId = 0;
+        int versionNo = 0;
+        EventKind kind = EventKind::Copied;
+        QString at; // as stored
+        QString sha256;
+        QString detail;
+    };
+    // Writes the event at the chain's `head` and moves the head past it.
+    bool appendEvent(const EventRow& row, const std::pair<qint64, QString>& head);
     // The fields of a version as the chain hashes them, read from the file (migration).
     std::optional<QStringList> storedVersionFields(qint64 versionId, qint64 position);
     std::optional<QStringList> storedEventFields(qint64 eventId, qint64 position);

@@ -15,23 +15,14 @@ QtPrintSupport) counts as one.
 """
 import re
 import sys
+
 from pathlib import Path
+
+from listed_options import parse_options
 
 INCLUDE = re.compile(r'^\s*#\s*include\s*"([^"]+)"')
 SYSTEM_INCLUDE = re.compile(r'^\s*#\s*include\s*<([^>]+)>')
 
-
-def parse_options(args):
-    options = {"--widget-free": [], "--widget-headers": []}
-    current = None
-    for arg in args:
-        if arg in options:
-            current = arg
-        elif current is None:
-            raise SystemExit("unexpected argument " + arg)
-        else:
-            options[current].append(arg)
-    return options
 
 
 def widget_header_names(folders):
@@ -69,7 +60,7 @@ def main():
     if len(sys.argv) < 3:
         print(__doc__, file=sys.stderr)
         return 2
-    options = parse_options(sys.argv[3:])
+    options = parse_options(sys.argv[3:], ["--widget-free", "--widget-headers"])
     widget_free = set(options["--widget-free"])
     widget_headers = widget_header_names(options["--widget-headers"])
     if widget_free and not widget_headers:

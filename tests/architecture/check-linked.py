@@ -15,20 +15,10 @@ import re
 import subprocess
 import sys
 
+from listed_options import parse_options
+
 NEEDED = re.compile(r"\(NEEDED\)\s+Shared library: \[([^\]]+)\]")
 
-
-def parse_options(args):
-    options = {"--not-needed": [], "--links": [], "--not-linked": []}
-    current = None
-    for arg in args:
-        if arg in options:
-            current = arg
-        elif current is None:
-            raise SystemExit("unexpected argument " + arg)
-        else:
-            options[current].append(arg)
-    return options
 
 
 def main():
@@ -36,7 +26,7 @@ def main():
         print(__doc__, file=sys.stderr)
         return 2
     program = sys.argv[1]
-    options = parse_options(sys.argv[2:])
+    options = parse_options(sys.argv[2:], ["--not-needed", "--links", "--not-linked"])
     if not options["--not-needed"]:
         print("--not-needed names no library", file=sys.stderr)
         return 2

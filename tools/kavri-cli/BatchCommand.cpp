@@ -14,6 +14,7 @@
 #include "compose/ValueCharacters.h"
 #include "issue/CertificateIssuer.h"
 #include "legal/WordingCheck.h"
+#include "seal/SealFiles.h"
 #include "register/CertificateRegister.h"
 #include "register/RegisterFiles.h"
 #include "store/CDbVisit.h"
@@ -298,6 +299,10 @@ int run(const QStringList& args)
         issuer.useRegisterFile(registerPath);
     }
     issuer.setRegisterUse(unregistered ? Issue::RegisterUse::None : Issue::RegisterUse::Required);
+    // The desk's own signing key lies beside its register file, in a team as well.
+    issuer.useSealKeyFile(Seal::sealKeyPathBeside(
+        options.has(QStringLiteral("register")) ? options.value(QStringLiteral("register"))
+                                                : Register::registerPathBeside(libraryPath)));
 
     BatchWriter writer(*templateText, width);
     writer.setIssuer(&issuer);

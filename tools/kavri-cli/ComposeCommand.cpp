@@ -30,6 +30,13 @@ QStringList optionNames()
 std::optional<QString> certificate(const CliOptions& options, QString* error,
                                    std::optional<int> defaultWidth)
 {
+    std::optional<Composed> composed = compose(options, error, defaultWidth);
+    return composed ? std::optional<QString>(composed->text) : std::nullopt;
+}
+
+std::optional<Composed> compose(const CliOptions& options, QString* error,
+                                std::optional<int> defaultWidth)
+{
     const std::optional<CliInput::TemplateJob> job =
         CliInput::templateJob(options, error, defaultWidth);
     if (!job) {
@@ -52,7 +59,8 @@ std::optional<QString> certificate(const CliOptions& options, QString* error,
         *error = issued.problems.join(QStringLiteral("；"));
         return std::nullopt;
     }
-    return issued.text;
+    return Composed{issued.text,
+                    Issue::SealSubject{request.templateText, issued.values, request.dates.issued}};
 }
 
 int run(const QStringList& args)

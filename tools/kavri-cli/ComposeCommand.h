@@ -1,5 +1,7 @@
 #pragma once
 
+#include "issue/CertificateIssuer.h"
+
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -18,4 +20,12 @@ QStringList optionNames();
 // set for what compose refuses. Without --width, `defaultWidth` when given, else refused.
 std::optional<QString> certificate(const CliOptions& options, QString* error,
                                    std::optional<int> defaultWidth = std::nullopt);
+// The same certificate with what it is signed from when its template asks for a QR code.
+struct Composed
+{
+    QString text;
+    Issue::SealSubject subject;
+};
+std::optional<Composed> compose(const CliOptions& options, QString* error,
+                                std::optional<int> defaultWidth = std::nullopt);
 } // namespace ComposeCommand

@@ -15,15 +15,23 @@ using namespace MainIds;
 void CkavriDlg::OnPrintPreview()
 {
     const QString text = m_pRegister->currentText();
-    if (CMyFrame* frame = PrintCommands::OpenPrintPreview(this, text, &m_strCertText)) {
+    // Signed once as the preview opens: the page shows the code, and every print from it
+    // carries that code and records it.
+    const std::optional<Issue::Sealed> sealed = m_pRegister->seal(this, text);
+    if (!sealed) {
+        return;
+    }
+    if (CMyFrame* frame =
+            PrintCommands::OpenPrintPreview(this, text, &m_strCertText, sealed->code)) {
         // Looking at the page sends nothing out: the wording is checked when 打印 is chosen,
         // before the printer dialog, and what the clerk went on with is recorded with the print.
         auto note = std::make_shared<Register::LeavingNote>();
+        note->seal = sealed->seal;
         frame->previewView()->setBeforePrint([frame, text, note] {
             const std::optional<Register::LeavingNote> checked =
                 RegisterSession::confirmWording(frame, text);
             if (checked) {
-                *note = *checked;
+                note->wording = checked->wording;
             }
             return checked.has_value();
         });
@@ -40,10 +48,16 @@ void CkavriDlg::OnExportPdf()
     const QString text = m_pRegister->currentText();
     const CertificateOfdInfo info{GetCtrlText(this, kCompany), {m_pRegister->currentNumber()}, {}};
     // Checked before a file name is asked for: stopped there, no file is written.
-    const std::optional<Register::LeavingNote> note = RegisterSession::confirmWording(this, text);
+    std::optional<Register::LeavingNote> note = RegisterSession::confirmWording(this, text);
     if (!note) {
         return;
     }
+    // Signed before the page is drawn; the same code is recorded with the leaving.
+    const std::optional<Issue::Sealed> sealed = m_pRegister->seal(this, text);
+    if (!sealed) {
+        return;
+    }
+    note->seal = sealed->seal;
     // The file appears only together with its record in the register.
     PrintCommands::ExportPdf(
         this, text, GetCtrlText(this, kName), info,
@@ -53,5 +67,6 @@ void CkavriDlg::OnExportPdf()
                                           ? Issue::LeavingKind::Ofd
                                           : Issue::LeavingKind::Pdf,
                                       text, file, note);
-        });
+        },
+        sealed->code);
 }

@@ -10,7 +10,7 @@
 
 const QString CMyFrame::kCaption = QStringLiteral("打印预览");
 
-CMyFrame::CMyFrame(QWidget* dialog, const QString* certText)
+CMyFrame::CMyFrame(QWidget* dialog, const QString* certText, const Seal::QrMatrix& code)
     : QMainWindow(nullptr), m_pDialog(dialog)
 {
     setAttribute(Qt::WA_DeleteOnClose);
@@ -21,6 +21,7 @@ CMyFrame::CMyFrame(QWidget* dialog, const QString* certText)
     setGeometry(200, 200, 300, 300);
 
     m_pView = new CMyView(certText, this);
+    m_pView->setVerificationCode(code);
     m_pPreview = new CMyPreviewView(m_pView, this);
     setCentralWidget(m_pPreview);
     connect(m_pPreview, &CMyPreviewView::closeRequested, this, [this] { ClosePreviewProc(this); });

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "seal/QrMatrix.h"
+
 #include <QMainWindow>
 #include <QPointer>
 
@@ -20,8 +22,8 @@ public:
     static const QString kCaption; // "打印预览"
 
     // `certText` is the shared certificate text and must outlive the frame. `dialog` may be
-    // null.
-    CMyFrame(QWidget* dialog, const QString* certText);
+    // null. With a code, the page carries the certificate's QR code.
+    CMyFrame(QWidget* dialog, const QString* certText, const Seal::QrMatrix& code = {});
     ~CMyFrame() override;
 
     CMyView* view() const { return m_pView; }

@@ -20,6 +20,9 @@ public:
 
     QPrinter* printer() { return &m_printer; }
 
+    // The certificate's signed QR code, drawn on every page from now on (null: none).
+    void setVerificationCode(const Seal::QrMatrix& code) { m_layout.setVerificationCode(code); }
+
     // Draws the page on the painter's device, laid out over its printable area.
     void OnDraw(QPainter& painter);
     // One print pass on `printer`: one page. False when the printer would not start.

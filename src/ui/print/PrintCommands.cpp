@@ -15,14 +15,15 @@
 
 namespace PrintCommands {
 
-CMyFrame* OpenPrintPreview(QWidget* dialog, const QString& resultText, QString* certText)
+CMyFrame* OpenPrintPreview(QWidget* dialog, const QString& resultText, QString* certText,
+                           const Seal::QrMatrix& code)
 {
     if (!PrinterServices::hasDefaultPrinter()) {
         Notifier::information(dialog, kNoPrinterMessage);
         return nullptr;
     }
     *certText = CertificateBody(resultText);
-    return new CMyFrame(dialog, certText);
+    return new CMyFrame(dialog, certText, code);
 }
 
 QString SuggestedPdfPath(const QString& name)
@@ -52,7 +53,7 @@ ExportFormat ExportFormatOf(const QString& path)
 
 std::optional<ExportFormat> ExportPdf(QWidget* parent, const QString& resultText,
                                       const QString& name, const CertificateOfdInfo& info,
-                                      const PlaceExport& place)
+                                      const PlaceExport& place, const Seal::QrMatrix& code)
 {
     const QString path = SaveFileDialog::getSaveFileName(parent, kExportCaption,
                                                          SuggestedPdfPath(name), kExportFilters);
@@ -72,12 +73,14 @@ std::optional<ExportFormat> ExportPdf(QWidget* parent, const QString& resultText
         format == ExportFormat::Ofd
             ? file.writeAt(
                   [&](const QString& staged, QString* why) {
-                      return ExportCertificateOfd(staged, body, info, why);
+                      return ExportCertificateOfd(staged, body, info, why, code);
                   },
                   &error)
-            : file.write([&body](QFile& device,
-                                 QString* why) { return WriteCertificatePdf(&device, body, why); },
-                         &error);
+            : file.write(
+                  [&](QFile& device, QString* why) {
+                      return WriteCertificatePdf(&device, body, why, code);
+                  },
+                  &error);
     if (!written) {
         notice(error);
         return std::nullopt;

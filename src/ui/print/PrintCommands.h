@@ -1,6 +1,7 @@
 #pragma once
 
 #include "print/CertificateOfdExport.h"
+#include "seal/QrMatrix.h"
 
 #include <QString>
 #include <functional>
@@ -29,8 +30,10 @@ enum class ExportFormat
 ExportFormat ExportFormatOf(const QString& path);
 
 // "打印预览": without a default printer, the notice and nothing else (nullptr). Otherwise stores
-// the body in `certText` and opens the preview frame, which owns itself.
-CMyFrame* OpenPrintPreview(QWidget* dialog, const QString& resultText, QString* certText);
+// the body in `certText` and opens the preview frame, which owns itself; with a code, the page
+// carries the certificate's QR code.
+CMyFrame* OpenPrintPreview(QWidget* dialog, const QString& resultText, QString* certText,
+                           const Seal::QrMatrix& code = {});
 
 // "离职证明-<name>.pdf" in the user's documents folder; "离职证明.pdf" without a name.
 QString SuggestedPdfPath(const QString& name);
@@ -42,10 +45,11 @@ using PlaceExport = std::function<bool(StagedFile* file, ExportFormat format)>;
 // when the name ends in ".ofd" (the dialog offers both); `info` is what an OFD document says
 // about itself. No printer needed. The page is written under a temporary name and put in place
 // by `place` (the register records it and renames it in one step), by a plain rename without
-// one. A file that cannot be written gets a notice naming it. Returns what was put in place,
-// nothing when no file was.
+// one. A file that cannot be written gets a notice naming it. With a code, the page carries the
+// certificate's QR code. Returns what was put in place, nothing when no file was.
 std::optional<ExportFormat> ExportPdf(QWidget* parent, const QString& resultText,
                                       const QString& name, const CertificateOfdInfo& info = {},
-                                      const PlaceExport& place = {});
+                                      const PlaceExport& place = {},
+                                      const Seal::QrMatrix& code = {});
 
 } // namespace PrintCommands

@@ -10,6 +10,7 @@
 #include "register/RegisterCsv.h"
 #include "register/RegisterText.h"
 #include "register/VerifyReport.h"
+#include "seal/SealFiles.h"
 #include "ui/common/Notifier.h"
 #include "ui/common/SaveFileDialog.h"
 #include "ui/print/CMyView.h"
@@ -538,6 +539,21 @@ void CRegisterDlg::OnShowFullId(bool full)
     }
 }
 
+std::optional<Issue::Sealed> CRegisterDlg::seal(const QString& text)
+{
+    // Signed again as it leaves again, with this desk's key, from what the register holds.
+    Issue::CertificateIssuer issuer;
+    if (!m_keyFolder.isEmpty()) {
+        issuer.useSealKeyFile(Seal::sealKeyPathBeside(m_keyFolder));
+    }
+    Issue::Sealed sealed = issuer.seal(Issue::sealSubjectOf(*m_entry), text);
+    if (sealed.failed()) {
+        Notifier::information(this, sealed.error);
+        return std::nullopt;
+    }
+    return sealed;
+}
+
 bool CRegisterDlg::leave(Issue::LeavingKind kind, const QString& text, StagedFile* file,
                          const Register::LeavingNote& note)
 {
@@ -560,13 +576,19 @@ void CRegisterDlg::OnReprint()
     }
     const QString text = m_entry->versions.last().text;
     // The wording is checked before the printer dialog: stopped there, nothing is printed.
-    const std::optional<LeavingNote> note = RegisterSession::confirmWording(this, text);
+    std::optional<LeavingNote> note = RegisterSession::confirmWording(this, text);
     if (!note) {
+        return;
+    }
+    const std::optional<Issue::Sealed> sealed = seal(text);
+    if (!sealed) {
         return;
     }
     const QString body = CertificateBody(text);
     CMyView view(&body);
+    view.setVerificationCode(sealed->code);
     if (view.OnFilePrint(this)) {
+        note->seal = sealed->seal;
         leave(Issue::LeavingKind::Printed, text, nullptr, *note);
     }
 }
@@ -579,17 +601,23 @@ void CRegisterDlg::OnReexportPdf()
     const QString text = m_entry->versions.last().text;
     const CertificateOfdInfo info{m_entry->summary.company, {m_entry->summary.number}, {}};
     // Checked before a file name is asked for: stopped there, no file is written.
-    const std::optional<LeavingNote> note = RegisterSession::confirmWording(this, text);
+    std::optional<LeavingNote> note = RegisterSession::confirmWording(this, text);
     if (!note) {
         return;
     }
+    const std::optional<Issue::Sealed> sealed = seal(text);
+    if (!sealed) {
+        return;
+    }
+    note->seal = sealed->seal;
     PrintCommands::ExportPdf(
         this, text, m_entry->summary.name, info,
         [this, text, note = *note](StagedFile* file, PrintCommands::ExportFormat format) {
             return leave(format == PrintCommands::ExportFormat::Ofd ? Issue::LeavingKind::Ofd
                                                                     : Issue::LeavingKind::Pdf,
                          text, file, note);
-        });
+        },
+        sealed->code);
 }
 
 void CRegisterDlg::OnVerify()

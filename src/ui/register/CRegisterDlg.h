@@ -72,6 +72,9 @@ private:
     // after a notice when it did not. The list and the entry then show the event.
     bool leave(Issue::LeavingKind kind, const QString& text, StagedFile* file = nullptr,
                const Register::LeavingNote& note = {});
+    // The shown entry's seal as `text` leaves again (see Issue::CertificateIssuer::seal);
+    // nullopt after a notice when it cannot be signed.
+    std::optional<Issue::Sealed> seal(const QString& text);
     QDate today() const;
     // The list read again with the shown entry kept selected.
     void reloadKeeping(qint64 id);

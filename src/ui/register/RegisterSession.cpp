@@ -65,7 +65,18 @@ bool RegisterSession::issue(QWidget* parent, const Issue::Request& request, int 
     m_entry = issued.entryId;
     m_number = issued.number;
     m_text = issued.text;
+    m_subject = Issue::SealSubject{request.templateText, issued.values, request.dates.issued};
     return true;
+}
+
+std::optional<Issue::Sealed> RegisterSession::seal(QWidget* parent, const QString& text)
+{
+    Issue::Sealed sealed = m_issuer.seal(m_subject, text);
+    if (sealed.failed()) {
+        Notifier::information(parent, sealed.error);
+        return std::nullopt;
+    }
+    return sealed;
 }
 
 std::optional<Register::LeavingNote> RegisterSession::confirmWording(QWidget* parent,

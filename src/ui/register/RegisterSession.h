@@ -49,6 +49,11 @@ public:
     // The user edited the certificate.
     void setCurrentText(const QString& text) { m_text = text; }
 
+    // The seal of `text` leaving now as the kept certificate, made before its page is drawn
+    // (see Issue::CertificateIssuer::seal); nullopt after a notice to `parent` when it cannot be
+    // signed, and then the certificate must not leave.
+    std::optional<Issue::Sealed> seal(QWidget* parent, const QString& text);
+
     // The wording check just before a certificate holding `text` leaves kavri: asked over
     // `parent` when the text holds phrases of the office's list. The note to record with the
     // leaving (its wording empty when nothing was found); nothing when the clerk stopped, and
@@ -57,8 +62,8 @@ public:
                                                                const QString& text);
 
     // The kept certificate left kavri as `kind`, holding `text` (with `file`, put in place only
-    // together with its record), with `note` recorded with it. False after a notice to `parent`
-    // when it did not leave.
+    // together with its record), with `note` (the page's signed code, the wording let go)
+    // recorded with it. False after a notice to `parent` when it did not leave.
     bool leave(QWidget* parent, Issue::LeavingKind kind, const QString& text,
                StagedFile* file = nullptr, const Register::LeavingNote& note = {});
 
@@ -71,4 +76,5 @@ private:
     qint64 m_entry = 0;
     QString m_text;
     QString m_number;
+    Issue::SealSubject m_subject; // what the kept certificate is signed from
 };

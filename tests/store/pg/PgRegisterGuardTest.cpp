@@ -204,6 +204,40 @@ TEST_F(PgRegisterGuardTest, TheClerksFunctionsSetTheOperatorAndTheServersTime)
     EXPECT_TRUE(error.contains(QStringLiteral("预留"))) << error.toStdString();
 }
 
+// While one clerk links the chain another's Generate does not queue behind it: its rows wait
+// outside the chain and the next write (or the audit) links them in order.
+TEST_F(PgRegisterGuardTest, AGenerateDoesNotWaitForAnotherClerkLinking)
+{
+    const auto linking = connect(m_clerk);
+    ASSERT_TRUE(linking);
+    QString error;
+    ASSERT_TRUE(linking->begin({}, &error)) << error.toStdString();
+    ASSERT_TRUE(linking->query("select pg_advisory_xact_lock(7316033477161305)", {}, &error))
+        << error.toStdString();
+    const auto reg = open(m_clerk);
+    ASSERT_TRUE(reg);
+    NewEntry e;
+    e.templateName = QStringLiteral("标准模板");
+    e.templateText = QStringLiteral("【姓名】【证明编号】");
+    e.values = {{QStringLiteral("姓名"), QStringLiteral("王五")}};
+    const auto waiting = reg->addEntry(e, [](const QString& n) { return n; }, &error);
+    ASSERT_TRUE(waiting) << error.toStdString();
+    EXPECT_EQ(scalar("select count(*) from register_version where chain_pos is null"),
+              QStringLiteral("1"));
+    linking->rollback();
+    // The next Generate links both, the waiting one first.
+    e.values = {{QStringLiteral("姓名"), QStringLiteral("赵六")}};
+    const auto next = reg->addEntry(e, [](const QString& n) { return n; }, &error);
+    ASSERT_TRUE(next) << error.toStdString();
+    EXPECT_EQ(scalar("select count(*) from register_version where chain_pos is null"),
+              QStringLiteral("0"));
+    EXPECT_EQ(scalar("select string_agg(chain_pos::text, ',' order by entry_id) from"
+                     " register_version where entry_id in (" +
+                     QString::number(waiting->id) + "," + QString::number(next->id) + ")"),
+              QStringLiteral("7,8"));
+    EXPECT_TRUE(audit(m_clerk).intact);
+}
+
 TEST_F(PgRegisterGuardTest, TheEntriesShowTheClerksLoginAsOperator)
 {
     const auto reg = open(m_clerk);

@@ -4,7 +4,11 @@
 #include "TeamCli.h"
 #include "TempLibrary.h"
 
+#include "register/LeavingNote.h"
 #include "register/RegisterFiles.h"
+#include "scan/CodeScanner.h"
+#include "seal/SealCheck.h"
+#include "seal/SealFiles.h"
 #include "store/pg/PgConnection.h"
 #include "store/pg/PgRecordSet.h"
 
@@ -78,6 +82,56 @@ TEST_F(TeamBatchTest, CertificatesTakeTheServersNumbersAndTheirEntriesLandOnTheS
     EXPECT_EQ(counter->collectInt(QStringLiteral("last_seq")), 8);
     // Nothing of the register beside the library file.
     EXPECT_FALSE(QFile::exists(Register::registerPathBeside(library.path())));
+}
+
+TEST_F(TeamBatchTest, TheServerRecordsTheSignedCodeEachPageCarries)
+{
+    const auto& admin = m_connection;
+    QTemporaryDir dir;
+    TempLibrary library;
+    ASSERT_TRUE(dir.isValid() && library.isValid());
+    QSettings(dir.filePath(QStringLiteral("kavri/kavri.conf")), QSettings::IniFormat)
+        .setValue(QStringLiteral("library/server"), m_db.conninfo());
+    const QString data = dir.filePath(QStringLiteral("leavers.csv"));
+    const QString templateFile = dir.filePath(QStringLiteral("template.txt"));
+    const QString combined = dir.filePath(QStringLiteral("all.pdf"));
+    ASSERT_TRUE(writeFile(data, "姓名,离职日期\n王五,2025-06-30\n赵六,2025-07-01\n"));
+    ASSERT_TRUE(writeFile(templateFile, "【证明编号】|【姓名】<br>【查验码】"));
+
+    const CliRun run = runCli({QStringLiteral("batch"), QStringLiteral("--data"), data,
+                               QStringLiteral("--encoding"), QStringLiteral("utf-8"),
+                               QStringLiteral("--template"), templateFile,
+                               QStringLiteral("--combined"), combined, QStringLiteral("--library"),
+                               library.path()},
+                              withConfigHome(dir.path()));
+    ASSERT_EQ(run.status, 0) << run.errText().toStdString();
+
+    // The desk signs with its own key, beside its own register file, and the server keeps each
+    // page's code with the page's leaving.
+    QString error;
+    const auto key = Seal::loadOrCreateSealKey(
+        Seal::sealKeyPathBeside(Register::registerPathBeside(library.path())), false, &error);
+    ASSERT_TRUE(key) << error.toStdString();
+    QList<QByteArray> recorded;
+    for (auto rows = admin->execute(
+             QStringLiteral("select ev.detail from register_event ev join register_entry e "
+                            "on e.id = ev.entry_id where e.name in ('王五', '赵六') "
+                            "order by e.number"),
+             &error);
+         rows && !rows->isEof(); rows->moveNext()) {
+        const auto note = Register::leavingNoteFromDetail(rows->collect(QStringLiteral("detail")));
+        ASSERT_TRUE(note);
+        recorded << QByteArray::fromBase64(note->seal.toLatin1());
+    }
+    ASSERT_EQ(recorded.size(), 2) << error.toStdString();
+    const auto codes = Scan::readCodes(combined, &error);
+    ASSERT_TRUE(codes) << error.toStdString();
+    EXPECT_EQ(*codes, recorded);
+    const QList<Seal::TrustedKey> none;
+    const Seal::SealChecker checker(&*key, &none);
+    for (const QByteArray& code : recorded) {
+        EXPECT_EQ(checker.check(code).verdict, Seal::Verdict::Genuine);
+    }
 }
 
 } // namespace

@@ -11,6 +11,9 @@
 #include "register/CertificateRegister.h"
 #include "register/LeavingNote.h"
 #include "register/RegisterFiles.h"
+#include "scan/CodeScanner.h"
+#include "seal/SealCheck.h"
+#include "seal/SealFiles.h"
 #include "ui/common/CtrlText.h"
 #include "ui/main/MainDialogIds.h"
 #include "ui/print/CMyFrame.h"
@@ -170,6 +173,65 @@ TEST_F(RegisterFromMainWindowTest, CopyPdfAndPrintAreEventsWithTheTextAsItLeft)
     ASSERT_EQ(e.versions.size(), 2);
     EXPECT_EQ(e.versions[1].text, edited);
     EXPECT_TRUE(e.summary.issued);
+    // The template has no 【查验码】: nothing signed, nothing noted, no key made.
+    for (const Register::Event& event : e.events) {
+        EXPECT_TRUE(event.detail.isEmpty()) << event.detail.toStdString();
+    }
+    EXPECT_FALSE(QFile::exists(Seal::sealKeyPathBeside(registerPath())));
+}
+
+TEST_F(RegisterFromMainWindowTest, APdfAndAPrintCarryTheSignedCodeTheirEventsRecord)
+{
+    LibraryEditor editor(m_library.path());
+    ASSERT_TRUE(editor.run(QStringLiteral(
+        "update moban_item_table set item8='编号【证明编号】|【姓名】<br>【查验码】' "
+        "where item3='编号模板'")));
+    CkavriDlg* window = generate(QStringLiteral("张三"));
+    FakeSaveFileDialog save;
+    save.answer = QDir(m_library.dirPath()).filePath(QStringLiteral("证明.pdf"));
+    QTest::mouseClick(window->control(kExportPdf), Qt::LeftButton);
+    ASSERT_TRUE(QFile::exists(save.answer));
+
+    FakePrinterServices printer;
+    printer.nextOutputFile = QDir(m_library.dirPath()).filePath(QStringLiteral("printed.pdf"));
+    CMyFrame* frame = nullptr;
+    QObject::connect(window, &CkavriDlg::previewOpened, [&frame](CMyFrame* f) { frame = f; });
+    QTest::mouseClick(window->control(kPrintPreview), Qt::LeftButton);
+    ASSERT_TRUE(frame);
+    frame->printAction()->trigger();
+    CMyFrame::ClosePreviewProc(frame);
+    EXPECT_TRUE(m_notifier.notices().isEmpty()) << m_notifier.texts().join('\n').toStdString();
+
+    const Register::Entry e = lastEntry(window);
+    ASSERT_EQ(e.events.size(), 2);
+    const auto sealOf = [&](int event) {
+        const std::optional<Register::LeavingNote> note =
+            Register::leavingNoteFromDetail(e.events[event].detail);
+        EXPECT_TRUE(note) << e.events[event].detail.toStdString();
+        return QByteArray::fromBase64(note.value_or(Register::LeavingNote{}).seal.toLatin1());
+    };
+    const auto codesIn = [](const QString& path) {
+        QString error;
+        const auto codes = Scan::readCodes(path, &error);
+        EXPECT_TRUE(codes) << error.toStdString();
+        return codes.value_or(QList<QByteArray>());
+    };
+    const QByteArray exported = sealOf(0);
+    const QByteArray printed = sealOf(1);
+    EXPECT_FALSE(exported.isEmpty());
+    EXPECT_EQ(codesIn(save.answer), QList<QByteArray>{exported});
+    EXPECT_EQ(codesIn(printer.nextOutputFile), QList<QByteArray>{printed});
+    // Each leaving signed on its own, by the desk's key beside the register.
+    EXPECT_NE(exported, printed);
+    QString error;
+    const auto key =
+        Seal::loadOrCreateSealKey(Seal::sealKeyPathBeside(registerPath()), false, &error);
+    ASSERT_TRUE(key) << error.toStdString();
+    const QList<Seal::TrustedKey> none;
+    const Seal::SealChecker checker(&*key, &none);
+    EXPECT_EQ(checker.check(exported).verdict, Seal::Verdict::Genuine);
+    EXPECT_EQ(checker.check(exported).facts.number, e.summary.number);
+    EXPECT_EQ(checker.check(printed).verdict, Seal::Verdict::Genuine);
 }
 
 TEST_F(RegisterFromMainWindowTest, ADamagedRegisterRefusesANumberedTemplateAndAPlainOneIsMade)

@@ -164,7 +164,7 @@ BatchColumns matchBatchColumns(const QStringList& header)
         } else if (columns.has(*field)) {
             columns.duplicates << text.trimmed();
         } else {
-            columns.columnOf[static_cast<int>(*field)] = i;
+            columns.columnOf[field->index()] = i;
         }
     }
     return columns;

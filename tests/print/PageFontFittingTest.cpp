@@ -35,15 +35,15 @@ protected:
 struct PageFontCase
 {
     const char* name;
-    PageFont font;
+    const PageFont* font; // the layout's, scaled to the PDF's resolution in the test
     int pixelSize;
 };
 
 // The page's two fonts at the PDF writer's 600 dpi, on the song face that stands in for 宋体
 // (AR PL UMing): the sizes every PDF page has been drawn with.
 const PageFontCase kPageFonts[] = {
-    {"Title", CertificatePageLayout::scaledFont(CertificatePageLayout::kTitleFont, 600, 600), 184},
-    {"Body", CertificatePageLayout::scaledFont(CertificatePageLayout::kBodyFont, 600, 600), 119},
+    {"Title", &CertificatePageLayout::kTitleFont, 184},
+    {"Body", &CertificatePageLayout::kBodyFont, 119},
 };
 
 class PageFontSizes : public PageFontFitting, public ::testing::WithParamInterface<PageFontCase>
@@ -52,9 +52,11 @@ class PageFontSizes : public PageFontFitting, public ::testing::WithParamInterfa
 
 TEST_P(PageFontSizes, ThePageFontsKeepTheirSizes)
 {
-    const QFont fitted = FitPageFont(GetParam().font, &writer);
+    const PageFont font = CertificatePageLayout::scaledFont(*GetParam().font, kPdfResolution,
+                                                            kPdfResolution);
+    const QFont fitted = FitPageFont(font, &writer);
     EXPECT_EQ(fitted.pixelSize(), GetParam().pixelSize);
-    EXPECT_EQ(fitted.weight(), QFont::Weight(GetParam().font.weight));
+    EXPECT_EQ(fitted.weight(), QFont::Weight(font.weight));
     EXPECT_FALSE(fitted.kerning());
 }
 

@@ -62,13 +62,14 @@ function(kavri_targets_in out folder)
     set(${out} ${found} PARENT_SCOPE)
 endfunction()
 
-# Test executables and the tools compile as unity builds: their sources are compiled a few at a
-# time as one translation unit, so that the precompiled header is loaded (about a second each
-# time) and the Qt and GoogleTest templates they all use are instantiated and optimised once per
-# batch instead of once per file. Names at file scope (anonymous namespaces, static functions,
-# fixtures) must therefore differ between the sources of one target. KAVRI_UNITY=OFF compiles
-# every source on its own (quicker to rebuild after editing one test).
-option(KAVRI_UNITY "Compile test executables and tools as unity builds" ON)
+# The rooms, the tools and the test executables compile as unity builds: their sources are
+# compiled a few at a time as one translation unit, so that the precompiled header is loaded
+# (about a second each time) and the Qt and GoogleTest templates they all use are instantiated
+# and optimised once per batch instead of once per file. Names at file scope (anonymous
+# namespaces, static functions, fixtures, the seams' backends) must therefore differ between the
+# sources of one target. KAVRI_UNITY=OFF compiles every source on its own (quicker to rebuild
+# after editing one file).
+option(KAVRI_UNITY "Compile the rooms, tools and test executables as unity builds" ON)
 set(KAVRI_UNITY_BATCH 8 CACHE STRING "Sources per unity translation unit")
 
 # kavri_unity_build(<target>)

@@ -232,18 +232,19 @@ std::optional<IssuedEntry> PgRegisterStorage::addEntry(const EntryRecord& r,
         keys << v.key;
         values << v.value;
     }
-    const PgConnection::BatchOutcome recorded = m_connection->runBatch(
+    // The entry's commit waits for the disk; the chain is linked right after it, in the same
+    // round trip, in a transaction of its own that does not (see seal()).
+    const PgConnection::BatchOutcome recorded = m_connection->runBatchThen(
         {},
         {{kRecord,
           {QString::number(issued.id), r.entry.templateName, r.entry.templateText,
            pgTextArray(keys), pgTextArray(values), r.name, r.idNumber, r.company, r.leaveDate,
            r.leaveDay.isValid() ? Param(dayText(r.leaveDay)) : Param(), issued.text}}},
-        false);
+        {{kAsynchronous, {}}, {kSealUnlessBusy, {}}});
     if (!recorded.ok) {
         *error = recorded.error;
         return std::nullopt;
     }
-    seal();
     return issued;
 }
 

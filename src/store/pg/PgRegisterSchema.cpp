@@ -22,8 +22,9 @@ const char* const kAdminFunctions = "register_delete_expired(date, bigint)";
 // Times as the chain writes them, the chain's link, and the fields of each kind of row: the
 // same as register/RegisterChain.h.
 const char* const kChainHelpers[] = {
+    // Stable, as to_char is: so the planner puts its body in place of every call.
     R"sql(create function register_time(t timestamptz) returns text
-language sql immutable as $$
+language sql stable as $$
     select to_char(t at time zone 'UTC', 'YYYY-MM-DD"T"HH24:MI:SS.MS"Z"')
 $$)sql",
     // The chain's helpers are PL/pgSQL rather than SQL: the linking calls them once per row,

@@ -238,9 +238,14 @@ begin
         raise exception '证明编号的前缀“%”应为 1 至 8 个大写字母。', p_prefix
             using errcode = 'invalid_parameter_value';
     end if;
-    insert into register_counter as c (year, last_seq) values (y, 1)
-        on conflict (year) do update set last_seq = c.last_seq + 1
-        returning c.last_seq into s;
+    -- The year's row is there but for the first number of a year: a plain update then, not an
+    -- insert that first has to find its conflict.
+    update register_counter set last_seq = last_seq + 1 where year = y returning last_seq into s;
+    if not found then
+        insert into register_counter as c (year, last_seq) values (y, 1)
+            on conflict (year) do update set last_seq = c.last_seq + 1
+            returning c.last_seq into s;
+    end if;
     return query
         insert into register_entry as e (number, year, seq, created_at, operator_name)
         values (p_prefix || y::text || '-'

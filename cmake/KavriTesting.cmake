@@ -20,6 +20,7 @@ function(kavri_add_gtest name)
     endif()
     target_link_libraries(${name} PRIVATE ${ARG_LIBS} ${test_main} Qt6::Test GTest::gtest)
     kavri_use_pch(${name} tests)
+    kavri_unity_build(${name})
     gtest_discover_tests(${name}
         DISCOVERY_MODE PRE_TEST
         TEST_PREFIX "${ARG_PREFIX}"

@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-    build-essential cmake ninja-build pkg-config
+    build-essential cmake ninja-build pkg-config lld
     qt6-base-dev qt6-base-dev-tools
     libsqlcipher-dev sqlcipher
     libpq-dev postgresql-15 openssl python3

@@ -5,7 +5,7 @@
 
 namespace {
 
-const QStringList kHeader = {"姓名", "性别",     "身份证号", "公司名称", "部门",
+const QStringList kRecordsHeader = {"姓名", "性别",     "身份证号", "公司名称", "部门",
                              "职位", "入职日期", "离职日期", "离职原因"};
 
 QStringList fullRow(const QString& name)
@@ -30,7 +30,7 @@ TEST(BatchRecords, AGoodRowBecomesTheFormsValues)
 {
     QString error;
     const std::optional<BatchSheet> sheet = prepareBatchSheet(
-        SheetOf(kHeader, {fullRow("李四")}), EveryFieldTemplate(), BatchFallback{}, &error);
+        SheetOf(kRecordsHeader, {fullRow("李四")}), EveryFieldTemplate(), BatchFallback{}, &error);
     ASSERT_TRUE(sheet) << error.toStdString();
     ASSERT_EQ(sheet->records.size(), 1);
     const BatchRecord& record = sheet->records[0];
@@ -52,7 +52,7 @@ TEST(BatchRecords, EveryProblemOfARowIsListedAndBlankRowsAreCounted)
     bad[4] = "";
     QString error;
     const std::optional<BatchSheet> sheet =
-        prepareBatchSheet(SheetOf(kHeader, {bad, {"", " ", ""}, fullRow("李四")}),
+        prepareBatchSheet(SheetOf(kRecordsHeader, {bad, {"", " ", ""}, fullRow("李四")}),
                           EveryFieldTemplate(), BatchFallback{}, &error);
     ASSERT_TRUE(sheet);
     EXPECT_EQ(sheet->blankRows, 1);
@@ -69,7 +69,7 @@ TEST(BatchRecords, EveryProblemOfARowIsListedAndBlankRowsAreCounted)
 
 TEST(BatchRecords, AnIdStoredAsANumberIsRefusedEvenWhenItLooksWhole)
 {
-    SheetTable table = SheetOf(kHeader, {fullRow("李四")});
+    SheetTable table = SheetOf(kRecordsHeader, {fullRow("李四")});
     table.rows[0].set(2, SheetCell::fromNumber(110101199205152345.0, "110101199205152000"));
     QString error;
     const std::optional<BatchSheet> sheet =
@@ -107,7 +107,7 @@ TEST(BatchRecords, TheWindowsValueFillsOnlyTickedFieldsThatARowLeavesEmpty)
     withoutCompany[4] = "";
     QString error;
     const std::optional<BatchSheet> sheet = prepareBatchSheet(
-        SheetOf(kHeader, {withCompany, withoutCompany}), EveryFieldTemplate(), fallback, &error);
+        SheetOf(kRecordsHeader, {withCompany, withoutCompany}), EveryFieldTemplate(), fallback, &error);
     ASSERT_TRUE(sheet);
     EXPECT_EQ(sheet->records[0].value(BatchField::Company), QStringLiteral("表里的公司"));
     EXPECT_EQ(sheet->records[1].value(BatchField::Company), QStringLiteral("窗口公司"));
@@ -120,7 +120,7 @@ TEST(BatchRecords, LeavingBeforeJoiningIsAProblem)
     row[6] = "2024-07-01";
     QString error;
     const std::optional<BatchSheet> sheet =
-        prepareBatchSheet(SheetOf(kHeader, {row}), EveryFieldTemplate(), BatchFallback{}, &error);
+        prepareBatchSheet(SheetOf(kRecordsHeader, {row}), EveryFieldTemplate(), BatchFallback{}, &error);
     ASSERT_TRUE(sheet);
     EXPECT_EQ(sheet->records[0].problems, QStringList{"离职日期早于入职日期"});
 }

@@ -11,7 +11,7 @@
 // 41 modules, so its quiet zone of four modules is 58 units (rounded up).
 namespace {
 
-const PageRect kPage600{0, 0, 4760, 6814};
+const PageRect kPageAt600{0, 0, 4760, 6814};
 
 QString filler(int n)
 {
@@ -25,7 +25,7 @@ Seal::QrMatrix code100()
 
 struct CodePage
 {
-    CodePage() : canvas(600, 600) { layout.setPageRect(kPage600); }
+    CodePage() : canvas(600, 600) { layout.setPageRect(kPageAt600); }
 
     FakePageCanvas canvas;
     CertificatePageLayout layout;

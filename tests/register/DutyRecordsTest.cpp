@@ -14,7 +14,7 @@ using namespace Register;
 
 namespace {
 
-QDate day(const char* iso)
+QDate isoDay(const char* iso)
 {
     return QDate::fromString(QString::fromLatin1(iso), Qt::ISODate);
 }
@@ -30,14 +30,14 @@ TEST(DutyRecords, ADeliveryIsStoredAsOneFixedLineAndReadBack)
         const char16_t* label;
     };
     const Case cases[] = {
-        {{DeliveryMethod::InPerson, {}, day("2026-04-02"), {}},
+        {{DeliveryMethod::InPerson, {}, isoDay("2026-04-02"), {}},
          u"{\"method\":\"in-person\",\"received\":\"2026-04-02\"}", u"当面签收，2026-04-02 签收"},
         {{DeliveryMethod::Post, QStringLiteral("SF1234567890"), QDate(), {}},
          u"{\"method\":\"post\",\"waybill\":\"SF1234567890\"}", u"邮寄 SF1234567890，未确认签收"},
         {{DeliveryMethod::Email, {}, QDate(), QStringLiteral("发至 \"zhang@example.com\"")},
          u"{\"method\":\"email\",\"note\":\"发至 \\\"zhang@example.com\\\"\"}",
          u"电子邮件，未确认签收"},
-        {{DeliveryMethod::Other, {}, day("2028-02-29"), QStringLiteral("由家属代收")},
+        {{DeliveryMethod::Other, {}, isoDay("2028-02-29"), QStringLiteral("由家属代收")},
          u"{\"method\":\"other\",\"note\":\"由家属代收\",\"received\":\"2028-02-29\"}",
          u"其他，2028-02-29 签收"},
     };
@@ -67,8 +67,8 @@ TEST(DutyRecords, MethodsAreNamedByTheirKeyOrTheirLabel)
 
 TEST(DutyRecords, ADeliveryRecordIsCheckedBeforeItIsKept)
 {
-    const QDate issued = day("2026-04-02");
-    const QDate today = day("2026-04-10");
+    const QDate issued = isoDay("2026-04-02");
+    const QDate today = isoDay("2026-04-10");
     struct Case
     {
         Delivery delivery;
@@ -77,7 +77,7 @@ TEST(DutyRecords, ADeliveryRecordIsCheckedBeforeItIsKept)
     };
     const QString longWaybill(kMaxWaybillLength + 1, u'1');
     const Case cases[] = {
-        {{DeliveryMethod::Post, QStringLiteral("SF-1234"), day("2026-04-05"), {}}, issued, u""},
+        {{DeliveryMethod::Post, QStringLiteral("SF-1234"), isoDay("2026-04-05"), {}}, issued, u""},
         {{DeliveryMethod::InPerson, {}, issued, {}}, issued, u""},   // received the day it left
         {{DeliveryMethod::InPerson, {}, today, {}}, issued, u""},    // received today
         {{DeliveryMethod::Email, {}, QDate(), {}}, issued, u""},     // receipt not confirmed yet
@@ -101,10 +101,10 @@ TEST(DutyRecords, ADeliveryRecordIsCheckedBeforeItIsKept)
         {{DeliveryMethod::InPerson, {}, QDate(), {}},
          QDate(),
          u"这份证明还没有出具（打印、导出或复制），没有可送达的证明。"},
-        {{DeliveryMethod::InPerson, {}, day("2026-04-11"), {}},
+        {{DeliveryMethod::InPerson, {}, isoDay("2026-04-11"), {}},
          issued,
          u"签收日期 2026-04-11 晚于今天。"},
-        {{DeliveryMethod::InPerson, {}, day("2026-04-01"), {}},
+        {{DeliveryMethod::InPerson, {}, isoDay("2026-04-01"), {}},
          issued,
          u"签收日期 2026-04-01 早于证明首次出具的日期 2026-04-02。"},
     };
@@ -112,8 +112,8 @@ TEST(DutyRecords, ADeliveryRecordIsCheckedBeforeItIsKept)
         EXPECT_EQ(deliveryProblem(c.delivery, c.firstIssued, today), QString::fromUtf16(c.problem))
             << deliveryDetail(c.delivery).toStdString();
     }
-    EXPECT_EQ(transferProblem(day("2026-04-10"), today), QString());
-    EXPECT_EQ(transferProblem(day("2026-04-11"), today), QStringLiteral("转移日期 2026-04-11 晚于今天。"));
+    EXPECT_EQ(transferProblem(isoDay("2026-04-10"), today), QString());
+    EXPECT_EQ(transferProblem(isoDay("2026-04-11"), today), QStringLiteral("转移日期 2026-04-11 晚于今天。"));
     EXPECT_EQ(transferProblem(QDate(), today),
               QStringLiteral("请给出档案和社会保险关系转移完成的日期。"));
 }
@@ -138,7 +138,7 @@ TEST(DutyRecords, TheTransferColumnCountsFifteenDaysFromTheLeavingDay)
         {"", "2026-05-01", "2026-06-01", u"2026-05-01 已转移"},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(transferStatusText(day(c.leave), day(c.transferred), day(c.today)),
+        EXPECT_EQ(transferStatusText(isoDay(c.leave), isoDay(c.transferred), isoDay(c.today)),
                   QString::fromUtf16(c.text))
             << c.leave << " " << c.transferred << " " << c.today;
     }
@@ -159,7 +159,7 @@ protected:
         }
         return e;
     }
-    void at(const char* iso) { clock = QDateTime(day(iso), QTime(16, 0)); }
+    void at(const char* iso) { clock = QDateTime(isoDay(iso), QTime(16, 0)); }
     EntrySummary summary(qint64 id)
     {
         QString error;
@@ -197,7 +197,7 @@ TEST_F(DutyRegisterTest, ADeliveryIsAnEventAndTheListShowsTheNewestRecord)
 
     at("2026-04-06");
     const Delivery received{DeliveryMethod::Post, QStringLiteral("SF1234567890"),
-                            day("2026-04-05"), QStringLiteral("本人签收")};
+                            isoDay("2026-04-05"), QStringLiteral("本人签收")};
     ASSERT_TRUE(reg->recordDelivery(e.id, received, &error)) << error.toStdString();
     const std::optional<Entry> entry = reg->entry(e.id, &error);
     ASSERT_TRUE(entry);
@@ -212,7 +212,7 @@ TEST_F(DutyRegisterTest, ADeliveryIsAnEventAndTheListShowsTheNewestRecord)
     EXPECT_EQ(entry->events[2].versionNo, 1);
     EXPECT_EQ(entry->events[2].sha256, entry->versions[0].sha256);
     EXPECT_EQ(entry->summary.lastEventKey, QStringLiteral("printed"));
-    EXPECT_EQ(entry->summary.lastEventAt.toLocalTime().date(), day("2026-04-02"));
+    EXPECT_EQ(entry->summary.lastEventAt.toLocalTime().date(), isoDay("2026-04-02"));
 }
 
 TEST_F(DutyRegisterTest, ADraftHasNothingToDeliverAndABadRecordIsNotKept)
@@ -226,11 +226,11 @@ TEST_F(DutyRegisterTest, ADraftHasNothingToDeliverAndABadRecordIsNotKept)
     EXPECT_EQ(error, QStringLiteral("LZ2026-000001 不能记录送达：这份证明还没有出具（打印、导出或"
                                     "复制），没有可送达的证明。"));
     EXPECT_FALSE(reg->recordDelivery(issued.id,
-                                     {DeliveryMethod::InPerson, {}, day("2026-04-01"), {}}, &error));
+                                     {DeliveryMethod::InPerson, {}, isoDay("2026-04-01"), {}}, &error));
     EXPECT_EQ(error, QStringLiteral("LZ2026-000002 不能记录送达：签收日期 2026-04-01 早于证明首次"
                                     "出具的日期 2026-04-02。"));
     EXPECT_FALSE(reg->recordDelivery(issued.id, {DeliveryMethod::Post, {}, QDate(), {}}, &error));
-    EXPECT_FALSE(reg->recordTransfer(issued.id, day("2026-04-11"), &error));
+    EXPECT_FALSE(reg->recordTransfer(issued.id, isoDay("2026-04-11"), &error));
     EXPECT_EQ(error, QStringLiteral("LZ2026-000002 不能记录转移：转移日期 2026-04-11 晚于今天。"));
     EXPECT_EQ(reg->entry(draft.id, &error)->events.size(), 0);
     EXPECT_EQ(reg->entry(issued.id, &error)->events.size(), 1);
@@ -251,7 +251,7 @@ TEST_F(DutyRegisterTest, TheUndeliveredSearchListsWhatLeftWithoutAConfirmedRecei
     ASSERT_TRUE(reg->recordDelivery(
         posted.id, {DeliveryMethod::Post, QStringLiteral("YT9"), QDate(), {}}, &error));
     ASSERT_TRUE(reg->recordDelivery(
-        signedFor.id, {DeliveryMethod::InPerson, {}, day("2026-04-01"), {}}, &error));
+        signedFor.id, {DeliveryMethod::InPerson, {}, isoDay("2026-04-01"), {}}, &error));
     EXPECT_EQ(undelivered(), (QStringList{QStringLiteral("已寄出"), QStringLiteral("未记录")}));
     SearchQuery q;
     q.undeliveredOnly = true;
@@ -265,10 +265,10 @@ TEST_F(DutyRegisterTest, ATransferOnADraftLeavesItADraftAndTheFirstIssueUnchange
     const IssuedEntry e = leaver(QStringLiteral("赵六"), QStringLiteral("2026年3月31日"), nullptr);
     at("2026-04-01");
     QString error;
-    ASSERT_TRUE(reg->recordTransfer(e.id, day("2026-04-01"), &error)) << error.toStdString();
+    ASSERT_TRUE(reg->recordTransfer(e.id, isoDay("2026-04-01"), &error)) << error.toStdString();
     EntrySummary s = summary(e.id);
     EXPECT_FALSE(s.issued);
-    EXPECT_EQ(s.transferDay, day("2026-04-01"));
+    EXPECT_EQ(s.transferDay, isoDay("2026-04-01"));
     // Printed two days late: the transfer before it is no leaving.
     at("2026-04-02");
     ASSERT_TRUE(reg->recordEvent(e.id, EventKind::Printed, e.text, &error));
@@ -276,8 +276,8 @@ TEST_F(DutyRegisterTest, ATransferOnADraftLeavesItADraftAndTheFirstIssueUnchange
     ASSERT_TRUE(entry);
     EXPECT_EQ(entry->events.first().kind, EventKind::Transferred);
     EXPECT_EQ(entry->events.first().detail, QStringLiteral("2026-04-01"));
-    EXPECT_EQ(firstLeavingDay(*entry), day("2026-04-02"));
-    const std::optional<DueLists> due = dueLists(*reg, day("2026-05-01"), &error);
+    EXPECT_EQ(firstLeavingDay(*entry), isoDay("2026-04-02"));
+    const std::optional<DueLists> due = dueLists(*reg, isoDay("2026-05-01"), &error);
     ASSERT_TRUE(due) << error.toStdString();
     ASSERT_EQ(due->late.size(), 1);
     EXPECT_EQ(due->late[0].daysLate, 2);
@@ -291,10 +291,10 @@ TEST_F(DutyRegisterTest, DueListsTheMissingTransfersPastTheirFifteenDays)
     const IssuedEntry done = leaver(QStringLiteral("已转移"), QStringLiteral("2026年1月1日"), "2026-01-01");
     at("2026-01-20");
     QString error;
-    ASSERT_TRUE(reg->recordTransfer(done.id, day("2026-01-20"), &error));
+    ASSERT_TRUE(reg->recordTransfer(done.id, isoDay("2026-01-20"), &error));
     auto transfers = [&](const char* today) {
         QStringList lines;
-        const std::optional<DueLists> due = dueLists(*reg, day(today), &error);
+        const std::optional<DueLists> due = dueLists(*reg, isoDay(today), &error);
         EXPECT_TRUE(due) << error.toStdString();
         for (const DueLine& l : due.value_or(DueLists{}).transfers) {
             lines << QStringLiteral("%1 %2").arg(l.summary.name).arg(l.daysLate);
@@ -350,7 +350,7 @@ TEST_F(DutyRegisterTest, AVersionTwoFileIsCarriedForwardWithItsEvents)
     reopen();
     EXPECT_EQ(undelivered(), QStringList{QStringLiteral("孙八")});
     at("2026-04-09");
-    ASSERT_TRUE(reg->recordDelivery(id, {DeliveryMethod::Email, {}, day("2026-04-03"), {}}, &error))
+    ASSERT_TRUE(reg->recordDelivery(id, {DeliveryMethod::Email, {}, isoDay("2026-04-03"), {}}, &error))
         << error.toStdString();
     EXPECT_EQ(undelivered(), QStringList{});
     const std::optional<Entry> entry = reg->entry(id, &error);
@@ -358,5 +358,5 @@ TEST_F(DutyRegisterTest, AVersionTwoFileIsCarriedForwardWithItsEvents)
     ASSERT_EQ(entry->events.size(), 2);
     EXPECT_EQ(entry->events[0].kind, EventKind::Printed);
     EXPECT_EQ(entry->events[0].detail, QString());
-    EXPECT_EQ(firstLeavingDay(*entry), day("2026-04-02"));
+    EXPECT_EQ(firstLeavingDay(*entry), isoDay("2026-04-02"));
 }

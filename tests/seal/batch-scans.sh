@@ -5,12 +5,14 @@
 # blurred and saved as a JPEG of quality 70 (ImageMagick); every image goes through
 # kavri-cli verify-scan. Prints how many files ended with each exit status (0 genuine,
 # 1 altered, 2 no code, 3 unknown key) and lists the files that did not verify. Every check's
-# result is also appended to WORK_DIR/results.txt as it is made ("page-0001.png 0"), so that a run
-# stopped half-way can still be counted.
+# result is appended to WORK_DIR/results.txt as it is made ("page-0001.png 0"); run again on the
+# same WORK_DIR, the script keeps the batch and its register and checks only the pages whose
+# results are missing, so a run stopped half-way can be carried on.
 #
-# Not part of ctest: a thousand pages take hours on a shared machine. One page at a time, one
-# thread each; run it at low priority:
-#   nice -n 19 tests/seal/batch-scans.sh build/bin 1000 /tmp/scans
+# Not part of ctest: a thousand pages take about 70 minutes of processor time (most of it
+# ImageMagick rotating and blurring). JOBS pages are checked at a time (default 1), each with
+# one thread; run it at low priority:
+#   JOBS=2 nice -n 19 tests/seal/batch-scans.sh build/bin 1000 /tmp/scans
 #
 # Usage: batch-scans.sh BIN_DIR N [WORK_DIR]
 #   BIN_DIR holds kavri-cli; WORK_DIR (kept, with the PDF, the register and failing images)
@@ -47,64 +49,76 @@ cat > "$work/template.txt" <<'TEMPLATE'
 TEMPLATE
 
 start=$(date +%s)
-"$bin/kavri-cli" batch --data "$work/leavers.csv" --encoding utf-8 \
-    --template "$work/template.txt" --combined "$work/batch.pdf" --register "$reg" \
-    > "$work/batch.log" 2>&1
+if [ ! -s "$work/batch.pdf" ]; then
+    rm -f "$work/results.txt" "$work/sizes.txt" "$work/failed/list.txt" "$reg"
+    "$bin/kavri-cli" batch --data "$work/leavers.csv" --encoding utf-8 \
+        --template "$work/template.txt" --combined "$work/batch.pdf" --register "$reg" \
+        > "$work/batch.log" 2>&1
+    echo "kavri-cli batch: $(( $(date +%s) - start )) s"
+fi
 pages=$(pdfinfo "$work/batch.pdf" | awk '/^Pages:/ { print $2 }')
-echo "kavri-cli batch: $pages pages in $(( $(date +%s) - start )) s"
+touch "$work/results.txt" "$work/sizes.txt"
+echo "$pages pages in the batch; $(grep -c -- '-photo.jpg ' "$work/results.txt" || true) checked before"
 
-declare -A scanned=() photographed=()
-largest=0
-check() { # FILE KIND: verify-scan's exit status counted under KIND
-    local status=0
-    "$bin/kavri-cli" verify-scan "$1" --register "$reg" > "$work/verdict.txt" 2>&1 || status=$?
-    if [ "$2" = scan ]; then
-        scanned[$status]=$(( ${scanned[$status]:-0} + 1 ))
-    else
-        photographed[$status]=$(( ${photographed[$status]:-0} + 1 ))
-    fi
+check() { # FILE: verify-scan's exit status, recorded in results.txt
+    local status=0 verdict
+    verdict=$("$bin/kavri-cli" verify-scan "$1" --register "$reg" 2>&1) || status=$?
     echo "$(basename "$1") $status" >> "$work/results.txt"
     if [ $status -ne 0 ]; then
         cp "$1" "$work/failed/"
-        echo "$(basename "$1"): exit $status: $(head -1 "$work/verdict.txt")" >> "$work/failed/list.txt"
+        echo "$(basename "$1"): exit $status: $(head -1 <<< "$verdict")" >> "$work/failed/list.txt"
     fi
 }
 
-for ((page = 1; page <= pages; page++)); do
+check_page() { # PAGE
+    local page=$1 name
     name=$(printf 'page-%04d' "$page")
     pdftoppm -r 300 -f "$page" -l "$page" -singlefile -png "$work/batch.pdf" "$work/$name"
     convert "$work/$name.png" -background white -rotate 3 -blur 0x1 -quality 70 \
         "$work/$name-photo.jpg"
-    check "$work/$name.png" scan
-    check "$work/$name-photo.jpg" photo
+    check "$work/$name.png"
     # The code's size, read by another decoder every tenth page: at most 213 bytes is QR
     # version 10 or less at level M.
     if [ $(( page % 10 )) -eq 1 ] && command -v zbarimg > /dev/null; then
-        size=$(zbarimg --nodbus -q --raw -Sbinary "$work/$name.png" | wc -c || true)
-        [ "$size" -gt "$largest" ] && largest=$size
+        echo "$name $(zbarimg --nodbus -q --raw -Sbinary "$work/$name.png" | wc -c || true)" \
+            >> "$work/sizes.txt"
     fi
+    check "$work/$name-photo.jpg"
     rm -f "$work/$name.png" "$work/$name-photo.jpg"
     if [ $(( page % 50 )) -eq 0 ]; then
-        echo "$page pages checked, $(( $(date +%s) - start )) s" >&2
+        echo "page $page checked, $(( $(date +%s) - start )) s" >&2
     fi
-done
-
-summary() { # NAME ARRAY...
-    local label=$1
-    shift
-    local line="$label:"
-    for status in 0 1 2 3; do
-        line+=" exit $status: $(eval "echo \${$1[$status]:-0}"),"
-    done
-    echo "${line%,}"
 }
-echo "$pages pages, $(( $(date +%s) - start )) s in all"
-summary "300-dpi PNG (pdftoppm)" scanned
-summary "rotated 3°, blurred, JPEG q70" photographed
-echo "largest code read by zbarimg: $largest bytes (version 10 at level M holds 213)"
+export -f check check_page
+export bin work reg start
+
+# The pages whose photo (checked last) has no result yet.
+for ((page = 1; page <= pages; page++)); do
+    name=$(printf 'page-%04d' "$page")
+    grep -q "^$name-photo.jpg " "$work/results.txt" || echo "$page"
+done | xargs -r -P "${JOBS:-1}" -n 1 bash -c 'check_page "$1"' check_page
+
+summary() { # LABEL PATTERN: counts by exit status of the files matching PATTERN (a file checked
+           # twice, in a run that was stopped and carried on, counts once, by its last result)
+    awk -v label="$1" -v pattern="$2" '{ r[$1] = $2 }
+        END { for (f in r) if (f ~ pattern) n[r[f]]++
+              printf "%s: exit 0: %d, exit 1: %d, exit 2: %d, exit 3: %d\n",
+                     label, n[0], n[1], n[2], n[3] }' "$work/results.txt"
+}
+echo "$pages pages, $(( $(date +%s) - start )) s in this run"
+summary "300-dpi PNG (pdftoppm)" '\.png$'
+summary "rotated 3°, blurred, JPEG q70" '-photo\.jpg$'
+largest=$(awk '$2 > m { m = $2 } END { print m + 0 }' "$work/sizes.txt")
+echo "largest code read by zbarimg: $largest bytes over $(wc -l < "$work/sizes.txt") pages" \
+    "(version 10 at level M holds 213)"
+checked=$(awk '$1 ~ /-photo\.jpg$/ { seen[$1] = 1 } END { print length(seen) }' "$work/results.txt")
 if [ -s "$work/failed/list.txt" ]; then
     echo "did not verify:"
     cat "$work/failed/list.txt"
+    exit 1
+fi
+if [ "$checked" -ne "$pages" ]; then
+    echo "only $checked of $pages pages checked"
     exit 1
 fi
 echo "all verified"

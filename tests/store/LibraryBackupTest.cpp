@@ -13,7 +13,7 @@
 
 namespace {
 
-const QString kProbe = QStringLiteral(KAVRI_LIBRARY_PROBE);
+const QString kProbeProgram = QStringLiteral(KAVRI_LIBRARY_PROBE);
 
 // The names in the company library of the file at path, opened on its own; "<none>" when the
 // file does not open.
@@ -79,7 +79,7 @@ TEST_F(LibraryBackupTest, BackupHoldsWhatIsStillInTheLogWhileAnotherProgramWrite
 
     // Another program is in the middle of a write the whole time.
     QProcess holder;
-    holder.start(kProbe, {"hold", library.path(), "60000"});
+    holder.start(kProbeProgram, {"hold", library.path(), "60000"});
     ASSERT_TRUE(holder.waitForReadyRead(10000));
 
     const QString target = elsewhere.filePath("备份 一.dll");
@@ -146,7 +146,7 @@ TEST_F(LibraryBackupTest, RestoreOverACrashedRunsLeftoversLeavesAWorkingLibrary)
 
     // A run that ends without closing: its last entries are only in the log.
     QProcess crashed;
-    crashed.start(kProbe, {"crash", library.path(), "30", "崩溃"});
+    crashed.start(kProbeProgram, {"crash", library.path(), "30", "崩溃"});
     ASSERT_TRUE(crashed.waitForFinished(60000));
     ASSERT_GT(QFileInfo(library.path() + "-wal").size(), 0);
 

@@ -107,7 +107,7 @@ private:
     bool m_changed = false;
 };
 
-QByteArray fileHash(const QString& path)
+QByteArray sha256Of(const QString& path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly)
@@ -119,7 +119,7 @@ TEST(Sharing, ReadOnlyFileReadsButEveryWriteFailsAndNothingIsLost)
 {
     TempLibrary library;
     ASSERT_TRUE(QFile::setPermissions(library.path(), QFile::ReadOwner | QFile::ReadUser));
-    const QByteArray before = fileHash(library.path());
+    const QByteArray before = sha256Of(library.path());
     {
         FileModesObeyed obeyed;
         QFile probe(library.path());
@@ -151,7 +151,7 @@ TEST(Sharing, ReadOnlyFileReadsButEveryWriteFailsAndNothingIsLost)
         EXPECT_EQ(db.GetRecordValue("company_item_table", "item3", id), name);
         EXPECT_EQ(db.FindRecordId("company_item_table", "item3", "新"), -1);
     }
-    EXPECT_EQ(fileHash(library.path()), before);
+    EXPECT_EQ(sha256Of(library.path()), before);
 }
 
 } // namespace

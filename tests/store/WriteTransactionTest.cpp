@@ -13,7 +13,7 @@
 namespace {
 
 const QString kProbe = QStringLiteral(KAVRI_LIBRARY_PROBE);
-const QStringList kTables = {"company_item_table", "department_item_table", "position_item_table",
+const QStringList kWrittenTables = {"company_item_table", "department_item_table", "position_item_table",
                              "reason_item_bable"};
 
 class WriteTransaction : public LibraryFixture
@@ -72,7 +72,7 @@ TEST_F(WriteTransaction, TwoProcessesLeaveOneDefaultPerLibraryAndLoseNoRow)
     }
     db.m_pConnection = db.ConnectAccessDb(library.path(), CDbVisit::kPassword);
     ASSERT_TRUE(db.m_pConnection);
-    for (const QString& table : kTables) {
+    for (const QString& table : kWrittenTables) {
         EXPECT_EQ(defaults(table), 1) << table.toStdString();
     }
     // Every name used exists once: none lost, none added twice by the two copies.
@@ -112,7 +112,7 @@ TEST_F(WriteTransaction, AllFourLibrariesChangeTogether)
 TEST_F(WriteTransaction, LockedFileGivesOneMessageWithinAFewSecondsAndChangesNothing)
 {
     QStringList before;
-    for (const QString& table : kTables) {
+    for (const QString& table : kWrittenTables) {
         before += snapshot(table);
     }
     Holder holder;
@@ -139,7 +139,7 @@ TEST_F(WriteTransaction, LockedFileGivesOneMessageWithinAFewSecondsAndChangesNot
     holder.process.kill();
     holder.process.waitForFinished(10000);
     QStringList after;
-    for (const QString& table : kTables) {
+    for (const QString& table : kWrittenTables) {
         after += snapshot(table);
     }
     EXPECT_EQ(after, before);

@@ -12,7 +12,7 @@
 
 namespace {
 
-const QString kCompany = QStringLiteral("company_item_table");
+const QString kCompanyTable = QStringLiteral("company_item_table");
 
 // A server of its own, so that stopping it disturbs no other test.
 class PgFaultTest : public ::testing::Test
@@ -52,12 +52,12 @@ protected:
 
 TEST_F(PgFaultTest, ServerStoppedMidRunLeavesNoHalfDoneBookkeepingAndTheNextActionWorks)
 {
-    auto outcome = PgLibraryStore::remember(*m_connection, {{kCompany, "甲"}}, 2026);
+    auto outcome = PgLibraryStore::remember(*m_connection, {{kCompanyTable, "甲"}}, 2026);
     ASSERT_TRUE(outcome.ok) << outcome.error.toStdString();
 
     // Stopped in the middle of a transaction: the default mark was cleared but not yet moved.
     QString error;
-    ASSERT_TRUE(m_connection->begin({kCompany}, &error));
+    ASSERT_TRUE(m_connection->begin({kCompanyTable}, &error));
     ASSERT_TRUE(m_connection->execute(
         QStringLiteral("UPDATE company_item_table SET item1 = '' WHERE itemid=1"), &error));
     ASSERT_TRUE(m_cluster.halt());
@@ -68,12 +68,12 @@ TEST_F(PgFaultTest, ServerStoppedMidRunLeavesNoHalfDoneBookkeepingAndTheNextActi
     EXPECT_FALSE(m_connection->commit(&error));
 
     // While it is down, an action fails with one message and no hang.
-    outcome = PgLibraryStore::remember(*m_connection, {{kCompany, "丙"}}, 2026);
+    outcome = PgLibraryStore::remember(*m_connection, {{kCompanyTable, "丙"}}, 2026);
     EXPECT_FALSE(outcome.ok);
     EXPECT_FALSE(outcome.error.isEmpty());
 
     ASSERT_TRUE(m_cluster.resume());
-    outcome = PgLibraryStore::remember(*m_connection, {{kCompany, "丁"}}, 2026);
+    outcome = PgLibraryStore::remember(*m_connection, {{kCompanyTable, "丁"}}, 2026);
     ASSERT_TRUE(outcome.ok) << outcome.error.toStdString();
     EXPECT_EQ(outcome.registerSeq, 2); // the failed runs used no number
     EXPECT_EQ(defaults(), QStringList{QStringLiteral("丁")});
@@ -111,22 +111,22 @@ TEST_F(PgFaultTest, GenerateDuringAnOutageGivesOneMessageChangesNothingAndTheNex
     CDbVisit db;
     db.m_pConnection = db.ConnectServer(m_db->conninfo());
     ASSERT_TRUE(db.m_pConnection);
-    EXPECT_TRUE(db.RememberLibraryValues({{kCompany, QStringLiteral("甲")}}));
+    EXPECT_TRUE(db.RememberLibraryValues({{kCompanyTable, QStringLiteral("甲")}}));
     ASSERT_TRUE(notes.notices().isEmpty()) << notes.texts().join('\n').toStdString();
 
     ASSERT_TRUE(m_cluster.halt());
-    EXPECT_FALSE(db.RememberLibraryValues({{kCompany, QStringLiteral("乙")}}));
+    EXPECT_FALSE(db.RememberLibraryValues({{kCompanyTable, QStringLiteral("乙")}}));
     ASSERT_EQ(notes.notices().size(), 1) << notes.texts().join('\n').toStdString();
     EXPECT_TRUE(notes.texts().first().startsWith(PgConnection::kConnectionLost))
         << notes.texts().first().toStdString();
     // With no value to keep the server is asked all the same: the outage shows here too.
     notes.clear();
-    EXPECT_FALSE(db.RememberLibraryValues({{kCompany, QString()}}));
+    EXPECT_FALSE(db.RememberLibraryValues({{kCompanyTable, QString()}}));
     EXPECT_EQ(notes.texts(), QStringList{PgConnection::kConnectionLost});
 
     ASSERT_TRUE(m_cluster.resume());
     notes.clear();
-    EXPECT_TRUE(db.RememberLibraryValues({{kCompany, QStringLiteral("丙")}}));
+    EXPECT_TRUE(db.RememberLibraryValues({{kCompanyTable, QStringLiteral("丙")}}));
     EXPECT_TRUE(notes.notices().isEmpty()) << notes.texts().join('\n').toStdString();
     // Checked on a connection of its own: the fixture's one went down with the server too.
     QString error;

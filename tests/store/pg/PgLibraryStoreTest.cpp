@@ -8,7 +8,7 @@
 
 namespace {
 
-const QString kCompany = QStringLiteral("company_item_table");
+const QString kCompanyLibrary = QStringLiteral("company_item_table");
 const QString kReason = QStringLiteral("reason_item_bable");
 
 class PgLibraryStoreTest : public PgServerTest
@@ -43,9 +43,9 @@ TEST_F(PgLibraryStoreTest, KnownValueTakesTheMarkAndNewValueIsAddedOnce)
 {
     auto outcome = PgLibraryStore::remember(
         *m_connection,
-        {{kCompany, QStringLiteral("乙")}, {kReason, QStringLiteral("个人原因（家庭）")}}, 0);
+        {{kCompanyLibrary, QStringLiteral("乙")}, {kReason, QStringLiteral("个人原因（家庭）")}}, 0);
     ASSERT_TRUE(outcome.ok) << outcome.error.toStdString();
-    EXPECT_EQ(rows(kCompany), (QStringList{"甲::0", "乙:默认:0"}));
+    EXPECT_EQ(rows(kCompanyLibrary), (QStringList{"甲::0", "乙:默认:0"}));
     EXPECT_EQ(rows(kReason), QStringList{"个人原因（家庭）:默认:-1"});
     outcome =
         PgLibraryStore::remember(*m_connection, {{kReason, QStringLiteral("个人原因（家庭）")}}, 0);
@@ -55,9 +55,9 @@ TEST_F(PgLibraryStoreTest, KnownValueTakesTheMarkAndNewValueIsAddedOnce)
 
 TEST_F(PgLibraryStoreTest, EmptyValueLeavesItsLibraryAlone)
 {
-    const auto outcome = PgLibraryStore::remember(*m_connection, {{kCompany, QString()}}, 0);
+    const auto outcome = PgLibraryStore::remember(*m_connection, {{kCompanyLibrary, QString()}}, 0);
     ASSERT_TRUE(outcome.ok);
-    EXPECT_EQ(rows(kCompany), (QStringList{"甲:默认:0", "乙::0"}));
+    EXPECT_EQ(rows(kCompanyLibrary), (QStringList{"甲:默认:0", "乙::0"}));
 }
 
 TEST_F(PgLibraryStoreTest, AFailureHalfwayLeavesEveryLibraryAsItWas)
@@ -66,13 +66,13 @@ TEST_F(PgLibraryStoreTest, AFailureHalfwayLeavesEveryLibraryAsItWas)
     // goes too.
     const auto outcome = PgLibraryStore::remember(
         *m_connection,
-        {{kCompany, QStringLiteral("乙")}, {QStringLiteral("register_counter"), "x"}}, 0);
+        {{kCompanyLibrary, QStringLiteral("乙")}, {QStringLiteral("register_counter"), "x"}}, 0);
     EXPECT_FALSE(outcome.ok);
     EXPECT_TRUE(outcome.error.contains(QStringLiteral("does not exist")))
         << outcome.error.toStdString();
     EXPECT_TRUE(outcome.failedStatement.startsWith(QStringLiteral("UPDATE register_counter")))
         << outcome.failedStatement.toStdString();
-    EXPECT_TRUE(rows(kCompany) == (QStringList{"甲:默认:0", "乙::0"}));
+    EXPECT_TRUE(rows(kCompanyLibrary) == (QStringList{"甲:默认:0", "乙::0"}));
     EXPECT_FALSE(m_connection->inTransaction());
 }
 
@@ -80,37 +80,37 @@ TEST_F(PgLibraryStoreTest, RegisterNumbersFollowOnePerGenerate)
 {
     for (int expected = 1; expected <= 3; ++expected) {
         const auto outcome =
-            PgLibraryStore::remember(*m_connection, {{kCompany, QStringLiteral("丙")}}, 2026);
+            PgLibraryStore::remember(*m_connection, {{kCompanyLibrary, QStringLiteral("丙")}}, 2026);
         ASSERT_TRUE(outcome.ok) << outcome.error.toStdString();
         EXPECT_EQ(outcome.registerSeq, expected);
     }
-    EXPECT_EQ(rows(kCompany), (QStringList{"甲::0", "乙::0", "丙:默认:-1"}));
+    EXPECT_EQ(rows(kCompanyLibrary), (QStringList{"甲::0", "乙::0", "丙:默认:-1"}));
 }
 
 TEST_F(PgLibraryStoreTest, QuotesAndBackslashesInValuesAreStoredAsTyped)
 {
     const QString value = QStringLiteral("O'Brien\\'; drop table company_item_table; --");
-    auto outcome = PgLibraryStore::remember(*m_connection, {{kCompany, value}}, 0);
+    auto outcome = PgLibraryStore::remember(*m_connection, {{kCompanyLibrary, value}}, 0);
     ASSERT_TRUE(outcome.ok) << outcome.error.toStdString();
     // Once more: the entry is found by its name, not added twice.
-    outcome = PgLibraryStore::remember(*m_connection, {{kCompany, value}}, 0);
+    outcome = PgLibraryStore::remember(*m_connection, {{kCompanyLibrary, value}}, 0);
     ASSERT_TRUE(outcome.ok) << outcome.error.toStdString();
-    EXPECT_EQ(rows(kCompany), (QStringList{"甲::0", "乙::0", value + ":默认:-1"}));
+    EXPECT_EQ(rows(kCompanyLibrary), (QStringList{"甲::0", "乙::0", value + ":默认:-1"}));
 }
 
 TEST_F(PgLibraryStoreTest, ALibraryLockedByAnotherClerkGivesUpAfterTheLockTimeoutChangingNothing)
 {
     QString error;
     const auto other = PgConnection::open(m_db.conninfo(), &error);
-    ASSERT_TRUE(other && other->begin({kCompany}, &error)) << error.toStdString();
-    const auto outcome = PgLibraryStore::remember(*m_connection, {{kCompany, "乙"}}, 0);
+    ASSERT_TRUE(other && other->begin({kCompanyLibrary}, &error)) << error.toStdString();
+    const auto outcome = PgLibraryStore::remember(*m_connection, {{kCompanyLibrary, "乙"}}, 0);
     EXPECT_FALSE(outcome.ok);
     EXPECT_EQ(outcome.error, PgConnection::kServerBusy);
     other->rollback();
-    EXPECT_EQ(rows(kCompany), (QStringList{"甲:默认:0", "乙::0"}));
+    EXPECT_EQ(rows(kCompanyLibrary), (QStringList{"甲:默认:0", "乙::0"}));
     // Readers are not held up by the bookkeeping's lock.
-    ASSERT_TRUE(other->begin({kCompany}, &error));
-    EXPECT_EQ(rows(kCompany).size(), 2);
+    ASSERT_TRUE(other->begin({kCompanyLibrary}, &error));
+    EXPECT_EQ(rows(kCompanyLibrary).size(), 2);
     other->rollback();
 }
 

@@ -83,7 +83,7 @@ protected:
     QList<IssuedEntry> m_entries;
 };
 
-const QString kYear = QString::number(QDate::currentDate().year());
+const QString kThisYear = QString::number(QDate::currentDate().year());
 
 TEST_F(PgRegisterGuardTest, ClerkCanChangeNothingDirectly)
 {
@@ -161,7 +161,7 @@ TEST_F(PgRegisterGuardTest, TheClerksFunctionsSetTheOperatorAndTheServersTime)
                                        " register_reserve('AB')",
                                        {}, &error);
     ASSERT_TRUE(reserved && !reserved->isEof()) << error.toStdString();
-    EXPECT_EQ(reserved->text(1), QStringLiteral("AB%1-000003").arg(kYear));
+    EXPECT_EQ(reserved->text(1), QStringLiteral("AB%1-000003").arg(kThisYear));
     const QString id = reserved->text(0);
     EXPECT_EQ(scalar("select operator_name || ' ' || (now() - created_at < interval '1 minute')"
                      " || ' ' || (template_id is null) from register_entry where id = " + id),

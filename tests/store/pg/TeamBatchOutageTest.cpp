@@ -26,12 +26,6 @@ namespace {
 constexpr int kRows = 1500;
 const QString kFileSuffix = QStringLiteral("-2025年6月30日.pdf");
 
-bool writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
 QString leaverName(int row)
 {
     return QStringLiteral("员工%1").arg(row, 4, 10, QLatin1Char('0'));

@@ -21,12 +21,6 @@
 
 namespace {
 
-bool writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
 using TeamBatchTest = PgServerTest;
 
 TEST_F(TeamBatchTest, CertificatesTakeTheServersNumbersAndTheirEntriesLandOnTheServer)

@@ -4,7 +4,7 @@
 
 namespace {
 
-const QString kTemplates = QStringLiteral("moban_item_table");
+const QString kTemplateTable = QStringLiteral("moban_item_table");
 
 // The typed-text limit on a bare box, small enough to count by hand.
 class TypedTextLimitTest : public ::testing::Test
@@ -80,7 +80,7 @@ using PreviewBoxTest = BrowserFixture;
 
 TEST_F(PreviewBoxTest, TypedTextIsNeverStored)
 {
-    const auto before = rows(kTemplates);
+    const auto before = rows(kTemplateTable);
     open(LibraryConfiguration::certificateTemplate());
     select(before[0].item3);
     preview()->moveCursor(QTextCursor::End);
@@ -89,7 +89,7 @@ TEST_F(PreviewBoxTest, TypedTextIsNeverStored)
     EXPECT_FALSE(browser->isVisible()) << "Enter in the preview box is the dialog's OK";
     EXPECT_EQ(browser->result(), QDialog::Accepted);
     EXPECT_TRUE(notes.notices().isEmpty());
-    const auto after = rows(kTemplates);
+    const auto after = rows(kTemplateTable);
     ASSERT_EQ(after.size(), before.size());
     for (int i = 0; i < after.size(); ++i) {
         EXPECT_EQ(after[i].item8, before[i].item8);
@@ -124,8 +124,8 @@ TEST_F(PreviewBoxTest, EnterOnAButtonPressesTheButtonInstead)
 
 TEST_F(PreviewBoxTest, ALongTemplateKeepsTheBrowserOpenOnEnterButNotOnEscape)
 {
-    const Row target = rows(kTemplates)[1];
-    db.SetRecordValue(kTemplates, "item8", QString(6000, QChar(u'字')), target.itemId);
+    const Row target = rows(kTemplateTable)[1];
+    db.SetRecordValue(kTemplateTable, "item8", QString(6000, QChar(u'字')), target.itemId);
     open(LibraryConfiguration::certificateTemplate());
     select(target.item3);
     // The program may put more into the box than may be typed; the user can add nothing.
@@ -143,14 +143,14 @@ TEST_F(PreviewBoxTest, ALongTemplateKeepsTheBrowserOpenOnEnterButNotOnEscape)
     EXPECT_FALSE(browser->isVisible());
     EXPECT_EQ(browser->result(), QDialog::Rejected);
     EXPECT_TRUE(notes.notices().isEmpty());
-    EXPECT_EQ(row(kTemplates, target.itemId).item8, QString(6000, QChar(u'字')));
+    EXPECT_EQ(row(kTemplateTable, target.itemId).item8, QString(6000, QChar(u'字')));
 }
 
 TEST_F(PreviewBoxTest, ExactlyAtTheLimitStillCloses)
 {
-    const Row target = rows(kTemplates)[1];
+    const Row target = rows(kTemplateTable)[1];
     // Three spaces and two line breaks (four characters as counted) come before the text.
-    db.SetRecordValue(kTemplates, "item8", QString(5000 - 7, QChar(u'字')), target.itemId);
+    db.SetRecordValue(kTemplateTable, "item8", QString(5000 - 7, QChar(u'字')), target.itemId);
     open(LibraryConfiguration::certificateTemplate());
     select(target.item3);
     browser->accept();

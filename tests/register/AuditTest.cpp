@@ -175,6 +175,15 @@ INSTANTIATE_TEST_SUITE_P(
                   " UPDATE events SET chain_pos = 8 WHERE chain_pos = 9;"
                   " UPDATE events SET chain_pos = 9 WHERE chain_pos = -1",
                   8, "链接值与内容不符"},
+        // An event's version is read from the versions walked before it, or looked up when it
+        // comes later in the chain or not at all.
+        Tampering{"an event moved onto a version linked after it",
+                  "UPDATE events SET version_id = (SELECT id FROM versions WHERE chain_pos = 7)"
+                  " WHERE chain_pos = 6",
+                  6, "记录的 SHA-256 与其版本的文本不符"},
+        Tampering{"an event moved onto a version that is not there",
+                  "UPDATE events SET version_id = 999 WHERE chain_pos = 6", 6,
+                  "所属条目或版本不见了"},
         Tampering{"the counter reset", "UPDATE sequences SET last = 1", 0, "计数器为 1"},
         Tampering{"the counter moved on, leaving a gap", "UPDATE sequences SET last = 7", 0,
                   "第 4 号不在登记簿中"},

@@ -17,10 +17,6 @@ public:
     static constexpr int kBusyTimeoutMs = 5000;
     // How long a copy waits for another one that is making the register.
     static constexpr int kCreateWaitMs = 30000;
-    // The cipher page size of a register made now, and of one made before this size was (the
-    // SQLCipher shell reads a file of the first with PRAGMA cipher_page_size = 4096).
-    static constexpr int kCipherPageSize = 4096;
-    static constexpr int kFormerCipherPageSize = 1024;
 
     // Opens the register at `path`, making it (and its key) when neither exists, once: copies
     // of the program that open a new register at the same time take turns (see lockPathFor). A file made by

@@ -51,18 +51,19 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /opt/kavri)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-# What the program loads without linking it: the platform plugins (in libqt6gui6), the fonts
-# that stand in for 宋体 and for the sans-serif CJK face, and Qt's own Chinese texts. The linked
-# libraries come from dpkg-shlibdeps, with versions; without it they are named here.
+# What the program loads without linking it: the platform plugins (in libqt6gui6), libpq (loaded
+# when a server is first used), the fonts that stand in for 宋体 and for the sans-serif CJK face,
+# and Qt's own Chinese texts. The linked libraries come from dpkg-shlibdeps, with versions;
+# without it they are named here.
 set(kavri_runtime_depends
-    "libqt6gui6, fonts-arphic-uming, fonts-noto-cjk, qt6-translations-l10n")
+    "libqt6gui6, libpq5, fonts-arphic-uming, fonts-noto-cjk, qt6-translations-l10n")
 find_program(KAVRI_DPKG_SHLIBDEPS dpkg-shlibdeps)
 if(KAVRI_DPKG_SHLIBDEPS)
     set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
     set(CPACK_DEBIAN_PACKAGE_DEPENDS "${kavri_runtime_depends}")
 else()
     set(CPACK_DEBIAN_PACKAGE_DEPENDS
-        "libc6, libstdc++6, libqt6core6, libqt6widgets6, libqt6printsupport6, libsqlcipher0, libquazip1-qt6-1, libharfbuzz-subset0, libharfbuzz0b, libpq5, libssl3, libqrencode4, libzxing2, libqt6pdf6, ${kavri_runtime_depends}")
+        "libc6, libstdc++6, libqt6core6, libqt6widgets6, libqt6printsupport6, libsqlcipher0, libquazip1-qt6-1, libharfbuzz-subset0, libharfbuzz0b, libssl3, libqrencode4, libzxing2, libqt6pdf6, ${kavri_runtime_depends}")
 endif()
 set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/packaging/LinkIntoSystem.cmake)
 include(CPack)

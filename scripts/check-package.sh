@@ -21,6 +21,7 @@ check_layout() { # <root of the layout> <what>
     local root=$1 what=$2
     expect_exec "$root/bin/kavri" "$what: bin/kavri"
     expect_exec "$root/bin/kavri-cli" "$what: bin/kavri-cli"
+    expect_exec "$root/bin/kavri-cli-scan" "$what: bin/kavri-cli-scan beside kavri-cli (verify-scan)"
     expect_file "$root/bin/bdsj_conn.dll" "$what: bin/bdsj_conn.dll beside the programs"
     expect_file "$root/share/applications/kavri.desktop" "$what: desktop entry"
     for size in 48 128 256; do
@@ -118,7 +119,7 @@ fi
 
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
-for package in libqt6core6 libqt6gui6 libqt6widgets6 libqt6printsupport6 libsqlcipher0 \
+for package in libqt6core6 libqt6gui6 libqt6widgets6 libqt6printsupport6 libsqlcipher0 libpq5 \
     libssl3 libqrencode4 libzxing2 libqt6pdf6 fonts-arphic-uming fonts-noto-cjk; do
     case ", $depends," in
         *", $package"[\ ,]*) pass "depends on $package" ;;

@@ -13,7 +13,7 @@ scripts/build.sh "$dir"
 xvfb-run -a -s "-screen 0 1440x1000x24" \
     env QT_QPA_PLATFORM=xcb KAVRI_SCREENSHOT_DIR="$PWD/$out" "$dir/tests/e2e_test"
 xvfb-run -a -s "-screen 0 1440x1000x24" \
-    env QT_QPA_PLATFORM=xcb KAVRI_SCREENSHOT_DIR="$PWD/$out" "$dir/tests/batch_dialog_test" \
+    env QT_QPA_PLATFORM=xcb KAVRI_SCREENSHOT_DIR="$PWD/$out" "$dir/tests/batch_tests" \
     --gtest_filter='*FromTheSheet*'
 xvfb-run -a -s "-screen 0 1440x1000x24" \
     env QT_QPA_PLATFORM=xcb KAVRI_SCREENSHOT_DIR="$PWD/$out" "$dir/tests/register_window_tests" \

@@ -44,17 +44,17 @@ QList<BatchRecord> makeRecords(int count)
     for (int i = 0; i < count; ++i) {
         BatchRecord r;
         r.line = i + 2;
-        auto set = [&r](BatchField f, const QString& v) { r.values[int(f)] = v; };
-        set(BatchField::Name,
+        auto set = [&r](BatchField f, const QString& v) { r.values[f.index()] = v; };
+        set(Compose::FieldIndex::Name,
             surnames[i % surnames.size()] + given[(i / 8) % given.size()] + QString::number(i));
-        set(BatchField::Gender, i % 2 ? QStringLiteral("女") : QStringLiteral("男"));
-        set(BatchField::IdNumber, QStringLiteral("1101011990%1").arg(i, 8, 10, QChar(u'0')));
-        set(BatchField::Company, QStringLiteral("北京星辰科技有限公司"));
-        set(BatchField::Department, QStringLiteral("研发部"));
-        set(BatchField::Position, QStringLiteral("软件工程师"));
-        set(BatchField::JoinDate, QStringLiteral("2019年3月%1日").arg(1 + i % 28));
-        set(BatchField::LeaveDate, QStringLiteral("2024年5月%1日").arg(1 + i % 31));
-        set(BatchField::Reason, QStringLiteral("个人原因"));
+        set(Compose::FieldIndex::Gender, i % 2 ? QStringLiteral("女") : QStringLiteral("男"));
+        set(Compose::FieldIndex::IdNumber, QStringLiteral("1101011990%1").arg(i, 8, 10, QChar(u'0')));
+        set(Compose::FieldIndex::Company, QStringLiteral("北京星辰科技有限公司"));
+        set(Compose::FieldIndex::Department, QStringLiteral("研发部"));
+        set(Compose::FieldIndex::Position, QStringLiteral("软件工程师"));
+        set(Compose::FieldIndex::JoinDate, QStringLiteral("2019年3月%1日").arg(1 + i % 28));
+        set(Compose::FieldIndex::LeaveDate, QStringLiteral("2024年5月%1日").arg(1 + i % 31));
+        set(Compose::FieldIndex::Reason, QStringLiteral("个人原因"));
         records << r;
     }
     return records;
@@ -165,23 +165,23 @@ int runCli(int count)
                                   QStringLiteral("--out"),
                                   dir.filePath(QStringLiteral("%1.pdf").arg(r.line)),
                                   QStringLiteral("--name"),
-                                  r.value(BatchField::Name),
+                                  r.value(Compose::FieldIndex::Name),
                                   QStringLiteral("--gender"),
-                                  r.value(BatchField::Gender),
+                                  r.value(Compose::FieldIndex::Gender),
                                   QStringLiteral("--id"),
-                                  r.value(BatchField::IdNumber),
+                                  r.value(Compose::FieldIndex::IdNumber),
                                   QStringLiteral("--company"),
-                                  r.value(BatchField::Company),
+                                  r.value(Compose::FieldIndex::Company),
                                   QStringLiteral("--department"),
-                                  r.value(BatchField::Department),
+                                  r.value(Compose::FieldIndex::Department),
                                   QStringLiteral("--position"),
-                                  r.value(BatchField::Position),
+                                  r.value(Compose::FieldIndex::Position),
                                   QStringLiteral("--joined"),
-                                  r.value(BatchField::JoinDate),
+                                  r.value(Compose::FieldIndex::JoinDate),
                                   QStringLiteral("--left"),
-                                  r.value(BatchField::LeaveDate),
+                                  r.value(Compose::FieldIndex::LeaveDate),
                                   QStringLiteral("--reason"),
-                                  r.value(BatchField::Reason)};
+                                  r.value(Compose::FieldIndex::Reason)};
         if (QProcess::execute(QStringLiteral(KAVRI_CLI_PATH), args) != 0) {
             std::fprintf(stderr, "kavri-cli pdf failed\n");
             return 1;

@@ -2,29 +2,22 @@
 
 #include "compose/FormFields.h"
 
-const std::array<BatchField, kBatchFieldCount> kBatchFields = {
-    BatchField::Name,          BatchField::Gender,      BatchField::IdNumber,
-    BatchField::Company,       BatchField::Department,  BatchField::Position,
-    BatchField::JoinDate,      BatchField::LeaveDate,   BatchField::Reason,
-    BatchField::ContractStart, BatchField::ContractEnd, BatchField::OpenEnded,
-};
+using Compose::FieldIndex;
 
 QString batchFieldHeader(BatchField field)
 {
-    // The nine are the form's fields, under their labels.
-    const int index = static_cast<int>(field);
-    if (index < Compose::kFormFieldCount) {
-        return Compose::fieldLabel(Compose::kFormFields[size_t(index)]);
+    // The form's fields go under their labels.
+    if (field.isFormField()) {
+        return Compose::fieldLabel(Compose::kFormFields[size_t(field.index())]);
     }
-    switch (field) {
-    case BatchField::ContractStart:
+    if (field == BatchField::ContractStart) {
         return QStringLiteral("合同起始日期");
-    case BatchField::ContractEnd:
+    }
+    if (field == BatchField::ContractEnd) {
         return QStringLiteral("合同终止日期");
-    case BatchField::OpenEnded:
+    }
+    if (field == BatchField::OpenEnded) {
         return QStringLiteral("无固定期限");
-    default:
-        break;
     }
     return QString();
 }
@@ -44,6 +37,6 @@ std::optional<BatchField> batchFieldOfHeader(const QString& header)
 
 bool isDateField(BatchField field)
 {
-    return field == BatchField::JoinDate || field == BatchField::LeaveDate ||
+    return field == FieldIndex::JoinDate || field == FieldIndex::LeaveDate ||
            field == BatchField::ContractStart || field == BatchField::ContractEnd;
 }

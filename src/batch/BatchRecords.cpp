@@ -16,7 +16,7 @@ namespace {
 
 QString& slot(std::array<QString, kBatchFieldCount>& values, BatchField field)
 {
-    return values[static_cast<int>(field)];
+    return values[field.index()];
 }
 
 // A number written the way a spreadsheet shows a long number in a general cell.
@@ -87,7 +87,7 @@ void checkLegalValues(BatchRecord* record, const QString& templateText)
         }
     }
     if (templateText.contains(Legal::kServiceYearsMarker)) {
-        for (BatchField field : {BatchField::JoinDate, BatchField::LeaveDate}) {
+        for (BatchField field : {Compose::FieldIndex::JoinDate, Compose::FieldIndex::LeaveDate}) {
             const QString marker = QStringLiteral("【%1】").arg(batchFieldHeader(field));
             // Reported already when the template uses the date itself.
             if (record->value(field).isEmpty() && !templateText.contains(marker)) {
@@ -100,13 +100,13 @@ void checkLegalValues(BatchRecord* record, const QString& templateText)
 // The ID-card number's check, as the main window's hint says it.
 void checkIdNumber(BatchRecord* record)
 {
-    const QString& number = record->value(BatchField::IdNumber);
+    const QString& number = record->value(Compose::FieldIndex::IdNumber);
     const Legal::IdCheck check = Legal::checkIdNumber(number);
     const QString verdict = Legal::idVerdictText(check.verdict);
     if (!verdict.isEmpty()) {
         record->warnings << QStringLiteral("身份证号“%1”%2").arg(number, verdict);
     }
-    const QString mismatch = Legal::sexMismatchHint(check, record->value(BatchField::Gender));
+    const QString mismatch = Legal::sexMismatchHint(check, record->value(Compose::FieldIndex::Gender));
     if (!mismatch.isEmpty()) {
         record->warnings << mismatch;
     }
@@ -119,8 +119,8 @@ Legal::LegalDates BatchRecord::legalDates(QDate issued) const
     return {dateOf(*this, BatchField::ContractStart),
             dateOf(*this, BatchField::ContractEnd),
             isOpenEnded(*this),
-            dateOf(*this, BatchField::JoinDate),
-            dateOf(*this, BatchField::LeaveDate),
+            dateOf(*this, Compose::FieldIndex::JoinDate),
+            dateOf(*this, Compose::FieldIndex::LeaveDate),
             issued};
 }
 
@@ -164,7 +164,7 @@ BatchColumns matchBatchColumns(const QStringList& header)
         } else if (columns.has(*field)) {
             columns.duplicates << text.trimmed();
         } else {
-            columns.columnOf[static_cast<int>(*field)] = i;
+            columns.columnOf[field->index()] = i;
         }
     }
     return columns;
@@ -191,23 +191,23 @@ BatchRecord prepareBatchRecord(const SheetRow& row, const BatchColumns& columns,
             record.problems << problem;
             continue;
         }
-        if (text.isEmpty() && fallback.useForEmpty[static_cast<int>(field)]) {
-            const QString& borrowed = fallback.values[static_cast<int>(field)];
+        if (text.isEmpty() && fallback.useForEmpty[field.index()]) {
+            const QString& borrowed = fallback.values[field.index()];
             if (const QString problem = Compose::valueCharacterProblem(borrowed, header);
                 !problem.isEmpty()) {
                 record.problems << problem;
                 continue;
             }
             slot(record.values, field) = borrowed;
-            if (field == BatchField::JoinDate) {
+            if (field == Compose::FieldIndex::JoinDate) {
                 joinDate = BatchDates::parse(slot(record.values, field));
-            } else if (field == BatchField::LeaveDate) {
+            } else if (field == Compose::FieldIndex::LeaveDate) {
                 leaveDate = BatchDates::parse(slot(record.values, field));
             }
             continue;
         }
 
-        if (field == BatchField::IdNumber && (cell.isNumber || looksLikeScientific(text))) {
+        if (field == Compose::FieldIndex::IdNumber && (cell.isNumber || looksLikeScientific(text))) {
             record.problems << QStringLiteral("身份证号“%1”存成了数字，末几位已丢失：请把表格中"
                                               "身份证号一列设置为文本格式，重新填写后再导入")
                                    .arg(text);
@@ -224,12 +224,12 @@ BatchRecord prepareBatchRecord(const SheetRow& row, const BatchColumns& columns,
                 continue;
             }
             text = BatchDates::longForm(*date);
-            if (field == BatchField::JoinDate) {
+            if (field == Compose::FieldIndex::JoinDate) {
                 joinDate = date;
-            } else if (field == BatchField::LeaveDate) {
+            } else if (field == Compose::FieldIndex::LeaveDate) {
                 leaveDate = date;
             }
-        } else if (field == BatchField::Gender && !text.isEmpty() && text != u"男" &&
+        } else if (field == Compose::FieldIndex::Gender && !text.isEmpty() && text != u"男" &&
                    text != u"女") {
             record.problems << QStringLiteral("性别“%1”应为“男”或“女”").arg(text);
             continue;
@@ -240,7 +240,7 @@ BatchRecord prepareBatchRecord(const SheetRow& row, const BatchColumns& columns,
                 continue;
             }
             text = *flag ? QStringLiteral("是") : QString();
-        } else if (field == BatchField::Reason) {
+        } else if (field == Compose::FieldIndex::Reason) {
             text = Compose::TrimReasonText(text);
         }
         slot(record.values, field) = text;
@@ -273,10 +273,10 @@ std::optional<BatchSheet> prepareBatchSheet(const SheetTable& table, const QStri
 {
     BatchSheet sheet;
     sheet.columns = matchBatchColumns(table.header);
-    if (!sheet.columns.has(BatchField::Name)) {
+    if (!sheet.columns.has(Compose::FieldIndex::Name)) {
         if (error) {
             *error = QStringLiteral("表头（第一行）中没有“%1”列。表头应写作：%2")
-                         .arg(batchFieldHeader(BatchField::Name),
+                         .arg(batchFieldHeader(Compose::FieldIndex::Name),
                               Compose::fieldLabels(QStringLiteral("、")));
         }
         return std::nullopt;

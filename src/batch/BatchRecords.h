@@ -21,7 +21,7 @@ struct BatchColumns
     QStringList duplicates; // a field's header seen again; the first column counts
 
     BatchColumns() { columnOf.fill(-1); }
-    int column(BatchField field) const { return columnOf[static_cast<int>(field)]; }
+    int column(BatchField field) const { return columnOf[field.index()]; }
     bool has(BatchField field) const { return column(field) >= 0; }
 };
 
@@ -36,8 +36,8 @@ struct BatchFallback
 
     void set(BatchField field, const QString& value)
     {
-        values[static_cast<int>(field)] = value;
-        useForEmpty[static_cast<int>(field)] = true;
+        values[field.index()] = value;
+        useForEmpty[field.index()] = true;
     }
 };
 
@@ -53,7 +53,7 @@ struct BatchRecord
     QStringList warnings;
 
     bool accepted() const { return problems.isEmpty(); }
-    const QString& value(BatchField field) const { return values[static_cast<int>(field)]; }
+    const QString& value(BatchField field) const { return values[field.index()]; }
     // The composer's values: the nine, the contract term, the years of service computed from the
     // two dates, and `issued` as the date of issue.
     CertificateValues certificateValues(QDate issued = QDate::currentDate()) const;

@@ -31,7 +31,7 @@ BatchOutcome outcomeOf(const BatchRecord& record, const QString& file = {},
                        const QString& reason = {}, const QString& number = {},
                        const QStringList& wording = {})
 {
-    return BatchOutcome{record.line, record.value(BatchField::Name), file, reason, number, wording};
+    return BatchOutcome{record.line, record.value(Compose::FieldIndex::Name), file, reason, number, wording};
 }
 
 // One certificate on its way to a file on a worker thread.
@@ -139,6 +139,17 @@ Issue::Issued BatchWriter::issue(const BatchRecord& record)
     }
     return m_issuer->issue(record.request(m_templateName, m_templateText, m_runIssueDate),
                            m_width);
+}
+
+bool BatchWriter::refuse(const BatchRecord& record, const Issue::Issued& issued,
+                         BatchReport* report)
+{
+    if (issued.refusal == Issue::Issued::Refusal::Register) {
+        report->registerStop = issued.problems.join(u'\n');
+        return true;
+    }
+    report->rejected << outcomeOf(record, {}, issued.problems.join(QStringLiteral("；")));
+    return false;
 }
 
 QStringList BatchWriter::wordingOf(const QString& text) const
@@ -252,12 +263,10 @@ void BatchWriter::writePerRow(const QList<BatchRecord>& records, const BatchOutp
         const BatchRecord& record = records.at(next);
         const Issue::Issued issued = issue(record);
         if (!issued.made()) {
-            if (issued.refusal == Issue::Issued::Refusal::Register) {
+            if (refuse(record, issued, report)) {
                 stopped = true;
-                report->registerStop = issued.problems.join(u'\n');
                 break;
             }
-            report->rejected << outcomeOf(record, {}, issued.problems.join(QStringLiteral("；")));
             reportProgress();
             continue;
         }
@@ -278,7 +287,7 @@ void BatchWriter::writePerRow(const QList<BatchRecord>& records, const BatchOutp
         pending.file = std::make_shared<StagedFile>(folder.filePath(names.takeNameFor(record)));
         auto task = std::make_shared<std::packaged_task<QString()>>(
             [file = pending.file, body = CertificateBody(pending.text), ofd, code = sealed.code,
-             info = CertificateOfdInfo{record.value(BatchField::Company), {issued.number},
+             info = CertificateOfdInfo{record.value(Compose::FieldIndex::Company), {issued.number},
                                        m_runIssueDate}] {
                 QString error;
                 const bool written =
@@ -377,12 +386,10 @@ void BatchWriter::writeCombined(const QList<BatchRecord>& records, const BatchOu
         const BatchRecord& record = records.at(next);
         const Issue::Issued issued = issue(record);
         if (!issued.made()) {
-            if (issued.refusal == Issue::Issued::Refusal::Register) {
+            if (refuse(record, issued, report)) {
                 stopped = true;
-                report->registerStop = issued.problems.join(u'\n');
                 break;
             }
-            report->rejected << outcomeOf(record, {}, issued.problems.join(QStringLiteral("；")));
             ++m_done;
             continue;
         }
@@ -401,7 +408,7 @@ void BatchWriter::writeCombined(const QList<BatchRecord>& records, const BatchOu
         page.note.wording = wordingOf(issued.text);
         pages << page;
         numbers << issued.number;
-        pdf.addPage(CertificateBody(issued.text), issued.number, record.value(BatchField::Company),
+        pdf.addPage(CertificateBody(issued.text), issued.number, record.value(Compose::FieldIndex::Company),
                     sealed.code);
         if (m_progress) {
             m_progress(m_done + int(paged.size()), m_total);

@@ -147,6 +147,9 @@ private:
     void writeCombined(const QList<BatchRecord>& records, const BatchOutput& output,
                        BatchReport* report);
     Issue::Issued issue(const BatchRecord& record);
+    // A row the issuer refused: listed as rejected with its problems, or, when the register
+    // could not be used, noted as what stops the batch (true: stop here).
+    static bool refuse(const BatchRecord& record, const Issue::Issued& issued, BatchReport* report);
     Issue::SealSubject sealSubjectOf(const Issue::Issued& issued) const;
     void reportProgress();
     QDate issueDate() const;

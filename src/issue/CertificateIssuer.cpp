@@ -235,9 +235,11 @@ Issued CertificateIssuer::issue(const Request& request, int width)
         for (const auto& [index, table] : kRememberedFields) {
             remembered.append({*table, rawField(request, index)});
         }
-        if (!m_library->RememberLibraryValues(remembered)) {
-            // A team library whose server cannot be reached: its notice is given and nothing
-            // changes, the register included.
+        const StoreResult<bool> noted = m_library->rememberLibraryValues(remembered);
+        out.libraryFailures = noted.failures;
+        if (!noted.value) {
+            // A team library whose server cannot be reached: nothing changes, the register
+            // included.
             out.refusal = Issued::Refusal::Library;
             return out;
         }

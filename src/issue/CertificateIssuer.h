@@ -7,6 +7,7 @@
 #include "legal/RecordedValues.h"
 #include "register/LeavingNote.h"
 #include "register/RegisterTypes.h"
+#include "store/LibraryStore.h"
 
 #include <QList>
 #include <QString>
@@ -44,12 +45,16 @@ struct Issued
         None,
         Values,     // the values cannot make a certificate
         Characters, // a value holds a character no certificate may carry (said in full)
-        Library,  // the library could not note the values; its own notice has been given
+        Library,  // the library could not be reached to note the values (libraryFailures)
         Register, // the certificate needs the register and the register cannot be used
     };
     Refusal refusal = Refusal::None;
     // Why nothing was made, in Chinese, one sentence each (none for Refusal::Library).
     QStringList problems;
+    // What the library could not note, each failure once and in order, for the window that
+    // asked to show: with Refusal::Library why nothing was made; with a certificate made, the
+    // statements of the bookkeeping that failed (the certificate stands all the same).
+    QList<StoreFailure> libraryFailures;
     // Made, but the user should hear this once: the register could not be used, so the
     // certificate carries no number and is not recorded.
     QString notice;
@@ -126,9 +131,8 @@ public:
     QString registerName() const;
 
     // The library whose default entries become the values a certificate uses (company,
-    // department, position, reason); none by default. Its typed store does the writing, and a
-    // failure there is told by the library object itself, once, as every library operation's
-    // is (CDbVisit::RememberLibraryValues).
+    // department, position, reason); none by default. Its typed store does the writing; what
+    // fails there comes back in Issued::libraryFailures, for the caller to show.
     void setLibrary(CDbVisit* library) { m_library = library; }
 
     // The installation's signing key for the certificates that carry a QR code; by default the

@@ -193,10 +193,17 @@ bool CDbVisit::RunWriteTransaction(const std::function<void()>& body)
 
 bool CDbVisit::RememberLibraryValues(const QList<std::pair<QString, QString>>& values)
 {
+    return reported(rememberLibraryValues(values));
+}
+
+StoreResult<bool> CDbVisit::rememberLibraryValues(const QList<std::pair<QString, QString>>& values)
+{
     if (!m_pConnection && !m_strTeamConninfo.isEmpty() && !m_unit.open) {
         // The team's server could not be reached when the program started.
-        StoreFeedback::statementFailed(PgLibraryStore::kServerAway);
-        return false;
+        StoreResult<bool> away;
+        away.failures.append({PgLibraryStore::kServerAway, QString()});
+        away.value = false;
+        return away;
     }
-    return reported(store()->rememberValues(values));
+    return store()->rememberValues(values);
 }

@@ -104,6 +104,9 @@ public:
     // leaves the rest of its action undone (the next action connects again). A failure of any
     // other kind is reported as usual and gives true.
     bool RememberLibraryValues(const QList<std::pair<QString, QString>>& values);
+    // The same bookkeeping, its failures handed back instead of reported, for the caller to
+    // show: value false when a team library's server cannot be reached (nothing was written).
+    StoreResult<bool> rememberLibraryValues(const QList<std::pair<QString, QString>>& values);
 
     std::shared_ptr<SqlConnection> m_pConnection;
 

@@ -480,10 +480,10 @@ TEST_F(BatchRegisterTest, ARowIsEnteredWithTheValuesGenerateEntersForTheSameInpu
     writer.setIssuer(issuer.get());
     writer.setIssueDate(QDate(2025, 6, 2));
     QList<BatchRecord> records = RecordsNamed({"张三", "李四"});
-    records[0].values[int(BatchField::ContractStart)] = QStringLiteral("2019年3月1日");
-    records[0].values[int(BatchField::ContractEnd)] = QStringLiteral("2024年5月31日");
-    records[1].values[int(BatchField::ContractStart)] = QStringLiteral("2019年3月1日");
-    records[1].values[int(BatchField::OpenEnded)] = QStringLiteral("是");
+    records[0].values[BatchField::ContractStart.index()] = QStringLiteral("2019年3月1日");
+    records[0].values[BatchField::ContractEnd.index()] = QStringLiteral("2024年5月31日");
+    records[1].values[BatchField::ContractStart.index()] = QStringLiteral("2019年3月1日");
+    records[1].values[BatchField::OpenEnded.index()] = QStringLiteral("是");
     ASSERT_EQ(writer.run(records, BatchOutput::perRow(outFolder())).written.size(), 2);
 
     const QList<Entry> list = entries();
@@ -518,13 +518,13 @@ TEST_F(BatchRegisterTest, ARowIsEnteredWithTheValuesGenerateEntersForTheSameInpu
     CkavriDlg window(CkavriApp::instance()->m_dbVisit, certText, library.path());
     window.OnInitDialog();
     window.m_strTemplateText = legalTemplate;
-    for (const auto& [id, field] : {std::pair{MainIds::kName, BatchField::Name},
-                                    std::pair{MainIds::kGender, BatchField::Gender},
-                                    std::pair{MainIds::kIdNumber, BatchField::IdNumber},
-                                    std::pair{MainIds::kCompany, BatchField::Company},
-                                    std::pair{MainIds::kDepartment, BatchField::Department},
-                                    std::pair{MainIds::kPosition, BatchField::Position},
-                                    std::pair{MainIds::kReason, BatchField::Reason}}) {
+    for (const auto& [id, field] : {std::pair{MainIds::kName, Compose::FieldIndex::Name},
+                                    std::pair{MainIds::kGender, Compose::FieldIndex::Gender},
+                                    std::pair{MainIds::kIdNumber, Compose::FieldIndex::IdNumber},
+                                    std::pair{MainIds::kCompany, Compose::FieldIndex::Company},
+                                    std::pair{MainIds::kDepartment, Compose::FieldIndex::Department},
+                                    std::pair{MainIds::kPosition, Compose::FieldIndex::Position},
+                                    std::pair{MainIds::kReason, Compose::FieldIndex::Reason}}) {
         if (auto* combo = window.control<QComboBox>(id)) {
             combo->setEditText(records[0].value(field));
         } else {

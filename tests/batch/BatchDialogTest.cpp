@@ -87,7 +87,7 @@ protected:
                       .toUtf8());
         setup.templateName = QStringLiteral("通用模板");
         setup.templateText = EveryFieldTemplate();
-        setup.windowValues[int(BatchField::Company)] = QStringLiteral("窗口公司");
+        setup.windowValues[int(Compose::FieldIndex::Company)] = QStringLiteral("窗口公司");
     }
 
     QTemporaryDir dir;

@@ -22,15 +22,15 @@ inline BatchRecord MakeRecord(int line, const QString& name, const QString& leav
 {
     BatchRecord record;
     record.line = line;
-    record.values[int(BatchField::Name)] = name;
-    record.values[int(BatchField::Gender)] = QStringLiteral("男");
-    record.values[int(BatchField::IdNumber)] = QStringLiteral("110101199003071234");
-    record.values[int(BatchField::Company)] = QStringLiteral("北京星辰科技有限公司");
-    record.values[int(BatchField::Department)] = QStringLiteral("研发部");
-    record.values[int(BatchField::Position)] = QStringLiteral("工程师");
-    record.values[int(BatchField::JoinDate)] = QStringLiteral("2019年3月1日");
-    record.values[int(BatchField::LeaveDate)] = leaveDate;
-    record.values[int(BatchField::Reason)] = QStringLiteral("个人原因");
+    record.values[int(Compose::FieldIndex::Name)] = name;
+    record.values[int(Compose::FieldIndex::Gender)] = QStringLiteral("男");
+    record.values[int(Compose::FieldIndex::IdNumber)] = QStringLiteral("110101199003071234");
+    record.values[int(Compose::FieldIndex::Company)] = QStringLiteral("北京星辰科技有限公司");
+    record.values[int(Compose::FieldIndex::Department)] = QStringLiteral("研发部");
+    record.values[int(Compose::FieldIndex::Position)] = QStringLiteral("工程师");
+    record.values[int(Compose::FieldIndex::JoinDate)] = QStringLiteral("2019年3月1日");
+    record.values[int(Compose::FieldIndex::LeaveDate)] = leaveDate;
+    record.values[int(Compose::FieldIndex::Reason)] = QStringLiteral("个人原因");
     return record;
 }
 

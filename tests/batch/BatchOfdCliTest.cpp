@@ -20,7 +20,7 @@ namespace {
 
 constexpr int kRows = 100;
 
-CliRun runBatch(const QStringList& args)
+CliRun runOfdBatch(const QStringList& args)
 {
     CliSetup setup;
     setup.timeoutMs = 600000;
@@ -83,10 +83,10 @@ TEST_F(BatchOfdCli, HundredCertificatesStandWhereThePdfsStandInSmallFontsThatHol
 {
     const QString pdfFolder = dir.filePath(QStringLiteral("pdf"));
     const QString ofdFolder = dir.filePath(QStringLiteral("ofd"));
-    const CliRun pdfRun = runBatch(batch(QStringLiteral("pdf.reg"), {"--out", pdfFolder}));
+    const CliRun pdfRun = runOfdBatch(batch(QStringLiteral("pdf.reg"), {"--out", pdfFolder}));
     ASSERT_EQ(pdfRun.status, 0) << pdfRun.errText().toStdString();
     const CliRun ofdRun =
-        runBatch(batch(QStringLiteral("ofd.reg"), {"--out", ofdFolder, "--format", "ofd"}));
+        runOfdBatch(batch(QStringLiteral("ofd.reg"), {"--out", ofdFolder, "--format", "ofd"}));
     ASSERT_EQ(ofdRun.status, 0) << ofdRun.errText().toStdString();
 
     const QStringList ofds = QDir(ofdFolder).entryList({QStringLiteral("*.ofd")}, QDir::Files);
@@ -145,7 +145,7 @@ TEST_F(BatchOfdCli, CombinedOfdHasAPagePerRowAndTheRegisterRecordsOfdEvents)
 {
     const QString path = dir.filePath(QStringLiteral("全部.ofd"));
     const CliRun run =
-        runBatch(batch(QStringLiteral("combined.reg"), {"--combined", path, "--format", "OFD"}));
+        runOfdBatch(batch(QStringLiteral("combined.reg"), {"--combined", path, "--format", "OFD"}));
     ASSERT_EQ(run.status, 0) << run.errText().toStdString();
     const OfdRead::Archive archive = OfdRead::ReadArchive(path);
     const OfdRead::Document document = OfdRead::ReadDocument(archive);
@@ -174,7 +174,7 @@ TEST_F(BatchOfdCli, CombinedOfdHasAPagePerRowAndTheRegisterRecordsOfdEvents)
 
 TEST_F(BatchOfdCli, AnUnknownFormatIsRefusedWithStatus2)
 {
-    const CliRun run = runBatch(batch(
+    const CliRun run = runOfdBatch(batch(
         QStringLiteral("x.reg"), {"--out", dir.filePath(QStringLiteral("x")), "--format", "docx"}));
     EXPECT_EQ(run.status, 2);
     EXPECT_TRUE(run.errText().contains(QStringLiteral("没有“docx”这种格式（可用 pdf 或 ofd）")))

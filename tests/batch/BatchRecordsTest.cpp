@@ -18,10 +18,10 @@ TEST(BatchColumns, HeadersMatchWithSpacesUnknownAndRepeatedOnesListed)
 {
     const BatchColumns columns = matchBatchColumns(
         {" 姓名 ", "工号", "\u3000离职日期", "", "姓名", "合同终止日期", "备注 "});
-    EXPECT_EQ(columns.column(BatchField::Name), 0);
-    EXPECT_EQ(columns.column(BatchField::LeaveDate), 2);
+    EXPECT_EQ(columns.column(Compose::FieldIndex::Name), 0);
+    EXPECT_EQ(columns.column(Compose::FieldIndex::LeaveDate), 2);
     EXPECT_EQ(columns.column(BatchField::ContractEnd), 5);
-    EXPECT_FALSE(columns.has(BatchField::Company));
+    EXPECT_FALSE(columns.has(Compose::FieldIndex::Company));
     EXPECT_EQ(columns.unknown, (QStringList{"工号", "备注"}));
     EXPECT_EQ(columns.duplicates, QStringList{"姓名"});
 }
@@ -98,8 +98,8 @@ TEST(BatchRecords, OnlyTheFieldsTheTemplateUsesAreRequired)
 TEST(BatchRecords, TheWindowsValueFillsOnlyTickedFieldsThatARowLeavesEmpty)
 {
     BatchFallback fallback;
-    fallback.set(BatchField::Company, QStringLiteral("窗口公司"));
-    fallback.values[int(BatchField::Department)] = QStringLiteral("不勾选的部门");
+    fallback.set(Compose::FieldIndex::Company, QStringLiteral("窗口公司"));
+    fallback.values[int(Compose::FieldIndex::Department)] = QStringLiteral("不勾选的部门");
     QStringList withCompany = fullRow("甲");
     withCompany[3] = "表里的公司";
     QStringList withoutCompany = fullRow("乙");
@@ -109,8 +109,8 @@ TEST(BatchRecords, TheWindowsValueFillsOnlyTickedFieldsThatARowLeavesEmpty)
     const std::optional<BatchSheet> sheet = prepareBatchSheet(
         SheetOf(kRecordsHeader, {withCompany, withoutCompany}), EveryFieldTemplate(), fallback, &error);
     ASSERT_TRUE(sheet);
-    EXPECT_EQ(sheet->records[0].value(BatchField::Company), QStringLiteral("表里的公司"));
-    EXPECT_EQ(sheet->records[1].value(BatchField::Company), QStringLiteral("窗口公司"));
+    EXPECT_EQ(sheet->records[0].value(Compose::FieldIndex::Company), QStringLiteral("表里的公司"));
+    EXPECT_EQ(sheet->records[1].value(Compose::FieldIndex::Company), QStringLiteral("窗口公司"));
     EXPECT_EQ(sheet->records[1].problems, QStringList{"缺少部门"});
 }
 

@@ -287,7 +287,7 @@ TEST(BatchWriterOfd, CombinedDocumentHasAPagePerRowAndEveryNumber)
 {
     QTemporaryDir dir;
     QList<BatchRecord> records = RecordsNamed({"张三", "李四", "王五"});
-    records[2].values[int(BatchField::Company)] = QStringLiteral("另一公司");
+    records[2].values[int(Compose::FieldIndex::Company)] = QStringLiteral("另一公司");
     const QString path = dir.filePath(QStringLiteral("全部.ofd"));
     BatchWriter writer(EveryFieldTemplate(), 32);
     TestRegister numbering;
@@ -353,9 +353,9 @@ TEST(BatchWriterWording, EachCertificatesHitsAreRecordedWithItsLeavingAndReporte
         QTemporaryDir dir;
         TestRegister numbering;
         QList<BatchRecord> records = RecordsNamed({"张三", "李四", "王五", "赵六"});
-        records[1].values[int(BatchField::Reason)] = QStringLiteral("旷工被开除");
-        records[2].values[int(BatchField::Reason)] = QStringLiteral("不胜任");
-        records[3].values[int(BatchField::Reason)] = QStringLiteral("合同到期，没有纠纷");
+        records[1].values[int(Compose::FieldIndex::Reason)] = QStringLiteral("旷工被开除");
+        records[2].values[int(Compose::FieldIndex::Reason)] = QStringLiteral("不胜任");
+        records[3].values[int(Compose::FieldIndex::Reason)] = QStringLiteral("合同到期，没有纠纷");
         BatchWriter writer(QStringLiteral("【姓名】因【离职原因】离职。"), 32);
         writer.setIssuer(&numbering.issuer);
         writer.setThreadCount(3);
@@ -400,8 +400,8 @@ TEST(BatchWriterWording, TheListSetIsTheOneChecked)
 {
     QTemporaryDir dir;
     QList<BatchRecord> records = RecordsNamed({"张三", "李四"});
-    records[0].values[int(BatchField::Reason)] = QStringLiteral("试用期不合格");
-    records[1].values[int(BatchField::Reason)] = QStringLiteral("被开除");
+    records[0].values[int(Compose::FieldIndex::Reason)] = QStringLiteral("试用期不合格");
+    records[1].values[int(Compose::FieldIndex::Reason)] = QStringLiteral("被开除");
     BatchWriter writer(QStringLiteral("【姓名】因【离职原因】离职。"), 32);
     writer.setWordingPhrases({QStringLiteral("试用期不合格")});
     const BatchReport report = writer.run(records, BatchOutput::combined(dir.filePath("all.pdf")));

@@ -21,9 +21,9 @@ TEST(LibreOfficeSheet, RowsOfTheFirstSheetWithTheirProblems)
 
     const BatchRecord& zhang = sheet->records[0];
     EXPECT_TRUE(zhang.accepted()) << zhang.problems.join(u'|').toStdString();
-    EXPECT_EQ(zhang.value(BatchField::JoinDate), QStringLiteral("2019年3月1日"));
-    EXPECT_EQ(zhang.value(BatchField::LeaveDate), QStringLiteral("2024年5月31日"));
-    EXPECT_EQ(zhang.value(BatchField::Reason), QStringLiteral("个人原因"));
+    EXPECT_EQ(zhang.value(Compose::FieldIndex::JoinDate), QStringLiteral("2019年3月1日"));
+    EXPECT_EQ(zhang.value(Compose::FieldIndex::LeaveDate), QStringLiteral("2024年5月31日"));
+    EXPECT_EQ(zhang.value(Compose::FieldIndex::Reason), QStringLiteral("个人原因"));
 
     const BatchRecord& li = sheet->records[1];
     ASSERT_EQ(li.problems.size(), 1);
@@ -45,7 +45,7 @@ TEST(LibreOfficeSheet, TheSecondSheetByName)
         prepareBatchSheet(*table, QStringLiteral("【姓名】【离职日期】"), BatchFallback{}, &error);
     ASSERT_TRUE(sheet);
     ASSERT_EQ(sheet->records.size(), 1);
-    EXPECT_EQ(sheet->records[0].value(BatchField::LeaveDate), QStringLiteral("2024年2月29日"));
+    EXPECT_EQ(sheet->records[0].value(Compose::FieldIndex::LeaveDate), QStringLiteral("2024年2月29日"));
 }
 
 } // namespace

@@ -6,8 +6,11 @@
 #include "compose/FormFields.h"
 #include "store/CDbVisit.h"
 #include "store/LibraryTables.h"
+#include "store/RecordSet.h"
+#include "store/StoreFeedback.h"
 
 #include <QFile>
+#include <QSettings>
 
 using Issue::Issued;
 using Issue::RegisterUse;
@@ -202,6 +205,85 @@ TEST_F(IssuerTest, TheValuesUsedBecomeTheLibrarysDefaultsTheReasonAsTyped)
     EXPECT_EQ(defaultOf(db, LibraryTables::kPosition), QStringLiteral("工程师"));
     EXPECT_EQ(defaultOf(db, LibraryTables::kReason), QStringLiteral("个人原因（家中有事）"));
     db.CloseConnection(db.m_pConnection);
+}
+
+// Stands in for the window's message boxes: whatever the library would show by itself.
+class ShownByTheLibrary : public StoreFeedback::Backend
+{
+public:
+    ShownByTheLibrary() { StoreFeedback::setBackend(this); }
+    ~ShownByTheLibrary() override { StoreFeedback::setBackend(nullptr); }
+    void connectFailed(const QString& text) override { texts << text; }
+    void statementFailed(const QString& text) override { texts << text; }
+    void busy(bool) override {}
+    QStringList texts;
+};
+
+TEST_F(IssuerTest, WhatTheLibraryCouldNotNoteComesBackUnshownAndTheCertificateStands)
+{
+    TempLibrary library;
+    ASSERT_TRUE(library.isValid());
+    CDbVisit db;
+    db.m_pConnection = db.ConnectLibrary(library.path());
+    ASSERT_TRUE(db.m_pConnection);
+    // A damaged library: the companies' table is gone.
+    db.ExecuteSql(QStringLiteral("drop table company_item_table"));
+    const QString departmentBefore = defaultOf(db, LibraryTables::kDepartment);
+    issuer.setLibrary(&db);
+
+    ShownByTheLibrary shown;
+    const Issued issued = issuer.issue(TypedRequest(kNumbered), 30);
+    EXPECT_TRUE(shown.texts.isEmpty()) << shown.texts.join(u'\n').toStdString();
+    ASSERT_TRUE(issued.made()) << issued.problems.join(u'\n').toStdString();
+    EXPECT_EQ(issued.number, QStringLiteral("LZ2025-000001"));
+    // The first statement that failed, once, as the window shows it: reason, then statement.
+    ASSERT_EQ(issued.libraryFailures.size(), 1);
+    EXPECT_TRUE(issued.libraryFailures[0].text().endsWith(
+        QStringLiteral("select top 1 * from company_item_table where item1='默认'")))
+        << issued.libraryFailures[0].text().toStdString();
+    EXPECT_TRUE(issued.libraryFailures[0].error.contains(QStringLiteral("company_item_table")))
+        << issued.libraryFailures[0].error.toStdString();
+    // One write unit: the department's default did not move either.
+    EXPECT_EQ(defaultOf(db, LibraryTables::kDepartment), departmentBefore);
+    db.CloseConnection(db.m_pConnection);
+}
+
+TEST_F(IssuerTest, ATeamLibraryOutOfReachRefusesWithItsReasonUnshownAndNothingNumbered)
+{
+    QTemporaryDir userConfig;
+    QTemporaryDir systemConfig;
+    ASSERT_TRUE(userConfig.isValid() && systemConfig.isValid());
+    const QByteArray oldUser = qgetenv("XDG_CONFIG_HOME");
+    const QByteArray oldSystem = qgetenv("XDG_CONFIG_DIRS");
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(userConfig.path()));
+    qputenv("XDG_CONFIG_DIRS", QFile::encodeName(systemConfig.path()));
+    {
+        QSettings settings(userConfig.filePath(QStringLiteral("kavri/kavri.conf")),
+                           QSettings::IniFormat);
+        settings.setValue(QStringLiteral("library/server"),
+                          QStringLiteral("host=127.0.0.1 port=1 dbname=kavri-hr"));
+    }
+    TempLibrary library;
+    ASSERT_TRUE(library.isValid());
+    CDbVisit db;
+    {
+        ShownByTheLibrary atStart; // the failed connect is the start's own notice
+        db.m_pConnection = db.ConnectLibrary(library.path());
+    }
+    qputenv("XDG_CONFIG_HOME", oldUser);
+    qputenv("XDG_CONFIG_DIRS", oldSystem);
+    ASSERT_FALSE(db.m_pConnection);
+    issuer.setLibrary(&db);
+
+    ShownByTheLibrary shown;
+    const Issued refused = issuer.issue(TypedRequest(kNumbered), 30);
+    EXPECT_TRUE(shown.texts.isEmpty()) << shown.texts.join(u'\n').toStdString();
+    EXPECT_EQ(refused.refusal, Issued::Refusal::Library);
+    ASSERT_EQ(refused.libraryFailures.size(), 1);
+    EXPECT_EQ(refused.libraryFailures[0].text(),
+              QStringLiteral("无法连接到团队资料库的服务器，本次操作未完成，没有写入任何内容。"));
+    EXPECT_TRUE(refused.text.isEmpty());
+    EXPECT_TRUE(entries().isEmpty());
 }
 
 TEST_F(IssuerTest, TheRefusalsSayWhyInChinese)

@@ -52,7 +52,7 @@ std::optional<BatchFallback> fallbackFrom(const CliOptions& options, QString* er
     BatchFallback fallback;
     for (size_t i = 0; i < Compose::kFormFields.size(); ++i) {
         const QString name = Compose::kFormFields[i].key.toString();
-        const auto field = static_cast<BatchField>(i);
+        const BatchField field = kBatchFields[i];
         if (!options.has(name)) {
             continue;
         }
@@ -277,7 +277,7 @@ int run(const QStringList& args)
         if (record.accepted() && !record.warnings.isEmpty()) {
             warned << QStringLiteral("第 %1 行（%2）：%3（仍会生成）")
                           .arg(record.line)
-                          .arg(record.value(BatchField::Name),
+                          .arg(record.value(Compose::FieldIndex::Name),
                                record.warnings.join(QStringLiteral("；")));
         }
     }

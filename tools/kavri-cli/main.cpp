@@ -5,6 +5,7 @@
 #include "LibraryCommand.h"
 #include "PdfCommand.h"
 #include "PreviewCommand.h"
+#include "ScanHelper.h"
 #include "SealCommand.h"
 #include "ServerCommand.h"
 #include "RegisterCommand.h"
@@ -33,7 +34,7 @@ const std::array<Command, 10> kCommands = {{
     {"register", &RegisterCommand::synopsis, &RegisterCommand::run},
     {"library", &LibraryCommand::synopsis, &LibraryCommand::run},
     {"check-id", &CheckIdCommand::synopsis, &CheckIdCommand::run},
-    {"verify-scan", &SealCommand::verifyScanSynopsis, &SealCommand::verifyScan},
+    {"verify-scan", &SealCommand::verifyScanSynopsis, &ScanHelper::runVerifyScan},
     {"trust-key", &SealCommand::trustKeySynopsis, &SealCommand::trustKey},
 }};
 

@@ -168,18 +168,18 @@ QWidget* CBatchDlg::buildFallbackGroup()
     auto* grid = new QGridLayout(group);
     int placed = 0;
     for (BatchField field : kBatchFields) {
-        if (field == BatchField::Name || field == BatchField::IdNumber ||
-            int(field) >= int(BatchField::ContractStart)) {
+        if (field == Compose::FieldIndex::Name || field == Compose::FieldIndex::IdNumber ||
+            !field.isFormField()) {
             continue; // a person's own data never comes from the window
         }
         const QString header = batchFieldHeader(field);
-        const QString value = m_setup.windowValues[int(field)];
+        const QString value = m_setup.windowValues[field.index()];
         auto* check = new QCheckBox(
             value.isEmpty() ? header : QStringLiteral("%1（%2）").arg(header, value), group);
-        check->setObjectName(QStringLiteral("batchFill_%1").arg(int(field)));
+        check->setObjectName(QStringLiteral("batchFill_%1").arg(field.index()));
         check->setAccessibleName(QStringLiteral("留空时使用%1").arg(header));
         check->setEnabled(!value.isEmpty());
-        m_fillChecks[int(field)] = check;
+        m_fillChecks[field.index()] = check;
         grid->addWidget(check, placed / 4, placed % 4);
         ++placed;
         connect(check, &QCheckBox::toggled, this, &CBatchDlg::refreshPreview);
@@ -312,9 +312,9 @@ BatchFallback CBatchDlg::fallback() const
 {
     BatchFallback result;
     for (BatchField field : kBatchFields) {
-        const QCheckBox* check = m_fillChecks[int(field)];
+        const QCheckBox* check = m_fillChecks[field.index()];
         if (check && check->isChecked()) {
-            result.set(field, m_setup.windowValues[int(field)]);
+            result.set(field, m_setup.windowValues[field.index()]);
         }
     }
     return result;
@@ -380,12 +380,12 @@ void CBatchDlg::refreshPreview()
         } else if (!record.accepted()) {
             m_listProblems->addItem(QStringLiteral("第 %1 行（%2）：%3")
                                         .arg(record.line)
-                                        .arg(record.value(BatchField::Name),
+                                        .arg(record.value(Compose::FieldIndex::Name),
                                              record.problems.join(QStringLiteral("；"))));
         } else if (!record.warnings.isEmpty()) {
             m_listProblems->addItem(QStringLiteral("第 %1 行（%2）：%3（仍会生成）")
                                         .arg(record.line)
-                                        .arg(record.value(BatchField::Name),
+                                        .arg(record.value(Compose::FieldIndex::Name),
                                              record.warnings.join(QStringLiteral("；"))));
         }
     }

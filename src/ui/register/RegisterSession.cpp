@@ -43,6 +43,11 @@ void RegisterSession::tellOpeningNotice(QWidget* parent)
 bool RegisterSession::issue(QWidget* parent, const Issue::Request& request, int width)
 {
     const Issue::Issued issued = m_issuer.issue(request, width);
+    // What the library could not note is said first, each failure once, in the words and the
+    // box every failed library statement gets.
+    for (const StoreFailure& failure : issued.libraryFailures) {
+        Notifier::applicationWarning(parent, failure.text());
+    }
     tellOpeningNotice(parent);
     switch (issued.refusal) {
     case Issue::Issued::Refusal::None:
@@ -56,7 +61,7 @@ bool RegisterSession::issue(QWidget* parent, const Issue::Request& request, int 
         Notifier::information(parent, issued.problems.join(u'\n'));
         return false;
     case Issue::Issued::Refusal::Library:
-        // The library's notice has been given.
+        // Said above.
         return false;
     }
     if (!issued.notice.isEmpty()) {

@@ -9,7 +9,7 @@ const QString kTemplates = QStringLiteral("moban_item_table");
 const QString kReasons = QStringLiteral("reason_item_bable");
 const QString kNoSelectionModify = QStringLiteral("请先在库中选中一个需要修改的项目！");
 const QString kNoSelectionDelete = QStringLiteral("请先在库中选中一个需要删除的项目！");
-const QString kEmpty = QStringLiteral("大侠，您得填写点啥内容才能保存哦！");
+const QString kNothingToSave = QStringLiteral("大侠，您得填写点啥内容才能保存哦！");
 
 using LibraryBrowserTest = BrowserFixture;
 
@@ -165,7 +165,7 @@ TEST_F(LibraryBrowserTest, RefusedAndCancelledEditorsWriteNothing)
     });
     clickAdd();
     EXPECT_TRUE(stayedOpen);
-    EXPECT_EQ(notes.texts(), QStringList{kEmpty});
+    EXPECT_EQ(notes.texts(), QStringList{kNothingToSave});
     EXPECT_EQ(rows(kTemplates).size(), before.size());
 
     notes.clear();

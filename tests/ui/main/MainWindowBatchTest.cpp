@@ -34,9 +34,9 @@ TEST_F(MainWindowBatchTest, TheDialogStartsFromTheTemplateShownAndTheFormsValues
     EXPECT_FALSE(setup.templateText.isEmpty());
     EXPECT_EQ(setup.templateText, window->m_strTemplateText);
     EXPECT_EQ(setup.templateName, GetCtrlText(window, kTemplateName));
-    EXPECT_EQ(setup.windowValues[int(BatchField::Company)], QStringLiteral("示例科技有限公司"));
-    EXPECT_EQ(setup.windowValues[int(BatchField::Reason)], QStringLiteral("个人原因"));
-    EXPECT_TRUE(setup.windowValues[int(BatchField::Name)].isEmpty());
+    EXPECT_EQ(setup.windowValues[int(Compose::FieldIndex::Company)], QStringLiteral("示例科技有限公司"));
+    EXPECT_EQ(setup.windowValues[int(Compose::FieldIndex::Reason)], QStringLiteral("个人原因"));
+    EXPECT_TRUE(setup.windowValues[int(Compose::FieldIndex::Name)].isEmpty());
 
     QString openedTitle;
     QTimer::singleShot(0, [&openedTitle] {

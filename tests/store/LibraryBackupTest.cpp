@@ -185,7 +185,8 @@ TEST_F(LibraryBackupTest, RestoreRefusesWhatIsNoBackupOfTheLibrary)
     {
         QString error;
         ASSERT_TRUE(
-            DatabaseBackup::backup(library.path(), {CDbVisit::kPassword, {}}, otherKey, &error));
+            DatabaseBackup::backup(library.path(), {CDbVisit::kPassword, {}, {}}, otherKey,
+                                   &error));
         auto c = SqlConnection::open(otherKey, CDbVisit::kPassword, &error);
         ASSERT_TRUE(c);
         c->execute("PRAGMA rekey='another key'", &error);

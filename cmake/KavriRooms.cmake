@@ -27,6 +27,8 @@ function(kavri_room folder)
     else()
         kavri_use_pch(${ARG_TARGET} core)
     endif()
+    # The rooms compile as unity builds like the tests and tools (KavriBuildSpeed.cmake).
+    kavri_unity_build(${ARG_TARGET})
     set_property(GLOBAL PROPERTY KAVRI_ROOM_TARGET_${folder} ${ARG_TARGET})
     list(JOIN ARG_ROOMS " " allowed)
     set_property(GLOBAL APPEND_STRING PROPERTY KAVRI_ROOMS "${folder}: ${allowed}\n")

@@ -121,3 +121,34 @@ TEST_F(SealCli, AlteredNoCodeAndUnreadableFiles)
     EXPECT_EQ(runCli({"verify-scan"}).status, 2);
     EXPECT_NE(runCli({"trust-key", blankFile, "--register", registerIn(issuer)}).status, 0);
 }
+
+// verify-scan runs in kavri-cli-scan beside kavri-cli: the arguments reach it as they were
+// given (a name with spaces and Chinese), and a kavri-cli without its helper says so and finds
+// no code, with verify-scan's status.
+TEST_F(SealCli, VerifyScanIsHandedToItsHelperArgumentsAndAll)
+{
+    QImage blank(200, 200, QImage::Format_RGB32);
+    blank.fill(Qt::white);
+    const QString blankFile = issuer.filePath(QStringLiteral("空白 扫描件（第1页）.png"));
+    ASSERT_TRUE(blank.save(blankFile, "PNG"));
+    const CliRun none = verifyAt(issuer, blankFile);
+    EXPECT_EQ(none.status, 2) << none.errText().toStdString();
+    EXPECT_EQ(none.outText(), QStringLiteral("未找到本程序的查验码。\r\n"));
+
+    const QString alone = issuer.filePath(QStringLiteral("alone"));
+    ASSERT_TRUE(QDir().mkpath(alone));
+    const QString copy = alone + QStringLiteral("/kavri-cli");
+    ASSERT_TRUE(QFile::copy(QStringLiteral(KAVRI_CLI_PATH), copy));
+    QProcess process;
+    process.start(copy, {QStringLiteral("verify-scan"), blankFile});
+    ASSERT_TRUE(process.waitForFinished(30000));
+    EXPECT_EQ(process.exitCode(), 2);
+    EXPECT_TRUE(process.readAllStandardOutput().isEmpty());
+    const QString err = QString::fromUtf8(process.readAllStandardError());
+    EXPECT_TRUE(err.startsWith(QStringLiteral("kavri-cli: 无法运行 %1/kavri-cli-scan（").arg(alone)))
+        << err.toStdString();
+    // The copy's other commands do without the helper.
+    process.start(copy, {QStringLiteral("check-id"), QStringLiteral("--help")});
+    ASSERT_TRUE(process.waitForFinished(30000));
+    EXPECT_EQ(process.exitCode(), 0);
+}

@@ -19,7 +19,7 @@ QString number(qint32 value)
     return QString::number(value);
 }
 
-void collect(StoreOutcome& into, const StoreOutcome& step)
+void collectFailures(StoreOutcome& into, const StoreOutcome& step)
 {
     into.failures += step.failures;
 }
@@ -178,7 +178,7 @@ StoreResult<bool> PgLibraryStore::rememberValue(const QString& table, const QStr
         const QString shown = shownText(statement);
         const StoreResult<bool> step =
             write(shown, QString::fromUtf8(statement.text), statement.params);
-        collect(result, step);
+        collectFailures(result, step);
         if (!step.ok()) {
             break;
         }
@@ -194,7 +194,7 @@ StoreResult<bool> PgLibraryStore::rememberValues(const QList<std::pair<QString, 
         for (const auto& [table, value] : values) {
             if (!value.isEmpty()) {
                 m_unit.subject = subjectOf(table);
-                collect(result, rememberValue(table, value));
+                collectFailures(result, rememberValue(table, value));
             }
         }
         result.value = true;

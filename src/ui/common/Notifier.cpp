@@ -39,7 +39,7 @@ public:
 };
 
 MessageBoxBackend g_messageBoxBackend;
-constinit Seam<Notifier::Backend> g_backend(g_messageBoxBackend);
+constinit Seam<Notifier::Backend> g_notifierBackend(g_messageBoxBackend);
 
 } // namespace
 
@@ -60,10 +60,10 @@ bool Notifier::askYesNo(QWidget* parent, const QString& text)
 
 Notifier::Answer Notifier::show(QWidget* parent, const Notice& notice)
 {
-    return g_backend->show(parent, notice);
+    return g_notifierBackend->show(parent, notice);
 }
 
 void Notifier::setBackend(Backend* backend)
 {
-    g_backend.replace(backend);
+    g_notifierBackend.replace(backend);
 }

@@ -15,18 +15,18 @@ public:
     }
 };
 
-QtOpenFileDialog g_qtDialog;
-constinit Seam<OpenFileDialog::Backend> g_backend(g_qtDialog);
+QtOpenFileDialog g_qtOpenDialog;
+constinit Seam<OpenFileDialog::Backend> g_openDialogBackend(g_qtOpenDialog);
 
 } // namespace
 
 QString OpenFileDialog::getOpenFileName(QWidget* parent, const QString& caption,
                                         const QString& folder, const QString& filter)
 {
-    return g_backend->getOpenFileName(parent, caption, folder, filter);
+    return g_openDialogBackend->getOpenFileName(parent, caption, folder, filter);
 }
 
 void OpenFileDialog::setBackend(Backend* backend)
 {
-    g_backend.replace(backend);
+    g_openDialogBackend.replace(backend);
 }

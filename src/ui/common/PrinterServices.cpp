@@ -24,21 +24,21 @@ public:
 };
 
 SystemPrinters g_systemPrinters;
-constinit Seam<PrinterServices::Backend> g_backend(g_systemPrinters);
+constinit Seam<PrinterServices::Backend> g_printerBackend(g_systemPrinters);
 
 } // namespace
 
 bool PrinterServices::hasDefaultPrinter()
 {
-    return g_backend->hasDefaultPrinter();
+    return g_printerBackend->hasDefaultPrinter();
 }
 
 bool PrinterServices::choosePrinter(QPrinter& printer, QWidget* parent)
 {
-    return g_backend->choosePrinter(printer, parent);
+    return g_printerBackend->choosePrinter(printer, parent);
 }
 
 void PrinterServices::setBackend(Backend* backend)
 {
-    g_backend.replace(backend);
+    g_printerBackend.replace(backend);
 }

@@ -44,18 +44,18 @@ public:
     }
 };
 
-QtSaveFileDialog g_qtDialog;
-constinit Seam<SaveFileDialog::Backend> g_backend(g_qtDialog);
+QtSaveFileDialog g_qtSaveDialog;
+constinit Seam<SaveFileDialog::Backend> g_saveDialogBackend(g_qtSaveDialog);
 
 } // namespace
 
 QString SaveFileDialog::getSaveFileName(QWidget* parent, const QString& caption,
                                         const QString& suggestedPath, const QString& filter)
 {
-    return g_backend->getSaveFileName(parent, caption, suggestedPath, filter);
+    return g_saveDialogBackend->getSaveFileName(parent, caption, suggestedPath, filter);
 }
 
 void SaveFileDialog::setBackend(Backend* backend)
 {
-    g_backend.replace(backend);
+    g_saveDialogBackend.replace(backend);
 }

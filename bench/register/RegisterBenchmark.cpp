@@ -55,10 +55,10 @@ void fill(const QString& path)
         die(qPrintable(error));
     }
     const auto key = Register::loadOrCreateKey(Register::keyPathFor(path), false, &error);
-    sqlite3* db = nullptr;
-    if (!key || sqlite3_open(QFile::encodeName(path).constData(), &db) != SQLITE_OK ||
-        sqlite3_key(db, key->constData(), int(key->size())) != SQLITE_OK) {
-        die("open");
+    sqlite3* const db = key ? Register::SqliteRegisterStorage::openFile(path, *key, &error)
+                            : nullptr;
+    if (!db) {
+        die(qPrintable(error));
     }
     const QString body =
         QStringLiteral("兹证明【姓名】，身份证号【身份证号】，自【入职日期】起在我公司"

@@ -40,7 +40,8 @@ DatabaseBackup::Expectation registerExpectation(const QByteArray& key)
 {
     return {QString::fromLatin1(key),
             {QStringLiteral("entries"), QStringLiteral("templates"), QStringLiteral("entry_values"),
-             QStringLiteral("versions"), QStringLiteral("events"), QStringLiteral("sequences")}};
+             QStringLiteral("versions"), QStringLiteral("events"), QStringLiteral("sequences")},
+            {Register::kCipherPageSize, Register::kFormerCipherPageSize}};
 }
 
 QString native(const QString& path)

@@ -232,18 +232,19 @@ std::optional<IssuedEntry> PgRegisterStorage::addEntry(const EntryRecord& r,
         keys << v.key;
         values << v.value;
     }
-    const PgConnection::BatchOutcome recorded = m_connection->runBatch(
+    // The entry's commit waits for the disk; the chain is linked right after it, in the same
+    // round trip, in a transaction of its own that does not (see seal()).
+    const PgConnection::BatchOutcome recorded = m_connection->runBatchThen(
         {},
         {{kRecord,
           {QString::number(issued.id), r.entry.templateName, r.entry.templateText,
            pgTextArray(keys), pgTextArray(values), r.name, r.idNumber, r.company, r.leaveDate,
            r.leaveDay.isValid() ? Param(dayText(r.leaveDay)) : Param(), issued.text}}},
-        false);
+        {{kAsynchronous, {}}, {kSealUnlessBusy, {}}});
     if (!recorded.ok) {
         *error = recorded.error;
         return std::nullopt;
     }
-    seal();
     return issued;
 }
 
@@ -524,7 +525,7 @@ std::optional<AuditResult> PgRegisterStorage::audit(const QString& since, QStrin
     RecordCursor entries =
         read("select id, number, year, seq, register_time(created_at), operator_name,"
              " coalesce(template_id, 0), name, id_number, company, leave_date, last_event_kind,"
-             " register_time(last_event_at) from register_entry");
+             " register_time(last_event_at) from register_entry order by id");
     RecordCursor values =
         read("select entry_id, key, value from register_value order by entry_id, position");
     RecordCursor counters = read("select year, last_seq from register_counter");
@@ -537,12 +538,28 @@ std::optional<AuditResult> PgRegisterStorage::audit(const QString& since, QStrin
              " register_time(created_at), operator_name, chain_pos, link from register_version"
              " order by chain_pos");
     RecordCursor events =
-        read("select ev.entry_id, v.version_no, ev.kind, register_time(ev.at), ev.operator_name,"
-             " ev.sha256, v.sha256, ev.chain_pos, ev.link, ev.detail from register_event ev"
-             " left join register_version v on v.id = ev.version_id order by ev.chain_pos");
+        read("select entry_id, version_id, kind, register_time(at), operator_name, sha256,"
+             " chain_pos, link, detail from register_event order by chain_pos");
+    // The versions of events linked before them, from the same snapshot.
+    QHash<qint64, std::pair<int, QByteArray>> early;
+    const auto laterVersions = m_connection->query(
+        "select v.id, v.version_no, v.sha256 from register_version v join register_event ev"
+        " on ev.version_id = v.id where v.chain_pos is null or v.chain_pos > ev.chain_pos",
+        {}, error);
+    for (; laterVersions && !laterVersions->isEof(); laterVersions->moveNext()) {
+        early.insert(laterVersions->int64(0),
+                     {int(laterVersions->int64(1)), laterVersions->text(2).toUtf8()});
+    }
     m_connection->query("commit", {}, nullptr);
+    if (!laterVersions) {
+        return std::nullopt;
+    }
     Chain::AuditInput input{templates, entries,  values,   counters,
-                            deletions, head,     versions, events};
+                            deletions, head,     versions, events, {}};
+    input.versionOf = [&early](qint64 id) -> std::optional<std::pair<int, QByteArray>> {
+        const auto it = early.constFind(id);
+        return it != early.cend() ? std::optional(*it) : std::nullopt;
+    };
     return Chain::auditRegister(input, since);
 }
 

@@ -6,6 +6,9 @@
 #include <QStringEncoder>
 #include <QtEndian>
 
+#include <algorithm>
+#include <cstring>
+
 namespace Register::Chain {
 
 namespace {
@@ -189,18 +192,13 @@ void Audit::addRow(qint64 position, const QString& storedLink, const QStringList
     addRow(position, storedLink, fields, {}, [&name] { return name; }, contentProblem);
 }
 
-void Audit::addRow(qint64 position, const QString& storedLink, const QStringList& fields,
-                   std::initializer_list<QByteArrayView> encodedTail,
-                   const std::function<QString()>& name, const QString& contentProblem)
+bool Audit::skipTo(qint64 position, const std::function<QString()>& name)
 {
-    if (m_chainBroken) {
-        return;
-    }
     if (position <= 0 || position < m_expected) {
         fail(position > 0 ? position : m_expected,
              QStringLiteral("%1 的链位置 %2 重复或无效").arg(name()).arg(position));
         m_chainBroken = true;
-        return;
+        return false;
     }
     // Rows a deletion record took out are passed over with the link it noted for each.
     while (m_expected < position) {
@@ -208,13 +206,40 @@ void Audit::addRow(qint64 position, const QString& storedLink, const QStringList
         if (it == m_removed.cend()) {
             fail(m_expected, QStringLiteral("第 %1 条记录不见了，也没有删除记录说明它").arg(m_expected));
             m_chainBroken = true;
-            return;
+            return false;
         }
         m_previous = *it;
         ++m_expected;
     }
-    if (m_removed.contains(position)) {
+    if (!m_removed.isEmpty() && m_removed.contains(position)) {
         fail(position, QStringLiteral("%1 仍在登记簿中，删除记录却说它已删除").arg(name()));
+    }
+    return true;
+}
+
+void Audit::linked(QLatin1StringView computed)
+{
+    if (!m_since.isEmpty() && m_since == computed) {
+        m_sinceSeen = true;
+    }
+    // Written over in place: one string for the whole walk.
+    if (m_previous.size() != computed.size()) {
+        m_previous.resize(computed.size());
+    }
+    QChar* out = m_previous.data();
+    for (const char c : computed) {
+        *out++ = QLatin1Char(c);
+    }
+    ++m_expected;
+    ++m_rows;
+}
+
+void Audit::addRow(qint64 position, const QString& storedLink, const QStringList& fields,
+                   std::initializer_list<QByteArrayView> encodedTail,
+                   const std::function<QString()>& name, const QString& contentProblem)
+{
+    if (m_chainBroken || !skipTo(position, name)) {
+        return;
     }
     const QString computed = link(m_previous, fields, encodedTail);
     if (!contentProblem.isEmpty()) {
@@ -225,17 +250,66 @@ void Audit::addRow(qint64 position, const QString& storedLink, const QStringList
         m_chainBroken = true;
         return;
     }
-    if (!m_since.isEmpty() && computed == m_since) {
-        m_sinceSeen = true;
-    }
-    m_previous = computed;
-    ++m_expected;
-    ++m_rows;
+    const QByteArray latin1 = computed.toLatin1();
+    linked(QLatin1StringView(latin1));
 }
 
-void Audit::addNumber(int year, qint64 sequence, const QString& number)
+namespace {
+
+int hexDigit(char16_t c)
 {
-    Q_UNUSED(number);
+    if (c >= u'0' && c <= u'9') {
+        return c - u'0';
+    }
+    if (c >= u'a' && c <= u'f') {
+        return c - u'a' + 10;
+    }
+    if (c >= u'A' && c <= u'F') {
+        return c - u'A' + 10;
+    }
+    return -1;
+}
+
+} // namespace
+
+void Audit::addEncodedRow(qint64 position, QByteArrayView storedLink, QByteArrayView encoded,
+                          const std::function<QString()>& name, const QString& contentProblem)
+{
+    if (m_chainBroken || !skipTo(position, name)) {
+        return;
+    }
+    thread_local Sha256 hash;
+    // The previous link as its 32 bytes; a link that is not 64 hex digits (a deletion record's,
+    // changed) is read as link() reads it.
+    unsigned char previous[32];
+    bool plain = m_previous.size() == 64;
+    for (int i = 0; plain && i < 32; ++i) {
+        const int high = hexDigit(m_previous[2 * i].unicode());
+        const int low = hexDigit(m_previous[2 * i + 1].unicode());
+        plain = high >= 0 && low >= 0;
+        previous[i] = static_cast<unsigned char>(high << 4 | low);
+    }
+    if (plain) {
+        hash.add(QByteArrayView(previous, 32));
+    } else {
+        hash.add(QByteArray::fromHex(m_previous.toLatin1()));
+    }
+    hash.add(encoded);
+    char computed[64];
+    hash.resultHexInto(computed);
+    if (!contentProblem.isEmpty()) {
+        fail(position, QStringLiteral("%1：%2").arg(name(), contentProblem));
+    }
+    if (storedLink != QByteArrayView(computed, 64)) {
+        fail(position, QStringLiteral("%1 的链接值与内容不符（它或它之前的记录被改动过）").arg(name()));
+        m_chainBroken = true;
+        return;
+    }
+    linked(QLatin1StringView(computed, 64));
+}
+
+void Audit::addNumber(int year, qint64 sequence)
+{
     m_numbers[year] << sequence;
 }
 
@@ -347,62 +421,169 @@ AuditResult Audit::finish()
 
 namespace {
 
-// What the audit keeps of an entry while it walks the chain. The form values are kept only in
-// the chain's encoding (all that version 1's link needs) and the four the list repeats.
+// What the audit keeps of an entry while it walks the chain, as the chain's encoding (a 4-byte
+// length before each field) wherever it can: few allocations for each of a large register's
+// entries, and version 1's fields appended as they are.
 struct AuditEntry
 {
-    QString number;
+    qint64 id = 0;
+    // The certificate number's UTF-8 bytes.
+    QByteArray number;
     int year = 0;
     qint64 seq = 0;
-    QString createdAt;
-    QString operatorName;
     qint64 templateId = 0;
-    QString name;
-    QString idNumber;
-    QString company;
-    QString leaveDate;
-    QString lastEventKind;
-    QString lastEventAt;
+    // Created at, operator: what version 1 adds after its own fields.
+    QByteArray own;
+    // The list's columns: name, ID number, company, leaving date, last event's kind and time.
+    QByteArray listed;
+    // The form values as key, value pairs, and where the first value of each key the list
+    // repeats lies in it (-1: none).
     QByteArray encodedValues;
-    // The first form value of each key the list repeats (empty when there is none).
-    QString formName;
-    QString formIdNumber;
-    QString formCompany;
-    QString formLeaveDate;
-    unsigned formSeen = 0;
-    // The entry's latest event as the chain holds it, and the position of its version 1.
-    QString latestKind;
-    QString latestAt;
+    qsizetype formAt[4] = {-1, -1, -1, -1};
+    // The entry's latest leaving as the chain holds it, and the position of its version 1.
+    QByteArray latestKind;
+    QByteArray latestAt;
     qint64 latestPosition = 0;
     qint64 firstVersionPosition = 0;
+    // The entry's version walked last, which its events mostly refer to.
+    qint64 lastVersionId = -1;
+    int lastVersionNo = 0;
+    QByteArray lastVersionSha256;
 };
 
-// What the list columns of an entry repeat from its form values must agree with them.
+enum ListedField { kListedName, kListedId, kListedCompany, kListedLeaveDate, kListedKind,
+                   kListedAt };
+
+// Field `index` of an encoding made by appendField.
+QByteArrayView encodedField(const QByteArray& encoded, int index)
+{
+    qsizetype at = 0;
+    for (int i = 0;; ++i) {
+        if (at + 4 > encoded.size()) {
+            return {};
+        }
+        const qsizetype length = qFromBigEndian<quint32>(encoded.constData() + at);
+        if (i == index) {
+            return QByteArrayView(encoded.constData() + at + 4, length);
+        }
+        at += 4 + length;
+    }
+}
+
+// The form value at `at` in encodedValues (empty for -1).
+QByteArrayView formValue(const AuditEntry& e, int k)
+{
+    if (e.formAt[k] < 0) {
+        return {};
+    }
+    const qsizetype length = qFromBigEndian<quint32>(e.encodedValues.constData() + e.formAt[k]);
+    return QByteArrayView(e.encodedValues.constData() + e.formAt[k] + 4, length);
+}
+
+// What the list columns of an entry repeat from its form values must agree with them. The ID
+// number is listed trimmed and in capitals.
 QString listColumnsProblem(const AuditEntry& e)
 {
-    if (e.name != e.formName || e.idNumber != e.formIdNumber.trimmed().toUpper() ||
-        e.company != e.formCompany || e.leaveDate != e.formLeaveDate) {
+    const QByteArrayView id = encodedField(e.listed, kListedId);
+    const QByteArrayView formId = formValue(e, 1);
+    // A form value of digits and capitals only is its own trimmed, upper-case form.
+    const bool plainId = std::all_of(formId.begin(), formId.end(), [](char c) {
+        return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z');
+    });
+    const bool idAgrees = plainId ? id == formId
+                                  : QString::fromUtf8(id) ==
+                                        QString::fromUtf8(formId).trimmed().toUpper();
+    if (encodedField(e.listed, kListedName) != formValue(e, 0) || !idAgrees ||
+        encodedField(e.listed, kListedCompany) != formValue(e, 2) ||
+        encodedField(e.listed, kListedLeaveDate) != formValue(e, 3)) {
         return QStringLiteral("列表中的姓名、身份证号、公司或离职日期与登记的表单值不符");
     }
     return {};
 }
 
-// One form value of an entry: into its encoding, and into the list's four when it is one.
+// One form value of an entry: into its encoding, and noted when it is one the list repeats.
 void addFormValue(AuditEntry& entry, QByteArrayView key, QByteArrayView value)
 {
     static const QByteArray listKeys[] = {Keys::kName.toUtf8(), Keys::kIdNumber.toUtf8(),
                                           Keys::kCompany.toUtf8(), Keys::kLeaveDate.toUtf8()};
     appendField(entry.encodedValues, key);
+    const qsizetype valueAt = entry.encodedValues.size();
     appendField(entry.encodedValues, value);
-    QString* const formSlots[] = {&entry.formName, &entry.formIdNumber, &entry.formCompany,
-                              &entry.formLeaveDate};
     for (unsigned k = 0; k < 4; ++k) {
-        if (key == listKeys[k] && !(entry.formSeen & (1u << k))) {
-            entry.formSeen |= 1u << k;
-            *formSlots[k] = QString::fromUtf8(value);
+        if (entry.formAt[k] < 0 && key == listKeys[k]) {
+            entry.formAt[k] = valueAt;
         }
     }
 }
+
+void appendNumber(QByteArray& out, qint64 n)
+{
+    // Decimal, as QString::number writes it.
+    char digits[24];
+    char* end = digits + sizeof digits;
+    char* at = end;
+    const bool negative = n < 0;
+    quint64 rest = negative ? 0 - quint64(n) : quint64(n);
+    do {
+        *--at = char('0' + rest % 10);
+        rest /= 10;
+    } while (rest != 0);
+    if (negative) {
+        *--at = '-';
+    }
+    appendField(out, QByteArrayView(at, end - at));
+}
+
+void setBytes(QByteArray& to, QByteArrayView from)
+{
+    to.resize(from.size());
+    if (!from.isEmpty()) {
+        std::memcpy(to.data(), from.data(), size_t(from.size()));
+    }
+}
+
+// The entries by id; looked up mostly in id order, so the last place found is tried first.
+class EntryIndex
+{
+public:
+    std::vector<AuditEntry> entries;
+
+    void sort()
+    {
+        if (!std::is_sorted(entries.begin(), entries.end(), byId)) {
+            std::stable_sort(entries.begin(), entries.end(), byId);
+        }
+    }
+    AuditEntry* find(qint64 id)
+    {
+        const size_t n = entries.size();
+        for (size_t guess : {m_last, m_last + 1}) {
+            if (guess < n && entries[guess].id == id) {
+                m_last = guess;
+                return &entries[guess];
+            }
+        }
+        const auto it = std::lower_bound(
+            entries.begin(), entries.end(), id,
+            [](const AuditEntry& e, qint64 wanted) { return e.id < wanted; });
+        if (it == entries.end() || it->id != id) {
+            return nullptr;
+        }
+        m_last = size_t(it - entries.begin());
+        return &*it;
+    }
+
+private:
+    static bool byId(const AuditEntry& a, const AuditEntry& b) { return a.id < b.id; }
+    size_t m_last = 0;
+};
+
+// A version as its events need it: its number and its text's SHA-256.
+struct KnownVersion
+{
+    int number = 0;
+    QByteArray sha256;
+};
 
 } // namespace
 
@@ -421,25 +602,23 @@ std::optional<AuditResult> auditRegister(AuditInput& in, const QString& since)
     QByteArray noTemplate;
     appendField(noTemplate, {});
     appendField(noTemplate, {});
-    QHash<qint64, AuditEntry> entries;
+    EntryIndex entries;
     AuditCursor& e = in.entries;
     while (e.next()) {
-        AuditEntry a;
-        a.number = e.text(1);
+        AuditEntry& a = entries.entries.emplace_back();
+        a.id = e.integer(0);
+        a.number = e.bytes(1).toByteArray();
         a.year = int(e.integer(2));
         a.seq = e.integer(3);
-        a.createdAt = e.text(4);
-        a.operatorName = e.text(5);
         a.templateId = e.integer(6);
-        a.name = e.text(7);
-        a.idNumber = e.text(8);
-        a.company = e.text(9);
-        a.leaveDate = e.text(10);
-        a.lastEventKind = e.text(11);
-        a.lastEventAt = e.text(12);
-        walk.addNumber(a.year, a.seq, a.number);
-        entries.insert(e.integer(0), std::move(a));
+        appendField(a.own, e.bytes(4));
+        appendField(a.own, e.bytes(5));
+        for (int column = 7; column <= 12; ++column) {
+            appendField(a.listed, e.bytes(column));
+        }
+        walk.addNumber(a.year, a.seq);
     }
+    entries.sort();
     AuditCursor& values = in.values;
     AuditEntry* current = nullptr;
     qint64 currentId = 0;
@@ -447,8 +626,7 @@ std::optional<AuditResult> auditRegister(AuditInput& in, const QString& since)
         // Values come by entry: one look-up per entry, not per value.
         const qint64 id = values.integer(0);
         if (!current || id != currentId) {
-            const auto it = entries.find(id);
-            current = it != entries.end() ? &it.value() : nullptr;
+            current = entries.find(id);
             currentId = id;
         }
         if (current) {
@@ -482,7 +660,8 @@ std::optional<AuditResult> auditRegister(AuditInput& in, const QString& since)
         return std::nullopt;
     }
 
-    // The three kinds of rows merged by position.
+    // The three kinds of rows merged by position. Each row's fields are encoded into one
+    // buffer, from the bytes the storage holds.
     AuditCursor& versions = in.versions;
     AuditCursor& events = in.events;
     bool haveVersion = versions.next();
@@ -491,22 +670,31 @@ std::optional<AuditResult> auditRegister(AuditInput& in, const QString& since)
     const auto positionOf = [](const AuditCursor& s, int column) {
         return s.isNull(column) ? qint64(0) : s.integer(column);
     };
+    QHash<qint64, KnownVersion> known;
     Sha256 hash;
+    char plain[64];
+    QByteArray row;
+    static const QByteArray kVersion = QByteArrayLiteral("version");
+    static const QByteArray kEvent = QByteArrayLiteral("event");
     while (haveVersion || haveEvent || nextDeletion < deletions.size()) {
         const qint64 vp = haveVersion ? positionOf(versions, 8) : INT64_MAX;
-        const qint64 ep = haveEvent ? positionOf(events, 7) : INT64_MAX;
+        const qint64 ep = haveEvent ? positionOf(events, 6) : INT64_MAX;
         const qint64 dp = nextDeletion < deletions.size() ? deletions[nextDeletion].position
                                                           : INT64_MAX;
         if (vp <= ep && vp <= dp) {
             const qint64 entryId = versions.integer(1);
             const int versionNo = int(versions.integer(2));
             const QByteArrayView text = versions.bytes(3);
-            const QString sha = versions.text(4);
-            const auto found = entries.find(entryId);
-            AuditEntry* entry = found != entries.end() ? &found.value() : nullptr;
-            const QString number = entry ? entry->number : QString();
-            QStringList fields = versionFields(vp, number, versionNo, versions.text(6),
-                                               versions.text(7), sha);
+            const QByteArrayView sha = versions.bytes(4);
+            AuditEntry* entry = entries.find(entryId);
+            row.clear();
+            appendField(row, kVersion);
+            appendNumber(row, vp);
+            appendField(row, entry ? QByteArrayView(entry->number) : QByteArrayView());
+            appendNumber(row, versionNo);
+            appendField(row, versions.bytes(6));
+            appendField(row, versions.bytes(7));
+            appendField(row, sha);
             QString problem;
             if (!entry) {
                 problem = QStringLiteral("所属条目不见了");
@@ -514,64 +702,107 @@ std::optional<AuditResult> auditRegister(AuditInput& in, const QString& since)
                 // The stored bytes are hashed as they are; a text without CR is its own
                 // normalized form.
                 hash.add(text);
-                const QString plain = hash.resultHex();
-                const QString normalized =
+                hash.resultHexInto(plain);
+                const QByteArrayView plainView(plain, 64);
+                const bool normalizedAgrees =
                     text.contains('\r')
-                        ? sha256Hex(normalizeLineBreaks(QString::fromUtf8(text)))
-                        : plain;
-                if (plain != sha || normalized != versions.text(5)) {
+                        ? sha256Hex(normalizeLineBreaks(QString::fromUtf8(text))).toLatin1() ==
+                              versions.bytes(5)
+                        : plainView == versions.bytes(5);
+                if (plainView != sha || !normalizedAgrees) {
                     problem = QStringLiteral("文本与记录的 SHA-256 不符");
                 }
             }
-            QByteArrayView templateEncoded;
-            QByteArrayView valuesEncoded;
             if (entry && versionNo == 1) {
-                fields << entry->createdAt << entry->operatorName;
+                row.append(entry->own);
                 const auto tpl = templates.constFind(entry->templateId);
-                templateEncoded = tpl != templates.cend() ? QByteArrayView(*tpl)
-                                                          : QByteArrayView(noTemplate);
-                valuesEncoded = entry->encodedValues;
+                row.append(tpl != templates.cend() ? *tpl : noTemplate);
+                row.append(entry->encodedValues);
                 entry->firstVersionPosition = vp;
                 if (problem.isEmpty()) {
                     problem = listColumnsProblem(*entry);
                 }
             }
-            walk.addRow(vp, versions.text(9), fields, {templateEncoded, valuesEncoded},
-                        [&number, versionNo] {
-                            return QStringLiteral("%1 第 %2 版").arg(number).arg(versionNo);
-                        },
-                        problem);
+            // Each version walked is its entry's last one or kept in `known`.
+            const qint64 versionId = versions.integer(0);
+            if (entry) {
+                if (entry->lastVersionId >= 0) {
+                    known.insert(entry->lastVersionId,
+                                 KnownVersion{entry->lastVersionNo, entry->lastVersionSha256});
+                }
+                entry->lastVersionId = versionId;
+                entry->lastVersionNo = versionNo;
+                setBytes(entry->lastVersionSha256, sha);
+            } else {
+                known.insert(versionId, KnownVersion{versionNo, sha.toByteArray()});
+            }
+            const QByteArrayView number = entry ? QByteArrayView(entry->number) : QByteArrayView();
+            walk.addEncodedRow(vp, versions.bytes(9), row,
+                               [&number, versionNo] {
+                                   return QStringLiteral("%1 第 %2 版")
+                                       .arg(QString::fromUtf8(number))
+                                       .arg(versionNo);
+                               },
+                               problem);
             haveVersion = versions.next();
         } else if (ep <= dp) {
-            const qint64 entryId = events.integer(0);
-            const auto found = entries.find(entryId);
-            AuditEntry* entry = found != entries.end() ? &found.value() : nullptr;
-            const QString number = entry ? entry->number : QString();
-            const QString kind = events.text(2);
-            const QString at = events.text(3);
+            AuditEntry* entry = entries.find(events.integer(0));
+            const QByteArrayView kind = events.bytes(2);
+            const QByteArrayView at = events.bytes(3);
+            std::optional<KnownVersion> version;
+            if (!events.isNull(1)) {
+                const qint64 versionId = events.integer(1);
+                const auto it = entry && entry->lastVersionId == versionId
+                                    ? known.cend()
+                                    : known.constFind(versionId);
+                if (entry && entry->lastVersionId == versionId) {
+                    version = KnownVersion{entry->lastVersionNo, entry->lastVersionSha256};
+                } else if (it != known.cend()) {
+                    version = *it;
+                } else if (in.versionOf) {
+                    if (const auto later = in.versionOf(versionId)) {
+                        version = KnownVersion{later->first, later->second};
+                    }
+                }
+            }
             QString problem;
-            if (!entry || events.isNull(1)) {
+            if (!entry || !version) {
                 problem = QStringLiteral("所属条目或版本不见了");
-            } else if (events.bytes(5) != events.bytes(6)) {
+            } else if (events.bytes(5) != QByteArrayView(version->sha256)) {
                 problem = QStringLiteral("记录的 SHA-256 与其版本的文本不符");
             }
             // The list shows the latest time the certificate left kavri; a duty recorded for
             // the leaver (a delivery, a transfer) is no leaving.
-            const auto known = eventKindFromKey(kind);
-            const bool leaving = !known || leavesKavri(*known);
-            if (entry && leaving && (at >= entry->latestAt || entry->latestPosition == 0)) {
-                entry->latestKind = kind;
-                entry->latestAt = at;
+            const auto knownKind = eventKindFromKey(QString::fromUtf8(kind));
+            const bool leaving = !knownKind || leavesKavri(*knownKind);
+            if (entry && leaving &&
+                (at >= QByteArrayView(entry->latestAt) || entry->latestPosition == 0)) {
+                setBytes(entry->latestKind, kind);
+                setBytes(entry->latestAt, at);
                 entry->latestPosition = ep;
             }
-            walk.addRow(ep, events.text(8),
-                        eventFields(ep, number, int(events.integer(1)), kind, at,
-                                    events.text(4), events.text(5), events.text(9)),
-                        {},
-                        [&number, &kind] {
-                            return QStringLiteral("%1 的出具记录（%2）").arg(number, kind);
-                        },
-                        problem);
+            row.clear();
+            appendField(row, kEvent);
+            appendNumber(row, ep);
+            appendField(row, entry ? QByteArrayView(entry->number) : QByteArrayView());
+            // A missing version is encoded as the empty text its number would have been read as.
+            if (version) {
+                appendNumber(row, version->number);
+            } else {
+                appendField(row, QByteArrayView("0"));
+            }
+            appendField(row, kind);
+            appendField(row, at);
+            appendField(row, events.bytes(4));
+            appendField(row, events.bytes(5));
+            appendField(row, events.bytes(8));
+            const QByteArrayView number = entry ? QByteArrayView(entry->number) : QByteArrayView();
+            walk.addEncodedRow(ep, events.bytes(7), row,
+                               [&number, &kind] {
+                                   return QStringLiteral("%1 的出具记录（%2）")
+                                       .arg(QString::fromUtf8(number), QString::fromUtf8(kind));
+                               },
+                               problem);
             haveEvent = events.next();
         } else {
             const Deletion& del = deletions[nextDeletion++];
@@ -583,13 +814,14 @@ std::optional<AuditResult> auditRegister(AuditInput& in, const QString& since)
         return std::nullopt;
     }
     // Every entry has its first version, and its list shows its latest event.
-    for (auto it = entries.cbegin(); it != entries.cend(); ++it) {
-        const AuditEntry& a = it.value();
+    for (const AuditEntry& a : entries.entries) {
         if (a.firstVersionPosition == 0) {
-            walk.problem(QStringLiteral("条目 %1 没有链中的第 1 版").arg(a.number));
-        } else if (a.lastEventKind != a.latestKind || a.lastEventAt != a.latestAt) {
+            walk.problem(QStringLiteral("条目 %1 没有链中的第 1 版").arg(QString::fromUtf8(a.number)));
+        } else if (encodedField(a.listed, kListedKind) != QByteArrayView(a.latestKind) ||
+                   encodedField(a.listed, kListedAt) != QByteArrayView(a.latestAt)) {
             walk.entryProblem(a.latestPosition ? a.latestPosition : a.firstVersionPosition,
-                              QStringLiteral("%1 列表中的最近出具与出具记录不符").arg(a.number));
+                              QStringLiteral("%1 列表中的最近出具与出具记录不符")
+                                  .arg(QString::fromUtf8(a.number)));
         }
     }
     return walk.finish();

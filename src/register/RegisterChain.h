@@ -107,13 +107,17 @@ public:
     void addRow(qint64 position, const QString& storedLink, const QStringList& fields,
                 std::initializer_list<QByteArrayView> encodedTail,
                 const std::function<QString()>& name, const QString& contentProblem);
+    // The same for a row given as its encoding (all its fields as encode() writes them) and
+    // its stored link's bytes: the walk over a whole register, nothing copied per row.
+    void addEncodedRow(qint64 position, QByteArrayView storedLink, QByteArrayView encoded,
+                       const std::function<QString()>& name, const QString& contentProblem);
     // A problem of a row that is not a link's: found before or after the row was walked.
     void rowProblem(qint64 position, const QString& problem);
     // A problem an entry shows at one of its rows (its list says another last event) that is
     // named only when the chain itself is whole: a row taken out explains it first.
     void entryProblem(qint64 position, const QString& problem);
     // An entry's number (sequence within its year), and the counters.
-    void addNumber(int year, qint64 sequence, const QString& number);
+    void addNumber(int year, qint64 sequence);
     void setCounter(int year, qint64 last);
     // The head the storage keeps for quick appending, when it keeps one.
     void setStoredHead(qint64 position, const QString& link);
@@ -124,6 +128,11 @@ public:
 
 private:
     void fail(qint64 position, const QString& problem);
+    // Passes over rows a deletion record took out up to `position`; false when one is missing
+    // or `position` is not after the last row (the chain is then broken).
+    bool skipTo(qint64 position, const std::function<QString()>& name);
+    // The row at m_expected linked to `computed` (64 hex digits), which its stored link is.
+    void linked(QLatin1StringView computed);
 
     QString m_since;
     bool m_sinceSeen = false;
@@ -161,15 +170,18 @@ public:
 // (times as timeText writes them):
 //   templates  id, name, text
 //   entries    id, number, year, seq, created_at, operator, template_id, name, id_number,
-//              company, leave_date, last_event_kind, last_event_at
+//              company, leave_date, last_event_kind, last_event_at (by id)
 //   values     entry_id, key, value (by entry, in form order)
 //   counters   year, last
 //   deletions  chain_pos, link, at, operator, reason, numbers, removed (by chain_pos)
 //   head       pos, link (the one row of the kept head; none when nothing was ever linked)
 //   versions   id, entry_id, version_no, text, sha256, norm_sha256, created_at, operator,
 //              chain_pos, link (by chain_pos)
-//   events     entry_id, version_no, kind, at, operator, sha256, the version's sha256,
-//              chain_pos, link, detail (by chain_pos)
+//   events     entry_id, version_id, kind, at, operator, sha256, chain_pos, link, detail
+//              (by chain_pos)
+// An event's version is looked up among the versions already walked; one that comes later in
+// the chain (or not at all) is asked of versionOf: its number and sha256, nothing when there is
+// no such version.
 struct AuditInput
 {
     AuditCursor& templates;
@@ -180,6 +192,7 @@ struct AuditInput
     AuditCursor& head;
     AuditCursor& versions;
     AuditCursor& events;
+    std::function<std::optional<std::pair<int, QByteArray>>(qint64 versionId)> versionOf;
 };
 
 // The whole audit over what a storage read; empty when a read failed.

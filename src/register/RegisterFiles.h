@@ -17,6 +17,12 @@ namespace Register {
 
 inline const QString kRegisterFileName = QStringLiteral("kavri_register.db");
 
+// The cipher page size of a register file made now, and that of one made before it was (the
+// SQLCipher shell reads a file of the first with PRAGMA cipher_page_size = 4096). An encrypted
+// file does not tell its page size: it is opened with each until its first page decrypts.
+constexpr int kCipherPageSize = 4096;
+constexpr int kFormerCipherPageSize = 1024;
+
 QString registerPathBeside(const QString& libraryFilePath);
 QString keyPathFor(const QString& registerPath);
 QString sequencePathFor(const QString& registerPath);

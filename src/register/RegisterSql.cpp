@@ -206,7 +206,7 @@ const char* const kSelectNumbersOfExpired = "SELECT number FROM entries [WHERE] 
 const char* const kAuditTemplates = "SELECT id, name, text FROM templates";
 const char* const kAuditEntries =
     "SELECT id, number, year, seq, created_at, operator, template_id, name, id_number, company,"
-    " leave_date, last_event_kind, last_event_at FROM entries";
+    " leave_date, last_event_kind, last_event_at FROM entries ORDER BY id";
 const char* const kAuditValues =
     "SELECT entry_id, key, value FROM entry_values ORDER BY entry_id, position";
 const char* const kAuditSequences = "SELECT year, last FROM sequences";
@@ -216,9 +216,11 @@ const char* const kAuditDeletions =
 const char* const kAuditVersions =
     "SELECT id, entry_id, version_no, text, sha256, norm_sha256, created_at, operator, chain_pos,"
     " link FROM versions ORDER BY chain_pos";
+// An event's version is known from the versions read before it, so the events are read alone:
+// joining them to their versions would decrypt every version's text a second time.
 const char* const kAuditEvents =
-    "SELECT ev.entry_id, v.version_no, ev.kind, ev.at, ev.operator, ev.sha256, v.sha256,"
-    " ev.chain_pos, ev.link, ev.detail FROM events ev LEFT JOIN versions v ON v.id = ev.version_id"
-    " ORDER BY ev.chain_pos";
+    "SELECT entry_id, version_id, kind, at, operator, sha256, chain_pos, link, detail FROM events"
+    " ORDER BY chain_pos";
+const char* const kAuditVersion = "SELECT version_no, sha256 FROM versions WHERE id = ?1";
 
 } // namespace Register::Sql

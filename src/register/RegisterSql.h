@@ -89,5 +89,6 @@ extern const char* const kAuditSequences;
 extern const char* const kAuditDeletions;
 extern const char* const kAuditVersions;
 extern const char* const kAuditEvents;
+extern const char* const kAuditVersion;
 
 } // namespace Register::Sql

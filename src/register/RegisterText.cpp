@@ -68,6 +68,19 @@ QByteArray Sha256::result()
     return digest;
 }
 
+void Sha256::resultHexInto(char* hex)
+{
+    static const char kHex[] = "0123456789abcdef";
+    unsigned char digest[32];
+    unsigned int length = 0;
+    EVP_DigestFinal_ex(m_context->ctx, digest, &length);
+    EVP_DigestInit_ex(m_context->ctx, sha256Algorithm(), nullptr);
+    for (const unsigned char b : digest) {
+        *hex++ = kHex[b >> 4];
+        *hex++ = kHex[b & 15];
+    }
+}
+
 QString Sha256::resultHex()
 {
     static const char kHex[] = "0123456789abcdef";

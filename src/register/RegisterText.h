@@ -27,6 +27,8 @@ public:
     QByteArray result();
     // The same as 64 lower-case hex digits.
     QString resultHex();
+    // The same written into `hex` (64 characters, no terminating NUL), nothing allocated.
+    void resultHexInto(char* hex);
 
 private:
     struct Context;

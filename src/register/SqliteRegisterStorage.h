@@ -25,6 +25,10 @@ public:
     // a damaged file, a file from a newer program.
     static std::unique_ptr<SqliteRegisterStorage> open(const QString& path, QString* error,
                                                        int schemaVersion = -1);
+    // The register file at `path` opened with its key (see loadOrCreateKey) and its cipher page
+    // size, as open() opens it, for reading or changing it behind the storage's back (the
+    // tests do; a benchmark fills it). Null and *error on failure; the caller closes it.
+    static sqlite3* openFile(const QString& path, const QByteArray& key, QString* error);
     // A register that holds nothing and lives in memory only: what a register that has not been
     // made yet reads as. Nothing is written to disk.
     static std::unique_ptr<SqliteRegisterStorage> openEmpty(QString* error);
@@ -40,6 +44,10 @@ public:
 
 private:
     SqliteRegisterStorage(sqlite3* db, QString path);
+    // Opens the file with the key and the cipher page size and reads its first page; on failure
+    // (null) *notDecrypted tells whether that page did not decrypt (a wrong key or page size).
+    static sqlite3* openKeyed(const QString& path, const QByteArray& key, int pageSize,
+                              bool* notDecrypted, QString* error);
     bool migrate(int target, QString* error);
     // One leaving of recordEvents, inside its transaction.
     std::optional<int> recordOneEvent(const Leaving& leaving, const QDateTime& at, QString* error);

@@ -73,6 +73,14 @@ bool SqliteStatement::run()
     return !m_failed;
 }
 
+void SqliteStatement::reset()
+{
+    if (m_stmt) {
+        sqlite3_reset(m_stmt);
+        m_failed = false;
+    }
+}
+
 QString SqliteStatement::text(int column) const
 {
     const auto* data = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, column));

@@ -28,6 +28,8 @@ public:
     bool next();
     // Runs a statement that gives no rows; true when it did.
     bool run();
+    // Makes the statement ready to run again with new values.
+    void reset();
     bool failed() const { return m_failed; }
 
     QString text(int column) const;

@@ -34,8 +34,9 @@ public:
     Handle(const Handle&) = delete;
     Handle& operator=(const Handle&) = delete;
 
-    // Opens path keyed with key; create: a missing file becomes a new empty database.
-    bool open(const QString& path, const QString& key, bool create)
+    // Opens path keyed with key and, when pageSize > 0, that cipher page size; create: a
+    // missing file becomes a new empty database.
+    bool open(const QString& path, const QString& key, bool create, int pageSize = 0)
     {
         close();
         const QByteArray file = QFile::encodeName(path);
@@ -57,9 +58,18 @@ public:
             return false;
         }
         sqlite3_busy_timeout(m_db, kWaitMs);
+        m_pageSize = pageSize;
         const QByteArray k = key.toUtf8();
-        return k.isEmpty() || sqlite3_key(m_db, k.constData(), k.size()) == SQLITE_OK;
+        if (k.isEmpty()) {
+            return true;
+        }
+        const QByteArray pragma = "PRAGMA cipher_page_size = " + QByteArray::number(pageSize);
+        return sqlite3_key(m_db, k.constData(), k.size()) == SQLITE_OK &&
+               (pageSize <= 0 || exec(pragma.constData()));
     }
+
+    // The cipher page size it was opened with (0: SQLCipher's default).
+    int pageSize() const { return m_pageSize; }
 
     void close()
     {
@@ -97,18 +107,26 @@ public:
 private:
     sqlite3* m_db = nullptr;
     QString m_openError;
+    int m_pageSize = 0;
 };
 
-// Opens file with the key and reads its schema: a wrong key or no database shows here.
-bool openReadable(Handle& handle, const QString& file, const QString& key, QString* error)
+// Opens file with the key and reads its schema: a wrong key or no database shows here. Each
+// cipher page size expected is tried in turn; a wrong one does not decrypt the first page.
+bool openReadable(Handle& handle, const QString& file, const Expectation& expected,
+                  QString* error)
 {
     QStringList ignored;
-    if (!QFileInfo(file).isFile() || !handle.open(file, key, false) ||
-        !handle.rows("select count(*) from sqlite_master", &ignored)) {
-        *error = kCannotOpen.arg(QDir::toNativeSeparators(file));
-        return false;
+    const QList<int> sizes =
+        expected.cipherPageSizes.isEmpty() ? QList<int>{0} : expected.cipherPageSizes;
+    for (const int size : sizes) {
+        if (QFileInfo(file).isFile() && handle.open(file, expected.key, false, size) &&
+            handle.rows("select count(*) from sqlite_master", &ignored)) {
+            return true;
+        }
     }
-    return true;
+    handle.close();
+    *error = kCannotOpen.arg(QDir::toNativeSeparators(file));
+    return false;
 }
 
 // Copies every page of from into to in one step: one read transaction on from, one write
@@ -166,7 +184,7 @@ bool samePath(const QString& a, const QString& b)
 bool check(const QString& file, const Expectation& expected, QString* error)
 {
     Handle handle;
-    if (!openReadable(handle, file, expected.key, error)) {
+    if (!openReadable(handle, file, expected, error)) {
         return false;
     }
     QStringList verdict;
@@ -203,7 +221,7 @@ bool backup(const QString& source, const Expectation& expected, const QString& t
         return false;
     }
     Handle from;
-    if (!openReadable(from, source, expected.key, error)) {
+    if (!openReadable(from, source, expected, error)) {
         return false;
     }
     const QString part =
@@ -212,7 +230,8 @@ bool backup(const QString& source, const Expectation& expected, const QString& t
     bool ok;
     {
         Handle to;
-        ok = to.open(part, expected.key, true);
+        // An encrypted copy takes its pages only at its source's page size.
+        ok = to.open(part, expected.key, true, from.pageSize());
         if (!ok) {
             *error = kCannotWrite.arg(QDir::toNativeSeparators(target), to.error());
         } else if ((ok = copyPages(from.get(), to.get(), error))) {
@@ -264,18 +283,15 @@ bool restore(const QString& backupFile, const QString& live, const Expectation& 
     }
 
     QString liveError;
-    if (check(live, {expected.key, {}}, &liveError)) {
+    const Expectation anyTables{expected.key, {}, expected.cipherPageSizes};
+    Handle from;
+    Handle to;
+    if (check(live, anyTables, &liveError) && openReadable(from, backupFile, expected, error) &&
+        openReadable(to, live, expected, error) && from.pageSize() == to.pageSize()) {
         // Intact: the replaced content is kept first, then the backup's pages go in through
         // the live file's own connection, log and locks.
         const QString kept = keptCopyName(live, QDateTime::currentDateTime());
-        if (!backup(live, {expected.key, {}}, kept, error)) {
-            return false;
-        }
-        Handle from;
-        Handle to;
-        if (!openReadable(from, backupFile, expected.key, error) ||
-            !openReadable(to, live, expected.key, error)) {
-            QFile::remove(kept);
+        if (!backup(live, anyTables, kept, error)) {
             return false;
         }
         if (!copyPages(from.get(), to.get(), error)) {
@@ -286,9 +302,12 @@ bool restore(const QString& backupFile, const QString& live, const Expectation& 
         *keptCopy = kept;
         return true;
     }
+    from.close();
+    to.close();
 
-    // Damaged or unreadable: set it aside together with its log, then put a fresh copy in
-    // its place.
+    // Damaged or unreadable, or of another page size than the backup (pages copy only between
+    // files of one size): set it aside together with its log, then put a fresh copy in its
+    // place.
     const QString kept = keptCopyName(live, QDateTime::currentDateTime());
     if (!QFile::rename(live, kept)) {
         *error = kCannotWrite.arg(QDir::toNativeSeparators(kept),

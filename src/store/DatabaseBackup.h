@@ -16,6 +16,9 @@ struct Expectation
 {
     QString key;
     QStringList tables;
+    // The cipher page sizes a file may have, tried in order (none: SQLCipher's default). A
+    // backup keeps its source's size.
+    QList<int> cipherPageSizes;
 };
 
 // Writes a backup of the database at source into target (replaced when it exists), keyed with

@@ -10,7 +10,8 @@ namespace LibraryBackup {
 
 DatabaseBackup::Expectation expectation()
 {
-    return {LibraryFile::kPassword, LibraryTables::kAll};
+    // The library file has SQLCipher's default page size.
+    return {LibraryFile::kPassword, LibraryTables::kAll, {}};
 }
 
 bool backupLibrary(const QString& libraryPath, const QString& target, QString* message)

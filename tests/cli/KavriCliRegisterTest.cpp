@@ -104,7 +104,7 @@ TEST_F(KavriCliRegisterTest, AuditPrintsTheHeadOrNamesTheFirstChangedRow)
     shell.start(QStringLiteral("sqlcipher"), {path()});
     ASSERT_TRUE(shell.waitForStarted());
     shell.write("PRAGMA key = \"x'" + keyFile.readAll().trimmed() +
-                "'\";\nUPDATE events SET at = '2020-01-01T00:00:00.000Z';\n");
+                "'\";\nPRAGMA cipher_page_size = 4096;\nUPDATE events SET at = '2020-01-01T00:00:00.000Z';\n");
     shell.closeWriteChannel();
     ASSERT_TRUE(shell.waitForFinished());
     const CliRun changed = run({QStringLiteral("audit")});

@@ -59,9 +59,8 @@ protected:
         QString error;
         const auto key = loadOrCreateKey(keyPathFor(path()), false, &error);
         ASSERT_TRUE(key) << error.toStdString();
-        sqlite3* db = nullptr;
-        ASSERT_EQ(sqlite3_open(QFile::encodeName(path()).constData(), &db), SQLITE_OK);
-        ASSERT_EQ(sqlite3_key(db, key->constData(), int(key->size())), SQLITE_OK);
+        sqlite3* db = SqliteRegisterStorage::openFile(path(), *key, &error);
+        ASSERT_TRUE(db) << error.toStdString();
         char* message = nullptr;
         const int rc = sqlite3_exec(db, sql, nullptr, nullptr, &message);
         const QString why = message ? QString::fromUtf8(message) : QString();
@@ -176,6 +175,15 @@ INSTANTIATE_TEST_SUITE_P(
                   " UPDATE events SET chain_pos = 8 WHERE chain_pos = 9;"
                   " UPDATE events SET chain_pos = 9 WHERE chain_pos = -1",
                   8, "链接值与内容不符"},
+        // An event's version is read from the versions walked before it, or looked up when it
+        // comes later in the chain or not at all.
+        Tampering{"an event moved onto a version linked after it",
+                  "UPDATE events SET version_id = (SELECT id FROM versions WHERE chain_pos = 7)"
+                  " WHERE chain_pos = 6",
+                  6, "记录的 SHA-256 与其版本的文本不符"},
+        Tampering{"an event moved onto a version that is not there",
+                  "UPDATE events SET version_id = 999 WHERE chain_pos = 6", 6,
+                  "所属条目或版本不见了"},
         Tampering{"the counter reset", "UPDATE sequences SET last = 1", 0, "计数器为 1"},
         Tampering{"the counter moved on, leaving a gap", "UPDATE sequences SET last = 7", 0,
                   "第 4 号不在登记簿中"},
@@ -216,7 +224,7 @@ TEST_F(AuditTest, TheSqlcipherShellWithTheKeyIsFoundToo)
     QProcess shell;
     shell.start(QStringLiteral("sqlcipher"), {path()});
     ASSERT_TRUE(shell.waitForStarted()) << "sqlcipher shell not installed";
-    shell.write("PRAGMA key = \"x'" + key + "'\";\n"
+    shell.write("PRAGMA key = \"x'" + key + "'\";\nPRAGMA cipher_page_size = 4096;\n"
                 "UPDATE versions SET text = replace(text, '王五', '王伍') WHERE chain_pos = 7;\n");
     shell.closeWriteChannel();
     ASSERT_TRUE(shell.waitForFinished());
@@ -259,9 +267,8 @@ TEST_F(AuditTest, ARewrittenChainIsFoundOnlyByTheHeadNotedBefore)
     reg.reset();
     QString error;
     const auto key = loadOrCreateKey(keyPathFor(path()), false, &error);
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(QFile::encodeName(path()).constData(), &db), SQLITE_OK);
-    ASSERT_EQ(sqlite3_key(db, key->constData(), int(key->size())), SQLITE_OK);
+    sqlite3* db = SqliteRegisterStorage::openFile(path(), *key, &error);
+    ASSERT_TRUE(db) << error.toStdString();
     sqlite3_stmt* s = nullptr;
     ASSERT_EQ(sqlite3_prepare_v2(db,
                                  "SELECT ev.sha256, ev.operator, (SELECT link FROM events WHERE"
@@ -313,12 +320,10 @@ TEST_F(AuditTest, RetentionDeletionsAreRecordedAndAccountedFor)
     EXPECT_EQ(r.rows, 2); // 钱七's version and the deletion record; rows 1 and 2 went
 
     // A deletion record that says more than was deleted is a change like any other.
-    const QByteArray other_path = QFile::encodeName(other.filePath(kRegisterFileName));
     reg.reset();
     const auto key = loadOrCreateKey(keyPathFor(other.filePath(kRegisterFileName)), false, &error);
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(other_path.constData(), &db), SQLITE_OK);
-    ASSERT_EQ(sqlite3_key(db, key->constData(), int(key->size())), SQLITE_OK);
+    sqlite3* db = SqliteRegisterStorage::openFile(other.filePath(kRegisterFileName), *key, &error);
+    ASSERT_TRUE(db) << error.toStdString();
     ASSERT_EQ(sqlite3_exec(db, "UPDATE deletions SET numbers = numbers || ' LZ2021-000002'",
                            nullptr, nullptr, nullptr),
               SQLITE_OK);
@@ -353,9 +358,8 @@ TEST_F(AuditTest, AnOlderFileIsLinkedInTimeOrderAndSaysSoOnce)
         ASSERT_TRUE(v2) << error.toStdString();
     }
     const auto key = loadOrCreateKey(keyPathFor(file), false, &error);
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(QFile::encodeName(file).constData(), &db), SQLITE_OK);
-    ASSERT_EQ(sqlite3_key(db, key->constData(), int(key->size())), SQLITE_OK);
+    sqlite3* db = SqliteRegisterStorage::openFile(file, *key, &error);
+    ASSERT_TRUE(db) << error.toStdString();
     // Written as a version-2 file holds them: the event of the first entry after the second
     // entry was made.
     const char* rows =
@@ -393,9 +397,8 @@ TEST_F(AuditTest, AnOlderFileIsLinkedInTimeOrderAndSaysSoOnce)
     EXPECT_EQ(r->rows, 3);
     // Linked oldest first: the first entry's version, the second's, then the event.
     second.reset();
-    db = nullptr;
-    ASSERT_EQ(sqlite3_open(QFile::encodeName(file).constData(), &db), SQLITE_OK);
-    ASSERT_EQ(sqlite3_key(db, key->constData(), int(key->size())), SQLITE_OK);
+    db = SqliteRegisterStorage::openFile(file, *key, &error);
+    ASSERT_TRUE(db) << error.toStdString();
     sqlite3_stmt* s = nullptr;
     ASSERT_EQ(sqlite3_prepare_v2(db,
                                  "SELECT (SELECT group_concat(chain_pos) FROM versions),"

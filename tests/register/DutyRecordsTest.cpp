@@ -324,9 +324,8 @@ TEST_F(DutyRegisterTest, AVersionTwoFileIsCarriedForwardWithItsEvents)
         // The rows as that release wrote them (its statements, not this one's).
         const auto key = loadOrCreateKey(keyPathFor(path()), false, &error);
         ASSERT_TRUE(key) << error.toStdString();
-        sqlite3* db = nullptr;
-        ASSERT_EQ(sqlite3_open(QFile::encodeName(path()).constData(), &db), SQLITE_OK);
-        ASSERT_EQ(sqlite3_key(db, key->constData(), int(key->size())), SQLITE_OK);
+        sqlite3* db = SqliteRegisterStorage::openFile(path(), *key, &error);
+        ASSERT_TRUE(db) << error.toStdString();
         const char* rows =
             "INSERT INTO templates VALUES (1, '模板', '证明 【证明编号】');"
             "INSERT INTO entries(id, number, year, seq, created_at, operator, template_id, name,"

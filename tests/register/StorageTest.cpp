@@ -104,9 +104,8 @@ TEST_F(StorageTest, AFileOfANewerProgramIsRefused)
     QString error;
     const auto key = loadOrCreateKey(keyPathFor(path()), false, &error);
     ASSERT_TRUE(key);
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(QFile::encodeName(path()).constData(), &db), SQLITE_OK);
-    ASSERT_EQ(sqlite3_key(db, key->constData(), int(key->size())), SQLITE_OK);
+    sqlite3* db = SqliteRegisterStorage::openFile(path(), *key, &error);
+    ASSERT_TRUE(db) << error.toStdString();
     ASSERT_EQ(sqlite3_exec(db, "PRAGMA user_version = 9", nullptr, nullptr, nullptr), SQLITE_OK);
     sqlite3_close(db);
     EXPECT_FALSE(SqliteRegisterStorage::open(path(), &error));
@@ -126,9 +125,8 @@ TEST_F(StorageTest, AVersionOneFileIsCarriedForward)
     // Two entries as the first release wrote them (no leave_day column then).
     const auto key = loadOrCreateKey(keyPathFor(path()), false, &error);
     ASSERT_TRUE(key);
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(QFile::encodeName(path()).constData(), &db), SQLITE_OK);
-    ASSERT_EQ(sqlite3_key(db, key->constData(), int(key->size())), SQLITE_OK);
+    sqlite3* db = SqliteRegisterStorage::openFile(path(), *key, &error);
+    ASSERT_TRUE(db) << error.toStdString();
     const char* rows =
         "INSERT INTO templates VALUES (1, '模板', '【姓名】');"
         "INSERT INTO entries(id, number, year, seq, created_at, operator, template_id, name,"
@@ -158,4 +156,79 @@ TEST_F(StorageTest, AVersionOneFileIsCarriedForward)
     QFile::remove(sequencePathFor(path())); // the database alone says where numbering stands
     reopen();
     EXPECT_EQ(add(person("王五", "3")).number, QStringLiteral("LZ2026-000003"));
+}
+
+namespace {
+
+// What reading the file's first page with this cipher page size gives (SQLITE_OK when it reads).
+int readWithPageSize(const QString& path, const QByteArray& key, int pageSize)
+{
+    sqlite3* db = nullptr;
+    sqlite3_open(QFile::encodeName(path).constData(), &db);
+    sqlite3_key(db, key.constData(), int(key.size()));
+    const QByteArray pragma = "PRAGMA cipher_page_size = " + QByteArray::number(pageSize);
+    sqlite3_exec(db, pragma.constData(), nullptr, nullptr, nullptr);
+    const int rc = sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+    return rc;
+}
+
+} // namespace
+
+// A file made now has 4 KB cipher pages; one made with the former 1 KB pages opens, is carried
+// forward and keeps them; a wrong key opens with neither size.
+TEST_F(StorageTest, CipherPageSizesOfNewAndFormerFiles)
+{
+    QString error;
+    const auto key = loadOrCreateKey(keyPathFor(path()), false, &error);
+    ASSERT_TRUE(key) << error.toStdString();
+    reg.reset();
+    EXPECT_EQ(readWithPageSize(path(), *key, 4096), SQLITE_OK);
+    EXPECT_EQ(readWithPageSize(path(), *key, 1024), SQLITE_NOTADB);
+
+    // A version-1 file as the first release made it: SQLCipher's default pages.
+    const QString former = QFileInfo(path()).dir().filePath(QStringLiteral("former.db"));
+    ASSERT_TRUE(loadOrCreateKey(keyPathFor(former), true, &error)) << error.toStdString();
+    const auto formerKey = loadOrCreateKey(keyPathFor(former), false, &error);
+    ASSERT_TRUE(formerKey);
+    {
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(QFile::encodeName(former).constData(), &db), SQLITE_OK);
+        ASSERT_EQ(sqlite3_key(db, formerKey->constData(), int(formerKey->size())), SQLITE_OK);
+        const QByteArray rows =
+            QByteArray(Sql::kSchemaV1) +
+            "INSERT INTO templates VALUES (1, '模板', '【姓名】');"
+            "INSERT INTO entries(id, number, year, seq, created_at, operator, template_id, name,"
+            " id_number, company, leave_date) VALUES (1, 'LZ2026-000001', 2026, 1,"
+            " '2026-01-02T03:04:05.000Z', 'hr', 1, '张三', '1', 'c', '2021年2月3日');"
+            "INSERT INTO versions VALUES (1, 1, 1, '张三', 'h', 'h', '2026-01-02T03:04:05.000Z');"
+            "INSERT INTO sequences VALUES (2026, 1); PRAGMA user_version = 1;";
+        char* message = nullptr;
+        ASSERT_EQ(sqlite3_exec(db, rows.constData(), nullptr, nullptr, &message), SQLITE_OK)
+            << message;
+        sqlite3_close(db);
+    }
+    {
+        auto carried = SqliteRegisterStorage::open(former, &error);
+        ASSERT_TRUE(carried) << error.toStdString();
+        EXPECT_EQ(carried->schemaVersion(), Sql::kCurrentVersion);
+        const auto first = carried->entry(1, &error);
+        ASSERT_TRUE(first) << error.toStdString();
+        EXPECT_EQ(first->versions.value(0).text, QStringLiteral("张三"));
+    }
+    EXPECT_EQ(readWithPageSize(former, *formerKey, 1024), SQLITE_OK);
+    EXPECT_EQ(readWithPageSize(former, *formerKey, 4096), SQLITE_NOTADB);
+    sqlite3* raw = SqliteRegisterStorage::openFile(former, *formerKey, &error);
+    ASSERT_TRUE(raw) << error.toStdString();
+    sqlite3_close(raw);
+
+    // Neither size reads a file with another key; nothing is made or changed.
+    const QByteArray wrong = "x'" + QByteArray(64, 'a') + "'";
+    for (const QString& file : {path(), former}) {
+        const qint64 size = QFileInfo(file).size();
+        error.clear();
+        EXPECT_EQ(SqliteRegisterStorage::openFile(file, wrong, &error), nullptr);
+        EXPECT_FALSE(error.isEmpty());
+        EXPECT_EQ(QFileInfo(file).size(), size);
+    }
 }

@@ -37,9 +37,18 @@ def desk_query(path, key, sql):
              re.split(r",\s*(?![^()]*\))", select[0][len("SELECT "):])]
     hexed = "SELECT " + ", ".join("hex(CAST(%s AS TEXT))" % e for e in exprs) + \
         " FROM " + select[1]
-    script = 'PRAGMA key = "x\'%s\'";\n.mode list\n.separator |\n%s;\n' % (key, hexed)
-    out = subprocess.run(["sqlcipher", path], input=script, capture_output=True, text=True,
-                         check=True).stdout
+    # A file made by this release has 4 KB cipher pages, one made before 1 KB pages; the
+    # wrong size does not decrypt.
+    for page_size in (4096, 1024):
+        script = 'PRAGMA key = "x\'%s\'";\nPRAGMA cipher_page_size = %d;\n.mode list\n' \
+            '.separator |\n%s;\n' % (key, page_size, hexed)
+        done = subprocess.run(["sqlcipher", path], input=script, capture_output=True,
+                              text=True)
+        if done.returncode == 0:
+            break
+    else:
+        sys.exit("sqlcipher cannot read %s: %s" % (path, done.stderr))
+    out = done.stdout
     rows = []
     for line in out.splitlines():
         if line == "ok" or not line:

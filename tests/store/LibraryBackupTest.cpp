@@ -10,6 +10,8 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <sqlite3.h>
+#include <tuple>
 
 namespace {
 
@@ -183,7 +185,8 @@ TEST_F(LibraryBackupTest, RestoreRefusesWhatIsNoBackupOfTheLibrary)
     {
         QString error;
         ASSERT_TRUE(
-            DatabaseBackup::backup(library.path(), {CDbVisit::kPassword, {}}, otherKey, &error));
+            DatabaseBackup::backup(library.path(), {CDbVisit::kPassword, {}, {}}, otherKey,
+                                   &error));
         auto c = SqlConnection::open(otherKey, CDbVisit::kPassword, &error);
         ASSERT_TRUE(c);
         c->execute("PRAGMA rekey='another key'", &error);
@@ -262,3 +265,74 @@ TEST(KeptCopyName, DatedBesideTheLibraryAndNeverOverwritten)
 }
 
 } // namespace
+
+namespace {
+
+// A one-table database keyed with `key` at a cipher page size (0: SQLCipher's default).
+bool makePagedDatabase(const QString& path, const QByteArray& key, int pageSize,
+                       const char* value)
+{
+    sqlite3* db = nullptr;
+    sqlite3_open(QFile::encodeName(path).constData(), &db);
+    sqlite3_key(db, key.constData(), int(key.size()));
+    const QByteArray sql = (pageSize > 0 ? "PRAGMA cipher_page_size = " +
+                                               QByteArray::number(pageSize) + ";"
+                                         : QByteArray()) +
+                           "CREATE TABLE t(x); INSERT INTO t VALUES ('" + value + "');";
+    const bool ok = sqlite3_exec(db, sql.constData(), nullptr, nullptr, nullptr) == SQLITE_OK;
+    sqlite3_close(db);
+    return ok;
+}
+
+// What the table holds when read at that page size; empty when the file does not decrypt.
+QString pagedValue(const QString& path, const QByteArray& key, int pageSize)
+{
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_key(db, key.constData(), int(key.size()));
+    const QByteArray pragma = "PRAGMA cipher_page_size = " + QByteArray::number(pageSize);
+    sqlite3_exec(db, pragma.constData(), nullptr, nullptr, nullptr);
+    sqlite3_stmt* s = nullptr;
+    QString value;
+    if (sqlite3_prepare_v2(db, "SELECT x FROM t", -1, &s, nullptr) == SQLITE_OK &&
+        sqlite3_step(s) == SQLITE_ROW) {
+        value = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(s, 0)));
+    }
+    sqlite3_finalize(s);
+    sqlite3_close(db);
+    return value;
+}
+
+} // namespace
+
+// Files of either expected cipher page size are backed up at their own size, and a backup of
+// one size restores over a live file of the other (set aside, as a damaged one is).
+TEST(DatabaseBackupPageSizes, EachSizeIsKeptAndRestoresOverTheOther)
+{
+    QTemporaryDir dir;
+    const QByteArray key = "x'" + QByteArray(64, 'b') + "'";
+    const DatabaseBackup::Expectation expected{QString::fromLatin1(key), {QStringLiteral("t")},
+                                               {4096, 1024}};
+    const QString large = dir.filePath(QStringLiteral("large.db"));
+    const QString small = dir.filePath(QStringLiteral("small.db"));
+    ASSERT_TRUE(makePagedDatabase(large, key, 4096, "四千"));
+    ASSERT_TRUE(makePagedDatabase(small, key, 0, "一千"));
+    ASSERT_EQ(pagedValue(small, key, 1024), QStringLiteral("一千"));
+
+    QString error;
+    for (const auto& [source, pageSize, value] :
+         {std::tuple{large, 4096, "四千"}, std::tuple{small, 1024, "一千"}}) {
+        const QString copy = source + QStringLiteral(".copy");
+        ASSERT_TRUE(DatabaseBackup::backup(source, expected, copy, &error)) << error.toStdString();
+        EXPECT_TRUE(DatabaseBackup::check(copy, expected, &error)) << error.toStdString();
+        EXPECT_EQ(pagedValue(copy, key, pageSize), QString::fromUtf8(value));
+        EXPECT_EQ(pagedValue(copy, key, pageSize == 4096 ? 1024 : 4096), QString());
+    }
+
+    QString kept;
+    ASSERT_TRUE(DatabaseBackup::restore(large + QStringLiteral(".copy"), small, expected, &kept,
+                                        &error))
+        << error.toStdString();
+    EXPECT_EQ(pagedValue(small, key, 4096), QStringLiteral("四千"));
+    EXPECT_EQ(pagedValue(kept, key, 1024), QStringLiteral("一千"));
+}

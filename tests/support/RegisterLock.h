@@ -4,6 +4,7 @@
 // in the middle of a write would, until released. The test that includes it links SQLCipher and
 // defines SQLITE_HAS_CODEC.
 #include "register/RegisterFiles.h"
+#include "register/SqliteRegisterStorage.h"
 
 #include <QFile>
 #include <QString>
@@ -23,9 +24,10 @@ public:
         QString error;
         const std::optional<QByteArray> key =
             Register::loadOrCreateKey(Register::keyPathFor(m_path), false, &error);
-        return key && sqlite3_open(QFile::encodeName(m_path).constData(), &m_db) == SQLITE_OK &&
-               sqlite3_key(m_db, key->constData(), int(key->size())) == SQLITE_OK &&
-               sqlite3_exec(m_db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK;
+        if (key) {
+            m_db = Register::SqliteRegisterStorage::openFile(m_path, *key, &error);
+        }
+        return m_db && sqlite3_exec(m_db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK;
     }
     void release()
     {

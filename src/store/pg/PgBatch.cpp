@@ -54,7 +54,7 @@ QList<PgConnection::Statement> PgConnection::beginStatements(const QStringList& 
 
 PgConnection::BatchOutcome PgConnection::pipeline(const QList<Statement>& opening,
                                                   const QList<Statement>& statements, bool commits,
-                                                  int* answered)
+                                                  int* answered, const QList<Statement>& then)
 {
     BatchOutcome outcome;
     outcome.rows.resize(size_t(statements.size()));
@@ -80,17 +80,18 @@ PgConnection::BatchOutcome PgConnection::pipeline(const QList<Statement>& openin
         QByteArray preparing;
     };
     std::vector<Sent> sent;
+    std::vector<Sent> sentThen;
     QHash<QByteArray, QByteArray> preparing;
-    bool sending = PQenterPipelineMode(m_conn) == 1;
-    for (int i = 0; sending && i < all.size(); ++i) {
-        const Statement& s = *all[i];
+    // Sends one statement (prepared first when this connection has not prepared its text yet).
+    const auto send = [&](const Statement& s, int index, std::vector<Sent>& into) {
         QByteArray name = m_prepared.value(s.text, preparing.value(s.text));
+        bool ok = true;
         if (name.isEmpty()) {
             name = "kavri_" + QByteArray::number(++m_preparedNames);
             preparing.insert(s.text, name);
-            sending = PQsendPrepare(m_conn, name.constData(), s.text.constData(),
-                                    int(s.params.size()), nullptr) == 1;
-            sent.push_back({i, name});
+            ok = PQsendPrepare(m_conn, name.constData(), s.text.constData(),
+                               int(s.params.size()), nullptr) == 1;
+            into.push_back({index, name});
         }
         std::vector<QByteArray> texts;
         std::vector<const char*> values;
@@ -100,11 +101,23 @@ PgConnection::BatchOutcome PgConnection::pipeline(const QList<Statement>& openin
             values.push_back(p ? texts.back().constData() : nullptr);
         }
         // libpq copies the values into its buffer here.
-        sending = sending && PQsendQueryPrepared(m_conn, name.constData(), int(values.size()),
-                                                 values.data(), nullptr, nullptr, 0) == 1;
-        sent.push_back({i, QByteArray()});
+        ok = ok && PQsendQueryPrepared(m_conn, name.constData(), int(values.size()),
+                                       values.data(), nullptr, nullptr, 0) == 1;
+        into.push_back({index, QByteArray()});
+        return ok;
+    };
+    bool sending = PQenterPipelineMode(m_conn) == 1;
+    for (int i = 0; sending && i < all.size(); ++i) {
+        sending = send(*all[i], i, sent);
     }
     sending = sending && PQpipelineSync(m_conn) == 1;
+    // The follow-up after a sync of its own: the server runs it as one implicit transaction,
+    // whatever became of the batch, and a failure in it stops there.
+    bool sendingThen = sending && !then.isEmpty();
+    for (int i = 0; sendingThen && i < then.size(); ++i) {
+        sendingThen = send(then[i], i, sentThen);
+    }
+    sendingThen = sendingThen && PQpipelineSync(m_conn) == 1;
 
     bool committed = false;
     if (!sending) {
@@ -138,12 +151,28 @@ PgConnection::BatchOutcome PgConnection::pipeline(const QList<Statement>& openin
             PQclear(result);
         }
     }
-    while (pg_result* result = PQgetResult(m_conn)) {
-        const bool sync = PQresultStatus(result) == PGRES_PIPELINE_SYNC;
-        PQclear(result);
-        if (sync) {
-            break;
+    const auto drainToSync = [this] {
+        while (pg_result* result = PQgetResult(m_conn)) {
+            const bool sync = PQresultStatus(result) == PGRES_PIPELINE_SYNC;
+            PQclear(result);
+            if (sync) {
+                break;
+            }
         }
+    };
+    drainToSync();
+    if (sendingThen) {
+        // Only what it prepared is kept; its rows and failures are nobody's concern here.
+        for (size_t m = 0; m < sentThen.size() && PQstatus(m_conn) == CONNECTION_OK; ++m) {
+            while (pg_result* result = PQgetResult(m_conn)) {
+                if (!sentThen[m].preparing.isEmpty() &&
+                    PQresultStatus(result) == PGRES_COMMAND_OK) {
+                    m_prepared.insert(then[sentThen[m].index].text, sentThen[m].preparing);
+                }
+                PQclear(result);
+            }
+        }
+        drainToSync();
     }
     if (PQpipelineStatus(m_conn) != PQ_PIPELINE_OFF && PQstatus(m_conn) == CONNECTION_OK) {
         PQexitPipelineMode(m_conn);
@@ -198,9 +227,20 @@ PgConnection::BatchOutcome PgConnection::beginBatch(const QStringList& lockTable
     return openingBatch(lockTables, statements, false, true);
 }
 
+PgConnection::BatchOutcome PgConnection::runBatchThen(const QStringList& lockTables,
+                                                      const QList<Statement>& statements,
+                                                      const QList<Statement>& then)
+{
+    // The follow-up waits no longer than the batch may.
+    QList<Statement> bounded{beginStatements({}).at(1)};
+    bounded += then;
+    return openingBatch(lockTables, statements, true, false, bounded);
+}
+
 PgConnection::BatchOutcome PgConnection::openingBatch(const QStringList& lockTables,
                                                       const QList<Statement>& statements,
-                                                      bool commits, bool mayRetry)
+                                                      bool commits, bool mayRetry,
+                                                      const QList<Statement>& then)
 {
     BatchOutcome outcome;
     if (m_inTransaction) {
@@ -216,7 +256,7 @@ PgConnection::BatchOutcome PgConnection::openingBatch(const QStringList& lockTab
     }
     for (int attempt = 0;; ++attempt) {
         int answered = 0;
-        outcome = pipeline(beginStatements(lockTables), statements, commits, &answered);
+        outcome = pipeline(beginStatements(lockTables), statements, commits, &answered, then);
         if (outcome.ok) {
             m_inTransaction = !commits;
             return outcome;

@@ -94,6 +94,12 @@ public:
     // more (for batches that leave the same state when they run twice).
     BatchOutcome runBatch(const QStringList& lockTables, const QList<Statement>& statements,
                           bool mayRetry);
+    // runBatch without retrying, and in the same round trip, once its transaction is over,
+    // `then` in a transaction of its own (the server's implicit one: no BEGIN, no COMMIT). What
+    // `then` does is not reported and never undoes the batch: it is for work that the next call
+    // does as well when this one is lost (linking the register's chain, say).
+    BatchOutcome runBatchThen(const QStringList& lockTables, const QList<Statement>& statements,
+                              const QList<Statement>& then);
     // The first part of a transaction in one round trip: begin() and `statements`; the
     // transaction stays open. On failure it is over.
     BatchOutcome beginBatch(const QStringList& lockTables, const QList<Statement>& statements);
@@ -131,11 +137,12 @@ private:
     // (libpq's pipeline). Every text is prepared at its first use on this connection and only
     // executed afterwards. failedAt counts in `statements` (-1: an opening one). *answered: how
     // many of them the server answered before anything failed.
+    // `then`, when given, follows in a transaction of its own after a sync of its own.
     BatchOutcome pipeline(const QList<Statement>& opening, const QList<Statement>& statements,
-                          bool commits, int* answered);
+                          bool commits, int* answered, const QList<Statement>& then = {});
     // runBatch (commits) and beginBatch (not).
     BatchOutcome openingBatch(const QStringList& lockTables, const QList<Statement>& statements,
-                              bool commits, bool mayRetry);
+                              bool commits, bool mayRetry, const QList<Statement>& then = {});
     // Ends a transaction that a failed batch left open.
     void endFailedBatch(BatchOutcome* outcome, int statementCount);
     QString failure(const pg_result* result);

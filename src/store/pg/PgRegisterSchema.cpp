@@ -22,45 +22,78 @@ const char* const kAdminFunctions = "register_delete_expired(date, bigint)";
 // Times as the chain writes them, the chain's link, and the fields of each kind of row: the
 // same as register/RegisterChain.h.
 const char* const kChainHelpers[] = {
+    // Stable, as to_char is: so the planner puts its body in place of every call.
     R"sql(create function register_time(t timestamptz) returns text
-language sql immutable as $$
+language sql stable as $$
     select to_char(t at time zone 'UTC', 'YYYY-MM-DD"T"HH24:MI:SS.MS"Z"')
 $$)sql",
+    // The chain's helpers are PL/pgSQL rather than SQL: the linking calls them once per row,
+    // and PL/pgSQL keeps their plans for the session where an SQL function with a subquery is
+    // planned again at every call.
     R"sql(create function register_link(previous text, fields text[]) returns text
-language sql immutable as $$
-    select encode(sha256(decode(previous, 'hex') || coalesce(
-        (select string_agg(int4send(octet_length(convert_to(f, 'UTF8'))) || convert_to(f, 'UTF8'),
-                           ''::bytea order by i)
-         from unnest(fields) with ordinality as u(f, i)), ''::bytea)), 'hex')
-$$)sql",
+language plpgsql immutable as $$
+declare
+    encoded bytea := decode(previous, 'hex');
+    f text;
+    b bytea;
+begin
+    if fields is not null then
+        foreach f in array fields loop
+            continue when f is null;
+            b := convert_to(f, 'UTF8');
+            encoded := encoded || int4send(octet_length(b)) || b;
+        end loop;
+    end if;
+    return encode(sha256(encoded), 'hex');
+end $$)sql",
     R"sql(create function register_version_fields(p_id bigint, p_pos bigint) returns text[]
-language sql stable as $$
-    select array['version', p_pos::text, e.number, v.version_no::text,
-                 register_time(v.created_at), v.operator_name, v.sha256]
-        || case when v.version_no = 1 then
-               array[register_time(e.created_at), e.operator_name, coalesce(t.name, ''),
-                     coalesce(t.text, '')]
-               || coalesce((select array_agg(x.f order by x.position, x.k)
-                            from (select position, 0 as k, key as f from register_value
-                                  where entry_id = e.id
-                                  union all
-                                  select position, 1, value from register_value
-                                  where entry_id = e.id) x), '{}'::text[])
-           else '{}'::text[] end
+language plpgsql stable as $$
+declare
+    r record;
+    fields text[];
+begin
+    select e.id as entry_id, e.number, v.version_no, v.created_at, v.operator_name, v.sha256,
+           e.created_at as entry_at, e.operator_name as entry_operator, t.name, t.text
+        into r
     from register_version v
     join register_entry e on e.id = v.entry_id
     left join register_template t on t.id = e.template_id
-    where v.id = p_id
-$$)sql",
+    where v.id = p_id;
+    if not found then
+        return null;
+    end if;
+    fields := array['version', p_pos::text, r.number, r.version_no::text,
+                    register_time(r.created_at), r.operator_name, r.sha256];
+    if r.version_no = 1 then
+        fields := fields
+            || array[register_time(r.entry_at), r.entry_operator, coalesce(r.name, ''),
+                     coalesce(r.text, '')]
+            || coalesce((select array_agg(x.f order by x.position, x.k)
+                         from (select position, 0 as k, key as f from register_value
+                               where entry_id = r.entry_id
+                               union all
+                               select position, 1, value from register_value
+                               where entry_id = r.entry_id) x), '{}'::text[]);
+    end if;
+    return fields;
+end $$)sql",
     R"sql(create function register_event_fields(p_id bigint, p_pos bigint) returns text[]
-language sql stable as $$
-    select array['event', p_pos::text, e.number, v.version_no::text, ev.kind,
-                 register_time(ev.at), ev.operator_name, ev.sha256, ev.detail]
+language plpgsql stable as $$
+declare
+    r record;
+begin
+    select e.number, v.version_no, ev.kind, ev.at, ev.operator_name, ev.sha256, ev.detail
+        into r
     from register_event ev
     join register_entry e on e.id = ev.entry_id
     join register_version v on v.id = ev.version_id
-    where ev.id = p_id
-$$)sql",
+    where ev.id = p_id;
+    if not found then
+        return null;
+    end if;
+    return array['event', p_pos::text, r.number, r.version_no::text, r.kind,
+                 register_time(r.at), r.operator_name, r.sha256, r.detail];
+end $$)sql",
     R"sql(create function register_deletion_fields(p_id bigint, p_pos bigint) returns text[]
 language sql stable as $$
     select array['deletion', p_pos::text, register_time(d.at), d.operator_name, d.reason,
@@ -74,12 +107,20 @@ $$)sql",
 // The triggers' rules.
 const char* const kTriggers[] = {
     // Versions, events and deletion records: written once; only the link is filled in, once.
+    // The row as it was, with the new link, must be the new row.
     R"sql(create function register_written_once() returns trigger
-language plpgsql as $$ begin
+language plpgsql as $$
+declare
+    probe record;
+begin
     if tg_op = 'UPDATE' then
-        if old.chain_pos is null and new.chain_pos is not null and new.link is not null
-           and to_jsonb(new) - 'chain_pos' - 'link' = to_jsonb(old) - 'chain_pos' - 'link' then
-            return new;
+        if old.chain_pos is null and new.chain_pos is not null and new.link is not null then
+            probe := new;
+            probe.chain_pos := old.chain_pos;
+            probe.link := old.link;
+            if probe is not distinct from old then
+                return new;
+            end if;
         end if;
     end if;
     raise exception '登记簿的 % 一经记录便不能修改或删除。', tg_table_name
@@ -197,9 +238,14 @@ begin
         raise exception '证明编号的前缀“%”应为 1 至 8 个大写字母。', p_prefix
             using errcode = 'invalid_parameter_value';
     end if;
-    insert into register_counter as c (year, last_seq) values (y, 1)
-        on conflict (year) do update set last_seq = c.last_seq + 1
-        returning c.last_seq into s;
+    -- The year's row is there but for the first number of a year: a plain update then, not an
+    -- insert that first has to find its conflict.
+    update register_counter set last_seq = last_seq + 1 where year = y returning last_seq into s;
+    if not found then
+        insert into register_counter as c (year, last_seq) values (y, 1)
+            on conflict (year) do update set last_seq = c.last_seq + 1
+            returning c.last_seq into s;
+    end if;
     return query
         insert into register_entry as e (number, year, seq, created_at, operator_name)
         values (p_prefix || y::text || '-'

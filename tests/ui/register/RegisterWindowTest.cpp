@@ -221,7 +221,7 @@ TEST_F(RegisterWindowTest, TheAuditButtonShowsWhetherTheRegisterIsWhole)
     shell.start(QStringLiteral("sqlcipher"), {path()});
     ASSERT_TRUE(shell.waitForStarted());
     shell.write("PRAGMA key = \"x'" + keyFile.readAll().trimmed() +
-                "'\";\nUPDATE versions SET text = replace(text, '张三', '张叁');\n");
+                "'\";\nPRAGMA cipher_page_size = 4096;\nUPDATE versions SET text = replace(text, '张三', '张叁');\n");
     shell.closeWriteChannel();
     ASSERT_TRUE(shell.waitForFinished());
     ASSERT_EQ(shell.exitCode(), 0);

@@ -64,7 +64,8 @@ QString initUsage()
         "    Creates the team library's tables and the roles kavri_clerk and kavri_admin on\n"
         "    the server (default: the one kavri.conf names). Run once, as the database owner.\n"
         "    --upgrade brings a database set up by an older kavri to the current register\n"
-        "    (clerks write through the server's functions; the hash chain) in one transaction.");
+        "    (clerks write through the server's functions; the hash chain) in one transaction;\n"
+        "    on a database that has them, it replaces the functions with this release's.");
 }
 
 QString importUsage()
@@ -99,6 +100,16 @@ int init(const QStringList& args)
     const auto server = connect(options, &status);
     if (!server) {
         return status;
+    }
+    if (upgrade && PgRegisterSchema::isCurrent(*server, &error)) {
+        // Set up by a release that already had the chain: only the functions' bodies change.
+        if (!PgRegisterSchema::refreshFunctions(*server, &error)) {
+            return fail(QStringLiteral("升级被拒绝，什么也没有改变：") + error);
+        }
+        CliInput::writeResult(
+            QStringLiteral("%1 的登记簿结构已是最新，服务器函数已换成本版本的写法（规则不变）\n")
+                .arg(server->libraryName()));
+        return 0;
     }
     if (upgrade) {
         const qint64 linked = PgRegisterSchema::upgrade(*server, &error);

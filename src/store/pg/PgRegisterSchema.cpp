@@ -520,6 +520,51 @@ QStringList securityStatements(const QString& schema)
     return s;
 }
 
+// The register's functions as this release writes them, each `create or replace`: the same
+// names, arguments and rules as an earlier release's, bodies that may be faster. The triggers
+// that call them stay as they are.
+static QStringList functionStatements(const QString& schema)
+{
+    const auto replacing = [](const char* text) {
+        QString statement = QString::fromUtf8(text);
+        statement.replace(QLatin1String("create function"), QLatin1String("create or replace function"));
+        return statement;
+    };
+    QStringList s;
+    for (const char* helper : kChainHelpers) {
+        s << replacing(helper);
+    }
+    for (const char* trigger : kTriggers) {
+        if (QString::fromUtf8(trigger).startsWith(QLatin1String("create function"))) {
+            s << replacing(trigger);
+        }
+    }
+    const QString path = quoted(schema) + QStringLiteral(", pg_temp");
+    for (const char* function : kFunctions) {
+        s << replacing(function).arg(path);
+    }
+    // `create or replace` keeps a function's grants; taking them back from everyone again costs
+    // nothing and holds should one have been given by hand.
+    s << QStringLiteral("revoke all on function %1, %2 from public")
+             .arg(QLatin1String(kClerkFunctions), QLatin1String(kAdminFunctions));
+    return s;
+}
+
+bool refreshFunctions(PgConnection& connection, QString* error)
+{
+    const auto schema = connection.query("select current_schema()", {}, error);
+    if (!schema || schema->isEof() || !connection.begin({}, error)) {
+        return false;
+    }
+    for (const QString& statement : functionStatements(schema->text(0))) {
+        if (!connection.query(statement.toUtf8(), {}, error)) {
+            connection.rollback();
+            return false;
+        }
+    }
+    return connection.commit(error);
+}
+
 bool isCurrent(PgConnection& connection, QString* error)
 {
     const auto rows = connection.query("select to_regclass('register_chain_head') is not null",

@@ -35,6 +35,11 @@ namespace PgRegisterSchema {
 // in order; `schema` is where the tables are (the functions' search path).
 QStringList securityStatements(const QString& schema);
 
+// Replaces the functions of a database that already has the chain with this release's, in one
+// transaction (a database set up by an earlier release keeps its slower bodies otherwise).
+// False and *error on failure (then nothing changed).
+bool refreshFunctions(PgConnection& connection, QString* error);
+
 // True when the database already has the register's functions and chain.
 bool isCurrent(PgConnection& connection, QString* error);
 

@@ -296,6 +296,38 @@ TEST_F(PgRegisterGuardTest, AnUpgradedDatabaseIsRefusedASecondUpgrade)
     EXPECT_TRUE(error.contains(QStringLiteral("无需升级"))) << error.toStdString();
 }
 
+TEST_F(PgRegisterGuardTest, AnUpgradedDatabaseGetsThisReleasesFunctionsAndKeepsItsRules)
+{
+    // A function body as an earlier release may have left it: here one that links wrongly, so
+    // that only a replaced body makes the next entry's link right.
+    QString error;
+    ASSERT_TRUE(m_owner->query("create or replace function register_link(previous text,"
+                               " fields text[]) returns text language sql immutable as"
+                               " $$ select repeat('f', 64) $$",
+                               {}, &error))
+        << error.toStdString();
+    ASSERT_TRUE(PgRegisterSchema::refreshFunctions(*m_owner, &error)) << error.toStdString();
+    EXPECT_EQ(scalar("select l.lanname from pg_proc p join pg_language l on l.oid = p.prolang"
+                     " where p.proname = 'register_link'"),
+              QStringLiteral("plpgsql"));
+
+    // The clerk still writes through the functions, and only through them.
+    const auto reg = open(m_clerk);
+    ASSERT_TRUE(reg);
+    NewEntry e;
+    e.templateName = QStringLiteral("标准模板");
+    e.templateText = QStringLiteral("兹证明【姓名】已离职。【证明编号】");
+    e.values = {{QStringLiteral("姓名"), QStringLiteral("王五")}};
+    const auto made = reg->addEntry(
+        e, [](const QString& n) { return QStringLiteral("王五") + n; }, &error);
+    ASSERT_TRUE(made) << error.toStdString();
+    expectRefused(m_clerk, QStringLiteral("update register_counter set last_seq = 1"));
+    expectRefused(m_clerk, QStringLiteral("select register_delete_expired(current_date - 3650, 0)"));
+    const AuditResult after = audit(m_clerk);
+    EXPECT_TRUE(after.intact) << after.problem.toStdString();
+    EXPECT_EQ(after.rows, 7); // the six rows of the set-up and 王五's version
+}
+
 struct ServerTampering
 {
     const char* what;

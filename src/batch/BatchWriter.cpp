@@ -403,7 +403,7 @@ void BatchWriter::writeCombined(const QList<BatchRecord>& records, const BatchOu
             break;
         }
         paged << &record;
-        Issue::CertificateIssuer::Page page{issued.entryId, issued.text};
+        Issue::CertificateIssuer::Page page{issued.entryId, issued.text, {}};
         page.note.seal = sealed.seal;
         page.note.wording = wordingOf(issued.text);
         pages << page;

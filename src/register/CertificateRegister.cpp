@@ -131,7 +131,7 @@ std::optional<int> CertificateRegister::recordEvent(qint64 entryId, EventKind ki
                                                     const QString& text, QString* error)
 {
     const std::optional<QList<int>> versions =
-        recordEvents({Leaving{entryId, kind, text}}, {}, error);
+        recordEvents({Leaving{entryId, kind, text, QString()}}, {}, error);
     if (!versions) {
         return std::nullopt;
     }

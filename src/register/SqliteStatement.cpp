@@ -1,5 +1,7 @@
 #include "register/SqliteStatement.h"
 
+#include "store/StoredText.h"
+
 #include <QByteArray>
 #include <sqlite3.h>
 
@@ -84,7 +86,7 @@ void SqliteStatement::reset()
 QString SqliteStatement::text(int column) const
 {
     const auto* data = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, column));
-    return QString::fromUtf8(data, sqlite3_column_bytes(m_stmt, column));
+    return storedText(data, sqlite3_column_bytes(m_stmt, column));
 }
 
 QByteArrayView SqliteStatement::bytes(int column) const

@@ -1,5 +1,6 @@
 #include "store/RecordSet.h"
 
+#include "store/StoredText.h"
 #include "store/pg/PgRecordSet.h"
 
 #include <sqlite3.h>
@@ -84,7 +85,7 @@ QString RecordSet::collect(const QString& column) const
     if (!text) {
         return QString();
     }
-    return QString::fromUtf8(text, sqlite3_column_bytes(m_stmt, index));
+    return storedText(text, sqlite3_column_bytes(m_stmt, index));
 }
 
 qint32 RecordSet::collectInt(const QString& column) const

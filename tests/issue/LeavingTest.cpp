@@ -133,7 +133,8 @@ TEST_F(LeavingTest, ThePagesOfOneFileAreRecordedTogetherOrNotAtAll)
 {
     const Issue::Issued a = issueOne(QStringLiteral("张三"));
     const Issue::Issued b = issueOne(QStringLiteral("李四"));
-    const QList<Issue::CertificateIssuer::Page> pages = {{a.entryId, a.text}, {b.entryId, b.text}};
+    const QList<Issue::CertificateIssuer::Page> pages = {{a.entryId, a.text, {}},
+                                                         {b.entryId, b.text, {}}};
 
     // The rename fails: neither page is recorded.
     const QString blocked = path(QStringLiteral("全部.pdf"));

@@ -58,7 +58,9 @@ INSTANTIATE_TEST_SUITE_P(
                       Awkward{"rare cjk", "𠀀𪚥𰻞有限公司"},
                       Awkward{"markers", "[TABLE_NAME] [FIELD_VALUE] [VALUES] %d %ld \\ \" <br>"},
                       Awkward{"select top", "select top 1 * from moban_item_table"},
-                      Awkward{"empty", ""}),
+                      Awkward{"empty", ""},
+                      // Invisible, and what a decoder takes for a byte order mark.
+                      Awkward{"byte order mark first", QChar(0xFEFF) + QStringLiteral("北京星辰")}),
     [](const ::testing::TestParamInfo<Awkward>& info) {
         return QString::fromLatin1(info.param.label).replace(' ', '_').toStdString();
     });

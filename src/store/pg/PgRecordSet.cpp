@@ -1,5 +1,7 @@
 #include "store/pg/PgRecordSet.h"
 
+#include "store/StoredText.h"
+
 #include <libpq-fe.h>
 
 PgRecordSet::PgRecordSet(pg_result* result) : m_result(result)
@@ -52,7 +54,7 @@ QString PgRecordSet::collect(const QString& column) const
     if (PQftype(m_result, index) == kBoolType) {
         return value[0] == 't' ? QStringLiteral("1") : QStringLiteral("0");
     }
-    return QString::fromUtf8(value, PQgetlength(m_result, m_row, index));
+    return storedText(value, PQgetlength(m_result, m_row, index));
 }
 
 qint32 PgRecordSet::collectInt(const QString& column) const
@@ -73,8 +75,7 @@ QString PgRecordSet::text(int column) const
     if (isNull(column)) {
         return QString();
     }
-    return QString::fromUtf8(PQgetvalue(m_result, m_row, column),
-                             PQgetlength(m_result, m_row, column));
+    return storedText(PQgetvalue(m_result, m_row, column), PQgetlength(m_result, m_row, column));
 }
 
 QByteArrayView PgRecordSet::bytes(int column) const

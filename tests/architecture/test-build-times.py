@@ -10,9 +10,9 @@ import tempfile
 import unittest
 
 SCRIPT = os.path.join(os.path.dirname(__file__), "..", "..", "scripts", "build-times.py")
-spec = importlib.util.spec_from_file_location("build_times", SCRIPT)
-build_times = importlib.util.module_from_spec(spec)
-spec.loader.exec_module(build_times)
+found = importlib.util.spec_from_file_location("build_times", SCRIPT)
+build_times = importlib.util.module_from_spec(found)
+found.loader.exec_module(build_times)
 
 
 def run_on(log_lines, top="5"):

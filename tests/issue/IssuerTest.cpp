@@ -178,12 +178,29 @@ QString defaultOf(CDbVisit& db, const QString& table)
                               LibraryTables::kNameColumn);
 }
 
+// A copy of the delivered library, open on the desk for the test's length.
+struct OpenLibrary
+{
+    OpenLibrary()
+    {
+        if (file.isValid()) {
+            db.m_pConnection = db.ConnectLibrary(file.path());
+        }
+    }
+    ~OpenLibrary()
+    {
+        if (db.m_pConnection) {
+            db.CloseConnection(db.m_pConnection);
+        }
+    }
+    TempLibrary file;
+    CDbVisit db;
+};
+
 TEST_F(IssuerTest, TheValuesUsedBecomeTheLibrarysDefaultsTheReasonAsTyped)
 {
-    TempLibrary library;
-    ASSERT_TRUE(library.isValid());
-    CDbVisit db;
-    db.m_pConnection = db.ConnectLibrary(library.path());
+    OpenLibrary library;
+    CDbVisit& db = library.db;
     ASSERT_TRUE(db.m_pConnection);
     issuer.setLibrary(&db);
     const QString companyBefore = defaultOf(db, LibraryTables::kCompany);
@@ -204,7 +221,6 @@ TEST_F(IssuerTest, TheValuesUsedBecomeTheLibrarysDefaultsTheReasonAsTyped)
     EXPECT_EQ(defaultOf(db, LibraryTables::kDepartment), QStringLiteral("研发部"));
     EXPECT_EQ(defaultOf(db, LibraryTables::kPosition), QStringLiteral("工程师"));
     EXPECT_EQ(defaultOf(db, LibraryTables::kReason), QStringLiteral("个人原因（家中有事）"));
-    db.CloseConnection(db.m_pConnection);
 }
 
 // Stands in for the window's message boxes: whatever the library would show by itself.
@@ -221,10 +237,8 @@ public:
 
 TEST_F(IssuerTest, WhatTheLibraryCouldNotNoteComesBackUnshownAndTheCertificateStands)
 {
-    TempLibrary library;
-    ASSERT_TRUE(library.isValid());
-    CDbVisit db;
-    db.m_pConnection = db.ConnectLibrary(library.path());
+    OpenLibrary library;
+    CDbVisit& db = library.db;
     ASSERT_TRUE(db.m_pConnection);
     // A damaged library: the companies' table is gone.
     db.ExecuteSql(QStringLiteral("drop table company_item_table"));
@@ -245,7 +259,6 @@ TEST_F(IssuerTest, WhatTheLibraryCouldNotNoteComesBackUnshownAndTheCertificateSt
         << issued.libraryFailures[0].error.toStdString();
     // One write unit: the department's default did not move either.
     EXPECT_EQ(defaultOf(db, LibraryTables::kDepartment), departmentBefore);
-    db.CloseConnection(db.m_pConnection);
 }
 
 TEST_F(IssuerTest, ATeamLibraryOutOfReachRefusesWithItsReasonUnshownAndNothingNumbered)

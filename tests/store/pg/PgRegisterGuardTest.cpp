@@ -80,6 +80,21 @@ protected:
         return result.value_or(AuditResult{});
     }
 
+    // A certificate for `name` made through kavri by the clerk, numbered as the template asks.
+    std::optional<IssuedEntry> addAsClerk(const QString& name, const QString& templateText,
+                                          QString* error)
+    {
+        const auto reg = open(m_clerk);
+        if (!reg) {
+            return std::nullopt;
+        }
+        NewEntry e;
+        e.templateName = QStringLiteral("标准模板");
+        e.templateText = templateText;
+        e.values = {{QStringLiteral("姓名"), name}};
+        return reg->addEntry(e, [name](const QString& n) { return name + n; }, error);
+    }
+
     QList<IssuedEntry> m_entries;
 };
 
@@ -214,20 +229,15 @@ TEST_F(PgRegisterGuardTest, AGenerateDoesNotWaitForAnotherClerkLinking)
     ASSERT_TRUE(linking->begin({}, &error)) << error.toStdString();
     ASSERT_TRUE(linking->query("select pg_advisory_xact_lock(7316033477161305)", {}, &error))
         << error.toStdString();
-    const auto reg = open(m_clerk);
-    ASSERT_TRUE(reg);
-    NewEntry e;
-    e.templateName = QStringLiteral("标准模板");
-    e.templateText = QStringLiteral("【姓名】【证明编号】");
-    e.values = {{QStringLiteral("姓名"), QStringLiteral("王五")}};
-    const auto waiting = reg->addEntry(e, [](const QString& n) { return n; }, &error);
+    const auto waiting =
+        addAsClerk(QStringLiteral("王五"), QStringLiteral("【姓名】【证明编号】"), &error);
     ASSERT_TRUE(waiting) << error.toStdString();
     EXPECT_EQ(scalar("select count(*) from register_version where chain_pos is null"),
               QStringLiteral("1"));
     linking->rollback();
     // The next Generate links both, the waiting one first.
-    e.values = {{QStringLiteral("姓名"), QStringLiteral("赵六")}};
-    const auto next = reg->addEntry(e, [](const QString& n) { return n; }, &error);
+    const auto next =
+        addAsClerk(QStringLiteral("赵六"), QStringLiteral("【姓名】【证明编号】"), &error);
     ASSERT_TRUE(next) << error.toStdString();
     EXPECT_EQ(scalar("select count(*) from register_version where chain_pos is null"),
               QStringLiteral("0"));
@@ -312,14 +322,8 @@ TEST_F(PgRegisterGuardTest, AnUpgradedDatabaseGetsThisReleasesFunctionsAndKeepsI
               QStringLiteral("plpgsql"));
 
     // The clerk still writes through the functions, and only through them.
-    const auto reg = open(m_clerk);
-    ASSERT_TRUE(reg);
-    NewEntry e;
-    e.templateName = QStringLiteral("标准模板");
-    e.templateText = QStringLiteral("兹证明【姓名】已离职。【证明编号】");
-    e.values = {{QStringLiteral("姓名"), QStringLiteral("王五")}};
-    const auto made = reg->addEntry(
-        e, [](const QString& n) { return QStringLiteral("王五") + n; }, &error);
+    const auto made = addAsClerk(QStringLiteral("王五"),
+                                 QStringLiteral("兹证明【姓名】已离职。【证明编号】"), &error);
     ASSERT_TRUE(made) << error.toStdString();
     expectRefused(m_clerk, QStringLiteral("update register_counter set last_seq = 1"));
     expectRefused(m_clerk, QStringLiteral("select register_delete_expired(current_date - 3650, 0)"));

@@ -138,9 +138,11 @@ const char* const kSeal = "select register_seal()";
 // one, takes this clerk's rows too (the audit links whatever is left and waits for it), so
 // twenty clerks do not queue one behind the other at the chain's head after every Generate.
 const char* const kSealUnlessBusy =
+    "select register_seal_recent() where pg_try_advisory_xact_lock(7316033477161305)";
+// The same on a server whose functions came before register_seal_recent().
+const char* const kSealAllUnlessBusy =
     "select register_seal() where pg_try_advisory_xact_lock(7316033477161305)";
 const char* const kDeleteExpired = "select register_delete_expired($1::date, $2::bigint)";
-
 
 // The row of statement i in a batch that went through; null when it failed or gave no row.
 const PgRecordSet* rowOf(const PgConnection::BatchOutcome& batch, size_t i)
@@ -186,7 +188,8 @@ std::unique_ptr<PgRegisterStorage> PgRegisterStorage::open(const QString& connin
         return nullptr;
     }
     const auto tables = connection->query("select to_regclass('register_entry') is not null and"
-                                          " to_regclass('register_counter') is not null",
+                                          " to_regclass('register_counter') is not null,"
+                                          " to_regprocedure('register_seal_recent()') is not null",
                                           {}, error);
     if (!tables) {
         return nullptr;
@@ -195,11 +198,12 @@ std::unique_ptr<PgRegisterStorage> PgRegisterStorage::open(const QString& connin
         *error = QStringLiteral("服务器上没有登记簿的表，请管理员先运行 kavri-cli server init");
         return nullptr;
     }
-    return std::make_unique<PgRegisterStorage>(std::move(connection));
+    return std::make_unique<PgRegisterStorage>(std::move(connection),
+                                               tables->text(1) == QLatin1String("t"));
 }
 
-PgRegisterStorage::PgRegisterStorage(std::shared_ptr<PgConnection> connection)
-    : m_connection(std::move(connection))
+PgRegisterStorage::PgRegisterStorage(std::shared_ptr<PgConnection> connection, bool sealsRecent)
+    : m_connection(std::move(connection)), m_sealsRecent(sealsRecent)
 {
 }
 
@@ -240,7 +244,7 @@ std::optional<IssuedEntry> PgRegisterStorage::addEntry(const EntryRecord& r,
           {QString::number(issued.id), r.entry.templateName, r.entry.templateText,
            pgTextArray(keys), pgTextArray(values), r.name, r.idNumber, r.company, r.leaveDate,
            r.leaveDay.isValid() ? Param(dayText(r.leaveDay)) : Param(), issued.text}}},
-        {{kAsynchronous, {}}, {kSealUnlessBusy, {}}});
+        {{kAsynchronous, {}}, {sealStatement(), {}}});
     if (!recorded.ok) {
         *error = recorded.error;
         return std::nullopt;
@@ -249,9 +253,9 @@ std::optional<IssuedEntry> PgRegisterStorage::addEntry(const EntryRecord& r,
 }
 
 std::optional<QList<int>> PgRegisterStorage::recordEvents(const QList<Leaving>& leavings,
-                                                         const QDateTime& at,
-                                                         const BeforeCommit& beforeCommit,
-                                                         QString* error)
+                                                          const QDateTime& at,
+                                                          const BeforeCommit& beforeCommit,
+                                                          QString* error)
 {
     // The server's clock gives the time, and each leaving goes through the server's function.
     Q_UNUSED(at);
@@ -299,12 +303,12 @@ std::optional<int> PgRegisterStorage::recordDuty(qint64 entryId, const DutyRecor
 {
     // The server's clock gives the time, as for every event.
     Q_UNUSED(at);
-    const PgConnection::BatchOutcome recorded = m_connection->runBatch(
-        {},
-        {{kDuty,
-          {QString::number(entryId), eventKindKey(duty.kind), duty.detail,
-           duty.day.isValid() ? Param(dayText(duty.day)) : Param()}}},
-        false);
+    const PgConnection::BatchOutcome recorded =
+        m_connection->runBatch({},
+                               {{kDuty,
+                                 {QString::number(entryId), eventKindKey(duty.kind), duty.detail,
+                                  duty.day.isValid() ? Param(dayText(duty.day)) : Param()}}},
+                               false);
     const PgRecordSet* row = rowOf(recorded, 0);
     if (!row) {
         *error = recorded.ok ? PgConnection::kRolledBack : recorded.error;
@@ -320,7 +324,12 @@ bool PgRegisterStorage::seal()
     // Linking is a transaction of its own after the rows it links are committed: the chain's
     // head is locked only while the server links, never while a commit waits for the disk. If
     // it is lost, the next one links the same rows.
-    return m_connection->runBatch({}, {{kAsynchronous, {}}, {kSealUnlessBusy, {}}}, true).ok;
+    return m_connection->runBatch({}, {{kAsynchronous, {}}, {sealStatement(), {}}}, true).ok;
+}
+
+const char* PgRegisterStorage::sealStatement() const
+{
+    return m_sealsRecent ? kSealUnlessBusy : kSealAllUnlessBusy;
 }
 
 std::optional<QList<EntrySummary>> PgRegisterStorage::search(const SearchQuery& query,
@@ -404,7 +413,7 @@ std::optional<Entry> PgRegisterStorage::entry(qint64 id, QString* error)
     }
     for (; !versions->isEof(); versions->moveNext()) {
         e.versions << Version{versions->int64(0), int(versions->int64(1)), versions->text(2),
-                              versions->text(3), timeFrom(*versions, 4), versions->text(5)};
+                              versions->text(3),  timeFrom(*versions, 4),  versions->text(5)};
     }
     for (; !events->isEof(); events->moveNext()) {
         Event ev;
@@ -464,8 +473,8 @@ std::optional<qint64> PgRegisterStorage::deleteExpired(const QDate& cutoff, qint
         {}, {{kDeleteExpired, {dayText(cutoff), QString::number(expected)}}}, false);
     const PgRecordSet* row = rowOf(deleted, 0);
     if (!row) {
-        *error = deleteFailure(*m_connection, deleted.ok ? PgConnection::kRolledBack
-                                                         : deleted.error);
+        *error =
+            deleteFailure(*m_connection, deleted.ok ? PgConnection::kRolledBack : deleted.error);
         return std::nullopt;
     }
     seal();
@@ -554,8 +563,8 @@ std::optional<AuditResult> PgRegisterStorage::audit(const QString& since, QStrin
     if (!laterVersions) {
         return std::nullopt;
     }
-    Chain::AuditInput input{templates, entries,  values,   counters,
-                            deletions, head,     versions, events, {}};
+    Chain::AuditInput input{templates, entries,  values, counters, deletions,
+                            head,      versions, events, {}};
     input.versionOf = [&early](qint64 id) -> std::optional<std::pair<int, QByteArray>> {
         const auto it = early.constFind(id);
         return it != early.cend() ? std::optional(*it) : std::nullopt;

@@ -20,7 +20,8 @@ public:
     // Connects with a libpq connection text. Null and *error when the server cannot be reached
     // or holds no register tables.
     static std::unique_ptr<PgRegisterStorage> open(const QString& conninfo, QString* error);
-    explicit PgRegisterStorage(std::shared_ptr<PgConnection> connection);
+    // sealsRecent: the server has register_seal_recent() (see seal()).
+    PgRegisterStorage(std::shared_ptr<PgConnection> connection, bool sealsRecent);
     ~PgRegisterStorage() override;
 
     PgConnection& connection() { return *m_connection; }
@@ -32,10 +33,13 @@ private:
     // Links what was written since into the server's chain; false when the server did not (the
     // next call, or the audit, links it then).
     bool seal();
+    // The statement seal() runs.
+    const char* sealStatement() const;
     // One leaving of recordEvents, inside its transaction.
     std::optional<int> recordOneEvent(const Leaving& leaving, QString* error);
 
     std::shared_ptr<PgConnection> m_connection;
+    bool m_sealsRecent = false;
 };
 
 // A text list as a PostgreSQL array literal ({"a","b"}), each item quoted.

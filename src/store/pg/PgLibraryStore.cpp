@@ -230,29 +230,25 @@ StoreResult<bool> PgLibraryStore::rememberValues(const QList<std::pair<QString, 
 QList<PgConnection::Statement> PgLibraryStore::rememberStatements(const QString& table,
                                                                   const QString& value)
 {
-    // The table's statements are the same texts every time, prepared once per connection.
+    // One statement per library: the fewer statements run while the libraries are locked, the
+    // less the other clerks wait. Its parts see the table as it was when it began. The target is
+    // the first entry named value when its itemid is positive; it gets the mark and the default
+    // (the first marked entry) loses it, in one update of the rows that change (none when the
+    // target is the default already). Without a target an entry is added (upid -1) with the
+    // mark. The texts are the same every time, prepared once per connection.
     const QString mark = Statements::quoted(LibraryTables::kDefaultMarker);
-    const QString first = QStringLiteral("(select itemid from %1 where item3 = $1 "
-                                         "order by itemid limit 1)")
-                              .arg(table);
-    const QList<PgConnection::Param> bound{value};
-    return {
-        {QStringLiteral("UPDATE %1 SET item1 = '' WHERE itemid = (select itemid from %1 "
-                        "where item1 = %2 order by itemid limit 1)")
-             .arg(table, mark)
-             .toUtf8(),
-         {}},
-        {QStringLiteral("UPDATE %1 SET item1 = %2 WHERE itemid = %3 and itemid > 0")
-             .arg(table, mark, first)
-             .toUtf8(),
-         bound},
-        {QStringLiteral("insert into %1 (item1,item2,item3,item4,item5,item6,item7,item8,item9,"
-                        "item10,upid) select %2,'',$1,'','','','','','','',-1 "
-                        "where coalesce(%3, -1) <= 0")
-             .arg(table, mark, first)
-             .toUtf8(),
-         bound},
-    };
+    const QString text =
+        QStringLiteral(
+            "with target as (select itemid from (select itemid from %1 where item3 = $1"
+            " order by itemid limit 1) first where itemid > 0),"
+            " moved as (UPDATE %1 SET item1 = case when itemid in (select itemid from target)"
+            " then %2 else '' end WHERE itemid in (select itemid from target union all"
+            " (select itemid from %1 where item1 = %2 order by itemid limit 1)) and item1 is"
+            " distinct from case when itemid in (select itemid from target) then %2 else '' end)"
+            " insert into %1 (item1,item2,item3,item4,item5,item6,item7,item8,item9,item10,upid)"
+            " select %2,'',$1,'','','','','','','',-1 where not exists (select from target)")
+            .arg(table, mark);
+    return {{text.toUtf8(), {value}}};
 }
 
 QString PgLibraryStore::shownText(const PgConnection::Statement& statement)

@@ -33,8 +33,8 @@ public:
     StoreResult<bool> modify(const QString& table, const QString& column, const QString& value,
                              qint32 itemId) override;
     StoreResult<bool> remove(const QString& table, qint32 itemId) override;
-    // The three statements of rememberStatements: in the open write unit one after the other,
-    // otherwise as one transaction in one round trip.
+    // The statement of rememberStatements: in the open write unit on its own, otherwise as one
+    // transaction in one round trip.
     StoreResult<bool> rememberValue(const QString& table, const QString& value) override;
     // Outside a write unit: one transaction in one round trip (remember), even with no value to
     // keep, so that a server gone away is noticed here; value false when the server cannot be
@@ -57,10 +57,10 @@ public:
         QString failedStatement; // the statement that failed (shownText), empty for BEGIN/COMMIT
     };
 
-    // What remembering one value does, in three statements that find what they need inside
-    // themselves, so that all of them can go to the server at once: clear the mark of the
-    // default, mark the first entry named value, or add it (upid -1) when there is none. "The
-    // first entry" is the first by itemid. The value is the parameter $1.
+    // What remembering one value does, in one statement that finds what it needs inside
+    // itself, so that all the libraries' statements can go to the server at once: clear the
+    // mark of the default, mark the first entry named value, or add it (upid -1) when there is
+    // none. "The first entry" is the first by itemid. The value is the parameter $1.
     static QList<PgConnection::Statement> rememberStatements(const QString& table,
                                                              const QString& value);
     // A statement as a failure shows it: with its value ($1) in quotes in its place.

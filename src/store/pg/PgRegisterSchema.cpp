@@ -16,8 +16,10 @@ const char* const kTables = "register_counter, register_template, register_entry
 const char* const kClerkFunctions =
     "register_reserve(text), register_record(bigint, text, text, text[], text[], text, text,"
     " text, text, date, text), register_event(bigint, text, text, text),"
-    " register_duty(bigint, text, text, date), register_seal()";
+    " register_duty(bigint, text, text, date), register_seal(), register_seal_recent()";
 const char* const kAdminFunctions = "register_delete_expired(date, bigint)";
+// Called only from inside the functions above: nobody runs it on its own.
+const char* const kInnerFunctions = "register_chain_add(integer, bigint, bigint, text)";
 
 // Times as the chain writes them, the chain's link, and the fields of each kind of row: the
 // same as register/RegisterChain.h.
@@ -102,6 +104,26 @@ language sql stable as $$
     from register_deletion d
     where d.id = p_id
 $$)sql",
+    // Links one row (0: a version, 1: an event, 2: a deletion) at position p_pos after the link
+    // p_previous, and returns its link. The callers hold the chain's head.
+    R"sql(create function register_chain_add(p_kind integer, p_id bigint, p_pos bigint,
+                                   p_previous text) returns text
+language plpgsql as $$
+declare
+    added text;
+begin
+    if p_kind = 0 then
+        added := register_link(p_previous, register_version_fields(p_id, p_pos));
+        update register_version set chain_pos = p_pos, link = added where id = p_id;
+    elsif p_kind = 1 then
+        added := register_link(p_previous, register_event_fields(p_id, p_pos));
+        update register_event set chain_pos = p_pos, link = added where id = p_id;
+    else
+        added := register_link(p_previous, register_deletion_fields(p_id, p_pos));
+        update register_deletion set chain_pos = p_pos, link = added where id = p_id;
+    end if;
+    return added;
+end $$)sql",
 };
 
 // The triggers' rules.
@@ -383,22 +405,54 @@ begin
         order by 3, 1, 2
     loop
         head_pos := head_pos + 1;
-        if r.k = 0 then
-            head_link := register_link(head_link, register_version_fields(r.id, head_pos));
-            update register_version set chain_pos = head_pos, link = head_link where id = r.id;
-        elsif r.k = 1 then
-            head_link := register_link(head_link, register_event_fields(r.id, head_pos));
-            update register_event set chain_pos = head_pos, link = head_link where id = r.id;
-        else
-            head_link := register_link(head_link, register_deletion_fields(r.id, head_pos));
-            update register_deletion set chain_pos = head_pos, link = head_link where id = r.id;
-        end if;
+        head_link := register_chain_add(r.k, r.id, head_pos, head_link);
         n := n + 1;
     end loop;
     if n > 0 then
         update register_chain_head set pos = head_pos, link = head_link where id = 1;
     end if;
     return n;
+end $$)sql",
+    // What a clerk runs after each write: the rows not linked yet among the newest of each
+    // table. register_seal() finds every unlinked row, and walks, until the tables are
+    // vacuumed, past every row linked since; this looks at the newest ids only (a clerk links
+    // right after the commit, so the rows it wrote are among them), and sweeps the whole
+    // register once in every 128 rows it links, for a row whose link was lost with its clerk.
+    R"sql(create function register_seal_recent() returns bigint
+language plpgsql security definer set search_path = %1 as $$
+declare
+    head_pos bigint;
+    head_link text;
+    start_pos bigint;
+    r record;
+begin
+    select pos, link into head_pos, head_link from register_chain_head where id = 1 for update;
+    start_pos := head_pos;
+    for r in
+        select 0 as k, id, created_at as t from register_version
+            where chain_pos is null and id > (select max(id) - 256 from register_version)
+        union all select 1, id, at from register_event
+            where chain_pos is null and id > (select max(id) - 256 from register_event)
+        union all select 2, id, at from register_deletion where chain_pos is null
+        order by 3, 1, 2
+    loop
+        head_pos := head_pos + 1;
+        head_link := register_chain_add(r.k, r.id, head_pos, head_link);
+    end loop;
+    if head_pos / 128 > start_pos / 128 then
+        for r in
+            select 0 as k, id, created_at as t from register_version where chain_pos is null
+            union all select 1, id, at from register_event where chain_pos is null
+            order by 3, 1, 2
+        loop
+            head_pos := head_pos + 1;
+            head_link := register_chain_add(r.k, r.id, head_pos, head_link);
+        end loop;
+    end if;
+    if head_pos > start_pos then
+        update register_chain_head set pos = head_pos, link = head_link where id = 1;
+    end if;
+    return head_pos - start_pos;
 end $$)sql",
     R"sql(create function register_delete_expired(p_cutoff date, p_expected bigint)
 returns bigint
@@ -446,6 +500,20 @@ begin
     return n;
 end $$)sql",
 };
+
+// Who may run which function: a clerk the clerks' functions, the administrator the deletion,
+// and nobody else any of them.
+QStringList functionGrants()
+{
+    const QString clerkFunctions = QLatin1String(kClerkFunctions);
+    const QString adminFunctions = QLatin1String(kAdminFunctions);
+    return {QStringLiteral("revoke all on function %1, %2, %3 from public")
+                .arg(clerkFunctions, adminFunctions, QLatin1String(kInnerFunctions)),
+            QStringLiteral("grant execute on function %1 to %2")
+                .arg(clerkFunctions, PgSchema::kClerkRole),
+            QStringLiteral("grant execute on function %1 to %2")
+                .arg(adminFunctions, PgSchema::kAdminRole)};
+}
 
 QString quoted(const QString& identifier)
 {
@@ -509,14 +577,8 @@ QStringList securityStatements(const QString& schema)
     const QString clerk = PgSchema::kClerkRole;
     const QString admin = PgSchema::kAdminRole;
     const QString tables = QLatin1String(kTables);
-    const QString clerkFunctions = QLatin1String(kClerkFunctions);
-    const QString adminFunctions = QLatin1String(kAdminFunctions);
     s << QStringLiteral("revoke all on %1 from public, %2, %3").arg(tables, clerk, admin)
-      << QStringLiteral("grant select on %1 to %2").arg(tables, clerk)
-      << QStringLiteral("revoke all on function %1, %2 from public")
-             .arg(clerkFunctions, adminFunctions)
-      << QStringLiteral("grant execute on function %1 to %2").arg(clerkFunctions, clerk)
-      << QStringLiteral("grant execute on function %1 to %2").arg(adminFunctions, admin);
+      << QStringLiteral("grant select on %1 to %2").arg(tables, clerk) << functionGrants();
     return s;
 }
 
@@ -527,7 +589,8 @@ static QStringList functionStatements(const QString& schema)
 {
     const auto replacing = [](const char* text) {
         QString statement = QString::fromUtf8(text);
-        statement.replace(QLatin1String("create function"), QLatin1String("create or replace function"));
+        statement.replace(QLatin1String("create function"),
+                          QLatin1String("create or replace function"));
         return statement;
     };
     QStringList s;
@@ -543,10 +606,9 @@ static QStringList functionStatements(const QString& schema)
     for (const char* function : kFunctions) {
         s << replacing(function).arg(path);
     }
-    // `create or replace` keeps a function's grants; taking them back from everyone again costs
-    // nothing and holds should one have been given by hand.
-    s << QStringLiteral("revoke all on function %1, %2 from public")
-             .arg(QLatin1String(kClerkFunctions), QLatin1String(kAdminFunctions));
+    // `create or replace` keeps a function's grants, and a function new in this release gets
+    // its own; taking them back from everyone again holds should one have been given by hand.
+    s << functionGrants();
     return s;
 }
 
@@ -567,8 +629,8 @@ bool refreshFunctions(PgConnection& connection, QString* error)
 
 bool isCurrent(PgConnection& connection, QString* error)
 {
-    const auto rows = connection.query("select to_regclass('register_chain_head') is not null",
-                                       {}, error);
+    const auto rows =
+        connection.query("select to_regclass('register_chain_head') is not null", {}, error);
     return rows && !rows->isEof() && rows->text(0) == QLatin1String("t");
 }
 

@@ -18,10 +18,12 @@ class PgConnection;
 //   register_record(entry, ...)      the draft's template, form values and first version
 //   register_event(entry, kind, text) a text that left kavri, as an event (and a new version
 //                                    when the text is new); returns the version number
-//   register_seal()                  links the rows written since the last call into the chain
-//                                    (run in a transaction of its own, after the commit of the
-//                                    rows it links, so that the chain's head is never held
-//                                    across a commit that waits for the disk)
+//   register_seal()                  links every row written since into the chain (run in a
+//                                    transaction of its own, after the commit of the rows it
+//                                    links, so that the chain's head is never held across a
+//                                    commit that waits for the disk)
+//   register_seal_recent()           the same for the newest rows of each table, and for all
+//                                    once in every 128 rows: what a clerk runs after a write
 // and the administrator deletes entries past their two years only through
 //   register_delete_expired(cutoff, expected)
 // which takes each entry out whole and records who, when, which numbers and the position and

@@ -24,6 +24,16 @@ protected:
         }));
     }
 
+    // The transaction that last wrote each company row, in itemid order.
+    QString versions()
+    {
+        QString error;
+        const auto rows = m_connection->query(
+            "select string_agg(xmin::text, ',' order by itemid) from company_item_table", {},
+            &error);
+        return rows && !rows->isEof() ? rows->text(0) : error;
+    }
+
     // "name:mark:upid" of every row, in itemid order.
     QStringList rows(const QString& table)
     {
@@ -43,7 +53,8 @@ TEST_F(PgLibraryStoreTest, KnownValueTakesTheMarkAndNewValueIsAddedOnce)
 {
     auto outcome = PgLibraryStore::remember(
         *m_connection,
-        {{kCompanyLibrary, QStringLiteral("乙")}, {kReason, QStringLiteral("个人原因（家庭）")}}, 0);
+        {{kCompanyLibrary, QStringLiteral("乙")}, {kReason, QStringLiteral("个人原因（家庭）")}},
+        0);
     ASSERT_TRUE(outcome.ok) << outcome.error.toStdString();
     EXPECT_EQ(rows(kCompanyLibrary), (QStringList{"甲::0", "乙:默认:0"}));
     EXPECT_EQ(rows(kReason), QStringList{"个人原因（家庭）:默认:-1"});
@@ -51,6 +62,27 @@ TEST_F(PgLibraryStoreTest, KnownValueTakesTheMarkAndNewValueIsAddedOnce)
         PgLibraryStore::remember(*m_connection, {{kReason, QStringLiteral("个人原因（家庭）")}}, 0);
     ASSERT_TRUE(outcome.ok);
     EXPECT_EQ(rows(kReason), QStringList{"个人原因（家庭）:默认:-1"});
+}
+
+TEST_F(PgLibraryStoreTest, TheDefaultNamedAgainIsNotWrittenAgain)
+{
+    const QString before = versions();
+    const auto outcome = PgLibraryStore::remember(*m_connection, {{kCompanyLibrary, "甲"}}, 0);
+    ASSERT_TRUE(outcome.ok) << outcome.error.toStdString();
+    EXPECT_EQ(rows(kCompanyLibrary), (QStringList{"甲:默认:0", "乙::0"}));
+    EXPECT_EQ(versions(), before);
+}
+
+// An entry whose itemid is not positive is never the default: naming it adds one.
+TEST_F(PgLibraryStoreTest, AnEntryWithoutAPositiveItemidNamedGivesANewDefault)
+{
+    ASSERT_TRUE(
+        m_db.run({QStringLiteral("update company_item_table set item1 = '' where item3 = '甲'"),
+                  QStringLiteral("insert into company_item_table (itemid, item1, item3)"
+                                 " values (-5, '默认', '丙')")}));
+    const auto outcome = PgLibraryStore::remember(*m_connection, {{kCompanyLibrary, "丙"}}, 0);
+    ASSERT_TRUE(outcome.ok) << outcome.error.toStdString();
+    EXPECT_EQ(rows(kCompanyLibrary), (QStringList{"丙::0", "甲::0", "乙::0", "丙:默认:-1"}));
 }
 
 TEST_F(PgLibraryStoreTest, EmptyValueLeavesItsLibraryAlone)
@@ -70,8 +102,11 @@ TEST_F(PgLibraryStoreTest, AFailureHalfwayLeavesEveryLibraryAsItWas)
     EXPECT_FALSE(outcome.ok);
     EXPECT_TRUE(outcome.error.contains(QStringLiteral("does not exist")))
         << outcome.error.toStdString();
-    EXPECT_TRUE(outcome.failedStatement.startsWith(QStringLiteral("UPDATE register_counter")))
+    // The failed statement is the second library's, with its value in its place.
+    EXPECT_TRUE(
+        outcome.failedStatement.contains(QStringLiteral("from register_counter where item3 = 'x'")))
         << outcome.failedStatement.toStdString();
+    EXPECT_FALSE(outcome.failedStatement.contains(kCompanyLibrary));
     EXPECT_TRUE(rows(kCompanyLibrary) == (QStringList{"甲:默认:0", "乙::0"}));
     EXPECT_FALSE(m_connection->inTransaction());
 }
@@ -79,8 +114,8 @@ TEST_F(PgLibraryStoreTest, AFailureHalfwayLeavesEveryLibraryAsItWas)
 TEST_F(PgLibraryStoreTest, RegisterNumbersFollowOnePerGenerate)
 {
     for (int expected = 1; expected <= 3; ++expected) {
-        const auto outcome =
-            PgLibraryStore::remember(*m_connection, {{kCompanyLibrary, QStringLiteral("丙")}}, 2026);
+        const auto outcome = PgLibraryStore::remember(
+            *m_connection, {{kCompanyLibrary, QStringLiteral("丙")}}, 2026);
         ASSERT_TRUE(outcome.ok) << outcome.error.toStdString();
         EXPECT_EQ(outcome.registerSeq, expected);
     }

@@ -3,7 +3,9 @@
 // the audit of the whole register (register audit: every link, every text, every number).
 // The register is filled once, in one transaction, as the release before the hash chain wrote
 // its file, with certificate texts of the usual length; every entry has been printed once. The
-// first opening then links its 200,000 rows into the chain; the time it took is printed.
+// first opening then links its 200,000 rows into the chain; the time it took is printed. The
+// audit is measured on a second register too, the same rows in a file with the 1 KB cipher
+// pages of the releases before 4 KB pages.
 #include "register/CertificateRegister.h"
 #include "register/RegisterFiles.h"
 #include "register/RegisterSql.h"
@@ -12,6 +14,7 @@
 #include "register/SqliteStatement.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
@@ -48,15 +51,35 @@ void die(const char* what)
     std::abort();
 }
 
-void fill(const QString& path)
+// Rewrites the file with 1 KB cipher pages, as releases before 4 KB pages made it.
+void keepFormerPages(const QString& path, const QByteArray& key)
+{
+    QString error;
+    sqlite3* const db = Register::SqliteRegisterStorage::openFile(path, key, &error);
+    const QString former = path + QStringLiteral(".former");
+    const QByteArray sql = "ATTACH DATABASE '" + QFile::encodeName(former) + "' AS former KEY \"" +
+                           key +
+                           "\"; PRAGMA former.cipher_page_size = 1024;"
+                           " SELECT sqlcipher_export('former'); PRAGMA former.user_version = 2;"
+                           " DETACH DATABASE former;";
+    if (!db || !Register::sqliteExec(db, sql.constData(), &error)) {
+        die(qPrintable(error));
+    }
+    sqlite3_close(db);
+    if (!QFile::remove(path) || !QFile::rename(former, path)) {
+        die("could not replace the register with its 1 KB copy");
+    }
+}
+
+void fill(const QString& path, int cipherPageSize)
 {
     QString error;
     if (!Register::SqliteRegisterStorage::open(path, &error, 2)) {
         die(qPrintable(error));
     }
     const auto key = Register::loadOrCreateKey(Register::keyPathFor(path), false, &error);
-    sqlite3* const db = key ? Register::SqliteRegisterStorage::openFile(path, *key, &error)
-                            : nullptr;
+    sqlite3* const db =
+        key ? Register::SqliteRegisterStorage::openFile(path, *key, &error) : nullptr;
     if (!db) {
         die(qPrintable(error));
     }
@@ -90,26 +113,31 @@ void fill(const QString& path)
         }
         const qint64 id = sqlite3_last_insert_rowid(db);
         const QString text = number + body;
-        Register::SqliteStatement v(db, "INSERT INTO versions(entry_id, version_no, text, sha256,"
-                                        " norm_sha256, created_at) VALUES (?1, ?2, ?3, ?4, ?5, ?6)");
+        Register::SqliteStatement v(db,
+                                    "INSERT INTO versions(entry_id, version_no, text, sha256,"
+                                    " norm_sha256, created_at) VALUES (?1, ?2, ?3, ?4, ?5, ?6)");
         v.bind(1, id).bind(2, qint64(1)).bind(3, text).bind(4, Register::sha256Hex(text));
         v.bind(5, Register::sha256Hex(text)).bind(6, at).run();
         const qint64 vid = sqlite3_last_insert_rowid(db);
-        Register::SqliteStatement ev(db, "INSERT INTO events(entry_id, version_id, kind, at, sha256)"
-                                         " VALUES (?1, ?2, ?3, ?4, ?5)");
+        Register::SqliteStatement ev(db,
+                                     "INSERT INTO events(entry_id, version_id, kind, at, sha256)"
+                                     " VALUES (?1, ?2, ?3, ?4, ?5)");
         ev.bind(1, id).bind(2, vid).bind(3, QStringLiteral("printed")).bind(4, at);
         ev.bind(5, Register::sha256Hex(text)).run();
         Register::SqliteStatement last(db, Register::Sql::kUpdateLastEvent);
         last.bind(1, QStringLiteral("printed")).bind(2, at).bind(3, id).run();
         // The nine form values; those the list repeats say what the list says.
         const QString company = QStringLiteral("北京星河科技有限公司%1").arg(i % 30);
-        const QString keys[] = {QStringLiteral("姓名"),     QStringLiteral("性别"),
-                                QStringLiteral("身份证号"), QStringLiteral("公司名称"),
-                                QStringLiteral("部门"),     QStringLiteral("职位"),
-                                QStringLiteral("入职日期"), QStringLiteral("离职日期"),
-                                QStringLiteral("离职原因")};
-        const QString values[] = {nameFor(i), QStringLiteral("男"), idFor(i), company,
-                                  QStringLiteral("研发部"), QStringLiteral("工程师"),
+        const QString keys[] = {
+            QStringLiteral("姓名"),     QStringLiteral("性别"),     QStringLiteral("身份证号"),
+            QStringLiteral("公司名称"), QStringLiteral("部门"),     QStringLiteral("职位"),
+            QStringLiteral("入职日期"), QStringLiteral("离职日期"), QStringLiteral("离职原因")};
+        const QString values[] = {nameFor(i),
+                                  QStringLiteral("男"),
+                                  idFor(i),
+                                  company,
+                                  QStringLiteral("研发部"),
+                                  QStringLiteral("工程师"),
                                   QStringLiteral("2015年3月1日"),
                                   leave.toString(QStringLiteral("yyyy年M月d日")),
                                   QStringLiteral("个人原因")};
@@ -124,6 +152,9 @@ void fill(const QString& path)
         die(qPrintable(error));
     }
     sqlite3_close(db);
+    if (cipherPageSize != Register::kCipherPageSize) {
+        keepFormerPages(path, *key);
+    }
     const auto start = std::chrono::steady_clock::now();
     if (!Register::SqliteRegisterStorage::open(path, &error)) {
         die(qPrintable(error));
@@ -138,19 +169,30 @@ struct Filled
 {
     QTemporaryDir dir;
     QString path;
-    Filled()
+    explicit Filled(int cipherPageSize)
     {
         const QString kept = qEnvironmentVariable("KAVRI_REGISTER_BENCH_DIR");
-        path = (kept.isEmpty() ? dir.path() : kept) + u'/' + Register::kRegisterFileName;
+        QString folder = kept.isEmpty() ? dir.path() : kept;
+        if (cipherPageSize != Register::kCipherPageSize) {
+            folder += QStringLiteral("/pages-%1").arg(cipherPageSize);
+            QDir().mkpath(folder);
+        }
+        path = folder + u'/' + Register::kRegisterFileName;
         if (kept.isEmpty() || !QFile::exists(path)) {
-            fill(path);
+            fill(path, cipherPageSize);
         }
     }
 };
 
 Filled& filled()
 {
-    static Filled f;
+    static Filled f(Register::kCipherPageSize);
+    return f;
+}
+
+Filled& filledWithFormerPages()
+{
+    static Filled f(Register::kFormerCipherPageSize);
     return f;
 }
 
@@ -208,7 +250,9 @@ BENCHMARK(BM_SearchByIdNumber)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 void BM_Audit(benchmark::State& state)
 {
     QString error;
-    auto reg = Register::CertificateRegister::open(filled().path, &error);
+    const QString path =
+        state.range(0) == Register::kCipherPageSize ? filled().path : filledWithFormerPages().path;
+    auto reg = Register::CertificateRegister::open(path, &error);
     for (auto _ : state) {
         const auto result = reg->audit({}, &error);
         if (!result || !result->intact || result->rows < 2 * kEntries) {
@@ -216,7 +260,12 @@ void BM_Audit(benchmark::State& state)
         }
     }
 }
-BENCHMARK(BM_Audit)->Unit(benchmark::kMillisecond)->Iterations(3);
+// The argument: the file's cipher page size.
+BENCHMARK(BM_Audit)
+    ->Arg(Register::kCipherPageSize)
+    ->Arg(Register::kFormerCipherPageSize)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
 
 // One Generate's entry in the full register, number and all.
 void BM_AddEntry(benchmark::State& state)

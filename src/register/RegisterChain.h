@@ -13,6 +13,7 @@
 
 #include <functional>
 #include <initializer_list>
+#include <optional>
 
 // The register's hash chain. Every version, every event and every deletion record is a row of
 // one chain, numbered 1, 2, 3 ... in the order it was linked, and carries
@@ -34,6 +35,10 @@
 //             each removed row as its position and its link
 //
 // README.md ("The register's hash chain") shows the same in a few lines of Python.
+namespace Register {
+class Sha256;
+}
+
 namespace Register::Chain {
 
 // The previous link of the first row.
@@ -50,15 +55,15 @@ void appendField(QByteArray& out, QByteArrayView utf8);
 // Times as the chain writes them.
 QString timeText(const QDateTime& t);
 
-QStringList versionFields(qint64 position, const QString& number, int versionNo,
-                          const QString& at, const QString& operatorName, const QString& sha256);
+QStringList versionFields(qint64 position, const QString& number, int versionNo, const QString& at,
+                          const QString& operatorName, const QString& sha256);
 // The entry's own fields that version 1 adds.
 void addEntryFields(QStringList& fields, const QString& entryAt, const QString& entryOperator,
                     const QString& templateName, const QString& templateText,
                     const FormValues& values);
-QStringList eventFields(qint64 position, const QString& number, int versionNo,
-                        const QString& kind, const QString& at, const QString& operatorName,
-                        const QString& sha256, const QString& detail);
+QStringList eventFields(qint64 position, const QString& number, int versionNo, const QString& kind,
+                        const QString& at, const QString& operatorName, const QString& sha256,
+                        const QString& detail);
 
 // Why numbers were taken out of (or never reached) the register.
 inline const QString kRetention = QStringLiteral("retention"); // deleted after two years
@@ -164,7 +169,16 @@ public:
     virtual QByteArrayView bytes(int column) const = 0;
     virtual qint64 integer(int column) const = 0;
     virtual bool isNull(int column) const = 0;
+    // For the versions: whether this row's text agreed with its two hashes, when the cursor
+    // checked that itself while reading (then the text may not be kept); empty when the walk
+    // is to check it.
+    virtual std::optional<bool> textAgrees() const { return std::nullopt; }
 };
+
+// Whether a version's stored text has the SHA-256 `sha` and, with its line breaks made LF,
+// `normalizedSha` (both lower-case hex). `hash` is a hasher to use.
+bool textAgreesWithHashes(Sha256& hash, QByteArrayView text, QByteArrayView sha,
+                          QByteArrayView normalizedSha);
 
 // What a storage reads for the audit, all from one state of the register, with these columns
 // (times as timeText writes them):

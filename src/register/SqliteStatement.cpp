@@ -135,7 +135,9 @@ bool sqliteExec(sqlite3* db, const char* sql, QString* error)
 {
     char* message = nullptr;
     if (sqlite3_exec(db, sql, nullptr, nullptr, &message) != SQLITE_OK) {
-        *error = message ? QString::fromUtf8(message) : sqliteError(db);
+        if (error) {
+            *error = message ? QString::fromUtf8(message) : sqliteError(db);
+        }
         sqlite3_free(message);
         return false;
     }

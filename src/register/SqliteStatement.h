@@ -64,7 +64,8 @@ private:
 
 // SQLite's last message for the connection.
 QString sqliteError(sqlite3* db);
-// Runs SQL text that may hold several statements; true when all ran.
+// Runs SQL text that may hold several statements; true when all ran (error may be null when
+// the failure's words are not wanted).
 bool sqliteExec(sqlite3* db, const char* sql, QString* error);
 
 } // namespace Register

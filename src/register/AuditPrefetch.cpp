@@ -1,0 +1,188 @@
+#include "register/AuditPrefetch.h"
+
+#include "register/RegisterText.h"
+#include "register/SqliteRegisterStorage.h"
+#include "register/SqliteStatement.h"
+#include "store/StoredText.h"
+
+#include <sqlite3.h>
+
+namespace Register {
+
+namespace {
+
+// Rows handed over at a time, and batches read ahead at most: without their texts a few hundred
+// bytes a row, so that the reading can run ahead through all the time the walk spends on the
+// entries (a register of 100,000 entries fits, in about 40 MB).
+constexpr size_t kBatchRows = 256;
+constexpr size_t kBatchesAhead = 512;
+// How long the readers wait for a writer to finish before the audit reads without them.
+constexpr int kGateWaitMs = 200;
+
+} // namespace
+
+PrefetchCursor::PrefetchCursor(sqlite3* db, const char* sql, int columns, int textColumn)
+    : m_db(db), m_columns(columns), m_textColumn(textColumn)
+{
+    m_reader = std::thread([this, sql] { read(sql); });
+}
+
+PrefetchCursor::~PrefetchCursor()
+{
+    {
+        const std::lock_guard lock(m_mutex);
+        m_stop = true;
+    }
+    m_changed.notify_all();
+    m_reader.join();
+    sqlite3_close_v2(m_db);
+}
+
+void PrefetchCursor::read(const char* sql)
+{
+    SqliteStatement statement(m_db, sql);
+    Sha256 hash;
+    Batch batch;
+    batch.reserve(kBatchRows);
+    bool more = true;
+    while (more) {
+        more = statement.next();
+        if (more) {
+            Row& row = batch.emplace_back();
+            row.values.resize(size_t(m_columns));
+            for (int c = 0; c < m_columns; ++c) {
+                Value& v = row.values[size_t(c)];
+                v.null = statement.isNull(c);
+                if (!v.null && c != m_textColumn) {
+                    v.integer = statement.integer(c);
+                    v.bytes = statement.bytes(c).toByteArray();
+                }
+            }
+            row.textAgrees = Chain::textAgreesWithHashes(hash, statement.bytes(m_textColumn),
+                                                         statement.bytes(m_textColumn + 1),
+                                                         statement.bytes(m_textColumn + 2));
+        }
+        if (batch.size() == kBatchRows || (!more && !batch.empty())) {
+            std::unique_lock lock(m_mutex);
+            m_changed.wait(lock, [this] { return m_stop || m_ready.size() < kBatchesAhead; });
+            if (m_stop) {
+                return;
+            }
+            m_ready.push_back(std::move(batch));
+            batch = Batch();
+            batch.reserve(kBatchRows);
+            lock.unlock();
+            m_changed.notify_all();
+        }
+    }
+    const std::lock_guard lock(m_mutex);
+    m_failed = statement.failed();
+    if (m_failed) {
+        m_error = sqliteError(m_db);
+    }
+    m_done = true;
+    m_changed.notify_all();
+}
+
+bool PrefetchCursor::next()
+{
+    if (++m_at < m_current.size()) {
+        return true;
+    }
+    std::unique_lock lock(m_mutex);
+    m_changed.wait(lock, [this] { return !m_ready.empty() || m_done; });
+    if (m_ready.empty()) {
+        m_current.clear();
+        return false;
+    }
+    m_current = std::move(m_ready.front());
+    m_ready.pop_front();
+    m_at = 0;
+    lock.unlock();
+    m_changed.notify_all();
+    return true;
+}
+
+bool PrefetchCursor::failed() const
+{
+    const std::lock_guard lock(m_mutex);
+    return m_failed;
+}
+
+QString PrefetchCursor::error() const
+{
+    const std::lock_guard lock(m_mutex);
+    return m_error;
+}
+
+QString PrefetchCursor::text(int column) const
+{
+    const QByteArray& b = m_current[m_at].values[size_t(column)].bytes;
+    return storedText(b.constData(), b.size());
+}
+
+QByteArrayView PrefetchCursor::bytes(int column) const
+{
+    return m_current[m_at].values[size_t(column)].bytes;
+}
+
+qint64 PrefetchCursor::integer(int column) const
+{
+    return m_current[m_at].values[size_t(column)].integer;
+}
+
+bool PrefetchCursor::isNull(int column) const
+{
+    return m_current[m_at].values[size_t(column)].null;
+}
+
+std::optional<bool> PrefetchCursor::textAgrees() const
+{
+    return m_current[m_at].textAgrees;
+}
+
+std::vector<sqlite3*> openAuditReaders(sqlite3* db, const QString& path, const QByteArray& key,
+                                       int count, QString* error)
+{
+    std::vector<sqlite3*> readers;
+    const auto giveUp = [&](sqlite3* failing) {
+        if (failing) {
+            *error = sqliteError(failing);
+        }
+        for (sqlite3* r : readers) {
+            sqlite3_close_v2(r);
+        }
+        readers.clear();
+        sqliteExec(db, "ROLLBACK", nullptr);
+        return readers;
+    };
+    // No commit comes between the first reader's view and the last one's. Another program
+    // writing at this moment is not waited for long: the caller reads on one connection then.
+    sqlite3* const gate = SqliteRegisterStorage::openFile(path, key, error);
+    if (!gate) {
+        return {};
+    }
+    sqlite3_busy_timeout(gate, kGateWaitMs);
+    const bool held = sqliteExec(gate, "BEGIN IMMEDIATE", error);
+    // A read transaction sees the file from its first read on.
+    const auto beginReading = [error](sqlite3* reader) {
+        return sqliteExec(reader, "BEGIN; SELECT count(*) FROM sqlite_master;", error);
+    };
+    bool ok = held && beginReading(db);
+    for (int i = 0; ok && i < count; ++i) {
+        sqlite3* const reader = SqliteRegisterStorage::openFile(path, key, error);
+        ok = reader != nullptr;
+        if (ok) {
+            readers.push_back(reader);
+            ok = beginReading(reader);
+        }
+    }
+    sqliteExec(gate, "ROLLBACK", nullptr);
+    sqlite3_close_v2(gate);
+    if (!ok) {
+        return giveUp(nullptr);
+    }
+    return readers;
+}
+
+} // namespace Register

@@ -1,0 +1,85 @@
+#pragma once
+
+#include "register/RegisterChain.h"
+
+#include <QByteArray>
+#include <QString>
+#include <condition_variable>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+struct sqlite3;
+
+namespace Register {
+
+// The audit's versions read on a connection of their own by a thread of their own while the
+// walk reads the entries and their values: decrypting the texts' pages and hashing the texts go
+// on beside the walk instead of inside it. Each text is checked against its two hashes as it is
+// read (textAgrees) and then dropped, so the rows read ahead are small; the walk takes them in
+// order.
+//
+// The connection must already be in the read transaction that sees what the walk's own
+// connection sees (see openAuditReaders). The cursor closes it.
+class PrefetchCursor final : public Chain::AuditCursor
+{
+public:
+    // sql: the versions' audit statement, `columns` of them; the text, its SHA-256 and its
+    // normalized SHA-256 are the columns textColumn, textColumn + 1 and textColumn + 2.
+    PrefetchCursor(sqlite3* db, const char* sql, int columns, int textColumn);
+    ~PrefetchCursor() override;
+    PrefetchCursor(const PrefetchCursor&) = delete;
+    PrefetchCursor& operator=(const PrefetchCursor&) = delete;
+
+    bool next() override;
+    bool failed() const override;
+    QString text(int column) const override;
+    QByteArrayView bytes(int column) const override;
+    qint64 integer(int column) const override;
+    bool isNull(int column) const override;
+    std::optional<bool> textAgrees() const override;
+    // SQLite's words when the read failed.
+    QString error() const;
+
+private:
+    struct Value
+    {
+        QByteArray bytes;
+        qint64 integer = 0;
+        bool null = true;
+    };
+    struct Row
+    {
+        std::vector<Value> values;
+        bool textAgrees = false;
+    };
+    using Batch = std::vector<Row>;
+
+    void read(const char* sql);
+
+    sqlite3* m_db;
+    const int m_columns;
+    const int m_textColumn;
+    mutable std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::deque<Batch> m_ready;
+    bool m_done = false;
+    bool m_stop = false;
+    bool m_failed = false;
+    QString m_error;
+    Batch m_current;
+    size_t m_at = 0;
+    std::thread m_reader;
+};
+
+// Opens `count` more connections to the register file at path, each in a read transaction that
+// sees the same state as `db`, which begins its own read transaction here too: a write lock held
+// meanwhile on one more connection keeps any commit out until all have read. Empty (and
+// nothing left open, db not in a transaction) on failure, with *error; also when another
+// connection keeps writing for more than a moment.
+std::vector<sqlite3*> openAuditReaders(sqlite3* db, const QString& path, const QByteArray& key,
+                                       int count, QString* error);
+
+} // namespace Register

@@ -230,47 +230,25 @@ StoreResult<bool> PgLibraryStore::rememberValues(const QList<std::pair<QString, 
 QList<PgConnection::Statement> PgLibraryStore::rememberStatements(const QString& table,
                                                                   const QString& value)
 {
-    // One statement per library. Its parts see the table as it was when it began. The target is
+    // One statement per library: the fewer statements run while the libraries are locked, the
+    // less the other clerks wait. Its parts see the table as it was when it began. The target is
     // the first entry named value when its itemid is positive; it gets the mark and the default
     // (the first marked entry) loses it, in one update of the rows that change (none when the
     // target is the default already). Without a target an entry is added (upid -1) with the
-    // mark. Nothing changes when the claim (claimStatement) let the library go. The texts are
-    // the same every time, prepared once per connection.
+    // mark. The texts are the same every time, prepared once per connection.
     const QString mark = Statements::quoted(LibraryTables::kDefaultMarker);
     const QString text =
         QStringLiteral(
-            "with go as (select current_setting('kavri.pass_%1', true) is distinct from 'y' as"
-            " ok), target as (select itemid from (select itemid from %1 where item3 = $1"
+            "with target as (select itemid from (select itemid from %1 where item3 = $1"
             " order by itemid limit 1) first where itemid > 0),"
             " moved as (UPDATE %1 SET item1 = case when itemid in (select itemid from target)"
-            " then %2 else '' end WHERE (select ok from go) and itemid in (select itemid from"
-            " target union all (select itemid from %1 where item1 = %2 order by itemid limit 1))"
-            " and item1 is distinct from case when itemid in (select itemid from target) then %2"
-            " else '' end)"
+            " then %2 else '' end WHERE itemid in (select itemid from target union all"
+            " (select itemid from %1 where item1 = %2 order by itemid limit 1)) and item1 is"
+            " distinct from case when itemid in (select itemid from target) then %2 else '' end)"
             " insert into %1 (item1,item2,item3,item4,item5,item6,item7,item8,item9,item10,upid)"
-            " select %2,'',$1,'','','','','','','',-1 where (select ok from go) and not exists"
-            " (select from target)")
+            " select %2,'',$1,'','','','','','','',-1 where not exists (select from target)")
             .arg(table, mark);
     return {{text.toUtf8(), {value}}};
-}
-
-PgConnection::Statement PgLibraryStore::claimStatement(const QString& table, const QString& value)
-{
-    // Marking a library's default is one clerk at a time (a lock of its own per library, which
-    // the library windows' table locks still exclude through the writes). A clerk who finds
-    // another marking that library at this moment lets it go when its value is there already:
-    // the other's mark is the later one, and nobody queues behind it. A value not there yet is
-    // waited for, so that it is added once. The choice is kept for the transaction in
-    // kavri.pass_<table>, which rememberStatements reads.
-    const QString text =
-        QStringLiteral(
-            "select set_config('kavri.pass_%1', case"
-            " when pg_try_advisory_xact_lock(%2, hashtext('%1')) then ''"
-            " when (select itemid from %1 where item3 = $1 order by itemid limit 1) > 0 then 'y'"
-            " else concat(pg_advisory_xact_lock(%2, hashtext('%1')), '') end, true)")
-            .arg(table)
-            .arg(kMarkingLockClass);
-    return {text.toUtf8(), {value}};
 }
 
 QString PgLibraryStore::shownText(const PgConnection::Statement& statement)
@@ -288,35 +266,20 @@ PgLibraryStore::Outcome PgLibraryStore::remember(PgConnection& connection,
                                                  int registerYear)
 {
     Outcome outcome;
-    QList<LibraryValue> used;
-    for (const LibraryValue& entry : values) {
-        if (!entry.value.isEmpty()) {
-            used << entry;
-        }
-    }
-    // The claims in one order for every clerk, so that two never wait for each other.
-    std::stable_sort(used.begin(), used.end(), [](const LibraryValue& a, const LibraryValue& b) {
-        return a.table < b.table;
-    });
     QStringList tables;
     QList<PgConnection::Statement> statements;
-    for (const LibraryValue& entry : used) {
-        if (registerYear > 0) {
-            // The register's number is taken under the libraries' table locks.
+    for (const LibraryValue& entry : values) {
+        if (!entry.value.isEmpty()) {
             tables << entry.table;
-        } else {
-            statements << claimStatement(entry.table, entry.value);
+            statements << rememberStatements(entry.table, entry.value);
         }
-    }
-    for (const LibraryValue& entry : used) {
-        statements << rememberStatements(entry.table, entry.value);
     }
     if (registerYear > 0) {
         statements << PgConnection::Statement{PgSchema::kNextRegisterSequence,
                                               {QString::number(registerYear)}};
     } else if (!statements.isEmpty()) {
         // Which value is the default is a convenience, not a record: the commit does not wait
-        // for the disk, so the libraries' claims are let go as soon as the server has run the
+        // for the disk, so the libraries' locks are let go as soon as the server has run the
         // batch instead of being held while other clerks' commits are flushed. After a crash of
         // the server the last moment's marks may be the ones before; the tables stay whole.
         statements << PgConnection::Statement{

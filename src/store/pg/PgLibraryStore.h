@@ -63,18 +63,10 @@ public:
     // none. "The first entry" is the first by itemid. The value is the parameter $1.
     static QList<PgConnection::Statement> rememberStatements(const QString& table,
                                                              const QString& value);
-    // Before rememberStatements, in the same transaction, when the library is not locked
-    // whole: waits for the library's marking lock, or lets the marking go when another clerk
-    // holds that lock and the value is in the library already.
-    static PgConnection::Statement claimStatement(const QString& table, const QString& value);
-    // The first key of the libraries' marking locks (pg_advisory_xact_lock(int, int)); the
-    // second is the hash of the table's name.
-    static constexpr int kMarkingLockClass = 731603;
     // A statement as a failure shows it: with its value ($1) in quotes in its place.
     static QString shownText(const PgConnection::Statement& statement);
-    // All of it in one round trip (PgConnection::runBatch), claiming only the libraries whose
-    // value is not empty. registerYear 0: no register number; otherwise those libraries are
-    // locked whole while the number is taken.
+    // All of it in one round trip (PgConnection::runBatch), locking only the libraries whose
+    // value is not empty. registerYear 0: no register number.
     static Outcome remember(PgConnection& connection, const QList<LibraryValue>& values,
                             int registerYear);
 

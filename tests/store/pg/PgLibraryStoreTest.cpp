@@ -133,31 +133,6 @@ TEST_F(PgLibraryStoreTest, QuotesAndBackslashesInValuesAreStoredAsTyped)
     EXPECT_EQ(rows(kCompanyLibrary), (QStringList{"甲::0", "乙::0", value + ":默认:-1"}));
 }
 
-// Another clerk is marking the company library's default at this moment (its transaction holds
-// the library's claim): a value already in the library leaves the mark to that clerk without
-// waiting; a new one waits for it, to be added once.
-TEST_F(PgLibraryStoreTest, WhileAnotherClerkMarksOnlyANewValueWaits)
-{
-    QString error;
-    const auto other = PgConnection::open(m_db.conninfo(), &error);
-    ASSERT_TRUE(other) << error.toStdString();
-    ASSERT_TRUE(other->beginBatch({}, {PgLibraryStore::claimStatement(kCompanyLibrary, "甲")}).ok);
-    auto outcome = PgLibraryStore::remember(
-        *m_connection, {{kCompanyLibrary, "乙"}, {kReason, QStringLiteral("个人原因")}}, 0);
-    ASSERT_TRUE(outcome.ok) << outcome.error.toStdString();
-    EXPECT_EQ(rows(kCompanyLibrary), (QStringList{"甲:默认:0", "乙::0"}));
-    // Another library in the same Generate is marked all the same.
-    EXPECT_EQ(rows(kReason), QStringList{"个人原因:默认:-1"});
-    outcome = PgLibraryStore::remember(*m_connection, {{kCompanyLibrary, "丙"}}, 0);
-    EXPECT_FALSE(outcome.ok);
-    EXPECT_EQ(outcome.error, PgConnection::kServerBusy);
-    EXPECT_EQ(rows(kCompanyLibrary), (QStringList{"甲:默认:0", "乙::0"}));
-    other->rollback();
-    outcome = PgLibraryStore::remember(*m_connection, {{kCompanyLibrary, "乙"}}, 0);
-    ASSERT_TRUE(outcome.ok) << outcome.error.toStdString();
-    EXPECT_EQ(rows(kCompanyLibrary), (QStringList{"甲::0", "乙:默认:0"}));
-}
-
 TEST_F(PgLibraryStoreTest, ALibraryLockedByAnotherClerkGivesUpAfterTheLockTimeoutChangingNothing)
 {
     QString error;

@@ -439,18 +439,11 @@ begin
         head_pos := head_pos + 1;
         head_link := register_chain_add(r.k, r.id, head_pos, head_link);
     end loop;
-    if head_pos / 128 > start_pos / 128 then
-        for r in
-            select 0 as k, id, created_at as t from register_version where chain_pos is null
-            union all select 1, id, at from register_event where chain_pos is null
-            order by 3, 1, 2
-        loop
-            head_pos := head_pos + 1;
-            head_link := register_chain_add(r.k, r.id, head_pos, head_link);
-        end loop;
-    end if;
     if head_pos > start_pos then
         update register_chain_head set pos = head_pos, link = head_link where id = 1;
+    end if;
+    if head_pos / 128 > start_pos / 128 then
+        return head_pos - start_pos + register_seal();
     end if;
     return head_pos - start_pos;
 end $$)sql",

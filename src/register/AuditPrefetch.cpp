@@ -5,6 +5,7 @@
 #include "register/SqliteStatement.h"
 #include "store/StoredText.h"
 
+#include <algorithm>
 #include <sqlite3.h>
 
 namespace Register {
@@ -13,7 +14,7 @@ namespace {
 
 // Rows handed over at a time, and batches read ahead at most: without their texts a few hundred
 // bytes a row, so that the reading can run ahead through all the time the walk spends on the
-// entries (a register of 100,000 entries fits, in about 40 MB).
+// entries (a register of 100,000 entries fits).
 constexpr size_t kBatchRows = 256;
 constexpr size_t kBatchesAhead = 512;
 // How long the readers wait for a writer to finish before the audit reads without them.
@@ -22,7 +23,7 @@ constexpr int kGateWaitMs = 200;
 } // namespace
 
 PrefetchCursor::PrefetchCursor(sqlite3* db, const char* sql, int columns, int textColumn)
-    : m_db(db), m_columns(columns), m_textColumn(textColumn)
+    : m_db(db), m_columns(std::min(columns, kMaxColumns)), m_textColumn(textColumn)
 {
     m_reader = std::thread([this, sql] { read(sql); });
 }
@@ -49,18 +50,19 @@ void PrefetchCursor::read(const char* sql)
         more = statement.next();
         if (more) {
             Row& row = batch.emplace_back();
-            row.values.resize(size_t(m_columns));
-            for (int c = 0; c < m_columns; ++c) {
-                Value& v = row.values[size_t(c)];
-                v.null = statement.isNull(c);
-                if (!v.null && c != m_textColumn) {
-                    v.integer = statement.integer(c);
-                    v.bytes = statement.bytes(c).toByteArray();
-                }
-            }
             row.textAgrees = Chain::textAgreesWithHashes(hash, statement.bytes(m_textColumn),
                                                          statement.bytes(m_textColumn + 1),
                                                          statement.bytes(m_textColumn + 2));
+            for (int c = 0; c < m_columns; ++c) {
+                row.nulls[size_t(c)] = statement.isNull(c);
+                const bool dropped = c == m_textColumn || c == m_textColumn + 2;
+                if (!row.nulls[size_t(c)] && !dropped) {
+                    row.integers[size_t(c)] = statement.integer(c);
+                    row.bytes += statement.bytes(c);
+                }
+                row.ends[size_t(c)] = qint32(row.bytes.size());
+            }
+            row.bytes.squeeze();
         }
         if (batch.size() == kBatchRows || (!more && !batch.empty())) {
             std::unique_lock lock(m_mutex);
@@ -117,23 +119,25 @@ QString PrefetchCursor::error() const
 
 QString PrefetchCursor::text(int column) const
 {
-    const QByteArray& b = m_current[m_at].values[size_t(column)].bytes;
-    return storedText(b.constData(), b.size());
+    const QByteArrayView b = bytes(column);
+    return storedText(b.data(), b.size());
 }
 
 QByteArrayView PrefetchCursor::bytes(int column) const
 {
-    return m_current[m_at].values[size_t(column)].bytes;
+    const Row& row = m_current[m_at];
+    const qint32 begin = column > 0 ? row.ends[size_t(column - 1)] : 0;
+    return QByteArrayView(row.bytes).sliced(begin, row.ends[size_t(column)] - begin);
 }
 
 qint64 PrefetchCursor::integer(int column) const
 {
-    return m_current[m_at].values[size_t(column)].integer;
+    return m_current[m_at].integers[size_t(column)];
 }
 
 bool PrefetchCursor::isNull(int column) const
 {
-    return m_current[m_at].values[size_t(column)].null;
+    return m_current[m_at].nulls[size_t(column)];
 }
 
 std::optional<bool> PrefetchCursor::textAgrees() const

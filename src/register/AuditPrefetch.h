@@ -4,6 +4,8 @@
 
 #include <QByteArray>
 #include <QString>
+#include <array>
+#include <bitset>
 #include <condition_variable>
 #include <deque>
 #include <memory>
@@ -26,8 +28,9 @@ namespace Register {
 class PrefetchCursor final : public Chain::AuditCursor
 {
 public:
-    // sql: the versions' audit statement, `columns` of them; the text, its SHA-256 and its
-    // normalized SHA-256 are the columns textColumn, textColumn + 1 and textColumn + 2.
+    // sql: the versions' audit statement, `columns` of them (at most kMaxColumns); the text, its
+    // SHA-256 and its normalized SHA-256 are the columns textColumn, textColumn + 1 and
+    // textColumn + 2. Of these only the SHA-256 can be read from the cursor.
     PrefetchCursor(sqlite3* db, const char* sql, int columns, int textColumn);
     ~PrefetchCursor() override;
     PrefetchCursor(const PrefetchCursor&) = delete;
@@ -43,16 +46,18 @@ public:
     // SQLite's words when the read failed.
     QString error() const;
 
+    // The most columns a prefetched statement may have.
+    static constexpr int kMaxColumns = 12;
+
 private:
-    struct Value
-    {
-        QByteArray bytes;
-        qint64 integer = 0;
-        bool null = true;
-    };
+    // One row in two allocations: the columns' bytes one after the other in `bytes`, where
+    // column c is [ends[c - 1], ends[c]). The text and its hashes are not kept.
     struct Row
     {
-        std::vector<Value> values;
+        QByteArray bytes;
+        std::array<qint32, kMaxColumns> ends{};
+        std::array<qint64, kMaxColumns> integers{};
+        std::bitset<kMaxColumns> nulls;
         bool textAgrees = false;
     };
     using Batch = std::vector<Row>;

@@ -985,6 +985,7 @@ std::optional<AuditResult> SqliteRegisterStorage::audit(const QString& since, QS
         m_path.isEmpty() ? std::nullopt : loadOrCreateKey(keyPathFor(m_path), false, &notParallel);
     const std::vector<sqlite3*> readers =
         key ? openAuditReaders(m_db, m_path, *key, 1, &notParallel) : std::vector<sqlite3*>();
+    static_assert(Sql::kAuditVersionColumns <= PrefetchCursor::kMaxColumns);
     if (!readers.empty()) {
         auto cursor = std::make_unique<PrefetchCursor>(readers.front(), Sql::kAuditVersions,
                                                        Sql::kAuditVersionColumns,

@@ -78,8 +78,8 @@ void fill(const QString& path, int cipherPageSize)
         die(qPrintable(error));
     }
     const auto key = Register::loadOrCreateKey(Register::keyPathFor(path), false, &error);
-    sqlite3* const db =
-        key ? Register::SqliteRegisterStorage::openFile(path, *key, &error) : nullptr;
+    sqlite3* const db = key ? Register::SqliteRegisterStorage::openFile(path, *key, &error)
+                            : nullptr;
     if (!db) {
         die(qPrintable(error));
     }
@@ -113,31 +113,26 @@ void fill(const QString& path, int cipherPageSize)
         }
         const qint64 id = sqlite3_last_insert_rowid(db);
         const QString text = number + body;
-        Register::SqliteStatement v(db,
-                                    "INSERT INTO versions(entry_id, version_no, text, sha256,"
-                                    " norm_sha256, created_at) VALUES (?1, ?2, ?3, ?4, ?5, ?6)");
+        Register::SqliteStatement v(db, "INSERT INTO versions(entry_id, version_no, text, sha256,"
+                                        " norm_sha256, created_at) VALUES (?1, ?2, ?3, ?4, ?5, ?6)");
         v.bind(1, id).bind(2, qint64(1)).bind(3, text).bind(4, Register::sha256Hex(text));
         v.bind(5, Register::sha256Hex(text)).bind(6, at).run();
         const qint64 vid = sqlite3_last_insert_rowid(db);
-        Register::SqliteStatement ev(db,
-                                     "INSERT INTO events(entry_id, version_id, kind, at, sha256)"
-                                     " VALUES (?1, ?2, ?3, ?4, ?5)");
+        Register::SqliteStatement ev(db, "INSERT INTO events(entry_id, version_id, kind, at, sha256)"
+                                         " VALUES (?1, ?2, ?3, ?4, ?5)");
         ev.bind(1, id).bind(2, vid).bind(3, QStringLiteral("printed")).bind(4, at);
         ev.bind(5, Register::sha256Hex(text)).run();
         Register::SqliteStatement last(db, Register::Sql::kUpdateLastEvent);
         last.bind(1, QStringLiteral("printed")).bind(2, at).bind(3, id).run();
         // The nine form values; those the list repeats say what the list says.
         const QString company = QStringLiteral("北京星河科技有限公司%1").arg(i % 30);
-        const QString keys[] = {
-            QStringLiteral("姓名"),     QStringLiteral("性别"),     QStringLiteral("身份证号"),
-            QStringLiteral("公司名称"), QStringLiteral("部门"),     QStringLiteral("职位"),
-            QStringLiteral("入职日期"), QStringLiteral("离职日期"), QStringLiteral("离职原因")};
-        const QString values[] = {nameFor(i),
-                                  QStringLiteral("男"),
-                                  idFor(i),
-                                  company,
-                                  QStringLiteral("研发部"),
-                                  QStringLiteral("工程师"),
+        const QString keys[] = {QStringLiteral("姓名"),     QStringLiteral("性别"),
+                                QStringLiteral("身份证号"), QStringLiteral("公司名称"),
+                                QStringLiteral("部门"),     QStringLiteral("职位"),
+                                QStringLiteral("入职日期"), QStringLiteral("离职日期"),
+                                QStringLiteral("离职原因")};
+        const QString values[] = {nameFor(i), QStringLiteral("男"), idFor(i), company,
+                                  QStringLiteral("研发部"), QStringLiteral("工程师"),
                                   QStringLiteral("2015年3月1日"),
                                   leave.toString(QStringLiteral("yyyy年M月d日")),
                                   QStringLiteral("个人原因")};

@@ -253,9 +253,9 @@ std::optional<IssuedEntry> PgRegisterStorage::addEntry(const EntryRecord& r,
 }
 
 std::optional<QList<int>> PgRegisterStorage::recordEvents(const QList<Leaving>& leavings,
-                                                          const QDateTime& at,
-                                                          const BeforeCommit& beforeCommit,
-                                                          QString* error)
+                                                         const QDateTime& at,
+                                                         const BeforeCommit& beforeCommit,
+                                                         QString* error)
 {
     // The server's clock gives the time, and each leaving goes through the server's function.
     Q_UNUSED(at);
@@ -303,12 +303,12 @@ std::optional<int> PgRegisterStorage::recordDuty(qint64 entryId, const DutyRecor
 {
     // The server's clock gives the time, as for every event.
     Q_UNUSED(at);
-    const PgConnection::BatchOutcome recorded =
-        m_connection->runBatch({},
-                               {{kDuty,
-                                 {QString::number(entryId), eventKindKey(duty.kind), duty.detail,
-                                  duty.day.isValid() ? Param(dayText(duty.day)) : Param()}}},
-                               false);
+    const PgConnection::BatchOutcome recorded = m_connection->runBatch(
+        {},
+        {{kDuty,
+          {QString::number(entryId), eventKindKey(duty.kind), duty.detail,
+           duty.day.isValid() ? Param(dayText(duty.day)) : Param()}}},
+        false);
     const PgRecordSet* row = rowOf(recorded, 0);
     if (!row) {
         *error = recorded.ok ? PgConnection::kRolledBack : recorded.error;
@@ -413,7 +413,7 @@ std::optional<Entry> PgRegisterStorage::entry(qint64 id, QString* error)
     }
     for (; !versions->isEof(); versions->moveNext()) {
         e.versions << Version{versions->int64(0), int(versions->int64(1)), versions->text(2),
-                              versions->text(3),  timeFrom(*versions, 4),  versions->text(5)};
+                              versions->text(3), timeFrom(*versions, 4), versions->text(5)};
     }
     for (; !events->isEof(); events->moveNext()) {
         Event ev;
@@ -473,8 +473,8 @@ std::optional<qint64> PgRegisterStorage::deleteExpired(const QDate& cutoff, qint
         {}, {{kDeleteExpired, {dayText(cutoff), QString::number(expected)}}}, false);
     const PgRecordSet* row = rowOf(deleted, 0);
     if (!row) {
-        *error =
-            deleteFailure(*m_connection, deleted.ok ? PgConnection::kRolledBack : deleted.error);
+        *error = deleteFailure(*m_connection, deleted.ok ? PgConnection::kRolledBack
+                                                         : deleted.error);
         return std::nullopt;
     }
     seal();
@@ -563,8 +563,8 @@ std::optional<AuditResult> PgRegisterStorage::audit(const QString& since, QStrin
     if (!laterVersions) {
         return std::nullopt;
     }
-    Chain::AuditInput input{templates, entries,  values, counters, deletions,
-                            head,      versions, events, {}};
+    Chain::AuditInput input{templates, entries,  values,   counters,
+                            deletions, head,     versions, events, {}};
     input.versionOf = [&early](qint64 id) -> std::optional<std::pair<int, QByteArray>> {
         const auto it = early.constFind(id);
         return it != early.cend() ? std::optional(*it) : std::nullopt;

@@ -84,16 +84,11 @@ QString timeText(const QDateTime& t)
     return t.toUTC().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzzZ"));
 }
 
-QStringList versionFields(qint64 position, const QString& number, int versionNo, const QString& at,
-                          const QString& operatorName, const QString& sha256)
+QStringList versionFields(qint64 position, const QString& number, int versionNo,
+                          const QString& at, const QString& operatorName, const QString& sha256)
 {
-    return {QStringLiteral("version"),
-            QString::number(position),
-            number,
-            QString::number(versionNo),
-            at,
-            operatorName,
-            sha256};
+    return {QStringLiteral("version"), QString::number(position), number,
+            QString::number(versionNo), at, operatorName, sha256};
 }
 
 void addEntryFields(QStringList& fields, const QString& entryAt, const QString& entryOperator,
@@ -106,29 +101,18 @@ void addEntryFields(QStringList& fields, const QString& entryAt, const QString& 
     }
 }
 
-QStringList eventFields(qint64 position, const QString& number, int versionNo, const QString& kind,
-                        const QString& at, const QString& operatorName, const QString& sha256,
-                        const QString& detail)
+QStringList eventFields(qint64 position, const QString& number, int versionNo,
+                        const QString& kind, const QString& at, const QString& operatorName,
+                        const QString& sha256, const QString& detail)
 {
-    return {QStringLiteral("event"),
-            QString::number(position),
-            number,
-            QString::number(versionNo),
-            kind,
-            at,
-            operatorName,
-            sha256,
-            detail};
+    return {QStringLiteral("event"), QString::number(position), number, QString::number(versionNo),
+            kind, at, operatorName, sha256, detail};
 }
 
 QStringList deletionFields(const Deletion& d)
 {
-    QStringList fields{QStringLiteral("deletion"),
-                       QString::number(d.position),
-                       d.at,
-                       d.operatorName,
-                       d.reason,
-                       QString::number(d.numbers.size())};
+    QStringList fields{QStringLiteral("deletion"), QString::number(d.position), d.at,
+                       d.operatorName, d.reason, QString::number(d.numbers.size())};
     fields << d.numbers;
     for (const RemovedRow& r : d.removed) {
         fields << QString::number(r.position) << r.link;
@@ -205,8 +189,7 @@ void Audit::entryProblem(qint64 position, const QString& problem)
 void Audit::addRow(qint64 position, const QString& storedLink, const QStringList& fields,
                    const QString& name, const QString& contentProblem)
 {
-    addRow(
-        position, storedLink, fields, {}, [&name] { return name; }, contentProblem);
+    addRow(position, storedLink, fields, {}, [&name] { return name; }, contentProblem);
 }
 
 bool Audit::skipTo(qint64 position, const std::function<QString()>& name)
@@ -221,8 +204,7 @@ bool Audit::skipTo(qint64 position, const std::function<QString()>& name)
     while (m_expected < position) {
         const auto it = m_removed.constFind(m_expected);
         if (it == m_removed.cend()) {
-            fail(m_expected,
-                 QStringLiteral("第 %1 条记录不见了，也没有删除记录说明它").arg(m_expected));
+            fail(m_expected, QStringLiteral("第 %1 条记录不见了，也没有删除记录说明它").arg(m_expected));
             m_chainBroken = true;
             return false;
         }
@@ -264,8 +246,7 @@ void Audit::addRow(qint64 position, const QString& storedLink, const QStringList
         fail(position, QStringLiteral("%1：%2").arg(name(), contentProblem));
     }
     if (computed != storedLink) {
-        fail(position,
-             QStringLiteral("%1 的链接值与内容不符（它或它之前的记录被改动过）").arg(name()));
+        fail(position, QStringLiteral("%1 的链接值与内容不符（它或它之前的记录被改动过）").arg(name()));
         m_chainBroken = true;
         return;
     }
@@ -320,8 +301,7 @@ void Audit::addEncodedRow(qint64 position, QByteArrayView storedLink, QByteArray
         fail(position, QStringLiteral("%1：%2").arg(name(), contentProblem));
     }
     if (storedLink != QByteArrayView(computed, 64)) {
-        fail(position,
-             QStringLiteral("%1 的链接值与内容不符（它或它之前的记录被改动过）").arg(name()));
+        fail(position, QStringLiteral("%1 的链接值与内容不符（它或它之前的记录被改动过）").arg(name()));
         m_chainBroken = true;
         return;
     }
@@ -371,8 +351,8 @@ AuditResult Audit::finish()
         fail(m_entryProblemAt, m_entryProblem);
     }
     if (m_failure.isEmpty() && !m_since.isEmpty() && !m_sinceSeen) {
-        fail(0,
-             QStringLiteral("先前记下的链头 %1 不在链中：它之前的记录被改动或删除过").arg(m_since));
+        fail(0, QStringLiteral("先前记下的链头 %1 不在链中：它之前的记录被改动或删除过")
+                    .arg(m_since));
     }
     // Every number of a year from 1 to its counter is an entry or accounted for by a deletion
     // record, once; the counter stands at the highest.
@@ -419,11 +399,10 @@ AuditResult Audit::finish()
                 }
             }
             if (found.isEmpty() && counter < highest) {
-                found =
-                    QStringLiteral("%1 年的计数器为 %2，低于已给出的最大编号 %3（计数器被改动过）")
-                        .arg(year)
-                        .arg(counter)
-                        .arg(highest);
+                found = QStringLiteral("%1 年的计数器为 %2，低于已给出的最大编号 %3（计数器被改动过）")
+                            .arg(year)
+                            .arg(counter)
+                            .arg(highest);
             }
             if (!found.isEmpty()) {
                 fail(0, found);
@@ -472,15 +451,8 @@ struct AuditEntry
     QByteArray lastVersionSha256;
 };
 
-enum ListedField
-{
-    kListedName,
-    kListedId,
-    kListedCompany,
-    kListedLeaveDate,
-    kListedKind,
-    kListedAt
-};
+enum ListedField { kListedName, kListedId, kListedCompany, kListedLeaveDate, kListedKind,
+                   kListedAt };
 
 // Field `index` of an encoding made by appendField.
 QByteArrayView encodedField(const QByteArray& encoded, int index)
@@ -518,9 +490,9 @@ QString listColumnsProblem(const AuditEntry& e)
     const bool plainId = std::all_of(formId.begin(), formId.end(), [](char c) {
         return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z');
     });
-    const bool idAgrees =
-        plainId ? id == formId
-                : QString::fromUtf8(id) == QString::fromUtf8(formId).trimmed().toUpper();
+    const bool idAgrees = plainId ? id == formId
+                                  : QString::fromUtf8(id) ==
+                                        QString::fromUtf8(formId).trimmed().toUpper();
     if (encodedField(e.listed, kListedName) != formValue(e, 0) || !idAgrees ||
         encodedField(e.listed, kListedCompany) != formValue(e, 2) ||
         encodedField(e.listed, kListedLeaveDate) != formValue(e, 3)) {
@@ -591,9 +563,9 @@ public:
                 return &entries[guess];
             }
         }
-        const auto it =
-            std::lower_bound(entries.begin(), entries.end(), id,
-                             [](const AuditEntry& e, qint64 wanted) { return e.id < wanted; });
+        const auto it = std::lower_bound(
+            entries.begin(), entries.end(), id,
+            [](const AuditEntry& e, qint64 wanted) { return e.id < wanted; });
         if (it == entries.end() || it->id != id) {
             return nullptr;
         }
@@ -721,8 +693,8 @@ std::optional<AuditResult> auditRegister(AuditInput& in, const QString& since)
     while (haveVersion || haveEvent || nextDeletion < deletions.size()) {
         const qint64 vp = haveVersion ? positionOf(versions, 8) : INT64_MAX;
         const qint64 ep = haveEvent ? positionOf(events, 6) : INT64_MAX;
-        const qint64 dp =
-            nextDeletion < deletions.size() ? deletions[nextDeletion].position : INT64_MAX;
+        const qint64 dp = nextDeletion < deletions.size() ? deletions[nextDeletion].position
+                                                          : INT64_MAX;
         if (vp <= ep && vp <= dp) {
             const qint64 entryId = versions.integer(1);
             const int versionNo = int(versions.integer(2));
@@ -771,14 +743,13 @@ std::optional<AuditResult> auditRegister(AuditInput& in, const QString& since)
                 known.insert(versionId, KnownVersion{versionNo, sha.toByteArray()});
             }
             const QByteArrayView number = entry ? QByteArrayView(entry->number) : QByteArrayView();
-            walk.addEncodedRow(
-                vp, versions.bytes(9), row,
-                [&number, versionNo] {
-                    return QStringLiteral("%1 第 %2 版")
-                        .arg(QString::fromUtf8(number))
-                        .arg(versionNo);
-                },
-                problem);
+            walk.addEncodedRow(vp, versions.bytes(9), row,
+                               [&number, versionNo] {
+                                   return QStringLiteral("%1 第 %2 版")
+                                       .arg(QString::fromUtf8(number))
+                                       .arg(versionNo);
+                               },
+                               problem);
             haveVersion = versions.next();
         } else if (ep <= dp) {
             AuditEntry* entry = entries.find(events.integer(0));
@@ -832,13 +803,12 @@ std::optional<AuditResult> auditRegister(AuditInput& in, const QString& since)
             appendField(row, events.bytes(5));
             appendField(row, events.bytes(8));
             const QByteArrayView number = entry ? QByteArrayView(entry->number) : QByteArrayView();
-            walk.addEncodedRow(
-                ep, events.bytes(7), row,
-                [&number, &kind] {
-                    return QStringLiteral("%1 的出具记录（%2）")
-                        .arg(QString::fromUtf8(number), QString::fromUtf8(kind));
-                },
-                problem);
+            walk.addEncodedRow(ep, events.bytes(7), row,
+                               [&number, &kind] {
+                                   return QStringLiteral("%1 的出具记录（%2）")
+                                       .arg(QString::fromUtf8(number), QString::fromUtf8(kind));
+                               },
+                               problem);
             haveEvent = events.next();
         } else {
             const Deletion& del = deletions[nextDeletion++];
@@ -852,8 +822,7 @@ std::optional<AuditResult> auditRegister(AuditInput& in, const QString& since)
     // Every entry has its first version, and its list shows its latest event.
     for (const AuditEntry& a : entries.entries) {
         if (a.firstVersionPosition == 0) {
-            walk.problem(
-                QStringLiteral("条目 %1 没有链中的第 1 版").arg(QString::fromUtf8(a.number)));
+            walk.problem(QStringLiteral("条目 %1 没有链中的第 1 版").arg(QString::fromUtf8(a.number)));
         } else if (encodedField(a.listed, kListedKind) != QByteArrayView(a.latestKind) ||
                    encodedField(a.listed, kListedAt) != QByteArrayView(a.latestAt)) {
             walk.entryProblem(a.latestPosition ? a.latestPosition : a.firstVersionPosition,

@@ -55,15 +55,15 @@ void appendField(QByteArray& out, QByteArrayView utf8);
 // Times as the chain writes them.
 QString timeText(const QDateTime& t);
 
-QStringList versionFields(qint64 position, const QString& number, int versionNo, const QString& at,
-                          const QString& operatorName, const QString& sha256);
+QStringList versionFields(qint64 position, const QString& number, int versionNo,
+                          const QString& at, const QString& operatorName, const QString& sha256);
 // The entry's own fields that version 1 adds.
 void addEntryFields(QStringList& fields, const QString& entryAt, const QString& entryOperator,
                     const QString& templateName, const QString& templateText,
                     const FormValues& values);
-QStringList eventFields(qint64 position, const QString& number, int versionNo, const QString& kind,
-                        const QString& at, const QString& operatorName, const QString& sha256,
-                        const QString& detail);
+QStringList eventFields(qint64 position, const QString& number, int versionNo,
+                        const QString& kind, const QString& at, const QString& operatorName,
+                        const QString& sha256, const QString& detail);
 
 // Why numbers were taken out of (or never reached) the register.
 inline const QString kRetention = QStringLiteral("retention"); // deleted after two years

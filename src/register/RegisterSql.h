@@ -37,14 +37,14 @@ extern const char* const kSetEventLink;        // chain_pos ?1, link ?2 where id
 extern const char* const kCountTables;
 
 // The chain.
-extern const char* const kSelectHead;     // pos, link
-extern const char* const kUpsertHead;     // pos ?1, link ?2
+extern const char* const kSelectHead;  // pos, link
+extern const char* const kUpsertHead;  // pos ?1, link ?2
 extern const char* const kInsertDeletion; // pos, link, at, operator, reason, numbers, removed
 // Of the entries that [WHERE] (a retention clause) selects: their chain rows, their numbers.
 extern const char* const kSelectChainOfExpired; // pos, link
 extern const char* const kSelectNumbersOfExpired;
-extern const char* const kVersionChainData;  // number, entry time, entry operator, template
-extern const char* const kSelectSequenceRow; // last of year ?1 in sequences only
+extern const char* const kVersionChainData;   // number, entry time, entry operator, template
+extern const char* const kSelectSequenceRow;  // last of year ?1 in sequences only
 
 // Numbers.
 extern const char* const kSelectSequence; // last for year ?1 (also max(seq) of entries)
@@ -55,9 +55,9 @@ extern const char* const kFindTemplate;   // id where name ?1 and text ?2
 extern const char* const kInsertTemplate; // name ?1, text ?2
 
 extern const char* const kInsertEntry;
-extern const char* const kInsertValue;   // entry ?1, position ?2, key ?3, value ?4
+extern const char* const kInsertValue; // entry ?1, position ?2, key ?3, value ?4
 extern const char* const kInsertVersion; // ... created_at ?6, operator ?7, chain_pos ?8, link ?9
-extern const char* const kFindVersion;   // id, version_no where entry ?1 and sha256 ?2
+extern const char* const kFindVersion; // id, version_no where entry ?1 and sha256 ?2
 extern const char* const kMaxVersionNo;
 // ... sha256 ?5, detail ?6, operator ?7, chain_pos ?8, link ?9
 extern const char* const kInsertEvent;

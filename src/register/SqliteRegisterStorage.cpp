@@ -198,7 +198,8 @@ SqliteRegisterStorage::open(const QString& path, QString* error, int schemaVersi
     return storage;
 }
 
-sqlite3* SqliteRegisterStorage::openFile(const QString& path, const QByteArray& key, QString* error)
+sqlite3* SqliteRegisterStorage::openFile(const QString& path, const QByteArray& key,
+                                         QString* error)
 {
     const QFileInfo file(path);
     const bool made = file.exists() && file.size() > 0;
@@ -212,8 +213,8 @@ sqlite3* SqliteRegisterStorage::openFile(const QString& path, const QByteArray& 
     return nullptr;
 }
 
-sqlite3* SqliteRegisterStorage::openKeyed(const QString& path, const QByteArray& key, int pageSize,
-                                          bool* notDecrypted, QString* error)
+sqlite3* SqliteRegisterStorage::openKeyed(const QString& path, const QByteArray& key,
+                                          int pageSize, bool* notDecrypted, QString* error)
 {
     *notDecrypted = false;
     sqlite3* db = nullptr;
@@ -332,10 +333,9 @@ bool SqliteRegisterStorage::migrate(int target, QString* error)
                 return false;
             }
             if (*linked > 0) {
-                m_notice =
-                    QStringLiteral("出具登记簿已加上防改动的链式校验：原有的 %1 条版本和出具记录"
-                                   "已按时间顺序连入链中（连入之前的改动无从发现）。")
-                        .arg(*linked);
+                m_notice = QStringLiteral("出具登记簿已加上防改动的链式校验：原有的 %1 条版本和出具记录"
+                                          "已按时间顺序连入链中（连入之前的改动无从发现）。")
+                               .arg(*linked);
             }
             break;
         }
@@ -370,7 +370,7 @@ bool SqliteRegisterStorage::setChainHead(qint64 position, const QString& link)
 }
 
 std::optional<QStringList> SqliteRegisterStorage::storedVersionFields(qint64 versionId,
-                                                                      qint64 position)
+                                                                     qint64 position)
 {
     SqliteStatement v(m_db, "SELECT entry_id, version_no, created_at, operator, sha256"
                             " FROM versions WHERE id = ?1");
@@ -399,7 +399,8 @@ std::optional<QStringList> SqliteRegisterStorage::storedVersionFields(qint64 ver
     return fields;
 }
 
-std::optional<QStringList> SqliteRegisterStorage::storedEventFields(qint64 eventId, qint64 position)
+std::optional<QStringList> SqliteRegisterStorage::storedEventFields(qint64 eventId,
+                                                                   qint64 position)
 {
     SqliteStatement ev(m_db, "SELECT e.number, v.version_no, ev.kind, ev.at, ev.operator,"
                              " ev.sha256, ev.detail FROM events ev"
@@ -580,8 +581,7 @@ std::optional<IssuedEntry> SqliteRegisterStorage::addEntry(const EntryRecord& r,
     }
     const QString at = timeText(r.createdAt);
     const QString sha = sha256Hex(issued.text);
-    QStringList fields =
-        Chain::versionFields(head->first, issued.number, 1, at, r.operatorName, sha);
+    QStringList fields = Chain::versionFields(head->first, issued.number, 1, at, r.operatorName, sha);
     Chain::addEntryFields(fields, at, r.operatorName, r.entry.templateName, r.entry.templateText,
                           r.entry.values);
     const QString link = Chain::link(head->second, fields);
@@ -603,9 +603,9 @@ std::optional<IssuedEntry> SqliteRegisterStorage::addEntry(const EntryRecord& r,
 }
 
 std::optional<QList<int>> SqliteRegisterStorage::recordEvents(const QList<Leaving>& leavings,
-                                                              const QDateTime& at,
-                                                              const BeforeCommit& beforeCommit,
-                                                              QString* error)
+                                                             const QDateTime& at,
+                                                             const BeforeCommit& beforeCommit,
+                                                             QString* error)
 {
     SqliteWriteTransaction tx(m_db);
     if (!tx.begun()) {
@@ -666,9 +666,9 @@ std::optional<int> SqliteRegisterStorage::recordOneEvent(const Leaving& leaving,
             return std::nullopt;
         }
         versionNo = static_cast<int>(max.integer(0)) + 1;
-        const QString link =
-            Chain::link(head->second, Chain::versionFields(head->first, number, versionNo, atText,
-                                                           m_operator, sha));
+        const QString link = Chain::link(
+            head->second,
+            Chain::versionFields(head->first, number, versionNo, atText, m_operator, sha));
         SqliteStatement insert(m_db, Sql::kInsertVersion);
         insert.bind(1, entryId)
             .bind(2, qint64(versionNo))
@@ -697,12 +697,13 @@ std::optional<int> SqliteRegisterStorage::recordOneEvent(const Leaving& leaving,
     return versionNo;
 }
 
-bool SqliteRegisterStorage::appendEvent(const EventRow& row, const std::pair<qint64, QString>& head)
+bool SqliteRegisterStorage::appendEvent(const EventRow& row,
+                                        const std::pair<qint64, QString>& head)
 {
     const QString kind = eventKindKey(row.kind);
-    const QString link =
-        Chain::link(head.second, Chain::eventFields(head.first, row.number, row.versionNo, kind,
-                                                    row.at, m_operator, row.sha256, row.detail));
+    const QString link = Chain::link(
+        head.second, Chain::eventFields(head.first, row.number, row.versionNo, kind, row.at,
+                                        m_operator, row.sha256, row.detail));
     SqliteStatement event(m_db, Sql::kInsertEvent);
     event.bind(1, row.entryId)
         .bind(2, row.versionId)
@@ -744,8 +745,8 @@ std::optional<int> SqliteRegisterStorage::recordDuty(qint64 entryId, const DutyR
         return std::nullopt;
     }
     // Chained as every event is, its detail with it.
-    if (!appendEvent({entryId, numbered.text(0), versionId, versionNo, duty.kind, timeText(at), sha,
-                      duty.detail},
+    if (!appendEvent({entryId, numbered.text(0), versionId, versionNo, duty.kind, timeText(at),
+                      sha, duty.detail},
                      *head)) {
         fail(m_db, error);
         return std::nullopt;
@@ -834,9 +835,9 @@ std::optional<Entry> SqliteRegisterStorage::entry(qint64 id, QString* error)
     SqliteStatement versions(m_db, Sql::kSelectVersions);
     versions.bind(1, id);
     while (versions.next()) {
-        e.versions << Version{versions.integer(0),        static_cast<int>(versions.integer(1)),
-                              versions.text(2),           versions.text(3),
-                              timeFrom(versions.text(4)), versions.text(5)};
+        e.versions << Version{versions.integer(0), static_cast<int>(versions.integer(1)),
+                              versions.text(2), versions.text(3), timeFrom(versions.text(4)),
+                              versions.text(5)};
     }
     SqliteStatement events(m_db, Sql::kSelectEvents);
     events.bind(1, id);
@@ -916,14 +917,12 @@ std::optional<qint64> SqliteRegisterStorage::deleteExpired(const QDate& cutoff, 
     const QByteArray where(Sql::kRetentionWhere);
     QStringList numbers;
     QList<std::pair<qint64, QString>> removed;
-    SqliteStatement numberRows(m_db,
-                               QByteArray(Sql::kSelectNumbersOfExpired).replace("[WHERE]", where));
+    SqliteStatement numberRows(m_db, QByteArray(Sql::kSelectNumbersOfExpired).replace("[WHERE]", where));
     numberRows.bind(1, dayText(cutoff));
     while (numberRows.next()) {
         numbers << numberRows.text(0);
     }
-    SqliteStatement chainRows(m_db,
-                              QByteArray(Sql::kSelectChainOfExpired).replace("[WHERE]", where));
+    SqliteStatement chainRows(m_db, QByteArray(Sql::kSelectChainOfExpired).replace("[WHERE]", where));
     chainRows.bind(1, dayText(cutoff));
     while (chainRows.next()) {
         removed.append({chainRows.integer(0), chainRows.text(1)});
@@ -1010,8 +1009,8 @@ std::optional<AuditResult> SqliteRegisterStorage::audit(const QString& since, QS
         // A version linked after one of its events (not written so, but a file may say so).
         SqliteStatement version(m_db, Sql::kAuditVersion);
         bool versionFailed = !version.prepared();
-        Chain::AuditInput input{templates, entries,  values, counters, deletions,
-                                head,      versions, events, {}};
+        Chain::AuditInput input{templates, entries,  values,   counters,
+                                deletions, head,     versions, events, {}};
         input.versionOf = [&](qint64 id) -> std::optional<std::pair<int, QByteArray>> {
             version.reset();
             if (!version.bind(1, id).next()) {

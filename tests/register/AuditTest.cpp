@@ -123,7 +123,8 @@ TEST_F(AuditTest, DutiesAreChainedWithTheirDetail)
 {
     QString error;
     ASSERT_TRUE(reg->recordDelivery(
-        1, {DeliveryMethod::Post, QStringLiteral("SF1234567890"), clock.date(), {}}, &error))
+        1, {DeliveryMethod::Post, QStringLiteral("SF1234567890"), clock.date(), {}},
+        &error))
         << error.toStdString();
     tick();
     ASSERT_TRUE(reg->recordTransfer(2, clock.date(), &error)) << error.toStdString();
@@ -135,8 +136,7 @@ TEST_F(AuditTest, DutiesAreChainedWithTheirDetail)
     const AuditResult changed = audit();
     EXPECT_FALSE(changed.intact);
     EXPECT_EQ(changed.failedRow, 10);
-    EXPECT_TRUE(changed.problem.contains(QStringLiteral("delivered")))
-        << changed.problem.toStdString();
+    EXPECT_TRUE(changed.problem.contains(QStringLiteral("delivered"))) << changed.problem.toStdString();
 }
 
 TEST_F(AuditTest, AnEmptyRegisterIsIntact)
@@ -173,9 +173,8 @@ TEST_P(AuditTamperingTest, IsFoundAndTheFirstRowItTouchedIsNamed)
     EXPECT_EQ(r.failedRow, GetParam().row) << GetParam().what << ": " << r.problem.toStdString();
     EXPECT_TRUE(r.problem.contains(QString::fromUtf8(GetParam().message)))
         << GetParam().what << ": " << r.problem.toStdString();
-    EXPECT_EQ(auditVerdict(r), GetParam().row
-                                   ? QStringLiteral("在第 %1 条处被改动").arg(GetParam().row)
-                                   : QStringLiteral("被改动"));
+    EXPECT_EQ(auditVerdict(r), GetParam().row ? QStringLiteral("在第 %1 条处被改动").arg(GetParam().row)
+                                              : QStringLiteral("被改动"));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -184,13 +183,12 @@ INSTANTIATE_TEST_SUITE_P(
         Tampering{"one character of a text",
                   "UPDATE versions SET text = replace(text, '李四', '李泗') WHERE chain_pos = 5", 5,
                   "文本与记录的 SHA-256 不符"},
-        Tampering{
-            "a text with its hashes made to fit",
-            "UPDATE versions SET text = 'x', sha256 = "
-            "'2d711642b726b04401627ca9fbac32f5c8530fb1903cc4db02258717921a4881',"
-            " norm_sha256 = '2d711642b726b04401627ca9fbac32f5c8530fb1903cc4db02258717921a4881'"
-            " WHERE chain_pos = 7",
-            7, "链接值与内容不符"},
+        Tampering{"a text with its hashes made to fit",
+                  "UPDATE versions SET text = 'x', sha256 = "
+                  "'2d711642b726b04401627ca9fbac32f5c8530fb1903cc4db02258717921a4881',"
+                  " norm_sha256 = '2d711642b726b04401627ca9fbac32f5c8530fb1903cc4db02258717921a4881'"
+                  " WHERE chain_pos = 7",
+                  7, "链接值与内容不符"},
         Tampering{"one event's time",
                   "UPDATE events SET at = '2021-06-01T08:00:00.000Z' WHERE chain_pos = 6", 6,
                   "链接值与内容不符"},
@@ -214,9 +212,8 @@ INSTANTIATE_TEST_SUITE_P(
         Tampering{"the counter reset", "UPDATE sequences SET last = 1", 0, "计数器为 1"},
         Tampering{"the counter moved on, leaving a gap", "UPDATE sequences SET last = 7", 0,
                   "第 4 号不在登记簿中"},
-        Tampering{"a form value changed",
-                  "UPDATE entry_values SET value = '李泗'"
-                  " WHERE value = '李四'",
+        Tampering{"a form value changed", "UPDATE entry_values SET value = '李泗'"
+                                          " WHERE value = '李四'",
                   5, "与登记的表单值不符"},
         Tampering{"a form value and the list changed together",
                   "UPDATE entry_values SET value = '李泗' WHERE value = '李四';"
@@ -252,8 +249,7 @@ TEST_F(AuditTest, TheSqlcipherShellWithTheKeyIsFoundToo)
     QProcess shell;
     shell.start(QStringLiteral("sqlcipher"), {path()});
     ASSERT_TRUE(shell.waitForStarted()) << "sqlcipher shell not installed";
-    shell.write("PRAGMA key = \"x'" + key +
-                "'\";\nPRAGMA cipher_page_size = 4096;\n"
+    shell.write("PRAGMA key = \"x'" + key + "'\";\nPRAGMA cipher_page_size = 4096;\n"
                 "UPDATE versions SET text = replace(text, '王五', '王伍') WHERE chain_pos = 7;\n");
     shell.closeWriteChannel();
     ASSERT_TRUE(shell.waitForFinished());
@@ -307,13 +303,12 @@ TEST_F(AuditTest, ARewrittenChainIsFoundOnlyByTheHeadNotedBefore)
     ASSERT_EQ(sqlite3_step(s), SQLITE_ROW);
     const QString sha = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(s, 0)));
     const QString op = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(s, 1)));
-    const QString prev =
-        QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(s, 2)));
+    const QString prev = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(s, 2)));
     sqlite3_finalize(s);
     const QString at = QStringLiteral("2030-01-01T00:00:00.000Z");
-    const QString link =
-        Chain::link(prev, Chain::eventFields(9, QStringLiteral("LZ2026-000003"), 1,
-                                             QStringLiteral("copied"), at, op, sha, QString()));
+    const QString link = Chain::link(
+        prev, Chain::eventFields(9, QStringLiteral("LZ2026-000003"), 1, QStringLiteral("copied"),
+                                 at, op, sha, QString()));
     const QByteArray sql = QStringLiteral("UPDATE events SET at = '%1', link = '%2' WHERE chain_pos"
                                           " = 9; UPDATE chain_head SET link = '%2';"
                                           " UPDATE entries SET last_event_at = '%1' WHERE seq = 3")
@@ -416,8 +411,7 @@ TEST_F(AuditTest, AnOlderFileIsLinkedInTimeOrderAndSaysSoOnce)
 
     auto first = CertificateRegister::open(file, &error);
     ASSERT_TRUE(first) << error.toStdString();
-    EXPECT_TRUE(first->openingNotice().contains(QStringLiteral("3 条")))
-        << first->openingNotice().toStdString();
+    EXPECT_TRUE(first->openingNotice().contains(QStringLiteral("3 条"))) << first->openingNotice().toStdString();
     first.reset();
     auto second = CertificateRegister::open(file, &error);
     ASSERT_TRUE(second);

@@ -582,8 +582,7 @@ static QStringList functionStatements(const QString& schema)
 {
     const auto replacing = [](const char* text) {
         QString statement = QString::fromUtf8(text);
-        statement.replace(QLatin1String("create function"),
-                          QLatin1String("create or replace function"));
+        statement.replace(QLatin1String("create function"), QLatin1String("create or replace function"));
         return statement;
     };
     QStringList s;
@@ -622,8 +621,8 @@ bool refreshFunctions(PgConnection& connection, QString* error)
 
 bool isCurrent(PgConnection& connection, QString* error)
 {
-    const auto rows =
-        connection.query("select to_regclass('register_chain_head') is not null", {}, error);
+    const auto rows = connection.query("select to_regclass('register_chain_head') is not null",
+                                       {}, error);
     return rows && !rows->isEof() && rows->text(0) == QLatin1String("t");
 }
 

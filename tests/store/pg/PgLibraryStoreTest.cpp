@@ -53,8 +53,7 @@ TEST_F(PgLibraryStoreTest, KnownValueTakesTheMarkAndNewValueIsAddedOnce)
 {
     auto outcome = PgLibraryStore::remember(
         *m_connection,
-        {{kCompanyLibrary, QStringLiteral("乙")}, {kReason, QStringLiteral("个人原因（家庭）")}},
-        0);
+        {{kCompanyLibrary, QStringLiteral("乙")}, {kReason, QStringLiteral("个人原因（家庭）")}}, 0);
     ASSERT_TRUE(outcome.ok) << outcome.error.toStdString();
     EXPECT_EQ(rows(kCompanyLibrary), (QStringList{"甲::0", "乙:默认:0"}));
     EXPECT_EQ(rows(kReason), QStringList{"个人原因（家庭）:默认:-1"});
@@ -114,8 +113,8 @@ TEST_F(PgLibraryStoreTest, AFailureHalfwayLeavesEveryLibraryAsItWas)
 TEST_F(PgLibraryStoreTest, RegisterNumbersFollowOnePerGenerate)
 {
     for (int expected = 1; expected <= 3; ++expected) {
-        const auto outcome = PgLibraryStore::remember(
-            *m_connection, {{kCompanyLibrary, QStringLiteral("丙")}}, 2026);
+        const auto outcome =
+            PgLibraryStore::remember(*m_connection, {{kCompanyLibrary, QStringLiteral("丙")}}, 2026);
         ASSERT_TRUE(outcome.ok) << outcome.error.toStdString();
         EXPECT_EQ(outcome.registerSeq, expected);
     }

@@ -38,13 +38,11 @@ protected:
             ASSERT_TRUE(made) << error.toStdString();
             m_entries << *made;
         }
-        ASSERT_TRUE(
-            reg->recordEvent(m_entries[0].id, EventKind::Printed, m_entries[0].text, &error))
+        ASSERT_TRUE(reg->recordEvent(m_entries[0].id, EventKind::Printed, m_entries[0].text, &error))
             << error.toStdString();
         ASSERT_TRUE(reg->recordEvent(m_entries[0].id, EventKind::Printed, m_entries[0].text + "！",
                                      &error));
-        ASSERT_TRUE(
-            reg->recordEvent(m_entries[1].id, EventKind::Copied, m_entries[1].text, &error));
+        ASSERT_TRUE(reg->recordEvent(m_entries[1].id, EventKind::Copied, m_entries[1].text, &error));
         // The chain: 1 张三 v1, 2 李四 v1, 3 printed v1, 4 v2, 5 printed v2, 6 copied.
     }
 
@@ -65,8 +63,7 @@ protected:
     QString fingerprint()
     {
         return scalar(QStringLiteral(
-            "select md5(concat((select string_agg(c::text, ',' order by year) from "
-            "register_counter c),"
+            "select md5(concat((select string_agg(c::text, ',' order by year) from register_counter c),"
             " (select string_agg(e::text, ',' order by id) from register_entry e),"
             " (select string_agg(v::text, ',' order by entry_id, position) from register_value v),"
             " (select string_agg(v::text, ',' order by id) from register_version v),"
@@ -95,8 +92,7 @@ protected:
         e.templateName = QStringLiteral("标准模板");
         e.templateText = templateText;
         e.values = {{QStringLiteral("姓名"), name}};
-        return reg->addEntry(
-            e, [name](const QString& n) { return name + n; }, error);
+        return reg->addEntry(e, [name](const QString& n) { return name + n; }, error);
     }
 
     QList<IssuedEntry> m_entries;
@@ -183,8 +179,7 @@ TEST_F(PgRegisterGuardTest, TheClerksFunctionsSetTheOperatorAndTheServersTime)
     EXPECT_EQ(reserved->text(1), QStringLiteral("AB%1-000003").arg(kThisYear));
     const QString id = reserved->text(0);
     EXPECT_EQ(scalar("select operator_name || ' ' || (now() - created_at < interval '1 minute')"
-                     " || ' ' || (template_id is null) from register_entry where id = " +
-                     id),
+                     " || ' ' || (template_id is null) from register_entry where id = " + id),
               m_clerkRole + QStringLiteral(" true true"));
     EXPECT_TRUE(clerk->query("select register_record($1::bigint, '模板', '【姓名】',"
                              " '{姓名}', '{王五}', '王五', '', '', '', null, '王五的证明')",
@@ -194,13 +189,12 @@ TEST_F(PgRegisterGuardTest, TheClerksFunctionsSetTheOperatorAndTheServersTime)
     EXPECT_FALSE(clerk->query("select register_record($1::bigint, '模板', '【姓名】',"
                               " '{姓名}', '{赵六}', '赵六', '', '', '', null, '别的')",
                               {id}, &error));
-    const auto version =
-        clerk->query("select register_event($1::bigint, 'pdf', '王五的证明', '')", {id}, &error);
+    const auto version = clerk->query("select register_event($1::bigint, 'pdf', '王五的证明', '')",
+                                      {id}, &error);
     ASSERT_TRUE(version && !version->isEof()) << error.toStdString();
     EXPECT_EQ(version->int64(0), 1);
     EXPECT_EQ(scalar("select string_agg(operator_name || ' ' || kind, ',') from register_event"
-                     " where entry_id = " +
-                     id),
+                     " where entry_id = " + id),
               m_clerkRole + QStringLiteral(" pdf"));
     EXPECT_EQ(scalar("select sha256 from register_version where entry_id = " + id),
               sha256Hex(QStringLiteral("王五的证明")));
@@ -213,8 +207,8 @@ TEST_F(PgRegisterGuardTest, TheClerksFunctionsSetTheOperatorAndTheServersTime)
     EXPECT_EQ(scalar("select count(*) from register_version where chain_pos is null"),
               QStringLiteral("0"));
     // Another clerk cannot record a text for this clerk's reservation.
-    const QString other =
-        m_db.addLogin(QStringLiteral("other"), QStringLiteral("o"), PgSchema::kClerkRole);
+    const QString other = m_db.addLogin(QStringLiteral("other"), QStringLiteral("o"),
+                                        PgSchema::kClerkRole);
     const auto otherClerk = connect(m_db.conninfo(other, QStringLiteral("o")));
     ASSERT_TRUE(otherClerk);
     const auto draft = clerk->query("select reserved_id from register_reserve('LZ')", {}, &error);
@@ -358,8 +352,7 @@ TEST_F(PgRegisterGuardTest, AnUpgradedDatabaseGetsThisReleasesFunctionsAndKeepsI
                                  QStringLiteral("兹证明【姓名】已离职。【证明编号】"), &error);
     ASSERT_TRUE(made) << error.toStdString();
     expectRefused(m_clerk, QStringLiteral("update register_counter set last_seq = 1"));
-    expectRefused(m_clerk,
-                  QStringLiteral("select register_delete_expired(current_date - 3650, 0)"));
+    expectRefused(m_clerk, QStringLiteral("select register_delete_expired(current_date - 3650, 0)"));
     const AuditResult after = audit(m_clerk);
     EXPECT_TRUE(after.intact) << after.problem.toStdString();
     EXPECT_EQ(after.rows, 7); // the six rows of the set-up and 王五's version
@@ -429,12 +422,11 @@ INSTANTIATE_TEST_SUITE_P(
                         false, 5, "链接值与内容不符"},
         ServerTampering{"a version deleted", "delete from register_version where chain_pos = 4",
                         false, 4, "第 4 条记录不见了"},
-        ServerTampering{
-            "two events swapped",
-            "update register_event set chain_pos = -chain_pos where chain_pos in (3, 5);"
-            " update register_event set chain_pos = 5 where chain_pos = -3;"
-            " update register_event set chain_pos = 3 where chain_pos = -5",
-            false, 3, "链接值与内容不符"},
+        ServerTampering{"two events swapped",
+                        "update register_event set chain_pos = -chain_pos where chain_pos in (3, 5);"
+                        " update register_event set chain_pos = 5 where chain_pos = -3;"
+                        " update register_event set chain_pos = 3 where chain_pos = -5",
+                        false, 3, "链接值与内容不符"},
         ServerTampering{"the counter reset", "update register_counter set last_seq = 1", false, 0,
                         "计数器为 1"},
         ServerTampering{"marked issued five years ago",
@@ -446,7 +438,8 @@ INSTANTIATE_TEST_SUITE_P(
                         " delete from register_version where entry_id = %1;"
                         " delete from register_value where entry_id = %1;"
                         " delete from register_entry where id = %1",
-                        true, 0, "不在登记簿中"}),
+                        true, 0,
+                        "不在登记簿中"}),
     [](const ::testing::TestParamInfo<ServerTampering>& info) {
         return "Case" + std::to_string(info.index);
     });
@@ -473,8 +466,7 @@ TEST_F(PgRegisterGuardTest, ThePythonInTheReadmeChecksTheServersChain)
     int status = -1;
     EXPECT_EQ(python(&status).toStdString(), ("intact " + r.head).toStdString());
     EXPECT_EQ(status, 0);
-    asSuperuser(QStringLiteral("update register_event set kind = 'pdf' where chain_pos = 6"),
-                false);
+    asSuperuser(QStringLiteral("update register_event set kind = 'pdf' where chain_pos = 6"), false);
     EXPECT_EQ(python(&status).toStdString(), "changed 6");
     EXPECT_EQ(status, 1);
 }

@@ -145,48 +145,33 @@ std::optional<bool> PrefetchCursor::textAgrees() const
     return m_current[m_at].textAgrees;
 }
 
-std::vector<sqlite3*> openAuditReaders(sqlite3* db, const QString& path, const QByteArray& key,
-                                       int count, QString* error)
+sqlite3* openAuditReader(sqlite3* db, const QString& path, const QByteArray& key, QString* error)
 {
-    std::vector<sqlite3*> readers;
-    const auto giveUp = [&](sqlite3* failing) {
-        if (failing) {
-            *error = sqliteError(failing);
-        }
-        for (sqlite3* r : readers) {
-            sqlite3_close_v2(r);
-        }
-        readers.clear();
-        sqliteExec(db, "ROLLBACK", nullptr);
-        return readers;
-    };
-    // No commit comes between the first reader's view and the last one's. Another program
-    // writing at this moment is not waited for long: the caller reads on one connection then.
+    // No commit comes between db's view and the reader's. Another program writing at this
+    // moment is not waited for long: the caller reads on one connection then.
     sqlite3* const gate = SqliteRegisterStorage::openFile(path, key, error);
     if (!gate) {
-        return {};
+        return nullptr;
     }
     sqlite3_busy_timeout(gate, kGateWaitMs);
-    const bool held = sqliteExec(gate, "BEGIN IMMEDIATE", error);
     // A read transaction sees the file from its first read on.
-    const auto beginReading = [error](sqlite3* reader) {
-        return sqliteExec(reader, "BEGIN; SELECT count(*) FROM sqlite_master;", error);
+    const auto beginReading = [error](sqlite3* connection) {
+        return sqliteExec(connection, "BEGIN; SELECT count(*) FROM sqlite_master;", error);
     };
-    bool ok = held && beginReading(db);
-    for (int i = 0; ok && i < count; ++i) {
-        sqlite3* const reader = SqliteRegisterStorage::openFile(path, key, error);
-        ok = reader != nullptr;
-        if (ok) {
-            readers.push_back(reader);
-            ok = beginReading(reader);
-        }
+    sqlite3* reader = nullptr;
+    bool ok = sqliteExec(gate, "BEGIN IMMEDIATE", error) && beginReading(db);
+    if (ok) {
+        reader = SqliteRegisterStorage::openFile(path, key, error);
+        ok = reader && beginReading(reader);
     }
     sqliteExec(gate, "ROLLBACK", nullptr);
     sqlite3_close_v2(gate);
     if (!ok) {
-        return giveUp(nullptr);
+        sqlite3_close_v2(reader);
+        sqliteExec(db, "ROLLBACK", nullptr);
+        return nullptr;
     }
-    return readers;
+    return reader;
 }
 
 } // namespace Register

@@ -24,7 +24,7 @@ namespace Register {
 // order.
 //
 // The connection must already be in the read transaction that sees what the walk's own
-// connection sees (see openAuditReaders). The cursor closes it.
+// connection sees (see openAuditReader). The cursor closes it.
 class PrefetchCursor final : public Chain::AuditCursor
 {
 public:
@@ -79,12 +79,11 @@ private:
     std::thread m_reader;
 };
 
-// Opens `count` more connections to the register file at path, each in a read transaction that
-// sees the same state as `db`, which begins its own read transaction here too: a write lock held
-// meanwhile on one more connection keeps any commit out until all have read. Empty (and
-// nothing left open, db not in a transaction) on failure, with *error; also when another
-// connection keeps writing for more than a moment.
-std::vector<sqlite3*> openAuditReaders(sqlite3* db, const QString& path, const QByteArray& key,
-                                       int count, QString* error);
+// Opens one more connection to the register file at path, in a read transaction that sees the
+// same state as `db`, which begins its own read transaction here too: a write lock held
+// meanwhile on a third connection keeps any commit out until both have read. Null (nothing left
+// open, db not in a transaction) on failure, with *error; also when another connection keeps
+// writing for more than a moment.
+sqlite3* openAuditReader(sqlite3* db, const QString& path, const QByteArray& key, QString* error);
 
 } // namespace Register

@@ -982,11 +982,10 @@ std::optional<AuditResult> SqliteRegisterStorage::audit(const QString& since, QS
     QString notParallel;
     const auto key =
         m_path.isEmpty() ? std::nullopt : loadOrCreateKey(keyPathFor(m_path), false, &notParallel);
-    const std::vector<sqlite3*> readers =
-        key ? openAuditReaders(m_db, m_path, *key, 1, &notParallel) : std::vector<sqlite3*>();
+    sqlite3* const reader = key ? openAuditReader(m_db, m_path, *key, &notParallel) : nullptr;
     static_assert(Sql::kAuditVersionColumns <= PrefetchCursor::kMaxColumns);
-    if (!readers.empty()) {
-        auto cursor = std::make_unique<PrefetchCursor>(readers.front(), Sql::kAuditVersions,
+    if (reader) {
+        auto cursor = std::make_unique<PrefetchCursor>(reader, Sql::kAuditVersions,
                                                        Sql::kAuditVersionColumns,
                                                        Sql::kAuditVersionTextColumn);
         prefetched = cursor.get();

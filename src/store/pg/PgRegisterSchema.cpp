@@ -18,8 +18,9 @@ const char* const kClerkFunctions =
     " text, text, date, text), register_event(bigint, text, text, text),"
     " register_duty(bigint, text, text, date), register_seal(), register_seal_recent()";
 const char* const kAdminFunctions = "register_delete_expired(date, bigint)";
-// Called only from inside the functions above: nobody runs it on its own.
-const char* const kInnerFunctions = "register_chain_add(integer, bigint, bigint, text)";
+// Called only from inside the functions above: nobody runs them on their own.
+const char* const kInnerFunctions =
+    "register_chain_add(integer, bigint, bigint, text), register_link_unlinked(bigint, bigint)";
 
 // Times as the chain writes them, the chain's link, and the fields of each kind of row: the
 // same as register/RegisterChain.h.
@@ -123,6 +124,36 @@ begin
         update register_deletion set chain_pos = p_pos, link = added where id = p_id;
     end if;
     return added;
+end $$)sql",
+    // Links the rows not linked yet, oldest first: the versions and events with ids above the
+    // given ones, and every deletion record. Holds the chain's head while it does. Returns how
+    // many rows it linked.
+    R"sql(create function register_link_unlinked(p_version_after bigint, p_event_after bigint)
+returns bigint
+language plpgsql as $$
+declare
+    head_pos bigint;
+    head_link text;
+    r record;
+    n bigint := 0;
+begin
+    select pos, link into head_pos, head_link from register_chain_head where id = 1 for update;
+    for r in
+        select 0 as k, id, created_at as t from register_version
+            where chain_pos is null and id > p_version_after
+        union all select 1, id, at from register_event
+            where chain_pos is null and id > p_event_after
+        union all select 2, id, at from register_deletion where chain_pos is null
+        order by 3, 1, 2
+    loop
+        head_pos := head_pos + 1;
+        head_link := register_chain_add(r.k, r.id, head_pos, head_link);
+        n := n + 1;
+    end loop;
+    if n > 0 then
+        update register_chain_head set pos = head_pos, link = head_link where id = 1;
+    end if;
+    return n;
 end $$)sql",
 };
 
@@ -391,27 +422,8 @@ begin
 end $$)sql",
     R"sql(create function register_seal() returns bigint
 language plpgsql security definer set search_path = %1 as $$
-declare
-    head_pos bigint;
-    head_link text;
-    r record;
-    n bigint := 0;
 begin
-    select pos, link into head_pos, head_link from register_chain_head where id = 1 for update;
-    for r in
-        select 0 as k, id, created_at as t from register_version where chain_pos is null
-        union all select 1, id, at from register_event where chain_pos is null
-        union all select 2, id, at from register_deletion where chain_pos is null
-        order by 3, 1, 2
-    loop
-        head_pos := head_pos + 1;
-        head_link := register_chain_add(r.k, r.id, head_pos, head_link);
-        n := n + 1;
-    end loop;
-    if n > 0 then
-        update register_chain_head set pos = head_pos, link = head_link where id = 1;
-    end if;
-    return n;
+    return register_link_unlinked(0, 0);
 end $$)sql",
     // What a clerk runs after each write: the rows not linked yet among the newest of each
     // table. register_seal() finds every unlinked row, and walks, until the tables are
@@ -421,31 +433,16 @@ end $$)sql",
     R"sql(create function register_seal_recent() returns bigint
 language plpgsql security definer set search_path = %1 as $$
 declare
+    n bigint;
     head_pos bigint;
-    head_link text;
-    start_pos bigint;
-    r record;
 begin
-    select pos, link into head_pos, head_link from register_chain_head where id = 1 for update;
-    start_pos := head_pos;
-    for r in
-        select 0 as k, id, created_at as t from register_version
-            where chain_pos is null and id > (select max(id) - 256 from register_version)
-        union all select 1, id, at from register_event
-            where chain_pos is null and id > (select max(id) - 256 from register_event)
-        union all select 2, id, at from register_deletion where chain_pos is null
-        order by 3, 1, 2
-    loop
-        head_pos := head_pos + 1;
-        head_link := register_chain_add(r.k, r.id, head_pos, head_link);
-    end loop;
-    if head_pos > start_pos then
-        update register_chain_head set pos = head_pos, link = head_link where id = 1;
+    n := register_link_unlinked((select max(id) - 256 from register_version),
+                                (select max(id) - 256 from register_event));
+    select pos into head_pos from register_chain_head where id = 1;
+    if head_pos / 128 > (head_pos - n) / 128 then
+        n := n + register_link_unlinked(0, 0);
     end if;
-    if head_pos / 128 > start_pos / 128 then
-        return head_pos - start_pos + register_seal();
-    end if;
-    return head_pos - start_pos;
+    return n;
 end $$)sql",
     R"sql(create function register_delete_expired(p_cutoff date, p_expected bigint)
 returns bigint

@@ -373,8 +373,9 @@ TEST_F(PgRegisterGuardTest, ADatabaseFromBeforeLinkingTheNewestRowsStillLinksAnd
     const auto clerk = connect(m_clerk);
     ASSERT_TRUE(clerk);
     EXPECT_TRUE(clerk->query("select register_seal_recent()", {}, &error)) << error.toStdString();
-    // The helper that writes the links is the functions' alone.
+    // The helpers that write the links are the functions' alone.
     expectRefused(m_clerk, QStringLiteral("select register_chain_add(0, 1, 99, repeat('0', 64))"));
+    expectRefused(m_clerk, QStringLiteral("select register_link_unlinked(0, 0)"));
     const auto after =
         addAsClerk(QStringLiteral("赵六"), QStringLiteral("【姓名】【证明编号】"), &error);
     ASSERT_TRUE(after) << error.toStdString();

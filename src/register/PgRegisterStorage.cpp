@@ -131,6 +131,10 @@ const char* const kReserve = "select reserved_id, reserved_number from register_
 const char* const kRecord =
     "select register_record($1::bigint, $2, $3, $4::text[], $5::text[], $6, $7, $8, $9,"
     " $10::date, $11)";
+const char* const kRecordLinked =
+    "select register_record_linked($1::bigint, $2, $3, $4::text[], $5::text[], $6, $7, $8, $9,"
+    " $10::date, $11)";
+const char* const kFlush = "select register_flush()";
 const char* const kEvent = "select register_event($1::bigint, $2, $3, $4)";
 const char* const kDuty = "select register_duty($1::bigint, $2, $3, $4::date)";
 const char* const kSeal = "select register_seal()";
@@ -187,10 +191,13 @@ std::unique_ptr<PgRegisterStorage> PgRegisterStorage::open(const QString& connin
     if (!connection) {
         return nullptr;
     }
-    const auto tables = connection->query("select to_regclass('register_entry') is not null and"
-                                          " to_regclass('register_counter') is not null,"
-                                          " to_regprocedure('register_seal_recent()') is not null",
-                                          {}, error);
+    const auto tables = connection->query(
+        "select to_regclass('register_entry') is not null and"
+        " to_regclass('register_counter') is not null,"
+        " to_regprocedure('register_seal_recent()') is not null,"
+        " to_regprocedure('register_record_linked(bigint, text, text, text[], text[], text, text,"
+        " text, text, date, text)') is not null and to_regprocedure('register_flush()') is not null",
+        {}, error);
     if (!tables) {
         return nullptr;
     }
@@ -198,12 +205,15 @@ std::unique_ptr<PgRegisterStorage> PgRegisterStorage::open(const QString& connin
         *error = QStringLiteral("服务器上没有登记簿的表，请管理员先运行 kavri-cli server init");
         return nullptr;
     }
-    return std::make_unique<PgRegisterStorage>(std::move(connection),
-                                               tables->text(1) == QLatin1String("t"));
+    ServerFunctions functions;
+    functions.sealsRecent = tables->text(1) == QLatin1String("t");
+    functions.recordsLinked = tables->text(2) == QLatin1String("t");
+    return std::make_unique<PgRegisterStorage>(std::move(connection), functions);
 }
 
-PgRegisterStorage::PgRegisterStorage(std::shared_ptr<PgConnection> connection, bool sealsRecent)
-    : m_connection(std::move(connection)), m_sealsRecent(sealsRecent)
+PgRegisterStorage::PgRegisterStorage(std::shared_ptr<PgConnection> connection,
+                                     ServerFunctions functions)
+    : m_connection(std::move(connection)), m_functions(functions)
 {
 }
 
@@ -213,9 +223,9 @@ std::optional<IssuedEntry> PgRegisterStorage::addEntry(const EntryRecord& r,
                                                        const Composer& compose, QString* error)
 {
     // The number is reserved in a transaction of its own that holds the year's counter row only
-    // while the server runs it, and commits without waiting for the disk: the entry that follows
-    // is committed synchronously, and the server writes its log in order, so once the entry is
-    // safe its number is too. A reservation whose entry never comes stays a draft (未出具) with
+    // while the server runs it, and commits without waiting for the disk: what follows the entry
+    // waits for the disk, and the server writes its log in order, so once the entry is safe its
+    // number is too. A reservation whose entry never comes stays a draft (未出具) with
     // that number, and the year's numbers keep no gap.
     // Sent again once over a connection found broken (the server restarted since the last
     // Generate): at worst a number is taken twice and the first stays a draft.
@@ -236,15 +246,35 @@ std::optional<IssuedEntry> PgRegisterStorage::addEntry(const EntryRecord& r,
         keys << v.key;
         values << v.value;
     }
-    // The entry's commit waits for the disk; the chain is linked right after it, in the same
-    // round trip, in a transaction of its own that does not (see seal()).
+    const QList<Param> params{QString::number(issued.id),
+                              r.entry.templateName,
+                              r.entry.templateText,
+                              pgTextArray(keys),
+                              pgTextArray(values),
+                              r.name,
+                              r.idNumber,
+                              r.company,
+                              r.leaveDate,
+                              r.leaveDay.isValid() ? Param(dayText(r.leaveDay)) : Param(),
+                              issued.text};
+    if (m_functions.recordsLinked) {
+        // The entry links its version as it is written, holding the chain's head until its
+        // commit; that commit does not wait for the disk, so the head is let go at once. The
+        // flush that follows in the same round trip waits for the disk, and the server writes
+        // its log in order: once it returns, the entry (and its number) are safe.
+        const PgConnection::BatchOutcome recorded = m_connection->runBatchThen(
+            {}, {{kAsynchronous, {}}, {kRecordLinked, params}}, {{kFlush, {}}});
+        if (!recorded.ok || !recorded.thenOk) {
+            *error = recorded.ok ? recorded.thenError : recorded.error;
+            return std::nullopt;
+        }
+        return issued;
+    }
+    // A server whose functions came before: the entry's commit waits for the disk; the chain is
+    // linked right after it, in the same round trip, in a transaction of its own that does not
+    // (see seal()).
     const PgConnection::BatchOutcome recorded = m_connection->runBatchThen(
-        {},
-        {{kRecord,
-          {QString::number(issued.id), r.entry.templateName, r.entry.templateText,
-           pgTextArray(keys), pgTextArray(values), r.name, r.idNumber, r.company, r.leaveDate,
-           r.leaveDay.isValid() ? Param(dayText(r.leaveDay)) : Param(), issued.text}}},
-        {{kAsynchronous, {}}, {sealStatement(), {}}});
+        {}, {{kRecord, params}}, {{kAsynchronous, {}}, {sealStatement(), {}}});
     if (!recorded.ok) {
         *error = recorded.error;
         return std::nullopt;
@@ -329,7 +359,7 @@ bool PgRegisterStorage::seal()
 
 const char* PgRegisterStorage::sealStatement() const
 {
-    return m_sealsRecent ? kSealUnlessBusy : kSealAllUnlessBusy;
+    return m_functions.sealsRecent ? kSealUnlessBusy : kSealAllUnlessBusy;
 }
 
 std::optional<QList<EntrySummary>> PgRegisterStorage::search(const SearchQuery& query,

@@ -20,8 +20,14 @@ public:
     // Connects with a libpq connection text. Null and *error when the server cannot be reached
     // or holds no register tables.
     static std::unique_ptr<PgRegisterStorage> open(const QString& conninfo, QString* error);
-    // sealsRecent: the server has register_seal_recent() (see seal()).
-    PgRegisterStorage(std::shared_ptr<PgConnection> connection, bool sealsRecent);
+    // Which of the register's functions the server has: one set up by an earlier release has
+    // fewer, until `kavri-cli server init --upgrade` replaces them.
+    struct ServerFunctions
+    {
+        bool sealsRecent = false;   // register_seal_recent() (see seal())
+        bool recordsLinked = false; // register_record_linked() and register_flush()
+    };
+    PgRegisterStorage(std::shared_ptr<PgConnection> connection, ServerFunctions functions);
     ~PgRegisterStorage() override;
 
     PgConnection& connection() { return *m_connection; }
@@ -39,7 +45,7 @@ private:
     std::optional<int> recordOneEvent(const Leaving& leaving, QString* error);
 
     std::shared_ptr<PgConnection> m_connection;
-    bool m_sealsRecent = false;
+    ServerFunctions m_functions;
 };
 
 // A text list as a PostgreSQL array literal ({"a","b"}), each item quoted.

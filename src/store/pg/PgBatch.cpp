@@ -111,8 +111,9 @@ PgConnection::BatchOutcome PgConnection::pipeline(const QList<Statement>& openin
         sending = send(*all[i], i, sent);
     }
     sending = sending && PQpipelineSync(m_conn) == 1;
-    // The follow-up after a sync of its own: the server runs it as one implicit transaction,
-    // whatever became of the batch, and a failure in it stops there.
+    // The follow-up after a sync of its own: the server runs it as one implicit transaction once
+    // the batch committed (after a failed one it finds the transaction aborted), and a failure
+    // in it stops there.
     bool sendingThen = sending && !then.isEmpty();
     for (int i = 0; sendingThen && i < then.size(); ++i) {
         sendingThen = send(then[i], i, sentThen);
@@ -120,6 +121,7 @@ PgConnection::BatchOutcome PgConnection::pipeline(const QList<Statement>& openin
     sendingThen = sendingThen && PQpipelineSync(m_conn) == 1;
 
     bool committed = false;
+    outcome.thenOk = then.isEmpty();
     if (!sending) {
         outcome.error = failure(nullptr);
         outcome.failedAt = -1;
@@ -162,17 +164,30 @@ PgConnection::BatchOutcome PgConnection::pipeline(const QList<Statement>& openin
     };
     drainToSync();
     if (sendingThen) {
-        // Only what it prepared is kept; its rows and failures are nobody's concern here.
+        // What it prepared is kept, its rows are not; the first failure is its outcome.
+        int thenAnswered = 0;
         for (size_t m = 0; m < sentThen.size() && PQstatus(m_conn) == CONNECTION_OK; ++m) {
             while (pg_result* result = PQgetResult(m_conn)) {
-                if (!sentThen[m].preparing.isEmpty() &&
-                    PQresultStatus(result) == PGRES_COMMAND_OK) {
+                const ExecStatusType status = PQresultStatus(result);
+                if (status == PGRES_FATAL_ERROR && outcome.thenError.isEmpty()) {
+                    outcome.thenError = failure(result);
+                } else if (!sentThen[m].preparing.isEmpty() && status == PGRES_COMMAND_OK) {
                     m_prepared.insert(then[sentThen[m].index].text, sentThen[m].preparing);
+                } else if (sentThen[m].preparing.isEmpty() &&
+                           (status == PGRES_TUPLES_OK || status == PGRES_COMMAND_OK)) {
+                    ++thenAnswered;
                 }
                 PQclear(result);
             }
         }
         drainToSync();
+        outcome.thenOk = outcome.thenError.isEmpty() && thenAnswered == int(then.size());
+        if (!outcome.thenOk && outcome.thenError.isEmpty()) {
+            outcome.thenError = isBroken() ? kConnectionLost : kRolledBack;
+        }
+    }
+    if (!then.isEmpty() && !sendingThen) {
+        outcome.thenError = kConnectionLost;
     }
     if (PQpipelineStatus(m_conn) != PQ_PIPELINE_OFF && PQstatus(m_conn) == CONNECTION_OK) {
         PQexitPipelineMode(m_conn);

@@ -86,6 +86,9 @@ public:
         int failedAt = -1;
         QString error;
         std::vector<std::unique_ptr<PgRecordSet>> rows;
+        // runBatchThen: whether every statement of `then` went through, else the server's words.
+        bool thenOk = false;
+        QString thenError;
     };
     // Runs `statements` as one transaction in one round trip: BEGIN with the bounded waits, the
     // lock of lockTables, the statements in order, COMMIT. The locks are held only while the
@@ -95,9 +98,10 @@ public:
     BatchOutcome runBatch(const QStringList& lockTables, const QList<Statement>& statements,
                           bool mayRetry);
     // runBatch without retrying, and in the same round trip, once its transaction is over,
-    // `then` in a transaction of its own (the server's implicit one: no BEGIN, no COMMIT). What
-    // `then` does is not reported and never undoes the batch: it is for work that the next call
-    // does as well when this one is lost (linking the register's chain, say).
+    // `then` in a transaction of its own (the server's implicit one: no BEGIN, no COMMIT). It
+    // never undoes the batch, and fails when the batch did; thenOk says whether it went through
+    // (waiting for the disk after an asynchronous commit, say, or linking the register's chain,
+    // which the next call does as well when this one is lost).
     BatchOutcome runBatchThen(const QStringList& lockTables, const QList<Statement>& statements,
                               const QList<Statement>& then);
     // The first part of a transaction in one round trip: begin() and `statements`; the

@@ -15,7 +15,8 @@ const char* const kTables = "register_counter, register_template, register_entry
 
 const char* const kClerkFunctions =
     "register_reserve(text), register_record(bigint, text, text, text[], text[], text, text,"
-    " text, text, date, text), register_event(bigint, text, text, text),"
+    " text, text, date, text), register_record_linked(bigint, text, text, text[], text[], text,"
+    " text, text, text, date, text), register_flush(), register_event(bigint, text, text, text),"
     " register_duty(bigint, text, text, date), register_seal(), register_seal_recent()";
 const char* const kAdminFunctions = "register_delete_expired(date, bigint)";
 // Called only from inside the functions above: nobody runs them on their own.
@@ -306,7 +307,11 @@ begin
                 y, s, date_trunc('milliseconds', now()), session_user)
         returning e.id, e.number;
 end $$)sql",
-    R"sql(create function register_record(p_entry bigint, p_template_name text,
+    // A draft's template, form values and first version, the version linked into the chain as
+    // it is written: the chain's head is held from the link to the commit. A clerk commits this
+    // without waiting for the disk, so that the head is let go at once, and then waits in
+    // register_flush().
+    R"sql(create function register_record_linked(p_entry bigint, p_template_name text,
     p_template_text text, p_keys text[], p_values text[], p_name text, p_id_number text,
     p_company text, p_leave_date text, p_leave_day date, p_text text)
 returns void
@@ -314,6 +319,11 @@ language plpgsql security definer set search_path = %1 as $$
 declare
     e register_entry;
     tid bigint;
+    t timestamptz := date_trunc('milliseconds', now());
+    sha text := encode(sha256(convert_to(p_text, 'UTF8')), 'hex');
+    head_pos bigint;
+    head_link text;
+    fields text[];
 begin
     select * into e from register_entry where id = p_entry for update;
     if not found then
@@ -343,12 +353,46 @@ begin
     insert into register_value (entry_id, position, key, value)
         select p_entry, x.ord - 1, x.k, x.v
         from unnest(p_keys, p_values) with ordinality as x(k, v, ord);
+    -- The fields register_version_fields() reads back for a first version, from what is at hand.
+    select pos, link into head_pos, head_link from register_chain_head where id = 1 for update;
+    head_pos := head_pos + 1;
+    fields := array['version', head_pos::text, e.number, '1', register_time(t),
+                    session_user::text, sha, register_time(e.created_at), e.operator_name,
+                    p_template_name, p_template_text];
+    for i in 1 .. coalesce(cardinality(p_keys), 0) loop
+        fields := fields || array[p_keys[i], p_values[i]];
+    end loop;
+    head_link := register_link(head_link, fields);
     insert into register_version (entry_id, version_no, text, sha256, norm_sha256, created_at,
-                                  operator_name)
-    values (p_entry, 1, p_text, encode(sha256(convert_to(p_text, 'UTF8')), 'hex'),
+                                  operator_name, chain_pos, link)
+    values (p_entry, 1, p_text, sha,
             encode(sha256(convert_to(regexp_replace(p_text, E'\r\n?', E'\n', 'g'), 'UTF8')),
                    'hex'),
-            date_trunc('milliseconds', now()), session_user);
+            t, session_user, head_pos, head_link);
+    update register_chain_head set pos = head_pos, link = head_link where id = 1;
+    -- A row whose clerk lost its link on the way is swept in once in every 128 positions.
+    if head_pos % 128 = 0 then
+        perform register_link_unlinked(0, 0);
+    end if;
+end $$)sql",
+    // The same for a kavri of an earlier release, which commits it waiting for the disk and
+    // calls register_seal_recent() after it (which then finds the version linked).
+    R"sql(create function register_record(p_entry bigint, p_template_name text,
+    p_template_text text, p_keys text[], p_values text[], p_name text, p_id_number text,
+    p_company text, p_leave_date text, p_leave_day date, p_text text)
+returns void
+language plpgsql security definer set search_path = %1 as $$
+begin
+    perform register_record_linked(p_entry, p_template_name, p_template_text, p_keys, p_values,
+        p_name, p_id_number, p_company, p_leave_date, p_leave_day, p_text);
+end $$)sql",
+    // Returns once what this session committed before is on the disk: its message in the
+    // write-ahead log makes this transaction's commit wait for the disk (as the server's
+    // synchronous_commit says), and the log is written in order.
+    R"sql(create function register_flush() returns void
+language plpgsql security definer set search_path = %1 as $$
+begin
+    perform pg_logical_emit_message(true, 'kavri', 'register');
 end $$)sql",
     R"sql(create function register_event(p_entry bigint, p_kind text, p_text text,
                                p_detail text)

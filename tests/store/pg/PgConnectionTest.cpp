@@ -285,3 +285,44 @@ TEST_F(PgConnectionTest, BatchesPrepareEachTextOnceAndSurviveARefusedOneAndAReco
 }
 
 } // namespace
+
+namespace {
+
+// What follows a batch in its own transaction: it never undoes the batch, runs only after one
+// that went through, and says whether it went through itself.
+TEST_F(PgConnectionTest, WhatFollowsABatchRunsOnItsOwnAndReportsItsOutcome)
+{
+    const QByteArray insert = "insert into company_item_table (item3) values ($1)";
+    struct Case
+    {
+        const char* what;
+        QByteArray batch; // the batch's second statement
+        QByteArray then;  // what follows it
+        bool ok;
+        bool thenOk;
+        QStringList names; // afterwards
+        const char* thenError;
+    };
+    const Case cases[] = {
+        {"both go through", "select 1", "insert into company_item_table (item3) values ('乙')",
+         true, true, {"甲", "乙"}, ""},
+        {"what follows fails: the batch stays", "select 1",
+         "insert into company_item_table (nothing) values ('乙')", true, false, {"甲"},
+         "column \"nothing\" of relation \"company_item_table\" does not exist"},
+        {"the batch fails: what follows fails with it", "select nothing",
+         "insert into company_item_table (item3) values ('乙')", false, false, {},
+         "current transaction is aborted, commands ignored until end of transaction block"},
+    };
+    for (const Case& c : cases) {
+        run(QStringLiteral("delete from company_item_table"));
+        const PgConnection::BatchOutcome outcome =
+            m_connection->runBatchThen({}, {{insert, {"甲"}}, {c.batch, {}}}, {{c.then, {}}});
+        EXPECT_EQ(outcome.ok, c.ok) << c.what;
+        EXPECT_EQ(outcome.thenOk, c.thenOk) << c.what;
+        EXPECT_EQ(outcome.thenError, QString::fromUtf8(c.thenError)) << c.what;
+        EXPECT_EQ(names(kCompany), c.names) << c.what;
+        EXPECT_FALSE(m_connection->inTransaction()) << c.what;
+    }
+}
+
+} // namespace

@@ -105,6 +105,34 @@ TEST_F(PgFaultTest, RegisterEntryDuringAnOutageFailsOnceAndNumbersGoOnWithoutAGa
     EXPECT_EQ(reg->count({}, &error), 2);
 }
 
+// An entry commits without waiting for the disk and is reported only once what follows it has
+// waited: a server stopped at once right after the last one keeps every entry reported.
+TEST_F(PgFaultTest, EveryEntryReportedSurvivesTheServerStoppingAtOnce)
+{
+    QString error;
+    const auto reg = Register::CertificateRegister::openServer(m_db->conninfo(), &error);
+    ASSERT_TRUE(reg) << error.toStdString();
+    QStringList numbers;
+    for (int i = 0; i < 20; ++i) {
+        Register::NewEntry e;
+        e.values = {{QStringLiteral("姓名"), QStringLiteral("客户%1").arg(i)}};
+        const auto made = reg->addEntry(
+            e, [](const QString& n) { return n; }, &error);
+        ASSERT_TRUE(made) << error.toStdString();
+        numbers << made->number;
+    }
+    ASSERT_TRUE(m_cluster.halt());
+    ASSERT_TRUE(m_cluster.resume());
+    m_connection = PgConnection::open(m_db->conninfo(), &error);
+    ASSERT_TRUE(m_connection) << error.toStdString();
+    const auto kept = m_connection->query(
+        "select string_agg(e.number, ' ' order by e.id) from register_entry e"
+        " join register_version v on v.entry_id = e.id and v.link is not null",
+        {}, &error);
+    ASSERT_TRUE(kept && !kept->isEof()) << error.toStdString();
+    EXPECT_EQ(kept->text(0).toStdString(), numbers.join(QLatin1Char(' ')).toStdString());
+}
+
 TEST_F(PgFaultTest, GenerateDuringAnOutageGivesOneMessageChangesNothingAndTheNextOneWorks)
 {
     RecordingNotifier notes;

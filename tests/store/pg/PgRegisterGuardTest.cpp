@@ -209,10 +209,15 @@ TEST_F(PgRegisterGuardTest, TheClerksFunctionsSetTheOperatorAndTheServersTime)
               sha256Hex(QStringLiteral("王五的证明")));
     EXPECT_EQ(scalar("select last_event_kind from register_entry where id = " + id),
               QStringLiteral("pdf"));
-    // Linked once the clerk (or anyone) seals; until then the row waits outside the chain.
-    EXPECT_EQ(unlinkedVersions(), 1);
-    EXPECT_TRUE(clerk->query("select register_seal()", {}, &error)) << error.toStdString();
+    // The version is linked as it is recorded; the event waits outside the chain until the
+    // clerk (or anyone) seals.
     EXPECT_EQ(unlinkedVersions(), 0);
+    EXPECT_EQ(scalar("select count(*) from register_event where chain_pos is null"),
+              QStringLiteral("1"));
+    EXPECT_TRUE(clerk->query("select register_seal()", {}, &error)) << error.toStdString();
+    EXPECT_EQ(scalar("select count(*) from register_event where chain_pos is null"),
+              QStringLiteral("0"));
+    EXPECT_TRUE(clerk->query("select register_flush()", {}, &error)) << error.toStdString();
     // Another clerk cannot record a text for this clerk's reservation.
     const QString other = m_db.addLogin(QStringLiteral("other"), QStringLiteral("o"),
                                         PgSchema::kClerkRole);
@@ -226,9 +231,9 @@ TEST_F(PgRegisterGuardTest, TheClerksFunctionsSetTheOperatorAndTheServersTime)
     EXPECT_TRUE(error.contains(QStringLiteral("预留"))) << error.toStdString();
 }
 
-// While one clerk links the chain another's Generate does not queue behind it: its rows wait
-// outside the chain and the next write (or the audit) links them in order.
-TEST_F(PgRegisterGuardTest, AGenerateDoesNotWaitForAnotherClerkLinking)
+// While one clerk links the events of the chain another's Generate does not wait for that
+// clerk's turn: its version is linked as it is written.
+TEST_F(PgRegisterGuardTest, AGenerateLinksItsVersionWhileAnotherClerkLinks)
 {
     const auto linking = connect(m_clerk);
     ASSERT_TRUE(linking);
@@ -236,45 +241,56 @@ TEST_F(PgRegisterGuardTest, AGenerateDoesNotWaitForAnotherClerkLinking)
     ASSERT_TRUE(linking->begin({}, &error)) << error.toStdString();
     ASSERT_TRUE(linking->query("select pg_advisory_xact_lock(7316033477161305)", {}, &error))
         << error.toStdString();
-    const auto waiting =
+    const auto first =
         addAsClerk(QStringLiteral("王五"), QStringLiteral("【姓名】【证明编号】"), &error);
-    ASSERT_TRUE(waiting) << error.toStdString();
-    EXPECT_EQ(unlinkedVersions(), 1);
+    ASSERT_TRUE(first) << error.toStdString();
+    EXPECT_EQ(unlinkedVersions(), 0);
     linking->rollback();
-    // The next Generate links both, the waiting one first.
     const auto next =
         addAsClerk(QStringLiteral("赵六"), QStringLiteral("【姓名】【证明编号】"), &error);
     ASSERT_TRUE(next) << error.toStdString();
-    EXPECT_EQ(unlinkedVersions(), 0);
     EXPECT_EQ(scalar("select string_agg(chain_pos::text, ',' order by entry_id) from"
                      " register_version where entry_id in (" +
-                     QString::number(waiting->id) + "," + QString::number(next->id) + ")"),
+                     QString::number(first->id) + "," + QString::number(next->id) + ")"),
               QStringLiteral("7,8"));
     EXPECT_TRUE(audit(m_clerk).intact);
 }
 
-// A clerk who wrote and never linked (the desk lost its connection in between), with more than
-// the newest rows a Generate looks at written since: the next Generate's link sweeps them in.
-TEST_F(PgRegisterGuardTest, ARowLeftUnlinkedFarBehindIsLinkedByALaterGenerate)
+// Events whose clerk never linked them (the desk lost its connection in between): the Generate
+// whose version takes a position that is a multiple of 128 sweeps them in.
+TEST_F(PgRegisterGuardTest, RowsLeftUnlinkedAreSweptInByTheGenerateAtEvery128thPosition)
 {
     const auto clerk = connect(m_clerk);
     ASSERT_TRUE(clerk);
     QString error;
-    ASSERT_TRUE(clerk->query("do $$ declare r record; begin for g in 1..300 loop"
-                             " select * into r from register_reserve('ZM');"
-                             " perform register_record(r.reserved_id, '模板', '【姓名】', '{姓名}',"
-                             " array['客户' || g], '客户' || g, '', '', '', null, '证明' || g);"
-                             " end loop; end $$",
-                             {}, &error))
+    const QString entry = QString::number(m_entries[0].id);
+    const auto leave = [&](int times) {
+        return clerk->query(QByteArray("do $$ begin for g in 1..") + QByteArray::number(times) +
+                                " loop perform register_event(" + entry.toUtf8() +
+                                ", 'copied', (select text from register_version where entry_id = " +
+                                entry.toUtf8() + " and version_no = 1), '');"
+                                " end loop; end $$",
+                            {}, &error) != nullptr;
+    };
+    // The set-up's six rows and 120 more linked: the chain's head at 126.
+    ASSERT_TRUE(leave(120)) << error.toStdString();
+    ASSERT_TRUE(clerk->query("select register_seal()", {}, &error)) << error.toStdString();
+    ASSERT_TRUE(leave(5)) << error.toStdString();
+    const auto unlinkedEvents = [this] {
+        return scalar("select count(*) from register_event where chain_pos is null");
+    };
+    ASSERT_EQ(unlinkedEvents(), QStringLiteral("5"));
+    // At 127: nothing swept.
+    ASSERT_TRUE(addAsClerk(QStringLiteral("王五"), QStringLiteral("【姓名】"), &error))
         << error.toStdString();
-    ASSERT_EQ(unlinkedVersions(), 300);
-    const auto next =
-        addAsClerk(QStringLiteral("赵六"), QStringLiteral("【姓名】【证明编号】"), &error);
-    ASSERT_TRUE(next) << error.toStdString();
-    EXPECT_EQ(unlinkedVersions(), 0);
+    EXPECT_EQ(unlinkedEvents(), QStringLiteral("5"));
+    // At 128: swept.
+    ASSERT_TRUE(addAsClerk(QStringLiteral("赵六"), QStringLiteral("【姓名】"), &error))
+        << error.toStdString();
+    EXPECT_EQ(unlinkedEvents(), QStringLiteral("0"));
     const AuditResult after = audit(m_clerk);
     EXPECT_TRUE(after.intact) << after.problem.toStdString();
-    EXPECT_EQ(after.rows, 307);
+    EXPECT_EQ(after.rows, 133);
 }
 
 TEST_F(PgRegisterGuardTest, TheEntriesShowTheClerksLoginAsOperator)
@@ -364,7 +380,11 @@ TEST_F(PgRegisterGuardTest, AnUpgradedDatabaseGetsThisReleasesFunctionsAndKeepsI
 TEST_F(PgRegisterGuardTest, ADatabaseFromBeforeLinkingTheNewestRowsStillLinksAndGetsItOnUpgrade)
 {
     QString error;
+    // Without the functions that link the newest rows and wait for the disk after an entry
+    // committed without waiting, kavri records and seals as it did before them.
     ASSERT_TRUE(m_owner->query("drop function register_seal_recent()", {}, &error))
+        << error.toStdString();
+    ASSERT_TRUE(m_owner->query("drop function register_flush()", {}, &error))
         << error.toStdString();
     // This release's kavri against it: every Generate's rows are linked all the same.
     const auto before =
@@ -375,6 +395,7 @@ TEST_F(PgRegisterGuardTest, ADatabaseFromBeforeLinkingTheNewestRowsStillLinksAnd
     const auto clerk = connect(m_clerk);
     ASSERT_TRUE(clerk);
     EXPECT_TRUE(clerk->query("select register_seal_recent()", {}, &error)) << error.toStdString();
+    EXPECT_TRUE(clerk->query("select register_flush()", {}, &error)) << error.toStdString();
     // The helpers that write the links are the functions' alone.
     expectRefused(m_clerk, QStringLiteral("select register_chain_add(0, 1, 99, repeat('0', 64))"));
     expectRefused(m_clerk, QStringLiteral("select register_link_unlinked(0, 0)"));

@@ -321,6 +321,8 @@ declare
     tid bigint;
     t timestamptz := date_trunc('milliseconds', now());
     sha text := encode(sha256(convert_to(p_text, 'UTF8')), 'hex');
+    norm_sha text := encode(sha256(convert_to(regexp_replace(p_text, E'\r\n?', E'\n', 'g'),
+                                               'UTF8')), 'hex');
     head_pos bigint;
     head_link text;
     fields text[];
@@ -353,7 +355,8 @@ begin
     insert into register_value (entry_id, position, key, value)
         select p_entry, x.ord - 1, x.k, x.v
         from unnest(p_keys, p_values) with ordinality as x(k, v, ord);
-    -- The fields register_version_fields() reads back for a first version, from what is at hand.
+    -- The fields register_version_fields() reads back for a first version, from what is at hand;
+    -- the head is held from here on, so everything else is done before.
     select pos, link into head_pos, head_link from register_chain_head where id = 1 for update;
     head_pos := head_pos + 1;
     fields := array['version', head_pos::text, e.number, '1', register_time(t),
@@ -365,10 +368,7 @@ begin
     head_link := register_link(head_link, fields);
     insert into register_version (entry_id, version_no, text, sha256, norm_sha256, created_at,
                                   operator_name, chain_pos, link)
-    values (p_entry, 1, p_text, sha,
-            encode(sha256(convert_to(regexp_replace(p_text, E'\r\n?', E'\n', 'g'), 'UTF8')),
-                   'hex'),
-            t, session_user, head_pos, head_link);
+    values (p_entry, 1, p_text, sha, norm_sha, t, session_user, head_pos, head_link);
     update register_chain_head set pos = head_pos, link = head_link where id = 1;
     -- A row whose clerk lost its link on the way is swept in once in every 128 positions.
     if head_pos % 128 = 0 then

@@ -15,7 +15,12 @@ class PgConnection;
 //   register_reserve(prefix)         the next number of the year: its own short transaction
 //                                    (the counter row is locked only inside it); the entry is a
 //                                    draft until its text is recorded
-//   register_record(entry, ...)      the draft's template, form values and first version
+//   register_record_linked(entry, ...) the draft's template, form values and first version,
+//                                    linked into the chain as it is written (the chain's head
+//                                    held until the commit, which therefore does not wait for
+//                                    the disk)
+//   register_flush()                 returns once what the session committed is on the disk
+//   register_record(entry, ...)      the same as register_record_linked, for an earlier kavri
 //   register_event(entry, kind, text) a text that left kavri, as an event (and a new version
 //                                    when the text is new); returns the version number
 //   register_seal()                  links every row written since into the chain (run in a

@@ -128,6 +128,8 @@ const char* const kRetentionWhere =
 // take the operator and the time themselves.
 const char* const kAsynchronous = "select set_config('synchronous_commit', 'off', true)";
 const char* const kReserve = "select reserved_id, reserved_number from register_reserve($1)";
+const char* const kReserveEntry = "select reserved_id, reserved_number from"
+                                  " register_reserve_entry($1, $2, $3, $4, $5, $6, $7, $8::date)";
 const char* const kRecord =
     "select register_record($1::bigint, $2, $3, $4::text[], $5::text[], $6, $7, $8, $9,"
     " $10::date, $11)";
@@ -196,7 +198,9 @@ std::unique_ptr<PgRegisterStorage> PgRegisterStorage::open(const QString& connin
         " to_regclass('register_counter') is not null,"
         " to_regprocedure('register_seal_recent()') is not null,"
         " to_regprocedure('register_record_linked(bigint, text, text, text[], text[], text, text,"
-        " text, text, date, text)') is not null and to_regprocedure('register_flush()') is not null",
+        " text, text, date, text)') is not null and to_regprocedure('register_flush()') is not null"
+        " and to_regprocedure('register_reserve_entry(text, text, text, text, text, text, text,"
+        " date)') is not null",
         {}, error);
     if (!tables) {
         return nullptr;
@@ -229,8 +233,17 @@ std::optional<IssuedEntry> PgRegisterStorage::addEntry(const EntryRecord& r,
     // that number, and the year's numbers keep no gap.
     // Sent again once over a connection found broken (the server restarted since the last
     // Generate): at worst a number is taken twice and the first stays a draft.
+    const Param leaveDay = r.leaveDay.isValid() ? Param(dayText(r.leaveDay)) : Param();
+    // The draft holds the template and the list columns from the start when the server can, so
+    // that recording the text does not write the entry a second time.
+    const PgConnection::Statement reserve =
+        m_functions.recordsLinked
+            ? PgConnection::Statement{kReserveEntry,
+                                      {r.numberPrefix, r.entry.templateName, r.entry.templateText,
+                                       r.name, r.idNumber, r.company, r.leaveDate, leaveDay}}
+            : PgConnection::Statement{kReserve, {r.numberPrefix}};
     PgConnection::BatchOutcome reserved =
-        m_connection->runBatch({}, {{kAsynchronous, {}}, {kReserve, {r.numberPrefix}}}, true);
+        m_connection->runBatch({}, {{kAsynchronous, {}}, reserve}, true);
     const PgRecordSet* row = rowOf(reserved, 1);
     if (!row) {
         *error = reserved.ok ? PgConnection::kRolledBack : reserved.error;
@@ -255,7 +268,7 @@ std::optional<IssuedEntry> PgRegisterStorage::addEntry(const EntryRecord& r,
                               r.idNumber,
                               r.company,
                               r.leaveDate,
-                              r.leaveDay.isValid() ? Param(dayText(r.leaveDay)) : Param(),
+                              leaveDay,
                               issued.text};
     if (m_functions.recordsLinked) {
         // The entry links its version as it is written, holding the chain's head until its

@@ -25,7 +25,8 @@ public:
     struct ServerFunctions
     {
         bool sealsRecent = false;   // register_seal_recent() (see seal())
-        bool recordsLinked = false; // register_record_linked() and register_flush()
+        // register_reserve_entry(), register_record_linked() and register_flush()
+        bool recordsLinked = false;
     };
     PgRegisterStorage(std::shared_ptr<PgConnection> connection, ServerFunctions functions);
     ~PgRegisterStorage() override;

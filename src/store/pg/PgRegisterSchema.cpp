@@ -14,7 +14,8 @@ const char* const kTables = "register_counter, register_template, register_entry
                             " register_chain_head";
 
 const char* const kClerkFunctions =
-    "register_reserve(text), register_record(bigint, text, text, text[], text[], text, text,"
+    "register_reserve(text), register_reserve_entry(text, text, text, text, text, text, text,"
+    " date), register_record(bigint, text, text, text[], text[], text, text,"
     " text, text, date, text), register_record_linked(bigint, text, text, text[], text[], text,"
     " text, text, text, date, text), register_flush(), register_event(bigint, text, text, text),"
     " register_duty(bigint, text, text, date), register_seal(), register_seal_recent()";
@@ -281,16 +282,30 @@ end $$)sql",
 
 // The functions the clerks and the administrator write through. %1: their search path.
 const char* const kFunctions[] = {
-    R"sql(create function register_reserve(p_prefix text)
+    // The next number of the year, as a draft entry that already holds the certificate's
+    // template and list columns when they are given (then register_record_linked() writes the
+    // entry no second time). The counter's row is locked only for the number and the insert.
+    R"sql(create function register_reserve_entry(p_prefix text, p_template_name text,
+    p_template_text text, p_name text, p_id_number text, p_company text, p_leave_date text,
+    p_leave_day date)
 returns table (reserved_id bigint, reserved_number text)
 language plpgsql security definer set search_path = %1 as $$
 declare
     y integer := extract(year from now())::integer;
     s integer;
+    tid bigint;
 begin
     if p_prefix is null or p_prefix !~ '^[A-Z]{1,8}$' then
         raise exception '证明编号的前缀“%”应为 1 至 8 个大写字母。', p_prefix
             using errcode = 'invalid_parameter_value';
+    end if;
+    if p_template_name is not null then
+        select id into tid from register_template where name = p_template_name
+            and text = p_template_text order by id limit 1;
+        if tid is null then
+            insert into register_template (name, text) values (p_template_name, p_template_text)
+                returning id into tid;
+        end if;
     end if;
     -- The year's row is there but for the first number of a year: a plain update then, not an
     -- insert that first has to find its conflict.
@@ -301,11 +316,23 @@ begin
             returning c.last_seq into s;
     end if;
     return query
-        insert into register_entry as e (number, year, seq, created_at, operator_name)
+        insert into register_entry as e (number, year, seq, created_at, operator_name,
+                                         template_id, name, id_number, company, leave_date,
+                                         leave_day)
         values (p_prefix || y::text || '-'
                     || case when s < 1000000 then lpad(s::text, 6, '0') else s::text end,
-                y, s, date_trunc('milliseconds', now()), session_user)
+                y, s, date_trunc('milliseconds', now()), session_user, tid,
+                coalesce(p_name, ''), coalesce(p_id_number, ''), coalesce(p_company, ''),
+                coalesce(p_leave_date, ''), p_leave_day)
         returning e.id, e.number;
+end $$)sql",
+    // A bare draft: its template and list columns come with its text.
+    R"sql(create function register_reserve(p_prefix text)
+returns table (reserved_id bigint, reserved_number text)
+language plpgsql security definer set search_path = %1 as $$
+begin
+    return query
+        select * from register_reserve_entry(p_prefix, null, null, null, null, null, null, null);
 end $$)sql",
     // A draft's template, form values and first version, the version linked into the chain as
     // it is written: the chain's head is held from the link to the commit. A clerk commits this
@@ -326,6 +353,8 @@ declare
     head_pos bigint;
     head_link text;
     fields text[];
+    template_name text;
+    template_text text;
 begin
     select * into e from register_entry where id = p_entry for update;
     if not found then
@@ -335,23 +364,31 @@ begin
         raise exception '条目 % 是 % 预留的，不能由 % 登记。', e.number, e.operator_name,
             session_user using errcode = 'insufficient_privilege';
     end if;
-    if e.template_id is not null or exists (select from register_version where entry_id = p_entry)
-    then
+    if exists (select from register_version where entry_id = p_entry) then
         raise exception '条目 % 已经登记过文本。', e.number using errcode = 'unique_violation';
     end if;
     if coalesce(cardinality(p_keys), 0) <> coalesce(cardinality(p_values), 0) then
         raise exception '表单值的名称和内容数目不一致。' using errcode = 'invalid_parameter_value';
     end if;
-    select id into tid from register_template where name = p_template_name
-        and text = p_template_text order by id limit 1;
-    if tid is null then
-        insert into register_template (name, text) values (p_template_name, p_template_text)
-            returning id into tid;
+    if e.template_id is null then
+        -- A bare draft (register_reserve): its template and list columns now, once.
+        select id into tid from register_template where name = p_template_name
+            and text = p_template_text order by id limit 1;
+        if tid is null then
+            insert into register_template (name, text) values (p_template_name, p_template_text)
+                returning id into tid;
+        end if;
+        update register_entry set template_id = tid, name = coalesce(p_name, ''),
+            id_number = coalesce(p_id_number, ''), company = coalesce(p_company, ''),
+            leave_date = coalesce(p_leave_date, ''), leave_day = p_leave_day
+        where id = p_entry;
+        template_name := p_template_name;
+        template_text := p_template_text;
+    else
+        -- A draft that holds them since its reservation: the link takes them as held.
+        select name, text into template_name, template_text from register_template
+            where id = e.template_id;
     end if;
-    update register_entry set template_id = tid, name = coalesce(p_name, ''),
-        id_number = coalesce(p_id_number, ''), company = coalesce(p_company, ''),
-        leave_date = coalesce(p_leave_date, ''), leave_day = p_leave_day
-    where id = p_entry;
     insert into register_value (entry_id, position, key, value)
         select p_entry, x.ord - 1, x.k, x.v
         from unnest(p_keys, p_values) with ordinality as x(k, v, ord);
@@ -361,7 +398,7 @@ begin
     head_pos := head_pos + 1;
     fields := array['version', head_pos::text, e.number, '1', register_time(t),
                     session_user::text, sha, register_time(e.created_at), e.operator_name,
-                    p_template_name, p_template_text];
+                    template_name, template_text];
     for i in 1 .. coalesce(cardinality(p_keys), 0) loop
         fields := fields || array[p_keys[i], p_values[i]];
     end loop;

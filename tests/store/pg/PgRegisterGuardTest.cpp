@@ -231,6 +231,40 @@ TEST_F(PgRegisterGuardTest, TheClerksFunctionsSetTheOperatorAndTheServersTime)
     EXPECT_TRUE(error.contains(QStringLiteral("预留"))) << error.toStdString();
 }
 
+// A draft reserved with its template and list columns holds them from the start: recording its
+// text adds the values and the linked version and leaves the entry's row as it was.
+TEST_F(PgRegisterGuardTest, ADraftReservedWholeIsNotWrittenAgainWhenItsTextIsRecorded)
+{
+    const auto clerk = connect(m_clerk);
+    ASSERT_TRUE(clerk);
+    QString error;
+    const auto reserved = clerk->query(
+        "select reserved_id from register_reserve_entry('AB', '整页模板', '【姓名】',"
+        " '王五', '', '', '', null)",
+        {}, &error);
+    ASSERT_TRUE(reserved && !reserved->isEof()) << error.toStdString();
+    const QString id = reserved->text(0);
+    const QString row = "select xmin || ' ' || name || ' ' || (template_id is not null)"
+                        " from register_entry where id = " +
+                        id;
+    const QString drafted = scalar(row);
+    EXPECT_TRUE(drafted.endsWith(QStringLiteral(" 王五 true"))) << drafted.toStdString();
+    ASSERT_TRUE(clerk->query("select register_record_linked($1::bigint, '整页模板', '【姓名】',"
+                             " '{姓名}', '{王五}', '王五', '', '', '', null, '王五的证明')",
+                             {id}, &error))
+        << error.toStdString();
+    EXPECT_EQ(scalar(row), drafted);
+    EXPECT_EQ(scalar("select count(*) from register_template where name = '整页模板'"),
+              QStringLiteral("1"));
+    EXPECT_EQ(unlinkedVersions(), 0);
+    EXPECT_FALSE(clerk->query("select register_record_linked($1::bigint, '整页模板', '【姓名】',"
+                              " '{姓名}', '{赵六}', '赵六', '', '', '', null, '别的')",
+                              {id}, &error));
+    const AuditResult after = audit(m_clerk);
+    EXPECT_TRUE(after.intact) << after.problem.toStdString();
+    EXPECT_EQ(after.rows, 7);
+}
+
 // While one clerk links the events of the chain another's Generate does not wait for that
 // clerk's turn: its version is linked as it is written.
 TEST_F(PgRegisterGuardTest, AGenerateLinksItsVersionWhileAnotherClerkLinks)

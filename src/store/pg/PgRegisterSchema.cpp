@@ -352,7 +352,7 @@ declare
                                                'UTF8')), 'hex');
     head_pos bigint;
     head_link text;
-    fields text[];
+    value_fields text[] := '{}';
     template_name text;
     template_text text;
 begin
@@ -393,20 +393,21 @@ begin
         select p_entry, x.ord - 1, x.k, x.v
         from unnest(p_keys, p_values) with ordinality as x(k, v, ord);
     -- The fields register_version_fields() reads back for a first version, from what is at hand;
-    -- the head is held from here on, so everything else is done before.
-    select pos, link into head_pos, head_link from register_chain_head where id = 1 for update;
-    head_pos := head_pos + 1;
-    fields := array['version', head_pos::text, e.number, '1', register_time(t),
-                    session_user::text, sha, register_time(e.created_at), e.operator_name,
-                    template_name, template_text];
+    -- the head is held from its update on, so everything else is done before.
     for i in 1 .. coalesce(cardinality(p_keys), 0) loop
-        fields := fields || array[p_keys[i], p_values[i]];
+        value_fields := value_fields || array[p_keys[i], p_values[i]];
     end loop;
-    head_link := register_link(head_link, fields);
+    update register_chain_head
+        set pos = pos + 1,
+            link = register_link(link, array['version', (pos + 1)::text, e.number, '1',
+                                             register_time(t), session_user::text, sha,
+                                             register_time(e.created_at), e.operator_name,
+                                             template_name, template_text] || value_fields)
+        where id = 1
+        returning pos, link into head_pos, head_link;
     insert into register_version (entry_id, version_no, text, sha256, norm_sha256, created_at,
                                   operator_name, chain_pos, link)
     values (p_entry, 1, p_text, sha, norm_sha, t, session_user, head_pos, head_link);
-    update register_chain_head set pos = head_pos, link = head_link where id = 1;
     -- A row whose clerk lost its link on the way is swept in once in every 128 positions.
     if head_pos % 128 = 0 then
         perform register_link_unlinked(0, 0);

@@ -15,7 +15,11 @@ class PgConnection;
 //   register_reserve(prefix)         the next number of the year: its own short transaction
 //                                    (the counter row is locked only inside it); the entry is a
 //                                    draft until its text is recorded
-//   register_record_linked(entry, ...) the draft's template, form values and first version,
+//   register_reserve_entry(prefix, template, list columns)
+//                                    the same, the draft holding its template and list columns
+//                                    from the start
+//   register_record_linked(entry, ...) the draft's form values and first version (and the
+//                                    template and list columns of a bare draft),
 //                                    linked into the chain as it is written (the chain's head
 //                                    held until the commit, which therefore does not wait for
 //                                    the disk)

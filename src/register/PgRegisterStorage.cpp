@@ -126,7 +126,8 @@ const char* const kRetentionWhere =
 
 // A clerk writes only through the server's functions (see store/pg/PgRegisterSchema.h), which
 // take the operator and the time themselves.
-const char* const kAsynchronous = "select set_config('synchronous_commit', 'off', true)";
+constexpr PgConnection::Commit kAsynchronous = PgConnection::Commit::Asynchronous;
+constexpr PgConnection::Commit kWaitsForDisk = PgConnection::Commit::WaitsForDisk;
 const char* const kReserve = "select reserved_id, reserved_number from register_reserve($1)";
 const char* const kReserveEntry = "select reserved_id, reserved_number from"
                                   " register_reserve_entry($1, $2, $3, $4, $5, $6, $7, $8::date)";
@@ -243,8 +244,8 @@ std::optional<IssuedEntry> PgRegisterStorage::addEntry(const EntryRecord& r,
                                        r.name, r.idNumber, r.company, r.leaveDate, leaveDay}}
             : PgConnection::Statement{kReserve, {r.numberPrefix}};
     PgConnection::BatchOutcome reserved =
-        m_connection->runBatch({}, {{kAsynchronous, {}}, reserve}, true);
-    const PgRecordSet* row = rowOf(reserved, 1);
+        m_connection->runBatch({}, {reserve}, true, kAsynchronous);
+    const PgRecordSet* row = rowOf(reserved, 0);
     if (!row) {
         *error = reserved.ok ? PgConnection::kRolledBack : reserved.error;
         return std::nullopt;
@@ -276,7 +277,7 @@ std::optional<IssuedEntry> PgRegisterStorage::addEntry(const EntryRecord& r,
         // flush that follows in the same round trip waits for the disk, and the server writes
         // its log in order: once it returns, the entry (and its number) are safe.
         const PgConnection::BatchOutcome recorded = m_connection->runBatchThen(
-            {}, {{kAsynchronous, {}}, {kRecordLinked, params}}, {{kFlush, {}}});
+            {}, {{kRecordLinked, params}}, {{kFlush, {}}}, kAsynchronous, kWaitsForDisk);
         if (!recorded.ok || !recorded.thenOk) {
             *error = recorded.ok ? recorded.thenError : recorded.error;
             return std::nullopt;
@@ -287,7 +288,7 @@ std::optional<IssuedEntry> PgRegisterStorage::addEntry(const EntryRecord& r,
     // linked right after it, in the same round trip, in a transaction of its own that does not
     // (see seal()).
     const PgConnection::BatchOutcome recorded = m_connection->runBatchThen(
-        {}, {{kRecord, params}}, {{kAsynchronous, {}}, {sealStatement(), {}}});
+        {}, {{kRecord, params}}, {{sealStatement(), {}}}, kWaitsForDisk, kAsynchronous);
     if (!recorded.ok) {
         *error = recorded.error;
         return std::nullopt;
@@ -367,7 +368,7 @@ bool PgRegisterStorage::seal()
     // Linking is a transaction of its own after the rows it links are committed: the chain's
     // head is locked only while the server links, never while a commit waits for the disk. If
     // it is lost, the next one links the same rows.
-    return m_connection->runBatch({}, {{kAsynchronous, {}}, {sealStatement(), {}}}, true).ok;
+    return m_connection->runBatch({}, {{sealStatement(), {}}}, true, kAsynchronous).ok;
 }
 
 const char* PgRegisterStorage::sealStatement() const

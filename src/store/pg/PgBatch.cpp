@@ -28,19 +28,26 @@ int firstInvalid(const QList<PgConnection::Statement>& statements)
 
 } // namespace
 
-QList<PgConnection::Statement> PgConnection::beginStatements(const QStringList& lockTables)
+QList<PgConnection::Statement> PgConnection::beginStatements(const QStringList& lockTables,
+                                                             Commit commit)
 {
     QStringList tables = lockTables;
     tables.sort();
     tables.removeDuplicates();
     // The waits are set for this transaction only (is_local): a clerk waits a few seconds for
-    // another one's lock at most and then gets a message instead of a frozen window.
+    // another one's lock at most and then gets a message instead of a frozen window. So is the
+    // commit's, in the same statement.
+    const QList<Param> waits{QString::number(kLockTimeoutMs), QString::number(kStatementTimeoutMs),
+                             QString::number(kIdleInTransactionMs)};
     QList<Statement> statements{
         {"BEGIN", {}},
-        {"select set_config('lock_timeout', $1, true), set_config('statement_timeout', $2, true),"
-         " set_config('idle_in_transaction_session_timeout', $3, true)",
-         {QString::number(kLockTimeoutMs), QString::number(kStatementTimeoutMs),
-          QString::number(kIdleInTransactionMs)}},
+        {commit == Commit::WaitsForDisk
+             ? "select set_config('lock_timeout', $1, true), set_config('statement_timeout', $2,"
+               " true), set_config('idle_in_transaction_session_timeout', $3, true)"
+             : "select set_config('lock_timeout', $1, true), set_config('statement_timeout', $2,"
+               " true), set_config('idle_in_transaction_session_timeout', $3, true),"
+               " set_config('synchronous_commit', 'off', true)",
+         waits},
     };
     // SHARE ROW EXCLUSIVE conflicts with itself and with every write, not with reads; LOCK takes
     // the tables in the order named.
@@ -230,31 +237,34 @@ bool PgConnection::begin(const QStringList& lockTables, QString* error)
 }
 
 PgConnection::BatchOutcome PgConnection::runBatch(const QStringList& lockTables,
-                                                  const QList<Statement>& statements, bool mayRetry)
+                                                  const QList<Statement>& statements, bool mayRetry,
+                                                  Commit commit)
 {
-    return openingBatch(lockTables, statements, true, mayRetry);
+    return openingBatch(lockTables, statements, true, mayRetry, commit);
 }
 
 PgConnection::BatchOutcome PgConnection::beginBatch(const QStringList& lockTables,
                                                     const QList<Statement>& statements)
 {
     // Nothing of an unfinished transaction stays on the server: it may always go once more.
-    return openingBatch(lockTables, statements, false, true);
+    return openingBatch(lockTables, statements, false, true, Commit::WaitsForDisk);
 }
 
 PgConnection::BatchOutcome PgConnection::runBatchThen(const QStringList& lockTables,
                                                       const QList<Statement>& statements,
-                                                      const QList<Statement>& then)
+                                                      const QList<Statement>& then,
+                                                      Commit commit, Commit thenCommit)
 {
     // The follow-up waits no longer than the batch may.
-    QList<Statement> bounded{beginStatements({}).at(1)};
+    QList<Statement> bounded{beginStatements({}, thenCommit).at(1)};
     bounded += then;
-    return openingBatch(lockTables, statements, true, false, bounded);
+    return openingBatch(lockTables, statements, true, false, commit, bounded);
 }
 
 PgConnection::BatchOutcome PgConnection::openingBatch(const QStringList& lockTables,
                                                       const QList<Statement>& statements,
                                                       bool commits, bool mayRetry,
+                                                      Commit commit,
                                                       const QList<Statement>& then)
 {
     BatchOutcome outcome;
@@ -271,7 +281,8 @@ PgConnection::BatchOutcome PgConnection::openingBatch(const QStringList& lockTab
     }
     for (int attempt = 0;; ++attempt) {
         int answered = 0;
-        outcome = pipeline(beginStatements(lockTables), statements, commits, &answered, then);
+        outcome =
+            pipeline(beginStatements(lockTables, commit), statements, commits, &answered, then);
         if (outcome.ok) {
             m_inTransaction = !commits;
             return outcome;

@@ -90,20 +90,29 @@ public:
         bool thenOk = false;
         QString thenError;
     };
+    // Whether a transaction's commit waits until the server has its log on the disk (as the
+    // server's synchronous_commit says), or returns as soon as the server has run it: for what
+    // may be lost in a crash without harm, or what a later commit that waits makes safe (the
+    // server writes its log in order).
+    enum class Commit
+    {
+        WaitsForDisk,
+        Asynchronous,
+    };
     // Runs `statements` as one transaction in one round trip: BEGIN with the bounded waits, the
     // lock of lockTables, the statements in order, COMMIT. The locks are held only while the
     // server runs them, never across a round trip. All of it is on the server afterwards or none
     // of it. With mayRetry, a connection found broken is opened again and the batch sent once
     // more (for batches that leave the same state when they run twice).
     BatchOutcome runBatch(const QStringList& lockTables, const QList<Statement>& statements,
-                          bool mayRetry);
+                          bool mayRetry, Commit commit = Commit::WaitsForDisk);
     // runBatch without retrying, and in the same round trip, once its transaction is over,
     // `then` in a transaction of its own (the server's implicit one: no BEGIN, no COMMIT). It
     // never undoes the batch, and fails when the batch did; thenOk says whether it went through
     // (waiting for the disk after an asynchronous commit, say, or linking the register's chain,
     // which the next call does as well when this one is lost).
     BatchOutcome runBatchThen(const QStringList& lockTables, const QList<Statement>& statements,
-                              const QList<Statement>& then);
+                              const QList<Statement>& then, Commit commit, Commit thenCommit);
     // The first part of a transaction in one round trip: begin() and `statements`; the
     // transaction stays open. On failure it is over.
     BatchOutcome beginBatch(const QStringList& lockTables, const QList<Statement>& statements);
@@ -135,8 +144,10 @@ private:
     bool isBroken() const;
     // Opens the connection again; false (kConnectionLost in *error) when the server is away.
     bool reconnect(QString* error);
-    // The statements that open a transaction: BEGIN, its bounded waits, the lock of the tables.
-    static QList<Statement> beginStatements(const QStringList& lockTables);
+    // The statements that open a transaction: BEGIN, its bounded waits (and its commit's, when it
+    // does not wait for the disk), the lock of the tables.
+    static QList<Statement> beginStatements(const QStringList& lockTables,
+                                            Commit commit = Commit::WaitsForDisk);
     // `opening`, `statements` and, when `commits`, COMMIT, sent at once and answered at once
     // (libpq's pipeline). Every text is prepared at its first use on this connection and only
     // executed afterwards. failedAt counts in `statements` (-1: an opening one). *answered: how
@@ -146,7 +157,8 @@ private:
                           bool commits, int* answered, const QList<Statement>& then = {});
     // runBatch (commits) and beginBatch (not).
     BatchOutcome openingBatch(const QStringList& lockTables, const QList<Statement>& statements,
-                              bool commits, bool mayRetry, const QList<Statement>& then = {});
+                              bool commits, bool mayRetry, Commit commit,
+                              const QList<Statement>& then = {});
     // Ends a transaction that a failed batch left open.
     void endFailedBatch(BatchOutcome* outcome, int statementCount);
     QString failure(const pg_result* result);

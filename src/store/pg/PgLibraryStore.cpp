@@ -277,17 +277,17 @@ PgLibraryStore::Outcome PgLibraryStore::remember(PgConnection& connection,
     if (registerYear > 0) {
         statements << PgConnection::Statement{PgSchema::kNextRegisterSequence,
                                               {QString::number(registerYear)}};
-    } else if (!statements.isEmpty()) {
-        // Which value is the default is a convenience, not a record: the commit does not wait
-        // for the disk, so the libraries' locks are let go as soon as the server has run the
-        // batch instead of being held while other clerks' commits are flushed. After a crash of
-        // the server the last moment's marks may be the ones before; the tables stay whole.
-        statements << PgConnection::Statement{
-            "select set_config('synchronous_commit', 'off', true)", {}};
     }
+    // Which value is the default is a convenience, not a record: the commit does not wait for
+    // the disk, so the libraries' locks are let go as soon as the server has run the batch
+    // instead of being held while other clerks' commits are flushed. After a crash of the server
+    // the last moment's marks may be the ones before; the tables stay whole. A register number
+    // is a record, and waits.
     // Marking a value again leaves the same libraries behind, so a batch that met a broken
     // connection may go once more; a register number may not be taken twice.
-    PgConnection::BatchOutcome batch = connection.runBatch(tables, statements, registerYear == 0);
+    PgConnection::BatchOutcome batch = connection.runBatch(
+        tables, statements, registerYear == 0,
+        registerYear > 0 ? PgConnection::Commit::WaitsForDisk : PgConnection::Commit::Asynchronous);
     if (!batch.ok) {
         outcome.error = batch.error;
         if (!statements.isEmpty()) {

@@ -316,13 +316,43 @@ TEST_F(PgConnectionTest, WhatFollowsABatchRunsOnItsOwnAndReportsItsOutcome)
     for (const Case& c : cases) {
         run(QStringLiteral("delete from company_item_table"));
         const PgConnection::BatchOutcome outcome =
-            m_connection->runBatchThen({}, {{insert, {"甲"}}, {c.batch, {}}}, {{c.then, {}}});
+            m_connection->runBatchThen({}, {{insert, {"甲"}}, {c.batch, {}}}, {{c.then, {}}},
+                                       PgConnection::Commit::WaitsForDisk,
+                                       PgConnection::Commit::WaitsForDisk);
         EXPECT_EQ(outcome.ok, c.ok) << c.what;
         EXPECT_EQ(outcome.thenOk, c.thenOk) << c.what;
         EXPECT_EQ(outcome.thenError, QString::fromUtf8(c.thenError)) << c.what;
         EXPECT_EQ(names(kCompany), c.names) << c.what;
         EXPECT_FALSE(m_connection->inTransaction()) << c.what;
     }
+}
+
+} // namespace
+
+namespace {
+
+// A batch that need not wait for the disk says so for its own transaction only: the next one
+// waits again, as the server's setting says.
+TEST_F(PgConnectionTest, AnAsynchronousCommitIsForItsOwnTransactionOnly)
+{
+    const QByteArray setting = "select current_setting('synchronous_commit')";
+    const auto seen = [&](PgConnection::Commit commit) {
+        const auto outcome = m_connection->runBatch({kCompany}, {{setting, {}}}, false, commit);
+        EXPECT_TRUE(outcome.ok) << outcome.error.toStdString();
+        return outcome.ok && outcome.rows[0] ? outcome.rows[0]->text(0) : QString();
+    };
+    EXPECT_EQ(seen(PgConnection::Commit::Asynchronous), QStringLiteral("off"));
+    EXPECT_EQ(seen(PgConnection::Commit::WaitsForDisk), QStringLiteral("on"));
+    const auto then = m_connection->runBatchThen({}, {{setting, {}}}, {{setting, {}}},
+                                                 PgConnection::Commit::WaitsForDisk,
+                                                 PgConnection::Commit::Asynchronous);
+    EXPECT_TRUE(then.ok && then.thenOk) << then.error.toStdString();
+    ASSERT_TRUE(then.rows[0]);
+    EXPECT_EQ(then.rows[0]->text(0), QStringLiteral("on"));
+    QString error;
+    const auto after = m_connection->query(setting, {}, &error);
+    ASSERT_TRUE(after && !after->isEof()) << error.toStdString();
+    EXPECT_EQ(after->text(0), QStringLiteral("on"));
 }
 
 } // namespace

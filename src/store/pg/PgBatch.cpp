@@ -39,16 +39,13 @@ QList<PgConnection::Statement> PgConnection::beginStatements(const QStringList& 
     // commit's, in the same statement.
     const QList<Param> waits{QString::number(kLockTimeoutMs), QString::number(kStatementTimeoutMs),
                              QString::number(kIdleInTransactionMs)};
-    QList<Statement> statements{
-        {"BEGIN", {}},
-        {commit == Commit::WaitsForDisk
-             ? "select set_config('lock_timeout', $1, true), set_config('statement_timeout', $2,"
-               " true), set_config('idle_in_transaction_session_timeout', $3, true)"
-             : "select set_config('lock_timeout', $1, true), set_config('statement_timeout', $2,"
-               " true), set_config('idle_in_transaction_session_timeout', $3, true),"
-               " set_config('synchronous_commit', 'off', true)",
-         waits},
-    };
+    QByteArray settings = "select set_config('lock_timeout', $1, true),"
+                          " set_config('statement_timeout', $2, true),"
+                          " set_config('idle_in_transaction_session_timeout', $3, true)";
+    if (commit == Commit::Asynchronous) {
+        settings += ", set_config('synchronous_commit', 'off', true)";
+    }
+    QList<Statement> statements{{"BEGIN", {}}, {settings, waits}};
     // SHARE ROW EXCLUSIVE conflicts with itself and with every write, not with reads; LOCK takes
     // the tables in the order named.
     if (!tables.isEmpty()) {

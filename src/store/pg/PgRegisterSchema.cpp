@@ -22,7 +22,8 @@ const char* const kClerkFunctions =
 const char* const kAdminFunctions = "register_delete_expired(date, bigint)";
 // Called only from inside the functions above: nobody runs them on their own.
 const char* const kInnerFunctions =
-    "register_chain_add(integer, bigint, bigint, text), register_link_unlinked(bigint, bigint)";
+    "register_chain_add(integer, bigint, bigint, text), register_link_unlinked(bigint, bigint),"
+    " register_template_id(text, text)";
 
 // Times as the chain writes them, the chain's link, and the fields of each kind of row: the
 // same as register/RegisterChain.h.
@@ -107,6 +108,19 @@ language sql stable as $$
     from register_deletion d
     where d.id = p_id
 $$)sql",
+    // The id of the template with this name and text, added when there is none.
+    R"sql(create function register_template_id(p_name text, p_text text) returns bigint
+language plpgsql as $$
+declare
+    tid bigint;
+begin
+    select id into tid from register_template where name = p_name and text = p_text
+        order by id limit 1;
+    if tid is null then
+        insert into register_template (name, text) values (p_name, p_text) returning id into tid;
+    end if;
+    return tid;
+end $$)sql",
     // Links one row (0: a version, 1: an event, 2: a deletion) at position p_pos after the link
     // p_previous, and returns its link. The callers hold the chain's head.
     R"sql(create function register_chain_add(p_kind integer, p_id bigint, p_pos bigint,
@@ -300,12 +314,7 @@ begin
             using errcode = 'invalid_parameter_value';
     end if;
     if p_template_name is not null then
-        select id into tid from register_template where name = p_template_name
-            and text = p_template_text order by id limit 1;
-        if tid is null then
-            insert into register_template (name, text) values (p_template_name, p_template_text)
-                returning id into tid;
-        end if;
+        tid := register_template_id(p_template_name, p_template_text);
     end if;
     -- The year's row is there but for the first number of a year: a plain update then, not an
     -- insert that first has to find its conflict.
@@ -345,7 +354,6 @@ returns void
 language plpgsql security definer set search_path = %1 as $$
 declare
     e register_entry;
-    tid bigint;
     t timestamptz := date_trunc('milliseconds', now());
     sha text := encode(sha256(convert_to(p_text, 'UTF8')), 'hex');
     norm_sha text := encode(sha256(convert_to(regexp_replace(p_text, E'\r\n?', E'\n', 'g'),
@@ -372,13 +380,9 @@ begin
     end if;
     if e.template_id is null then
         -- A bare draft (register_reserve): its template and list columns now, once.
-        select id into tid from register_template where name = p_template_name
-            and text = p_template_text order by id limit 1;
-        if tid is null then
-            insert into register_template (name, text) values (p_template_name, p_template_text)
-                returning id into tid;
-        end if;
-        update register_entry set template_id = tid, name = coalesce(p_name, ''),
+        update register_entry set template_id = register_template_id(p_template_name,
+                                                                     p_template_text),
+            name = coalesce(p_name, ''),
             id_number = coalesce(p_id_number, ''), company = coalesce(p_company, ''),
             leave_date = coalesce(p_leave_date, ''), leave_day = p_leave_day
         where id = p_entry;

@@ -433,6 +433,7 @@ TEST_F(PgRegisterGuardTest, ADatabaseFromBeforeLinkingTheNewestRowsStillLinksAnd
     // The helpers that write the links are the functions' alone.
     expectRefused(m_clerk, QStringLiteral("select register_chain_add(0, 1, 99, repeat('0', 64))"));
     expectRefused(m_clerk, QStringLiteral("select register_link_unlinked(0, 0)"));
+    expectRefused(m_clerk, QStringLiteral("select register_template_id('模板', '别的')"));
     const auto after =
         addAsClerk(QStringLiteral("赵六"), QStringLiteral("【姓名】【证明编号】"), &error);
     ASSERT_TRUE(after) << error.toStdString();
